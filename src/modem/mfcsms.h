@@ -1,0 +1,104 @@
+#pragma once
+// A modem channel: the program's handle on one GSM device behind a serial port. It probes a
+// port with modem line settings, opens it through a SerialPort and carries out the AT command
+// exchange: write one command, collect the answer, judge it, keep it as the last response.
+//
+// A channel is used by one thread at a time. Operations never throw; they log and return
+// false (or nothing).
+#include "serial/serial_port.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <termios.h>
+
+#include <map>
+#include <memory>
+#include <mutex>
+
+// The modem ports found by FindModems, walked once to count and once to scan.
+class ModemIterator {
+public:
+    ModemIterator() = default;
+    explicit ModemIterator(QStringList paths) : paths_(std::move(paths)) {}
+    // The next call-out path, or false at the end.
+    bool next(QString* path);
+    void rewind() { index_ = 0; }
+    int size() const { return static_cast<int>(paths_.size()); }
+
+private:
+    QStringList paths_;
+    int index_ = 0;
+};
+
+// What the device scan reports to the window that shows it, and how that window stops it.
+class ModemScanListener {
+public:
+    virtual ~ModemScanListener() = default;
+    virtual void setProgressRange(int /*maximum*/) {}
+    virtual void advanceProgress() {}
+    virtual void progressToEnd() {}
+    // A usable device was found on this path (its record follows once it has been questioned).
+    virtual void modemFound(const QString& /*path*/) {}
+    virtual bool stopRequested() const { return false; }
+};
+
+class MFCSMS : public SerialPortDelegate {
+public:
+    MFCSMS() = default;
+    ~MFCSMS() override;
+    MFCSMS(const MFCSMS&) = delete;
+    MFCSMS& operator=(const MFCSMS&) = delete;
+
+    // Lists the modem-type serial devices (hardware and virtual). 0 on success.
+    static int FindModems(ModemIterator* iterator);
+    // Scans every modem of the iterator; path receives the last call-out path handled.
+    int GetModemPath(ModemIterator& iterator, char* path, size_t pathSize,
+                     ModemScanListener* listener = nullptr);
+
+    // The probe: can the path be opened with modem line settings? Descriptor or -1.
+    int OpenSerialPort(const char* path);
+    // Closes a probe descriptor, putting back the settings the probe found.
+    void CloseSerialPort(int fileDescriptor);
+    // Opens `port` on path; writes the descriptor to *fileDescriptor on success only.
+    void initPort_with_decp(const char* path, int* fileDescriptor);
+    // Closes the channel's port (if any) and drops it.
+    void Close_Port();
+    // Read time-out of the channel's port, in unscaled seconds (the pacing service scales it).
+    void Set_Read_Timeout(double seconds);
+
+    bool Write_Command(int fileDescriptor, const char* command);
+    bool Read_Command(int fileDescriptor, const char* expected);
+    bool Check_Connection(int fileDescriptor);
+    bool Check_Connection_For_Read(int fileDescriptor, int tries);
+    void ATZ_reset_Modem(int fileDescriptor);
+    void Set_CMEE_Error(int fileDescriptor);
+
+    std::unique_ptr<SerialPort> port;
+    QString m_sLastResponse;
+    QString m_port_name;
+    std::mutex closeLock;
+
+    // Facts of the device record.
+    QString Com_Port, Port_Det, Port_stat, Port_IMEI, Manuf, Model, battery, signal_str, oprator,
+        revision, def_smsc, cus_smsc, use_cus_smsc, sms_mode, sup_sms_mode, sms_capblts;
+
+    // Clears every fact ("" and use_cus_smsc "N").
+    void Reset_Device_Facts();
+
+private:
+    enum class Try { Answered, NoAnswer, WriteFailed };
+    Try connectionTry(int fileDescriptor, const char* writeFailureText, const char* readFailureText);
+
+    // Line settings found by each probe, by probe descriptor, so probing one port never
+    // overwrites what another probe saved.
+    std::map<int, termios> savedLineSettings_;
+};
+
+// The channels that send in parallel, one per chosen device; they live for the whole run.
+inline constexpr int kChannelCount = 32;
+MFCSMS* mfc_sms_obj_arr(int slot);
+// Replaces every slot with a fresh channel (done once by each main controller at start).
+void Fill_Channel_Table();
+// Closes and drops the port of every slot that has one.
+void close_all_ports();

@@ -1,0 +1,87 @@
+#include "serial/modem_ports.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A miniature /sys/class/tty + /dev + runtime folder, laid out as the kernel does it.
+class FakeMachine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(root.isValid());
+        QDir(root.path()).mkpath(QStringLiteral("sys/bus/usb-serial/drivers/option1"));
+        QDir(root.path()).mkpath(QStringLiteral("sys/bus/usb/drivers/cdc_acm"));
+        QDir(root.path()).mkpath(QStringLiteral("sys/bus/platform/drivers/serial8250"));
+        QDir(root.path()).mkpath(QStringLiteral("sys/class/tty"));
+        QDir(root.path()).mkpath(QStringLiteral("dev"));
+        QDir(root.path()).mkpath(QStringLiteral("modems"));
+        roots.sysClassTty = root.filePath(QStringLiteral("sys/class/tty"));
+        roots.deviceDir = root.filePath(QStringLiteral("dev"));
+        roots.virtualModemDir = root.filePath(QStringLiteral("modems"));
+    }
+
+    void addTty(const QString& name, const QString& driver, bool withNode = true) {
+        const QString device = root.filePath(QStringLiteral("sys/devices/") + name);
+        QDir().mkpath(device);
+        if (!driver.isEmpty()) {
+            QFile::link(root.filePath(QStringLiteral("sys/bus/") + driver), device + "/driver");
+        }
+        const QString classEntry = roots.sysClassTty + "/" + name;
+        QDir().mkpath(classEntry);
+        QFile::link(device, classEntry + "/device");
+        if (withNode) {
+            touch(roots.deviceDir + "/" + name);
+        }
+    }
+
+    static void touch(const QString& path) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+
+    QTemporaryDir root;
+    tesk::ModemPortRoots roots;
+};
+
+TEST_F(FakeMachine, ListsUsbModemsInNaturalOrderThenLiveVirtualModems) {
+    addTty(QStringLiteral("ttyUSB10"), QStringLiteral("usb-serial/drivers/option1"));
+    addTty(QStringLiteral("ttyUSB2"), QStringLiteral("usb-serial/drivers/option1"));
+    addTty(QStringLiteral("ttyACM0"), QStringLiteral("usb/drivers/cdc_acm"));
+    addTty(QStringLiteral("ttyACM1"), QStringLiteral("usb/drivers/cdc_acm"), false);  // unplugged
+    addTty(QStringLiteral("ttyS0"), QStringLiteral("platform/drivers/serial8250"));
+    addTty(QStringLiteral("tty1"), QString());  // a console has no driver link
+
+    const QString pts = root.filePath(QStringLiteral("pts7"));
+    touch(pts);
+    QFile::link(pts, roots.virtualModemDir + "/ttyVM1");
+    QFile::link(root.filePath(QStringLiteral("gone")), roots.virtualModemDir + "/ttyVM0");  // stale
+    touch(roots.virtualModemDir + "/notes.txt");
+
+    EXPECT_EQ(tesk::Find_Modem_Port_Paths(roots),
+              QStringList({roots.deviceDir + "/ttyACM0", roots.deviceDir + "/ttyUSB2",
+                           roots.deviceDir + "/ttyUSB10", roots.virtualModemDir + "/ttyVM1"}));
+}
+
+TEST_F(FakeMachine, NothingAttachedGivesAnEmptyList) {
+    roots.virtualModemDir = root.filePath(QStringLiteral("missing"));
+    EXPECT_TRUE(tesk::Find_Modem_Port_Paths(roots).isEmpty());
+}
+
+TEST(ModemPortName, DropsFolderAndDevicePrefix) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"/dev/ttyUSB0", "USB0"},
+        {"/dev/ttyACM1", "ACM1"},
+        {"/run/user/0/tesk-sms/modems/ttyVM0", "VM0"},
+        {"/dev/cu.usbmodem12", "usbmodem12"},
+        {"/dev/rfcomm0", "rfcomm0"},
+    };
+    for (const auto& [path, name] : cases) {
+        EXPECT_EQ(tesk::Modem_Port_Name(QString::fromUtf8(path)), QString::fromUtf8(name)) << path;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,211 @@
+#include "serial/serial_port.h"
+#include "support/pty_pair.h"
+
+#include <QRegularExpression>
+#include <QTemporaryFile>
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+using tesk::test::PtyPair;
+
+class SerialPortOnPty : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(pty.slavePath().isEmpty());
+        ASSERT_TRUE(port.open());
+        port.setReadTimeout(0.5);
+    }
+    PtyPair pty;
+    SerialPort port{pty.slavePath(), pty.slavePath(), QStringLiteral("IOModemSerialStream")};
+};
+
+TEST_F(SerialPortOnPty, ZeroTimeOutReturnsNothingWithCode100EvenWhenDataWaits) {
+    pty.send("OK\r\n");
+    port.setReadTimeout(0);
+    SerialError error;
+    EXPECT_TRUE(port.readAndReturnError(&error).isEmpty());
+    EXPECT_EQ(error.code, SerialErrorTimeout);
+    EXPECT_EQ(error.domain, QStringLiteral("SerialErrorDomain"));
+    port.setReadTimeout(0.5);
+    EXPECT_EQ(port.readAndReturnError(), QByteArray("OK\r\n"));  // still there for the next read
+}
+
+TEST_F(SerialPortOnPty, ReadWithoutStopConditionsCollectsUntilTheTimeOut) {
+    pty.send("first ");
+    std::thread later([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        pty.send("second");
+    });
+    port.setReadTimeout(1.5);
+    SerialError error;
+    const QByteArray got = port.readAndReturnError(&error);
+    later.join();
+    EXPECT_EQ(got, QByteArray("first second"));
+    EXPECT_EQ(error.code, SerialErrorTimeout);
+    EXPECT_EQ(error.details.value(QStringLiteral("bytesRead")).toInt(), 12);
+    EXPECT_FALSE(error.details.contains(QStringLiteral("endCode")));
+}
+
+TEST_F(SerialPortOnPty, FloodFillsTheBufferAndStopsWithCode101) {
+    const QByteArray flood(5000, 'x');
+    std::thread device([&] { pty.send(flood); });
+    port.setReadTimeout(3.0);
+    SerialError error;
+    const QByteArray got = port.readAndReturnError(&error);
+    EXPECT_EQ(error.code, SerialErrorBufferFull);
+    EXPECT_LE(got.size(), SerialPort::kBufferSize);
+    EXPECT_GT(got.size(), SerialPort::kBufferSize - 1);
+    // Let the device finish so its thread can end.
+    port.setReadTimeout(0.5);
+    while (!port.readAndReturnError().isEmpty()) {
+    }
+    device.join();
+}
+
+struct StopCase {
+    const char* name;
+    QByteArray sent;
+    bool afterBytes;
+    int bytes;
+    bool atChar;
+    char stopChar;
+    QByteArray expected;
+    int endCode;
+};
+
+class SerialStopConditions : public SerialPortOnPty, public ::testing::WithParamInterface<StopCase> {};
+
+TEST_P(SerialStopConditions, EndWithTheirEndCode) {
+    const StopCase& c = GetParam();
+    pty.send(c.sent);
+    SerialError error;
+    const QByteArray got =
+        port.readAndStopAfterBytes(c.afterBytes, c.bytes, c.atChar, c.stopChar, &error);
+    EXPECT_EQ(got, c.expected) << c.name;
+    EXPECT_EQ(error.code, c.endCode ? SerialErrorNone : SerialErrorTimeout) << c.name;
+    EXPECT_EQ(error.details.value(QStringLiteral("endCode")).toInt(), c.endCode) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Serial, SerialStopConditions,
+    ::testing::Values(StopCase{"stop char is the last byte", "OK\n", false, 0, true, '\n', "OK\n", 1},
+                      StopCase{"exactly N", "ABCDEFG", true, 4, false, 0, "ABCD", 2},
+                      StopCase{"N and char, N first", "ABCD\n", true, 2, true, '\n', "AB", 2},
+                      StopCase{"char only counts as the last byte", "OK\nMORE", false, 0, true,
+                               '\n', "OK\nMORE", 0},
+                      StopCase{"fewer than N", "AB", true, 5, false, 0, "AB", 0}));
+
+TEST_F(SerialPortOnPty, CompleteTestEndsTheReadAndLeavesTheRestForLater) {
+    pty.send("\r\nOK\r\n");
+    SerialError error;
+    const QByteArray got = port.readUntilComplete(
+        [](const QByteArray& held) { return held.endsWith("OK\r\n"); }, &error);
+    EXPECT_EQ(got, QByteArray("\r\nOK\r\n"));
+    EXPECT_EQ(error.code, SerialErrorNone);
+    EXPECT_EQ(error.details.value(QStringLiteral("endCode")).toInt(), SerialEndAnswerComplete);
+}
+
+TEST_F(SerialPortOnPty, WritesGoOutWholeAndEmptyWritesFailWith200) {
+    SerialError error;
+    EXPECT_TRUE(port.writeString(QStringLiteral("AT+CGSN\r"), SerialPort::Encoding::Utf8, &error));
+    EXPECT_EQ(error.code, SerialErrorNone);
+    EXPECT_EQ(error.details.value(QStringLiteral("bytesWritten")).toInt(), 8);
+    EXPECT_EQ(pty.receive(), QByteArray("AT+CGSN\r"));
+
+    EXPECT_FALSE(port.writeString(QString(), SerialPort::Encoding::Utf8, &error));
+    EXPECT_EQ(error.code, SerialErrorNothingToWrite);
+    EXPECT_FALSE(error.details.contains(QStringLiteral("bytesWritten")));
+    EXPECT_FALSE(port.writeData(QByteArray(), &error));
+    EXPECT_EQ(error.code, SerialErrorNothingToWrite);
+    EXPECT_TRUE(pty.receive().isEmpty());
+}
+
+TEST_F(SerialPortOnPty, UnicodeTravelsAsUtf8AndBadUtf8ReadsAsNothing) {
+    EXPECT_TRUE(port.writeString(QString::fromUtf8("\xC3\xA9\xE2\x82\xAC"), SerialPort::Encoding::Utf8));
+    EXPECT_EQ(pty.receive(), QByteArray("\xC3\xA9\xE2\x82\xAC"));
+    pty.send("\r\nOK\xC3\x28\r\n");
+    EXPECT_TRUE(port.readStringUsingEncoding(SerialPort::Encoding::Utf8).isNull());
+    pty.send("caf\xC3\xA9");
+    EXPECT_EQ(port.readStringUsingEncoding(SerialPort::Encoding::Utf8), QString::fromUtf8("caf\xC3\xA9"));
+}
+
+TEST_F(SerialPortOnPty, HangUpIsASystemErrorAndReturnsNothing) {
+    pty.send("partial");
+    pty.hangUp();
+    SerialError error;
+    EXPECT_TRUE(port.readAndReturnError(&error).isEmpty());
+    EXPECT_EQ(error.code, SerialErrorSystem);
+}
+
+TEST(SerialPort, OpenPutsTheLineInRawModeAndCloseRestoresWhatItFound) {
+    PtyPair pty;
+    const QByteArray path = pty.slavePath().toLocal8Bit();
+    const int observer = ::open(path.constData(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(observer, 0);
+    termios cooked{};
+    tcgetattr(observer, &cooked);
+    cooked.c_lflag |= ECHO | ICANON;
+    cooked.c_iflag |= ICRNL;
+    cooked.c_oflag |= OPOST | ONLCR;
+    ASSERT_EQ(tcsetattr(observer, TCSANOW, &cooked), 0);
+
+    SerialPort port(pty.slavePath(), pty.slavePath(), QStringLiteral("IOModemSerialStream"));
+    ASSERT_TRUE(port.open());
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_GE(port.fileDescriptor(), 0);
+    termios now{};
+    tcgetattr(observer, &now);
+    EXPECT_EQ(now.c_lflag & (ECHO | ICANON), 0u);
+    EXPECT_EQ(now.c_iflag & ICRNL, 0u);
+    EXPECT_EQ(now.c_oflag & OPOST, 0u);
+    EXPECT_EQ(now.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+    EXPECT_EQ(cfgetospeed(&now), static_cast<speed_t>(B115200));
+
+    port.close();
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_EQ(port.fileDescriptor(), -1);
+    tcgetattr(observer, &now);
+    EXPECT_EQ(now.c_lflag & (ECHO | ICANON), cooked.c_lflag & (ECHO | ICANON));
+    EXPECT_EQ(now.c_iflag, cooked.c_iflag);
+    EXPECT_EQ(now.c_oflag, cooked.c_oflag);
+    ::close(observer);
+}
+
+TEST(SerialPort, FailedOpenLeavesThePortClosed) {
+    SerialPort missing(QStringLiteral("/dev/no-such-modem"), QStringLiteral("x"), QStringLiteral("y"));
+    EXPECT_FALSE(missing.open());
+    EXPECT_EQ(missing.fileDescriptor(), -1);
+    SerialError error;
+    EXPECT_TRUE(missing.readAndReturnError(&error).isEmpty());
+    EXPECT_FALSE(missing.writeString(QStringLiteral("AT"), SerialPort::Encoding::Utf8, &error));
+    EXPECT_EQ(error.code, SerialErrorSystem);
+    // A regular file is not a terminal: refused, and nothing stays open.
+    QTemporaryFile plain;
+    ASSERT_TRUE(plain.open());
+    SerialPort notATerminal(plain.fileName(), QString(), QString());
+    EXPECT_FALSE(notATerminal.open());
+    EXPECT_FALSE(notATerminal.isOpen());
+}
+
+TEST(SerialPort, EqualityHashAndDescriptionFollowThePath) {
+    SerialPort a(QStringLiteral("/dev/ttyUSB0"), QStringLiteral("n1"), QStringLiteral("t"));
+    SerialPort b(QStringLiteral("/dev/ttyUSB0"), QStringLiteral("n2"), QStringLiteral("u"));
+    SerialPort c(QStringLiteral("/dev/ttyUSB1"), QStringLiteral("n1"), QStringLiteral("t"));
+    EXPECT_TRUE(a == b);
+    EXPECT_FALSE(a == c);
+    EXPECT_EQ(qHash(a), qHash(b));
+    EXPECT_EQ(std::hash<SerialPort>{}(a), qHash(QStringLiteral("/dev/ttyUSB0")));
+    const QRegularExpression shape(QStringLiteral(
+        "^<SerialPort: address: 0x[0-9a-f]+, name: n1, path: /dev/ttyUSB0, type: t, "
+        "fileHandle: \\(null\\), fileDescriptor: -1>$"));
+    EXPECT_TRUE(shape.match(a.description()).hasMatch()) << a.description().toStdString();
+}
+
+}  // namespace

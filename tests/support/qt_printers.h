@@ -1,0 +1,21 @@
+#pragma once
+// Readable Qt values in test failure messages (force-included into every test).
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <ostream>
+
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+
+inline void PrintTo(const QStringList& list, std::ostream* out) {
+    *out << '{';
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        *out << (i ? ", " : "") << '"' << list.at(i).toStdString() << '"';
+    }
+    *out << '}';
+}
+
+inline void PrintTo(const QByteArray& bytes, std::ostream* out) {
+    *out << '"' << bytes.toPercentEncoding(" :+,=\"<>").toStdString() << '"';
+}

@@ -1,0 +1,1 @@
+#include "virtual-modem/virtual_modem.h"
