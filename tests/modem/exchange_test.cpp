@@ -1,0 +1,207 @@
+#include "modem_test_support.h"
+#include "support/pty_pair.h"
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+using tesk::test::ModemChannelTest;
+using tesk::test::PtyPair;
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+TEST_F(ModemChannelTest, EchoOnlyDevicePassesTheConnectionCheck) {
+    tesk::vmodem::Config config;
+    config.echoOnly = true;
+    openOn(config);
+    EXPECT_TRUE(channel.Check_Connection(fd));
+    EXPECT_EQ(channel.m_sLastResponse, QStringLiteral("AT"));
+}
+
+TEST_F(ModemChannelTest, EchoAndOkPassTheConnectionCheck) {
+    openOn({});
+    EXPECT_TRUE(channel.Check_Connection(fd));
+    EXPECT_TRUE(channel.m_sLastResponse.startsWith(QStringLiteral("AT")));
+    EXPECT_TRUE(channel.m_sLastResponse.endsWith(QStringLiteral("OK")));
+    EXPECT_TRUE(logged.contains(QStringLiteral("Write (%1) \"AT\r\n\"").arg(fd)));
+}
+
+TEST_F(ModemChannelTest, ResetSendsAttentionFactoryDefaultsAndNumericErrors) {
+    openOn({});
+    channel.ATZ_reset_Modem(fd);
+    EXPECT_EQ(modem->commands(),
+              QStringList({QStringLiteral("AT"), QStringLiteral("AT&F"), QStringLiteral("AT+CMEE=1")}));
+}
+
+TEST_F(ModemChannelTest, QuestionsAreAnsweredAndJudged) {
+    tesk::vmodem::Config config;
+    config.imei = QStringLiteral("490154203237518");
+    openOn(config);
+    ASSERT_TRUE(channel.Write_Command(fd, "AT+CGSN\r\n"));
+    EXPECT_TRUE(channel.Read_Command(fd, "\r\nOK\r\n"));
+    EXPECT_TRUE(channel.m_sLastResponse.contains(QStringLiteral("490154203237518")));
+    // Expected text absent: false although the device said OK.
+    ASSERT_TRUE(channel.Write_Command(fd, "AT+CGSN\r\n"));
+    EXPECT_FALSE(channel.Read_Command(fd, "+CSCA"));
+    // A refused command fails whatever is expected.
+    ASSERT_TRUE(channel.Write_Command(fd, "AT+NOSUCHTHING\r\n"));
+    EXPECT_FALSE(channel.Read_Command(fd, "AT"));
+    EXPECT_TRUE(channel.m_sLastResponse.endsWith(QStringLiteral("ERROR")));
+}
+
+TEST_F(ModemChannelTest, PromptAndOkEndTheReadLongBeforeTheTimeOut) {
+    tesk::pacing::ScopedScale realTime(1.0);
+    openOn({});
+    channel.Set_Read_Timeout(5.0);
+    ASSERT_TRUE(channel.Write_Command(fd, "AT\r\n"));
+    auto start = Clock::now();
+    EXPECT_TRUE(channel.Read_Command(fd, "\r\nOK\r\n"));
+    EXPECT_LT(secondsSince(start), 2.5);  // generous: the bound itself is 5 s
+
+    ASSERT_TRUE(channel.Write_Command(fd, "AT+CMGS=20\r"));
+    start = Clock::now();
+    EXPECT_TRUE(channel.Read_Command(fd, ">\r\n"));
+    EXPECT_LT(secondsSince(start), 2.5);
+    ASSERT_TRUE(channel.Write_Command(fd, "\x1b"));  // cancel the submission
+    EXPECT_TRUE(channel.Read_Command(fd, "\r\nOK\r\n"));
+    EXPECT_EQ(modem->received().size(), 0);
+}
+
+TEST_F(ModemChannelTest, AnswerLaterThanTheTimeOutIsPickedUpByTheNextRead) {
+    tesk::vmodem::Config config;
+    config.lateAnswerMs = 400;  // the read time-out is 100 ms here
+    openOn(config);
+    ASSERT_TRUE(channel.Write_Command(fd, "AT+CSQ\r\n"));
+    EXPECT_FALSE(channel.Read_Command(fd, "\r\nOK\r\n"));
+    EXPECT_FALSE(channel.m_sLastResponse.contains(QStringLiteral("OK")));
+    channel.Set_Read_Timeout(20.0);  // generous bound; the read ends at the late OK
+    EXPECT_TRUE(channel.Read_Command(fd, "\r\nOK\r\n"));
+    EXPECT_TRUE(channel.m_sLastResponse.endsWith(QStringLiteral("OK")));
+}
+
+TEST_F(ModemChannelTest, InvalidUtf8ReadsAsAnEmptyAnswer) {
+    tesk::vmodem::Config config;
+    config.invalidUtf8 = true;
+    openOn(config);
+    ASSERT_TRUE(channel.Write_Command(fd, "AT\r\n"));
+    EXPECT_FALSE(channel.Read_Command(fd, "\r\nOK\r\n"));
+    EXPECT_EQ(channel.m_sLastResponse, QStringLiteral(""));
+    EXPECT_TRUE(logged.contains(QStringLiteral("Read (%1) \"\"").arg(fd)));
+}
+
+TEST_F(ModemChannelTest, InitOnTheOpenPathLeavesTheDescriptorOutputAlone) {
+    openOn({});
+    SerialPort* before = channel.port.get();
+    int untouched = 4242;
+    channel.initPort_with_decp(path.constData(), &untouched);
+    EXPECT_EQ(untouched, 4242);
+    EXPECT_EQ(channel.port.get(), before);
+    EXPECT_EQ(channel.port->fileDescriptor(), fd);
+    EXPECT_TRUE(channel.Check_Connection(fd));
+}
+
+TEST_F(ModemChannelTest, InitOnAnotherPathSwitchesAndAFailedOpenLeavesNoPort) {
+    openOn({});
+    tesk::vmodem::Config second;
+    second.name = QStringLiteral("VM1");
+    tesk::vmodem::VirtualModem other(second);
+    ASSERT_TRUE(other.start());
+    const QByteArray otherPath = other.portPath().toUtf8();
+    int otherFd = -1;
+    channel.initPort_with_decp(otherPath.constData(), &otherFd);
+    ASSERT_TRUE(channel.port && channel.port->isOpen());
+    EXPECT_EQ(channel.port->bsdPath(), other.portPath());
+    EXPECT_EQ(channel.m_port_name, other.portPath());
+    EXPECT_TRUE(logged.contains(QStringLiteral("Port ( %1 ) is OPENED with descp= (%2:%2)")
+                                    .arg(other.portPath())
+                                    .arg(otherFd)));
+
+    int untouched = 7;
+    channel.initPort_with_decp("/dev/no-such-modem", &untouched);
+    EXPECT_EQ(channel.port, nullptr);
+    EXPECT_EQ(untouched, 7);
+    EXPECT_TRUE(logged.contains(QStringLiteral("NSLOG : Port ( /dev/no-such-modem ) is NOT OPEN")));
+    // Without a port the connection check fails at its first write.
+    EXPECT_FALSE(channel.Check_Connection(untouched));
+    EXPECT_TRUE(logged.contains(QStringLiteral("NSLOG : Check_Connection FAIL write AT")));
+}
+
+// The cases below play the device by hand on a bare pseudo-terminal.
+class ScriptedLine : public ModemChannelTest {
+protected:
+    void SetUp() override {
+        ModemChannelTest::SetUp();
+        path = line.slavePath().toUtf8();
+        channel.initPort_with_decp(path.constData(), &fd);
+        ASSERT_TRUE(channel.port);
+        channel.Set_Read_Timeout(1.0);
+    }
+    PtyPair line;
+};
+
+TEST_F(ScriptedLine, EmptyCommandWritesOneBlank) {
+    EXPECT_TRUE(channel.Write_Command(fd, ""));
+    EXPECT_EQ(line.receive(), QByteArray(" "));
+    EXPECT_TRUE(logged.contains(QStringLiteral("NSLOG : there is no data to write.")));
+    EXPECT_TRUE(channel.Write_Command(fd, nullptr));
+    EXPECT_EQ(line.receive(), QByteArray(" "));
+}
+
+TEST_F(ScriptedLine, CmeErrorFailsEveryRead) {
+    for (const char* expected : {"\r\nOK\r\n", "+CME", "ERROR", "", ">\r\n"}) {
+        line.send("\r\n+CME ERROR: 10\r\n");
+        EXPECT_FALSE(channel.Read_Command(fd, expected)) << expected;
+        EXPECT_EQ(channel.m_sLastResponse, QStringLiteral("+CME ERROR: 10"));
+    }
+}
+
+TEST_F(ScriptedLine, SilentDeviceCostsTheWholeTimeOut) {
+    const auto start = Clock::now();
+    EXPECT_FALSE(channel.Read_Command(fd, "\r\nOK\r\n"));
+    EXPECT_GE(secondsSince(start), tesk::pacing::scaled(1.0) * 0.95);
+    // An echo alone is no final answer either: the read waits it out too.
+    line.send("AT\r");
+    const auto echoed = Clock::now();
+    EXPECT_FALSE(channel.Read_Command(fd, "\r\nOK\r\n"));
+    EXPECT_GE(secondsSince(echoed), tesk::pacing::scaled(1.0) * 0.95);
+    EXPECT_EQ(channel.m_sLastResponse, QStringLiteral("AT"));
+}
+
+TEST_F(ScriptedLine, SilentDeviceFailsTheCheckAfterFiveRetries) {
+    tesk::pacing::ScopedScale faster(0.01);
+    EXPECT_FALSE(channel.Check_Connection(fd));
+    EXPECT_EQ(line.receive(), QByteArray("AT\r\n").repeated(6));
+    EXPECT_EQ(logged.lines().count(QStringLiteral("NSLOG : Check_Connection FAIL Read AT")), 5);
+    EXPECT_TRUE(logged.contains(QStringLiteral("NSLOG : Check_Connection FAIL m_sLastResponse not OK")));
+}
+
+TEST_F(ScriptedLine, CheckSucceedsWhenALaterTryIsAnswered) {
+    tesk::pacing::ScopedScale faster(0.01);
+    channel.Set_Read_Timeout(30.0);  // each read window well outlasts the device's reaction
+    std::thread device([&] {
+        // Answer only the third AT.
+        QByteArray seen;
+        for (int i = 0; i < 1000 && seen.count("AT\r\n") < 3; ++i) {
+            seen += line.receive(20);
+        }
+        line.send("AT\r\n\r\nOK\r\n");
+    });
+    EXPECT_TRUE(channel.Check_Connection(fd));
+    device.join();
+    // The first AT and the first retry went unanswered; the second retry got its OK.
+    EXPECT_EQ(logged.lines().count(QStringLiteral("NSLOG : Check_Connection FAIL Read AT")), 1);
+}
+
+TEST_F(ScriptedLine, LateAnswerProbeLeavesWhatArrivedInTheLastResponse) {
+    tesk::pacing::ScopedScale faster(0.01);
+    line.send("\r\n+CMGS: 17\r\n\r\nOK\r\n");  // the late answer to a submission
+    EXPECT_TRUE(channel.Check_Connection_For_Read(fd, 2));
+    EXPECT_TRUE(channel.m_sLastResponse.contains(QStringLiteral("+CMGS: 17")));
+    EXPECT_EQ(line.receive(), QByteArray("AT\r\n"));  // stopped at the first OK
+}
+
+}  // namespace

@@ -1,0 +1,244 @@
+#include "modem_test_support.h"
+#include "support/pty_pair.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTemporaryFile>
+
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+using tesk::test::ModemChannelTest;
+using tesk::test::PtyPair;
+
+class RecordingScan : public ModemScanListener {
+public:
+    void setProgressRange(int maximum) override { range = maximum; }
+    void advanceProgress() override { ++progress; }
+    void progressToEnd() override { ended = true; }
+    void modemFound(const QString& path) override { found.append(path); }
+    bool stopRequested() const override { return stopAfterFirst && !found.isEmpty(); }
+
+    int range = -1;
+    int progress = 0;
+    bool ended = false;
+    bool stopAfterFirst = false;
+    QStringList found;
+};
+
+TEST_F(ModemChannelTest, ProbeAppliesModemSettingsAndCloseRestoresWhatItFound) {
+    PtyPair line;
+    const QByteArray slave = line.slavePath().toUtf8();
+    const int observer = ::open(slave.constData(), O_RDWR | O_NOCTTY);
+    termios before{};
+    tcgetattr(observer, &before);
+
+    const int probe = channel.OpenSerialPort(slave.constData());
+    ASSERT_GE(probe, 0);
+    EXPECT_EQ(channel.m_port_name, line.slavePath());
+    termios during{};
+    tcgetattr(observer, &during);
+    EXPECT_EQ(cfgetospeed(&during), static_cast<speed_t>(B19200));
+    // (A pseudo-terminal keeps 8 bits without parity whatever it is asked.)
+    EXPECT_EQ(during.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+    EXPECT_NE(during.c_cflag & CRTSCTS, 0u);
+    EXPECT_EQ(during.c_lflag & (ICANON | ECHO), 0u);
+    EXPECT_EQ(during.c_cc[VMIN], 1);
+    EXPECT_EQ(during.c_cc[VTIME], 10);
+    EXPECT_TRUE(logged.contains(QStringLiteral("Output baud rate changed to 19200")));
+    EXPECT_TRUE(logged.contains(QStringLiteral("port open with fileDescriptor(%1).").arg(probe)));
+
+    channel.CloseSerialPort(probe);
+    termios after{};
+    tcgetattr(observer, &after);
+    EXPECT_EQ(cfgetospeed(&after), cfgetospeed(&before));
+    EXPECT_EQ(after.c_cflag, before.c_cflag);
+    EXPECT_EQ(after.c_lflag, before.c_lflag);
+    EXPECT_EQ(fcntl(probe, F_GETFD), -1);  // the probe descriptor is closed
+    ::close(observer);
+}
+
+TEST_F(ModemChannelTest, ProbingAnotherPortNeverOverwritesTheFirstPortsSavedSettings) {
+    PtyPair a;
+    PtyPair b;
+    const QByteArray pathA = a.slavePath().toUtf8();
+    const QByteArray pathB = b.slavePath().toUtf8();
+    const int watchA = ::open(pathA.constData(), O_RDWR | O_NOCTTY);
+    termios original{};
+    tcgetattr(watchA, &original);
+    original.c_lflag |= ECHO;
+    cfsetospeed(&original, B4800);
+    tcsetattr(watchA, TCSANOW, &original);
+
+    const int probeA = channel.OpenSerialPort(pathA.constData());
+    const int probeB = channel.OpenSerialPort(pathB.constData());
+    ASSERT_GE(probeA, 0);
+    ASSERT_GE(probeB, 0);
+    channel.CloseSerialPort(probeA);
+    channel.CloseSerialPort(probeB);
+    termios now{};
+    tcgetattr(watchA, &now);
+    EXPECT_EQ(cfgetospeed(&now), static_cast<speed_t>(B4800));
+    EXPECT_NE(now.c_lflag & ECHO, 0u);
+    ::close(watchA);
+}
+
+TEST_F(ModemChannelTest, ProbeFailuresAreLoggedStepByStep) {
+    QTemporaryFile plain;
+    ASSERT_TRUE(plain.open());
+    const struct {
+        QByteArray path;
+        QString logged;
+    } cases[] = {
+        {"/dev/no-such-modem",
+         QStringLiteral("Error opening serial port /dev/no-such-modem - No such file or directory(2).")},
+        {plain.fileName().toUtf8(),
+         QStringLiteral("Error setting TIOCEXCL on %1 - Inappropriate ioctl for device(25).")
+             .arg(plain.fileName())},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(channel.OpenSerialPort(c.path.constData()), -1) << c.path.constData();
+        EXPECT_TRUE(logged.contains(c.logged)) << c.logged.toStdString();
+    }
+}
+
+TEST_F(ModemChannelTest, ScanProbesResetsAndListsEveryModemThatOpens) {
+    tesk::vmodem::Config first;
+    first.name = QStringLiteral("VM0");
+    tesk::vmodem::Config second;
+    second.name = QStringLiteral("VM1");
+    tesk::vmodem::VirtualModem vm0(first);
+    tesk::vmodem::VirtualModem vm1(second);
+    ASSERT_TRUE(vm0.start());
+    ASSERT_TRUE(vm1.start());
+
+    ModemIterator modems;
+    ASSERT_EQ(MFCSMS::FindModems(&modems), 0);
+    QStringList listed;
+    for (QString p; modems.next(&p);) {
+        listed.append(p);
+    }
+    EXPECT_TRUE(listed.contains(vm0.portPath()));
+    EXPECT_TRUE(listed.contains(vm1.portPath()));
+
+    ModemIterator scanned({vm0.portPath(), QStringLiteral("/dev/no-such-modem"), vm1.portPath()});
+    RecordingScan scan;
+    char path[512];
+    EXPECT_EQ(channel.GetModemPath(scanned, path, sizeof path, &scan), 0);
+    EXPECT_EQ(scan.range, 3);
+    EXPECT_EQ(scan.progress, 2);
+    EXPECT_TRUE(scan.ended);
+    EXPECT_EQ(scan.found, QStringList({vm0.portPath(), vm1.portPath()}));
+    EXPECT_TRUE(logged.contains(QStringLiteral("tot modem: 3")));
+    EXPECT_TRUE(logged.contains(QStringLiteral("modem 2: /dev/no-such-modem")));
+    EXPECT_TRUE(logged.contains(QStringLiteral("Modem found with BSD path: %1").arg(vm1.portPath())));
+    const QStringList reset{QStringLiteral("AT"), QStringLiteral("AT&F"), QStringLiteral("AT+CMEE=1")};
+    EXPECT_EQ(vm0.commands(), reset);
+    EXPECT_EQ(vm1.commands(), reset);
+    EXPECT_EQ(channel.port, nullptr);  // every port is closed after its turn
+    EXPECT_EQ(channel.Com_Port, QStringLiteral("VM1"));
+    EXPECT_EQ(channel.Port_Det, vm1.portPath());
+    EXPECT_EQ(channel.sms_capblts, QStringLiteral("Yes"));
+    EXPECT_EQ(channel.use_cus_smsc, QStringLiteral("N"));
+}
+
+TEST_F(ModemChannelTest, ScanStopsAfterTheCurrentDeviceWhenAsked) {
+    tesk::vmodem::Config first;
+    tesk::vmodem::Config second;
+    second.name = QStringLiteral("VM1");
+    tesk::vmodem::VirtualModem vm0(first);
+    tesk::vmodem::VirtualModem vm1(second);
+    ASSERT_TRUE(vm0.start());
+    ASSERT_TRUE(vm1.start());
+    ModemIterator scanned({vm0.portPath(), vm1.portPath()});
+    RecordingScan scan;
+    scan.stopAfterFirst = true;
+    char path[512];
+    channel.GetModemPath(scanned, path, sizeof path, &scan);
+    EXPECT_EQ(scan.found, QStringList{vm0.portPath()});
+    EXPECT_TRUE(vm1.commands().isEmpty());
+}
+
+TEST_F(ModemChannelTest, PathLongerThanTheBufferIsSkipped) {
+    ModemIterator scanned({QStringLiteral("/dev/") + QString(600, QLatin1Char('x'))});
+    RecordingScan scan;
+    char path[64];
+    EXPECT_EQ(channel.GetModemPath(scanned, path, sizeof path, &scan), 0);
+    EXPECT_EQ(scan.range, 0);
+    EXPECT_TRUE(logged.contains(QStringLiteral("error CFStringGetCString: /dev/xxx")));
+}
+
+// Root ignores exclusive use, so the scan runs as the unprivileged "nobody" here while this
+// test holds the virtual modem's line exclusively.
+TEST_F(ModemChannelTest, PortHeldExclusivelyElsewhereFailsTheProbeAndIsNeverOpened) {
+    tesk::vmodem::Config config;
+    config.announce = false;
+    tesk::vmodem::VirtualModem vm(config);
+    ASSERT_TRUE(vm.start());
+    const QByteArray device = vm.devicePath().toUtf8();
+    ASSERT_EQ(chmod(device.constData(), 0666), 0);
+    const int holder = ::open(device.constData(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(ioctl(holder, TIOCEXCL), 0);
+
+    // The helper must be reachable by the other user: copy it into a world-readable folder.
+    QTemporaryDir shared;
+    ASSERT_TRUE(QFile::setPermissions(shared.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                         QFile::ExeOwner | QFile::ReadOther |
+                                                         QFile::ExeOther | QFile::ReadGroup |
+                                                         QFile::ExeGroup));
+    const QString helper = shared.filePath(QStringLiteral("modem_probe_helper"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(MODEM_PROBE_HELPER), helper));
+
+    QProcess scan;
+    if (geteuid() == 0) {
+        scan.start(QStringLiteral("setpriv"),
+                   {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                    QStringLiteral("--clear-groups"), helper, vm.devicePath()});
+    } else {
+        scan.start(helper, {vm.devicePath()});
+    }
+    ASSERT_TRUE(scan.waitForFinished(60000));
+    const QString output = QString::fromUtf8(scan.readAllStandardOutput());
+    ::close(holder);
+
+    EXPECT_TRUE(output.contains(QStringLiteral("Error opening serial port %1 - Device or resource busy(16).")
+                                    .arg(vm.devicePath())))
+        << output.toStdString() << scan.readAllStandardError().toStdString();
+    EXPECT_FALSE(output.contains(QStringLiteral("is OPENED")));
+    EXPECT_FALSE(output.contains(QStringLiteral("Modem found")));
+    EXPECT_TRUE(vm.commands().isEmpty());
+}
+
+TEST(ChannelTable, ThirtyTwoDistinctChannelsAndCloseAllPorts) {
+    Fill_Channel_Table();
+    QList<MFCSMS*> seen;
+    for (int slot = 0; slot < kChannelCount; ++slot) {
+        ASSERT_NE(mfc_sms_obj_arr(slot), nullptr);
+        EXPECT_FALSE(seen.contains(mfc_sms_obj_arr(slot)));
+        seen.append(mfc_sms_obj_arr(slot));
+    }
+    EXPECT_EQ(mfc_sms_obj_arr(-1), nullptr);
+    EXPECT_EQ(mfc_sms_obj_arr(kChannelCount), nullptr);
+
+    PtyPair a;
+    PtyPair b;
+    int fd = -1;
+    const QByteArray pathA = a.slavePath().toUtf8();
+    const QByteArray pathB = b.slavePath().toUtf8();
+    mfc_sms_obj_arr(0)->initPort_with_decp(pathA.constData(), &fd);
+    mfc_sms_obj_arr(31)->initPort_with_decp(pathB.constData(), &fd);
+    ASSERT_TRUE(mfc_sms_obj_arr(31)->port);
+    close_all_ports();
+    EXPECT_EQ(mfc_sms_obj_arr(0)->port, nullptr);
+    EXPECT_EQ(mfc_sms_obj_arr(31)->port, nullptr);
+}
+
+}  // namespace
