@@ -1,5 +1,7 @@
 #include "ui/main_window.h"
 
+#include "serial/modem_ports.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
@@ -23,7 +25,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     heading->setAlignment(Qt::AlignCenter);
     auto* text = new QLabel(
         QStringLiteral("Bulk SMS through GSM modems and Android phones.\n"
-                       "The composers, device windows and stores are being built."),
+                       "The composers, device windows and stores arrive with the next releases."),
         central);
     text->setAlignment(Qt::AlignCenter);
     layout->addStretch();
@@ -37,7 +39,14 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     quit->setShortcut(QKeySequence::Quit);
     connect(quit, &QAction::triggered, this, &QWidget::close);
 
-    statusBar()->showMessage(QStringLiteral("Ready"));
+    // Shows at a glance whether modems (real or virtual) are visible to the program.
+    QStringList names;
+    for (const QString& path : tesk::Find_Modem_Port_Paths()) {
+        names.append(tesk::Modem_Port_Name(path));
+    }
+    statusBar()->showMessage(names.isEmpty()
+                                 ? QStringLiteral("No modem port found")
+                                 : QStringLiteral("Modem ports: ") + names.join(QStringLiteral(", ")));
     setMinimumSize(640, 420);
 }
 

@@ -2,6 +2,10 @@
 #include "ui/qt_dialogs.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QStatusBar>
+#include <QTemporaryDir>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
@@ -69,8 +73,17 @@ TEST(QtDialogs, NoticeOnTheGuiThreadShowsTheLeadingLineFeed) {
     EXPECT_EQ(seen, QStringLiteral("\nport not initialized."));
 }
 
-TEST(MainWindow, OpensAndRenders) {
+TEST(MainWindow, OpensRendersAndNamesTheModemPortsItSees) {
+    QTemporaryDir runtime;
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    QDir(runtime.path()).mkpath(QStringLiteral("tesk-sms/modems"));
+    QFile target(runtime.filePath(QStringLiteral("pts")));
+    ASSERT_TRUE(target.open(QIODevice::WriteOnly));
+    QFile::link(target.fileName(), runtime.filePath(QStringLiteral("tesk-sms/modems/ttyVM7")));
+
     tesk::ui::MainWindow window;
+    EXPECT_TRUE(window.statusBar()->currentMessage().contains(QStringLiteral("VM7")))
+        << window.statusBar()->currentMessage().toStdString();
     window.show();
     QApplication::processEvents();
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Tesk SMS"));
