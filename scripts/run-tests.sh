@@ -13,6 +13,7 @@ bash scripts/setup-deps.sh
 
 jobs=$(nproc 2>/dev/null || echo 2)
 export QT_QPA_PLATFORM=offscreen
+export TESK_SMS_LOG_SYSLOG=0  # the suites log thousands of modem lines; keep them out of syslog
 # Every modem conversation in the suites runs against virtual modems with a private runtime
 # folder, so nothing here touches the user's own virtual modems.
 XDG_RUNTIME_DIR=$(mktemp -d /tmp/tesk-sms-tests.XXXXXX)

@@ -25,6 +25,12 @@ bool toStderr() {
     return on;
 }
 
+// Test runs and benchmarks switch syslog off so they do not flood the user's journal.
+bool toSyslog() {
+    static const bool on = qEnvironmentVariable("TESK_SMS_LOG_SYSLOG") != QLatin1String("0");
+    return on;
+}
+
 void openSyslogOnce() {
     static std::once_flag once;
     std::call_once(once, [] { openlog("tesk-sms", LOG_PID, LOG_USER); });
@@ -34,8 +40,10 @@ void openSyslogOnce() {
 
 void write(const QString& line) {
     const QByteArray utf8 = line.toUtf8();
-    openSyslogOnce();
-    syslog(LOG_NOTICE, "%s", utf8.constData());
+    if (toSyslog()) {
+        openSyslogOnce();
+        syslog(LOG_NOTICE, "%s", utf8.constData());
+    }
     if (toStderr()) {
         std::fprintf(stderr, "tesk-sms: %s\n", utf8.constData());
     }
