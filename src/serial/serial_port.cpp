@@ -68,6 +68,8 @@ bool SerialPort::open() {
         haveOriginalOptions_ = false;
         return false;
     }
+    // Whatever an earlier session left unread (a late answer) belongs to that session.
+    tcflush(fd, TCIFLUSH);
     if (fileDescriptor_ >= 0) {
         ::close(fileDescriptor_);
     }

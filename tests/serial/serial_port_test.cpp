@@ -209,3 +209,18 @@ TEST(SerialPort, EqualityHashAndDescriptionFollowThePath) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SerialPort, BytesLeftOnTheLineBeforeOpenBelongToTheEarlierSession) {
+    PtyPair pty;
+    pty.send("\r\n+CMGS: 4\r\n\r\nOK\r\n");  // a late answer nobody read
+    SerialPort port(pty.slavePath(), pty.slavePath(), QStringLiteral("IOModemSerialStream"));
+    ASSERT_TRUE(port.open());
+    port.setReadTimeout(0.2);
+    SerialError error;
+    EXPECT_TRUE(port.readAndReturnError(&error).isEmpty());
+    EXPECT_EQ(error.code, SerialErrorTimeout);
+}
+
+}  // namespace

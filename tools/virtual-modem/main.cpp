@@ -1,1 +1,201 @@
-int main() { return 0; }
+// tesk-virtual-modem: a GSM modem on a pseudo-terminal. Prints the port path as its first line
+// (the announced symlink, or the bare slave with --no-announce) and serves until SIGINT/SIGTERM
+// or until the line is hung up by --hang-up-after.
+#include "virtual-modem/virtual_modem.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QHash>
+
+#include <signal.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+using tesk::vmodem::Config;
+using tesk::vmodem::ServiceCentreAnswer;
+using tesk::vmodem::SmsModes;
+
+struct Options {
+    QCommandLineParser parser;
+    void add(const QString& name, const QString& help, const QString& value = {}) {
+        parser.addOption(value.isEmpty() ? QCommandLineOption(name, help)
+                                         : QCommandLineOption(name, help, value));
+    }
+};
+
+[[noreturn]] void usageError(const QString& message) {
+    std::fprintf(stderr, "tesk-virtual-modem: %s (see --help)\n", qPrintable(message));
+    std::exit(2);
+}
+
+int intValue(const QCommandLineParser& parser, const QString& name, int min) {
+    bool ok = false;
+    const int value = parser.value(name).toInt(&ok);
+    if (!ok || value < min) {
+        usageError(QStringLiteral("--%1 wants a whole number of at least %2").arg(name).arg(min));
+    }
+    return value;
+}
+
+Config parseConfig(const QStringList& arguments) {
+    Options o;
+    QCommandLineParser& p = o.parser;
+    p.setApplicationDescription(QStringLiteral(
+        "A GSM modem on a pseudo-terminal: answers AT commands, takes SMS in PDU and text mode "
+        "and logs every received SMS as one JSON line."));
+    p.addHelpOption();
+    o.add(QStringLiteral("name"),
+          QStringLiteral("Port name, announced as tty<name> (default VM0)."),
+          QStringLiteral("name"));
+    o.add(QStringLiteral("no-announce"),
+          QStringLiteral("Do not create the symlink; print the slave path."));
+    o.add(QStringLiteral("imei"), QStringLiteral("IMEI answered to AT+CGSN."),
+          QStringLiteral("imei"));
+    o.add(QStringLiteral("maker"), QStringLiteral("Manufacturer (AT+CGMI)."),
+          QStringLiteral("text"));
+    o.add(QStringLiteral("model"), QStringLiteral("Model (AT+CGMM)."), QStringLiteral("text"));
+    o.add(QStringLiteral("revision"), QStringLiteral("Firmware revision (AT+CGMR)."),
+          QStringLiteral("text"));
+    o.add(QStringLiteral("operator"), QStringLiteral("Network operator (AT+COPS?)."),
+          QStringLiteral("text"));
+    o.add(QStringLiteral("battery"), QStringLiteral("Battery percentage (AT+CBC)."),
+          QStringLiteral("pct"));
+    o.add(QStringLiteral("signal"), QStringLiteral("Signal RSSI 0-31 or 99 (AT+CSQ)."),
+          QStringLiteral("n"));
+    o.add(QStringLiteral("modes"), QStringLiteral("SMS modes offered: pdu, text, both or none."),
+          QStringLiteral("modes"));
+    o.add(QStringLiteral("sca"),
+          QStringLiteral("AT+CSCA? answer: plain, ucs2, not-supported or absent."),
+          QStringLiteral("form"));
+    o.add(QStringLiteral("sca-number"), QStringLiteral("Service centre number."),
+          QStringLiteral("number"));
+    o.add(QStringLiteral("no-sms"),
+          QStringLiteral("Refuse the SMS commands (+CSMS, +CMGF, +CMGS)."));
+    o.add(QStringLiteral("no-echo"), QStringLiteral("Start with echo off (as after ATE0)."));
+    o.add(QStringLiteral("echo-only"), QStringLiteral("Echo every command and never answer."));
+    o.add(QStringLiteral("latency-ms"), QStringLiteral("Delay before every answer."),
+          QStringLiteral("ms"));
+    o.add(QStringLiteral("late-ms"), QStringLiteral("Extra delay before every final result."),
+          QStringLiteral("ms"));
+    o.add(QStringLiteral("cms-error-on"),
+          QStringLiteral("Refuse the Nth submission with +CMS ERROR."), QStringLiteral("n"));
+    o.add(QStringLiteral("cms-error-code"),
+          QStringLiteral("Code of that +CMS ERROR (default 500)."), QStringLiteral("code"));
+    o.add(QStringLiteral("silent-after"), QStringLiteral("Answer nothing after N delivered SMS."),
+          QStringLiteral("n"));
+    o.add(QStringLiteral("hang-up-after"),
+          QStringLiteral("Drop the line after the Nth submission's answer."), QStringLiteral("n"));
+    o.add(QStringLiteral("garbage"), QStringLiteral("Random non-text bytes before every answer."));
+    o.add(QStringLiteral("invalid-utf8"),
+          QStringLiteral("Every answer carries bytes that are not UTF-8."));
+    o.add(QStringLiteral("log"),
+          QStringLiteral("Append one JSON line per received SMS to this file."),
+          QStringLiteral("file"));
+    if (!p.parse(arguments)) {
+        usageError(p.errorText());
+    }
+    if (p.isSet(QStringLiteral("help"))) {
+        p.showHelp(0);
+    }
+    if (!p.positionalArguments().isEmpty()) {
+        usageError(QStringLiteral("unexpected argument %1").arg(p.positionalArguments().first()));
+    }
+    Config c;
+    auto text = [&](const char* name, QString* field) {
+        if (p.isSet(QLatin1String(name))) {
+            *field = p.value(QLatin1String(name));
+        }
+    };
+    auto number = [&](const char* name, int* field, int min) {
+        if (p.isSet(QLatin1String(name))) {
+            *field = intValue(p, QLatin1String(name), min);
+        }
+    };
+    text("name", &c.name);
+    text("imei", &c.imei);
+    text("maker", &c.manufacturer);
+    text("model", &c.model);
+    text("revision", &c.revision);
+    text("operator", &c.operatorName);
+    text("sca-number", &c.serviceCentre);
+    text("log", &c.logPath);
+    number("battery", &c.batteryPercent, 0);
+    number("signal", &c.signal, 0);
+    number("latency-ms", &c.latencyMs, 0);
+    number("late-ms", &c.lateAnswerMs, 0);
+    number("cms-error-on", &c.cmsErrorOnSubmission, 0);
+    number("cms-error-code", &c.cmsErrorCode, 0);
+    number("silent-after", &c.silentAfterSubmission, 0);
+    number("hang-up-after", &c.hangUpAfterSubmission, 0);
+    c.announce = !p.isSet(QStringLiteral("no-announce"));
+    c.smsSupported = !p.isSet(QStringLiteral("no-sms"));
+    c.echo = !p.isSet(QStringLiteral("no-echo"));
+    c.echoOnly = p.isSet(QStringLiteral("echo-only"));
+    c.garbage = p.isSet(QStringLiteral("garbage"));
+    c.invalidUtf8 = p.isSet(QStringLiteral("invalid-utf8"));
+    if (p.isSet(QStringLiteral("modes"))) {
+        static const QHash<QString, SmsModes> kModes = {{QStringLiteral("pdu"), SmsModes::Pdu},
+                                                        {QStringLiteral("text"), SmsModes::Text},
+                                                        {QStringLiteral("both"), SmsModes::Both},
+                                                        {QStringLiteral("none"), SmsModes::None}};
+        const QString v = p.value(QStringLiteral("modes"));
+        if (!kModes.contains(v)) {
+            usageError(QStringLiteral("--modes wants pdu, text, both or none"));
+        }
+        c.modes = kModes.value(v);
+    }
+    if (p.isSet(QStringLiteral("sca"))) {
+        static const QHash<QString, ServiceCentreAnswer> kForms = {
+            {QStringLiteral("plain"), ServiceCentreAnswer::Plain},
+            {QStringLiteral("ucs2"), ServiceCentreAnswer::Ucs2Hex},
+            {QStringLiteral("not-supported"), ServiceCentreAnswer::NotSupported},
+            {QStringLiteral("absent"), ServiceCentreAnswer::Absent}};
+        const QString v = p.value(QStringLiteral("sca"));
+        if (!kForms.contains(v)) {
+            usageError(QStringLiteral("--sca wants plain, ucs2, not-supported or absent"));
+        }
+        c.serviceCentreAnswer = kForms.value(v);
+    }
+    return c;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Block the stop signals before any thread exists (Qt's or the modem's), so only sigtimedwait
+    // sees them.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tesk-virtual-modem"));
+    const Config config = parseConfig(QCoreApplication::arguments());
+
+    tesk::vmodem::VirtualModem modem(config);
+    QString error;
+    if (!modem.start(&error)) {
+        std::fprintf(stderr, "tesk-virtual-modem: %s\n", qPrintable(error));
+        return 1;
+    }
+    std::printf("%s\n", qPrintable(modem.portPath()));
+    std::fflush(stdout);
+
+    const timespec slice{0, 200 * 1000 * 1000};
+    while (modem.running()) {
+        if (sigtimedwait(&stopSignals, nullptr, &slice) > 0) {
+            break;
+        }
+    }
+    const bool hungUp = !modem.running();
+    modem.stop();  // removes the symlink
+    if (hungUp) {
+        std::fprintf(stderr, "tesk-virtual-modem: line hung up\n");
+    }
+    return 0;
+}

@@ -35,11 +35,11 @@ struct Config {
     SmsModes modes = SmsModes::Both;
     ServiceCentreAnswer serviceCentreAnswer = ServiceCentreAnswer::Plain;
     QString serviceCentre = QStringLiteral("+447785016005");
-    bool smsSupported = true;  // false: +CSMS / +CMGS=? / +CMGF answer ERROR
-    bool echo = true;          // initial echo state; ATE0 / ATE1 switch it
-    bool echoOnly = false;     // echoes every command and never answers anything
-    int latencyMs = 0;         // delay before each answer
-    int lateAnswerMs = 0;      // extra delay before each final result (answers "too late")
+    bool smsSupported = true;      // false: +CSMS / +CMGS=? / +CMGF answer ERROR
+    bool echo = true;              // initial echo state; ATE0 / ATE1 switch it
+    bool echoOnly = false;         // echoes every command and never answers anything
+    int latencyMs = 0;             // delay before each answer
+    int lateAnswerMs = 0;          // extra delay before each final result (answers "too late")
     int cmsErrorOnSubmission = 0;  // 1-based submission number that gets +CMS ERROR; 0 = never
     int cmsErrorCode = 500;
     int silentAfterSubmission = 0;  // after this many submissions answer nothing at all; 0 = never
@@ -51,22 +51,22 @@ struct Config {
 
 // One SMS as the network would deliver it (one entry per submitted PDU or text message).
 struct ReceivedSms {
-    QString time;        // ISO 8601, UTC
-    QString port;        // Config::name
-    QString mode;        // "pdu" or "text"
-    QString number;      // destination as addressed ("+" for international)
-    QString text;        // decoded user data (without the header)
-    QString coding;      // "gsm7", "8bit" or "ucs2"
+    QString time;           // ISO 8601, UTC
+    QString port;           // Config::name
+    QString mode;           // "pdu" or "text"
+    QString number;         // destination as addressed ("+" for international)
+    QString text;           // decoded user data (without the header)
+    QString coding;         // "gsm7", "8bit" or "ucs2"
     int messageClass = -1;  // 0..3, -1 when none
     int concatRef = -1;     // -1 when the message is not part of a concatenated one
     int concatPart = 0;
     int concatTotal = 0;
-    QString raw;         // the PDU hex, or the text-mode payload as received
-    int reference = 0;   // the message reference answered in +CMGS
+    QString raw;        // the PDU hex, or the text-mode payload as received
+    int reference = 0;  // the message reference answered in +CMGS
 };
 
 class VirtualModem {
-public:
+  public:
     explicit VirtualModem(Config config = {});
     ~VirtualModem();  // stops
     VirtualModem(const VirtualModem&) = delete;
@@ -84,7 +84,7 @@ public:
     QStringList commands() const;  // every command line received, in order, without line end
     int submissions() const;       // AT+CMGS attempts that were ended with Ctrl-Z
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

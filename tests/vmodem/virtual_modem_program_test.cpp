@@ -1,0 +1,90 @@
+// The tesk-virtual-modem program as a user starts it.
+#include "vmodem/pty_client.h"
+
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace tesk::vmodem {
+namespace {
+
+class ProgramTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(runtime_.isValid()); }
+    void TearDown() override {
+        if (program_.state() != QProcess::NotRunning) {
+            program_.kill();
+            program_.waitForFinished(5000);
+        }
+    }
+
+    // Starts the program and returns the first line it prints.
+    QString launch(const QStringList& arguments) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_.path());
+        program_.setProcessEnvironment(env);
+        program_.start(QStringLiteral(TESK_VIRTUAL_MODEM_BIN), arguments);
+        if (!program_.waitForStarted(5000)) {
+            return {};
+        }
+        while (!program_.canReadLine() && program_.waitForReadyRead(5000)) {
+        }
+        return QString::fromLocal8Bit(program_.readLine()).trimmed();
+    }
+
+    QTemporaryDir runtime_;
+    QProcess program_;
+};
+
+TEST_F(ProgramTest, printsItsPortAnswersAndCleansUpOnSigterm) {
+    const QString log = runtime_.filePath(QStringLiteral("sms.jsonl"));
+    const QString path =
+        launch({QStringLiteral("--name"), QStringLiteral("P1"), QStringLiteral("--imei"),
+                QStringLiteral("111111111111116"), QStringLiteral("--log"), log});
+    EXPECT_EQ(path, runtime_.path() + QStringLiteral("/tesk-sms/modems/ttyP1"));
+    ASSERT_TRUE(QFileInfo(path).isSymLink());
+    {
+        test::PtyClient client(path);
+        ASSERT_TRUE(client.isOpen());
+        EXPECT_EQ(client.exchange("AT\r\n"), "AT\r\r\nOK\r\n");
+        EXPECT_EQ(client.exchange("ATE0;+CGSN\r"), "ATE0;+CGSN\r\r\n111111111111116\r\n\r\nOK\r\n");
+        EXPECT_EQ(client.exchange("AT+CMGS=16\r\n"), "\r\n> ");
+        EXPECT_EQ(client.exchange("00110005912143F50000FF05E8329BFD06\x1A\r\n"),
+                  "\r\n+CMGS: 0\r\n\r\nOK\r\n");
+    }
+    program_.terminate();  // SIGTERM
+    ASSERT_TRUE(program_.waitForFinished(5000));
+    EXPECT_EQ(program_.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program_.exitCode(), 0);
+    EXPECT_FALSE(QFileInfo(path).isSymLink());
+
+    QFile file(log);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QJsonObject sms = QJsonDocument::fromJson(file.readLine()).object();
+    EXPECT_EQ(sms.value("text").toString(), QStringLiteral("hello"));
+    EXPECT_EQ(sms.value("port").toString(), QStringLiteral("P1"));
+}
+
+TEST_F(ProgramTest, withoutAnnouncementPrintsTheSlave) {
+    const QString path = launch({QStringLiteral("--no-announce"), QStringLiteral("--no-echo"),
+                                 QStringLiteral("--modes"), QStringLiteral("pdu")});
+    EXPECT_TRUE(path.startsWith(QStringLiteral("/dev/pts/"))) << path.toStdString();
+    test::PtyClient client(path);
+    EXPECT_EQ(client.exchange("AT+CMGF=?\r"), "\r\n+CMGF: (0)\r\n\r\nOK\r\n");
+}
+
+TEST_F(ProgramTest, refusesAnUnknownChoice) {
+    program_.start(QStringLiteral(TESK_VIRTUAL_MODEM_BIN),
+                   {QStringLiteral("--modes"), QStringLiteral("fax")});
+    ASSERT_TRUE(program_.waitForFinished(5000));
+    EXPECT_EQ(program_.exitCode(), 2);
+    EXPECT_TRUE(program_.readAllStandardError().contains("--modes"));
+}
+
+}  // namespace
+}  // namespace tesk::vmodem

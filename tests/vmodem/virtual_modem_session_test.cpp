@@ -1,0 +1,458 @@
+// Conversations with a running virtual modem over its real pseudo-terminal.
+#include "core/runtime_paths.h"
+#include "virtual-modem/virtual_modem.h"
+#include "vmodem/pty_client.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace tesk::vmodem {
+namespace {
+
+using test::PtyClient;
+using test::WaitFor;
+
+// "hello" to +12345, no service centre: 00 | 11 00 | 05 91 2143F5 | 00 00 | FF | 05 E8329BFD06
+const QByteArray kHelloPdu = "00110005912143F50000FF05E8329BFD06";
+constexpr int kHelloTpdu = 16;
+// The same with service centre +447785016005: 07 91 447758100650 | ... (TPDU unchanged)
+const QByteArray kHelloWithScaPdu = "0791447758100650110005912143F50000FF05E8329BFD06";
+const QByteArray kCtrlZ = "\x1A\r\n";
+
+class ModemTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(runtime_.isValid());
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime_.path()));
+    }
+
+    VirtualModem& start(Config config = {}) {
+        config.echo = config.echo && echo_;
+        modem_ = std::make_unique<VirtualModem>(config);
+        QString error;
+        EXPECT_TRUE(modem_->start(&error)) << error.toStdString();
+        return *modem_;
+    }
+
+    std::unique_ptr<PtyClient> connect() {
+        auto client = std::make_unique<PtyClient>(modem_->portPath());
+        EXPECT_TRUE(client->isOpen());
+        return client;
+    }
+
+    // AT+CMGS=<length>, the PDU, Ctrl-Z; returns the answer after Ctrl-Z.
+    QByteArray submitPdu(PtyClient& client, const QByteArray& pdu, int length) {
+        EXPECT_EQ(client.exchange("AT+CMGS=" + QByteArray::number(length) + "\r\n"), "\r\n> ");
+        return client.exchange(pdu + kCtrlZ);
+    }
+
+    QString logPath() const { return runtime_.filePath(QStringLiteral("received.jsonl")); }
+
+    QList<QJsonObject> logLines() const {
+        QFile file(logPath());
+        QList<QJsonObject> lines;
+        if (file.open(QIODevice::ReadOnly)) {
+            for (const QByteArray& line : file.readAll().split('\n')) {
+                if (!line.isEmpty()) {
+                    lines.append(QJsonDocument::fromJson(line).object());
+                }
+            }
+        }
+        return lines;
+    }
+
+    bool echo_ = false;  // most conversations read better without echo
+    QTemporaryDir runtime_;
+    std::unique_ptr<VirtualModem> modem_;
+};
+
+TEST_F(ModemTest, announcesItselfPrivatelyAndRemovesTheLinkAtStop) {
+    Config config;
+    config.name = QStringLiteral("T7");
+    VirtualModem& modem = start(config);
+    const QString link = Virtual_Modem_Dir() + QStringLiteral("/ttyT7");
+    EXPECT_EQ(modem.announcedPath(), link);
+    EXPECT_EQ(modem.portPath(), link);
+    EXPECT_EQ(QFileInfo(link).symLinkTarget(), modem.devicePath());
+    EXPECT_EQ(QFile::permissions(Virtual_Modem_Dir()), QFile::ReadOwner | QFile::WriteOwner |
+                                                           QFile::ExeOwner | QFile::ReadUser |
+                                                           QFile::WriteUser | QFile::ExeUser);
+    modem.stop();
+    EXPECT_FALSE(modem.running());
+    EXPECT_FALSE(QFileInfo(link).isSymLink());
+}
+
+TEST_F(ModemTest, replacesAStaleLinkOfTheSameName) {
+    ASSERT_TRUE(QDir().mkpath(Virtual_Modem_Dir()));
+    const QString link = Virtual_Modem_Dir() + QStringLiteral("/ttyVM0");
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/pts/999999"), link));
+    VirtualModem& modem = start();
+    EXPECT_EQ(QFileInfo(link).symLinkTarget(), modem.devicePath());
+    EXPECT_EQ(connect()->exchange("AT\r"), "\r\nOK\r\n");
+}
+
+TEST_F(ModemTest, echoesWhatItReceivesUntilATE0) {
+    echo_ = true;
+    VirtualModem& modem = start();
+    auto client = connect();
+    EXPECT_EQ(client->exchange("AT\r\n"), "AT\r\r\nOK\r\n");
+    EXPECT_EQ(client->exchange("at\r"), "at\r\r\nOK\r\n");
+    EXPECT_EQ(client->exchange("ATE0\r\n"), "ATE0\r\r\nOK\r\n");
+    EXPECT_EQ(client->exchange("AT\r\n"), "\r\nOK\r\n");
+    EXPECT_EQ(client->exchange("ATE1\n"), "\r\nOK\r\n");
+    EXPECT_EQ(client->exchange("\r\nAT\r"), "AT\r\r\nOK\r\n");
+    EXPECT_EQ(modem.commands(), QStringList({"AT", "at", "ATE0", "AT", "ATE1", "AT"}));
+}
+
+TEST_F(ModemTest, factoryResetRestoresTheProfile) {
+    echo_ = true;
+    start();
+    auto client = connect();
+    client->exchange("ATE0;+CMGF=1;+CSCS=\"UCS2\";+CMEE=1\r");
+    EXPECT_EQ(client->exchange("AT+CMGF?\r"), "\r\n+CMGF: 1\r\n\r\nOK\r\n");
+    EXPECT_EQ(client->exchange("AT&F\r"), "\r\nOK\r\n");
+    EXPECT_EQ(
+        client->exchange("AT+CMGF?;+CSCS?;+CMEE?\r"),
+        "AT+CMGF?;+CSCS?;+CMEE?\r\r\n+CMGF: 0\r\n\r\n+CSCS: \"GSM\"\r\n\r\n+CMEE: 0\r\n\r\nOK\r\n");
+}
+
+struct CmeeCase {
+    int cmee;
+    QByteArray answer;
+};
+
+class CmeeFormat : public ModemTest, public ::testing::WithParamInterface<CmeeCase> {};
+
+TEST_P(CmeeFormat, decidesHowEquipmentErrorsRead) {
+    start();
+    auto client = connect();
+    EXPECT_EQ(client->exchange("AT+CMEE=" + QByteArray::number(GetParam().cmee) + "\r"),
+              "\r\nOK\r\n");
+    EXPECT_EQ(client->exchange("AT+CSCS=\"KLINGON\"\r"), GetParam().answer);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Levels, CmeeFormat,
+    ::testing::Values(CmeeCase{0, "\r\nERROR\r\n"}, CmeeCase{1, "\r\n+CME ERROR: 4\r\n"},
+                      CmeeCase{2, "\r\n+CME ERROR: operation not supported\r\n"}));
+
+TEST_F(ModemTest, answersIdentityQuestionsWithBareLines) {
+    Config config;
+    config.imei = QStringLiteral("490154203237518");
+    config.operatorName = QStringLiteral("Nordnet");
+    start(config);
+    auto client = connect();
+    EXPECT_EQ(client->exchange("AT+CGSN\r"), "\r\n490154203237518\r\n\r\nOK\r\n");
+    EXPECT_EQ(client->exchange("AT+GSN\r"), "\r\n490154203237518\r\n\r\nOK\r\n");
+    EXPECT_EQ(client->exchange("AT+CGMI;+GMM\r"),
+              "\r\nVirtual Modems Ltd\r\n\r\nVM-1\r\n\r\nOK\r\n");
+    EXPECT_EQ(client->exchange("AT+COPS?\r"), "\r\n+COPS: 0,0,\"Nordnet\"\r\n\r\nOK\r\n");
+    EXPECT_EQ(client->exchange("AT+CBC\r"), "\r\n+CBC: 0,80\r\n\r\nOK\r\n");
+    EXPECT_EQ(client->exchange("AT+CSQ\r"), "\r\n+CSQ: 20,99\r\n\r\nOK\r\n");
+    EXPECT_EQ(client->exchange("AT+NONSENSE\r"), "\r\nERROR\r\n");
+    EXPECT_EQ(client->exchange("HELLO\r"), "\r\nERROR\r\n");
+}
+
+struct ScaCase {
+    const char* name;
+    ServiceCentreAnswer form;
+    QByteArray answer;
+};
+
+class ServiceCentreForm : public ModemTest, public ::testing::WithParamInterface<ScaCase> {};
+
+TEST_P(ServiceCentreForm, answersTheQueryInItsForm) {
+    Config config;
+    config.serviceCentreAnswer = GetParam().form;
+    config.serviceCentre = QStringLiteral("+4479");
+    start(config);
+    EXPECT_EQ(connect()->exchange("AT+CSCA?\r"), GetParam().answer);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, ServiceCentreForm,
+    ::testing::Values(
+        ScaCase{"plain", ServiceCentreAnswer::Plain, "\r\n+CSCA: \"+4479\",145\r\n\r\nOK\r\n"},
+        ScaCase{"ucs2", ServiceCentreAnswer::Ucs2Hex,
+                "\r\n+CSCA: \"002B0034003400370039\",145\r\n\r\nOK\r\n"},
+        ScaCase{"not_supported", ServiceCentreAnswer::NotSupported, "\r\nCOMMAND NOT SUPPORT\r\n"},
+        ScaCase{"absent", ServiceCentreAnswer::Absent, "\r\nOK\r\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ModemTest, keepsAServiceCentreThatWasSet) {
+    start();
+    auto client = connect();
+    EXPECT_EQ(client->exchange("AT+CSCA=\"4917012345\",145\r"), "\r\nOK\r\n");
+    EXPECT_EQ(client->exchange("AT+CSCA?\r"), "\r\n+CSCA: \"+4917012345\",145\r\n\r\nOK\r\n");
+    EXPECT_EQ(client->exchange("AT+CSCA=\"0170123\"\r"), "\r\nOK\r\n");
+    EXPECT_EQ(client->exchange("AT+CSCA?\r"), "\r\n+CSCA: \"0170123\",129\r\n\r\nOK\r\n");
+}
+
+struct ModesCase {
+    const char* name;
+    SmsModes modes;
+    QByteArray offer;
+    QByteArray pduAnswer;
+    QByteArray textAnswer;
+};
+
+class ModesOffer : public ModemTest, public ::testing::WithParamInterface<ModesCase> {};
+
+TEST_P(ModesOffer, matchesWhatCanBeSelected) {
+    Config config;
+    config.modes = GetParam().modes;
+    start(config);
+    auto client = connect();
+    EXPECT_EQ(client->exchange("AT+CMGF=?\r"), "\r\n" + GetParam().offer + "\r\n\r\nOK\r\n");
+    EXPECT_EQ(client->exchange("AT+CMGF=0\r"), GetParam().pduAnswer);
+    EXPECT_EQ(client->exchange("AT+CMGF=1\r"), GetParam().textAnswer);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, ModesOffer,
+    ::testing::Values(
+        ModesCase{"both", SmsModes::Both, "+CMGF: (0,1)", "\r\nOK\r\n", "\r\nOK\r\n"},
+        ModesCase{"pdu", SmsModes::Pdu, "+CMGF: (0)", "\r\nOK\r\n", "\r\nERROR\r\n"},
+        ModesCase{"text", SmsModes::Text, "+CMGF: (1)", "\r\nERROR\r\n", "\r\nOK\r\n"},
+        ModesCase{"none", SmsModes::None, "+CMGF: ()", "\r\nERROR\r\n", "\r\nERROR\r\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ModemTest, withoutSmsTheSmsCommandsFail) {
+    Config config;
+    config.smsSupported = false;
+    start(config);
+    auto client = connect();
+    EXPECT_EQ(client->exchange("AT+CSMS=?\r"), "\r\nERROR\r\n");
+    EXPECT_EQ(client->exchange("AT+CMGS=?\r"), "\r\nERROR\r\n");
+    EXPECT_EQ(client->exchange("AT+CMGF=0\r"), "\r\nERROR\r\n");
+    EXPECT_EQ(client->exchange("AT+CGSN\r"), "\r\n356938035643809\r\n\r\nOK\r\n");
+}
+
+TEST_F(ModemTest, pduSubmissionIsDecodedAnsweredAndLogged) {
+    Config config;
+    config.name = QStringLiteral("VM3");
+    config.logPath = logPath();
+    VirtualModem& modem = start(config);
+    auto client = connect();
+    EXPECT_EQ(client->exchange("AT+CMGS=?\r"), "\r\nOK\r\n");
+    EXPECT_EQ(submitPdu(*client, kHelloPdu, kHelloTpdu), "\r\n+CMGS: 0\r\n\r\nOK\r\n");
+    EXPECT_EQ(submitPdu(*client, kHelloWithScaPdu, kHelloTpdu), "\r\n+CMGS: 1\r\n\r\nOK\r\n");
+
+    const QList<QJsonObject> lines = logLines();
+    ASSERT_EQ(lines.size(), 2);
+    const QJsonObject& first = lines[0];
+    EXPECT_EQ(first.value("text").toString(), QStringLiteral("hello"));
+    EXPECT_EQ(first.value("number").toString(), QStringLiteral("+12345"));
+    EXPECT_EQ(first.value("mode").toString(), QStringLiteral("pdu"));
+    EXPECT_EQ(first.value("coding").toString(), QStringLiteral("gsm7"));
+    EXPECT_EQ(first.value("port").toString(), QStringLiteral("VM3"));
+    EXPECT_EQ(first.value("raw").toString(), QString::fromLatin1(kHelloPdu));
+    EXPECT_TRUE(first.value("class").isNull());
+    EXPECT_TRUE(first.value("concat").isNull());
+    EXPECT_EQ(first.value("reference").toInt(-1), 0);
+    EXPECT_EQ(lines[1].value("reference").toInt(-1), 1);
+    EXPECT_TRUE(QDateTime::fromString(first.value("time").toString(), Qt::ISODateWithMs).isValid());
+    EXPECT_EQ(modem.received().size(), 2);
+    EXPECT_EQ(modem.submissions(), 2);
+}
+
+TEST_F(ModemTest, eachConcatenatedPartIsOneEntry) {
+    Config config;
+    config.logPath = logPath();
+    VirtualModem& modem = start(config);
+    auto client = connect();
+    // UDH 06 | 08 04 1234 02 0n, then "hello " and "world"
+    EXPECT_EQ(submitPdu(*client, "00510005912143F50000FF0E06080412340201E8329BFD0601", 24),
+              "\r\n+CMGS: 0\r\n\r\nOK\r\n");
+    EXPECT_EQ(submitPdu(*client, "00510005912143F50000FF0D06080412340202F7B79C4D06", 23),
+              "\r\n+CMGS: 1\r\n\r\nOK\r\n");
+    const QList<ReceivedSms> received = modem.received();
+    ASSERT_EQ(received.size(), 2);
+    EXPECT_EQ(received[0].text + received[1].text, QStringLiteral("hello world"));
+    EXPECT_EQ(received[1].concatRef, 0x1234);
+    EXPECT_EQ(received[1].concatPart, 2);
+    EXPECT_EQ(received[1].concatTotal, 2);
+    const QJsonObject concat = logLines().value(0).value("concat").toObject();
+    EXPECT_EQ(concat.value("ref").toInt(), 0x1234);
+    EXPECT_EQ(concat.value("part").toInt(), 1);
+    EXPECT_EQ(concat.value("total").toInt(), 2);
+}
+
+TEST_F(ModemTest, escapeCancelsWithoutSending) {
+    Config config;
+    config.logPath = logPath();
+    VirtualModem& modem = start(config);
+    auto client = connect();
+    EXPECT_EQ(client->exchange("AT+CMGS=16\r\n"), "\r\n> ");
+    EXPECT_EQ(client->exchange(kHelloPdu + "\x1B"), "\r\nOK\r\n");
+    EXPECT_EQ(client->exchange("AT\r"), "\r\nOK\r\n");
+    EXPECT_TRUE(modem.received().isEmpty());
+    EXPECT_EQ(modem.submissions(), 0);
+    EXPECT_FALSE(QFile::exists(logPath()));
+}
+
+struct RefusedCase {
+    const char* name;
+    int announced;
+    QByteArray pdu;
+};
+
+class RefusedSubmission : public ModemTest, public ::testing::WithParamInterface<RefusedCase> {};
+
+TEST_P(RefusedSubmission, answersCms304AndDeliversNothing) {
+    VirtualModem& modem = start();
+    auto client = connect();
+    EXPECT_EQ(submitPdu(*client, GetParam().pdu, GetParam().announced), "\r\n+CMS ERROR: 304\r\n");
+    EXPECT_TRUE(modem.received().isEmpty());
+    EXPECT_EQ(modem.submissions(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RefusedSubmission,
+    ::testing::Values(RefusedCase{"length_one_too_many", 17, kHelloPdu},
+                      RefusedCase{"length_counts_the_sca", 24, kHelloWithScaPdu},
+                      RefusedCase{"not_hex", 16, "00110005912143F50000FF05E8329BFDXX"},
+                      RefusedCase{"sms_deliver", 16, "00040005912143F50000FF05E8329BFD06"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ModemTest, textModeUnderUcs2TakesHexadecimalUtf16) {
+    VirtualModem& modem = start();
+    auto client = connect();
+    EXPECT_EQ(client->exchange("AT+CMGF=1;+CSCS=\"UCS2\";+CSMP=17,255,0,8\r"), "\r\nOK\r\n");
+    EXPECT_EQ(client->exchange("AT+CMGS=\"+12345\"\r\n"), "\r\n> ");
+    EXPECT_EQ(client->exchange("041F04400438043204350442" + kCtrlZ), "\r\n+CMGS: 0\r\n\r\nOK\r\n");
+    const QList<ReceivedSms> received = modem.received();
+    ASSERT_EQ(received.size(), 1);
+    EXPECT_EQ(received[0].mode, QStringLiteral("text"));
+    EXPECT_EQ(received[0].number, QStringLiteral("+12345"));
+    EXPECT_EQ(received[0].text, QStringLiteral("Привет"));
+    EXPECT_EQ(received[0].coding, QStringLiteral("ucs2"));
+    EXPECT_EQ(received[0].raw, QStringLiteral("041F04400438043204350442"));
+}
+
+TEST_F(ModemTest, textModeLineBreaksPromptAgainAndFlashComesFromTheCodingScheme) {
+    echo_ = true;
+    VirtualModem& modem = start();
+    auto client = connect();
+    client->exchange("ATE0;+CMGF=1;+CSMP=17,255,0,16\r");
+    EXPECT_EQ(client->exchange("AT+CMGS=\"12345\",145\r"), "\r\n> ");
+    EXPECT_EQ(client->exchange("line1\r"), "\r\n> ");
+    EXPECT_EQ(client->exchange("line2" + kCtrlZ), "\r\n+CMGS: 0\r\n\r\nOK\r\n");
+    const QList<ReceivedSms> received = modem.received();
+    ASSERT_EQ(received.size(), 1);
+    EXPECT_EQ(received[0].number, QStringLiteral("+12345"));
+    EXPECT_EQ(received[0].text, QStringLiteral("line1\nline2"));
+    EXPECT_EQ(received[0].coding, QStringLiteral("gsm7"));
+    EXPECT_EQ(received[0].messageClass, 0);
+}
+
+TEST_F(ModemTest, refusesTheChosenSubmissionWithItsCode) {
+    Config config;
+    config.cmsErrorOnSubmission = 2;
+    config.cmsErrorCode = 38;
+    VirtualModem& modem = start(config);
+    auto client = connect();
+    EXPECT_EQ(submitPdu(*client, kHelloPdu, kHelloTpdu), "\r\n+CMGS: 0\r\n\r\nOK\r\n");
+    EXPECT_EQ(submitPdu(*client, kHelloPdu, kHelloTpdu), "\r\n+CMS ERROR: 38\r\n");
+    EXPECT_EQ(submitPdu(*client, kHelloPdu, kHelloTpdu), "\r\n+CMGS: 1\r\n\r\nOK\r\n");
+    EXPECT_EQ(modem.received().size(), 2);
+    EXPECT_EQ(modem.submissions(), 3);
+}
+
+TEST_F(ModemTest, fallsSilentAfterTheChosenNumberOfMessages) {
+    Config config;
+    config.silentAfterSubmission = 1;
+    VirtualModem& modem = start(config);
+    auto client = connect();
+    EXPECT_EQ(submitPdu(*client, kHelloPdu, kHelloTpdu), "\r\n+CMGS: 0\r\n\r\nOK\r\n");
+    client->write("AT\r");
+    // Once the modem has taken the command in, any answer would already be on its way.
+    ASSERT_TRUE(WaitFor([&] { return modem.commands().endsWith(QStringLiteral("AT")); }));
+    EXPECT_EQ(client->readFor(300), QByteArray());
+    EXPECT_TRUE(modem.running());
+}
+
+TEST_F(ModemTest, echoOnlyEchoesAndNeverAnswers) {
+    Config config;
+    config.echoOnly = true;
+    VirtualModem& modem = start(config);
+    auto client = connect();
+    client->write("AT\rAT+CMGS=16\r");
+    ASSERT_TRUE(WaitFor([&] { return modem.commands().size() == 2; }));
+    EXPECT_EQ(client->readFor(300), QByteArray("AT\rAT+CMGS=16\r"));
+}
+
+TEST_F(ModemTest, hangsUpAfterTheChosenSubmissionsAnswer) {
+    Config config;
+    config.hangUpAfterSubmission = 1;
+    VirtualModem& modem = start(config);
+    const QString link = modem.announcedPath();
+    auto client = connect();
+    EXPECT_EQ(submitPdu(*client, kHelloPdu, kHelloTpdu), "\r\n+CMGS: 0\r\n\r\nOK\r\n");
+    const int result = client->readOnceAfterHangUp();
+    EXPECT_TRUE(result == 0 || result == -EIO) << result;
+    EXPECT_TRUE(WaitFor([&] { return !modem.running(); }));
+    EXPECT_FALSE(QFileInfo(link).isSymLink());
+}
+
+TEST_F(ModemTest, servesClientsOneAfterAnother) {
+    VirtualModem& modem = start();
+    for (int session = 0; session < 3; ++session) {
+        PtyClient client(modem.portPath());
+        ASSERT_TRUE(client.isOpen());
+        EXPECT_EQ(client.exchange("AT\r\n"), "\r\nOK\r\n") << session;
+        EXPECT_EQ(client.exchange("AT+CGMM\r\n"), "\r\nVM-1\r\n\r\nOK\r\n") << session;
+    }
+    EXPECT_TRUE(modem.running());
+}
+
+TEST_F(ModemTest, lateFinalResultsKeepTheirOrder) {
+    Config config;
+    config.lateAnswerMs = 100;
+    start(config);
+    auto client = connect();
+    client->write("AT+CGMI\rAT+CGMM\r");
+    EXPECT_EQ(client->readUntil("VM-1\r\n\r\nOK\r\n"),
+              "\r\nVirtual Modems Ltd\r\n\r\nOK\r\n\r\nVM-1\r\n\r\nOK\r\n");
+}
+
+TEST_F(ModemTest, garbageComesBeforeTheAnswerAndIsNoText) {
+    Config config;
+    config.garbage = true;
+    start(config);
+    const QByteArray answer = connect()->exchange("AT\r");
+    ASSERT_TRUE(answer.endsWith("\r\nOK\r\n"));
+    const QByteArray noise = answer.chopped(6);
+    ASSERT_FALSE(noise.isEmpty());
+    for (const char c : noise) {
+        const auto b = static_cast<quint8>(c);
+        EXPECT_TRUE(b >= 0x80 || (b < 0x20 && b != '\r' && b != '\n')) << int(b);
+    }
+}
+
+TEST_F(ModemTest, invalidUtf8SpoilsEveryAnswer) {
+    Config config;
+    config.invalidUtf8 = true;
+    start(config);
+    auto client = connect();
+    for (const QByteArray& command : {QByteArray("AT\r"), QByteArray("AT+CGSN\r")}) {
+        const QByteArray answer = client->exchange(command);
+        EXPECT_TRUE(answer.endsWith("\r\nOK\r\n"));
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        const QString ignored = utf8.decode(answer);
+        EXPECT_TRUE(utf8.hasError()) << answer.toStdString();
+    }
+}
+
+}  // namespace
+}  // namespace tesk::vmodem

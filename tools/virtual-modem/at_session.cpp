@@ -1,0 +1,451 @@
+#include "virtual-modem/at_session.h"
+
+#include "virtual-modem/text_payload.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace tesk::vmodem {
+namespace {
+
+constexpr char kCtrlZ = 0x1A;
+constexpr char kEscape = 0x1B;
+constexpr char kBackspace = 0x08;
+constexpr qsizetype kMaxLine = 2048;     // a modem's command buffer is finite too
+constexpr qsizetype kMaxPayload = 4096;  // far more than any SMS; the rest is dropped
+constexpr int kCmeNotSupported = 4;
+
+bool isSmsCommand(const QByteArray& name) {
+    static const QList<QByteArray> kNames = {"+CSMS", "+CMGF", "+CMGS", "+CSCA",
+                                             "+CSMP", "+CMMS", "+CPMS", "+CNMI"};
+    return kNames.contains(name);
+}
+
+QString verboseCme(int code) {
+    switch (code) {
+        case 3:
+            return QStringLiteral("operation not allowed");
+        case 4:
+            return QStringLiteral("operation not supported");
+        case 10:
+            return QStringLiteral("SIM not inserted");
+        case 50:
+            return QStringLiteral("Incorrect parameters");
+        default:
+            return QStringLiteral("unknown");
+    }
+}
+
+bool toInt(const QByteArray& text, int* value) {
+    bool ok = false;
+    *value = text.trimmed().toInt(&ok);
+    return ok;
+}
+
+}  // namespace
+
+AtSession::AtSession(const Config& config, SessionHost& host) : config_(config), host_(host) {
+    resetProfile();
+    scaNumber_ = config_.serviceCentre;
+    scaType_ = scaNumber_.startsWith(QLatin1Char('+')) ? 145 : 129;
+}
+
+void AtSession::resetProfile() {
+    echo_ = config_.echo;
+    cmgf_ = config_.modes == SmsModes::Text ? 1 : 0;
+    cmee_ = 0;
+    charset_ = QStringLiteral("GSM");
+    csmp_[0] = 17;
+    csmp_[1] = 167;
+    csmp_[2] = 0;
+    csmp_[3] = 0;
+    cmms_ = 0;
+}
+
+void AtSession::feed(const QByteArray& bytes) {
+    for (const char c : bytes) {
+        if (hungUp_) {
+            break;
+        }
+        if (lastWasCr_ && c == '\n') {  // CR LF is one line end
+            lastWasCr_ = false;
+            if (input_ == Input::Text && !raw_.isEmpty()) {  // not the command line's own LF
+                raw_.append(c);
+            }
+            continue;
+        }
+        lastWasCr_ = false;
+        if (input_ == Input::Command) {
+            commandByte(c);
+        } else {
+            inputByte(c);
+        }
+    }
+    flushEcho();
+}
+
+void AtSession::commandByte(char c) {
+    const bool lineEnd = c == '\r' || c == '\n';
+    // The line end of an empty line is not echoed: the CR LF that follows a Ctrl-Z would
+    // otherwise trail behind the final result of the submission.
+    if ((echo_ || config_.echoOnly) && !silent_ && !(lineEnd && line_.isEmpty())) {
+        echo(c);
+    }
+    if (!lineEnd) {
+        if (c == kBackspace) {
+            line_.chop(1);
+        } else if (line_.size() < kMaxLine) {
+            line_.append(c);
+        }
+        return;
+    }
+    lastWasCr_ = c == '\r';
+    const QByteArray line = line_;
+    line_.clear();
+    if (line.trimmed().isEmpty()) {
+        return;
+    }
+    host_.commandLine(QString::fromUtf8(line));
+    if (!config_.echoOnly && !silent_) {
+        execute(line);
+    }
+}
+
+void AtSession::inputByte(char c) {
+    if (c == kCtrlZ) {
+        finishSubmission();
+        return;
+    }
+    if (c == kEscape) {
+        cancelSubmission();
+        return;
+    }
+    if (input_ == Input::Pdu) {
+        if (echo_) {
+            echo(c);
+        }
+        if (c == '\r' || c == '\n' || c == ' ' || c == '\t') {
+            lastWasCr_ = c == '\r';
+        } else if (payload_.size() < kMaxPayload) {
+            payload_.append(c);
+        }
+        return;
+    }
+    if (raw_.size() < kMaxPayload) {
+        raw_.append(c);
+    }
+    if (c == '\r') {  // a line break inside the message; the modem prompts for the next line
+        lastWasCr_ = true;
+        payload_.append('\n');
+        output(OutputKind::Prompt, "\r\n> ");
+        return;
+    }
+    if (echo_) {
+        echo(c);
+    }
+    if (payload_.size() < kMaxPayload) {
+        payload_.append(c);
+    }
+}
+
+void AtSession::echo(char c) {
+    pendingEcho_.append(c);
+}
+
+void AtSession::flushEcho() {
+    if (!pendingEcho_.isEmpty()) {
+        host_.send(OutputKind::Echo, pendingEcho_);
+        pendingEcho_.clear();
+    }
+}
+
+void AtSession::output(OutputKind kind, const QByteArray& bytes) {
+    flushEcho();
+    host_.send(kind, bytes);
+}
+
+AtSession::Reply AtSession::error(Final kind, int code) {
+    Reply reply;
+    reply.final = kind;
+    reply.code = code;
+    return reply;
+}
+
+void AtSession::execute(const QByteArray& line) {
+    const QByteArray s = line.trimmed();
+    if (s.size() < 2 || std::toupper(static_cast<unsigned char>(s[0])) != 'A' ||
+        std::toupper(static_cast<unsigned char>(s[1])) != 'T') {
+        sendReply(error());
+        return;
+    }
+    Reply all;
+    qsizetype i = 2;
+    while (i < s.size()) {
+        const char c = s[i];
+        if (c == ' ' || c == ';') {
+            ++i;
+            continue;
+        }
+        Reply reply;
+        if (c == '+' || c == '^' || c == '$' || c == '%') {
+            qsizetype j = i + 1;
+            while (j < s.size() &&
+                   (std::isalnum(static_cast<unsigned char>(s[j])) || s[j] == '_')) {
+                ++j;
+            }
+            qsizetype k = j;
+            for (bool quoted = false; k < s.size() && (quoted || s[k] != ';'); ++k) {
+                quoted ^= s[k] == '"';
+            }
+            Extended cmd;
+            cmd.name = s.mid(i, j - i).toUpper();
+            const QByteArray rest = s.mid(j, k - j).trimmed();
+            i = k;
+            if (rest.isEmpty()) {
+                cmd.form = Extended::Action;
+            } else if (rest == "?") {
+                cmd.form = Extended::Query;
+            } else if (rest == "=?") {
+                cmd.form = Extended::Test;
+            } else if (rest.startsWith('=')) {
+                cmd.form = Extended::Set;
+                cmd.args = parseArgs(rest.mid(1));
+            } else {
+                reply = error();
+            }
+            if (reply.final == Final::Ok) {
+                reply = extended(cmd);
+            }
+        } else if (std::isalpha(static_cast<unsigned char>(c)) || c == '&') {
+            const bool ampersand = c == '&';
+            if (ampersand && ++i >= s.size()) {
+                reply = error();
+            } else {
+                const char letter = char(std::toupper(static_cast<unsigned char>(s[i++])));
+                int value = -1;
+                while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) {
+                    value = (value < 0 ? 0 : value * 10) + (s[i++] - '0');
+                    value = std::min(value, 999);
+                }
+                reply = basic(letter, value, ampersand);
+            }
+        } else {
+            reply = error();
+        }
+        all.lines += reply.lines;
+        if (reply.final != Final::Ok) {
+            all.final = reply.final;
+            all.code = reply.code;
+            break;
+        }
+    }
+    sendReply(all);
+}
+
+QList<AtSession::Arg> AtSession::parseArgs(const QByteArray& text) {
+    QList<Arg> args;
+    QByteArray current;
+    bool quoted = false;
+    auto push = [&] {
+        Arg arg;
+        const QByteArray t = current.trimmed();
+        arg.quoted = t.size() >= 2 && t.startsWith('"') && t.endsWith('"');
+        arg.value = arg.quoted ? t.mid(1, t.size() - 2) : t;
+        args.append(arg);
+        current.clear();
+    };
+    for (const char c : text) {
+        if (c == '"') {
+            quoted = !quoted;
+        }
+        if (c == ',' && !quoted) {
+            push();
+        } else {
+            current.append(c);
+        }
+    }
+    push();
+    return args;
+}
+
+AtSession::Reply AtSession::basic(char letter, int value, bool ampersand) {
+    Reply ok;
+    if (ampersand) {
+        if (letter == 'F' && value <= 0) {
+            resetProfile();
+            return ok;
+        }
+        return QByteArray("CDKW").contains(letter) ? ok : error();
+    }
+    switch (letter) {
+        case 'E':
+            if (value > 1) {
+                return error();
+            }
+            echo_ = value == 1;
+            return ok;
+        case 'Z':
+            resetProfile();
+            return ok;
+        case 'V':  // only verbose result codes are spoken here
+            return value == 1 ? ok : error();
+        case 'Q':
+            return value <= 0 ? ok : error();
+        case 'I':
+            ok.lines = {config_.manufacturer.toUtf8(), config_.model.toUtf8(),
+                        config_.revision.toUtf8()};
+            return ok;
+        case 'X':
+        case 'L':
+        case 'M':
+            return ok;
+        default:
+            return error();
+    }
+}
+
+AtSession::Reply AtSession::extended(const Extended& cmd) {
+    const QByteArray& n = cmd.name;
+    Reply reply;
+    auto identity = [&](const QString& value) {
+        if (cmd.form == Extended::Action) {
+            reply.lines = {value.toUtf8()};
+        } else if (cmd.form != Extended::Test) {
+            reply = error();
+        }
+        return reply;
+    };
+    if (n == "+CGMI" || n == "+GMI") {
+        return identity(config_.manufacturer);
+    }
+    if (n == "+CGMM" || n == "+GMM") {
+        return identity(config_.model);
+    }
+    if (n == "+CGMR" || n == "+GMR") {
+        return identity(config_.revision);
+    }
+    if (n == "+CGSN" || n == "+GSN") {
+        return identity(config_.imei);
+    }
+    if (n == "+CBC" || n == "+CSQ") {
+        const bool battery = n == "+CBC";
+        if (cmd.form == Extended::Action) {
+            reply.lines = {battery
+                               ? QByteArray("+CBC: 0,") + QByteArray::number(config_.batteryPercent)
+                               : QByteArray("+CSQ: ") + QByteArray::number(config_.signal) + ",99"};
+        } else if (cmd.form == Extended::Test) {
+            reply.lines = {battery ? "+CBC: (0-3),(0-100)" : "+CSQ: (0-31,99),(99)"};
+        } else {
+            reply = error();
+        }
+        return reply;
+    }
+    if (n == "+COPS") {
+        const QByteArray name = config_.operatorName.toUtf8();
+        if (cmd.form == Extended::Query) {
+            reply.lines = {"+COPS: 0,0,\"" + name + "\""};
+        } else if (cmd.form == Extended::Test) {
+            reply.lines = {"+COPS: (2,\"" + name + "\",\"" + name + "\",\"00101\"),,(0-4),(0-2)"};
+        } else if (cmd.form == Extended::Action) {
+            reply = error();
+        }
+        return reply;
+    }
+    if (n == "+CMEE") {
+        int value = 0;
+        if (cmd.form == Extended::Query) {
+            reply.lines = {"+CMEE: " + QByteArray::number(cmee_)};
+        } else if (cmd.form == Extended::Test) {
+            reply.lines = {"+CMEE: (0-2)"};
+        } else if (cmd.form == Extended::Set && toInt(cmd.args.value(0).value, &value) &&
+                   value >= 0 && value <= 2) {
+            cmee_ = value;
+        } else {
+            reply = error();
+        }
+        return reply;
+    }
+    if (n == "+CSCS") {
+        if (cmd.form == Extended::Query) {
+            reply.lines = {"+CSCS: \"" + charset_.toLatin1() + "\""};
+        } else if (cmd.form == Extended::Test) {
+            reply.lines = {"+CSCS: (\"GSM\",\"IRA\",\"UCS2\",\"HEX\")"};
+        } else if (cmd.form == Extended::Set) {
+            // A modem already in UCS2 may get the set's name in UCS2 hexadecimal as well.
+            QString wanted = QString::fromUtf8(cmd.args.value(0).value);
+            if (charset_ == QLatin1String("UCS2") && wanted.size() % 4 == 0) {
+                const QByteArray octets = QByteArray::fromHex(wanted.toLatin1());
+                QString decoded;
+                for (qsizetype i = 0; i + 1 < octets.size(); i += 2) {
+                    decoded.append(QChar(char16_t(quint8(octets[i]) << 8 | quint8(octets[i + 1]))));
+                }
+                if (decoded.size() * 4 == wanted.size()) {
+                    wanted = decoded;
+                }
+            }
+            wanted = wanted.toUpper();
+            static const QStringList kSets = {QStringLiteral("GSM"), QStringLiteral("IRA"),
+                                              QStringLiteral("UCS2"), QStringLiteral("HEX")};
+            if (kSets.contains(wanted)) {
+                charset_ = wanted;
+            } else {
+                reply = error(Final::Cme, kCmeNotSupported);
+            }
+        } else {
+            reply = error();
+        }
+        return reply;
+    }
+    if (n == "+CPIN") {
+        if (cmd.form == Extended::Query) {
+            reply.lines = {"+CPIN: READY"};
+        } else if (cmd.form != Extended::Test) {
+            reply = error(Final::Cme, 3);
+        }
+        return reply;
+    }
+    if (isSmsCommand(n)) {
+        return sms(cmd);
+    }
+    return error();
+}
+
+void AtSession::sendReply(const Reply& reply) {
+    QByteArray info;
+    for (const QByteArray& line : reply.lines) {
+        info += "\r\n" + line + "\r\n";
+    }
+    if (!info.isEmpty()) {
+        output(OutputKind::Info, info);
+    }
+    if (reply.final == Final::Prompt) {
+        output(OutputKind::Prompt, "\r\n> ");
+    } else {
+        output(OutputKind::Final, "\r\n" + finalText(reply) + "\r\n");
+    }
+}
+
+QByteArray AtSession::finalText(const Reply& reply) const {
+    switch (reply.final) {
+        case Final::Ok:
+            return "OK";
+        case Final::NotSupported:
+            return "COMMAND NOT SUPPORT";
+        case Final::Cms:
+            return "+CMS ERROR: " + QByteArray::number(reply.code);
+        case Final::Cme:
+            if (cmee_ == 1) {
+                return "+CME ERROR: " + QByteArray::number(reply.code);
+            }
+            if (cmee_ == 2) {
+                return "+CME ERROR: " + verboseCme(reply.code).toUtf8();
+            }
+            return "ERROR";
+        case Final::Error:
+        case Final::Prompt:
+            break;
+    }
+    return "ERROR";
+}
+
+}  // namespace tesk::vmodem

@@ -1,0 +1,292 @@
+// The SMS part of the command set: message format, service centre, text parameters and the
+// AT+CMGS exchange with its two input states.
+#include "virtual-modem/at_session.h"
+#include "virtual-modem/sms_submit_decoder.h"
+#include "virtual-modem/text_payload.h"
+
+#include <QDateTime>
+#include <QStringDecoder>
+
+namespace tesk::vmodem {
+namespace {
+
+constexpr int kMaxTpdu = 164;  // the largest SMS-SUBMIT TPDU
+constexpr int kCmsInvalidPduParameter = 304;
+constexpr int kCmsInvalidTextParameter = 305;
+constexpr int kTypeInternational = 145;
+constexpr int kTypeUnknown = 129;
+
+bool toInt(const QByteArray& text, int* value) {
+    bool ok = false;
+    *value = text.trimmed().toInt(&ok);
+    return ok;
+}
+
+bool validNumber(const QString& number) {
+    const QString digits = number.startsWith(QLatin1Char('+')) ? number.mid(1) : number;
+    if (digits.isEmpty() || digits.size() > 20) {
+        return false;
+    }
+    for (const QChar c : digits) {
+        if (!c.isDigit() && c != QLatin1Char('*') && c != QLatin1Char('#')) {
+            return false;
+        }
+    }
+    return true;
+}
+
+QString receivedNow() {
+    return QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
+}
+
+QString utf8OrLatin1(const QByteArray& bytes) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder.decode(bytes);
+    return decoder.hasError() ? QString::fromLatin1(bytes) : text;
+}
+
+}  // namespace
+
+bool AtSession::modeAllowed(int cmgf) const {
+    switch (config_.modes) {
+        case SmsModes::Both:
+            return cmgf == 0 || cmgf == 1;
+        case SmsModes::Pdu:
+            return cmgf == 0;
+        case SmsModes::Text:
+            return cmgf == 1;
+        case SmsModes::None:
+            break;
+    }
+    return false;
+}
+
+AtSession::Reply AtSession::sms(const Extended& cmd) {
+    const QByteArray& n = cmd.name;
+    Reply reply;
+    if (n == "+CSCA") {
+        return serviceCentre(cmd);
+    }
+    if (n == "+CPMS" || n == "+CNMI") {  // storage and indications play no part here
+        return reply;
+    }
+    if (n == "+CSMP") {
+        if (cmd.form == Extended::Query) {
+            reply.lines = {QStringLiteral("+CSMP: %1,%2,%3,%4")
+                               .arg(csmp_[0])
+                               .arg(csmp_[1])
+                               .arg(csmp_[2])
+                               .arg(csmp_[3])
+                               .toLatin1()};
+        } else if (cmd.form == Extended::Set) {
+            int values[4] = {csmp_[0], csmp_[1], csmp_[2], csmp_[3]};
+            for (qsizetype i = 0; i < cmd.args.size(); ++i) {
+                if (cmd.args[i].value.isEmpty()) {
+                    continue;  // an empty parameter keeps its value
+                }
+                if (i >= 4 || !toInt(cmd.args[i].value, &values[i]) || values[i] < 0 ||
+                    values[i] > 255) {
+                    return error(Final::Cms, kCmsInvalidTextParameter);
+                }
+            }
+            std::copy(values, values + 4, csmp_);
+        }
+        return reply;
+    }
+    if (n == "+CMMS") {
+        int value = 0;
+        if (cmd.form == Extended::Query) {
+            reply.lines = {"+CMMS: " + QByteArray::number(cmms_)};
+        } else if (cmd.form == Extended::Test) {
+            reply.lines = {"+CMMS: (0-2)"};
+        } else if (cmd.form == Extended::Set) {
+            if (!toInt(cmd.args.value(0).value, &value) || value < 0 || value > 2) {
+                return error();
+            }
+            cmms_ = value;
+        }
+        return reply;
+    }
+    if (!config_.smsSupported) {
+        return error();
+    }
+    if (n == "+CSMS") {
+        int value = 0;
+        if (cmd.form == Extended::Query) {
+            reply.lines = {"+CSMS: 0,1,1,1"};
+        } else if (cmd.form == Extended::Test) {
+            reply.lines = {"+CSMS: (0,1)"};
+        } else if (cmd.form == Extended::Set && toInt(cmd.args.value(0).value, &value) &&
+                   (value == 0 || value == 1)) {
+            reply.lines = {"+CSMS: 1,1,1"};
+        } else {
+            reply = error();
+        }
+        return reply;
+    }
+    if (n == "+CMGF") {
+        if (cmd.form == Extended::Test) {
+            static const QByteArray kOffers[] = {"+CMGF: (0)", "+CMGF: (1)", "+CMGF: (0,1)",
+                                                 "+CMGF: ()"};
+            reply.lines = {kOffers[int(config_.modes)]};
+            return reply;
+        }
+        if (config_.modes == SmsModes::None) {
+            return error();
+        }
+        int value = 0;  // a bare AT+CMGF selects PDU mode, its default
+        if (cmd.form == Extended::Query) {
+            reply.lines = {"+CMGF: " + QByteArray::number(cmgf_)};
+        } else if (cmd.form == Extended::Set && !toInt(cmd.args.value(0).value, &value)) {
+            reply = error();
+        } else if (modeAllowed(value)) {
+            cmgf_ = value;
+        } else {
+            reply = error();
+        }
+        return reply;
+    }
+    // +CMGS
+    if (cmd.form == Extended::Test) {
+        return reply;
+    }
+    if (cmd.form != Extended::Set) {
+        return error();
+    }
+    return startSubmission(cmd);
+}
+
+AtSession::Reply AtSession::serviceCentre(const Extended& cmd) {
+    Reply reply;
+    if (config_.serviceCentreAnswer == ServiceCentreAnswer::NotSupported) {
+        return error(Final::NotSupported);
+    }
+    if (cmd.form == Extended::Query) {
+        if (config_.serviceCentreAnswer == ServiceCentreAnswer::Absent) {
+            return reply;
+        }
+        QString number = scaNumber_;
+        if (scaType_ == kTypeInternational && !number.startsWith(QLatin1Char('+'))) {
+            number.prepend(QLatin1Char('+'));
+        }
+        if (config_.serviceCentreAnswer == ServiceCentreAnswer::Ucs2Hex) {
+            number = ToUcs2Hex(number);
+        }
+        reply.lines = {QStringLiteral("+CSCA: \"%1\",%2").arg(number).arg(scaType_).toUtf8()};
+        return reply;
+    }
+    if (cmd.form == Extended::Test) {
+        return reply;
+    }
+    if (cmd.form != Extended::Set || cmd.args.isEmpty()) {
+        return error();
+    }
+    const QString number = DecodeTeString(QString::fromUtf8(cmd.args[0].value), charset_);
+    int type = number.startsWith(QLatin1Char('+')) ? kTypeInternational : kTypeUnknown;
+    if (!validNumber(number) || (cmd.args.size() > 1 && !toInt(cmd.args[1].value, &type)) ||
+        type < 128 || type > 255) {
+        return error(Final::Cms, kCmsInvalidPduParameter);
+    }
+    scaNumber_ = number;
+    scaType_ = type;
+    return reply;
+}
+
+AtSession::Reply AtSession::startSubmission(const Extended& cmd) {
+    const Arg first = cmd.args.value(0);
+    if (cmgf_ == 0) {
+        int length = 0;
+        if (cmd.args.size() != 1 || first.quoted || !toInt(first.value, &length) || length < 1 ||
+            length > kMaxTpdu) {
+            return error(Final::Cms, kCmsInvalidPduParameter);
+        }
+        announcedLength_ = length;
+        input_ = Input::Pdu;
+    } else {
+        QString number = DecodeTeString(QString::fromUtf8(first.value), charset_);
+        int type = 0;
+        if (!first.quoted || !validNumber(number) ||
+            (cmd.args.size() > 1 && !toInt(cmd.args[1].value, &type))) {
+            return error(Final::Cms, kCmsInvalidTextParameter);
+        }
+        if (type == kTypeInternational && !number.startsWith(QLatin1Char('+'))) {
+            number.prepend(QLatin1Char('+'));
+        }
+        textNumber_ = number;
+        input_ = Input::Text;
+    }
+    payload_.clear();
+    raw_.clear();
+    return error(Final::Prompt);
+}
+
+void AtSession::cancelSubmission() {
+    input_ = Input::Command;
+    sendReply(Reply{});
+}
+
+bool AtSession::pduMessage(ReceivedSms* sms) const {
+    const SmsSubmit pdu = DecodeSmsSubmit(QString::fromLatin1(payload_));
+    if (!pdu.ok || pdu.tpduOctets != announcedLength_) {
+        return false;
+    }
+    sms->mode = QStringLiteral("pdu");
+    sms->number = pdu.number;
+    sms->text = pdu.text;
+    sms->coding = AlphabetName(pdu.coding.alphabet);
+    sms->messageClass = pdu.coding.messageClass;
+    if (pdu.concatRef >= 0) {
+        sms->concatRef = pdu.concatRef;
+        sms->concatPart = pdu.concatPart;
+        sms->concatTotal = pdu.concatTotal;
+    }
+    sms->raw = QString::fromLatin1(payload_);
+    return true;
+}
+
+bool AtSession::textMessage(ReceivedSms* sms) const {
+    const DataCoding coding = DescribeDcs(csmp_[3]);
+    const TextPayload text = DecodeTextPayload(payload_, charset_, coding);
+    if (!text.ok) {
+        return false;
+    }
+    sms->mode = QStringLiteral("text");
+    sms->number = textNumber_;
+    sms->text = text.text;
+    sms->coding = AlphabetName(coding.alphabet);
+    sms->messageClass = coding.messageClass;
+    sms->raw = utf8OrLatin1(raw_);
+    return true;
+}
+
+void AtSession::finishSubmission() {
+    const bool pdu = input_ == Input::Pdu;
+    input_ = Input::Command;
+    ++submissions_;
+    host_.submitted();
+    Reply reply;
+    ReceivedSms sms;
+    if (config_.cmsErrorOnSubmission == submissions_) {
+        reply = error(Final::Cms, config_.cmsErrorCode);
+    } else if (!(pdu ? pduMessage(&sms) : textMessage(&sms))) {
+        reply = error(Final::Cms, pdu ? kCmsInvalidPduParameter : kCmsInvalidTextParameter);
+    } else {
+        sms.time = receivedNow();
+        sms.port = config_.name;
+        sms.reference = nextReference_;
+        nextReference_ = (nextReference_ + 1) % 256;
+        ++delivered_;
+        host_.delivered(sms);
+        reply.lines = {"+CMGS: " + QByteArray::number(sms.reference)};
+    }
+    sendReply(reply);
+    if (config_.hangUpAfterSubmission > 0 && submissions_ >= config_.hangUpAfterSubmission) {
+        hungUp_ = true;
+        host_.hangUp();
+    }
+    if (config_.silentAfterSubmission > 0 && delivered_ >= config_.silentAfterSubmission) {
+        silent_ = true;
+    }
+}
+
+}  // namespace tesk::vmodem
