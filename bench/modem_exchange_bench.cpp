@@ -33,5 +33,4 @@ static void BM_AtExchange(benchmark::State& state) {
 }
 BENCHMARK(BM_AtExchange)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
-
 BENCHMARK_MAIN();

@@ -9,7 +9,7 @@ namespace tesk {
 namespace {
 
 class HeadlessDialogs final : public Dialogs {
-public:
+  public:
     int ask(const DialogRequest& request) override {
         Show_NSLog_Message(QStringLiteral("dialog without a screen: ") + request.message);
         return request.buttons.isEmpty() ? -1 : 0;
@@ -35,7 +35,9 @@ Dialogs& dialogs() {
     return current ? *current : headless();
 }
 
-Dialogs* setDialogs(Dialogs* implementation) { return installed().exchange(implementation); }
+Dialogs* setDialogs(Dialogs* implementation) {
+    return installed().exchange(implementation);
+}
 
 }  // namespace tesk
 
@@ -49,5 +51,6 @@ void Show_MessageBox(const QString& text) {
 }
 
 bool Show_YES_NO_MessageBox(const QString& text) {
-    return tesk::dialogs().ask({text, QString(), {QStringLiteral("Yes"), QStringLiteral("No")}}) == 0;
+    return tesk::dialogs().ask({text, QString(), {QStringLiteral("Yes"), QStringLiteral("No")}}) ==
+           0;
 }

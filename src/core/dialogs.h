@@ -21,7 +21,7 @@ struct FileRequest {
 };
 
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
     // Shows a modal box and returns the index of the pressed button (-1 when dismissed).
     virtual int ask(const DialogRequest& request) = 0;
@@ -34,7 +34,8 @@ public:
 // The installed implementation; a silent default (answers the default button, cancels panels,
 // logs the text) until one is installed, so a headless tool never hangs on a question.
 Dialogs& dialogs();
-// Installs an implementation (not owned) and returns the previous one; nullptr restores the default.
+// Installs an implementation (not owned) and returns the previous one; nullptr restores the
+// default.
 Dialogs* setDialogs(Dialogs* implementation);
 
 }  // namespace tesk

@@ -21,7 +21,7 @@ Sink setSink(Sink sink);
 
 // Collects every logged line for the lifetime of the object (tests).
 class Capture {
-public:
+  public:
     Capture();
     ~Capture();
     Capture(const Capture&) = delete;
@@ -30,7 +30,7 @@ public:
     bool contains(const QString& part) const;
     void clear();
 
-private:
+  private:
     struct State;
     State* state_;
     Sink previous_;

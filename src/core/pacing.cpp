@@ -33,11 +33,17 @@ QDate& fixedToday() {
 
 }  // namespace
 
-double scale() { return currentScale().load(); }
+double scale() {
+    return currentScale().load();
+}
 
-void setScale(double factor) { currentScale().store(factor > 0 ? factor : 1.0); }
+void setScale(double factor) {
+    currentScale().store(factor > 0 ? factor : 1.0);
+}
 
-double scaled(double seconds) { return seconds * scale(); }
+double scaled(double seconds) {
+    return seconds * scale();
+}
 
 void wait(double seconds) {
     const double s = scaled(seconds);

@@ -21,13 +21,13 @@ void setToday(const QDate& date);  // an invalid date returns to the real calend
 
 // Restores a scale when it goes out of scope (tests).
 class ScopedScale {
-public:
+  public:
     explicit ScopedScale(double factor) : previous_(scale()) { setScale(factor); }
     ~ScopedScale() { setScale(previous_); }
     ScopedScale(const ScopedScale&) = delete;
     ScopedScale& operator=(const ScopedScale&) = delete;
 
-private:
+  private:
     double previous_;
 };
 

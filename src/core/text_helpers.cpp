@@ -23,7 +23,8 @@ Result guarded(const char* name, Result fallback, Body body) {
     return fallback;
 }
 
-bool findGuarded(const char* name, const QString& text, const QString& part, Qt::CaseSensitivity cs) {
+bool findGuarded(const char* name, const QString& text, const QString& part,
+                 Qt::CaseSensitivity cs) {
     if (text.isNull() || part.isNull() || part.isEmpty()) {
         return false;
     }
@@ -61,15 +62,13 @@ QString Right_Str_substringFromIndex(const QString& text, int32_t count) {
 }
 
 QString Read_Str_FromIndex(const QString& text, int32_t index) {
-    return guarded("Read_Str_FromIndex", QString(""), [&] {
-        return beyond(text, index) ? QString("") : text.mid(index);
-    });
+    return guarded("Read_Str_FromIndex", QString(""),
+                   [&] { return beyond(text, index) ? QString("") : text.mid(index); });
 }
 
 QString Read_Str_Upto_Index(const QString& text, int32_t index) {
-    return guarded("Read_Str_Upto_Index", QString(""), [&] {
-        return beyond(text, index) ? QString("") : text.left(index);
-    });
+    return guarded("Read_Str_Upto_Index", QString(""),
+                   [&] { return beyond(text, index) ? QString("") : text.left(index); });
 }
 
 QString Trim_Str(const QString& text) {
@@ -84,7 +83,8 @@ bool Find_Str_Case_Insensitive(const QString& text, const QString& part) {
     return findGuarded("Find_Str_Case_Insensitive", text, part, Qt::CaseInsensitive);
 }
 
-QString Replace_char_in_string(const QString& text, const QString& find, const QString& replacement) {
+QString Replace_char_in_string(const QString& text, const QString& find,
+                               const QString& replacement) {
     if (find.isEmpty()) {
         return text;
     }

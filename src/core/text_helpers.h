@@ -18,7 +18,8 @@ QString Trim_Str(const QString& text);
 bool Find_Str(const QString& text, const QString& part);
 bool Find_Str_Case_Insensitive(const QString& text, const QString& part);
 
-QString Replace_char_in_string(const QString& text, const QString& find, const QString& replacement);
+QString Replace_char_in_string(const QString& text, const QString& find,
+                               const QString& replacement);
 QString Replace_Char_For_Valid_Number(const QString& text);
 
 QString Replace_Sent_Item_and_Template_New_Line_with_Seprator(const QString& text);

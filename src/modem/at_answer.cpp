@@ -3,7 +3,9 @@
 namespace tesk {
 namespace {
 
-bool isLineBreak(char c) { return c == '\r' || c == '\n'; }
+bool isLineBreak(char c) {
+    return c == '\r' || c == '\n';
+}
 
 bool isFinalResult(const QByteArray& line) {
     return line == "OK" || line == "ERROR" || line == "COMMAND NOT SUPPORT" ||

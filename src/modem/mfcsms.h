@@ -18,7 +18,7 @@
 
 // The modem ports found by FindModems, walked once to count and once to scan.
 class ModemIterator {
-public:
+  public:
     ModemIterator() = default;
     explicit ModemIterator(QStringList paths) : paths_(std::move(paths)) {}
     // The next call-out path, or false at the end.
@@ -26,14 +26,14 @@ public:
     void rewind() { index_ = 0; }
     int size() const { return static_cast<int>(paths_.size()); }
 
-private:
+  private:
     QStringList paths_;
     int index_ = 0;
 };
 
 // What the device scan reports to the window that shows it, and how that window stops it.
 class ModemScanListener {
-public:
+  public:
     virtual ~ModemScanListener() = default;
     virtual void setProgressRange(int /*maximum*/) {}
     virtual void advanceProgress() {}
@@ -44,7 +44,7 @@ public:
 };
 
 class MFCSMS : public SerialPortDelegate {
-public:
+  public:
     MFCSMS() = default;
     ~MFCSMS() override;
     MFCSMS(const MFCSMS&) = delete;
@@ -86,9 +86,10 @@ public:
     // Clears every fact ("" and use_cus_smsc "N").
     void Reset_Device_Facts();
 
-private:
+  private:
     enum class Try { Answered, NoAnswer, WriteFailed };
-    Try connectionTry(int fileDescriptor, const char* writeFailureText, const char* readFailureText);
+    Try connectionTry(int fileDescriptor, const char* writeFailureText,
+                      const char* readFailureText);
 
     // Line settings found by each probe, by probe descriptor, so probing one port never
     // overwrites what another probe saved.

@@ -21,7 +21,9 @@ void logException(const char* where, const std::exception* e) {
 
 }  // namespace
 
-MFCSMS::~MFCSMS() { Close_Port(); }
+MFCSMS::~MFCSMS() {
+    Close_Port();
+}
 
 void MFCSMS::Reset_Device_Facts() {
     for (QString* fact : {&Com_Port, &Port_Det, &Port_stat, &Port_IMEI, &Manuf, &Model, &battery,
@@ -92,7 +94,8 @@ bool MFCSMS::Read_Command(int fileDescriptor, const char* expected) {
                                                    tesk::Is_Complete_AT_Answer);
         }
         m_sLastResponse = Trim_Str(answer);
-        tesk::log::writef("Read (%d) \"%s\"\n", fileDescriptor, m_sLastResponse.toUtf8().constData());
+        tesk::log::writef("Read (%d) \"%s\"\n", fileDescriptor,
+                          m_sLastResponse.toUtf8().constData());
         if (m_sLastResponse.isEmpty()) {
             return false;
         }
@@ -172,7 +175,8 @@ bool MFCSMS::Check_Connection_For_Read(int fileDescriptor, int tries) {
 
 void MFCSMS::ATZ_reset_Modem(int fileDescriptor) {
     try {
-        if (!Write_Command(fileDescriptor, "AT\r\n") || !Read_Command(fileDescriptor, "\r\nOK\r\n")) {
+        if (!Write_Command(fileDescriptor, "AT\r\n") ||
+            !Read_Command(fileDescriptor, "\r\nOK\r\n")) {
             return;
         }
         if (!Write_Command(fileDescriptor, "AT&F\r\n") ||

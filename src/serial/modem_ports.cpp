@@ -49,12 +49,15 @@ bool naturallyBefore(const QString& a, const QString& b) {
     return a.size() - i < b.size() - j;
 }
 
-void sortNaturally(QStringList& paths) { std::sort(paths.begin(), paths.end(), naturallyBefore); }
+void sortNaturally(QStringList& paths) {
+    std::sort(paths.begin(), paths.end(), naturallyBefore);
+}
 
 QStringList hardwarePorts(const ModemPortRoots& roots) {
     QStringList paths;
     const QDir ttyDir(roots.sysClassTty);
-    for (const QString& entry : ttyDir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::System)) {
+    for (const QString& entry :
+         ttyDir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::System)) {
         const QFileInfo driver(ttyDir.filePath(entry + QStringLiteral("/device/driver")));
         if (!driver.exists() || !isModemDriver(driver.canonicalFilePath())) {
             continue;
@@ -71,8 +74,8 @@ QStringList hardwarePorts(const ModemPortRoots& roots) {
 QStringList virtualPorts(const ModemPortRoots& roots) {
     const QDir dir(roots.virtualModemDir.isEmpty() ? Virtual_Modem_Dir() : roots.virtualModemDir);
     QStringList paths;
-    for (const QFileInfo& link :
-         dir.entryInfoList({QStringLiteral("tty*")}, QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
+    for (const QFileInfo& link : dir.entryInfoList(
+             {QStringLiteral("tty*")}, QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
         if (link.isSymLink() && link.exists()) {  // exists() follows the link
             paths.append(link.absoluteFilePath());
         }

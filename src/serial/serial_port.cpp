@@ -3,12 +3,12 @@
 #include <QHash>
 #include <QStringDecoder>
 
-#include <cerrno>
-#include <chrono>
-#include <cmath>
 #include <fcntl.h>
 #include <sys/select.h>
 #include <unistd.h>
+#include <cerrno>
+#include <chrono>
+#include <cmath>
 
 namespace {
 
@@ -43,7 +43,9 @@ void makeRaw(termios& options) {
 SerialPort::SerialPort(const QString& path, const QString& name, const QString& type)
     : bsdPath_(path), serviceName_(name), serviceType_(type) {}
 
-SerialPort::~SerialPort() { close(); }
+SerialPort::~SerialPort() {
+    close();
+}
 
 bool SerialPort::open() {
     // O_NONBLOCK only for the open itself: a blocking open of a modem line waits for carrier.
@@ -110,7 +112,8 @@ QByteArray SerialPort::readAndStopAfterBytes(bool stopAfterBytes, int bytes, boo
         }
         double whole = 0;
         const double fraction = std::modf(left, &whole);
-        timeval wait{static_cast<time_t>(whole), static_cast<suseconds_t>(std::lround(fraction * 1e6))};
+        timeval wait{static_cast<time_t>(whole),
+                     static_cast<suseconds_t>(std::lround(fraction * 1e6))};
         if (wait.tv_usec >= 1000000) {
             wait.tv_sec += 1;
             wait.tv_usec -= 1000000;
@@ -256,11 +259,14 @@ QString SerialPort::description() const {
     const QString handle = fileDescriptor_ >= 0
                                ? QStringLiteral("<FileHandle: fd %1>").arg(fileDescriptor_)
                                : QStringLiteral("(null)");
-    return QStringLiteral("<%1: address: %2, name: %3, path: %4, type: %5, fileHandle: %6, "
-                          "fileDescriptor: %7>")
+    return QStringLiteral(
+               "<%1: address: %2, name: %3, path: %4, type: %5, fileHandle: %6, "
+               "fileDescriptor: %7>")
         .arg(QStringLiteral("SerialPort"),
              QStringLiteral("0x") + QString::number(reinterpret_cast<quintptr>(this), 16),
              serviceName_, bsdPath_, serviceType_, handle, QString::number(fileDescriptor_));
 }
 
-size_t qHash(const SerialPort& port, size_t seed) { return qHash(port.bsdPath(), seed); }
+size_t qHash(const SerialPort& port, size_t seed) {
+    return qHash(port.bsdPath(), seed);
+}

@@ -17,12 +17,12 @@
 // Receives background-read callbacks. Nothing in the program starts a background reader, so
 // the channel that owns a port registers itself only to keep the relation explicit.
 class SerialPortDelegate {
-public:
+  public:
     virtual ~SerialPortDelegate() = default;
 };
 
 class SerialPort {
-public:
+  public:
     static constexpr int kBufferSize = 4096;
 
     enum class Encoding { Utf8, Latin1 };
@@ -78,7 +78,7 @@ public:
 
     bool operator==(const SerialPort& other) const { return bsdPath_ == other.bsdPath_; }
 
-private:
+  private:
     QString bsdPath_;
     QString serviceName_;
     QString serviceType_;

@@ -44,9 +44,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     for (const QString& path : tesk::Find_Modem_Port_Paths()) {
         names.append(tesk::Modem_Port_Name(path));
     }
-    statusBar()->showMessage(names.isEmpty()
-                                 ? QStringLiteral("No modem port found")
-                                 : QStringLiteral("Modem ports: ") + names.join(QStringLiteral(", ")));
+    statusBar()->showMessage(names.isEmpty() ? QStringLiteral("No modem port found")
+                                             : QStringLiteral("Modem ports: ") +
+                                                   names.join(QStringLiteral(", ")));
     setMinimumSize(640, 420);
 }
 

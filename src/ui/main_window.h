@@ -6,7 +6,7 @@ namespace tesk::ui {
 
 class MainWindow final : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit MainWindow(QWidget* parent = nullptr);
 };
 

@@ -21,7 +21,9 @@ Result QtDialogs::onGuiThread(Body body) {
     return result;
 }
 
-QWidget* QtDialogs::parentWindow() const { return QApplication::activeWindow(); }
+QWidget* QtDialogs::parentWindow() const {
+    return QApplication::activeWindow();
+}
 
 int QtDialogs::askNow(const DialogRequest& request) {
     QMessageBox box(parentWindow());
@@ -56,7 +58,8 @@ QString QtDialogs::chooseFileToSave(const FileRequest& request) {
     return onGuiThread<QString>([&] {
         QString start = request.directory;
         if (!request.suggestedName.isEmpty()) {
-            start = start.isEmpty() ? request.suggestedName : start + QLatin1Char('/') + request.suggestedName;
+            start = start.isEmpty() ? request.suggestedName
+                                    : start + QLatin1Char('/') + request.suggestedName;
         }
         return QFileDialog::getSaveFileName(parentWindow(), request.title, start,
                                             request.filters.join(QStringLiteral(";;")));

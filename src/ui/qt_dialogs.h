@@ -11,7 +11,7 @@ namespace tesk::ui {
 
 class QtDialogs final : public QObject, public Dialogs {
     Q_OBJECT
-public:
+  public:
     // Must be created on the GUI thread.
     explicit QtDialogs(QObject* parent = nullptr);
 
@@ -22,7 +22,7 @@ public:
     // Window title of every box (the application's name).
     void setTitle(const QString& title) { title_ = title; }
 
-private:
+  private:
     template <typename Result, typename Body>
     Result onGuiThread(Body body);
 

@@ -1,8 +1,8 @@
-#include "core/log.h"
 #include "core/text_helpers.h"
+#include "core/log.h"
 
-#include <QTemporaryDir>
 #include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -68,7 +68,8 @@ TEST(FindStr, AbsentOrEmptyPartsNeverMatch) {
 TEST(FindStr, CaseRules) {
     EXPECT_TRUE(Find_Str(QStringLiteral("+CMS ERROR: 500"), QStringLiteral("ERROR")));
     EXPECT_FALSE(Find_Str(QStringLiteral("+cms error: 500"), QStringLiteral("ERROR")));
-    EXPECT_TRUE(Find_Str_Case_Insensitive(QStringLiteral("+cms error: 500"), QStringLiteral("ERROR")));
+    EXPECT_TRUE(
+        Find_Str_Case_Insensitive(QStringLiteral("+cms error: 500"), QStringLiteral("ERROR")));
     EXPECT_FALSE(Find_Str(QStringLiteral("OK"), QStringLiteral("OKAY")));
 }
 
@@ -78,16 +79,21 @@ TEST(TrimAndCase, TrimsUnicodeWhiteSpaceAndLineBreaks) {
     EXPECT_EQ(MakeUpper(QStringLiteral("  pdu mode \n")), QStringLiteral("PDU MODE"));
     EXPECT_EQ(MakeLower(QStringLiteral(" Text MODE ")), QStringLiteral("text mode"));
     EXPECT_EQ(MakeUpper(QStringLiteral("   ")), QStringLiteral(""));
-    EXPECT_EQ(MakeUpper(QString::fromUtf8(" stra\xC3\x9F" "e ")), QStringLiteral("STRASSE"));
+    EXPECT_EQ(MakeUpper(QString::fromUtf8(" stra\xC3\x9F"
+                                          "e ")),
+              QStringLiteral("STRASSE"));
 }
 
 TEST(Replace, LiteralLeftToRightWithoutOverlap) {
-    EXPECT_EQ(Replace_char_in_string(QStringLiteral("aaaa"), QStringLiteral("aa"), QStringLiteral("b")),
-              QStringLiteral("bb"));
-    EXPECT_EQ(Replace_char_in_string(QStringLiteral("a.b"), QStringLiteral("."), QStringLiteral("*")),
-              QStringLiteral("a*b"));
-    EXPECT_EQ(Replace_char_in_string(QStringLiteral("AbA"), QStringLiteral("a"), QStringLiteral("x")),
-              QStringLiteral("AbA"));
+    EXPECT_EQ(
+        Replace_char_in_string(QStringLiteral("aaaa"), QStringLiteral("aa"), QStringLiteral("b")),
+        QStringLiteral("bb"));
+    EXPECT_EQ(
+        Replace_char_in_string(QStringLiteral("a.b"), QStringLiteral("."), QStringLiteral("*")),
+        QStringLiteral("a*b"));
+    EXPECT_EQ(
+        Replace_char_in_string(QStringLiteral("AbA"), QStringLiteral("a"), QStringLiteral("x")),
+        QStringLiteral("AbA"));
     EXPECT_EQ(Replace_Char_For_Valid_Number(QStringLiteral("  +44 77-85 016-005 \n")),
               QStringLiteral("+447785016005"));
     EXPECT_EQ(Replace_Char_For_Valid_Number(QStringLiteral("0 0-9 2")), QStringLiteral("0092"));
@@ -109,7 +115,7 @@ TEST(DeleteFile, RemovesFilesAndIgnoresWhatCannotBeDeleted) {
     file.close();
     Delete_File(path);
     EXPECT_FALSE(QFile::exists(path));
-    Delete_File(path);  // already gone: no effect, no crash
+    Delete_File(path);        // already gone: no effect, no crash
     Delete_File(dir.path());  // a folder is not deleted
     EXPECT_TRUE(QFile::exists(dir.path()));
 }
@@ -120,7 +126,8 @@ TEST(NsLog, PrefixTrimAndLengthRule) {
     Show_NSLog_Message(QStringLiteral("   \n"));
     Show_NSLog_Message(QStringLiteral("x"));
     Show_NSLog_Message(QStringLiteral("  port open \r\n"));
-    EXPECT_EQ(capture.lines(), QStringList({QStringLiteral("NSLOG : x"), QStringLiteral("NSLOG :   port open")}));
+    EXPECT_EQ(capture.lines(),
+              QStringList({QStringLiteral("NSLOG : x"), QStringLiteral("NSLOG :   port open")}));
 }
 
 }  // namespace

@@ -33,8 +33,8 @@ TEST_F(ModemChannelTest, EchoAndOkPassTheConnectionCheck) {
 TEST_F(ModemChannelTest, ResetSendsAttentionFactoryDefaultsAndNumericErrors) {
     openOn({});
     channel.ATZ_reset_Modem(fd);
-    EXPECT_EQ(modem->commands(),
-              QStringList({QStringLiteral("AT"), QStringLiteral("AT&F"), QStringLiteral("AT+CMEE=1")}));
+    EXPECT_EQ(modem->commands(), QStringList({QStringLiteral("AT"), QStringLiteral("AT&F"),
+                                              QStringLiteral("AT+CMEE=1")}));
 }
 
 TEST_F(ModemChannelTest, QuestionsAreAnsweredAndJudged) {
@@ -132,7 +132,7 @@ TEST_F(ModemChannelTest, InitOnAnotherPathSwitchesAndAFailedOpenLeavesNoPort) {
 
 // The cases below play the device by hand on a bare pseudo-terminal.
 class ScriptedLine : public ModemChannelTest {
-protected:
+  protected:
     void SetUp() override {
         ModemChannelTest::SetUp();
         path = line.slavePath().toUtf8();
@@ -176,7 +176,8 @@ TEST_F(ScriptedLine, SilentDeviceFailsTheCheckAfterFiveRetries) {
     EXPECT_FALSE(channel.Check_Connection(fd));
     EXPECT_EQ(line.receive(), QByteArray("AT\r\n").repeated(6));
     EXPECT_EQ(logged.lines().count(QStringLiteral("NSLOG : Check_Connection FAIL Read AT")), 5);
-    EXPECT_TRUE(logged.contains(QStringLiteral("NSLOG : Check_Connection FAIL m_sLastResponse not OK")));
+    EXPECT_TRUE(
+        logged.contains(QStringLiteral("NSLOG : Check_Connection FAIL m_sLastResponse not OK")));
 }
 
 TEST_F(ScriptedLine, CheckSucceedsWhenALaterTryIsAnswered) {

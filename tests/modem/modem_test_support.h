@@ -17,7 +17,7 @@ namespace tesk::test {
 inline constexpr double kModemTimeScale = 0.1;
 
 class ModemChannelTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(runtime.isValid());
         qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());

@@ -19,7 +19,7 @@ using tesk::test::ModemChannelTest;
 using tesk::test::PtyPair;
 
 class RecordingScan : public ModemScanListener {
-public:
+  public:
     void setProgressRange(int maximum) override { range = maximum; }
     void advanceProgress() override { ++progress; }
     void progressToEnd() override { ended = true; }
@@ -98,7 +98,8 @@ TEST_F(ModemChannelTest, ProbeFailuresAreLoggedStepByStep) {
         QString logged;
     } cases[] = {
         {"/dev/no-such-modem",
-         QStringLiteral("Error opening serial port /dev/no-such-modem - No such file or directory(2).")},
+         QStringLiteral(
+             "Error opening serial port /dev/no-such-modem - No such file or directory(2).")},
         {plain.fileName().toUtf8(),
          QStringLiteral("Error setting TIOCEXCL on %1 - Inappropriate ioctl for device(25).")
              .arg(plain.fileName())},
@@ -138,8 +139,10 @@ TEST_F(ModemChannelTest, ScanProbesResetsAndListsEveryModemThatOpens) {
     EXPECT_EQ(scan.found, QStringList({vm0.portPath(), vm1.portPath()}));
     EXPECT_TRUE(logged.contains(QStringLiteral("tot modem: 3")));
     EXPECT_TRUE(logged.contains(QStringLiteral("modem 2: /dev/no-such-modem")));
-    EXPECT_TRUE(logged.contains(QStringLiteral("Modem found with BSD path: %1").arg(vm1.portPath())));
-    const QStringList reset{QStringLiteral("AT"), QStringLiteral("AT&F"), QStringLiteral("AT+CMEE=1")};
+    EXPECT_TRUE(
+        logged.contains(QStringLiteral("Modem found with BSD path: %1").arg(vm1.portPath())));
+    const QStringList reset{QStringLiteral("AT"), QStringLiteral("AT&F"),
+                            QStringLiteral("AT+CMEE=1")};
     EXPECT_EQ(vm0.commands(), reset);
     EXPECT_EQ(vm1.commands(), reset);
     EXPECT_EQ(channel.port, nullptr);  // every port is closed after its turn
@@ -190,10 +193,9 @@ TEST_F(ModemChannelTest, PortHeldExclusivelyElsewhereFailsTheProbeAndIsNeverOpen
 
     // The helper must be reachable by the other user: copy it into a world-readable folder.
     QTemporaryDir shared;
-    ASSERT_TRUE(QFile::setPermissions(shared.path(), QFile::ReadOwner | QFile::WriteOwner |
-                                                         QFile::ExeOwner | QFile::ReadOther |
-                                                         QFile::ExeOther | QFile::ReadGroup |
-                                                         QFile::ExeGroup));
+    ASSERT_TRUE(QFile::setPermissions(
+        shared.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther |
+                           QFile::ExeOther | QFile::ReadGroup | QFile::ExeGroup));
     const QString helper = shared.filePath(QStringLiteral("modem_probe_helper"));
     ASSERT_TRUE(QFile::copy(QStringLiteral(MODEM_PROBE_HELPER), helper));
 
@@ -209,8 +211,9 @@ TEST_F(ModemChannelTest, PortHeldExclusivelyElsewhereFailsTheProbeAndIsNeverOpen
     const QString output = QString::fromUtf8(scan.readAllStandardOutput());
     ::close(holder);
 
-    EXPECT_TRUE(output.contains(QStringLiteral("Error opening serial port %1 - Device or resource busy(16).")
-                                    .arg(vm.devicePath())))
+    EXPECT_TRUE(output.contains(
+        QStringLiteral("Error opening serial port %1 - Device or resource busy(16).")
+            .arg(vm.devicePath())))
         << output.toStdString() << scan.readAllStandardError().toStdString();
     EXPECT_FALSE(output.contains(QStringLiteral("is OPENED")));
     EXPECT_FALSE(output.contains(QStringLiteral("Modem found")));

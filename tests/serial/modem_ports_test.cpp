@@ -10,7 +10,7 @@ namespace {
 
 // A miniature /sys/class/tty + /dev + runtime folder, laid out as the kernel does it.
 class FakeMachine : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(root.isValid());
         QDir(root.path()).mkpath(QStringLiteral("sys/bus/usb-serial/drivers/option1"));

@@ -8,15 +8,15 @@
 
 #include <fcntl.h>
 #include <termios.h>
-#include <thread>
 #include <unistd.h>
+#include <thread>
 
 namespace {
 
 using tesk::test::PtyPair;
 
 class SerialPortOnPty : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_FALSE(pty.slavePath().isEmpty());
         ASSERT_TRUE(port.open());
@@ -80,7 +80,8 @@ struct StopCase {
     int endCode;
 };
 
-class SerialStopConditions : public SerialPortOnPty, public ::testing::WithParamInterface<StopCase> {};
+class SerialStopConditions : public SerialPortOnPty,
+                             public ::testing::WithParamInterface<StopCase> {};
 
 TEST_P(SerialStopConditions, EndWithTheirEndCode) {
     const StopCase& c = GetParam();
@@ -95,7 +96,8 @@ TEST_P(SerialStopConditions, EndWithTheirEndCode) {
 
 INSTANTIATE_TEST_SUITE_P(
     Serial, SerialStopConditions,
-    ::testing::Values(StopCase{"stop char is the last byte", "OK\n", false, 0, true, '\n', "OK\n", 1},
+    ::testing::Values(StopCase{"stop char is the last byte", "OK\n", false, 0, true, '\n', "OK\n",
+                               1},
                       StopCase{"exactly N", "ABCDEFG", true, 4, false, 0, "ABCD", 2},
                       StopCase{"N and char, N first", "ABCD\n", true, 2, true, '\n', "AB", 2},
                       StopCase{"char only counts as the last byte", "OK\nMORE", false, 0, true,
@@ -128,12 +130,14 @@ TEST_F(SerialPortOnPty, WritesGoOutWholeAndEmptyWritesFailWith200) {
 }
 
 TEST_F(SerialPortOnPty, UnicodeTravelsAsUtf8AndBadUtf8ReadsAsNothing) {
-    EXPECT_TRUE(port.writeString(QString::fromUtf8("\xC3\xA9\xE2\x82\xAC"), SerialPort::Encoding::Utf8));
+    EXPECT_TRUE(
+        port.writeString(QString::fromUtf8("\xC3\xA9\xE2\x82\xAC"), SerialPort::Encoding::Utf8));
     EXPECT_EQ(pty.receive(), QByteArray("\xC3\xA9\xE2\x82\xAC"));
     pty.send("\r\nOK\xC3\x28\r\n");
     EXPECT_TRUE(port.readStringUsingEncoding(SerialPort::Encoding::Utf8).isNull());
     pty.send("caf\xC3\xA9");
-    EXPECT_EQ(port.readStringUsingEncoding(SerialPort::Encoding::Utf8), QString::fromUtf8("caf\xC3\xA9"));
+    EXPECT_EQ(port.readStringUsingEncoding(SerialPort::Encoding::Utf8),
+              QString::fromUtf8("caf\xC3\xA9"));
 }
 
 TEST_F(SerialPortOnPty, HangUpIsASystemErrorAndReturnsNothing) {
@@ -179,7 +183,8 @@ TEST(SerialPort, OpenPutsTheLineInRawModeAndCloseRestoresWhatItFound) {
 }
 
 TEST(SerialPort, FailedOpenLeavesThePortClosed) {
-    SerialPort missing(QStringLiteral("/dev/no-such-modem"), QStringLiteral("x"), QStringLiteral("y"));
+    SerialPort missing(QStringLiteral("/dev/no-such-modem"), QStringLiteral("x"),
+                       QStringLiteral("y"));
     EXPECT_FALSE(missing.open());
     EXPECT_EQ(missing.fileDescriptor(), -1);
     SerialError error;
@@ -202,9 +207,9 @@ TEST(SerialPort, EqualityHashAndDescriptionFollowThePath) {
     EXPECT_FALSE(a == c);
     EXPECT_EQ(qHash(a), qHash(b));
     EXPECT_EQ(std::hash<SerialPort>{}(a), qHash(QStringLiteral("/dev/ttyUSB0")));
-    const QRegularExpression shape(QStringLiteral(
-        "^<SerialPort: address: 0x[0-9a-f]+, name: n1, path: /dev/ttyUSB0, type: t, "
-        "fileHandle: \\(null\\), fileDescriptor: -1>$"));
+    const QRegularExpression shape(
+        QStringLiteral("^<SerialPort: address: 0x[0-9a-f]+, name: n1, path: /dev/ttyUSB0, type: t, "
+                       "fileHandle: \\(null\\), fileDescriptor: -1>$"));
     EXPECT_TRUE(shape.match(a.description()).hasMatch()) << a.description().toStdString();
 }
 

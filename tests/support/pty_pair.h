@@ -7,8 +7,8 @@
 namespace tesk::test {
 
 class PtyPair {
-public:
-    PtyPair();   // fails the current test when no pseudo-terminal can be made
+  public:
+    PtyPair();  // fails the current test when no pseudo-terminal can be made
     ~PtyPair();
     PtyPair(const PtyPair&) = delete;
     PtyPair& operator=(const PtyPair&) = delete;
@@ -23,7 +23,7 @@ public:
     // The device goes away: the program's next read sees the line drop.
     void hangUp();
 
-private:
+  private:
     int master_ = -1;
     int keepSlave_ = -1;  // keeps the line up between the program's opens
     QString slavePath_;

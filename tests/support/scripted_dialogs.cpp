@@ -4,13 +4,16 @@
 
 namespace tesk::test {
 
-ScriptedDialogs::ScriptedDialogs() { previous_ = setDialogs(this); }
+ScriptedDialogs::ScriptedDialogs() {
+    previous_ = setDialogs(this);
+}
 
 ScriptedDialogs::~ScriptedDialogs() {
     setDialogs(previous_);
     std::lock_guard lock(mutex_);
     for (const Step& step : script_) {
-        ADD_FAILURE() << "expected dialog never shown: \"" << step.messagePart.toStdString() << "\"";
+        ADD_FAILURE() << "expected dialog never shown: \"" << step.messagePart.toStdString()
+                      << "\"";
     }
 }
 
@@ -78,8 +81,9 @@ int ScriptedDialogs::ask(const DialogRequest& request) {
     const int index = static_cast<int>(request.buttons.indexOf(step.buttonText));
     if (index < 0) {
         ADD_FAILURE() << "dialog \"" << request.message.toStdString() << "\" has no button \""
-                      << step.buttonText.toStdString() << "\" (buttons: "
-                      << request.buttons.join(QStringLiteral(", ")).toStdString() << ")";
+                      << step.buttonText.toStdString()
+                      << "\" (buttons: " << request.buttons.join(QStringLiteral(", ")).toStdString()
+                      << ")";
     }
     return index;
 }
@@ -87,8 +91,9 @@ int ScriptedDialogs::ask(const DialogRequest& request) {
 QStringList ScriptedDialogs::chooseFilesToOpen(const FileRequest& request) {
     std::lock_guard lock(mutex_);
     Step step;
-    return takeStep(Kind::Open, QStringLiteral("open panel: ") + request.title, &step) ? step.paths
-                                                                                       : QStringList();
+    return takeStep(Kind::Open, QStringLiteral("open panel: ") + request.title, &step)
+               ? step.paths
+               : QStringList();
 }
 
 QString ScriptedDialogs::chooseFileToSave(const FileRequest& request) {

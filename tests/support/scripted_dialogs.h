@@ -15,7 +15,7 @@
 namespace tesk::test {
 
 class ScriptedDialogs final : public Dialogs {
-public:
+  public:
     ScriptedDialogs();
     ~ScriptedDialogs() override;
     ScriptedDialogs(const ScriptedDialogs&) = delete;
@@ -37,7 +37,7 @@ public:
     QStringList chooseFilesToOpen(const FileRequest& request) override;
     QString chooseFileToSave(const FileRequest& request) override;
 
-private:
+  private:
     enum class Kind { Box, Open, Save };
     struct Step {
         Kind kind;

@@ -1,13 +1,13 @@
-#include "ui/main_window.h"
 #include "ui/qt_dialogs.h"
+#include "ui/main_window.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QStatusBar>
-#include <QTemporaryDir>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStatusBar>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 
