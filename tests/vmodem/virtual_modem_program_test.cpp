@@ -78,6 +78,26 @@ TEST_F(ProgramTest, withoutAnnouncementPrintsTheSlave) {
     EXPECT_EQ(client.exchange("AT+CMGF=?\r"), "\r\n+CMGF: (0)\r\n\r\nOK\r\n");
 }
 
+TEST_F(ProgramTest, answerShapesAreChosenOnTheCommandLine) {
+    const QString path = launch(
+        {QStringLiteral("--no-echo"), QStringLiteral("--imei-prefix"), QStringLiteral("IMEI "),
+         QStringLiteral("--battery-state"), QStringLiteral("3"), QStringLiteral("--operator"),
+         QStringLiteral("26201"), QStringLiteral("--operator-unquoted"), QStringLiteral("--sca"),
+         QStringLiteral("unsigned"), QStringLiteral("--sca-number"), QStringLiteral("+4479"),
+         QStringLiteral("--sca-blank"), QStringLiteral("--undefined"), QStringLiteral("+GMM,+GMR"),
+         QStringLiteral("--error-on"), QStringLiteral("+CSQ")});
+    test::PtyClient client(path);
+    ASSERT_TRUE(client.isOpen());
+    EXPECT_EQ(client.exchange("AT+CGSN\r"), "\r\nIMEI 356938035643809\r\n\r\nOK\r\n");
+    EXPECT_EQ(client.exchange("AT+CBC\r"), "\r\n+CBC: 3,80\r\n\r\nOK\r\n");
+    EXPECT_EQ(client.exchange("AT+COPS?\r"), "\r\n+COPS: 0,2,26201\r\n\r\nOK\r\n");
+    EXPECT_EQ(client.exchange("AT+CSCA?\r"), "\r\n+CSCA: \"4479\", 145\r\n\r\nOK\r\n");
+    EXPECT_EQ(client.exchange("AT+GMM\r"), "\r\nUndefined\r\n\r\nOK\r\n");
+    EXPECT_EQ(client.exchange("AT+GMR\r"), "\r\nUndefined\r\n\r\nOK\r\n");
+    EXPECT_EQ(client.exchange("AT+GMI\r"), "\r\nVirtual Modems Ltd\r\n\r\nOK\r\n");
+    EXPECT_EQ(client.exchange("AT+CSQ\r"), "\r\nERROR\r\n");
+}
+
 TEST_F(ProgramTest, refusesAnUnknownChoice) {
     program_.start(QStringLiteral(TESK_VIRTUAL_MODEM_BIN),
                    {QStringLiteral("--modes"), QStringLiteral("fax")});

@@ -176,7 +176,13 @@ TEST_P(ServiceCentreForm, answersTheQueryInItsForm) {
     config.serviceCentreAnswer = GetParam().form;
     config.serviceCentre = QStringLiteral("+4479");
     start(config);
-    EXPECT_EQ(connect()->exchange("AT+CSCA?\r"), GetParam().answer);
+    auto client = connect();
+    client->write("AT+CSCA?\r");
+    // "COMMAND NOT SUPPORT" is itself a final line; where an OK follows, wait for it too.
+    const QByteArray got = GetParam().answer.endsWith("\r\nOK\r\n")
+                               ? client->readUntil("\r\nOK\r\n")
+                               : client->readAnswer();
+    EXPECT_EQ(got, GetParam().answer);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -186,8 +192,53 @@ INSTANTIATE_TEST_SUITE_P(
         ScaCase{"ucs2", ServiceCentreAnswer::Ucs2Hex,
                 "\r\n+CSCA: \"002B0034003400370039\",145\r\n\r\nOK\r\n"},
         ScaCase{"not_supported", ServiceCentreAnswer::NotSupported, "\r\nCOMMAND NOT SUPPORT\r\n"},
-        ScaCase{"absent", ServiceCentreAnswer::Absent, "\r\nOK\r\n"}),
+        ScaCase{"absent", ServiceCentreAnswer::Absent, "\r\nOK\r\n"},
+        ScaCase{"unsigned", ServiceCentreAnswer::Unsigned, "\r\n+CSCA: \"4479\",145\r\n\r\nOK\r\n"},
+        ScaCase{"packed7", ServiceCentreAnswer::Packed7Bit,
+                "\r\n+CSCA: \"2B1AED9603\",145\r\n\r\nOK\r\n"},
+        ScaCase{"not_supported_ok", ServiceCentreAnswer::NotSupportedOk,
+                "\r\nCOMMAND NOT SUPPORT\r\n\r\nOK\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ModemTest, writesTheServiceCentreTypeWithABlankWhenAsked) {
+    Config config;
+    config.serviceCentre = QStringLiteral("+4479");
+    config.serviceCentreTypeBlank = true;
+    start(config);
+    EXPECT_EQ(connect()->exchange("AT+CSCA?\r"), "\r\n+CSCA: \"+4479\", 145\r\n\r\nOK\r\n");
+}
+
+TEST_F(ModemTest, answersInTheChosenShapes) {
+    Config config;
+    config.imei = QStringLiteral("490154203237518");
+    config.imeiPrefix = QStringLiteral("IMEI: ");
+    config.batteryState = 1;
+    config.batteryPercent = 75;
+    config.operatorQuoted = false;
+    config.operatorName = QStringLiteral("23415");
+    config.undefinedCommands = QStringList{QStringLiteral("+GMI"), QStringLiteral("+gmr")};
+    config.errorCommands = QStringList{QStringLiteral("+CSQ")};
+    start(config);
+    auto client = connect();
+    const struct {
+        QByteArray command;
+        QByteArray answer;
+    } cases[] = {
+        {"AT+CGSN\r", "\r\nIMEI: 490154203237518\r\n\r\nOK\r\n"},
+        {"AT+CBC\r", "\r\n+CBC: 1,75\r\n\r\nOK\r\n"},
+        {"AT+COPS?\r", "\r\n+COPS: 0,2,23415\r\n\r\nOK\r\n"},
+        {"AT+GMI\r", "\r\nUndefined\r\n\r\nOK\r\n"},
+        {"AT+CGMI\r", "\r\nVirtual Modems Ltd\r\n\r\nOK\r\n"},
+        {"AT+GMR\r", "\r\nUndefined\r\n\r\nOK\r\n"},
+        {"AT+CGMR\r", "\r\nVM-1.0.0\r\n\r\nOK\r\n"},
+        {"AT+CSQ\r", "\r\nERROR\r\n"},
+        {"AT+CSQ=?\r", "\r\nERROR\r\n"},
+        {"AT+GMI=?\r", "\r\nOK\r\n"},  // only the question itself is undefined
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(client->exchange(c.command), c.answer) << c.command.constData();
+    }
+}
 
 TEST_F(ModemTest, keepsAServiceCentreThatWasSet) {
     start();

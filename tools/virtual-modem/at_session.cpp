@@ -307,6 +307,14 @@ AtSession::Reply AtSession::basic(char letter, int value, bool ampersand) {
 AtSession::Reply AtSession::extended(const Extended& cmd) {
     const QByteArray& n = cmd.name;
     Reply reply;
+    if (config_.errorCommands.contains(QString::fromLatin1(n), Qt::CaseInsensitive)) {
+        return error();
+    }
+    if (cmd.form == Extended::Action &&
+        config_.undefinedCommands.contains(QString::fromLatin1(n), Qt::CaseInsensitive)) {
+        reply.lines = {"Undefined"};
+        return reply;
+    }
     auto identity = [&](const QString& value) {
         if (cmd.form == Extended::Action) {
             reply.lines = {value.toUtf8()};
@@ -325,13 +333,14 @@ AtSession::Reply AtSession::extended(const Extended& cmd) {
         return identity(config_.revision);
     }
     if (n == "+CGSN" || n == "+GSN") {
-        return identity(config_.imei);
+        return identity(config_.imeiPrefix + config_.imei);
     }
     if (n == "+CBC" || n == "+CSQ") {
         const bool battery = n == "+CBC";
         if (cmd.form == Extended::Action) {
             reply.lines = {battery
-                               ? QByteArray("+CBC: 0,") + QByteArray::number(config_.batteryPercent)
+                               ? "+CBC: " + QByteArray::number(config_.batteryState) + "," +
+                                     QByteArray::number(config_.batteryPercent)
                                : QByteArray("+CSQ: ") + QByteArray::number(config_.signal) + ",99"};
         } else if (cmd.form == Extended::Test) {
             reply.lines = {battery ? "+CBC: (0-3),(0-100)" : "+CSQ: (0-31,99),(99)"};
@@ -343,7 +352,8 @@ AtSession::Reply AtSession::extended(const Extended& cmd) {
     if (n == "+COPS") {
         const QByteArray name = config_.operatorName.toUtf8();
         if (cmd.form == Extended::Query) {
-            reply.lines = {"+COPS: 0,0,\"" + name + "\""};
+            reply.lines = {config_.operatorQuoted ? "+COPS: 0,0,\"" + name + "\""
+                                                  : "+COPS: 0,2," + name};
         } else if (cmd.form == Extended::Test) {
             reply.lines = {"+COPS: (2,\"" + name + "\",\"" + name + "\",\"00101\"),,(0-4),(0-2)"};
         } else if (cmd.form == Extended::Action) {

@@ -45,6 +45,27 @@ QString utf8OrLatin1(const QByteArray& bytes) {
     return decoder.hasError() ? QString::fromLatin1(bytes) : text;
 }
 
+// Packed GSM 7-bit septets as hexadecimal octets (least significant bit first). Used for
+// numbers only, whose characters have the same codes in the GSM alphabet as in ASCII.
+QString packedSeptetsHex(const QString& text) {
+    QByteArray octets;
+    quint32 bits = 0;
+    int held = 0;
+    for (const QChar c : text) {
+        bits |= quint32(c.unicode() & 0x7F) << held;
+        held += 7;
+        while (held >= 8) {
+            octets.append(char(bits & 0xFF));
+            bits >>= 8;
+            held -= 8;
+        }
+    }
+    if (held > 0) {
+        octets.append(char(bits & 0xFF));
+    }
+    return QString::fromLatin1(octets.toHex().toUpper());
+}
+
 }  // namespace
 
 bool AtSession::modeAllowed(int cmgf) const {
@@ -162,17 +183,29 @@ AtSession::Reply AtSession::serviceCentre(const Extended& cmd) {
         return error(Final::NotSupported);
     }
     if (cmd.form == Extended::Query) {
-        if (config_.serviceCentreAnswer == ServiceCentreAnswer::Absent) {
+        const ServiceCentreAnswer form = config_.serviceCentreAnswer;
+        if (form == ServiceCentreAnswer::Absent) {
+            return reply;
+        }
+        if (form == ServiceCentreAnswer::NotSupportedOk) {
+            reply.lines = {"COMMAND NOT SUPPORT"};
             return reply;
         }
         QString number = scaNumber_;
         if (scaType_ == kTypeInternational && !number.startsWith(QLatin1Char('+'))) {
             number.prepend(QLatin1Char('+'));
         }
-        if (config_.serviceCentreAnswer == ServiceCentreAnswer::Ucs2Hex) {
+        if (form == ServiceCentreAnswer::Ucs2Hex) {
             number = ToUcs2Hex(number);
+        } else if (form == ServiceCentreAnswer::Packed7Bit) {
+            number = packedSeptetsHex(number);
+        } else if (form == ServiceCentreAnswer::Unsigned && number.startsWith(QLatin1Char('+'))) {
+            number.remove(0, 1);
         }
-        reply.lines = {QStringLiteral("+CSCA: \"%1\",%2").arg(number).arg(scaType_).toUtf8()};
+        const QString separator =
+            config_.serviceCentreTypeBlank ? QStringLiteral(", ") : QStringLiteral(",");
+        reply.lines = {
+            QStringLiteral("+CSCA: \"%1\"%2%3").arg(number, separator).arg(scaType_).toUtf8()};
         return reply;
     }
     if (cmd.form == Extended::Test) {

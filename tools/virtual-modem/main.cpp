@@ -54,6 +54,9 @@ Config parseConfig(const QStringList& arguments) {
           QStringLiteral("Do not create the symlink; print the slave path."));
     o.add(QStringLiteral("imei"), QStringLiteral("IMEI answered to AT+CGSN."),
           QStringLiteral("imei"));
+    o.add(QStringLiteral("imei-prefix"),
+          QStringLiteral("Text before the IMEI in the AT+CGSN answer (e.g. \"IMEI: \")."),
+          QStringLiteral("text"));
     o.add(QStringLiteral("maker"), QStringLiteral("Manufacturer (AT+CGMI)."),
           QStringLiteral("text"));
     o.add(QStringLiteral("model"), QStringLiteral("Model (AT+CGMM)."), QStringLiteral("text"));
@@ -61,15 +64,29 @@ Config parseConfig(const QStringList& arguments) {
           QStringLiteral("text"));
     o.add(QStringLiteral("operator"), QStringLiteral("Network operator (AT+COPS?)."),
           QStringLiteral("text"));
+    o.add(QStringLiteral("operator-unquoted"),
+          QStringLiteral("Answer AT+COPS? in numeric format without quotes."));
     o.add(QStringLiteral("battery"), QStringLiteral("Battery percentage (AT+CBC)."),
           QStringLiteral("pct"));
+    o.add(QStringLiteral("battery-state"),
+          QStringLiteral("Charge state in AT+CBC: 0 battery, 1 charging, 2 none, 3 fault."),
+          QStringLiteral("n"));
     o.add(QStringLiteral("signal"), QStringLiteral("Signal RSSI 0-31 or 99 (AT+CSQ)."),
           QStringLiteral("n"));
     o.add(QStringLiteral("modes"), QStringLiteral("SMS modes offered: pdu, text, both or none."),
           QStringLiteral("modes"));
     o.add(QStringLiteral("sca"),
-          QStringLiteral("AT+CSCA? answer: plain, ucs2, not-supported or absent."),
+          QStringLiteral("AT+CSCA? answer: plain, ucs2, unsigned, packed7, not-supported, "
+                         "not-supported-ok or absent."),
           QStringLiteral("form"));
+    o.add(QStringLiteral("sca-blank"),
+          QStringLiteral("Write the service centre's type as \", 145\" (with a blank)."));
+    o.add(QStringLiteral("undefined"),
+          QStringLiteral("Comma-separated commands answered \"Undefined\" (e.g. +GMI,+CGSN)."),
+          QStringLiteral("commands"));
+    o.add(QStringLiteral("error-on"),
+          QStringLiteral("Comma-separated commands answered ERROR (e.g. +CBC,+CSQ)."),
+          QStringLiteral("commands"));
     o.add(QStringLiteral("sca-number"), QStringLiteral("Service centre number."),
           QStringLiteral("number"));
     o.add(QStringLiteral("no-sms"),
@@ -116,6 +133,7 @@ Config parseConfig(const QStringList& arguments) {
     };
     text("name", &c.name);
     text("imei", &c.imei);
+    text("imei-prefix", &c.imeiPrefix);
     text("maker", &c.manufacturer);
     text("model", &c.model);
     text("revision", &c.revision);
@@ -124,6 +142,16 @@ Config parseConfig(const QStringList& arguments) {
     text("log", &c.logPath);
     number("battery", &c.batteryPercent, 0);
     number("signal", &c.signal, 0);
+    number("battery-state", &c.batteryState, 0);
+    auto commands = [&](const char* name, QStringList* field) {
+        if (p.isSet(QLatin1String(name))) {
+            *field = p.value(QLatin1String(name)).split(QLatin1Char(','), Qt::SkipEmptyParts);
+        }
+    };
+    commands("undefined", &c.undefinedCommands);
+    commands("error-on", &c.errorCommands);
+    c.operatorQuoted = !p.isSet(QStringLiteral("operator-unquoted"));
+    c.serviceCentreTypeBlank = p.isSet(QStringLiteral("sca-blank"));
     number("latency-ms", &c.latencyMs, 0);
     number("late-ms", &c.lateAnswerMs, 0);
     number("cms-error-on", &c.cmsErrorOnSubmission, 0);
@@ -151,11 +179,16 @@ Config parseConfig(const QStringList& arguments) {
         static const QHash<QString, ServiceCentreAnswer> kForms = {
             {QStringLiteral("plain"), ServiceCentreAnswer::Plain},
             {QStringLiteral("ucs2"), ServiceCentreAnswer::Ucs2Hex},
+            {QStringLiteral("unsigned"), ServiceCentreAnswer::Unsigned},
+            {QStringLiteral("packed7"), ServiceCentreAnswer::Packed7Bit},
             {QStringLiteral("not-supported"), ServiceCentreAnswer::NotSupported},
+            {QStringLiteral("not-supported-ok"), ServiceCentreAnswer::NotSupportedOk},
             {QStringLiteral("absent"), ServiceCentreAnswer::Absent}};
         const QString v = p.value(QStringLiteral("sca"));
         if (!kForms.contains(v)) {
-            usageError(QStringLiteral("--sca wants plain, ucs2, not-supported or absent"));
+            usageError(
+                QStringLiteral("--sca wants plain, ucs2, unsigned, packed7, not-supported, "
+                               "not-supported-ok or absent"));
         }
         c.serviceCentreAnswer = kForms.value(v);
     }

@@ -16,25 +16,37 @@ namespace tesk::vmodem {
 enum class SmsModes { Pdu, Text, Both, None };  // what AT+CMGF=? offers
 
 enum class ServiceCentreAnswer {
-    Plain,         // +CSCA: "+4479...",145
-    Ucs2Hex,       // +CSCA: "002B0034...",145 (the number as UCS2 hex)
-    NotSupported,  // the answer line "COMMAND NOT SUPPORT"
-    Absent,        // OK without a +CSCA line
+    Plain,           // +CSCA: "+4479...",145
+    Ucs2Hex,         // +CSCA: "002B0034...",145 (the number as UCS2 hex)
+    NotSupported,    // the answer line "COMMAND NOT SUPPORT"
+    Absent,          // OK without a +CSCA line
+    Unsigned,        // +CSCA: "4479...",145 (the "+" left off, the type still international)
+    NotSupportedOk,  // the line "COMMAND NOT SUPPORT" followed by OK
+    Packed7Bit,      // +CSCA: "2B1A...",145 (the number as packed GSM 7-bit septets, hex)
 };
 
 struct Config {
     QString name = QStringLiteral("VM0");  // announced as <Virtual_Modem_Dir()>/tty<name>
     bool announce = true;                  // create the symlink; false: only devicePath() exists
     QString imei = QStringLiteral("356938035643809");
+    QString imeiPrefix;  // put before the IMEI in +CGSN / +GSN answers, e.g. "IMEI: "
     QString manufacturer = QStringLiteral("Virtual Modems Ltd");
     QString model = QStringLiteral("VM-1");
     QString revision = QStringLiteral("VM-1.0.0");
     QString operatorName = QStringLiteral("Test Network");
-    int batteryPercent = 80;  // +CBC: 0,80
-    int signal = 20;          // +CSQ: 20,99
+    bool operatorQuoted = true;  // false: +COPS: 0,2,<operatorName> (numeric format, no quotes)
+    int batteryState = 0;        // +CBC: <state>,<percent>; 0 on battery, 1 charging, 2 none,
+                                 // 3 power fault
+    int batteryPercent = 80;     // +CBC: 0,80
+    int signal = 20;             // +CSQ: 20,99
     SmsModes modes = SmsModes::Both;
     ServiceCentreAnswer serviceCentreAnswer = ServiceCentreAnswer::Plain;
     QString serviceCentre = QStringLiteral("+447785016005");
+    bool serviceCentreTypeBlank = false;  // write the type as ", 145" (blank after the comma)
+    // Extended commands ("+GMI", "+CBC", ...) answered with the line "Undefined" and OK, as
+    // devices do that only know the older form of a question.
+    QStringList undefinedCommands;
+    QStringList errorCommands;     // extended commands answered ERROR whatever their form
     bool smsSupported = true;      // false: +CSMS / +CMGS=? / +CMGF answer ERROR
     bool echo = true;              // initial echo state; ATE0 / ATE1 switch it
     bool echoOnly = false;         // echoes every command and never answers anything
