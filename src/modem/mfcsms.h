@@ -5,6 +5,7 @@
 //
 // A channel is used by one thread at a time. Operations never throw; they log and return
 // false (or nothing).
+#include "modem/device_list.h"
 #include "serial/serial_port.h"
 
 #include <QString>
@@ -40,6 +41,8 @@ class ModemScanListener {
     virtual void progressToEnd() {}
     // A usable device was found on this path (its record follows once it has been questioned).
     virtual void modemFound(const QString& /*path*/) {}
+    // The device on this path has been questioned and its full record replaced the placeholder.
+    virtual void deviceQuestioned(const QString& /*path*/) {}
     virtual bool stopRequested() const { return false; }
 };
 
@@ -86,10 +89,54 @@ class MFCSMS : public SerialPortDelegate {
     // Clears every fact ("" and use_cus_smsc "N").
     void Reset_Device_Facts();
 
+    // ---- Device questioning and device-side commands (device_query.cpp, device_commands.cpp)
+    // The list the scan fills and the service-centre restore looks up; not owned. Without one
+    // the channel uses Default_Device_List().
+    void Set_Device_List(DeviceList* list) { deviceList_ = list; }
+    DeviceList& Device_List() const;
+
+    bool Read_Ph_Values_NEW(int fileDescriptor);
+    QString Get_IMEI_Number(int fileDescriptor);
+    bool Check_Msg_Sending_Supported(int fileDescriptor);
+    bool Find_IMEI_already_listed(const QString& imei, const QString& path) const;
+    QString GET_CSCS_Response(int fileDescriptor);
+    QString GET_CSCS_SUPPORTEDResponse(int fileDescriptor);
+    QString Get_Selected_CMGF_Mode(int fileDescriptor);
+    void SET_CMGF_PDU_MODE(int fileDescriptor);
+    void SET_CMGF_TEXT_MODE(int fileDescriptor);
+    void SET_Custom_SMSC_Number(int fileDescriptor, const QString& number);
+    void GET_And_SET_Cus_SMSC(int fileDescriptor, const QString& customNumber, const QString& path);
+    bool More_SMS_Comnd(int fileDescriptor);
+    // The device record built from the facts (State false).
+    DeviceRecord Device_Record_From_Facts() const;
+
+    // ---- SMS submission (sms_submission.cpp)
+    bool Prepare_Modem_For_PDU_SMS(int fileDescriptor);
+    bool Prepare_Modem_For_Text_SMS(int fileDescriptor);
+    bool Set_Text_Mode_SMS_Param(int fileDescriptor, bool flash, bool unicode);
+    int PDU_or_Text_SMS(int fileDescriptor);
+    bool Send_PDU_SMS(int fileDescriptor, const QString& number, const QString& message,
+                      const QString& smsc, bool flash, bool unicode, QString* returnStatus,
+                      const QString& smsCapable);
+    bool Send_Text_SMS(int fileDescriptor, const QString& number, const QString& message,
+                       const QString& smsc, bool flash, bool unicode, const QString& portPath,
+                       QString* returnStatus, const QString& smsCapable);
+    static QString Get_SMS_Error(const QString& answer);
+
   private:
     enum class Try { Answered, NoAnswer, WriteFailed };
     Try connectionTry(int fileDescriptor, const char* writeFailureText,
                       const char* readFailureText);
+
+    // Submission internals (sms_submission.cpp).
+    enum class SubmitKind { Pdu, Text };
+    bool submitStep(int fileDescriptor, SubmitKind kind, const QString& cmgsArgument,
+                    const QString& payload, const char* logPrefix, QString* returnStatus);
+    static QString judgeOutcome(bool exchangeRan, const QString& status, const QString& smsCapable,
+                                bool* result);
+    bool selectTextCharacterSet(int fileDescriptor, bool unicode);
+
+    DeviceList* deviceList_ = nullptr;
 
     // Line settings found by each probe, by probe descriptor, so probing one port never
     // overwrites what another probe saved.

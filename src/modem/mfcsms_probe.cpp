@@ -204,12 +204,59 @@ int MFCSMS::GetModemPath(ModemIterator& iterator, char* path, size_t pathSize,
             }
             ATZ_reset_Modem(fd);
 
-            scan.modemFound(found);
+            if (!Check_Msg_Sending_Supported(fd)) {
+                Show_NSLog_Message(QStringLiteral("msg sending support fail"));
+                Close_Port();
+                continue;
+            }
+            // A device that offers several modem ports is listed once, under its first port.
+            const QString imei = Get_IMEI_Number(fd);
+            Show_NSLog_Message(QStringLiteral("IMEI : %1").arg(imei));
+            if (imei.isEmpty() || Find_IMEI_already_listed(imei, found)) {
+                Close_Port();
+                continue;
+            }
+
+            // The placeholder row stands in the list while the device is questioned.
+            const QString portName = Trim_Str(tesk::Modem_Port_Name(found));
+            if (!portName.isEmpty()) {
+                DeviceRecord placeholder;
+                placeholder.setValue(QStringLiteral("State"), false);
+                placeholder.setValue(QStringLiteral("COM_PORT"), portName);
+                placeholder.setValue(QStringLiteral("PORT_DETAL"), found);
+                placeholder.setValue(QStringLiteral("PORT_STATUS"), QString(""));
+                placeholder.setValue(QStringLiteral("IMEI"), QString(""));
+                Device_List().Insert_port_in_List(placeholder);
+                scan.modemFound(found);
+            }
             tesk::log::writef("Modem found with BSD path: %s\n", path);
             Reset_Device_Facts();
             sms_capblts = QStringLiteral("Yes");
-            Com_Port = tesk::Modem_Port_Name(found);
+            Com_Port = portName;
             Port_Det = found;
+
+            Read_Ph_Values_NEW(fd);
+            switch (PDU_or_Text_SMS(fd)) {
+                case 1:
+                    sms_mode = QStringLiteral("PDU Mode");
+                    sup_sms_mode = QStringLiteral(";PDU Mode;");
+                    break;
+                case 2:
+                    sms_mode = QStringLiteral("Text Mode");
+                    sup_sms_mode = QStringLiteral(";Text Mode;");
+                    break;
+                case 3:
+                    sms_mode = QStringLiteral("PDU Mode");
+                    sup_sms_mode = QStringLiteral(";PDU Mode;Text Mode;");
+                    break;
+                default:
+                    sms_mode = QStringLiteral("NONE");
+                    sup_sms_mode = QStringLiteral("NONE");
+                    break;
+            }
+            if (Device_List().Replace_By_Port_Detail(Device_Record_From_Facts())) {
+                scan.deviceQuestioned(found);
+            }
 
             Close_Port();
             if (scan.stopRequested()) {

@@ -19,12 +19,14 @@ inline constexpr double kModemTimeScale = 0.1;
 class ModemChannelTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        channel.Set_Device_List(&devices);  // no rows left over from other tests
         ASSERT_TRUE(runtime.isValid());
         qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
     }
 
     // Starts a virtual modem and opens the channel's port on it as the program does.
     void openOn(vmodem::Config config) {
+        channel.Close_Port();  // a second modem may be announced under the same name
         config.logPath = runtime.filePath(QStringLiteral("received.jsonl"));
         modem = std::make_unique<vmodem::VirtualModem>(config);
         QString error;
@@ -39,6 +41,7 @@ class ModemChannelTest : public ::testing::Test {
     pacing::ScopedScale fast{kModemTimeScale};
     log::Capture logged;
     std::unique_ptr<vmodem::VirtualModem> modem;
+    DeviceList devices;
     MFCSMS channel;
     QByteArray path;
     int fd = -1;

@@ -1,0 +1,286 @@
+// Questioning a device: maker, model, IMEI, battery, signal, operator, revision and service
+// centre, each answer cleaned of its echo, result prefix and final OK before it becomes a fact.
+#include "composer/number_checks.h"
+#include "core/log.h"
+#include "core/text_helpers.h"
+#include "modem/mfcsms.h"
+#include "pdu/pdu.h"
+
+#include <QRegularExpression>
+
+#include <exception>
+
+namespace {
+
+const char* const kOk = "\r\nOK\r\n";
+const QString kUndefined = QStringLiteral("Undefined");
+const QString kNotSupported = QStringLiteral("COMMAND NOT SUPPORT");
+const QString kNoBattery = QStringLiteral("Device does not have a battery connected.");
+
+// Echo forms and result prefixes of each question, the longer forms first so that removing
+// "+GMI" never leaves the "AT" of an echoed "AT+GMI" behind.
+const QStringList kMakerPrefixes = {"AT+CGMI", "AT+GMI", "+CGMI", "+GMI"};
+const QStringList kModelPrefixes = {"AT+CGMM", "AT+GMM", "+CGMM", "+GMM"};
+const QStringList kImeiPrefixes = {"AT+CGSN", "AT+GSN", "+CGSN", "+GSN"};
+const QStringList kBatteryPrefixes = {"AT+CBC", "+CBC"};
+const QStringList kSignalPrefixes = {"AT+CSQ", "+CSQ"};
+const QStringList kOperatorPrefixes = {"AT+COPS", "+COPS"};
+const QStringList kRevisionPrefixes = {"AT+CGMR", "AT+GMR", "+CGMR", "+GMR"};
+const QStringList kServiceCentrePrefixes = {"AT+CSCA", "+CSCA"};
+
+QString dropLeadingColon(const QString& text) {
+    const QString trimmed = Trim_Str(text);
+    return trimmed.startsWith(QLatin1Char(':')) ? Trim_Str(trimmed.mid(1)) : trimmed;
+}
+
+// The answer as a fact. The final result is removed only where it stands as a line of its own,
+// so names such as "NOKIA" or "TOKYO" keep their letters.
+QString cleanAnswer(const QString& answer, const QStringList& prefixes, bool keepQuotes) {
+    static const QRegularExpression kOkLine(QStringLiteral("^[ \\t\\r]*OK[ \\t\\r]*$"),
+                                            QRegularExpression::MultilineOption);
+    QString text = answer;
+    text.remove(QLatin1Char('?'));
+    if (!keepQuotes) {
+        text.remove(QLatin1Char('"'));
+    }
+    text.remove(QLatin1Char('<'));
+    text.remove(QLatin1Char('>'));
+    text.remove(kOkLine);
+    // Some devices spell their line ends out as backslash sequences.
+    text.remove(QStringLiteral("\\r\\n"));
+    text.remove(QStringLiteral("\\n"));
+    text.remove(QStringLiteral("\\r"));
+    for (const QString& prefix : prefixes) {
+        text.remove(prefix);
+    }
+    return dropLeadingColon(text);
+}
+
+// "IMEI: 3569..." and "IMEI 3569..." both give the number alone.
+QString withoutImeiWord(const QString& cleaned) {
+    QString text = dropLeadingColon(cleaned);
+    if (text.startsWith(QLatin1String("IMEI"))) {
+        text = dropLeadingColon(text.mid(4));
+    }
+    return text;
+}
+
+// The text between the first two double quotes; after the first when there is no second; the
+// whole text when there is none.
+QString betweenQuotes(const QString& text) {
+    const qsizetype first = text.indexOf(QLatin1Char('"'));
+    if (first < 0) {
+        return text;
+    }
+    const qsizetype second = text.indexOf(QLatin1Char('"'), first + 1);
+    return second < 0 ? text.mid(first + 1) : text.mid(first + 1, second - first - 1);
+}
+
+QString batteryText(const QString& cleaned) {
+    const QString state = cleaned.left(1);
+    const QString level =
+        cleaned.size() > 1 && cleaned.at(1) == QLatin1Char(',') ? cleaned.mid(2) : QString("");
+    if (state == QLatin1String("0")) {
+        return level + QStringLiteral("%");
+    }
+    if (state == QLatin1String("1")) {
+        return level + QStringLiteral("% ( Charging )");
+    }
+    if (state == QLatin1String("2")) {
+        return kNoBattery;
+    }
+    if (state == QLatin1String("3")) {
+        return QStringLiteral("Recognized power fault.");
+    }
+    return level;
+}
+
+// RSSI 0..31 as words; an answer that carries no number keeps the earlier text.
+bool signalText(const QString& cleaned, QString* text) {
+    const QString rssi = Trim_Str(cleaned.section(QLatin1Char(','), 0, 0));
+    if (rssi == QLatin1String("99")) {
+        *text = QStringLiteral("Unknown");
+        return true;
+    }
+    bool number = false;
+    const int value = rssi.toInt(&number);
+    if (!number) {
+        return false;
+    }
+    const char* format = value <= 8    ? "Low (%1)"
+                         : value <= 14 ? "Medium (%1)"
+                         : value <= 18 ? "Good (%1)"
+                                       : "High (%1)";
+    *text = QString::fromLatin1(format).arg(value);
+    return true;
+}
+
+// The service-centre number of a cleaned +CSCA answer (quotes kept). Devices that work in the
+// UCS2 or GSM character set report the number encoded; a "+" is put back when the type is
+// written as ", 145".
+QString serviceCentreNumber(const QString& cleaned) {
+    const QString answer = dropLeadingColon(cleaned);
+    const QString number = betweenQuotes(answer);
+    QString result = number;
+    if (!number.startsWith(QLatin1Char('+'))) {
+        const QString ucs2 = PDU::DecodeUserData_16_bit(number);
+        if (ucs2.startsWith(QLatin1Char('+'))) {
+            result = ucs2;
+        } else {
+            const QString septets = PDU::DecodeUserData(number);
+            if (septets.startsWith(QLatin1Char('+'))) {
+                result = septets;
+            } else if (Check_Ph_Number(ucs2, 0) == 0) {
+                result = ucs2;
+            }
+        }
+    }
+    const qsizetype quote = answer.indexOf(QLatin1Char('"'));
+    const QString afterQuote = quote < 0 ? answer : answer.mid(quote + 1);
+    if (!result.startsWith(QLatin1Char('+')) && afterQuote.contains(QLatin1String(", 145"))) {
+        result.prepend(QLatin1Char('+'));
+    }
+    return result;
+}
+
+enum class Asked { Answered, NotAnswered, WriteFailed };
+
+// One question: clear the last response, write, read expecting OK, clean.
+Asked ask(MFCSMS& channel, int fileDescriptor, const char* command, const QStringList& prefixes,
+          bool keepQuotes, QString* cleaned) {
+    channel.m_sLastResponse = QString("");
+    if (!channel.Write_Command(fileDescriptor, command)) {
+        return Asked::WriteFailed;
+    }
+    if (!channel.Read_Command(fileDescriptor, kOk)) {
+        return Asked::NotAnswered;
+    }
+    *cleaned = cleanAnswer(channel.m_sLastResponse, prefixes, keepQuotes);
+    return Asked::Answered;
+}
+
+// A question with the older command as fallback for devices that answer "Undefined".
+Asked askWithFallback(MFCSMS& channel, int fileDescriptor, const char* command,
+                      const char* fallback, const QStringList& prefixes, QString* cleaned) {
+    QString answer;
+    Asked asked = ask(channel, fileDescriptor, command, prefixes, false, &answer);
+    if (asked == Asked::Answered && answer == kUndefined) {
+        asked = ask(channel, fileDescriptor, fallback, prefixes, false, &answer);
+    }
+    if (asked == Asked::Answered) {
+        *cleaned = answer;
+    }
+    return asked;
+}
+
+}  // namespace
+
+bool MFCSMS::Read_Ph_Values_NEW(int fileDescriptor) {
+    try {
+        m_sLastResponse = QString("");
+        if (!Write_Command(fileDescriptor, "AT\r\n")) {
+            return false;
+        }
+        Read_Command(fileDescriptor, kOk);  // the answer is not judged
+
+        QString answer;
+        if (askWithFallback(*this, fileDescriptor, "AT+GMI\r\n", "AT+CGMI\r", kMakerPrefixes,
+                            &Manuf) == Asked::WriteFailed) {
+            return false;
+        }
+        switch (askWithFallback(*this, fileDescriptor, "AT+GMM\r", "AT+CGMM\r", kModelPrefixes,
+                                &answer)) {
+            case Asked::WriteFailed:
+                return false;
+            case Asked::Answered: {
+                const qsizetype model = answer.indexOf(QLatin1String("MODEL"));
+                Model = model < 0 ? answer : Trim_Str(answer.mid(model + 6));
+                break;
+            }
+            case Asked::NotAnswered:
+                break;
+        }
+        switch (askWithFallback(*this, fileDescriptor, "AT+CGSN\r", "AT+GSN\r", kImeiPrefixes,
+                                &answer)) {
+            case Asked::WriteFailed:
+                return false;
+            case Asked::Answered:
+                Port_IMEI = withoutImeiWord(answer);
+                break;
+            case Asked::NotAnswered:
+                break;
+        }
+        switch (ask(*this, fileDescriptor, "AT+CBC\r", kBatteryPrefixes, false, &answer)) {
+            case Asked::WriteFailed:
+                return false;
+            case Asked::Answered:
+                battery = batteryText(answer);
+                break;
+            case Asked::NotAnswered:
+                battery = kNoBattery;
+                break;
+        }
+        switch (ask(*this, fileDescriptor, "AT+CSQ\r", kSignalPrefixes, false, &answer)) {
+            case Asked::WriteFailed:
+                return false;
+            case Asked::Answered:
+                signalText(answer, &signal_str);
+                break;
+            case Asked::NotAnswered:
+                break;
+        }
+        switch (ask(*this, fileDescriptor, "AT+COPS?\r", kOperatorPrefixes, true, &answer)) {
+            case Asked::WriteFailed:
+                return false;
+            case Asked::Answered:
+                oprator = betweenQuotes(answer);
+                break;
+            case Asked::NotAnswered:
+                break;
+        }
+        if (askWithFallback(*this, fileDescriptor, "AT+GMR\r", "AT+CGMR\r", kRevisionPrefixes,
+                            &revision) == Asked::WriteFailed) {
+            return false;
+        }
+        switch (ask(*this, fileDescriptor, "AT+CSCA?\r", kServiceCentrePrefixes, true, &answer)) {
+            case Asked::WriteFailed:
+                return false;
+            case Asked::Answered:
+                def_smsc = answer == kNotSupported ? answer : serviceCentreNumber(answer);
+                break;
+            case Asked::NotAnswered:
+                break;
+        }
+        return true;
+    } catch (const std::exception& e) {
+        Show_NSLog_Message(QStringLiteral("Read_Ph_Values_NEW exception catch"));
+        Show_NSLog_Message(QString::fromUtf8(e.what()));
+    }
+    return false;
+}
+
+QString MFCSMS::Get_IMEI_Number(int fileDescriptor) {
+    try {
+        if (!Write_Command(fileDescriptor, "AT\r\n") || !Read_Command(fileDescriptor, kOk)) {
+            return QString("");
+        }
+        QString answer;
+        if (ask(*this, fileDescriptor, "AT+CGSN\r", kImeiPrefixes, false, &answer) !=
+            Asked::Answered) {
+            return QString("");
+        }
+        answer = withoutImeiWord(answer);
+        if (answer == kUndefined) {
+            if (ask(*this, fileDescriptor, "AT+GSN\r", kImeiPrefixes, false, &answer) !=
+                Asked::Answered) {
+                return QString("");
+            }
+            answer = withoutImeiWord(answer);
+        }
+        return Trim_Str(answer);
+    } catch (const std::exception& e) {
+        Show_NSLog_Message(QStringLiteral("Get_IMEI_Number exception catch"));
+        Show_NSLog_Message(QString::fromUtf8(e.what()));
+    }
+    return QString("");
+}
