@@ -1,0 +1,209 @@
+#pragma once
+// The logic of one composer window (GSM or Android): the recipient list with its acceptance
+// rules, the exclusion numbers, the composer inputs and option switches, message counting, the
+// list message editing and the number import. No widgets: the screen is reached through a
+// ComposerView and every message box through the dialogs port.
+//
+// Threads. The controller belongs to the window thread (the thread that constructs it). The one
+// exception is the number import, which runs Load_Num_Func on a worker thread: the worker reads
+// the options and fields (guarded), appends to the list (the list locks; the worker is the only
+// writer while it runs, the please-wait sheet keeps the user out) and reaches the view only
+// through the GUI poster. Window-thread calls read the list freely meanwhile.
+#include "composer/composer_view.h"
+#include "composer/list_item.h"
+#include "composer/recipient_list.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+namespace tesk::composer {
+
+enum class FillTarget { All, Selected, Blank };
+
+class ComposerController {
+  public:
+    // Hands a task to the window thread, in order (the window layer queues it with the window
+    // as context object, so tasks die with the window). Without a poster, tasks run at once on
+    // the calling thread: fine for tests and tools without a screen.
+    using GuiPoster = std::function<void(std::function<void()>)>;
+    // The exclusion loader (filled in by the exclusion store): empties and refills the
+    // exclusion numbers, usually through Fill_Exclusion_Num_List.
+    using ExclusionLoader = std::function<void(ComposerController&)>;
+
+    explicit ComposerController(ComposerKind kind);
+    // Asks a running import to stop and waits for it (shutdown).
+    ~ComposerController();
+    ComposerController(const ComposerController&) = delete;
+    ComposerController& operator=(const ComposerController&) = delete;
+
+    void setView(ComposerView* view);  // not owned; nullptr for none
+    void setGuiPoster(GuiPoster poster);
+    void Set_Exclusion_Loader(ExclusionLoader loader);
+    ComposerKind kind() const { return kind_; }
+
+    // ---- state the window shows ----
+    const RecipientList& list() const { return list_; }
+    const ExclusionSet& exclusions() const { return exclusions_; }
+    QString Table_Value(int row, const QString& column) const;
+    QString Exclusion_Table_Value(int row, const QString& column) const;
+    QString numberField() const;
+    QString composerText() const;
+    QString prevComposerMsg() const;  // prev_composer_msg
+    QString messageIS() const;        // Message_IS
+    QString charCountLabel() const;
+    QString List_Count_Text() const;  // "Total Numbers : %d"
+    ComposerOptions options() const;
+    ComposerControls controls() const;
+    QList<int> selectedRows() const { return selectedRows_; }
+    // The message-type entries; "Notification" means a flash SMS.
+    static QStringList Message_Types();
+    bool Is_Flash_Message() const;
+    // The two delayed-delivery lists, in the order the window shows them: messages before a
+    // pause (19 entries) and pause length (32 entries, seconds, then minutes, then hours).
+    static QStringList Delayed_Count_Entries();
+    static QStringList Delayed_Pause_Entries();
+    // What Delayed_Delivry_Chk preselects: " 2  Minutes" and "15".
+    static constexpr int kDefaultPauseIndex = 12;
+    static constexpr int kDefaultCountIndex = 6;
+    // The selected entries' texts; "" when the lists are disabled or nothing is selected.
+    QString Delayed_Count_Text() const;
+    QString Delayed_Pause_Text() const;
+
+    // ---- window events ----
+    void Set_Selected_Rows(const QList<int>& rows);         // the table's highlighted rows
+    void controlTextDidChange(const QString& numberField);  // cut to 20 characters
+    void controlTextDidEndEditing(bool returnKey);          // Return adds the number
+    void textDidChange(const QString& composerText);        // cut to 1600, recount
+    void Skip_Duplicate_Chk(bool on);
+    void Exclusion_Chk(bool on);  // switching on runs the exclusion loader
+    void Save_Sent_Item_Chk(bool on);
+    void Save_Templates_Chk(bool on);
+    void Unicode_Chk(bool on);  // recounts, may bring up the long-message warning
+    // On: both lists enabled with " 2  Minutes" and "15" selected. Off: both disabled and
+    // deselected.
+    void Delayed_Delivry_Chk(bool on);
+    void Msg_Type_Selected(int index);
+    // The user picked other entries in the (enabled) lists; -1 for none.
+    void Delayed_Choices(bool enabled, int countIndex, int pauseIndex);
+    void Android_Sending_Mode(bool singleShot);
+
+    // ---- exclusion numbers ----
+    void Create_Exclusion_List(const QString& number);
+    // Empties the exclusion numbers and appends each given one (trimmed, blanks ignored).
+    void Fill_Exclusion_Num_List(const QStringList& numbers);
+
+    // ---- recipient list ----
+    void Add_number_To_List();
+    // The silent acceptance rules: the accepted number, or "" when any rule rejects it.
+    // Callable from the import worker.
+    QString Num_Able_To_insert(const QString& rawNumber) const;
+    void Create_Num_Msg_List(const QString& number, const QString& message);
+    uint8_t Check_Duplicate_Number(const QString& number) const;
+    uint8_t Check_Exclusion_Number(const QString& number) const;
+    uint8_t Add_Number_In_List_First();
+    uint8_t Blank_Msg_Chk() const;
+    void Update_List_Count();
+    void Clear_Sel_Btn();
+    void Clear_All_Btn();
+    void Reset_Btn();
+    void doubleClickInTable();
+    void OnGetSelected();
+    void Export_Btn();
+
+    // ---- message length ----
+    // The count text for the text (cut to 1600); past one SMS, and when currentLabel has not
+    // yet said "SMS" and openDialog is set, the long-message warning is scheduled.
+    QString Long_SMS_Calculation(const QString& text, const QString& currentLabel, bool openDialog);
+    // The count text of the editing dialogs (never warns).
+    QString Message_Count_Text(const QString& text) const;
+    void Open_Long_sms_Dialog();
+
+    // ---- list message editing ----
+    void Fill_Msg_Btn();
+    // OK of the copy dialog; true when the dialog ends with code 1.
+    bool Fill_Msg_In_List_OK(FillTarget target);
+    void Update_Sel_Msgs_Btn();
+    // The numbers the selected-items dialog lists (highlighted rows, blank numbers left out).
+    QStringList Open_Update_Sel_Num_SMS_Dialog() const;
+    static QString Selected_Numbers_Text(int count);  // "Total Selected Numbers : %d"
+    bool Update_Sel_Num_SMS_OK(const QString& text);
+    // OK of the row editor: openedNumber is the row's number when the editor opened.
+    bool Update_Num_SMS_OK(int row, const QString& openedNumber, const QString& numberField,
+                           const QString& messageText);
+
+    // ---- number import ----
+    // The import action: ask replace or append, choose a file, import it on a worker thread.
+    void Load_Number();
+    // The import body (synchronous): returns how many numbers were added.
+    int Load_Num_Func(const QString& path);
+    // The paste action.
+    void Manually_Add_Btn();
+    // OK of the pasting dialog; true when the dialog ends with OK.
+    bool Manually_Add_OK(const QString& text);
+    bool Import_Running() const { return importRunning_.load(); }
+    // Waits for the import worker to end. Shutdown and tests only: on the window thread it
+    // could wait for a worker that waits for a message box.
+    void Wait_For_Import();
+
+  private:
+    bool onWindowThread() const;
+    void toView(std::function<void(ComposerView&)> call);
+    void showControls();
+    void setNumberFieldAndView(const QString& text);
+    void recountComposer();
+    int askReplaceOrAppend();  // 0 replace, 1 append, 2 cancel
+    void clearListAndView();
+    void showImportFailure();
+    void reportProgress(int numbersRead);
+    void Load_NUM_Thread(const QString& path);
+
+    const ComposerKind kind_;
+    const std::thread::id windowThread_;
+    std::atomic<ComposerView*> view_{nullptr};
+    GuiPoster poster_;
+    ExclusionLoader exclusionLoader_;
+
+    RecipientList list_;
+    ExclusionSet exclusions_;
+
+    mutable std::mutex fieldsMutex_;  // the texts below are read by the import worker
+    QString numberField_;
+    QString composerText_;
+    QString prevComposerMsg_;
+    QString messageIS_;
+    QString charCountLabel_ = QStringLiteral("0 Characters");
+
+    std::atomic<bool> skipDuplicate_{false};
+    std::atomic<bool> exclusion_{false};
+    std::atomic<bool> saveSentItems_{false};
+    std::atomic<bool> saveTemplates_{false};
+    std::atomic<bool> unicode_{false};
+    std::atomic<bool> delayedDelivery_{false};
+
+    // Window thread only.
+    QList<int> selectedRows_;
+    int messageTypeIndex_ = 1;
+    bool delayedChoicesEnabled_ = false;
+    int delayedCountIndex_ = -1;
+    int delayedPauseIndex_ = -1;
+    bool androidSingleShot_ = true;
+    int prevListItem_ = 0;  // prev_list_item of the paste path
+
+    // Coalescing of worker updates: at most one label and one progress task in flight.
+    std::atomic<bool> countPending_{false};
+    std::atomic<bool> progressPending_{false};
+    std::atomic<int> progressValue_{0};
+
+    std::thread importThread_;
+    std::atomic<bool> importRunning_{false};
+    std::atomic<bool> cancelImport_{false};
+};
+
+}  // namespace tesk::composer

@@ -1,0 +1,172 @@
+// Filling the recipient list from a file (on a worker thread) or from a pasted block. Every
+// candidate goes through the silent acceptance rules and gets the composer text as its message.
+#include "composer/composer_controller.h"
+#include "composer/composer_internal.h"
+#include "composer/import/number_import.h"
+#include "core/dialogs.h"
+#include "core/log.h"
+
+#include <exception>
+
+namespace tesk::composer {
+
+int ComposerController::askReplaceOrAppend() {
+    const int pressed = tesk::dialogs().ask(
+        {QStringLiteral("\nDo you want to replace the current list?"),
+         QStringLiteral("Yes replaces the numbers in the list, No adds the new numbers after "
+                        "them, Cancel stops."),
+         {QStringLiteral("Yes"), QStringLiteral("No"), QStringLiteral("Cancel")}});
+    return pressed == 0 || pressed == 1 ? pressed : 2;  // a dismissed box counts as Cancel
+}
+
+void ComposerController::showImportFailure() {
+    Show_MessageBox(texts::kImportFailure);
+}
+
+void ComposerController::reportProgress(int numbersRead) {
+    progressValue_ = numbersRead;
+    if (!progressPending_.exchange(true)) {
+        toView([this](ComposerView& view) {
+            progressPending_ = false;
+            view.setImportProgress(progressValue_);
+        });
+    }
+}
+
+void ComposerController::Load_Number() {
+    if (importRunning_) {
+        return;
+    }
+    if (Add_Number_In_List_First() == 1) {
+        return;
+    }
+    if (!list_.isEmpty()) {
+        const int choice = askReplaceOrAppend();
+        if (choice == 2) {
+            return;
+        }
+        if (choice == 0) {
+            clearListAndView();
+        }
+    }
+    const QStringList files = tesk::dialogs().chooseFilesToOpen(
+        {QStringLiteral("Import Numbers"),
+         QString(),
+         QString(),
+         {QStringLiteral("Number files (*.txt *.csv *.rtf)"), QStringLiteral("All files (*)")}});
+    if (files.isEmpty() || files.first().isEmpty()) {
+        return;
+    }
+    // A finished worker may still be returning; joining it costs nothing.
+    if (importThread_.joinable()) {
+        importThread_.join();
+    }
+    importRunning_ = true;
+    cancelImport_ = false;
+    // Disabled here rather than by the worker, so there is no moment in which the button works
+    // while the import has already begun.
+    toView([](ComposerView& view) { view.setSendEnabled(false); });
+    importThread_ = std::thread(&ComposerController::Load_NUM_Thread, this, files.first());
+}
+
+void ComposerController::Load_NUM_Thread(const QString& path) {
+    try {
+        Load_Num_Func(path);
+    } catch (const std::exception& e) {
+        Show_NSLog_Message(QStringLiteral("Load_NUM_Thread exception: ") +
+                           QString::fromUtf8(e.what()));
+    } catch (...) {
+        Show_NSLog_Message(QStringLiteral("Load_NUM_Thread exception"));
+    }
+    toView([](ComposerView& view) {
+        view.redrawTable();
+        view.setSendEnabled(true);
+    });
+    importRunning_ = false;
+}
+
+int ComposerController::Load_Num_Func(const QString& path) {
+    const QString message = composerText();
+    const int before = list_.count();
+    toView([](ComposerView& view) { view.setPleaseWait(true); });
+    reportProgress(0);
+    const import::ReadResult read = import::Read_Import_Text(path, &cancelImport_);
+    if (!read.ok || read.text.isEmpty()) {
+        toView([](ComposerView& view) { view.setPleaseWait(false); });
+        if (!cancelImport_) {
+            showImportFailure();
+        }
+        return 0;
+    }
+    int numbersRead = 0;
+    import::For_Each_Candidate(
+        read.text, import::Kind_Of(path),
+        [&](const QString& candidate) {
+            reportProgress(++numbersRead);
+    const QString number = Num_Able_To_insert(candidate);
+    if (!number.isEmpty()) {
+        Create_Num_Msg_List(number, message);
+    }
+},
+        &cancelImport_);
+toView([](ComposerView& view) { view.setPleaseWait(false); });
+const int added = list_.count() - before;
+if ((list_.isEmpty() || added == 0) && !cancelImport_) {
+    showImportFailure();
+}
+return added;
+}  // namespace tesk::composer
+
+void ComposerController::Wait_For_Import() {
+    if (importThread_.joinable() && importThread_.get_id() != std::this_thread::get_id()) {
+        importThread_.join();
+    }
+}
+
+void ComposerController::Manually_Add_Btn() {
+    if (importRunning_) {
+        return;
+    }
+    if (Add_Number_In_List_First() == 1) {
+        return;
+    }
+    if (!list_.isEmpty()) {
+        const int choice = askReplaceOrAppend();
+        if (choice == 2) {
+            return;
+        }
+        if (choice == 0) {
+            clearListAndView();
+        }
+    }
+    prevListItem_ = list_.count();
+    ComposerView* view = view_.load();
+    if (view == nullptr || !view->runPasteDialog()) {
+        return;
+    }
+    if (list_.isEmpty() || list_.count() == prevListItem_) {
+        showImportFailure();
+    }
+}
+
+bool ComposerController::Manually_Add_OK(const QString& text) {
+    if (text.isEmpty()) {
+        Show_MessageBox(QStringLiteral("No item to insert in list."));
+        return false;
+    }
+    toView([](ComposerView& view) { view.setPleaseWait(true); });
+    const QString message = composerText();
+    import::For_Each_Pasted_Candidate(text, [&](const QString& candidate) {
+        const QString number = Num_Able_To_insert(candidate);
+    if (!number.isEmpty()) {
+        Create_Num_Msg_List(number, message);
+    }
+});
+toView([](ComposerView& view) {
+    view.redrawTable();
+    view.setPleaseWait(false);
+});
+return true;
+}
+
+}  // namespace tesk::composer

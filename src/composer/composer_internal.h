@@ -1,0 +1,30 @@
+#pragma once
+// Texts and helpers shared by the composer's source files. Internal to the library.
+#include <QString>
+
+namespace tesk::composer::texts {
+
+inline const QString kInvalidNumber = QStringLiteral("Please enter a valid phone number.");
+inline const QString kNumberExists = QStringLiteral("Entered number already exists.");
+inline const QString kNumberExcluded = QStringLiteral("Entered number is in exclusion list.");
+inline const QString kInsertEnteredNumber =
+    QStringLiteral("Please insert entered number to the list.");
+inline const QString kListEmpty = QStringLiteral("Phone numbers-Messages list is empty.");
+inline const QString kSelectAtLeastOne = QStringLiteral(
+    "Please select at least one record from the phone numbers-messages list to continue.");
+inline const QString kSelectOnlyOne = QStringLiteral("Please select only one record to update.");
+inline const QString kEnterSomeText = QStringLiteral("Please enter some text message.");
+inline const QString kFileError = QStringLiteral("Error in file accessing.");
+inline const QString kImportFailure = QStringLiteral(
+    "Either file is corrupted or selected file contains invalid characters.\n\nOR\n\nRecipient "
+    "number is skipped because of using 'Skip Duplicate Numbers' or 'Exclusion List' option.");
+
+}  // namespace tesk::composer::texts
+
+namespace tesk::composer {
+
+// The cleaned number (spaces and hyphens removed, trimmed) when it is not empty, passes the
+// syntax check (no comma) and carries a "+" only as its first character; "" otherwise.
+QString Clean_Valid_Number(const QString& raw);
+
+}  // namespace tesk::composer

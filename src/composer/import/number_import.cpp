@@ -1,0 +1,339 @@
+#include "composer/import/number_import.h"
+
+#include "core/log.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+#include <QStringView>
+
+#include <algorithm>
+#include <cstring>
+
+namespace tesk::import {
+namespace {
+
+// No list of numbers comes near this; refusing such a file beats exhausting memory (its text
+// takes twice the bytes as UTF-16).
+constexpr qint64 kMaxImportBytes = qint64{1} << 30;
+// Reads go in pieces of this size so that a cancel request is seen while a large file loads.
+constexpr qint64 kReadChunk = qint64{8} << 20;
+
+bool Cancelled(const std::atomic<bool>* cancel) {
+    return cancel != nullptr && cancel->load(std::memory_order_relaxed);
+}
+
+// What Replace_Char_For_Valid_Number does (spaces and hyphens removed, then trimmed), in one
+// pass over a view and into a reused buffer, optionally removing "\", "{" and "}" as well.
+// Import files run to millions of lines; going through the helper would cost several string
+// copies per line. The tests hold both to the same results.
+void Clean_Into(QStringView part, bool removeRtfLeftovers, QString& out) {
+    out.resize(part.size());
+    QChar* const begin = out.data();
+    QChar* end = begin;
+    for (const QChar c : part) {
+        switch (c.unicode()) {
+            case u'-':
+            case u' ':
+                continue;
+            case u'\\':
+            case u'{':
+            case u'}':
+                if (removeRtfLeftovers) {
+                    continue;
+                }
+                break;
+            default:
+                break;
+        }
+        *end++ = c;
+    }
+    QChar* first = begin;
+    while (first < end && first->isSpace()) {
+        ++first;
+    }
+    while (end > first && (end - 1)->isSpace()) {
+        --end;
+    }
+    const qsizetype length = end - first;
+    if (first != begin && length > 0) {
+        std::memmove(static_cast<void*>(begin), first, static_cast<size_t>(length) * sizeof(QChar));
+    }
+    out.truncate(length);
+}
+
+class Emitter {
+  public:
+    Emitter(const CandidateSink& sink, bool removeRtfLeftovers)
+        : sink_(sink), removeRtfLeftovers_(removeRtfLeftovers) {}
+
+    void operator()(QStringView part) {
+        Clean_Into(part, removeRtfLeftovers_, buffer_);
+        if (!buffer_.isEmpty()) {
+            sink_(buffer_);
+        }
+    }
+
+  private:
+    const CandidateSink& sink_;
+    bool removeRtfLeftovers_;
+    QString buffer_;
+};
+
+void For_Each_Line(QStringView text, const std::atomic<bool>* cancel, Emitter& send) {
+    qsizetype start = 0;
+    while (start <= text.size() && !Cancelled(cancel)) {
+        qsizetype end = text.indexOf(u'\n', start);
+        if (end < 0) {
+            end = text.size();
+        }
+        send(text.sliced(start, end - start));
+        start = end + 1;
+    }
+}
+
+bool Is_Csv_Break(QChar c) {
+    return c == u',' || c == u'\r' || c == u'\n';
+}
+
+qsizetype Unquoted_End(QStringView text, qsizetype from) {
+    while (from < text.size() && !Is_Csv_Break(text[from])) {
+        ++from;
+    }
+    return from;
+}
+
+// The quoted field whose opening quote is at open: its content into field and the position of
+// the break that ends it into end. False when the quote is never closed.
+bool Read_Quoted(QStringView text, qsizetype open, QString& field, qsizetype& end) {
+    const qsizetype n = text.size();
+    field.clear();
+    qsizetype from = open + 1;
+    for (;;) {
+        const qsizetype quote = text.indexOf(u'"', from);
+        if (quote < 0) {
+            return false;
+        }
+        field.append(text.sliced(from, quote - from));
+        if (quote + 1 < n && text[quote + 1] == u'"') {
+            field.append(u'"');
+            from = quote + 2;
+            continue;
+        }
+        end = Unquoted_End(text, quote + 1);
+        field.append(text.sliced(quote + 1, end - quote - 1));
+        return true;
+    }
+}
+
+// CSV as spreadsheets write it: a field whose first non-blank character is a double quote runs
+// to the matching closing quote, "" inside standing for one quote; commas and line ends inside
+// belong to the field; anything between the closing quote and the next comma is kept as it
+// stands. A quote that is never closed is an ordinary character, so one stray quote cannot
+// swallow the rest of the file. Records end at CR LF, CR or LF.
+// Linear: once a quote has failed to close, every quote after it stands in a "" pair, so every
+// later quoted field closes at the end of its own run of quotes.
+void For_Each_Csv_Field(QStringView text, const std::atomic<bool>* cancel, Emitter& send) {
+    const qsizetype n = text.size();
+    QString quoted;
+    qsizetype pos = 0;
+    bool newRecord = true;
+    for (;;) {
+        if (newRecord && Cancelled(cancel)) {
+            return;
+        }
+        qsizetype open = pos;
+        while (open < n && (text[open] == u' ' || text[open] == u'\t')) {
+            ++open;
+        }
+        qsizetype end = pos;
+        if (open < n && text[open] == u'"' && Read_Quoted(text, open, quoted, end)) {
+            send(quoted);
+        } else {
+            end = Unquoted_End(text, pos);
+            send(text.sliced(pos, end - pos));
+        }
+        if (end >= n) {
+            return;
+        }
+        newRecord = text[end] != u',';
+        if (text[end] == u'\r' && end + 1 < n && text[end + 1] == u'\n') {
+            ++end;
+        }
+        pos = end + 1;
+        if (newRecord && pos >= n) {
+            return;  // a final line end opens no record
+        }
+    }
+}
+
+// UTF-16 input can carry half of a surrogate pair, which the decoder passes through; such a
+// text has no valid reading.
+bool Has_Lone_Surrogate(QStringView text) {
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate()) {
+            if (i + 1 >= n || !text[i + 1].isLowSurrogate()) {
+                return true;
+            }
+            ++i;
+        } else if (c.isLowSurrogate()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+QString Decode_Text(QByteArrayView bytes, bool* ok) {
+    auto encoding = QStringConverter::Utf8;
+    qsizetype bom = 0;
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        bom = 3;
+    } else if (bytes.startsWith(QByteArrayView("\xFF\xFE\x00\x00", 4))) {
+        encoding = QStringConverter::Utf32LE;
+        bom = 4;
+    } else if (bytes.startsWith(QByteArrayView("\x00\x00\xFE\xFF", 4))) {
+        encoding = QStringConverter::Utf32BE;
+        bom = 4;
+    } else if (bytes.startsWith("\xFF\xFE")) {
+        encoding = QStringConverter::Utf16LE;
+        bom = 2;
+    } else if (bytes.startsWith("\xFE\xFF")) {
+        encoding = QStringConverter::Utf16BE;
+        bom = 2;
+    }
+    const QByteArrayView body = bytes.sliced(bom);
+    // A wide encoding must come in whole code units; the decoder would drop a cut-off tail.
+    const qsizetype unit =
+        encoding == QStringConverter::Utf16LE || encoding == QStringConverter::Utf16BE
+            ? 2
+            : (encoding == QStringConverter::Utf8 ? 1 : 4);
+    if (body.size() % unit != 0) {
+        *ok = false;
+        return QString();
+    }
+    // Stateless: a sequence cut off at the end of the file is an error, not pending input.
+    QStringDecoder decoder(
+        encoding, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    QString text = decoder.decode(body);
+    *ok = !decoder.hasError() && !text.contains(QChar(u'\0')) && !Has_Lone_Surrogate(text);
+    if (!*ok) {
+        text.clear();
+    }
+    return text;
+}
+
+// The whole file; empty when it cannot (or may not) be read or holds nothing.
+QByteArray Read_File_Bytes(const QString& path, const std::atomic<bool>* cancel) {
+    const QFileInfo info(path);
+    // Directories, devices, pipes and sockets are no import files; a pipe would even block.
+    if (!info.isFile()) {
+        Show_NSLog_Message(QStringLiteral("Import: not a readable file ") + path);
+        return QByteArray();
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        Show_NSLog_Message(QStringLiteral("Import: cannot open ") + path + QStringLiteral(" : ") +
+                           file.errorString());
+        return QByteArray();
+    }
+    const qint64 size = file.size();
+    if (size > kMaxImportBytes) {
+        Show_NSLog_Message(QStringLiteral("Import: file too large ") + path);
+        return QByteArray();
+    }
+    QByteArray bytes(static_cast<qsizetype>(size), Qt::Uninitialized);
+    qint64 got = 0;
+    while (got < size) {
+        if (Cancelled(cancel)) {
+            return QByteArray();
+        }
+        const qint64 n = file.read(bytes.data() + got, std::min(kReadChunk, size - got));
+        if (n < 0) {
+            Show_NSLog_Message(QStringLiteral("Import: read error ") + path +
+                               QStringLiteral(" : ") + file.errorString());
+            return QByteArray();
+        }
+        if (n == 0) {
+            break;  // the file shrank while being read: take what is there
+        }
+        got += n;
+    }
+    bytes.truncate(static_cast<qsizetype>(got));
+    return bytes;
+}
+
+}  // namespace
+
+FileKind Kind_Of(const QString& path) {
+    const QString ext = QFileInfo(path).suffix().toUpper();
+    if (ext == QLatin1String("CSV")) {
+        return FileKind::Csv;
+    }
+    if (ext == QLatin1String("RTF")) {
+        return FileKind::Rtf;
+    }
+    return FileKind::Text;
+}
+
+ReadResult Read_Import_Text(const QString& path, const std::atomic<bool>* cancel) {
+    ReadResult result;
+    try {
+        const QByteArray bytes = Read_File_Bytes(path, cancel);
+        if (bytes.isEmpty() || Cancelled(cancel)) {
+            return result;
+        }
+        bool ok = false;
+        QString text = Kind_Of(path) == FileKind::Rtf ? Rtf_To_Plain_Text(bytes, &ok)
+                                                      : Decode_Text(bytes, &ok);
+        if (!ok || text.isEmpty()) {
+            return result;
+        }
+        result.ok = true;
+        result.text = std::move(text);
+    } catch (const std::exception& e) {
+        Show_NSLog_Message(QStringLiteral("Read_Import_Text exception"));
+        Show_NSLog_Message(QString::fromUtf8(e.what()));
+        result = ReadResult();
+    }
+    return result;
+}
+
+void For_Each_Candidate(const QString& text, FileKind kind, const CandidateSink& sink,
+                        const std::atomic<bool>* cancel) {
+    // CSV fields are cleaned like text lines, so every sink gets the same kind of candidate;
+    // the acceptance rules clean again, which changes nothing.
+    Emitter send(sink, true);
+    if (kind == FileKind::Csv) {
+        For_Each_Csv_Field(text, cancel, send);
+    } else {
+        For_Each_Line(text, cancel, send);
+    }
+}
+
+void For_Each_Pasted_Candidate(const QString& text, const CandidateSink& sink) {
+    Emitter send(sink, false);
+    const QStringView all(text);
+    qsizetype start = 0;
+    while (start <= all.size()) {
+        qsizetype end = all.indexOf(u'\n', start);
+        if (end < 0) {
+            end = all.size();
+        }
+        const QStringView line = all.sliced(start, end - start);
+        // A line without a tab is one piece: the same loop covers both cases.
+        qsizetype from = 0;
+        while (from <= line.size()) {
+            qsizetype tab = line.indexOf(u'\t', from);
+            if (tab < 0) {
+                tab = line.size();
+            }
+            send(line.sliced(from, tab - from));
+            from = tab + 1;
+        }
+        start = end + 1;
+    }
+}
+
+}  // namespace tesk::import

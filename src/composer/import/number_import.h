@@ -1,0 +1,51 @@
+#pragma once
+// Turning an import file or a pasted block into candidate numbers, in file order. Whether a
+// candidate is accepted (valid, not a duplicate, not excluded) is the recipient list's decision;
+// these functions only read and split. Safe to run on a worker thread.
+#include <QByteArray>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+
+namespace tesk::import {
+
+enum class FileKind { Text, Csv, Rtf };
+
+// By the path's extension, compared in upper case: "CSV", "RTF", anything else is text.
+FileKind Kind_Of(const QString& path);
+
+struct ReadResult {
+    bool ok = false;  // false: unreadable, not decodable, or no text at all
+    QString text;     // RTF already converted to plain text, one line per paragraph
+};
+
+// Reads the whole file and decodes it (UTF-8; RTF through Rtf_To_Plain_Text). A cancel flag,
+// when given, is checked while reading large files.
+// Text and CSV files may start with a byte-order mark: UTF-8 (dropped), UTF-16 or UTF-32 (either
+// byte order, decoded). Without one the bytes must be valid UTF-8. Text holding NUL characters
+// is taken for a binary file. ok is false for a missing path, anything but a regular file, an
+// empty or oversized file, undecodable bytes, a cancelled read and an empty result.
+ReadResult Read_Import_Text(const QString& path, const std::atomic<bool>* cancel = nullptr);
+
+using CandidateSink = std::function<void(const QString& candidate)>;
+
+// Text and RTF: every line (split at "\n") with "\\", "{", "}" removed and cleaned with
+// Replace_Char_For_Valid_Number. CSV: records end at any line end (CR LF, CR or LF) and split at
+// ","; a record without "," is one field. A field in double quotes loses its quotes, "" inside
+// stands for one quote, and commas and line ends inside the quotes belong to the field. Every
+// field has "\\", "{", "}" removed and is cleaned like a text line. Candidates that are empty
+// after cleaning are not passed on (no number can be empty). The cancel flag is checked per line.
+void For_Each_Candidate(const QString& text, FileKind kind, const CandidateSink& sink,
+                        const std::atomic<bool>* cancel = nullptr);
+
+// The pasting dialog: lines split at "\n"; a line holding a tab is split at every tab. Each
+// piece is cleaned with Replace_Char_For_Valid_Number; empty pieces are not passed on.
+void For_Each_Pasted_Candidate(const QString& text, const CandidateSink& sink);
+
+// Plain text of an RTF document: groups, control words, \par and \line as line breaks, \'hh and
+// \uN escapes, skipped destinations (font and colour tables, \*, pictures...). ok is false when
+// the bytes are no RTF at all; unbalanced braces are tolerated.
+QString Rtf_To_Plain_Text(const QByteArray& rtf, bool* ok = nullptr);
+
+}  // namespace tesk::import

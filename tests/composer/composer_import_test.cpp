@@ -1,0 +1,151 @@
+#include "composer/composer_controller.h"
+#include "recording_view.h"
+#include "support/scripted_dialogs.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using tesk::composer::ComposerController;
+using tesk::composer::ComposerKind;
+using tesk::composer::ListItem;
+using tesk::composer::test::RecordingView;
+using tesk::test::ScriptedDialogs;
+
+const QString kFailure = QStringLiteral(
+    "\nEither file is corrupted or selected file contains invalid characters.\n\nOR\n\nRecipient "
+    "number is skipped because of using 'Skip Duplicate Numbers' or 'Exclusion List' option.");
+const QString kReplace = QStringLiteral("\nDo you want to replace the current list?");
+
+class ComposerImport : public ::testing::Test {
+  protected:
+    QString write(const QString& name, const QByteArray& bytes) {
+        const QString path = dir_.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    }
+
+    QTemporaryDir dir_;
+    ScriptedDialogs dialogs_;
+    ComposerController composer_{ComposerKind::Gsm};
+    RecordingView view_{composer_};
+};
+
+TEST_F(ComposerImport, textFileGivesEveryNumberTheComposerText) {
+    composer_.textDidChange(QStringLiteral("Hi there"));
+    const QString path =
+        write("numbers.txt", "+44 7700-900 123\r\n0044123\r\nname\r\n\r\n5551\r\n");
+    EXPECT_EQ(composer_.Load_Num_Func(path), 3);
+    EXPECT_EQ(composer_.list().items(),
+              (QList<ListItem>{
+                  {"+447700900123", "Hi there"}, {"0044123", "Hi there"}, {"5551", "Hi there"}}));
+    EXPECT_EQ(view_.countLabel, QStringLiteral("Total Numbers : 3"));
+    EXPECT_GE(view_.progress, 3);  // candidates read, invalid lines included
+    EXPECT_EQ(view_.calls(), (QStringList{"wait+", "wait-"}));
+}
+
+TEST_F(ComposerImport, csvTakesOnlyTheNumberFields) {
+    const QString path =
+        write("people.csv", "Ann,+447700900001,see you\r\nBob,447700900002,later\r\n");
+    EXPECT_EQ(composer_.Load_Num_Func(path), 2);
+    EXPECT_EQ(composer_.list().numbers(), (QStringList{"+447700900001", "447700900002"}));
+}
+
+TEST_F(ComposerImport, nothingAddedShowsTheFailure) {
+    composer_.Skip_Duplicate_Chk(true);
+    composer_.Exclusion_Chk(true);
+    composer_.Fill_Exclusion_Num_List({QStringLiteral("999")});
+    EXPECT_EQ(composer_.Load_Num_Func(write("three.txt", "111\n111\n111\n999\n")), 1);
+    EXPECT_EQ(composer_.list().numbers(), QStringList{"111"});
+
+    dialogs_.expectNotice(kFailure);
+    EXPECT_EQ(composer_.Load_Num_Func(write("again.txt", "111\n999\n")), 0);
+    // A record without a comma is one field: a single-column file imports its new numbers.
+    EXPECT_EQ(composer_.Load_Num_Func(write("single-column.csv", "111\r222\r")), 1);
+    dialogs_.expectNotice(kFailure);
+    EXPECT_EQ(composer_.Load_Num_Func(write("known.csv", "111\r\n222\r\n999\r\n")), 0);
+    dialogs_.expectNotice(kFailure);
+    EXPECT_EQ(composer_.Load_Num_Func(dir_.filePath("missing.txt")), 0);
+    EXPECT_EQ(dialogs_.messages(), (QStringList{kFailure, kFailure, kFailure}));
+    EXPECT_EQ(composer_.list().numbers(), (QStringList{"111", "222"}));
+}
+
+TEST_F(ComposerImport, loadNumberReplacesOnYesAndImportsOnTheWorker) {
+    composer_.Create_Num_Msg_List(QStringLiteral("1"), QString());
+    const QString path = write("n.txt", "21\n22\n");
+    dialogs_.expect(kReplace, QStringLiteral("Yes"));
+    dialogs_.expectFilesToOpen({path});
+    composer_.Load_Number();
+    composer_.Wait_For_Import();
+    EXPECT_FALSE(composer_.Import_Running());
+    EXPECT_EQ(composer_.list().numbers(), (QStringList{"21", "22"}));
+    const QStringList calls = view_.calls();
+    ASSERT_FALSE(calls.isEmpty());
+    EXPECT_EQ(calls.first(), QStringLiteral("redraw")) << "the emptied list is shown first";
+    EXPECT_EQ(calls.mid(1), (QStringList{"send-", "wait+", "wait-", "redraw", "send+"}));
+    EXPECT_EQ(dialogs_.requests().at(0).buttons, (QStringList{"Yes", "No", "Cancel"}));
+}
+
+TEST_F(ComposerImport, loadNumberAppendsOnNoAndStopsOnCancel) {
+    composer_.Create_Num_Msg_List(QStringLiteral("1"), QString());
+    const QString path = write("n.txt", "2\n");
+    dialogs_.expect(kReplace, QStringLiteral("Cancel"));
+    composer_.Load_Number();
+    dialogs_.expect(kReplace, QStringLiteral("No"));
+    dialogs_.expectFilesToOpen({path});
+    composer_.Load_Number();
+    composer_.Wait_For_Import();
+    EXPECT_EQ(composer_.list().numbers(), (QStringList{"1", "2"}));
+}
+
+TEST_F(ComposerImport, yesThenNoFileLeavesTheListEmpty) {
+    composer_.Create_Num_Msg_List(QStringLiteral("1"), QString());
+    dialogs_.expect(kReplace, QStringLiteral("Yes"));
+    dialogs_.expectFilesToOpen({});
+    composer_.Load_Number();
+    EXPECT_FALSE(composer_.Import_Running());
+    EXPECT_EQ(composer_.list().count(), 0);
+    EXPECT_FALSE(view_.calls().contains(QStringLiteral("send-")));
+}
+
+TEST_F(ComposerImport, aTypedNumberMustBeAddedFirst) {
+    composer_.controlTextDidChange(QStringLiteral("123"));
+    dialogs_.expectNotice(QStringLiteral("\nPlease insert entered number to the list."));
+    composer_.Load_Number();
+    dialogs_.expectNotice(QStringLiteral("\nPlease insert entered number to the list."));
+    composer_.Manually_Add_Btn();
+    EXPECT_EQ(composer_.list().count(), 0);
+}
+
+TEST_F(ComposerImport, pastedSpreadsheetColumnsAreSplitAtTabs) {
+    composer_.textDidChange(QStringLiteral("msg"));
+    view_.pasteDialog = [this] {
+        dialogs_.expectNotice(QStringLiteral("\nNo item to insert in list."));
+        EXPECT_FALSE(composer_.Manually_Add_OK(QString()));
+        return composer_.Manually_Add_OK(QStringLiteral("Ann\t+44 1\tx\nBob\t0044-2\n3\n"));
+    };
+    composer_.Manually_Add_Btn();
+    EXPECT_EQ(composer_.list().items(),
+              (QList<ListItem>{{"+441", "msg"}, {"00442", "msg"}, {"3", "msg"}}));
+
+    // Appending what is already there adds nothing.
+    composer_.Skip_Duplicate_Chk(true);
+    view_.pasteDialog = [this] { return composer_.Manually_Add_OK(QStringLiteral("3\n+441")); };
+    dialogs_.expect(kReplace, QStringLiteral("No"));
+    dialogs_.expectNotice(kFailure);
+    composer_.Manually_Add_Btn();
+    EXPECT_EQ(composer_.list().count(), 3);
+
+    // A cancelled dialog says nothing.
+    view_.pasteDialog = [] { return false; };
+    dialogs_.expect(kReplace, QStringLiteral("No"));
+    composer_.Manually_Add_Btn();
+    EXPECT_EQ(dialogs_.pending(), 0);
+}
+
+}  // namespace

@@ -1,0 +1,345 @@
+#include "composer/import/number_import.h"
+#include "composer/number_checks.h"
+#include "core/text_helpers.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace {
+
+using namespace tesk::import;
+
+QStringList Candidates(const QString& text, FileKind kind) {
+    QStringList got;
+    For_Each_Candidate(text, kind, [&](const QString& c) { got.append(c); });
+    return got;
+}
+
+QStringList Pasted(const QString& text) {
+    QStringList got;
+    For_Each_Pasted_Candidate(text, [&](const QString& c) { got.append(c); });
+    return got;
+}
+
+class ImportFiles : public ::testing::Test {
+  protected:
+    QString Write(const QString& name, const QByteArray& bytes) {
+        const QString path = dir_.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+        EXPECT_EQ(file.write(bytes), bytes.size());
+        return path;
+    }
+    QTemporaryDir dir_;
+};
+
+// --- kinds ---------------------------------------------------------------------------------
+
+struct KindCase {
+    const char* path;
+    FileKind kind;
+};
+
+class KindOf : public ::testing::TestWithParam<KindCase> {};
+
+TEST_P(KindOf, FollowsTheExtensionInAnyCase) {
+    EXPECT_EQ(Kind_Of(QString::fromUtf8(GetParam().path)), GetParam().kind) << GetParam().path;
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, KindOf,
+                         ::testing::Values(KindCase{"/tmp/list.csv", FileKind::Csv},
+                                           KindCase{"/tmp/LIST.CSV", FileKind::Csv},
+                                           KindCase{"/tmp/list.Rtf", FileKind::Rtf},
+                                           KindCase{"/tmp/list.txt", FileKind::Text},
+                                           KindCase{"/tmp/list", FileKind::Text},
+                                           KindCase{"/tmp/a.csv/list", FileKind::Text},
+                                           KindCase{"/tmp/list.csv.txt", FileKind::Text},
+                                           KindCase{"/tmp/list.txt.rtf", FileKind::Rtf}));
+
+// --- cleaning agrees with the shared helper ------------------------------------------------
+
+class Cleaning : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(Cleaning, TextLinesMatchTheHelperAfterBraceRemoval) {
+    const QString line = QString::fromUtf8(GetParam());
+    QString expected = line;
+    expected.remove(u'\\').remove(u'{').remove(u'}');
+    expected = Replace_Char_For_Valid_Number(expected);
+    const QStringList got = Candidates(line, FileKind::Text);
+    EXPECT_EQ(got, expected.isEmpty() ? QStringList() : QStringList{expected});
+}
+
+TEST_P(Cleaning, PastedPiecesMatchTheHelper) {
+    const QString piece = QString::fromUtf8(GetParam());
+    const QString expected = Replace_Char_For_Valid_Number(piece);
+    EXPECT_EQ(Pasted(piece), expected.isEmpty() ? QStringList() : QStringList{expected});
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, Cleaning,
+                         ::testing::Values("+44 7785-016 005", "  07785016005\r", "\t 0778 \v",
+                                           "{\\b 0778}", " - - ", "", "a b-c",
+                                           "\xC2\xA0"
+                                           "0778",
+                                           "0778\xE2\x80\x83", "--+44--", "x\\{y}z", "\r"));
+
+// --- text files ----------------------------------------------------------------------------
+
+TEST_F(ImportFiles, TextWithWindowsLineEndsGivesEveryNumber) {
+    const QString path =
+        Write("list.txt", "07785016005\r\n+44 7785-016 006\r\n\r\n447785016007\r\n");
+    const ReadResult r = Read_Import_Text(path);
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(Candidates(r.text, Kind_Of(path)),
+              (QStringList{"07785016005", "+447785016006", "447785016007"}));
+}
+
+TEST(TextCandidates, BracesAndBackslashesLeftByAConversionAreRemoved) {
+    EXPECT_EQ(Candidates("{\\f0 0778}\n\\\\447785\n", FileKind::Text),
+              (QStringList{"f00778", "447785"}));
+}
+
+// --- CSV -----------------------------------------------------------------------------------
+
+TEST(CsvCandidates, EveryFieldIsPassedOnAndOnlyTheNumberIsValid) {
+    const QStringList got = Candidates(
+        "Ann Lee,+44 7785 016005,Hello there\r\nBob,07785-016006,See you 2day\r\n", FileKind::Csv);
+    EXPECT_EQ(got, (QStringList{"AnnLee", "+447785016005", "Hellothere", "Bob", "07785016006",
+                                "Seeyou2day"}));
+    QStringList valid;
+    for (const QString& c : got) {
+        if (Check_Ph_Number(c, 0) == 0) {
+            valid.append(c);
+        }
+    }
+    EXPECT_EQ(valid, (QStringList{"+447785016005", "07785016006"}));
+}
+
+struct LineEndCase {
+    const char* name;
+    const char* text;
+};
+
+class CsvLineEnds : public ::testing::TestWithParam<LineEndCase> {};
+
+TEST_P(CsvLineEnds, AllGiveTheSameFields) {
+    EXPECT_EQ(Candidates(QString::fromUtf8(GetParam().text), FileKind::Csv),
+              (QStringList{"Ann", "07785016005", "hi", "Bob", "07785016006", "yo", "Cy", "0778"}))
+        << GetParam().name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ends, CsvLineEnds,
+    ::testing::Values(LineEndCase{"CR LF",
+                                  "Ann,07785016005,hi\r\nBob,07785016006,yo\r\nCy,0778\r\n"},
+                      LineEndCase{"CR", "Ann,07785016005,hi\rBob,07785016006,yo\rCy,0778\r"},
+                      LineEndCase{"LF", "Ann,07785016005,hi\nBob,07785016006,yo\nCy,0778"},
+                      LineEndCase{"mixed", "Ann,07785016005,hi\rBob,07785016006,yo\nCy,0778\r\n"},
+                      LineEndCase{"blank lines",
+                                  "\r\nAnn,07785016005,hi\n\n\rBob,07785016006,yo"
+                                  "\r\n\r\nCy,0778\n\n"}));
+
+TEST(CsvCandidates, SingleColumnFileGivesItsNumbers) {
+    EXPECT_EQ(Candidates("07785016005\n+44 7785 016006\r\n07785016007", FileKind::Csv),
+              (QStringList{"07785016005", "+447785016006", "07785016007"}));
+}
+
+struct QuoteCase {
+    const char* name;
+    const char* text;
+    QStringList fields;
+};
+
+class CsvQuotes : public ::testing::TestWithParam<QuoteCase> {};
+
+TEST_P(CsvQuotes, AreUnwrapped) {
+    EXPECT_EQ(Candidates(QString::fromUtf8(GetParam().text), FileKind::Csv), GetParam().fields)
+        << GetParam().name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, CsvQuotes,
+    ::testing::Values(
+        QuoteCase{"comma inside",
+                  "\"Lee, Ann\",\"+44 7785 016005\",x\n",
+                  {"Lee,Ann", "+447785016005", "x"}},
+        QuoteCase{"doubled quote", "\"say \"\"hi\"\"\",0778\n", {"say\"hi\"", "0778"}},
+        QuoteCase{"line end inside",
+                  "\"Hi\r\nthere\",0778\r\nBob,0779",
+                  {"Hi\r\nthere", "0778", "Bob", "0779"}},
+        QuoteCase{"blank before quote, text after", " \"0778\" 5 ,x", {"07785", "x"}},
+        QuoteCase{"empty quoted field", "\"\",0778", {"0778"}},
+        QuoteCase{"quote inside a plain field", "07\"78,x", {"07\"78", "x"}},
+        QuoteCase{"never closed",
+                  "\"Ann,07785016005\n07785016006",
+                  {"\"Ann", "07785016005", "07785016006"}},
+        QuoteCase{
+            "never closed after doubled quote", "\"a\"\",0778\n0779", {"\"a\"\"", "0778", "0779"}},
+        QuoteCase{"empty fields dropped", "a,,b,\n,\n", {"a", "b"}}));
+
+// --- pasted blocks -------------------------------------------------------------------------
+
+TEST(PastedCandidates, SpreadsheetColumnsAreSplitAtTabs) {
+    EXPECT_EQ(Pasted("Name\tNumber\tNote\nAnn\t+44 7785 016005\tx y\r\nBob\t07785-016006\t\n"
+                     "07785016007\n"),
+              (QStringList{"Name", "Number", "Note", "Ann", "+447785016005", "xy", "Bob",
+                           "07785016006", "07785016007"}));
+}
+
+TEST(PastedCandidates, BracesAreKeptForTheAcceptanceRulesToJudge) {
+    EXPECT_EQ(Pasted("{0778}"), QStringList{"{0778}"});
+}
+
+// --- decoding ------------------------------------------------------------------------------
+
+QByteArray Encoded(QStringConverter::Encoding encoding, const QString& text) {
+    QStringEncoder encoder(encoding, QStringConverter::Flag::WriteBom);
+    return encoder.encode(text);
+}
+
+struct DecodeCase {
+    const char* name;
+    QByteArray bytes;
+};
+
+class Decoding : public ImportFiles, public ::testing::WithParamInterface<DecodeCase> {};
+
+TEST_P(Decoding, ByteOrderMarksAreHonouredAndDropped) {
+    const QString path = Write("list.csv", GetParam().bytes);
+    const ReadResult r = Read_Import_Text(path);
+    ASSERT_TRUE(r.ok) << GetParam().name;
+    EXPECT_EQ(r.text, QStringLiteral("Zo\u00EB,+44 7785 016005\r\n")) << GetParam().name;
+    EXPECT_EQ(Candidates(r.text, FileKind::Csv), (QStringList{"Zo\u00EB", "+447785016005"}));
+}
+
+const QString kSample = QStringLiteral("Zo\u00EB,+44 7785 016005\r\n");
+
+INSTANTIATE_TEST_SUITE_P(
+    Boms, Decoding,
+    ::testing::Values(DecodeCase{"no mark", kSample.toUtf8()},
+                      DecodeCase{"UTF-8 mark", "\xEF\xBB\xBF" + kSample.toUtf8()},
+                      DecodeCase{"UTF-16LE", Encoded(QStringConverter::Utf16LE, kSample)},
+                      DecodeCase{"UTF-16BE", Encoded(QStringConverter::Utf16BE, kSample)},
+                      DecodeCase{"UTF-32LE", Encoded(QStringConverter::Utf32LE, kSample)},
+                      DecodeCase{"UTF-32BE", Encoded(QStringConverter::Utf32BE, kSample)}));
+
+// --- bad input -----------------------------------------------------------------------------
+
+struct BadFileCase {
+    const char* name;
+    const char* file;
+    QByteArray bytes;
+};
+
+class BadFiles : public ImportFiles, public ::testing::WithParamInterface<BadFileCase> {};
+
+TEST_P(BadFiles, AreRefusedWithoutText) {
+    const QString path = Write(QString::fromUtf8(GetParam().file), GetParam().bytes);
+    const ReadResult r = Read_Import_Text(path);
+    EXPECT_FALSE(r.ok) << GetParam().name;
+    EXPECT_TRUE(r.text.isEmpty()) << GetParam().name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, BadFiles,
+    ::testing::Values(BadFileCase{"empty", "empty.txt", QByteArray()},
+                      BadFileCase{"invalid UTF-8", "bad.txt", QByteArray("0778\xC3\x28 5016\n")},
+                      BadFileCase{"lone continuation byte", "bad.csv", QByteArray("a,\x80,b")},
+                      BadFileCase{"cut off at the end", "cut.txt", QByteArray("0778\xE2\x82")},
+                      BadFileCase{"overlong encoding", "long.txt", QByteArray("\xC0\xAF")},
+                      BadFileCase{"binary image", "pic.txt",
+                                  QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x01", 20)},
+                      BadFileCase{"NUL bytes", "nul.txt", QByteArray("0778\0\0\0", 7)},
+                      BadFileCase{"UTF-16 without a mark", "wide.txt",
+                                  QByteArray("0\0"
+                                             "7\0"
+                                             "7\0",
+                                             6)},
+                      BadFileCase{"UTF-16 odd length", "odd.txt",
+                                  QByteArray("\xFF\xFE"
+                                             "0\0"
+                                             "7",
+                                             5)},
+                      BadFileCase{"UTF-16 lone surrogate", "sur.txt",
+                                  QByteArray("\xFF\xFE\x00\xD8"
+                                             "0\0",
+                                             6)},
+                      BadFileCase{"only a mark", "bom.txt", QByteArray("\xEF\xBB\xBF")},
+                      BadFileCase{"RTF name, no RTF", "list.rtf", QByteArray("07785016005\n")},
+                      BadFileCase{"RTF cut before its header", "cut.rtf", QByteArray("{\\rt")}));
+
+TEST_F(ImportFiles, DirectoryMissingPathAndSpecialFilesAreRefused) {
+    // The suite runs as root, which reads any file whatever its mode; "cannot be read" is
+    // provoked with paths that are no regular files instead.
+    ASSERT_TRUE(QDir(dir_.path()).mkdir("folder.txt"));
+    const QString fifo = dir_.filePath("pipe.txt");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);  // opening would block
+    for (const QString& path : {dir_.filePath("folder.txt"), dir_.filePath("missing.txt"), fifo,
+                                QStringLiteral("/dev/zero"), QString()}) {
+        const ReadResult r = Read_Import_Text(path);
+        EXPECT_FALSE(r.ok) << path.toStdString();
+        EXPECT_TRUE(r.text.isEmpty()) << path.toStdString();
+    }
+}
+
+TEST_F(ImportFiles, HundredMegabyteSingleLineIsOneCandidate) {
+    const qsizetype size = qsizetype{100} << 20;
+    const QString path = Write("huge.txt", QByteArray(size, '7'));
+    const ReadResult r = Read_Import_Text(path);
+    ASSERT_TRUE(r.ok);
+    ASSERT_EQ(r.text.size(), size);
+    qsizetype calls = 0;
+    qsizetype length = 0;
+    For_Each_Candidate(r.text, FileKind::Text, [&](const QString& c) {
+        ++calls;
+        length = c.size();
+    });
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(length, size);
+}
+
+TEST_F(ImportFiles, RtfWithUnbalancedBracesStillGivesItsText) {
+    const QString path =
+        Write("open.rtf", "{\\rtf1\\ansi{\\b 07785016005\\par}} 07785016006\\par{");
+    const ReadResult r = Read_Import_Text(path);
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(Candidates(r.text, FileKind::Rtf), (QStringList{"07785016005", "07785016006"}));
+}
+
+// --- cancelling ----------------------------------------------------------------------------
+
+class Cancelling : public ::testing::TestWithParam<FileKind> {};
+
+TEST_P(Cancelling, StopsAtTheNextLine) {
+    QString text;
+    for (int i = 0; i < 1000; ++i) {
+        text += QStringLiteral("0778501%1,x\r\n").arg(i, 4, 10, QChar(u'0'));
+    }
+    std::atomic<bool> cancel{false};
+    int seen = 0;
+    For_Each_Candidate(
+        text, GetParam(),
+        [&](const QString&) {
+            if (++seen == 3) {
+                cancel = true;
+            }
+        },
+        &cancel);
+    // CSV gives two fields per line; the line under way finishes, no further line starts.
+    EXPECT_EQ(seen, GetParam() == FileKind::Csv ? 4 : 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, Cancelling, ::testing::Values(FileKind::Text, FileKind::Csv));
+
+TEST_F(ImportFiles, CancelledReadGivesNoText) {
+    const QString path = Write("list.txt", "07785016005\n");
+    const std::atomic<bool> cancel{true};
+    EXPECT_FALSE(Read_Import_Text(path, &cancel).ok);
+    EXPECT_TRUE(Read_Import_Text(path).ok);
+}
+
+}  // namespace

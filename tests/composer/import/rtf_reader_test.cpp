@@ -1,0 +1,163 @@
+#include "composer/import/number_import.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace tesk::import;
+
+QString Plain(const QByteArray& rtf) {
+    bool ok = false;
+    const QString text = Rtf_To_Plain_Text(rtf, &ok);
+    EXPECT_TRUE(ok) << rtf.toStdString();
+    return text;
+}
+
+struct RtfCase {
+    const char* name;
+    QByteArray rtf;
+    const char* text;  // UTF-8
+};
+
+class RtfText : public ::testing::TestWithParam<RtfCase> {};
+
+TEST_P(RtfText, IsTheVisibleText) {
+    EXPECT_EQ(Plain(GetParam().rtf), QString::fromUtf8(GetParam().text)) << GetParam().name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Snippets, RtfText,
+    ::testing::Values(
+        RtfCase{"plain", "{\\rtf1 hello}", "hello"},
+        RtfCase{"paragraphs and lines", "{\\rtf1 a\\par b\\line c\\page d\\sect e}",
+                "a\nb\nc\nd\ne"},
+        RtfCase{"\\pard is no paragraph end", "{\\rtf1\\pard a\\pard b}", "ab"},
+        RtfCase{"delimiting space belongs to the word", "{\\rtf1\\b bold\\b0  x}", "bold x"},
+        RtfCase{"negative parameter", "{\\rtf1\\li-360 x\\fi-5y}", "xy"},
+        RtfCase{"huge parameter", "{\\rtf1\\fs99999999999999999999999 x}", "x"},
+        RtfCase{"overlong word", "{\\rtf1\\parparparparparparparparparparparpar x}", "x"},
+        RtfCase{"escaped braces and backslash", "{\\rtf1 a\\\\b\\{c\\}d}", "a\\b{c}d"},
+        RtfCase{"special spaces and hyphens", "{\\rtf1 07\\~78\\_50\\-16}", "07 78-5016"},
+        RtfCase{"tabs", "{\\rtf1 a\\tab b\tc}", "a\tb\tc"},
+        RtfCase{"named characters", "{\\rtf1\\emdash\\endash\\bullet\\lquote\\rquote}",
+                "\u2014\u2013\u2022\u2018\u2019"},
+        RtfCase{"backslash line end is a paragraph", "{\\rtf1 a\\\nb\\\r\nc}", "a\nb\nc"},
+        RtfCase{"raw line ends carry nothing", "{\\rtf1 07700\r\n900\n125\r}", "07700900125"},
+        RtfCase{"table cells and rows end lines",
+                "{\\rtf1\\trowd\\cellx1000\\cellx2000 Ana\\cell +44\\cell\\row}", "Ana\n+44\n\n"},
+        RtfCase{"cp1252 by default", "{\\rtf1 caf\\'e9 \\'80}", "café €"},
+        RtfCase{"cp1252", "{\\rtf1\\ansi\\ansicpg1252 Andr\\'E9}", "André"},
+        RtfCase{"cp1250", "{\\rtf1\\ansi\\ansicpg1250 \\'e8\\'9a\\'f8}", "čšř"},
+        RtfCase{"cp1251", "{\\rtf1\\ansi\\ansicpg1251 \\'cf\\'f0\\'e8}", "При"},
+        RtfCase{"double-byte code page", "{\\rtf1\\ansi\\ansicpg932 \\'82\\'a0\\'82\\'a2}", "あい"},
+        RtfCase{"unknown code page reads as Latin-1", "{\\rtf1\\ansicpg99999 \\'e9}", "é"},
+        RtfCase{"raw 8-bit bytes", "{\\rtf1\\ansicpg1252 caf\xe9}", "café"},
+        RtfCase{"malformed hex escape", "{\\rtf1 \\'zz1}", "zz1"},
+        RtfCase{"unicode with fallback", "{\\rtf1\\uc1 \\u1055?\\u1088\\'3f}", "Пр"},
+        RtfCase{"negative unicode", "{\\rtf1 \\u-3913?}", "\uF0B7"},
+        RtfCase{"no fallback", "{\\rtf1\\uc0 \\u233 x}", "éx"},
+        RtfCase{"two fallback characters", "{\\rtf1\\uc2 \\u233\\'3f\\'3fz}", "éz"},
+        RtfCase{"fallback count is per group", "{\\rtf1{\\uc2 \\u233 ab}\\u233 cd}", "ééd"},
+        RtfCase{"a control word ends the fallback", "{\\rtf1 \\u233\\par x}", "é\nx"},
+        RtfCase{"surrogate pair", "{\\rtf1 \\u-10179?\\u-8704?}", "\U0001F600"},
+        RtfCase{"skipped destinations",
+                "{\\rtf1{\\fonttbl{\\f0 Sans;}}{\\colortbl;\\red0;}{\\stylesheet{Normal;}}"
+                "{\\info{\\title 0778}}{\\header h}{\\footer f}{\\*\\generator g;}"
+                "{\\*\\anything {nested 0778}}{\\pict 0778}x}",
+                "x"},
+        RtfCase{"field shows its result",
+                "{\\rtf1{\\field{\\*\\fldinst HYPERLINK 1}{\\fldrslt 2}}}", "2"},
+        RtfCase{"hidden text", "{\\rtf1 a{\\v hidden}b\\v c\\v0 d}", "abd"},
+        RtfCase{"binary data in a destination", "{\\rtf1 a{\\*\\blob\\bin3 }{\\}b}", "ab"},
+        RtfCase{"binary data in the body", "{\\rtf1 a\\bin2 xyb}", "ab"},
+        RtfCase{"binary count past the end", "{\\rtf1 a\\bin999 xy", "a"},
+        RtfCase{"stray closing braces", "{\\rtf1 a}}} b", "a b"},
+        RtfCase{"missing closing braces", "{\\rtf1 {\\b a\\par b", "a\nb"},
+        RtfCase{"backslash at the very end", "{\\rtf1 a\\", "a"},
+        RtfCase{"hex escape cut off", "{\\rtf1 a\\'e", "a"},
+        RtfCase{"leading blanks", " \r\n{\\rtf1 x}", "x"},
+        RtfCase{"UTF-8 mark", "\xEF\xBB\xBF{\\rtf1 x}", "x"}));
+
+class NotRtf : public ::testing::TestWithParam<QByteArray> {};
+
+TEST_P(NotRtf, IsRefused) {
+    bool ok = true;
+    EXPECT_TRUE(Rtf_To_Plain_Text(GetParam(), &ok).isEmpty());
+    EXPECT_FALSE(ok);
+}
+
+INSTANTIATE_TEST_SUITE_P(Bytes, NotRtf,
+                         ::testing::Values(QByteArray(), QByteArray("hello"), QByteArray("{\\rt"),
+                                           QByteArray("{\\RTF1 x}"), QByteArray("x{\\rtf1 y}"),
+                                           QByteArray("\0{\\rtf1}", 8)));
+
+TEST(RtfReader, DeepNestingIsSurvived) {
+    const QByteArray rtf = "{\\rtf1 " + QByteArray(200000, '{') + "x" + QByteArray(200000, '}') +
+                           "y" + QByteArray(100, '}');
+    EXPECT_EQ(Plain(rtf), QStringLiteral("xy"));
+}
+
+TEST(RtfReader, ArbitraryBytesNeverGiveMoreTextThanInput) {
+    // Every character of the result comes from at least one byte of the input.
+    QRandomGenerator random(20240312);
+    const char alphabet[] = "{}\\\\\\'*uvbinparcel-0123456789 ?abcdef\r\n\t\xe9\x82";
+    for (int round = 0; round < 300; ++round) {
+        QByteArray rtf("{\\rtf1");
+        const int length = static_cast<int>(random.bounded(2000));
+        for (int i = 0; i < length; ++i) {
+            rtf.append(alphabet[random.bounded(static_cast<int>(sizeof alphabet - 1))]);
+        }
+        if (round % 3 == 0) {
+            rtf.prepend("{\\rtf1\\ansicpg932 ");
+        }
+        const QString text = Plain(rtf);
+        EXPECT_LE(text.size(), rtf.size()) << rtf.toStdString();
+    }
+}
+
+// --- documents as word processors write them ----------------------------------------------
+
+QByteArray Fixture(const char* name) {
+    QFile file(QStringLiteral(TESK_IMPORT_TEST_DATA "/") + QString::fromUtf8(name));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+    return file.readAll();
+}
+
+QStringList Candidates_Of_File(const char* name) {
+    const ReadResult r =
+        Read_Import_Text(QStringLiteral(TESK_IMPORT_TEST_DATA "/") + QString::fromUtf8(name));
+    EXPECT_TRUE(r.ok) << name;
+    QStringList got;
+    For_Each_Candidate(r.text, FileKind::Rtf, [&](const QString& c) { got.append(c); });
+    return got;
+}
+
+TEST(RtfDocuments, SimpleEditorDocumentGivesOneLinePerParagraph) {
+    EXPECT_EQ(Plain(Fixture("wordpad_numbers.rtf")),
+              QStringLiteral("Contacts for Andr\u00E9\n+44 7785 016 005\n07785-016-006\n"
+                             "0044 7785 016007\n\u041D\u043E\u043C\u0435\u0440\u0430\n"
+                             "447785016008\n447785016009\n"));
+    EXPECT_EQ(
+        Candidates_Of_File("wordpad_numbers.rtf"),
+        (QStringList{"ContactsforAndr\u00E9", "+447785016005", "07785016006", "00447785016007",
+                     "\u041D\u043E\u043C\u0435\u0440\u0430", "447785016008", "447785016009"}));
+}
+
+TEST(RtfDocuments, WordProcessorDocumentGivesOnlyItsBodyText) {
+    // Tables, headers, footers, pictures, hidden text, field codes and document properties
+    // hold numbers too; only the body paragraphs and table cells may come out.
+    EXPECT_EQ(Plain(Fixture("writer_numbers.rtf")),
+              QStringLiteral("Customer numbers \u2013 \u00E9t\u00E9\n+44 7700 900123\n"
+                             "07700 900124\n+44 7700 900125\n+447700900128\n"
+                             "\u041D\u043E\u043C\u0435\u0440\n\nAna\n+44 7700 900126\n\n"
+                             "Bo\n07700-900127\n\n\n"));
+    EXPECT_EQ(Candidates_Of_File("writer_numbers.rtf"),
+              (QStringList{"Customernumbers\u2013\u00E9t\u00E9", "+447700900123", "07700900124",
+                           "+447700900125", "+447700900128", "\u041D\u043E\u043C\u0435\u0440",
+                           "Ana", "+447700900126", "Bo", "07700900127"}));
+}
+
+}  // namespace

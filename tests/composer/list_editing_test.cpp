@@ -1,0 +1,202 @@
+#include "composer/composer_controller.h"
+#include "recording_view.h"
+#include "support/scripted_dialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+using tesk::composer::ComposerController;
+using tesk::composer::ComposerKind;
+using tesk::composer::FillTarget;
+using tesk::composer::test::RecordingView;
+using tesk::test::ScriptedDialogs;
+
+const QString kSelectOne = QStringLiteral(
+    "Please select at least one record from the phone numbers-messages list to continue.");
+
+// Rows 1..4 with messages "", "m2", "", "m4".
+void fillFour(ComposerController& composer) {
+    composer.Create_Num_Msg_List(QStringLiteral("1"), QString());
+    composer.Create_Num_Msg_List(QStringLiteral("2"), QStringLiteral("m2"));
+    composer.Create_Num_Msg_List(QStringLiteral("3"), QString());
+    composer.Create_Num_Msg_List(QStringLiteral("4"), QStringLiteral("m4"));
+}
+
+QStringList messagesOf(const ComposerController& composer) {
+    QStringList messages;
+    for (const auto& item : composer.list().items()) {
+        messages.append(item.Message);
+    }
+    return messages;
+}
+
+struct FillCase {
+    const char* name;
+    FillTarget target;
+    QString question;
+    QStringList after;
+};
+
+TEST(FillMsgInList, copiesTheComposerMessageToTheChosenRows) {
+    const std::vector<FillCase> cases = {
+        {"all",
+         FillTarget::All,
+         "This action will copy the message of composer box to all numbers in the list.\n\nDo "
+         "you want to continue?",
+         {"new", "new", "new", "new"}},
+        {"selected",
+         FillTarget::Selected,
+         "This action will copy the message of composer box to the selected numbers in the list. "
+         "The messages of rest of the numbers remain unchanged.\n\nDo you want to continue?",
+         {"", "new", "", "new"}},
+        {"blank",
+         FillTarget::Blank,
+         "This action will copy the message of composer box to the blank list items. The "
+         "messages of rest of the numbers remain unchanged.\n\nDo you want to continue?",
+         {"new", "m2", "new", "m4"}},
+    };
+    for (const FillCase& c : cases) {
+        ScriptedDialogs dialogs;
+        ComposerController composer(ComposerKind::Gsm);
+        RecordingView view(composer);
+        fillFour(composer);
+        composer.Set_Selected_Rows({3, 1});
+        composer.textDidChange(QStringLiteral("new"));
+        view.fillDialog = [&] {
+            dialogs.expect(c.question, QStringLiteral("No"));
+            EXPECT_FALSE(composer.Fill_Msg_In_List_OK(c.target)) << c.name;
+            EXPECT_EQ(messagesOf(composer), (QStringList{"", "m2", "", "m4"})) << c.name;
+            dialogs.expect(c.question, QStringLiteral("Yes"));
+            return composer.Fill_Msg_In_List_OK(c.target) ? 1 : 0;
+        };
+        composer.Fill_Msg_Btn();
+        EXPECT_EQ(messagesOf(composer), c.after) << c.name;
+        EXPECT_EQ(composer.prevComposerMsg(), QStringLiteral("new")) << c.name;
+        EXPECT_EQ(dialogs.messages(), (QStringList{c.question, c.question})) << c.name;
+    }
+}
+
+TEST(FillMsgInList, refusals) {
+    ScriptedDialogs dialogs;
+    ComposerController composer(ComposerKind::Android);
+    RecordingView view(composer);
+    dialogs.expectNotice(QStringLiteral("Phone numbers-Messages list is empty."));
+    composer.Fill_Msg_Btn();
+    composer.Create_Num_Msg_List(QStringLiteral("1"), QStringLiteral("has one"));
+    dialogs.expectNotice(QStringLiteral("Please enter some text message."));
+    composer.Fill_Msg_Btn();
+    EXPECT_EQ(view.focused, tesk::composer::Field::ComposerText);
+
+    dialogs.expectNotice(QStringLiteral("typical SMS Length of 160 Characters"));
+    composer.textDidChange(QString(1600, QLatin1Char('x')));
+    view.fillDialog = [&] {
+        dialogs.expectNotice(kSelectOne);
+        EXPECT_FALSE(composer.Fill_Msg_In_List_OK(FillTarget::Selected));
+        dialogs.expectNotice(
+            QStringLiteral("There is no blank message in the phone numbers-messages list."));
+        EXPECT_FALSE(composer.Fill_Msg_In_List_OK(FillTarget::Blank));
+        return 0;
+    };
+    composer.Fill_Msg_Btn();
+    EXPECT_EQ(composer.messageIS(), QString(1600, QLatin1Char('x')));
+    EXPECT_EQ(messagesOf(composer), QStringList{QStringLiteral("has one")});
+    EXPECT_EQ(composer.prevComposerMsg(), QString())
+        << "the row came in with an empty composer, and a cancelled dialog remembers nothing";
+}
+
+TEST(UpdateSelNumSms, writesOneMessageIntoTheSelectedRows) {
+    ScriptedDialogs dialogs;
+    ComposerController composer(ComposerKind::Gsm);
+    RecordingView view(composer);
+    dialogs.expectNotice(QStringLiteral("Phone numbers-Messages list is empty."));
+    composer.Update_Sel_Msgs_Btn();
+    fillFour(composer);
+    dialogs.expectNotice(kSelectOne);
+    composer.Update_Sel_Msgs_Btn();
+
+    composer.Set_Selected_Rows({2, 0});
+    const QString question = QStringLiteral(
+        "This action will copy the above message to the selected numbers in the list. The "
+        "messages of rest of the numbers remain unchanged.\n\nDo you want to continue?");
+    view.updateSelDialog = [&] {
+        const QStringList numbers = composer.Open_Update_Sel_Num_SMS_Dialog();
+        EXPECT_EQ(numbers, (QStringList{"1", "3"}));
+        EXPECT_EQ(ComposerController::Selected_Numbers_Text(static_cast<int>(numbers.size())),
+                  QStringLiteral("Total Selected Numbers : 2"));
+        dialogs.expectNotice(QStringLiteral("Please enter some text message."));
+        EXPECT_FALSE(composer.Update_Sel_Num_SMS_OK(QString()));
+        dialogs.expect(question, QStringLiteral("No"));
+        EXPECT_FALSE(composer.Update_Sel_Num_SMS_OK(QStringLiteral("fresh")));
+        dialogs.expect(question, QStringLiteral("Yes"));
+        return composer.Update_Sel_Num_SMS_OK(QString(1700, QLatin1Char('f'))) ? 1 : 0;
+    };
+    composer.Update_Sel_Msgs_Btn();
+    const QString cut(1600, QLatin1Char('f'));
+    EXPECT_EQ(messagesOf(composer), (QStringList{cut, "m2", cut, "m4"}));
+}
+
+struct EditCase {
+    const char* name;
+    QString field;
+    bool skipDuplicate;
+    bool exclusion;
+    QString refusal;  // "" when accepted
+    QString stored;
+};
+
+TEST(UpdateNumSms, validatesOnlyAChangedNumber) {
+    const QString invalid = QStringLiteral("\nPlease enter a valid phone number.");
+    const QString exists = QStringLiteral("\nEntered number already exists.");
+    const QString excluded = QStringLiteral("\nEntered number is in exclusion list.");
+    const std::vector<EditCase> cases = {
+        {"unchanged number kept even when invalid", "12 x", true, true, "", "12 x"},
+        {"cleaned", " +44 77-1 ", false, false, "", "+44771"},
+        {"empty", "  ", false, false, invalid, ""},
+        {"plus inside", "44+1", false, false, invalid, ""},
+        {"comma", "44,1", false, false, invalid, ""},
+        {"duplicate", "2", true, false, exists, ""},
+        {"duplicate allowed with the option off", "2", false, true, "", "2"},
+        {"excluded", "9", false, true, excluded, ""},
+        {"excluded allowed with the option off", "9", true, false, "", "9"},
+        {"duplicate before exclusion", "3", true, true, exists, ""},
+    };
+    for (const EditCase& c : cases) {
+        ScriptedDialogs dialogs;
+        ComposerController composer(ComposerKind::Gsm);
+        RecordingView view(composer);
+        composer.Create_Num_Msg_List(QStringLiteral("12 x"), QStringLiteral("old"));
+        composer.Create_Num_Msg_List(QStringLiteral("2"), QString());
+        composer.Create_Num_Msg_List(QStringLiteral("3"), QString());
+        composer.Fill_Exclusion_Num_List({QStringLiteral("9"), QStringLiteral("3")});
+        composer.Skip_Duplicate_Chk(c.skipDuplicate);
+        composer.Exclusion_Chk(c.exclusion);
+        if (!c.refusal.isEmpty()) {
+            dialogs.expectNotice(c.refusal);
+        }
+        const bool accepted = composer.Update_Num_SMS_OK(0, QStringLiteral("12 x"), c.field,
+                                                         QString(1601, QLatin1Char('n')));
+        EXPECT_EQ(accepted, c.refusal.isEmpty()) << c.name;
+        EXPECT_EQ(dialogs.messages(), c.refusal.isEmpty() ? QStringList() : QStringList{c.refusal})
+            << c.name;
+        const auto row = composer.list().at(0);
+        EXPECT_EQ(row.Number, accepted ? c.stored : QStringLiteral("12 x")) << c.name;
+        EXPECT_EQ(row.Message, accepted ? QString(1600, QLatin1Char('n')) : QStringLiteral("old"))
+            << c.name;
+    }
+}
+
+TEST(UpdateNumSms, ownRowIsNotItsOwnDuplicate) {
+    ComposerController composer(ComposerKind::Gsm);
+    composer.Create_Num_Msg_List(QStringLiteral("5551"), QString());
+    composer.Create_Num_Msg_List(QStringLiteral("777"), QString());
+    composer.Skip_Duplicate_Chk(true);
+    EXPECT_TRUE(composer.Update_Num_SMS_OK(0, QStringLiteral("5551"), QStringLiteral("555-1"),
+                                           QStringLiteral("m")));
+    EXPECT_EQ(composer.list().at(0).Number, QStringLiteral("5551"));
+    EXPECT_EQ(composer.Check_Duplicate_Number(QStringLiteral("5551")), 1);
+}
+
+}  // namespace

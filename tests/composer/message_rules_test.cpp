@@ -1,0 +1,135 @@
+#include "composer/message_rules.h"
+#include "composer/composer_controller.h"
+#include "pdu/pdu.h"
+#include "recording_view.h"
+#include "support/scripted_dialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+using tesk::composer::ComposerController;
+using tesk::composer::ComposerKind;
+using tesk::composer::Measure_Message;
+using tesk::composer::Message_Count_Text;
+using tesk::composer::test::RecordingView;
+using tesk::test::ScriptedDialogs;
+
+QString repeat(const char* unit, int times) {
+    return QString::fromUtf8(unit).repeated(times);
+}
+
+struct CountCase {
+    const char* name;
+    QString text;
+    bool unicodeOption;
+    QString expected;
+};
+
+// The SMS count equals the PDUs the sending path submits: 152-septet / 66-unit windows once
+// past one SMS, escaped characters two septets, non-GSM text as UCS2 even with the option off.
+TEST(MessageCountText, countsThePartsTheSendingPathSubmits) {
+    const auto multi = [](int characters, int parts) {
+        return QStringLiteral("%1 Characters (Each Message will now consume %2 SMS)")
+            .arg(characters)
+            .arg(parts);
+    };
+    const std::vector<CountCase> cases = {
+        {"empty", "", false, "0 Characters"},
+        {"160 plain", repeat("a", 160), false, "160 Characters"},
+        {"161 plain", repeat("a", 161), false, multi(161, 2)},
+        {"304 plain", repeat("a", 304), false, multi(304, 2)},
+        {"305 plain", repeat("a", 305), false, multi(305, 3)},
+        {"1600 plain", repeat("a", 1600), false, multi(1600, 11)},
+        {"2000 cut to 1600", repeat("a", 2000), false, multi(1600, 11)},
+        {"80 euro signs are 160 septets", repeat("€", 80), false, "80 Characters"},
+        {"81 euro signs are 162 septets", repeat("€", 81), false, multi(81, 2)},
+        {"70 with Unicode on", repeat("a", 70), true, "70 Characters"},
+        {"71 with Unicode on", repeat("a", 71), true, multi(71, 2)},
+        {"132 with Unicode on", repeat("a", 132), true, multi(132, 2)},
+        {"133 with Unicode on", repeat("a", 133), true, multi(133, 3)},
+        {"1600 with Unicode on", repeat("a", 1600), true, multi(1600, 25)},
+        {"70 Cyrillic, option off", repeat("ж", 70), false, "70 Characters"},
+        {"71 Cyrillic, option off", repeat("ж", 71), false, multi(71, 2)},
+    };
+    for (const CountCase& c : cases) {
+        const auto size = Measure_Message(c.text, c.unicodeOption);
+        EXPECT_EQ(Message_Count_Text(size), c.expected) << c.name;
+        if (size.multiPart) {
+            EXPECT_EQ(size.parts, PDU::Part_Count(c.text.left(1600), size.ucs2)) << c.name;
+        }
+    }
+}
+
+TEST(CutMessage, keepsSurrogatePairsWhole) {
+    const QString emoji = QString::fromUtf8("😀");
+    EXPECT_EQ(tesk::composer::Cut_Message(repeat("a", 1599) + emoji).size(), 1599);
+    EXPECT_EQ(tesk::composer::Cut_Message(repeat("a", 1598) + emoji + "b").size(), 1600);
+    EXPECT_EQ(tesk::composer::Cut_Number(repeat("1", 25)), repeat("1", 20));
+}
+
+const QString k160Warning = QStringLiteral(
+    "Your current message is exceeding the typical SMS Length of 160 Characters. Messages of more "
+    "than 160 characters will be delivered in multiple messages of 160 characters to each "
+    "recipient.\n\nEither shorten the length of your existing text message or click OK to continue "
+    "anyway by delivering each message in multiple parts of 160 characters.");
+const QString k70Warning = QStringLiteral(
+    "Your current message is exceeding the typical Unicode SMS (non-English text SMS) Length of 70 "
+    "Characters. Messages of more than 70 characters will be delivered in multiple messages of 70 "
+    "characters to each recipient.\n\nEither shorten the length of your existing text message or "
+    "click OK to continue anyway by delivering each message in multiple parts of 70 characters.");
+
+TEST(TextDidChange, warnsOncePerCrossing) {
+    ScriptedDialogs dialogs;
+    ComposerController composer(ComposerKind::Gsm);
+    RecordingView view(composer);
+    composer.textDidChange(repeat("a", 160));
+    EXPECT_EQ(view.charCountLabel, QStringLiteral("160 Characters"));
+    dialogs.expectNotice(k160Warning);
+    composer.textDidChange(repeat("a", 161));
+    composer.textDidChange(repeat("a", 400));  // still past the limit: no second warning
+    EXPECT_EQ(view.charCountLabel,
+              QStringLiteral("400 Characters (Each Message will now consume 3 SMS)"));
+    composer.textDidChange(repeat("a", 160));
+    dialogs.expectNotice(k160Warning);
+    composer.textDidChange(repeat("a", 170));
+    EXPECT_EQ(dialogs.messages(), (QStringList{k160Warning, k160Warning}));
+    EXPECT_EQ(view.delays, (QList<double>{1.0, 1.0}));
+    EXPECT_EQ(dialogs.requests().at(0).buttons, QStringList{QStringLiteral("OK")});
+}
+
+TEST(TextDidChange, cutsTheComposerTextTo1600) {
+    ScriptedDialogs dialogs;
+    ComposerController composer(ComposerKind::Gsm);
+    RecordingView view(composer);
+    composer.Unicode_Chk(true);
+    dialogs.expectNotice(k70Warning);
+    composer.textDidChange(repeat("b", 2000));
+    EXPECT_EQ(composer.composerText(), repeat("b", 1600));
+    EXPECT_EQ(view.composerText, repeat("b", 1600));
+    EXPECT_EQ(composer.messageIS(), repeat("b", 1600));
+    EXPECT_EQ(view.charCountLabel,
+              QStringLiteral("1600 Characters (Each Message will now consume 25 SMS)"));
+}
+
+TEST(UnicodeChk, recountsAndMayWarnWithTheOtherLimit) {
+    ScriptedDialogs dialogs;
+    ComposerController composer(ComposerKind::Android);
+    RecordingView view(composer);
+    composer.textDidChange(repeat("c", 100));
+    EXPECT_EQ(view.charCountLabel, QStringLiteral("100 Characters"));
+    dialogs.expectNotice(k70Warning);
+    composer.Unicode_Chk(true);
+    EXPECT_EQ(view.charCountLabel,
+              QStringLiteral("100 Characters (Each Message will now consume 2 SMS)"));
+    composer.Unicode_Chk(false);
+    EXPECT_EQ(view.charCountLabel, QStringLiteral("100 Characters"));
+    // Text that needs UCS2 goes as UCS2 with the option off, and is warned about as such.
+    dialogs.expectNotice(k70Warning);
+    composer.textDidChange(repeat("ж", 71));
+    EXPECT_EQ(dialogs.pending(), 0);
+}
+
+}  // namespace

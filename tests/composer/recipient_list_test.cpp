@@ -1,0 +1,98 @@
+#include "composer/recipient_list.h"
+
+#include <QRandomGenerator>
+
+#include <algorithm>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using tesk::composer::ExclusionSet;
+using tesk::composer::ListItem;
+using tesk::composer::RecipientList;
+
+bool linearContains(const QList<ListItem>& rows, const QString& number) {
+    for (const ListItem& item : rows) {
+        if (item.Number == number) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The hash index must give the answers of a walk over the rows after any mix of edits.
+TEST(RecipientList, indexAgreesWithALinearWalk) {
+    QRandomGenerator random(20240611);
+    RecipientList list;
+    const auto number = [&] { return QString::number(random.bounded(40)); };
+    for (int step = 0; step < 3000; ++step) {
+        switch (random.bounded(5)) {
+            case 0:
+            case 1:
+                list.append({number(), random.bounded(2) ? QStringLiteral("m") : QString()});
+                break;
+            case 2:
+                list.replaceAt(random.bounded(qMax(1, list.count())), {number(), QString()});
+                break;
+            case 3:
+                list.removeRows({random.bounded(qMax(1, list.count())),
+                                 random.bounded(qMax(1, list.count())), -1, 1 << 20});
+                break;
+            default:
+                if (random.bounded(50) == 0) {
+                    list.clear();
+                }
+        }
+        const QList<ListItem> rows = list.items();
+        for (int n = 0; n < 40; ++n) {
+            const QString candidate = QString::number(n);
+            ASSERT_EQ(list.containsNumber(candidate), linearContains(rows, candidate)) << step;
+            ASSERT_EQ(list.occurrences(candidate),
+                      std::count_if(rows.cbegin(), rows.cend(),
+                                    [&](const ListItem& i) { return i.Number == candidate; }));
+        }
+        const bool allEmpty = std::all_of(rows.cbegin(), rows.cend(),
+                                          [](const ListItem& i) { return i.Message.isEmpty(); });
+        ASSERT_EQ(list.allMessagesEmpty(), allEmpty) << step;
+        ASSERT_EQ(list.anyMessageEmpty(),
+                  std::any_of(rows.cbegin(), rows.cend(),
+                              [](const ListItem& i) { return i.Message.isEmpty(); }))
+            << step;
+    }
+}
+
+TEST(RecipientList, removesSeveralRowsAtOnceKeepingOrder) {
+    RecipientList list;
+    for (const char* n : {"a", "b", "c", "d", "e"}) {
+        list.append({QString::fromLatin1(n), QString()});
+    }
+    EXPECT_EQ(list.removeRows({4, 0, 2, 2, 9}), 3);
+    EXPECT_EQ(list.numbers(), (QStringList{"b", "d"}));
+    EXPECT_FALSE(list.replaceAt(2, {"x", ""}));
+    EXPECT_EQ(list.at(7), ListItem{});
+}
+
+TEST(ListItem, readsAndWritesByColumnKey) {
+    ListItem item{"+1", "hello"};
+    EXPECT_EQ(item.value("Number"), QStringLiteral("+1"));
+    EXPECT_EQ(item.value("Message"), QStringLiteral("hello"));
+    EXPECT_EQ(item.value("Use Port"), QString());
+    item.setValue("Message", "bye");
+    item.setValue("Other", "ignored");
+    EXPECT_EQ(item, (ListItem{"+1", "bye"}));
+}
+
+TEST(ExclusionSet, trimsIgnoresBlanksAndComparesExactly) {
+    ExclusionSet set;
+    EXPECT_TRUE(set.append(QStringLiteral(" +44 1 ")));
+    EXPECT_FALSE(set.append(QStringLiteral(" \t")));
+    EXPECT_TRUE(set.append(QStringLiteral("+44 1")));  // kept as loaded, no duplicate test
+    EXPECT_EQ(set.count(), 2);
+    EXPECT_TRUE(set.contains(QStringLiteral("+44 1")));
+    EXPECT_FALSE(set.contains(QStringLiteral("00441")));
+    set.clear();
+    EXPECT_FALSE(set.contains(QStringLiteral("+44 1")));
+}
+
+}  // namespace
