@@ -1,0 +1,62 @@
+#pragma once
+// Process-wide state shared by the two composers, the device windows and the sending threads:
+// the sending mode and the hand-over of the chosen devices. The device window writes the
+// hand-over on the GUI thread while sending threads may read it, so every value is guarded.
+#include "modem/device_list.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <mutex>
+#include <utility>
+
+namespace tesk {
+
+inline constexpr int kGsmMode = 1;
+inline constexpr int kAndroidMode = 2;
+
+// A value behind a lock; readers get copies.
+template <typename T>
+class Guarded {
+  public:
+    T get() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return value_;
+    }
+    void set(T value) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        value_ = std::move(value);
+    }
+    // Runs `change` on the value under the lock.
+    template <typename Change>
+    void update(Change change) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        change(value_);
+    }
+
+  private:
+    mutable std::mutex mutex_;
+    T value_{};
+};
+
+}  // namespace tesk
+
+// Which composer is in front: 1 GSM, 2 Android (0 until start-up has chosen).
+inline std::atomic<int> gsm_and_none{0};
+
+// The chosen GSM devices: their call-out paths (plus "All Device" once two or more were chosen)
+// and their device records, in the order they were accepted.
+inline tesk::Guarded<QStringList> port_val_str_array;
+inline tesk::Guarded<QList<DeviceRecord>> port_det_str_array;
+// The chosen device's name and path (GSM: COM_PORT and PORT_DETAL of the last accepted device;
+// Android: the phone's display name in both); "" when nothing is chosen.
+inline tesk::Guarded<QString> sel_port_name_str;
+inline tesk::Guarded<QString> sel_port_bsd_str;
+// Custom service-centre number of the chosen device, "" when it uses its own.
+inline tesk::Guarded<QString> Cus_SMS_Num_STR;
+
+// The value under `key` of the first chosen device record whose PORT_DETAL equals `devicePath`
+// exactly; "" when no record matches. Callable from any thread.
+QString Get_Sel_Port_Details(const QString& devicePath, const QString& key);

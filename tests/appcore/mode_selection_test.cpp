@@ -1,0 +1,289 @@
+#include "appcore/mode_selection.h"
+#include "appcore/connection_steps.h"
+#include "appcore/selection_state.h"
+#include "appcore_test_support.h"
+#include "support/scripted_dialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+using tesk::test::RecordingAppView;
+using tesk::test::ScriptedDialogs;
+
+// The mode window, the connection steps and the device windows, all writing into one log.
+class ScriptedFlow : public tesk::ModeSelectionView,
+                     public tesk::ConnectionStepsLauncher,
+                     public tesk::DeviceWindowLauncher {
+  public:
+    explicit ScriptedFlow(QStringList* log) : log_(log) {}
+
+    void End_Modal(int code) override { log_->append(QStringLiteral("end %1").arg(code)); }
+    void Bring_To_Front() override { log_->append(QStringLiteral("front")); }
+    int runGsmConnectionSteps() override {
+        log_->append(QStringLiteral("steps gsm"));
+        return stepsCode;
+    }
+    int runAndroidConnectionSteps() override {
+        log_->append(QStringLiteral("steps android"));
+        return stepsCode;
+    }
+    int runGsmDeviceWindow() override {
+        log_->append(QStringLiteral("device window (chosen so far: '%1')")
+                         .arg(sel_port_name_str.get() + sel_port_bsd_str.get()));
+        choose();
+        return deviceCode;
+    }
+    int runPhoneWindow() override {
+        log_->append(QStringLiteral("phone window (chosen so far: '%1')")
+                         .arg(sel_port_name_str.get() + sel_port_bsd_str.get()));
+        choose();
+        return deviceCode;
+    }
+
+    int stepsCode = tesk::kEndContinue;
+    int deviceCode = tesk::kEndContinue;
+    QString chosenName;  // what the device window leaves in sel_port_name_str
+    QStringList chosen;  // and in port_val_str_array
+
+  private:
+    void choose() {
+        sel_port_name_str.set(chosenName);
+        sel_port_bsd_str.set(chosen.isEmpty() ? QString("") : chosen.last());
+        port_val_str_array.set(chosen);
+    }
+    QStringList* log_;
+};
+
+const QString kNone = QStringLiteral("No Mobile Phone Device is selected.");
+const QString kNothingYet = QStringLiteral("(chosen so far: '')");
+
+struct FlowCase {
+    const char* name;
+    bool android;
+    int stepsCode;
+    int deviceCode;
+    QString chosenName;
+    QStringList chosen;
+    QStringList expectedLog;
+    QStringList expectedPorts;  // port_val_str_array afterwards
+};
+
+class ModeSelectionFlow : public ::testing::TestWithParam<FlowCase> {};
+
+TEST_P(ModeSelectionFlow, FollowsTheChoiceThroughItsWindows) {
+    const FlowCase& row = GetParam();
+    RecordingAppView composers;
+    ScriptedFlow flow(&composers.log);
+    flow.stepsCode = row.stepsCode;
+    flow.deviceCode = row.deviceCode;
+    flow.chosenName = row.chosenName;
+    flow.chosen = row.chosen;
+    sel_port_name_str.set(QStringLiteral("OLD"));
+    sel_port_bsd_str.set(QStringLiteral("/dev/old"));
+    port_val_str_array.set({});
+    gsm_and_none = 0;
+
+    tesk::Mobile_Sel_Wnd window(&flow, &composers, &flow, &flow);
+    if (row.android) {
+        window.Andropid_Ph_Pressed();
+    } else {
+        window.GSM_Ph_Pressed();
+    }
+    EXPECT_EQ(composers.log, row.expectedLog);
+    EXPECT_EQ(gsm_and_none.load(), row.android ? tesk::kAndroidMode : tesk::kGsmMode);
+    EXPECT_EQ(port_val_str_array.get(), row.expectedPorts);
+}
+
+const QString kUsb0 = QStringLiteral("/dev/ttyUSB0");
+const QString kAcm0 = QStringLiteral("/dev/ttyACM0");
+
+INSTANTIATE_TEST_SUITE_P(
+    MobileSelWnd, ModeSelectionFlow,
+    ::testing::Values(
+        FlowCase{
+            "GsmOneDevice",
+            false,
+            1,
+            1,
+            QStringLiteral("USB0"),
+            {kUsb0},
+            {"composer 1", "steps gsm", "combo 1 [] -1", "label 1 " + kNone,
+             "device window " + kNothingYet, "label 1 USB0", "combo 1 [/dev/ttyUSB0] 0", "end 1"},
+            {kUsb0}},
+        FlowCase{"GsmTwoDevices",
+                 false,
+                 1,
+                 1,
+                 QStringLiteral("ACM0"),
+                 {kUsb0, kAcm0},
+                 {"composer 1", "steps gsm", "combo 1 [] -1", "label 1 " + kNone,
+                  "device window " + kNothingYet, "label 1 2 Mobile Device selected.",
+                  "combo 1 [/dev/ttyUSB0,/dev/ttyACM0,All Device] 2", "end 1"},
+                 {kUsb0, kAcm0, QStringLiteral("All Device")}},
+        FlowCase{"GsmLeftWithoutDevice",
+                 false,
+                 1,
+                 0,
+                 QString(""),
+                 {},
+                 {"composer 1", "steps gsm", "combo 1 [] -1", "label 1 " + kNone,
+                  "device window " + kNothingYet, "label 1 " + kNone, "notice 1 shown", "end 1"},
+                 {}},
+        FlowCase{"GsmDeviceWindowBack",
+                 false,
+                 1,
+                 -1,
+                 QString(""),
+                 {},
+                 {"composer 1", "steps gsm", "combo 1 [] -1", "label 1 " + kNone,
+                  "device window " + kNothingYet, "label 1 " + kNone, "notice 1 shown", "front"},
+                 {}},
+        FlowCase{"GsmStepsCancelled",
+                 false,
+                 0,
+                 1,
+                 QString(""),
+                 {},
+                 {"composer 1", "steps gsm", "end 0"},
+                 {}},
+        FlowCase{"GsmStepsBack",
+                 false,
+                 -1,
+                 1,
+                 QString(""),
+                 {},
+                 {"composer 1", "steps gsm", "front"},
+                 {}},
+        FlowCase{
+            "AndroidPhoneChosen",
+            true,
+            1,
+            1,
+            QStringLiteral("Android Device R58M"),
+            {},
+            {"composer 2", "steps android", "combo 2 [] -1", "label 2 " + kNone, "notice 2 hidden",
+             "phone window " + kNothingYet, "label 2 Android Device R58M", "end 1"},
+            {}},
+        FlowCase{
+            "AndroidWithoutPhone",
+            true,
+            1,
+            0,
+            QString(""),
+            {},
+            {"composer 2", "steps android", "combo 2 [] -1", "label 2 " + kNone, "notice 2 hidden",
+             "phone window " + kNothingYet, "label 2 " + kNone, "notice 2 shown", "end 1"},
+            {}},
+        FlowCase{
+            "AndroidPhoneWindowBack",
+            true,
+            1,
+            -1,
+            QString(""),
+            {},
+            {"composer 2", "steps android", "combo 2 [] -1", "label 2 " + kNone, "notice 2 hidden",
+             "phone window " + kNothingYet, "label 2 " + kNone, "notice 2 shown", "front"},
+            {}},
+        FlowCase{"AndroidStepsCancelled",
+                 true,
+                 0,
+                 1,
+                 QString(""),
+                 {},
+                 {"composer 2", "steps android", "end 0"},
+                 {}},
+        FlowCase{"AndroidStepsBack",
+                 true,
+                 7,
+                 1,
+                 QString(""),
+                 {},
+                 {"composer 2", "steps android", "front"},
+                 {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(MobileSelWnd, CancelEndsWithZero) {
+    RecordingAppView composers;
+    ScriptedFlow flow(&composers.log);
+    tesk::Mobile_Sel_Wnd window(&flow, &composers, &flow, &flow);
+    window.CancelPressed();
+    EXPECT_EQ(composers.log, QStringList{QStringLiteral("end 0")});
+}
+
+TEST(MobileSelWnd, PendingDeviceWindowsGoBackWithoutChoosing) {
+    RecordingAppView composers;
+    ScriptedFlow flow(&composers.log);
+    tesk::PendingDeviceWindows pending;
+    sel_port_name_str.set(QStringLiteral("OLD"));
+    tesk::Mobile_Sel_Wnd window(&flow, &composers, &flow, &pending);
+    window.GSM_Ph_Pressed();
+    window.Andropid_Ph_Pressed();
+    EXPECT_EQ(composers.log,
+              QStringList({"composer 1", "steps gsm", "combo 1 [] -1", "label 1 " + kNone,
+                           "label 1 " + kNone, "notice 1 shown", "front", "composer 2",
+                           "steps android", "combo 2 [] -1", "label 2 " + kNone, "notice 2 hidden",
+                           "label 2 " + kNone, "notice 2 shown", "front"}));
+    EXPECT_EQ(sel_port_name_str.get(), QString(""));
+}
+
+// Through the application controller: Back from the steps brings the mode window back, where
+// the user then picks Android and cancels there.
+TEST(MobileSelWnd, BackFromTheStepsReturnsToTheModeWindow) {
+    RecordingAppView app;
+    ScriptedFlow flow(&app.log);
+    tesk::Mobile_Sel_Wnd window(&flow, &app, &flow, &flow);
+    app.modeWindow = [&] {
+        flow.stepsCode = tesk::kEndBack;
+        window.GSM_Ph_Pressed();
+        flow.stepsCode = tesk::kEndCancel;
+        window.Andropid_Ph_Pressed();
+        return tesk::kEndCancel;
+    };
+    tesk::Tesk_SMSAppDelegate controller(&app);
+    EXPECT_FALSE(controller.Open_Mobile_Selection_Dialog());
+    EXPECT_EQ(app.log, QStringList({"mode window", "composer 1", "steps gsm", "front", "composer 2",
+                                    "steps android", "end 0"}));
+}
+
+TEST(ConnectionInfo, HelpButtonsShowTheUsbDebuggingInstructions) {
+    const struct {
+        std::function<void(tesk::Connection_Info&)> press;
+        QString text;
+    } rows[] = {
+        {&tesk::Connection_Info::Android_4_2_Help_Pressed,
+         QStringLiteral(
+             "\nHow to enable 'USB Debugging' in Android 4.2 (or higher) Device:\n\nStep 1:    In "
+             "your Android Device, Go to ( Home > Menu > Settings > About Phone). At 'About Phone' "
+             "screen, scroll down to the bottom and Tap on 'Build Number' repeatedly about Seven "
+             "Times until you see a message, \"You are now a Developer\".\n\nStep 2:    You can "
+             "now enable 'USB Debugging' mode by going to ( Menu > Settings > Developer Options > "
+             "USB Debugging ). Make sure that you have enabled the checkbox of USB Debugging "
+             "Option here.\n\nCongratulations, you've Done it!")},
+        {&tesk::Connection_Info::Android_4_0_Help_Pressed,
+         QStringLiteral(
+             "\nHow to enable 'USB Debugging' in Android 4.0 (or higher) Device:\n\nYou can enable "
+             "'USB Debugging' mode by going to ( Menu > Settings > Developer Options > USB "
+             "Debugging ). Make sure that you have enabled the checkbox of USB Debugging Option "
+             "here.\n\nCongratulations, you've Done it!")},
+        {&tesk::Connection_Info::Android_3_2_Help_Pressed,
+         QStringLiteral(
+             "\nHow to enable 'USB Debugging' in Android 3.2 (or older) Device:\n\nYou can enable "
+             "'USB Debugging' mode by going to ( Menu > Settings > Applications > Development > "
+             "USB Debugging ). Make sure that you have enabled the checkbox of USB Debugging "
+             "Option here.\n\nCongratulations, you've Done it!")},
+    };
+    tesk::Connection_Info window;
+    for (const auto& row : rows) {
+        ScriptedDialogs script;
+        script.expectNotice(row.text.mid(1, 40));
+        row.press(window);
+        ASSERT_EQ(script.requests().size(), 1);
+        EXPECT_EQ(script.requests().first().message, row.text);
+        EXPECT_EQ(script.requests().first().buttons, QStringList{QStringLiteral("OK")});
+    }
+}
+
+}  // namespace
