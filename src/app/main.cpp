@@ -1,23 +1,33 @@
-#include "modem/mfcsms.h"
-#include "ui/main_window.h"
+#include "appcore/help_document.h"
+#include "ui/app_shell.h"
 #include "ui/qt_dialogs.h"
 
 #include <QApplication>
+#include <QDesktopServices>
+#include <QUrl>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tesk SMS"));
     QApplication::setOrganizationName(QStringLiteral("tesk-sms"));
+    // The composers stay hidden while the mode window is the only one on screen.
+    QApplication::setQuitOnLastWindowClosed(false);
 
     tesk::ui::QtDialogs dialogs;
+    dialogs.setTitle(QStringLiteral("Tesk SMS"));
     tesk::setDialogs(&dialogs);
-    Fill_Channel_Table();
+    tesk::Set_Document_Opener(
+        [](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); });
 
-    tesk::ui::MainWindow window;
-    window.show();
-    const int code = QApplication::exec();
-
-    close_all_ports();
+    int code = 1;
+    {
+        tesk::ui::AppShell shell;
+        if (shell.start()) {
+            code = QApplication::exec();
+        }
+        shell.shutdown();
+    }
+    tesk::Set_Document_Opener({});
     tesk::setDialogs(nullptr);
     return code;
 }

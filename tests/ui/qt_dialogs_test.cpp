@@ -1,5 +1,4 @@
 #include "ui/qt_dialogs.h"
-#include "ui/main_window.h"
 
 #include <QApplication>
 #include <QDir>
@@ -71,30 +70,6 @@ TEST(QtDialogs, NoticeOnTheGuiThreadShowsTheLeadingLineFeed) {
     Show_MessageBox(QStringLiteral("port not initialized."));
     tesk::setDialogs(previous);
     EXPECT_EQ(seen, QStringLiteral("\nport not initialized."));
-}
-
-TEST(MainWindow, OpensRendersAndNamesTheModemPortsItSees) {
-    QTemporaryDir runtime;
-    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
-    QDir(runtime.path()).mkpath(QStringLiteral("tesk-sms/modems"));
-    QFile target(runtime.filePath(QStringLiteral("pts")));
-    ASSERT_TRUE(target.open(QIODevice::WriteOnly));
-    QFile::link(target.fileName(), runtime.filePath(QStringLiteral("tesk-sms/modems/ttyVM7")));
-
-    tesk::ui::MainWindow window;
-    EXPECT_TRUE(window.statusBar()->currentMessage().contains(QStringLiteral("VM7")))
-        << window.statusBar()->currentMessage().toStdString();
-    window.show();
-    QApplication::processEvents();
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("Tesk SMS"));
-    const QPixmap shot = window.grab();
-    EXPECT_FALSE(shot.isNull());
-    EXPECT_GE(shot.width(), 640);
-    const QString out = qEnvironmentVariable("TESK_SMS_SCREENSHOT_DIR");
-    if (!out.isEmpty()) {
-        shot.save(out + QStringLiteral("/main_window.png"));
-    }
-    window.close();
 }
 
 }  // namespace

@@ -1,0 +1,121 @@
+#include "ui/app_shell.h"
+
+#include "appcore/selection_state.h"
+#include "core/dialogs.h"
+#include "ui/composer_window.h"
+#include "ui/connection_info_wnd.h"
+#include "ui/gsm_dev_conn_step_wnd.h"
+#include "ui/mobile_sel_wnd.h"
+
+#include <QApplication>
+#include <QTimer>
+
+namespace tesk::ui {
+
+AppShell::AppShell(QObject* parent) : QObject(parent) {}
+
+AppShell::~AppShell() = default;
+
+bool AppShell::start() {
+    if (!Load_Main_Interface(app_, gsm_)) {
+        return false;
+    }
+    gsmWindow_ = std::make_unique<ComposerWindow>(gsm_.composer());
+    androidWindow_ = std::make_unique<ComposerWindow>(app_.composer());
+    wire(gsmWindow_.get(), kGsmMode);
+    wire(androidWindow_.get(), kAndroidMode);
+    // The mode window runs modally: it must start from inside the event loop, not before it.
+    QTimer::singleShot(0, this, [this] { app_.applicationDidFinishLaunching(); });
+    return true;
+}
+
+void AppShell::wire(ComposerWindow* window, int mode) {
+    connect(window, &ComposerWindow::searchDevicesRequested, this,
+            [this] { app_.Search_All_Modem(); });
+    connect(window, &ComposerWindow::helpRequested, this, [this, mode] {
+        if (mode == kGsmMode) {
+            gsm_.Help_Btn();
+        } else {
+            app_.Help_Btn();
+        }
+    });
+    connect(window, &ComposerWindow::exitRequested, this, [this] { app_.Exit_Btn(); });
+    window->setCloseHandler([this] { return terminating_ || app_.windowWillClose(); });
+}
+
+void AppShell::shutdown() {
+    app_.applicationWillTerminate();
+}
+
+ComposerWindow* AppShell::composerWindow(int mode) const {
+    return mode == kAndroidMode ? androidWindow_.get() : gsmWindow_.get();
+}
+
+QWidget* AppShell::frontWindow() const {
+    ComposerWindow* window = composerWindow(gsm_and_none == kAndroidMode ? kAndroidMode : kGsmMode);
+    return window != nullptr && window->isVisible() ? window : nullptr;
+}
+
+void AppShell::Show_Composer(int mode) {
+    ComposerWindow* front = composerWindow(mode);
+    ComposerWindow* other = composerWindow(mode == kGsmMode ? kAndroidMode : kGsmMode);
+    if (front == nullptr || other == nullptr) {
+        return;
+    }
+    other->hide();
+    front->show();
+    front->raise();
+    front->activateWindow();
+}
+
+void AppShell::Set_Device_Combo(int mode, const QStringList& entries, int selected) {
+    if (ComposerWindow* window = composerWindow(mode)) {
+        window->setDeviceChoices(entries, selected);
+    }
+}
+
+void AppShell::Set_Device_Label(int mode, const QString& text) {
+    if (ComposerWindow* window = composerWindow(mode)) {
+        window->setDeviceLabel(text);
+    }
+}
+
+void AppShell::Set_No_Device_Notice_Visible(int mode, bool visible) {
+    if (ComposerWindow* window = composerWindow(mode)) {
+        window->setNoDeviceNoticeVisible(visible);
+    }
+}
+
+int AppShell::Run_Mobile_Selection_Window() {
+    MobileSelWnd window(this, this, this, frontWindow());
+    return window.exec();
+}
+
+void AppShell::Terminate_Application() {
+    terminating_ = true;
+    // Leaves the event loop once the current handler has returned; before the loop runs,
+    // start() reports false instead.
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+}
+
+int AppShell::runGsmConnectionSteps() {
+    GsmDevConnStepWnd window(frontWindow());
+    return window.exec();
+}
+
+int AppShell::runAndroidConnectionSteps() {
+    ConnectionInfoWnd window(frontWindow());
+    return window.exec();
+}
+
+int AppShell::runGsmDeviceWindow() {
+    Show_MessageBox(kDeviceWindowPending);
+    return kEndBack;
+}
+
+int AppShell::runPhoneWindow() {
+    Show_MessageBox(kDeviceWindowPending);
+    return kEndBack;
+}
+
+}  // namespace tesk::ui

@@ -1,0 +1,70 @@
+#pragma once
+// The application as the user meets it: the two composer windows, the mode selection window,
+// the connection steps windows and the start-up and shutdown order. It is the screen of the
+// application controller (AppView) and the launcher of the windows the mode selection opens.
+#include "appcore/app_delegate.h"
+#include "appcore/mode_selection.h"
+
+#include <QObject>
+
+#include <memory>
+
+namespace tesk::ui {
+
+class ComposerWindow;
+
+class AppShell final : public QObject,
+                       public AppView,
+                       public ConnectionStepsLauncher,
+                       public DeviceWindowLauncher {
+    Q_OBJECT
+  public:
+    explicit AppShell(QObject* parent = nullptr);
+    ~AppShell() override;
+
+    // Runs start-up up to the windows: the controllers, the data directory, both composer
+    // windows, and schedules applicationDidFinishLaunching for when the event loop runs. False
+    // when the application must end at once (the failure has been shown).
+    bool start();
+    // Before the process ends: closes every port of the channel table.
+    void shutdown();
+    // True once the user (or start-up) asked the application to end.
+    bool terminating() const { return terminating_; }
+
+    Tesk_SMSAppDelegate& app() { return app_; }
+    Gsm_Tesk_Sms_Wnd& gsm() { return gsm_; }
+    ComposerWindow* composerWindow(int mode) const;
+
+    // AppView
+    void Show_Composer(int mode) override;
+    void Set_Device_Combo(int mode, const QStringList& entries, int selected) override;
+    void Set_Device_Label(int mode, const QString& text) override;
+    void Set_No_Device_Notice_Visible(int mode, bool visible) override;
+    int Run_Mobile_Selection_Window() override;
+    void Terminate_Application() override;
+
+    // ConnectionStepsLauncher
+    int runGsmConnectionSteps() override;
+    int runAndroidConnectionSteps() override;
+
+    // DeviceWindowLauncher. The device scan window and the phone connection window come with
+    // later releases: until then the user is told so and lands on the mode window again.
+    int runGsmDeviceWindow() override;
+    int runPhoneWindow() override;
+
+  private:
+    QWidget* frontWindow() const;
+    void wire(ComposerWindow* window, int mode);
+
+    Tesk_SMSAppDelegate app_{this};
+    Gsm_Tesk_Sms_Wnd gsm_;
+    std::unique_ptr<ComposerWindow> gsmWindow_;
+    std::unique_ptr<ComposerWindow> androidWindow_;
+    bool terminating_ = false;
+};
+
+// The notice shown where a device window will open.
+inline const QString kDeviceWindowPending =
+    QStringLiteral("Choosing devices is not available in this version yet.");
+
+}  // namespace tesk::ui

@@ -1,0 +1,596 @@
+#include "ui/composer_window.h"
+
+#include "core/dialogs.h"
+#include "core/pacing.h"
+#include "ui/editing_dialogs.h"
+#include "ui/list_models.h"
+#include "ui/please_wait.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSplitter>
+#include <QTableView>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace tesk::ui {
+namespace {
+
+using composer::ComposerKind;
+
+// The six option switches, in the order ComposerOptions lists them.
+const QStringList kOptionTitles = {QStringLiteral("Skip Duplicate Numbers"),
+                                   QStringLiteral("Exclusion List"),
+                                   QStringLiteral("Save Sent Items"),
+                                   QStringLiteral("Save Templates"),
+                                   QStringLiteral("Unicode"),
+                                   QStringLiteral("Delayed Delivery")};
+
+QLabel* makeHint(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setWordWrap(true);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, palette.color(QPalette::PlaceholderText));
+    label->setPalette(palette);
+    return label;
+}
+
+QTableView* makeTable(RecipientTableModel* model, QWidget* parent) {
+    auto* table = new QTableView(parent);
+    table->setModel(model);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setWordWrap(false);
+    table->setAlternatingRowColors(true);
+    // Fixed row heights keep a table of a million rows as quick as one of ten.
+    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
+    table->horizontalHeader()->setStretchLastSection(true);
+    return table;
+}
+
+}  // namespace
+
+ComposerWindow::ComposerWindow(composer::ComposerController& controller, QWidget* parent)
+    : QWidget(parent), controller_(controller) {
+    const bool android = controller_.kind() == ComposerKind::Android;
+    setObjectName(android ? QStringLiteral("Tesk_SMSAppDelegate")
+                          : QStringLiteral("Gsm_Tesk_Sms_Wnd"));
+    setWindowTitle(android ? QStringLiteral("Tesk SMS - Android Mode")
+                           : QStringLiteral("Tesk SMS - GSM Mode"));
+
+    content_ = new QWidget(this);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(content_);
+    auto* layout = new QVBoxLayout(content_);
+    layout->setContentsMargins(12, 10, 12, 10);
+    layout->setSpacing(10);
+    layout->addWidget(buildDeviceBar(content_));
+    auto* splitter = new QSplitter(Qt::Horizontal, content_);
+    splitter->addWidget(buildInputs(splitter));
+    splitter->addWidget(buildList(splitter));
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
+    splitter->setChildrenCollapsible(false);
+    layout->addWidget(splitter, 1);
+    layout->addWidget(buildActionBar(content_));
+    sheet_ = new PleaseWaitSheet(content_, this);
+
+    // Worker updates are queued to the window thread. The application object is the context,
+    // so a task posted while the window goes away still runs harmlessly: the controller checks
+    // for its view again when the task runs.
+    controller_.setGuiPoster([](std::function<void()> task) {
+        QMetaObject::invokeMethod(qApp, std::move(task), Qt::QueuedConnection);
+    });
+    controller_.setView(this);
+
+    showControls(controller_.controls());
+    setNumberField(controller_.numberField());
+    setComposerText(controller_.composerText());
+    setCountLabel(controller_.List_Count_Text());
+    setCharCountLabel(controller_.charCountLabel());
+    redrawTable();
+    redrawExclusionTable();
+    updateSendButton();
+    resize(1080, 700);
+}
+
+ComposerWindow::~ComposerWindow() {
+    controller_.setView(nullptr);
+}
+
+QPushButton* ComposerWindow::makeButton(const QString& objectName, const QString& title,
+                                        QWidget* parent) {
+    auto* button = new QPushButton(title, parent);
+    button->setObjectName(objectName);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QPushButton* ComposerWindow::button(const QString& objectName) const {
+    return findChild<QPushButton*>(objectName);
+}
+
+QWidget* ComposerWindow::buildDeviceBar(QWidget* parent) {
+    const bool android = controller_.kind() == ComposerKind::Android;
+    auto* bar = new QGroupBox(
+        android ? QStringLiteral("Android phone") : QStringLiteral("GSM devices"), parent);
+    auto* row = new QHBoxLayout(bar);
+    deviceLabel_ = new QLabel(QStringLiteral("No Mobile Phone Device is selected."), bar);
+    deviceLabel_->setObjectName(QStringLiteral("deviceLabel"));
+    deviceCombo_ = new QComboBox(bar);
+    deviceCombo_->setObjectName(QStringLiteral("deviceCombo"));
+    deviceCombo_->setEditable(false);
+    deviceCombo_->setMinimumWidth(220);
+    deviceCombo_->setVisible(!android);
+    noDeviceNotice_ = makeButton(QStringLiteral("noDeviceNotice"),
+                                 android ? QStringLiteral("No phone connected - click here to "
+                                                          "connect one")
+                                         : QStringLiteral("No device selected - click here to "
+                                                          "choose one"),
+                                 bar);
+    noDeviceNotice_->setFlat(true);
+    noDeviceNotice_->setCursor(Qt::PointingHandCursor);
+    QFont underlined = noDeviceNotice_->font();
+    underlined.setUnderline(true);
+    noDeviceNotice_->setFont(underlined);
+    noDeviceNotice_->hide();
+    QPushButton* search = makeButton(
+        QStringLiteral("searchButton"),
+        android ? QStringLiteral("Connect Phone") : QStringLiteral("Search Devices"), bar);
+    row->addWidget(deviceLabel_);
+    row->addWidget(deviceCombo_);
+    row->addWidget(noDeviceNotice_);
+    row->addStretch();
+    row->addWidget(search);
+    connect(search, &QPushButton::clicked, this, &ComposerWindow::searchDevicesRequested);
+    connect(noDeviceNotice_, &QPushButton::clicked, this, &ComposerWindow::searchDevicesRequested);
+    return bar;
+}
+
+QWidget* ComposerWindow::buildInputs(QWidget* parent) {
+    auto* panel = new QWidget(parent);
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 6, 0);
+
+    auto* numberRow = new QHBoxLayout;
+    number_ = new QLineEdit(panel);
+    number_->setObjectName(QStringLiteral("numberField"));
+    number_->setPlaceholderText(QStringLiteral("Phone number, e.g. +447700900123"));
+    QPushButton* add = makeButton(QStringLiteral("addButton"), QStringLiteral("Add"), panel);
+    numberRow->addWidget(new QLabel(QStringLiteral("Number:"), panel));
+    numberRow->addWidget(number_, 1);
+    numberRow->addWidget(add);
+    layout->addLayout(numberRow);
+    connect(number_, &QLineEdit::textEdited, this,
+            [this](const QString& text) { controller_.controlTextDidChange(text); });
+    connect(number_, &QLineEdit::returnPressed, this,
+            [this] { controller_.controlTextDidEndEditing(true); });
+    connect(add, &QPushButton::clicked, this, [this] { controller_.Add_number_To_List(); });
+
+    layout->addWidget(new QLabel(QStringLiteral("Message:"), panel));
+    text_ = new QPlainTextEdit(panel);
+    text_->setObjectName(QStringLiteral("composerText"));
+    text_->setMinimumSize(360, 140);
+    layout->addWidget(text_, 1);
+    charCount_ = new QLabel(QStringLiteral("0 Characters"), panel);
+    charCount_->setObjectName(QStringLiteral("charCountLabel"));
+    layout->addWidget(charCount_);
+    connect(text_, &QPlainTextEdit::textChanged, this, [this] {
+        if (!updatingText_) {
+            controller_.textDidChange(text_->toPlainText());
+        }
+    });
+
+    auto* optionsBox = new QGroupBox(QStringLiteral("Options"), panel);
+    auto* grid = new QGridLayout(optionsBox);
+    for (int i = 0; i < kOptionTitles.size(); ++i) {
+        auto* check = new QCheckBox(kOptionTitles.at(i), optionsBox);
+        check->setObjectName(QStringLiteral("option%1").arg(i));
+        options_.append(check);
+        grid->addWidget(check, i / 2, i % 2);
+    }
+    const std::function<void(bool)> handlers[] = {
+        [this](bool on) { controller_.Skip_Duplicate_Chk(on); },
+        [this](bool on) { controller_.Exclusion_Chk(on); },
+        [this](bool on) { controller_.Save_Sent_Item_Chk(on); },
+        [this](bool on) { controller_.Save_Templates_Chk(on); },
+        [this](bool on) { controller_.Unicode_Chk(on); },
+        [this](bool on) { controller_.Delayed_Delivry_Chk(on); }};
+    for (int i = 0; i < options_.size(); ++i) {
+        connect(options_.at(i), &QCheckBox::toggled, this, handlers[i]);
+    }
+
+    messageType_ = new QComboBox(optionsBox);
+    messageType_->setObjectName(QStringLiteral("messageType"));
+    messageType_->addItems(composer::ComposerController::Message_Types());
+    grid->addWidget(new QLabel(QStringLiteral("Message type:"), optionsBox), 3, 0);
+    grid->addWidget(messageType_, 3, 1);
+    connect(messageType_, &QComboBox::activated, this,
+            [this](int index) { controller_.Msg_Type_Selected(index); });
+
+    delayedCount_ = new QComboBox(optionsBox);
+    delayedCount_->setObjectName(QStringLiteral("delayedCount"));
+    delayedCount_->addItems(composer::ComposerController::Delayed_Count_Entries());
+    delayedPause_ = new QComboBox(optionsBox);
+    delayedPause_->setObjectName(QStringLiteral("delayedPause"));
+    delayedPause_->addItems(composer::ComposerController::Delayed_Pause_Entries());
+    auto* delayedRow = new QHBoxLayout;
+    delayedRow->addWidget(new QLabel(QStringLiteral("Pause after"), optionsBox));
+    delayedRow->addWidget(delayedCount_);
+    delayedRow->addWidget(new QLabel(QStringLiteral("messages for"), optionsBox));
+    delayedRow->addWidget(delayedPause_);
+    delayedRow->addStretch();
+    grid->addLayout(delayedRow, 4, 0, 1, 2);
+    for (QComboBox* combo : {delayedCount_, delayedPause_}) {
+        connect(combo, &QComboBox::activated, this, [this] { applyDelayedChoices(); });
+    }
+    layout->addWidget(optionsBox);
+
+    if (controller_.kind() == ComposerKind::Android) {
+        auto* modeBox = new QGroupBox(QStringLiteral("Sending mode"), panel);
+        auto* modeLayout = new QVBoxLayout(modeBox);
+        singleShot_ = new QRadioButton(QStringLiteral("Single Shot"), modeBox);
+        singleShot_->setObjectName(QStringLiteral("singleShot"));
+        oneByOne_ = new QRadioButton(QStringLiteral("One by One"), modeBox);
+        oneByOne_->setObjectName(QStringLiteral("oneByOne"));
+        auto* group = new QButtonGroup(modeBox);
+        group->addButton(singleShot_);
+        group->addButton(oneByOne_);
+        modeLayout->addWidget(singleShot_);
+        modeLayout->addWidget(makeHint(
+            QStringLiteral("All messages are handed to the phone at once, as one message file; "
+                           "the phone's app then sends them by itself."),
+            modeBox));
+        modeLayout->addWidget(oneByOne_);
+        modeLayout->addWidget(makeHint(
+            QStringLiteral("The messages are handed over one at a time, with progress, pauses "
+                           "and a Stop button; slower, but you see every message go."),
+            modeBox));
+        layout->addWidget(modeBox);
+        connect(singleShot_, &QRadioButton::toggled, this, [this](bool on) {
+            if (on) {
+                controller_.Android_Sending_Mode(true);
+            }
+        });
+        connect(oneByOne_, &QRadioButton::toggled, this, [this](bool on) {
+            if (on) {
+                controller_.Android_Sending_Mode(false);
+            }
+        });
+    }
+    return panel;
+}
+
+QWidget* ComposerWindow::buildList(QWidget* parent) {
+    auto* panel = new QWidget(parent);
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(6, 0, 0, 0);
+    layout->addWidget(new QLabel(QStringLiteral("Phone numbers and messages:"), panel));
+
+    model_ = new RecipientTableModel(controller_, false, this);
+    table_ = makeTable(model_, panel);
+    table_->setObjectName(QStringLiteral("recipientTable"));
+    table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    table_->setColumnWidth(0, 150);
+    layout->addWidget(table_, 3);
+    connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { syncSelectionToController(); });
+    connect(table_, &QTableView::doubleClicked, this, [this] {
+        syncSelectionToController();
+        controller_.doubleClickInTable();
+    });
+
+    count_ = new QLabel(QStringLiteral("Total Numbers : 0"), panel);
+    count_->setObjectName(QStringLiteral("countLabel"));
+    layout->addWidget(count_);
+
+    auto* listButtons = new QGridLayout;
+    const struct {
+        const char* name;
+        const char* title;
+        void (composer::ComposerController::*action)();
+    } actions[] = {
+        {"importButton", "Import", &composer::ComposerController::Load_Number},
+        {"pasteButton", "Paste Numbers", &composer::ComposerController::Manually_Add_Btn},
+        {"exportButton", "Export", &composer::ComposerController::Export_Btn},
+        {"removeSelectedButton", "Remove Selected", &composer::ComposerController::Clear_Sel_Btn},
+        {"clearAllButton", "Clear All", &composer::ComposerController::Clear_All_Btn},
+        {"updateSelectedButton", "Update Selected\nMessages",
+         &composer::ComposerController::Update_Sel_Msgs_Btn},
+    };
+    int column = 0;
+    for (const auto& action : actions) {
+        QPushButton* button =
+            makeButton(QLatin1String(action.name), QString::fromUtf8(action.title), panel);
+        button->setMinimumHeight(44);
+        listButtons->addWidget(button, 0, column++);
+        const auto member = action.action;
+        connect(button, &QPushButton::clicked, this, [this, member] { (controller_.*member)(); });
+    }
+    // The title carries its own line breaks; a button shows "\r\n" as one break.
+    QString fillTitle = QStringLiteral("Apply this\r\nmessage to\r\nlist items");
+    QPushButton* fill =
+        makeButton(QStringLiteral("fillButton"),
+                   fillTitle.replace(QStringLiteral("\r\n"), QStringLiteral("\n")), panel);
+    fill->setMinimumHeight(64);
+    listButtons->addWidget(fill, 0, column);
+    connect(fill, &QPushButton::clicked, this, [this] { controller_.Fill_Msg_Btn(); });
+    layout->addLayout(listButtons);
+
+    layout->addWidget(new QLabel(QStringLiteral("Exclusion numbers in use:"), panel));
+    exclusionModel_ = new RecipientTableModel(controller_, true, this);
+    exclusionTable_ = makeTable(exclusionModel_, panel);
+    exclusionTable_->setObjectName(QStringLiteral("exclusionTable"));
+    exclusionTable_->setSelectionMode(QAbstractItemView::NoSelection);
+    exclusionTable_->setMaximumHeight(130);
+    layout->addWidget(exclusionTable_, 1);
+    return panel;
+}
+
+QWidget* ComposerWindow::buildActionBar(QWidget* parent) {
+    auto* bar = new QWidget(parent);
+    auto* row = new QHBoxLayout(bar);
+    row->setContentsMargins(0, 0, 0, 0);
+    // The stores and the sending run come with later releases: present, not yet usable.
+    for (const auto& [name, title] :
+         {std::pair{"sentItemsButton", "Sent Items"}, std::pair{"templatesButton", "Templates"},
+          std::pair{"exclusionListsButton", "Exclusion Lists"}}) {
+        QPushButton* button = makeButton(QLatin1String(name), QString::fromUtf8(title), bar);
+        button->setEnabled(false);
+        row->addWidget(button);
+    }
+    row->addStretch();
+    QPushButton* help = makeButton(QStringLiteral("helpButton"), QStringLiteral("Help"), bar);
+    QPushButton* reset = makeButton(QStringLiteral("resetButton"), QStringLiteral("Reset"), bar);
+    QPushButton* exit = makeButton(QStringLiteral("exitButton"), QStringLiteral("Exit"), bar);
+    send_ = makeButton(QStringLiteral("sendButton"), QStringLiteral("Send"), bar);
+    send_->setMinimumWidth(110);
+    QFont bold = send_->font();
+    bold.setBold(true);
+    send_->setFont(bold);
+    for (QPushButton* button : {help, reset, exit, send_}) {
+        row->addWidget(button);
+    }
+    connect(help, &QPushButton::clicked, this, &ComposerWindow::helpRequested);
+    connect(reset, &QPushButton::clicked, this, [this] { controller_.Reset_Btn(); });
+    connect(exit, &QPushButton::clicked, this, &ComposerWindow::exitRequested);
+    return bar;
+}
+
+// ---- device area ----
+
+void ComposerWindow::setDeviceChoices(const QStringList& entries, int selected) {
+    deviceCombo_->clear();
+    deviceCombo_->addItems(entries);
+    deviceCombo_->setCurrentIndex(selected);
+}
+
+void ComposerWindow::setDeviceLabel(const QString& text) {
+    deviceLabel_->setText(text);
+}
+
+void ComposerWindow::setNoDeviceNoticeVisible(bool visible) {
+    noDeviceNotice_->setVisible(visible);
+}
+
+QString ComposerWindow::deviceLabel() const {
+    return deviceLabel_->text();
+}
+
+bool ComposerWindow::noDeviceNoticeVisible() const {
+    return !noDeviceNotice_->isHidden();
+}
+
+QStringList ComposerWindow::deviceChoices() const {
+    QStringList entries;
+    for (int i = 0; i < deviceCombo_->count(); ++i) {
+        entries.append(deviceCombo_->itemText(i));
+    }
+    return entries;
+}
+
+void ComposerWindow::setSendAvailable(bool available) {
+    sendAvailable_ = available;
+    updateSendButton();
+}
+
+bool ComposerWindow::sendEnabled() const {
+    return send_->isEnabled();
+}
+
+void ComposerWindow::updateSendButton() {
+    send_->setEnabled(sendAvailable_ && sendWanted_);
+}
+
+// ---- selection ----
+
+void ComposerWindow::syncSelectionToController() {
+    QList<int> rows;
+    const QItemSelection selection = table_->selectionModel()->selection();
+    for (const QItemSelectionRange& range : selection) {
+        for (int row = range.top(); row <= range.bottom(); ++row) {
+            rows.append(row);
+        }
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    controller_.Set_Selected_Rows(rows);
+}
+
+void ComposerWindow::selectRows(const QList<int>& rows) {
+    QItemSelection selection;
+    const int count = model_->rowCount();
+    for (const int row : rows) {
+        if (row >= 0 && row < count) {
+            selection.select(model_->index(row, 0), model_->index(row, model_->columnCount() - 1));
+        }
+    }
+    table_->selectionModel()->select(
+        selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+// ---- ComposerView ----
+
+void ComposerWindow::redrawTable() {
+    const QList<int> selected = controller_.selectedRows();
+    model_->refresh();
+    // A reset forgets the highlighted rows; the controller still has them, so show them again.
+    QSignalBlocker block(table_->selectionModel());
+    selectRows(selected);
+}
+
+void ComposerWindow::redrawExclusionTable() {
+    exclusionModel_->refresh();
+}
+
+void ComposerWindow::setCountLabel(const QString& text) {
+    count_->setText(text);
+}
+
+void ComposerWindow::setCharCountLabel(const QString& text) {
+    charCount_->setText(text);
+}
+
+QString ComposerWindow::countLabel() const {
+    return count_->text();
+}
+
+QString ComposerWindow::charCountLabel() const {
+    return charCount_->text();
+}
+
+void ComposerWindow::setNumberField(const QString& text) {
+    if (number_->text() != text) {
+        number_->setText(text);
+    }
+}
+
+void ComposerWindow::setComposerText(const QString& text) {
+    if (text_->toPlainText() == text) {
+        return;
+    }
+    updatingText_ = true;
+    text_->setPlainText(text);
+    text_->moveCursor(QTextCursor::End);
+    updatingText_ = false;
+}
+
+void ComposerWindow::focus(composer::Field field) {
+    switch (field) {
+        case composer::Field::Number:
+            number_->setFocus();
+            break;
+        case composer::Field::ComposerText:
+            text_->setFocus();
+            break;
+        case composer::Field::Table:
+            table_->setFocus();
+            break;
+    }
+}
+
+void ComposerWindow::showControls(const composer::ComposerControls& controls) {
+    const bool values[] = {controls.options.skipDuplicate, controls.options.exclusion,
+                           controls.options.saveSentItems, controls.options.saveTemplates,
+                           controls.options.unicode,       controls.options.delayedDelivery};
+    for (int i = 0; i < options_.size(); ++i) {
+        QSignalBlocker block(options_.at(i));
+        options_.at(i)->setChecked(values[i]);
+    }
+    {
+        QSignalBlocker block(messageType_);
+        messageType_->setCurrentIndex(controls.messageTypeIndex);
+    }
+    for (const auto& [combo, index] : {std::pair{delayedCount_, controls.delayedCountIndex},
+                                       std::pair{delayedPause_, controls.delayedPauseIndex}}) {
+        QSignalBlocker block(combo);
+        combo->setEnabled(controls.delayedChoicesEnabled);
+        combo->setCurrentIndex(index);
+    }
+    if (singleShot_ != nullptr) {
+        QSignalBlocker blockSingle(singleShot_);
+        QSignalBlocker blockOne(oneByOne_);
+        singleShot_->setChecked(controls.androidSingleShot);
+        oneByOne_->setChecked(!controls.androidSingleShot);
+    }
+}
+
+void ComposerWindow::applyDelayedChoices() {
+    controller_.Delayed_Choices(delayedCount_->isEnabled(), delayedCount_->currentIndex(),
+                                delayedPause_->currentIndex());
+}
+
+void ComposerWindow::setPleaseWait(bool shown) {
+    if (shown) {
+        sheet_->showSheet();
+    } else {
+        sheet_->hideSheet();
+    }
+}
+
+void ComposerWindow::setSendEnabled(bool enabled) {
+    sendWanted_ = enabled;
+    updateSendButton();
+}
+
+void ComposerWindow::setImportProgress(int numbersRead) {
+    sheet_->setNumbersRead(numbersRead);
+}
+
+void ComposerWindow::runAfter(double seconds, std::function<void()> task) {
+    const int ms = static_cast<int>(pacing::scaled(seconds) * 1000.0);
+    QTimer::singleShot(ms, this, std::move(task));
+}
+
+int ComposerWindow::runFillMsgDialog() {
+    FillMsgInListDialog dialog(controller_, this);
+    return dialog.exec();
+}
+
+int ComposerWindow::runUpdateSelNumSmsDialog() {
+    UpdateSelNumSmsDialog dialog(controller_, this);
+    return dialog.exec();
+}
+
+int ComposerWindow::runUpdateNumSmsDialog(const composer::EditRequest& request) {
+    UpdateNumSmsDialog dialog(controller_, request, this);
+    return dialog.exec();
+}
+
+bool ComposerWindow::runPasteDialog() {
+    ManuallyAddNumDialog dialog(controller_, this);
+    return dialog.exec() == 1;
+}
+
+void ComposerWindow::offerToOpenExportedFile(const QString& path) {
+    if (Show_YES_NO_MessageBox(QStringLiteral("\nDo you want to open the exported file?"))) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    }
+}
+
+void ComposerWindow::closeEvent(QCloseEvent* event) {
+    if (closeHandler_ && !closeHandler_()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+}  // namespace tesk::ui

@@ -1,0 +1,133 @@
+#pragma once
+// A composer window: the GSM composer or the Android composer, by the kind of its controller.
+// The window shows the controller's state and forwards every user action to it; it holds no
+// list logic of its own. Worker threads reach it only through the controller's GUI poster,
+// which queues to the window thread.
+#include "composer/composer_controller.h"
+#include "composer/composer_view.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class QAbstractButton;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QTableView;
+
+namespace tesk::ui {
+
+class PleaseWaitSheet;
+class RecipientTableModel;
+
+class ComposerWindow : public QWidget, public composer::ComposerView {
+    Q_OBJECT
+  public:
+    explicit ComposerWindow(composer::ComposerController& controller, QWidget* parent = nullptr);
+    ~ComposerWindow() override;
+
+    composer::ComposerController& controller() { return controller_; }
+
+    // The device area, set by the mode selection flow.
+    void setDeviceChoices(const QStringList& entries, int selected);
+    void setDeviceLabel(const QString& text);
+    void setNoDeviceNoticeVisible(bool visible);
+    QString deviceLabel() const;
+    bool noDeviceNoticeVisible() const;
+    QStringList deviceChoices() const;
+
+    // Whether sending is possible at all (false until the sending run exists). The Send button
+    // works only when this holds and no import runs.
+    void setSendAvailable(bool available);
+    bool sendEnabled() const;
+
+    // Asked when the window is about to close; false keeps it open.
+    void setCloseHandler(std::function<bool()> handler) { closeHandler_ = std::move(handler); }
+
+    // ComposerView
+    void redrawTable() override;
+    void redrawExclusionTable() override;
+    void setCountLabel(const QString& text) override;
+    void setCharCountLabel(const QString& text) override;
+    void setNumberField(const QString& text) override;
+    void setComposerText(const QString& text) override;
+    void selectRows(const QList<int>& rows) override;
+    void focus(composer::Field field) override;
+    void showControls(const composer::ComposerControls& controls) override;
+    void setPleaseWait(bool shown) override;
+    void setSendEnabled(bool enabled) override;
+    void setImportProgress(int numbersRead) override;
+    void runAfter(double seconds, std::function<void()> task) override;
+    int runFillMsgDialog() override;
+    int runUpdateSelNumSmsDialog() override;
+    int runUpdateNumSmsDialog(const composer::EditRequest& request) override;
+    bool runPasteDialog() override;
+    void offerToOpenExportedFile(const QString& path) override;
+
+    // For tests and the gallery.
+    QLineEdit* numberField() const { return number_; }
+    QPlainTextEdit* composerTextEdit() const { return text_; }
+    QTableView* table() const { return table_; }
+    RecipientTableModel* tableModel() const { return model_; }
+    QString countLabel() const;
+    QString charCountLabel() const;
+    QCheckBox* option(int index) const { return options_.value(index); }  // switch order
+    QComboBox* delayedCountCombo() const { return delayedCount_; }
+    QComboBox* delayedPauseCombo() const { return delayedPause_; }
+    QComboBox* messageTypeCombo() const { return messageType_; }
+    QPushButton* button(const QString& objectName) const;
+    PleaseWaitSheet* pleaseWaitSheet() const { return sheet_; }
+
+  signals:
+    // The user wants to choose devices again (search button or the no-device notice).
+    void searchDevicesRequested();
+    void helpRequested();
+    void exitRequested();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    QWidget* buildInputs(QWidget* parent);
+    QWidget* buildList(QWidget* parent);
+    QWidget* buildDeviceBar(QWidget* parent);
+    QWidget* buildActionBar(QWidget* parent);
+    QPushButton* makeButton(const QString& objectName, const QString& title, QWidget* parent);
+    void syncSelectionToController();
+    void applyDelayedChoices();
+    void updateSendButton();
+
+    composer::ComposerController& controller_;
+    std::function<bool()> closeHandler_;
+    bool sendAvailable_ = false;
+    bool sendWanted_ = true;
+    bool updatingText_ = false;
+
+    QWidget* content_ = nullptr;
+    QLineEdit* number_ = nullptr;
+    QPlainTextEdit* text_ = nullptr;
+    QLabel* charCount_ = nullptr;
+    QList<QCheckBox*> options_;
+    QComboBox* messageType_ = nullptr;
+    QComboBox* delayedCount_ = nullptr;
+    QComboBox* delayedPause_ = nullptr;
+    QRadioButton* singleShot_ = nullptr;
+    QRadioButton* oneByOne_ = nullptr;
+    QTableView* table_ = nullptr;
+    RecipientTableModel* model_ = nullptr;
+    QTableView* exclusionTable_ = nullptr;
+    RecipientTableModel* exclusionModel_ = nullptr;
+    QLabel* count_ = nullptr;
+    QComboBox* deviceCombo_ = nullptr;
+    QLabel* deviceLabel_ = nullptr;
+    QPushButton* noDeviceNotice_ = nullptr;
+    QPushButton* send_ = nullptr;
+    PleaseWaitSheet* sheet_ = nullptr;
+};
+
+}  // namespace tesk::ui

@@ -1,0 +1,11 @@
+#include "ui/gallery.h"
+
+#include "ui/gallery_parts.h"
+
+namespace tesk::ui {
+
+QList<GalleryEntry> Gallery_Entries() {
+    return Gallery_Shell_Entries() + Gallery_Composer_Entries();
+}
+
+}  // namespace tesk::ui

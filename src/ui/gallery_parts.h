@@ -1,0 +1,12 @@
+#pragma once
+// The gallery's entries, one list per group of windows; Gallery_Entries joins them.
+#include "ui/gallery.h"
+
+namespace tesk::ui {
+
+// Start-up: main window, mode selection, connection steps, message boxes.
+QList<GalleryEntry> Gallery_Shell_Entries();
+// The two composer windows and the dialogs and sheets they open.
+QList<GalleryEntry> Gallery_Composer_Entries();
+
+}  // namespace tesk::ui

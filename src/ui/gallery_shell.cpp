@@ -1,0 +1,73 @@
+#include "ui/gallery_parts.h"
+
+#include "appcore/app_delegate.h"
+#include "appcore/connection_steps.h"
+#include "ui/app_shell.h"
+#include "ui/connection_info_wnd.h"
+#include "ui/gsm_dev_conn_step_wnd.h"
+#include "ui/mobile_sel_wnd.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace tesk::ui {
+namespace {
+
+// A message box as the dialogs port shows it, without running it.
+std::unique_ptr<QWidget> messageBox(const QString& text, const QStringList& buttons) {
+    auto box = std::make_unique<QMessageBox>();
+    box->setWindowTitle(QStringLiteral("Tesk SMS"));
+    box->setIcon(buttons.size() > 1 ? QMessageBox::Question : QMessageBox::Information);
+    box->setText(text);
+    for (const QString& title : buttons) {
+        box->addButton(title, QMessageBox::ActionRole);
+    }
+    return box;
+}
+
+// The mode selection window with nobody to call: the gallery only draws it.
+class IdleLaunchers final : public ComposerHost,
+                            public ConnectionStepsLauncher,
+                            public DeviceWindowLauncher {
+  public:
+    void Show_Composer(int) override {}
+    void Set_Device_Combo(int, const QStringList&, int) override {}
+    void Set_Device_Label(int, const QString&) override {}
+    void Set_No_Device_Notice_Visible(int, bool) override {}
+    int runGsmConnectionSteps() override { return kEndBack; }
+    int runAndroidConnectionSteps() override { return kEndBack; }
+    int runGsmDeviceWindow() override { return kEndBack; }
+    int runPhoneWindow() override { return kEndBack; }
+};
+
+IdleLaunchers idleLaunchers;
+
+}  // namespace
+
+QList<GalleryEntry> Gallery_Shell_Entries() {
+    const auto notice = [](const QString& text) {
+        return [text] { return messageBox(QStringLiteral("\n") + text, {QStringLiteral("OK")}); };
+    };
+    return {
+        {QStringLiteral("mode_selection"),
+         [] {
+             return std::make_unique<MobileSelWnd>(&idleLaunchers, &idleLaunchers, &idleLaunchers);
+         }},
+        {QStringLiteral("gsm_connection_steps"),
+         [] { return std::make_unique<GsmDevConnStepWnd>(); }},
+        {QStringLiteral("android_connection_steps"),
+         [] { return std::make_unique<ConnectionInfoWnd>(); }},
+        {QStringLiteral("usb_debugging_4_2"), notice(kUsbDebuggingAndroid42)},
+        {QStringLiteral("usb_debugging_4_0"), notice(kUsbDebuggingAndroid40)},
+        {QStringLiteral("usb_debugging_3_2"), notice(kUsbDebuggingAndroid32)},
+        {QStringLiteral("data_access_failure"), notice(kDataAccessFailure)},
+        {QStringLiteral("device_window_pending"), notice(kDeviceWindowPending)},
+        {QStringLiteral("help_missing"), notice(QStringLiteral("Help file does not exist!"))},
+        {QStringLiteral("exit_question"),
+         [] {
+             return messageBox(kExitQuestion, {QStringLiteral("Yes"), QStringLiteral("No")});
+         }},
+    };
+}
+
+}  // namespace tesk::ui

@@ -1,0 +1,67 @@
+#include "ui/window_parts.h"
+
+#include "appcore/mode_selection.h"
+
+#include <QDialog>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+
+namespace tesk::ui {
+
+QLabel* makeHeading(const QString& text, QWidget* parent) {
+    auto* heading = new QLabel(text, parent);
+    QFont font = heading->font();
+    font.setPointSizeF(font.pointSizeF() * 1.3);
+    font.setBold(true);
+    heading->setFont(font);
+    return heading;
+}
+
+QWidget* makeStepList(const QStringList& steps, QWidget* parent) {
+    auto* list = new QWidget(parent);
+    auto* grid = new QGridLayout(list);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setHorizontalSpacing(10);
+    grid->setVerticalSpacing(10);
+    for (int i = 0; i < steps.size(); ++i) {
+        auto* number = new QLabel(QStringLiteral("%1.").arg(i + 1), list);
+        QFont bold = number->font();
+        bold.setBold(true);
+        number->setFont(bold);
+        auto* text = new QLabel(steps.at(i), list);
+        text->setObjectName(QStringLiteral("step%1").arg(i + 1));
+        text->setTextFormat(Qt::PlainText);
+        grid->addWidget(number, i, 0, Qt::AlignTop | Qt::AlignRight);
+        grid->addWidget(text, i, 1, Qt::AlignTop | Qt::AlignLeft);
+    }
+    grid->setColumnStretch(1, 1);
+    return list;
+}
+
+QBoxLayout* makeStepButtons(QDialog* dialog) {
+    auto* row = new QHBoxLayout;
+    auto* back = new QPushButton(QStringLiteral("< Back"), dialog);
+    back->setObjectName(QStringLiteral("backButton"));
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), dialog);
+    cancel->setObjectName(QStringLiteral("cancelButton"));
+    auto* next = new QPushButton(QStringLiteral("Continue >"), dialog);
+    next->setObjectName(QStringLiteral("continueButton"));
+    next->setDefault(true);
+    for (QPushButton* button : {back, cancel, next}) {
+        button->setAutoDefault(false);
+        button->setMinimumWidth(100);
+    }
+    next->setDefault(true);
+    row->addWidget(back);
+    row->addStretch();
+    row->addWidget(cancel);
+    row->addWidget(next);
+    QObject::connect(back, &QPushButton::clicked, dialog, [dialog] { dialog->done(kEndBack); });
+    QObject::connect(cancel, &QPushButton::clicked, dialog, [dialog] { dialog->done(kEndCancel); });
+    QObject::connect(next, &QPushButton::clicked, dialog, [dialog] { dialog->done(kEndContinue); });
+    return row;
+}
+
+}  // namespace tesk::ui
