@@ -9,6 +9,21 @@
 #include <exception>
 
 namespace tesk::composer {
+namespace {
+
+// False only for text the number check refuses whatever else happens to it: a character that
+// is neither a digit, "+", "-" nor white space (the cleaning removes or trims those).
+bool May_Be_A_Number(const QString& candidate) {
+    for (const QChar c : candidate) {
+        const char16_t u = c.unicode();
+        if (!((u >= u'0' && u <= u'9') || u == u'+' || u == u'-' || c.isSpace())) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
 
 int ComposerController::askReplaceOrAppend() {
     const int pressed = tesk::dialogs().ask(
@@ -99,23 +114,27 @@ int ComposerController::Load_Num_Func(const QString& path) {
         return 0;
     }
     int numbersRead = 0;
-    import::For_Each_Candidate(
-        read.text, import::Kind_Of(path),
-        [&](const QString& candidate) {
-            reportProgress(++numbersRead);
-    const QString number = Num_Able_To_insert(candidate);
-    if (!number.isEmpty()) {
-        Create_Num_Msg_List(number, message);
+    const auto addCandidate = [&](const QString& candidate) {
+        reportProgress(++numbersRead);
+        // Names and messages in the other columns fail the number check at their first
+        // letter; they are spared the full acceptance rules.
+        if (!May_Be_A_Number(candidate)) {
+            return;
+        }
+        const QString number = Num_Able_To_insert(candidate);
+        if (!number.isEmpty()) {
+            Create_Num_Msg_List(number, message);
+        }
+    };
+    tesk::import::For_Each_Candidate(read.text, tesk::import::Kind_Of(path), addCandidate,
+                                     &cancelImport_);
+    toView([](ComposerView& view) { view.setPleaseWait(false); });
+    const int added = list_.count() - before;
+    if ((list_.isEmpty() || added == 0) && !cancelImport_) {
+        showImportFailure();
     }
-},
-        &cancelImport_);
-toView([](ComposerView& view) { view.setPleaseWait(false); });
-const int added = list_.count() - before;
-if ((list_.isEmpty() || added == 0) && !cancelImport_) {
-    showImportFailure();
+    return added;
 }
-return added;
-}  // namespace tesk::composer
 
 void ComposerController::Wait_For_Import() {
     if (importThread_.joinable() && importThread_.get_id() != std::this_thread::get_id()) {
@@ -156,17 +175,17 @@ bool ComposerController::Manually_Add_OK(const QString& text) {
     }
     toView([](ComposerView& view) { view.setPleaseWait(true); });
     const QString message = composerText();
-    import::For_Each_Pasted_Candidate(text, [&](const QString& candidate) {
+    tesk::import::For_Each_Pasted_Candidate(text, [&](const QString& candidate) {
         const QString number = Num_Able_To_insert(candidate);
-    if (!number.isEmpty()) {
-        Create_Num_Msg_List(number, message);
-    }
-});
-toView([](ComposerView& view) {
-    view.redrawTable();
-    view.setPleaseWait(false);
-});
-return true;
+        if (!number.isEmpty()) {
+            Create_Num_Msg_List(number, message);
+        }
+    });
+    toView([](ComposerView& view) {
+        view.redrawTable();
+        view.setPleaseWait(false);
+    });
+    return true;
 }
 
 }  // namespace tesk::composer

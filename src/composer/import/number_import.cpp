@@ -62,12 +62,36 @@ void Clean_Into(QStringView part, bool removeRtfLeftovers, QString& out) {
     out.truncate(length);
 }
 
+// More characters than any phone number keeps once spaces, hyphens (and the RTF leftovers) are
+// gone and the ends are trimmed: the acceptance rules would refuse such a piece whatever it
+// holds. Stops at the first character past the limit, so a 100 MB line without a break costs
+// a few dozen comparisons instead of several full-size copies.
+constexpr qsizetype kLongestNumber = 20;
+
+bool Too_Long_For_A_Number(QStringView part, bool removeRtfLeftovers) {
+    qsizetype solid = 0;
+    for (const QChar c : part) {
+        const char16_t u = c.unicode();
+        if (u == u'-' || u == u' ' || c.isSpace() ||
+            (removeRtfLeftovers && (u == u'\\' || u == u'{' || u == u'}'))) {
+            continue;
+        }
+        if (++solid > kLongestNumber) {
+            return true;
+        }
+    }
+    return false;
+}
+
 class Emitter {
   public:
     Emitter(const CandidateSink& sink, bool removeRtfLeftovers)
         : sink_(sink), removeRtfLeftovers_(removeRtfLeftovers) {}
 
     void operator()(QStringView part) {
+        if (Too_Long_For_A_Number(part, removeRtfLeftovers_)) {
+            return;
+        }
         Clean_Into(part, removeRtfLeftovers_, buffer_);
         if (!buffer_.isEmpty()) {
             sink_(buffer_);

@@ -35,12 +35,14 @@ using CandidateSink = std::function<void(const QString& candidate)>;
 // ","; a record without "," is one field. A field in double quotes loses its quotes, "" inside
 // stands for one quote, and commas and line ends inside the quotes belong to the field. Every
 // field has "\\", "{", "}" removed and is cleaned like a text line. Candidates that are empty
-// after cleaning are not passed on (no number can be empty). The cancel flag is checked per line.
+// after cleaning, or keep more characters than any number may have, are not passed on: the
+// acceptance rules would refuse them anyway. The cancel flag is checked per line.
 void For_Each_Candidate(const QString& text, FileKind kind, const CandidateSink& sink,
                         const std::atomic<bool>* cancel = nullptr);
 
 // The pasting dialog: lines split at "\n"; a line holding a tab is split at every tab. Each
-// piece is cleaned with Replace_Char_For_Valid_Number; empty pieces are not passed on.
+// piece is cleaned with Replace_Char_For_Valid_Number; empty and over-long pieces are not
+// passed on.
 void For_Each_Pasted_Candidate(const QString& text, const CandidateSink& sink);
 
 // Plain text of an RTF document: groups, control words, \par and \line as line breaks, \'hh and

@@ -286,20 +286,30 @@ TEST_F(ImportFiles, DirectoryMissingPathAndSpecialFilesAreRefused) {
     }
 }
 
-TEST_F(ImportFiles, HundredMegabyteSingleLineIsOneCandidate) {
+TEST_F(ImportFiles, HundredMegabyteSingleLineIsReadButGivesNoCandidate) {
     const qsizetype size = qsizetype{100} << 20;
     const QString path = Write("huge.txt", QByteArray(size, '7'));
     const ReadResult r = Read_Import_Text(path);
     ASSERT_TRUE(r.ok);
     ASSERT_EQ(r.text.size(), size);
-    qsizetype calls = 0;
-    qsizetype length = 0;
-    For_Each_Candidate(r.text, FileKind::Text, [&](const QString& c) {
-        ++calls;
-        length = c.size();
-    });
-    EXPECT_EQ(calls, 1);
-    EXPECT_EQ(length, size);
+    // Far too long for a number, so it is not handed on; a short line after it still is.
+    QStringList seen;
+    const auto collect = [&](const QString& c) { seen.append(c.left(30)); };
+    For_Each_Candidate(r.text, FileKind::Text, collect);
+    EXPECT_TRUE(seen.isEmpty());
+    For_Each_Candidate(r.text + QStringLiteral("\n 0770-0900 001 "), FileKind::Csv, collect);
+    EXPECT_EQ(seen, QStringList{QStringLiteral("07700900001")});
+}
+
+TEST(TextCandidates, TheLengthLimitCountsWhatCleaningKeeps) {
+    // Twenty digits with any number of spaces, hyphens and RTF leftovers are still a candidate;
+    // twenty-one are not.
+    const QString twenty = QStringLiteral("  +4477 - 0090 {0123} 4567\\ 890  ");
+    const QString twentyOne = QStringLiteral("+4477009001234567890 1");
+    QStringList seen;
+    For_Each_Candidate(twenty + QStringLiteral("\n") + twentyOne, FileKind::Text,
+                       [&](const QString& c) { seen.append(c); });
+    EXPECT_EQ(seen, QStringList{QStringLiteral("+4477009001234567890")});
 }
 
 TEST_F(ImportFiles, RtfWithUnbalancedBracesStillGivesItsText) {

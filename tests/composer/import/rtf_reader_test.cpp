@@ -1,4 +1,5 @@
 #include "composer/import/number_import.h"
+#include "composer/number_checks.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -136,12 +137,12 @@ QStringList Candidates_Of_File(const char* name) {
 }
 
 TEST(RtfDocuments, SimpleEditorDocumentGivesOneLinePerParagraph) {
-    EXPECT_EQ(Plain(Fixture("wordpad_numbers.rtf")),
+    EXPECT_EQ(Plain(Fixture("simple_editor_numbers.rtf")),
               QStringLiteral("Contacts for Andr\u00E9\n+44 7785 016 005\n07785-016-006\n"
                              "0044 7785 016007\n\u041D\u043E\u043C\u0435\u0440\u0430\n"
                              "447785016008\n447785016009\n"));
     EXPECT_EQ(
-        Candidates_Of_File("wordpad_numbers.rtf"),
+        Candidates_Of_File("simple_editor_numbers.rtf"),
         (QStringList{"ContactsforAndr\u00E9", "+447785016005", "07785016006", "00447785016007",
                      "\u041D\u043E\u043C\u0435\u0440\u0430", "447785016008", "447785016009"}));
 }
@@ -149,15 +150,66 @@ TEST(RtfDocuments, SimpleEditorDocumentGivesOneLinePerParagraph) {
 TEST(RtfDocuments, WordProcessorDocumentGivesOnlyItsBodyText) {
     // Tables, headers, footers, pictures, hidden text, field codes and document properties
     // hold numbers too; only the body paragraphs and table cells may come out.
-    EXPECT_EQ(Plain(Fixture("writer_numbers.rtf")),
+    EXPECT_EQ(Plain(Fixture("office_suite_numbers.rtf")),
               QStringLiteral("Customer numbers \u2013 \u00E9t\u00E9\n+44 7700 900123\n"
                              "07700 900124\n+44 7700 900125\n+447700900128\n"
                              "\u041D\u043E\u043C\u0435\u0440\n\nAna\n+44 7700 900126\n\n"
                              "Bo\n07700-900127\n\n\n"));
-    EXPECT_EQ(Candidates_Of_File("writer_numbers.rtf"),
+    EXPECT_EQ(Candidates_Of_File("office_suite_numbers.rtf"),
               (QStringList{"Customernumbers\u2013\u00E9t\u00E9", "+447700900123", "07700900124",
                            "+447700900125", "+447700900128", "\u041D\u043E\u043C\u0435\u0440",
                            "Ana", "+447700900126", "Bo", "07700900127"}));
 }
+
+}  // namespace
+
+namespace {
+
+// Documents saved by a real word processor from a plain list and from a page with line breaks
+// and a table (their sources lie beside them). What a user imports from each: every number,
+// with its "+" and without spaces and hyphens, and nothing from the styles, fonts or the
+// producer's own destinations.
+struct SavedDocument {
+    const char* file;
+    QString plain;
+    QStringList numbers;  // the candidates that pass as numbers, in order
+};
+
+class SavedDocuments : public ::testing::TestWithParam<SavedDocument> {};
+
+TEST_P(SavedDocuments, GiveTheirNumbersInOrder) {
+    const SavedDocument& d = GetParam();
+    EXPECT_EQ(Plain(Fixture(d.file)), d.plain);
+    QStringList numbers;
+    for (const QString& candidate : Candidates_Of_File(d.file)) {
+        if (Check_Ph_Number(candidate, 0) == 0) {
+            numbers.append(candidate);
+        }
+    }
+    EXPECT_EQ(numbers, d.numbers);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    WordProcessor, SavedDocuments,
+    ::testing::Values(
+        SavedDocument{
+            "wordprocessor_list.rtf",
+            QStringLiteral("Customers for the spring campaign\n\n+44 7700 900123\n07700-900456\n"
+                           "0049 151 1234 5678\n\n\u0410\u043D\u043D\u0430 "
+                           "\u041F\u0435\u0442\u0440\u043E\u0432\u0430 +7 916 123-45-67\n"
+                           "\u0393\u03B9\u03CE\u03C1\u03B3\u03BF\u03C2 00302101234567\n"
+                           "Jos\u00E9 M\u00FCller\t+34 612 345 678\n\n"),
+            {"+447700900123", "07700900456", "004915112345678"}},
+        SavedDocument{
+            "wordprocessor_table.rtf",
+            QStringLiteral("Team contacts\n+44 7700 900111\n07700-900222\nName\nNumber\n"
+                           "Note\n\nZo\u00EB\n+33 6 12 34 56 78\ncalls after 6\n\n"
+                           "\u0394\u03B7\u03BC\u03AE\u03C4\u03C1\u03B7\u03C2\n"
+                           "0030 210 765 4321\n\u2014\n\n\nLast: 0044 7700 900333\n\n\n\n"),
+            // "Last: ..." holds letters, so that line is no number.
+            {"+447700900111", "07700900222", "+33612345678", "00302107654321"}}),
+    [](const ::testing::TestParamInfo<SavedDocument>& info) {
+        return QString::fromUtf8(info.param.file).section(QLatin1Char('.'), 0, 0).toStdString();
+    });
 
 }  // namespace
