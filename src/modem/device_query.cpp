@@ -153,7 +153,18 @@ Asked ask(MFCSMS& channel, int fileDescriptor, const char* command, const QStrin
         return Asked::WriteFailed;
     }
     if (!channel.Read_Command(fileDescriptor, kOk)) {
-        return Asked::NotAnswered;
+        // The read ends at "COMMAND NOT SUPPORT", and some devices close that answer with an
+        // OK a moment later. Wait for it once more, so that whether the question counts as
+        // answered does not depend on whether the OK came in the same chunk.
+        if (!channel.m_sLastResponse.endsWith(kNotSupported)) {
+            return Asked::NotAnswered;
+        }
+        const QString first = channel.m_sLastResponse;
+        const bool closed = channel.Read_Command(fileDescriptor, kOk);
+        channel.m_sLastResponse = first + QStringLiteral("\r\n\r\n") + channel.m_sLastResponse;
+        if (!closed) {
+            return Asked::NotAnswered;
+        }
     }
     *cleaned = cleanAnswer(channel.m_sLastResponse, prefixes, keepQuotes);
     return Asked::Answered;
