@@ -159,6 +159,9 @@ class ComposerController {
     void setNumberFieldAndView(const QString& text);
     void recountComposer();
     int askReplaceOrAppend();  // 0 replace, 1 append, 2 cancel
+    // The first steps of an import and of a paste: no import running, no typed number left
+    // behind, and the replace-or-append question answered. False: stop here.
+    bool Begin_Filling_List();
     void clearListAndView();
     void showImportFailure();
     void reportProgress(int numbersRead);

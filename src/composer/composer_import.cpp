@@ -48,21 +48,28 @@ void ComposerController::reportProgress(int numbersRead) {
     }
 }
 
-void ComposerController::Load_Number() {
+bool ComposerController::Begin_Filling_List() {
     if (importRunning_) {
-        return;
+        return false;
     }
     if (Add_Number_In_List_First() == 1) {
-        return;
+        return false;
     }
     if (!list_.isEmpty()) {
         const int choice = askReplaceOrAppend();
         if (choice == 2) {
-            return;
+            return false;
         }
         if (choice == 0) {
             clearListAndView();
         }
+    }
+    return true;
+}
+
+void ComposerController::Load_Number() {
+    if (!Begin_Filling_List()) {
+        return;
     }
     const QStringList files = tesk::dialogs().chooseFilesToOpen(
         {QStringLiteral("Import Numbers"),
@@ -143,20 +150,8 @@ void ComposerController::Wait_For_Import() {
 }
 
 void ComposerController::Manually_Add_Btn() {
-    if (importRunning_) {
+    if (!Begin_Filling_List()) {
         return;
-    }
-    if (Add_Number_In_List_First() == 1) {
-        return;
-    }
-    if (!list_.isEmpty()) {
-        const int choice = askReplaceOrAppend();
-        if (choice == 2) {
-            return;
-        }
-        if (choice == 0) {
-            clearListAndView();
-        }
     }
     prevListItem_ = list_.count();
     ComposerView* view = view_.load();

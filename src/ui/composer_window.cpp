@@ -435,11 +435,22 @@ void ComposerWindow::syncSelectionToController() {
 }
 
 void ComposerWindow::selectRows(const QList<int>& rows) {
+    // One range per run of neighbouring rows: "select all" on a long list is one range, not a
+    // million.
+    QList<int> sorted = rows;
+    std::sort(sorted.begin(), sorted.end());
     QItemSelection selection;
     const int count = model_->rowCount();
-    for (const int row : rows) {
-        if (row >= 0 && row < count) {
-            selection.select(model_->index(row, 0), model_->index(row, model_->columnCount() - 1));
+    const int lastColumn = model_->columnCount() - 1;
+    for (qsizetype i = 0; i < sorted.size();) {
+        const int first = sorted.at(i);
+        int last = first;
+        while (++i < sorted.size() && sorted.at(i) <= last + 1) {
+            last = qMax(last, sorted.at(i));
+        }
+        if (first >= 0 && last < count) {
+            selection.append(
+                QItemSelectionRange(model_->index(first, 0), model_->index(last, lastColumn)));
         }
     }
     table_->selectionModel()->select(

@@ -1,5 +1,6 @@
 #include "core/text_helpers.h"
 #include "core/log.h"
+#include "support/param_names.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -54,7 +55,8 @@ const CutCase kCutCases[] = {
     {"from after surrogate pair", Read_Str_FromIndex, "a\xF0\x9F\x98\x80z", 3, "z"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Helpers, SubstringBounds, ::testing::ValuesIn(kCutCases));
+INSTANTIATE_TEST_SUITE_P(Helpers, SubstringBounds, ::testing::ValuesIn(kCutCases),
+                         tesk::test::ByCaseName());
 
 TEST(FindStr, AbsentOrEmptyPartsNeverMatch) {
     EXPECT_FALSE(Find_Str(QString(), QStringLiteral("a")));

@@ -1,4 +1,5 @@
 #include "modem/at_answer.h"
+#include "support/param_names.h"
 
 #include <gtest/gtest.h>
 
@@ -28,6 +29,7 @@ INSTANTIATE_TEST_SUITE_P(
         AnswerCase{"\r\nOK", false}, AnswerCase{"\r\nOK\r", false}, AnswerCase{"AT\r", false},
         AnswerCase{"AT\r\n", false}, AnswerCase{"\r\n+CMGS: 12\r\n", false},
         AnswerCase{"\r\n+CSCA: \"+4477\",145\r\n", false}, AnswerCase{"\r\nNOT OK\r\n", false},
-        AnswerCase{"\r\nOKAY\r\n", false}, AnswerCase{"a>b\r\n", false}, AnswerCase{"", false}));
+        AnswerCase{"\r\nOKAY\r\n", false}, AnswerCase{"a>b\r\n", false}, AnswerCase{"", false}),
+    tesk::test::ByCaseName());
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "core/run_flags.h"
 #include "modem_test_support.h"
+#include "support/param_names.h"
 #include "support/pty_pair.h"
 
 #include <atomic>
@@ -77,7 +78,8 @@ INSTANTIATE_TEST_SUITE_P(
                       PduCase{"accents stay 7-bit", repeated("\xC3\xA9", 40), 1, "gsm7", {40}},
                       PduCase{"70 Unicode", repeated("\xD0\x96", 70), 1, "ucs2", {70}},
                       PduCase{"71 Unicode", repeated("\xD0\x96", 71), 2, "ucs2", {66, 5}},
-                      PduCase{"130 Unicode", repeated("\xD0\x96", 130), 2, "ucs2", {66, 64}}));
+                      PduCase{"130 Unicode", repeated("\xD0\x96", 130), 2, "ucs2", {66, 64}}),
+    tesk::test::ByCaseName());
 
 TEST_F(Submission, FlashMessageArrivesAsClassZero) {
     openFor();
@@ -194,7 +196,8 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"71 Unicode", repeated("\xCE\xA8", 71), true, "ucs2", {64, 7}},
         // Outside plain ASCII goes as UCS2 even without the option: raw UTF-8 would be garbled.
         TextCase{"accent without the option", QString::fromUtf8("caf\xC3\xA9"), false, "ucs2", {4}},
-        TextCase{"GSM-different ASCII", QStringLiteral("a@b $5 {x}"), false, "ucs2", {10}}));
+        TextCase{"GSM-different ASCII", QStringLiteral("a@b $5 {x}"), false, "ucs2", {10}}),
+    tesk::test::ByCaseName());
 
 TEST_F(Submission, TextModeCustomServiceCentreIsRestoredAfterSuccessAndFailure) {
     tesk::vmodem::Config config;

@@ -1,4 +1,5 @@
 #include "serial/serial_port.h"
+#include "support/param_names.h"
 #include "support/pty_pair.h"
 
 #include <QRegularExpression>
@@ -102,7 +103,8 @@ INSTANTIATE_TEST_SUITE_P(
                       StopCase{"N and char, N first", "ABCD\n", true, 2, true, '\n', "AB", 2},
                       StopCase{"char only counts as the last byte", "OK\nMORE", false, 0, true,
                                '\n', "OK\nMORE", 0},
-                      StopCase{"fewer than N", "AB", true, 5, false, 0, "AB", 0}));
+                      StopCase{"fewer than N", "AB", true, 5, false, 0, "AB", 0}),
+    tesk::test::ByCaseName());
 
 TEST_F(SerialPortOnPty, CompleteTestEndsTheReadAndLeavesTheRestForLater) {
     pty.send("\r\nOK\r\n");

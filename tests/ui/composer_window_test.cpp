@@ -228,3 +228,30 @@ TEST_F(Composer, ACloseHandlerThatSaysNoKeepsTheWindowOpen) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Composer, HighlightedRowsReachTheControllerAndSurviveARedraw) {
+    for (int i = 0; i < 12; ++i) {
+        controller_.Create_Num_Msg_List(QString::number(5550 + i), QString());
+    }
+    window_.redrawTable();
+    window_.selectRows({5, 0, 2, 1});
+    EXPECT_EQ(controller_.selectedRows(), (QList<int>{0, 1, 2, 5}));
+    window_.redrawTable();
+    const QModelIndexList shown = window_.table()->selectionModel()->selectedRows();
+    QList<int> rows;
+    for (const QModelIndex& index : shown) {
+        rows.append(index.row());
+    }
+    std::sort(rows.begin(), rows.end());
+    EXPECT_EQ(rows, (QList<int>{0, 1, 2, 5}));
+
+    // Removing them goes through the controller and leaves the first row highlighted.
+    window_.button(QStringLiteral("removeSelectedButton"))->click();
+    EXPECT_EQ(window_.tableModel()->rowCount(), 8);
+    EXPECT_EQ(controller_.selectedRows(), QList<int>{0});
+    EXPECT_EQ(window_.tableModel()->index(0, 0).data().toString(), QStringLiteral("5553"));
+}
+
+}  // namespace

@@ -1,5 +1,6 @@
 // Conversations with a running virtual modem over its real pseudo-terminal.
 #include "core/runtime_paths.h"
+#include "support/param_names.h"
 #include "virtual-modem/virtual_modem.h"
 #include "vmodem/pty_client.h"
 
@@ -144,7 +145,8 @@ TEST_P(CmeeFormat, decidesHowEquipmentErrorsRead) {
 INSTANTIATE_TEST_SUITE_P(
     Levels, CmeeFormat,
     ::testing::Values(CmeeCase{0, "\r\nERROR\r\n"}, CmeeCase{1, "\r\n+CME ERROR: 4\r\n"},
-                      CmeeCase{2, "\r\n+CME ERROR: operation not supported\r\n"}));
+                      CmeeCase{2, "\r\n+CME ERROR: operation not supported\r\n"}),
+    tesk::test::ByCaseName());
 
 TEST_F(ModemTest, answersIdentityQuestionsWithBareLines) {
     Config config;

@@ -1,6 +1,7 @@
 #include "composer/import/number_import.h"
 #include "composer/number_checks.h"
 #include "core/text_helpers.h"
+#include "support/param_names.h"
 
 #include <QDir>
 #include <QFile>
@@ -59,7 +60,8 @@ INSTANTIATE_TEST_SUITE_P(Paths, KindOf,
                                            KindCase{"/tmp/list", FileKind::Text},
                                            KindCase{"/tmp/a.csv/list", FileKind::Text},
                                            KindCase{"/tmp/list.csv.txt", FileKind::Text},
-                                           KindCase{"/tmp/list.txt.rtf", FileKind::Rtf}));
+                                           KindCase{"/tmp/list.txt.rtf", FileKind::Rtf}),
+                         tesk::test::ByCaseName());
 
 // --- cleaning agrees with the shared helper ------------------------------------------------
 
@@ -85,7 +87,8 @@ INSTANTIATE_TEST_SUITE_P(Lines, Cleaning,
                                            "{\\b 0778}", " - - ", "", "a b-c",
                                            "\xC2\xA0"
                                            "0778",
-                                           "0778\xE2\x80\x83", "--+44--", "x\\{y}z", "\r"));
+                                           "0778\xE2\x80\x83", "--+44--", "x\\{y}z", "\r"),
+                         tesk::test::ByCaseName());
 
 // --- text files ----------------------------------------------------------------------------
 
@@ -141,7 +144,8 @@ INSTANTIATE_TEST_SUITE_P(
                       LineEndCase{"mixed", "Ann,07785016005,hi\rBob,07785016006,yo\nCy,0778\r\n"},
                       LineEndCase{"blank lines",
                                   "\r\nAnn,07785016005,hi\n\n\rBob,07785016006,yo"
-                                  "\r\n\r\nCy,0778\n\n"}));
+                                  "\r\n\r\nCy,0778\n\n"}),
+    tesk::test::ByCaseName());
 
 TEST(CsvCandidates, SingleColumnFileGivesItsNumbers) {
     EXPECT_EQ(Candidates("07785016005\n+44 7785 016006\r\n07785016007", FileKind::Csv),
@@ -179,7 +183,8 @@ INSTANTIATE_TEST_SUITE_P(
                   {"\"Ann", "07785016005", "07785016006"}},
         QuoteCase{
             "never closed after doubled quote", "\"a\"\",0778\n0779", {"\"a\"\"", "0778", "0779"}},
-        QuoteCase{"empty fields dropped", "a,,b,\n,\n", {"a", "b"}}));
+        QuoteCase{"empty fields dropped", "a,,b,\n,\n", {"a", "b"}}),
+    tesk::test::ByCaseName());
 
 // --- pasted blocks -------------------------------------------------------------------------
 
@@ -225,7 +230,8 @@ INSTANTIATE_TEST_SUITE_P(
                       DecodeCase{"UTF-16LE", Encoded(QStringConverter::Utf16LE, kSample)},
                       DecodeCase{"UTF-16BE", Encoded(QStringConverter::Utf16BE, kSample)},
                       DecodeCase{"UTF-32LE", Encoded(QStringConverter::Utf32LE, kSample)},
-                      DecodeCase{"UTF-32BE", Encoded(QStringConverter::Utf32BE, kSample)}));
+                      DecodeCase{"UTF-32BE", Encoded(QStringConverter::Utf32BE, kSample)}),
+    tesk::test::ByCaseName());
 
 // --- bad input -----------------------------------------------------------------------------
 
@@ -270,7 +276,8 @@ INSTANTIATE_TEST_SUITE_P(
                                              6)},
                       BadFileCase{"only a mark", "bom.txt", QByteArray("\xEF\xBB\xBF")},
                       BadFileCase{"RTF name, no RTF", "list.rtf", QByteArray("07785016005\n")},
-                      BadFileCase{"RTF cut before its header", "cut.rtf", QByteArray("{\\rt")}));
+                      BadFileCase{"RTF cut before its header", "cut.rtf", QByteArray("{\\rt")}),
+    tesk::test::ByCaseName());
 
 TEST_F(ImportFiles, DirectoryMissingPathAndSpecialFilesAreRefused) {
     // The suite runs as root, which reads any file whatever its mode; "cannot be read" is
@@ -343,7 +350,8 @@ TEST_P(Cancelling, StopsAtTheNextLine) {
     EXPECT_EQ(seen, GetParam() == FileKind::Csv ? 4 : 3);
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, Cancelling, ::testing::Values(FileKind::Text, FileKind::Csv));
+INSTANTIATE_TEST_SUITE_P(Kinds, Cancelling, ::testing::Values(FileKind::Text, FileKind::Csv),
+                         tesk::test::ByCaseName());
 
 TEST_F(ImportFiles, CancelledReadGivesNoText) {
     const QString path = Write("list.txt", "07785016005\n");

@@ -1,5 +1,6 @@
 #include "composer/import/number_import.h"
 #include "composer/number_checks.h"
+#include "support/param_names.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -80,7 +81,8 @@ INSTANTIATE_TEST_SUITE_P(
         RtfCase{"backslash at the very end", "{\\rtf1 a\\", "a"},
         RtfCase{"hex escape cut off", "{\\rtf1 a\\'e", "a"},
         RtfCase{"leading blanks", " \r\n{\\rtf1 x}", "x"},
-        RtfCase{"UTF-8 mark", "\xEF\xBB\xBF{\\rtf1 x}", "x"}));
+        RtfCase{"UTF-8 mark", "\xEF\xBB\xBF{\\rtf1 x}", "x"}),
+    tesk::test::ByCaseName());
 
 class NotRtf : public ::testing::TestWithParam<QByteArray> {};
 
@@ -93,7 +95,8 @@ TEST_P(NotRtf, IsRefused) {
 INSTANTIATE_TEST_SUITE_P(Bytes, NotRtf,
                          ::testing::Values(QByteArray(), QByteArray("hello"), QByteArray("{\\rt"),
                                            QByteArray("{\\RTF1 x}"), QByteArray("x{\\rtf1 y}"),
-                                           QByteArray("\0{\\rtf1}", 8)));
+                                           QByteArray("\0{\\rtf1}", 8)),
+                         tesk::test::ByCaseName());
 
 TEST(RtfReader, DeepNestingIsSurvived) {
     const QByteArray rtf = "{\\rtf1 " + QByteArray(200000, '{') + "x" + QByteArray(200000, '}') +
