@@ -20,6 +20,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -45,6 +46,10 @@ class ComposerController {
 
     void setView(ComposerView* view);  // not owned; nullptr for none
     void setGuiPoster(GuiPoster poster);
+    // Expires when the controller is destroyed. A poster that queues tasks to run later checks
+    // it on the window thread before running one, so a task never reaches a controller that
+    // is gone (the controller is destroyed on the window thread too).
+    std::weak_ptr<const void> lifetime() const { return alive_; }
     void Set_Exclusion_Loader(ExclusionLoader loader);
     ComposerKind kind() const { return kind_; }
 
@@ -167,6 +172,7 @@ class ComposerController {
     void reportProgress(int numbersRead);
     void Load_NUM_Thread(const QString& path);
 
+    const std::shared_ptr<const void> alive_ = std::make_shared<int>(0);
     const ComposerKind kind_;
     const std::thread::id windowThread_;
     std::atomic<ComposerView*> view_{nullptr};

@@ -92,11 +92,19 @@ ComposerWindow::ComposerWindow(composer::ComposerController& controller, QWidget
     layout->addWidget(buildActionBar(content_));
     sheet_ = new PleaseWaitSheet(content_, this);
 
-    // Worker updates are queued to the window thread. The application object is the context,
-    // so a task posted while the window goes away still runs harmlessly: the controller checks
-    // for its view again when the task runs.
-    controller_.setGuiPoster([](std::function<void()> task) {
-        QMetaObject::invokeMethod(qApp, std::move(task), Qt::QueuedConnection);
+    // Worker updates are queued to the window thread. The application object is the context
+    // because the poster may still be called after this window is gone (an import worker ends
+    // on its own); each task first checks that its controller still exists, and the
+    // controller itself checks for its view.
+    controller_.setGuiPoster([alive = controller_.lifetime()](std::function<void()> task) {
+        QMetaObject::invokeMethod(
+            qApp,
+            [alive, task = std::move(task)] {
+                if (!alive.expired()) {
+                    task();
+                }
+            },
+            Qt::QueuedConnection);
     });
     controller_.setView(this);
 
@@ -172,7 +180,7 @@ QWidget* ComposerWindow::buildInputs(QWidget* parent) {
     auto* numberRow = new QHBoxLayout;
     number_ = new QLineEdit(panel);
     number_->setObjectName(QStringLiteral("numberField"));
-    number_->setPlaceholderText(QStringLiteral("Phone number, e.g. +447700900123"));
+    number_->setPlaceholderText(QStringLiteral("e.g. +447700900123"));
     QPushButton* add = makeButton(QStringLiteral("addButton"), QStringLiteral("Add"), panel);
     numberRow->addWidget(new QLabel(QStringLiteral("Number:"), panel));
     numberRow->addWidget(number_, 1);

@@ -72,8 +72,9 @@ std::unique_ptr<QWidget> composerWindow(ComposerKind kind) {
     window->setDeviceChoices({QStringLiteral("/dev/ttyUSB0"), QStringLiteral("/dev/ttyACM0"),
                               QStringLiteral("All Device")},
                              2);
-    window->setDeviceLabel(kind == ComposerKind::Gsm ? QStringLiteral("2 Mobile Device selected.")
-                                                     : QStringLiteral("Pixel 7 (34051JEHN10842)"));
+    window->setDeviceLabel(kind == ComposerKind::Gsm
+                               ? QStringLiteral("2 Mobile Device selected.")
+                               : QStringLiteral("Android Device 34051JEHN10842"));
     window->redrawTable();
     window->selectRows({1, 2});
     return window;
