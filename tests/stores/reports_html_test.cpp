@@ -1,0 +1,56 @@
+// The HTML reports read back by a real HTML parser: what a reader of the page sees.
+#include "stores/reports.h"
+
+#include <QGuiApplication>
+#include <QTextDocument>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using tesk::stores::ReportFormat;
+
+QString visibleText(const QString& html) {
+    QTextDocument document;
+    document.setHtml(html);
+    return document.toPlainText();
+}
+
+TEST(HtmlReports, SentItemsShowEveryValueAsTyped) {
+    const QString page = tesk::stores::Sent_Items_Report(
+        {{"+447700900123", "Price < 5 & \"free\" <b>gift</b>\nsecond line", "07/12/2026",
+          "Message sent successfully."},
+         {"0777", "Ωμέγα", "06/12/2026", "+CMS ERROR: 500"}},
+        ReportFormat::Html, true);
+    const QString seen = visibleText(page);
+    EXPECT_TRUE(seen.contains(QStringLiteral("[ Tesk SMS - Sent Items ]")));
+    // The plain text of a document shows the page's non-breaking blanks as blanks.
+    EXPECT_TRUE(seen.contains(QStringLiteral("Price < 5 & \"free\" <b>gift</b>\nsecond line")))
+        << seen.toStdString();
+    EXPECT_TRUE(seen.contains(QStringLiteral("+CMS ERROR: 500")));
+    EXPECT_TRUE(seen.contains(QStringLiteral("Ωμέγα")));
+    EXPECT_TRUE(seen.contains(QStringLiteral("Status")));
+    const QString android = visibleText(tesk::stores::Sent_Items_Report(
+        {{"0777", "x", "06/12/2026", "ok"}}, ReportFormat::Html, false));
+    EXPECT_FALSE(android.contains(QStringLiteral("Status")));
+}
+
+TEST(HtmlReports, TemplatesShowTheirText) {
+    const QString seen = visibleText(
+        tesk::stores::Templates_Report({"<i>one</i>", "two\nlines"}, ReportFormat::Html));
+    EXPECT_TRUE(seen.contains(QStringLiteral("[ Tesk SMS - Templates ]")));
+    EXPECT_TRUE(seen.contains(QStringLiteral("Templates:")));
+    EXPECT_TRUE(seen.contains(QStringLiteral("<i>one</i>")));
+    EXPECT_TRUE(seen.contains(QStringLiteral("two\nlines")));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QGuiApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,106 @@
+#include "stores/reports.h"
+#include "support/param_names.h"
+
+#include <QFile>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using tesk::stores::ReportFormat;
+using tesk::stores::SentItem;
+
+struct NameCase {
+    const char* name;
+    QString chosen;
+    ReportFormat format;
+    QString expected;
+};
+
+class ReportNames : public ::testing::TestWithParam<NameCase> {};
+
+TEST_P(ReportNames, FollowTheExtensionRule) {
+    EXPECT_EQ(tesk::stores::Report_File_Name(GetParam().chosen, GetParam().format),
+              GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reports, ReportNames,
+    ::testing::Values(
+        NameCase{"upper_case_txt_kept", "/x/report.TXT", ReportFormat::Text, "/x/report.TXT"},
+        NameCase{"other_extension_gets_txt", "/x/report.doc", ReportFormat::Text,
+                 "/x/report.doc.txt"},
+        NameCase{"no_extension", "/x/report", ReportFormat::Text, "/x/report.txt"},
+        NameCase{"html_kept", "/x/r.Html", ReportFormat::Html, "/x/r.Html"},
+        NameCase{"htm_is_not_html", "/x/r.htm", ReportFormat::Html, "/x/r.htm.html"},
+        NameCase{"txt_asked_for_html", "/x/r.txt", ReportFormat::Html, "/x/r.txt.html"},
+        NameCase{"name_ending_in_txt_without_dot", "/x/mytxt", ReportFormat::Text, "/x/mytxt.txt"}),
+    tesk::test::ByCaseName());
+
+const QList<SentItem> kItems{
+    {"+447700900123", "Hi\nthere", "07/12/2026", "Message sent successfully."},
+    {"0777", "x", "06/12/2026", "+CMS ERROR: 500"}};
+
+TEST(SentItemsReport, PlainTextHasTheHeaderAndOneBlockPerEntry) {
+    const QString rule(76, QLatin1Char('='));
+    EXPECT_EQ(tesk::stores::Sent_Items_Report(kItems, ReportFormat::Text, true),
+              rule + "\n\n\t\t\t[ Tesk SMS - Sent Items]\t\t\t\n\n" + rule + "\n" +
+                  "Date\t: 07/12/2026\nStatus\t: Message sent successfully.\nNumber\t: "
+                  "+447700900123\nMessage\t: Hi\nthere\n" +
+                  rule + "\n" +
+                  "Date\t: 06/12/2026\nStatus\t: +CMS ERROR: 500\nNumber\t: 0777\nMessage\t: x\n" +
+                  rule + "\n");
+    const QString android = tesk::stores::Sent_Items_Report(kItems, ReportFormat::Text, false);
+    EXPECT_FALSE(android.contains(QStringLiteral("Status")));
+    EXPECT_TRUE(
+        android.contains(QStringLiteral("Date\t: 06/12/2026\nNumber\t: 0777\nMessage\t: x\n")));
+}
+
+TEST(SentItemsReport, SuccessfulStatusesAreTheTwoDeliveryTexts) {
+    EXPECT_TRUE(tesk::stores::Is_Successful_Status(QStringLiteral("Message sent successfully.")));
+    EXPECT_TRUE(tesk::stores::Is_Successful_Status(QStringLiteral("Message sent to device.")));
+    EXPECT_FALSE(tesk::stores::Is_Successful_Status(QStringLiteral("+CMS ERROR: 500")));
+    EXPECT_FALSE(tesk::stores::Is_Successful_Status(QStringLiteral("Device Connection Error!")));
+}
+
+TEST(TemplatesReport, PlainTextIsEachTemplateUnderTheRule) {
+    const QString rule(76, QLatin1Char('='));
+    EXPECT_EQ(tesk::stores::Templates_Report({"One", "Two\nlines"}, ReportFormat::Text),
+              rule + "\n\n\t\t\t[ Tesk SMS - Templates]\t\t\t\n\n" + rule + "\n" + "One\n" + rule +
+                  "\nTwo\nlines\n" + rule + "\n");
+}
+
+TEST(Reports, AreWrittenAsUtf16WithOneByteOrderMark) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("report.txt"));
+    const QString text = tesk::stores::Sent_Items_Report(kItems, ReportFormat::Text, true) +
+                         QStringLiteral("Ωμέγα ✓");
+    ASSERT_TRUE(tesk::stores::Write_Report(path, text));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    ASSERT_GE(bytes.size(), 2);
+    QStringDecoder decoder(QStringDecoder::Utf16);  // reads the mark and drops it
+    const QString decoded = decoder.decode(bytes);
+    EXPECT_FALSE(decoder.hasError());
+    EXPECT_EQ(decoded, text);
+    EXPECT_FALSE(decoded.contains(QChar(0xFEFF))) << "one mark, at the start only";
+    EXPECT_EQ(bytes.size(), 2 + text.size() * 2);
+}
+
+TEST(Reports, HtmlValuesAreEscapedBeforeTheirLineBreaksAndBlanks) {
+    EXPECT_EQ(tesk::stores::Html_Cell_Text(QStringLiteral("<b>Tom & \"Jerry\"</b>\nok")),
+              QStringLiteral("&lt;b&gt;Tom&nbsp;&amp;&nbsp;&quot;Jerry&quot;&lt;/b&gt;<br>ok"));
+    const QString page = tesk::stores::Sent_Items_Report({{"<script>", "a b", "07/12/2026", "x<y"}},
+                                                         ReportFormat::Html, true);
+    EXPECT_TRUE(page.startsWith(tesk::stores::Html_Page_Head(
+        QStringLiteral("[ Tesk SMS - Sent Items ]"), QStringLiteral("Sent Items:"))));
+    EXPECT_FALSE(page.contains(QStringLiteral("<script>")));
+    EXPECT_TRUE(page.contains(QStringLiteral("&lt;script&gt;")));
+    EXPECT_TRUE(page.contains(QStringLiteral("a&nbsp;b")));
+    EXPECT_TRUE(page.endsWith(QStringLiteral("</table></td></tr>")));
+}
+
+}  // namespace

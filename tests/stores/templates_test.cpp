@@ -1,0 +1,97 @@
+#include "stores/templates.h"
+#include "appcore/data_paths.h"
+#include "support/param_names.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+namespace {
+
+using tesk::stores::Parse_Templates;
+
+struct TemplateCase {
+    const char* name;
+    QString file;
+    QStringList expected;
+};
+
+class TemplateParsing : public ::testing::TestWithParam<TemplateCase> {};
+
+TEST_P(TemplateParsing, GivesTheTemplates) {
+    EXPECT_EQ(Parse_Templates(GetParam().file), GetParam().expected);
+}
+
+const QString k1700 = QString(1600, QLatin1Char('a')) + QString(100, QLatin1Char('b'));
+const QString k1700Other = QString(1600, QLatin1Char('a')) + QString(100, QLatin1Char('c'));
+
+INSTANTIATE_TEST_SUITE_P(
+    Store, TemplateParsing,
+    ::testing::Values(
+        TemplateCase{"same_template_on_two_lines", "Hello\nBye\nHello\n", {"Hello", "Bye"}},
+        TemplateCase{"marker_back_to_line_feed", "Dear|AP*|DX/customer\n", {"Dear\ncustomer"}},
+        TemplateCase{"blank_lines_dropped", "\n   \n\t\nOne\n\n", {"One"}},
+        TemplateCase{"cut_to_1600", k1700 + "\n", {QString(1600, QLatin1Char('a'))}},
+        TemplateCase{"equal_after_the_cut_loads_once",
+                     k1700 + "\n" + k1700Other + "\n",
+                     {QString(1600, QLatin1Char('a'))}},
+        TemplateCase{"case_matters", "Hello\nhello\n", {"Hello", "hello"}},
+        TemplateCase{"no_final_line_feed", "Last", {"Last"}}),
+    tesk::test::ByCaseName());
+
+class TemplateFiles : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        tesk::Set_Data_Paths(dir_.path());
+        Check_Path_And_Create_Files();
+    }
+    QByteArray fileBytes() const {
+        QFile file(Templates_Path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    QTemporaryDir dir_;
+};
+
+TEST_F(TemplateFiles, RewriteAndLoadRoundTrip) {
+    const QStringList templates{"First", "Two\nlines", "Ünïcödé ✓"};
+    ASSERT_TRUE(tesk::stores::Write_Template_file(Templates_Path, templates));
+    EXPECT_EQ(fileBytes(), QStringLiteral("First\nTwo|AP*|DX/lines\nÜnïcödé ✓\n").toUtf8());
+    EXPECT_EQ(tesk::stores::LoadItems_templates(Templates_Path), templates);
+    EXPECT_TRUE(tesk::stores::Check_Duplicate_Template(templates, QStringLiteral("Two\nlines")));
+    EXPECT_FALSE(tesk::stores::Check_Duplicate_Template(templates, QStringLiteral("first")));
+}
+
+TEST_F(TemplateFiles, SavingTheComposedMessageTwiceStoresItOnce) {
+    ASSERT_TRUE(tesk::stores::Save_Composed_Template(QStringLiteral("See you\nat 9")));
+    ASSERT_TRUE(tesk::stores::Save_Composed_Template(QStringLiteral("See you\nat 9")));
+    ASSERT_TRUE(tesk::stores::Save_Composed_Template(QStringLiteral("Other")));
+    EXPECT_EQ(fileBytes(), QByteArray("See you|AP*|DX/at 9\nOther\n"));
+    // A long message is stored cut, and found again when it comes back whole.
+    ASSERT_TRUE(tesk::stores::Save_Composed_Template(k1700));
+    ASSERT_TRUE(tesk::stores::Save_Composed_Template(k1700));
+    EXPECT_EQ(tesk::stores::LoadItems_templates(Templates_Path).size(), 3);
+    EXPECT_FALSE(tesk::stores::Save_Composed_Template(QStringLiteral("   ")));
+}
+
+TEST_F(TemplateFiles, SendingThreadsSavingTheSameMessageStoreItOnce) {
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 16; ++t) {
+        threads.emplace_back([t] {
+            tesk::stores::Save_Composed_Template(QStringLiteral("Shared message"));
+            tesk::stores::Save_Composed_Template(QStringLiteral("Own %1").arg(t));
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    const QStringList stored = Parse_Templates(QString::fromUtf8(fileBytes()));
+    EXPECT_EQ(stored.size(), 17);
+    EXPECT_EQ(QString::fromUtf8(fileBytes()).count(QStringLiteral("Shared message")), 1);
+}
+
+}  // namespace
