@@ -153,6 +153,10 @@ class ComposerController {
     // OK of the pasting dialog; true when the dialog ends with OK.
     bool Manually_Add_OK(const QString& text);
     bool Import_Running() const { return importRunning_.load(); }
+    // Rows taken from a store (sent items): the replace-or-append question first when the
+    // list is not empty, then each number through the silent acceptance rules, added with the
+    // row's own message. -1 when the question was cancelled, else how many rows were added.
+    int Insert_From_Store(const QList<ListItem>& rows);
     // Waits for the import worker to end. Shutdown and tests only: on the window thread it
     // could wait for a worker that waits for a message box.
     void Wait_For_Import();

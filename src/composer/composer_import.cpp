@@ -163,6 +163,27 @@ void ComposerController::Manually_Add_Btn() {
     }
 }
 
+int ComposerController::Insert_From_Store(const QList<ListItem>& rows) {
+    if (!list_.isEmpty()) {
+        const int choice = askReplaceOrAppend();
+        if (choice == 2) {
+            return -1;
+        }
+        if (choice == 0) {
+            clearListAndView();
+        }
+    }
+    const int before = list_.count();
+    for (const ListItem& row : rows) {
+        const QString number = Num_Able_To_insert(row.Number);
+        if (!number.isEmpty()) {
+            Create_Num_Msg_List(number, row.Message);
+        }
+    }
+    toView([](ComposerView& view) { view.redrawTable(); });
+    return list_.count() - before;
+}
+
 bool ComposerController::Manually_Add_OK(const QString& text) {
     if (text.isEmpty()) {
         Show_MessageBox(QStringLiteral("No item to insert in list."));

@@ -1,0 +1,210 @@
+#include "stores/sent_items_controller.h"
+#include "appcore/data_paths.h"
+#include "appcore/selection_state.h"
+#include "composer/recording_view.h"
+#include "support/scripted_dialogs.h"
+
+#include <QFile>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using tesk::composer::ComposerController;
+using tesk::composer::ComposerKind;
+using tesk::stores::SentItem;
+using tesk::test::ScriptedDialogs;
+
+const QString kImportFailure = QStringLiteral(
+    "\nEither file is corrupted or selected file contains invalid characters.\n\nOR\n\nRecipient "
+    "number is skipped because of using 'Skip Duplicate Numbers' or 'Exclusion List' option.");
+const QString kStatusQuestion = QStringLiteral("\nWhich sent items do you want to export?");
+const QString kFormatQuestion = QStringLiteral("\nIn which format do you want to export?");
+
+class RecordingSentItemsView final : public tesk::stores::SentItemsView {
+  public:
+    void redrawTable() override { ++redraws; }
+    void selectRows(const QList<int>& rows) override { selection = rows; }
+    void setCountLabel(const QString& text) override { count = text; }
+    void setDetails(const QString& text) override { details = text; }
+    void endModal(int code) override { ended = code; }
+    void offerToOpenExportedFile(const QString& path) override { exported = path; }
+
+    int redraws = 0;
+    QList<int> selection;
+    QString count;
+    QString details;
+    int ended = -2;
+    QString exported;
+};
+
+const QList<SentItem> kStored{
+    {"+447700900001", "Hello\nthere", "05/12/2026", "Message sent successfully."},
+    {"07700900002", "Second", "06/12/2026", "+CMS ERROR: 500"},
+    {"07700900003", "Third", "07/12/2026", "Message sent to device."}};
+
+class SentItemsWindow : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        tesk::Set_Data_Paths(dir_.path());
+        Check_Path_And_Create_Files();
+        ASSERT_TRUE(tesk::stores::Rewrite_Sent_Items(Sent_Item_Path, kStored, false));
+        ASSERT_TRUE(tesk::stores::Rewrite_Sent_Items(Sent_Item_Path_Android, kStored, false));
+    }
+    QString decodeReport(const QString& path) {
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+        QStringDecoder decoder(QStringDecoder::Utf16);
+        return decoder.decode(file.readAll());
+    }
+
+    QTemporaryDir dir_;
+    ScriptedDialogs dialogs_;
+    ComposerController composer_{ComposerKind::Gsm};
+    tesk::composer::test::RecordingView composerView_{composer_};
+    RecordingSentItemsView view_;
+    tesk::stores::Sent_Items window_{tesk::kGsmMode, composer_, &view_};
+};
+
+TEST_F(SentItemsWindow, LoadsTheModeFileAndShowsDetailsOfTheHighlightedEntry) {
+    window_.Load();
+    EXPECT_EQ(window_.items(), kStored);
+    EXPECT_EQ(view_.count, QStringLiteral("Total Items : 3"));
+    EXPECT_TRUE(window_.Status_Column_Shown());
+    window_.Set_Selected_Rows({0});
+    EXPECT_EQ(view_.details, QStringLiteral("Number\t: +447700900001\r\n\r\nMessage\t: Hello\nthere"
+                                            "\r\n\r\nDate\t\t: 05/12/2026\r\n\r\nStatus\t: Message "
+                                            "sent successfully."));
+    EXPECT_EQ(window_.Table_Value(1, QStringLiteral("Status")), QStringLiteral("+CMS ERROR: 500"));
+
+    RecordingSentItemsView androidView;
+    tesk::stores::Sent_Items android(tesk::kAndroidMode, composer_, &androidView);
+    android.Load();
+    EXPECT_FALSE(android.Status_Column_Shown());
+    android.Set_Selected_Rows({2});
+    EXPECT_EQ(androidView.details, QStringLiteral("Number\t: 07700900003\r\n\r\nMessage\t: Third"
+                                                  "\r\n\r\nDate\t\t: 07/12/2026"));
+}
+
+TEST_F(SentItemsWindow, DeletingChangesTheFileOnlyWhenTheWindowCloses) {
+    dialogs_.expectNotice(tesk::stores::kSentItemsEmpty);
+    window_.Clear_Sel_Btn();  // not loaded yet: empty
+    window_.Load();
+    dialogs_.expectNotice(tesk::stores::kSelectSentItem);
+    window_.Clear_Sel_Btn();
+    window_.Set_Selected_Rows({2, 0});
+    window_.Clear_Sel_Btn();
+    EXPECT_EQ(window_.items(), QList<SentItem>{kStored.at(1)});
+    EXPECT_EQ(view_.selection, QList<int>{0});
+    EXPECT_EQ(view_.count, QStringLiteral("Total Items : 1"));
+    EXPECT_EQ(tesk::stores::LoadItems_Sent_Items(Sent_Item_Path), kStored);
+    window_.Cancel_Btn();
+    EXPECT_EQ(view_.ended, 0);
+    EXPECT_EQ(tesk::stores::LoadItems_Sent_Items(Sent_Item_Path), QList<SentItem>{kStored.at(1)});
+}
+
+TEST_F(SentItemsWindow, ClosingTheAndroidWindowStoresEmptyStatuses) {
+    RecordingSentItemsView androidView;
+    tesk::stores::Sent_Items android(tesk::kAndroidMode, composer_, &androidView);
+    android.Load();
+    android.Cancel_Btn();
+    for (const SentItem& item : tesk::stores::LoadItems_Sent_Items(Sent_Item_Path_Android)) {
+        EXPECT_EQ(item.Status, QString()) << item.Number.toStdString();
+    }
+    EXPECT_EQ(tesk::stores::LoadItems_Sent_Items(Sent_Item_Path), kStored) << "GSM file untouched";
+}
+
+TEST_F(SentItemsWindow, DeleteAllAsksThenEmptiesTheFile) {
+    window_.Load();
+    const QString question = QStringLiteral("\nThis option will clear the entire list contents.");
+    dialogs_.expect(question, QStringLiteral("No"));
+    window_.Clear_All_Btn();
+    EXPECT_EQ(window_.items().size(), 3);
+    dialogs_.expect(question, QStringLiteral("Yes"));
+    window_.Clear_All_Btn();
+    EXPECT_TRUE(window_.items().isEmpty());
+    EXPECT_TRUE(QFile::exists(Sent_Item_Path));
+    EXPECT_EQ(QFile(Sent_Item_Path).size(), 0);
+    EXPECT_EQ(view_.count, QStringLiteral("Total Items : 0"));
+}
+
+TEST_F(SentItemsWindow, InsertingIntoTheComposerFollowsItsRules) {
+    window_.Load();
+    window_.Set_Selected_Rows({0, 1});
+    dialogs_.expectNotice(
+        QStringLiteral("\nSelected sent items inserted in SMS Composer successfully."));
+    window_.Send_To_Main_Wnd_Btn();
+    EXPECT_EQ(composer_.list().items(),
+              (QList<tesk::composer::ListItem>{{"+447700900001", "Hello\nthere"},
+                                               {"07700900002", "Second"}}));
+
+    // A list already there: cancel leaves it, and with Skip Duplicate Numbers nothing new is
+    // added when every number is already in it.
+    dialogs_.expect(QStringLiteral("replace the current list"), QStringLiteral("Cancel"));
+    window_.Send_To_Main_Wnd_Btn();
+    EXPECT_EQ(composer_.list().count(), 2);
+    composer_.Skip_Duplicate_Chk(true);
+    dialogs_.expect(QStringLiteral("replace the current list"), QStringLiteral("No"));
+    dialogs_.expectNotice(kImportFailure);
+    window_.Send_To_Main_Wnd_Btn();
+    EXPECT_EQ(composer_.list().count(), 2);
+    window_.Set_Selected_Rows({2});
+    dialogs_.expect(QStringLiteral("replace the current list"), QStringLiteral("Yes"));
+    dialogs_.expectNotice(QStringLiteral("inserted in SMS Composer successfully."));
+    window_.Send_To_Main_Wnd_Btn();
+    EXPECT_EQ(composer_.list().numbers(), QStringList{"07700900003"});
+}
+
+TEST_F(SentItemsWindow, ExportOfOnlySuccessfulEntriesAsText) {
+    window_.Load();
+    dialogs_.expect(kStatusQuestion, QStringLiteral("Sent Successfully"));
+    dialogs_.expect(kFormatQuestion, QStringLiteral("Text"));
+    dialogs_.expectFileToSave(dir_.filePath(QStringLiteral("report.TXT")));
+    window_.Export_Btn();
+    EXPECT_EQ(view_.exported, dir_.filePath(QStringLiteral("report.TXT")));
+    const QString report = decodeReport(view_.exported);
+    EXPECT_EQ(report, tesk::stores::Sent_Items_Report({kStored.at(0), kStored.at(2)},
+                                                      tesk::stores::ReportFormat::Text, true));
+    EXPECT_FALSE(report.contains(QStringLiteral("+CMS ERROR")));
+}
+
+TEST_F(SentItemsWindow, ExportOfFailedEntriesAsHtmlAndTheAndroidExportAsksNoStatus) {
+    window_.Load();
+    dialogs_.expect(kStatusQuestion, QStringLiteral("Not Sent"));
+    dialogs_.expect(kFormatQuestion, QStringLiteral("HTML"));
+    dialogs_.expectFileToSave(dir_.filePath(QStringLiteral("report.doc")));
+    window_.Export_Btn();
+    EXPECT_EQ(view_.exported, dir_.filePath(QStringLiteral("report.doc.html")));
+    const QString page = decodeReport(view_.exported);
+    EXPECT_TRUE(page.contains(QStringLiteral("07700900002")));
+    EXPECT_FALSE(page.contains(QStringLiteral("07700900003")));
+
+    RecordingSentItemsView androidView;
+    tesk::stores::Sent_Items android(tesk::kAndroidMode, composer_, &androidView);
+    android.Load();
+    dialogs_.expect(kFormatQuestion, QStringLiteral("Text"));
+    dialogs_.expectFileToSave(dir_.filePath(QStringLiteral("android")));
+    android.Export_Btn();
+    EXPECT_EQ(androidView.exported, dir_.filePath(QStringLiteral("android.txt")));
+    EXPECT_FALSE(decodeReport(androidView.exported).contains(QStringLiteral("Status")));
+}
+
+TEST_F(SentItemsWindow, ExportThatCannotBeWrittenSaysSoAndCancelsStopQuietly) {
+    window_.Load();
+    dialogs_.expect(kStatusQuestion, QStringLiteral("Cancel"));
+    window_.Export_Btn();
+    dialogs_.expect(kStatusQuestion, QStringLiteral("All Items"));
+    dialogs_.expect(kFormatQuestion, QStringLiteral("Cancel"));
+    window_.Export_Btn();
+    dialogs_.expect(kStatusQuestion, QStringLiteral("All Items"));
+    dialogs_.expect(kFormatQuestion, QStringLiteral("Text"));
+    dialogs_.expectFileToSave(dir_.filePath(QStringLiteral("no/such/folder/report")));
+    dialogs_.expectNotice(QStringLiteral("\nError in file accessing."));
+    window_.Export_Btn();
+    EXPECT_EQ(view_.exported, QString());
+}
+
+}  // namespace
