@@ -122,6 +122,15 @@ class ComposerController {
     void OnGetSelected();
     void Export_Btn();
 
+    // ---- templates ----
+    // Where the composer text's cursor or selection is (UTF-16 positions); a template goes
+    // there. Without a report from the window it goes at the end.
+    void Set_Composer_Selection(int start, int end);
+    // Puts a template into the composer text, replacing the selection. Past 1600 characters
+    // the user is asked first (No changes nothing); yes cuts the result to 1600. The count
+    // label is recounted with the long-message warning. True when the text was changed.
+    bool Put_Template(const QString& text);
+
     // ---- message length ----
     // The count text for the text (cut to 1600); past one SMS, and when currentLabel has not
     // yet said "SMS" and openDialog is set, the long-message warning is scheduled.
@@ -192,6 +201,8 @@ class ComposerController {
     QString prevComposerMsg_;
     QString messageIS_;
     QString charCountLabel_ = QStringLiteral("0 Characters");
+    int selectionStart_ = -1;  // -1: at the end
+    int selectionEnd_ = -1;
 
     std::atomic<bool> skipDuplicate_{false};
     std::atomic<bool> exclusion_{false};

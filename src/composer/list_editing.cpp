@@ -187,4 +187,52 @@ bool ComposerController::Update_Num_SMS_OK(int row, const QString& openedNumber,
     return true;
 }
 
+void ComposerController::Set_Composer_Selection(int start, int end) {
+    std::lock_guard lock(fieldsMutex_);
+    selectionStart_ = qMin(start, end);
+    selectionEnd_ = qMax(start, end);
+}
+
+bool ComposerController::Put_Template(const QString& text) {
+    QString current = composerText();
+    int start = 0;
+    int end = 0;
+    {
+        std::lock_guard lock(fieldsMutex_);
+        start = selectionStart_;
+        end = selectionEnd_;
+    }
+    if (start < 0 || start > current.size()) {
+        start = end = static_cast<int>(current.size());
+    }
+    end = qBound(start, end, static_cast<int>(current.size()));
+    QString result = current.left(start) + text + current.mid(end);
+    if (result.size() > kMaxMessageLength) {
+        if (!Show_YES_NO_MessageBox(QStringLiteral(
+                "Maximum characters limit is 1600.\r\n\r\nPress 'Yes to continue to composer "
+                "window and it will show first 1600 characters of your message otherwise press "
+                "'No''"))) {
+            return false;
+        }
+        result = Cut_Message(result);
+    }
+    {
+        std::lock_guard lock(fieldsMutex_);
+        composerText_ = result;
+        selectionStart_ = selectionEnd_ =
+            qMin(start + static_cast<int>(text.size()), static_cast<int>(result.size()));
+    }
+    toView([result](ComposerView& view) { view.setComposerText(result); });
+    // The label goes through the plain count first, so a message that now takes several SMS
+    // always brings the warning up.
+    const QString plain = QStringLiteral("%1 Characters").arg(result.size());
+    const QString label = Long_SMS_Calculation(result, plain, true);
+    {
+        std::lock_guard lock(fieldsMutex_);
+        charCountLabel_ = label;
+    }
+    toView([label](ComposerView& view) { view.setCharCountLabel(label); });
+    return true;
+}
+
 }  // namespace tesk::composer

@@ -200,6 +200,12 @@ QWidget* ComposerWindow::buildInputs(QWidget* parent) {
     charCount_ = new QLabel(QStringLiteral("0 Characters"), panel);
     charCount_->setObjectName(QStringLiteral("charCountLabel"));
     layout->addWidget(charCount_);
+    const auto reportSelection = [this] {
+        const QTextCursor cursor = text_->textCursor();
+        controller_.Set_Composer_Selection(cursor.selectionStart(), cursor.selectionEnd());
+    };
+    connect(text_, &QPlainTextEdit::cursorPositionChanged, this, reportSelection);
+    connect(text_, &QPlainTextEdit::selectionChanged, this, reportSelection);
     connect(text_, &QPlainTextEdit::textChanged, this, [this] {
         if (!updatingText_) {
             controller_.textDidChange(text_->toPlainText());

@@ -1,0 +1,190 @@
+#include "stores/templates_controller.h"
+#include "appcore/data_paths.h"
+#include "composer/recording_view.h"
+#include "stores/reports.h"
+#include "stores/templates.h"
+#include "support/scripted_dialogs.h"
+
+#include <QFile>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+using tesk::composer::ComposerController;
+using tesk::composer::ComposerKind;
+using tesk::test::ScriptedDialogs;
+
+const QString kSelectOne =
+    QStringLiteral("\nPlease select at least one record from the templates list to continue.");
+const QString kExists = QStringLiteral("\nEntered template already exists.");
+const QString kMoved = QStringLiteral(
+    "\nSelected template message has been moved to Message Composer window of Software.");
+const QString kLimitQuestion = QStringLiteral("Maximum characters limit is 1600.");
+
+class RecordingTemplatesView final : public tesk::stores::TemplatesView {
+  public:
+    void redrawTable() override { ++redraws; }
+    void selectRows(const QList<int>& rows) override { selection = rows; }
+    void setCountLabel(const QString& text) override { count = text; }
+    void endModal(int code) override { ended = code; }
+    int runEditor(const QString& title, const QString& text, int row) override {
+        editorTitle = title;
+        editorText = text;
+        editorRow = row;
+        return editor ? editor(row) : 0;
+    }
+    void offerToOpenExportedFile(const QString& path) override { exported = path; }
+
+    int redraws = 0;
+    QList<int> selection;
+    QString count;
+    int ended = -2;
+    QString editorTitle;
+    QString editorText;
+    int editorRow = -2;
+    std::function<int(int)> editor;
+    QString exported;
+};
+
+class TemplatesWindow : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        tesk::Set_Data_Paths(dir_.path());
+        Check_Path_And_Create_Files();
+        ASSERT_TRUE(tesk::stores::Write_Template_file(
+            Templates_Path, {"Welcome!", "See you\nat 9", "Thanks for your order."}));
+        window_.Load();
+    }
+
+    QTemporaryDir dir_;
+    ScriptedDialogs dialogs_;
+    ComposerController composer_{ComposerKind::Gsm};
+    tesk::composer::test::RecordingView composerView_{composer_};
+    RecordingTemplatesView view_;
+    tesk::stores::Templates window_{composer_, &view_};
+};
+
+TEST_F(TemplatesWindow, EditorAddsAndUpdatesWithoutDuplicates) {
+    EXPECT_EQ(view_.count, QStringLiteral("Total Items : 3"));
+    window_.AddNew_Btn();
+    EXPECT_EQ(view_.editorTitle, QStringLiteral("Add Templates"));
+    dialogs_.expectNotice(QStringLiteral("\nPlease type template message."));
+    EXPECT_FALSE(window_.Editor_OK(QString(), -1));
+    dialogs_.expectNotice(kExists);
+    EXPECT_FALSE(window_.Editor_OK(QStringLiteral("Welcome!"), -1));
+    EXPECT_TRUE(window_.Editor_OK(QString(1700, QLatin1Char('z')), -1));
+    EXPECT_EQ(window_.templates().last().size(), 1600);
+    EXPECT_EQ(view_.count, QStringLiteral("Total Items : 4"));
+
+    // Update: its own text is fine, another template's text is not.
+    window_.Set_Selected_Rows({1});
+    window_.Update_Btn();
+    EXPECT_EQ(view_.editorTitle, QStringLiteral("Update Templates"));
+    EXPECT_EQ(view_.editorText, QStringLiteral("See you\nat 9"));
+    EXPECT_TRUE(window_.Editor_OK(QStringLiteral("See you\nat 9"), 1));
+    dialogs_.expectNotice(kExists);
+    EXPECT_FALSE(window_.Editor_OK(QStringLiteral("Welcome!"), 1));
+    EXPECT_TRUE(window_.Editor_OK(QStringLiteral("See you at 10"), 1));
+    EXPECT_EQ(window_.templates().at(1), QStringLiteral("See you at 10"));
+    EXPECT_EQ(tesk::stores::Templates::Editor_Count_Text(QString(2000, QLatin1Char('q'))),
+              QStringLiteral("1600 Characters"));
+}
+
+TEST_F(TemplatesWindow, UpdateNeedsExactlyOneNonBlankRow) {
+    dialogs_.expectNotice(kSelectOne);
+    window_.Update_Btn();
+    window_.Set_Selected_Rows({0, 2});
+    dialogs_.expectNotice(QStringLiteral("\nPlease select only one record to update."));
+    window_.Update_Btn();
+    EXPECT_EQ(view_.editorRow, -2) << "no editor opened";
+}
+
+TEST_F(TemplatesWindow, DeletionsReachTheFileWhenTheWindowCloses) {
+    window_.Set_Selected_Rows({0, 2});
+    window_.Clear_Sel_Btn();
+    EXPECT_EQ(window_.templates(), QStringList{"See you\nat 9"});
+    EXPECT_EQ(tesk::stores::LoadItems_templates(Templates_Path).size(), 3);
+    window_.Cancel_Btn();
+    EXPECT_EQ(view_.ended, 0);
+    EXPECT_EQ(tesk::stores::LoadItems_templates(Templates_Path), QStringList{"See you\nat 9"});
+
+    dialogs_.expect(QStringLiteral("clear the entire list contents"), QStringLiteral("Yes"));
+    window_.Clear_All_Btn();
+    EXPECT_TRUE(window_.templates().isEmpty());
+    EXPECT_EQ(QFile(Templates_Path).size(), 0);
+    for (const auto& [action, text] :
+         {std::pair{&tesk::stores::Templates::Clear_All_Btn, "\nTemplates items list is empty."},
+          std::pair{&tesk::stores::Templates::Clear_Sel_Btn, "\nTemplates list is empty."},
+          std::pair{&tesk::stores::Templates::Update_Btn, "\nTemplates number list is empty."},
+          std::pair{&tesk::stores::Templates::Use_template_Btn, "\nTemplates list is empty."},
+          std::pair{&tesk::stores::Templates::Export_Btn, "\nTemplates list is empty."}}) {
+        dialogs_.expectNotice(QString::fromUtf8(text));
+        (window_.*action)();
+    }
+}
+
+TEST_F(TemplatesWindow, UseGoesIntoTheComposerAtItsCursor) {
+    composer_.textDidChange(QStringLiteral("Hello  bye"));
+    composer_.Set_Composer_Selection(6, 6);
+    window_.Set_Selected_Rows({0});
+    dialogs_.expectNotice(kMoved);
+    window_.Use_template_Btn();
+    EXPECT_EQ(composer_.composerText(), QStringLiteral("Hello Welcome! bye"));
+    EXPECT_EQ(composerView_.composerText, QStringLiteral("Hello Welcome! bye"));
+    EXPECT_EQ(composer_.charCountLabel(), QStringLiteral("18 Characters"));
+
+    // A selection is replaced.
+    composer_.Set_Composer_Selection(0, 5);
+    window_.Set_Selected_Rows({2});
+    dialogs_.expectNotice(kMoved);
+    window_.Use_template_Btn();
+    EXPECT_EQ(composer_.composerText(), QStringLiteral("Thanks for your order. Welcome! bye"));
+
+    window_.Set_Selected_Rows({0, 1});
+    dialogs_.expectNotice(QStringLiteral("\nPlease select only one record."));
+    window_.Use_template_Btn();
+}
+
+TEST_F(TemplatesWindow, PastSixteenHundredTheUserDecides) {
+    ASSERT_TRUE(window_.Editor_OK(QString(100, QLatin1Char('t')), -1));
+    window_.Set_Selected_Rows({3});
+    dialogs_.expectNotice(QStringLiteral("typical SMS Length"));  // 1550 is already several SMS
+    composer_.textDidChange(QString(1550, QLatin1Char('c')));
+
+    dialogs_.expect(kLimitQuestion, QStringLiteral("No"));
+    window_.Use_template_Btn();
+    EXPECT_EQ(composer_.composerText().size(), 1550);
+
+    dialogs_.expect(kLimitQuestion, QStringLiteral("Yes"));
+    // The count goes through its plain form, so the multi-part warning comes again.
+    dialogs_.expectNotice(QStringLiteral("typical SMS Length"));
+    dialogs_.expectNotice(kMoved);
+    window_.Use_template_Btn();
+    EXPECT_EQ(composer_.composerText().size(), 1600);
+    EXPECT_EQ(composer_.composerText().right(50), QString(50, QLatin1Char('t')));
+    EXPECT_EQ(composer_.charCountLabel(),
+              QStringLiteral("1600 Characters (Each Message will now consume 11 SMS)"));
+}
+
+TEST_F(TemplatesWindow, ExportAsHtml) {
+    dialogs_.expect(QStringLiteral("\nIn which format do you want to export?"),
+                    QStringLiteral("HTML"));
+    dialogs_.expectFileToSave(dir_.filePath(QStringLiteral("templates")));
+    window_.Export_Btn();
+    ASSERT_EQ(view_.exported, dir_.filePath(QStringLiteral("templates.html")));
+    QFile file(view_.exported);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QStringDecoder decoder(QStringDecoder::Utf16);
+    const QString page = decoder.decode(file.readAll());
+    EXPECT_EQ(page, tesk::stores::Templates_Report(window_.templates(),
+                                                   tesk::stores::ReportFormat::Html));
+    EXPECT_TRUE(page.contains(QStringLiteral("See&nbsp;you<br>at&nbsp;9")));
+}
+
+}  // namespace
