@@ -6,8 +6,10 @@
 #include "ui/connection_info_wnd.h"
 #include "ui/gsm_dev_conn_step_wnd.h"
 #include "ui/mobile_sel_wnd.h"
+#include "ui/store_windows.h"
 
 #include <QApplication>
+#include <QThread>
 #include <QTimer>
 
 namespace tesk::ui {
@@ -40,6 +42,14 @@ void AppShell::wire(ComposerWindow* window, int mode) {
         }
     });
     connect(window, &ComposerWindow::exitRequested, this, [this] { app_.Exit_Btn(); });
+    connect(window, &ComposerWindow::sentItemsRequested, this, [this, window, mode] {
+        SentItemsWnd sentItems(mode, window->controller(), window);
+        sentItems.exec();
+    });
+    connect(window, &ComposerWindow::templatesRequested, this, [this, window] {
+        TemplatesWnd templates(window->controller(), window);
+        templates.exec();
+    });
     window->setCloseHandler([this] { return terminating_ || app_.windowWillClose(); });
 }
 
@@ -93,9 +103,12 @@ int AppShell::Run_Mobile_Selection_Window() {
 
 void AppShell::Terminate_Application() {
     terminating_ = true;
-    // Leaves the event loop once the current handler has returned; before the loop runs,
-    // start() reports false instead.
-    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+    // Leaves the event loop once the current handler has returned. Before the loop runs there
+    // is nothing to leave (start() reports false instead), and an exit requested then would
+    // make the first event loop of the process end at once.
+    if (QThread::currentThread()->loopLevel() > 0) {
+        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+    }
 }
 
 int AppShell::runGsmConnectionSteps() {

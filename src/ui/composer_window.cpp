@@ -362,14 +362,20 @@ QWidget* ComposerWindow::buildActionBar(QWidget* parent) {
     auto* bar = new QWidget(parent);
     auto* row = new QHBoxLayout(bar);
     row->setContentsMargins(0, 0, 0, 0);
-    // The stores and the sending run come with later releases: present, not yet usable.
-    for (const auto& [name, title] :
-         {std::pair{"sentItemsButton", "Sent Items"}, std::pair{"templatesButton", "Templates"},
-          std::pair{"exclusionListsButton", "Exclusion Lists"}}) {
-        QPushButton* button = makeButton(QLatin1String(name), QString::fromUtf8(title), bar);
-        button->setEnabled(false);
+    QPushButton* sentItems =
+        makeButton(QStringLiteral("sentItemsButton"), QStringLiteral("Sent Items"), bar);
+    QPushButton* templates =
+        makeButton(QStringLiteral("templatesButton"), QStringLiteral("Templates"), bar);
+    // The exclusion lists and the sending run come with later releases: present, not yet
+    // usable.
+    QPushButton* exclusions =
+        makeButton(QStringLiteral("exclusionListsButton"), QStringLiteral("Exclusion Lists"), bar);
+    exclusions->setEnabled(false);
+    for (QPushButton* button : {sentItems, templates, exclusions}) {
         row->addWidget(button);
     }
+    connect(sentItems, &QPushButton::clicked, this, &ComposerWindow::sentItemsRequested);
+    connect(templates, &QPushButton::clicked, this, &ComposerWindow::templatesRequested);
     row->addStretch();
     QPushButton* help = makeButton(QStringLiteral("helpButton"), QStringLiteral("Help"), bar);
     QPushButton* reset = makeButton(QStringLiteral("resetButton"), QStringLiteral("Reset"), bar);

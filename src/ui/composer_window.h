@@ -88,6 +88,8 @@ class ComposerWindow : public QWidget, public composer::ComposerView {
     void searchDevicesRequested();
     void helpRequested();
     void exitRequested();
+    void sentItemsRequested();
+    void templatesRequested();
 
   protected:
     void closeEvent(QCloseEvent* event) override;

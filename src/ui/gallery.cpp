@@ -5,7 +5,7 @@
 namespace tesk::ui {
 
 QList<GalleryEntry> Gallery_Entries() {
-    return Gallery_Shell_Entries() + Gallery_Composer_Entries();
+    return Gallery_Shell_Entries() + Gallery_Composer_Entries() + Gallery_Store_Entries();
 }
 
 }  // namespace tesk::ui

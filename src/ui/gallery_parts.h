@@ -8,5 +8,7 @@ namespace tesk::ui {
 QList<GalleryEntry> Gallery_Shell_Entries();
 // The two composer windows and the dialogs and sheets they open.
 QList<GalleryEntry> Gallery_Composer_Entries();
+// The sent-items and templates windows and the template editor.
+QList<GalleryEntry> Gallery_Store_Entries();
 
 }  // namespace tesk::ui

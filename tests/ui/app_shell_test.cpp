@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
@@ -164,8 +165,28 @@ TEST_F(Shell, UnreachableResourceDirectoryEndsBeforeAnyWindow) {
     EXPECT_TRUE(shell.terminating());
     EXPECT_EQ(shell.composerWindow(tesk::kGsmMode), nullptr);
     EXPECT_FALSE(QDir(blocked + QStringLiteral("/TESK_SMS_DATA")).exists());
-    // The exit request must not linger into a later event loop.
-    QApplication::processEvents();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Shell, TheComposerOpensTheSentItemsAndTemplatesOfItsMode) {
+    AppShell shell;
+    ASSERT_TRUE(shell.start());
+    ModalWalk cancel(QList<Click>{{"Mobile_Sel_Wnd", "cancelButton"}});
+    ASSERT_TRUE(spinUntil([&] { return cancel.finished() && !QApplication::activeModalWidget(); }));
+    tesk::ui::ComposerWindow* gsm = shell.composerWindow(tesk::kGsmMode);
+
+    ModalWalk walk(QList<Click>{{"Sent_Items", "closeButton"}, {"Templates", "closeButton"}});
+    QTimer::singleShot(0, gsm->button(QStringLiteral("sentItemsButton")), &QPushButton::click);
+    ASSERT_TRUE(
+        spinUntil([&] { return walk.seen().size() == 1 && !QApplication::activeModalWidget(); }));
+    QTimer::singleShot(0, gsm->button(QStringLiteral("templatesButton")), &QPushButton::click);
+    ASSERT_TRUE(spinUntil([&] { return walk.finished() && !QApplication::activeModalWidget(); }))
+        << walk.seen().join(", ").toStdString();
+    EXPECT_EQ(walk.seen(), (QStringList{"Sent_Items", "Templates"}));
+    shell.shutdown();
 }
 
 }  // namespace

@@ -1,0 +1,109 @@
+// Gallery entries of the store windows, over sample files in a private temporary data folder
+// (the gallery never touches the user's own data).
+#include "appcore/data_paths.h"
+#include "appcore/selection_state.h"
+#include "stores/sent_items.h"
+#include "stores/templates.h"
+#include "ui/gallery_parts.h"
+#include "ui/store_windows.h"
+
+#include <QItemSelectionModel>
+#include <QPlainTextEdit>
+#include <QTableView>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace tesk::ui {
+namespace {
+
+using composer::ComposerController;
+using composer::ComposerKind;
+
+// Points the data paths at sample stores once per process.
+void useSampleStores() {
+    static QTemporaryDir folder;
+    static bool filled = false;
+    if (filled) {
+        return;
+    }
+    filled = true;
+    Set_Data_Paths(folder.path());
+    Check_Path_And_Create_Files();
+    const QList<stores::SentItem> items{
+        {"+447700900123",
+         "Dear customer, our spring sale starts on Monday.\nReply STOP to opt out.", "05/12/2026",
+         "Message sent successfully."},
+        {"07700900456", "Your appointment is confirmed for Thursday at 10:30.", "05/12/2026",
+         "+CMS ERROR: 500"},
+        {"+4915112345678", "Ihre Bestellung ist unterwegs.", "06/12/2026",
+         "Message sent successfully."},
+        {"+79161234567", "Ваш заказ готов к выдаче.", "06/12/2026", "Device Connection Error!"},
+        {"+14155550134", "See you at the shop!", "07/12/2026", "Message sent successfully."}};
+    stores::Rewrite_Sent_Items(Sent_Item_Path, items, false);
+    stores::Rewrite_Sent_Items(Sent_Item_Path_Android, items, true);
+    stores::Write_Template_file(
+        Templates_Path,
+        {"Dear customer, our spring sale starts on Monday: 20% off every order.",
+         "Your appointment is confirmed for Thursday at 10:30. Call us to change it.",
+         "Thank you for your order!\nIt will be with you tomorrow.", "Ваш заказ готов к выдаче."});
+}
+
+// Built before the window that uses it and destroyed after it: a private base.
+struct ComposerHolder {
+    ComposerHolder() { useSampleStores(); }
+    ComposerController composer{ComposerKind::Gsm};
+};
+
+template <typename Window>
+class WithComposer final : private ComposerHolder, public Window {
+  public:
+    template <typename... Args>
+    explicit WithComposer(Args&&... args) : Window(std::forward<Args>(args)..., composer) {}
+};
+
+struct TemplatesHolder : ComposerHolder {
+    TemplatesWnd templates{composer};
+};
+
+// The editor over the templates window it belongs to, opened for the third template.
+class EditorEntry final : private TemplatesHolder, public TemplateEditorDlg {
+  public:
+    EditorEntry()
+        : TemplateEditorDlg(templates.controller(), QStringLiteral("Update Templates"),
+                            templates.controller().Table_Value(2), 2) {}
+};
+
+void highlight(QTableView* table, int row) {
+    table->selectionModel()->select(
+        table->model()->index(row, 0),
+        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+}  // namespace
+
+QList<GalleryEntry> Gallery_Store_Entries() {
+    return {
+        {QStringLiteral("sent_items_gsm"),
+         [] {
+             auto window = std::make_unique<WithComposer<SentItemsWnd>>(kGsmMode);
+             highlight(window->table(), 1);
+             return window;
+         }},
+        {QStringLiteral("sent_items_android"),
+         [] {
+             auto window = std::make_unique<WithComposer<SentItemsWnd>>(kAndroidMode);
+             highlight(window->table(), 0);
+             return window;
+         }},
+        {QStringLiteral("templates"),
+         [] {
+             auto window = std::make_unique<WithComposer<TemplatesWnd>>();
+             highlight(window->table(), 2);
+             return window;
+         }},
+        {QStringLiteral("template_editor"), [] { return std::make_unique<EditorEntry>(); }},
+    };
+}
+
+}  // namespace tesk::ui

@@ -1,0 +1,129 @@
+// The sent-items and templates windows with real widgets offscreen, over real store files.
+#include "ui/store_windows.h"
+#include "appcore/data_paths.h"
+#include "appcore/selection_state.h"
+#include "stores/sent_items.h"
+#include "stores/templates.h"
+#include "support/scripted_dialogs.h"
+#include "ui/composer_window.h"
+#include "ui/list_models.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using tesk::composer::ComposerController;
+using tesk::composer::ComposerKind;
+using tesk::stores::SentItem;
+using tesk::test::ScriptedDialogs;
+
+class StoreWindows : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        tesk::Set_Data_Paths(dir_.path());
+        Check_Path_And_Create_Files();
+        ASSERT_TRUE(tesk::stores::Rewrite_Sent_Items(
+            Sent_Item_Path,
+            {{"+447700900001", "Hello\nthere", "05/12/2026", "Message sent successfully."},
+             {"07700900002", "Second", "06/12/2026", "+CMS ERROR: 500"}},
+            false));
+        ASSERT_TRUE(
+            tesk::stores::Write_Template_file(Templates_Path, {"Welcome!", "See you at 9"}));
+    }
+    void selectRow(QTableView* table, int row) {
+        table->selectionModel()->select(
+            table->model()->index(row, 0),
+            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+
+    QTemporaryDir dir_;
+    ScriptedDialogs dialogs_;
+    ComposerController composer_{ComposerKind::Gsm};
+    tesk::ui::ComposerWindow composerWindow_{composer_};
+};
+
+TEST_F(StoreWindows, SentItemsShowTheStatusColumnOnlyInGsmMode) {
+    tesk::ui::SentItemsWnd gsm(tesk::kGsmMode, composer_);
+    EXPECT_EQ(gsm.table()->model()->columnCount(), 4);
+    EXPECT_EQ(gsm.table()->model()->headerData(3, Qt::Horizontal).toString(),
+              QStringLiteral("Status"));
+    EXPECT_EQ(gsm.countText(), QStringLiteral("Total Items : 2"));
+    selectRow(gsm.table(), 1);
+    EXPECT_EQ(gsm.details(),
+              QStringLiteral("Number\t: 07700900002\n\nMessage\t: Second\n\nDate\t\t: "
+                             "06/12/2026\n\nStatus\t: +CMS ERROR: 500"))
+        << "the pane shows the entry's details (its CR LF shown as line breaks)";
+
+    tesk::ui::SentItemsWnd android(tesk::kAndroidMode, composer_);
+    EXPECT_EQ(android.table()->model()->columnCount(), 3);
+}
+
+TEST_F(StoreWindows, SentItemsDeleteThenCloseRewritesTheFile) {
+    tesk::ui::SentItemsWnd window(tesk::kGsmMode, composer_);
+    window.show();
+    selectRow(window.table(), 0);
+    window.button(QStringLiteral("removeSelectedButton"))->click();
+    EXPECT_EQ(window.table()->model()->rowCount(), 1);
+    EXPECT_EQ(window.countText(), QStringLiteral("Total Items : 1"));
+    window.button(QStringLiteral("closeButton"))->click();
+    EXPECT_FALSE(window.isVisible());
+    const QList<SentItem> left = tesk::stores::LoadItems_Sent_Items(Sent_Item_Path);
+    ASSERT_EQ(left.size(), 1);
+    EXPECT_EQ(left.first().Number, QStringLiteral("07700900002"));
+}
+
+TEST_F(StoreWindows, SentItemsGoBackIntoTheComposer) {
+    tesk::ui::SentItemsWnd window(tesk::kGsmMode, composer_);
+    selectRow(window.table(), 0);
+    dialogs_.expectNotice(QStringLiteral("inserted in SMS Composer successfully."));
+    window.button(QStringLiteral("insertButton"))->click();
+    EXPECT_EQ(composerWindow_.tableModel()->rowCount(), 1);
+    EXPECT_EQ(composerWindow_.countLabel(), QStringLiteral("Total Numbers : 1"));
+}
+
+TEST_F(StoreWindows, TemplateEditorCutsAndCountsAndAddsToTheList) {
+    tesk::ui::TemplatesWnd window(composer_);
+    EXPECT_EQ(window.countText(), QStringLiteral("Total Items : 2"));
+    tesk::ui::TemplateEditorDlg editor(window.controller(), QStringLiteral("Add Templates"),
+                                       QString(), -1, &window);
+    editor.edit()->setPlainText(QString(1700, QLatin1Char('k')));
+    EXPECT_EQ(editor.edit()->toPlainText().size(), 1600);
+    EXPECT_EQ(editor.countText(), QStringLiteral("1600 Characters"));
+    editor.OKPressed();
+    EXPECT_EQ(editor.result(), 1);
+    EXPECT_EQ(editor.countText(), QStringLiteral("0 Characters"));
+    EXPECT_EQ(window.table()->model()->rowCount(), 3);
+    EXPECT_EQ(window.countText(), QStringLiteral("Total Items : 3"));
+
+    tesk::ui::TemplateEditorDlg again(window.controller(), QStringLiteral("Add Templates"),
+                                      QStringLiteral("Welcome!"), -1, &window);
+    dialogs_.expectNotice(QStringLiteral("\nEntered template already exists."));
+    again.OKPressed();
+    EXPECT_EQ(window.table()->model()->rowCount(), 3);
+}
+
+TEST_F(StoreWindows, UseTemplatePutsItIntoTheComposerWindowAtItsCursor) {
+    composerWindow_.composerTextEdit()->setPlainText(QStringLiteral("Hi  bye"));
+    QTextCursor cursor = composerWindow_.composerTextEdit()->textCursor();
+    cursor.setPosition(3);
+    composerWindow_.composerTextEdit()->setTextCursor(cursor);
+    tesk::ui::TemplatesWnd window(composer_);
+    selectRow(window.table(), 0);
+    dialogs_.expectNotice(QStringLiteral("has been moved to Message Composer window"));
+    window.button(QStringLiteral("useButton"))->click();
+    EXPECT_EQ(composerWindow_.composerTextEdit()->toPlainText(), QStringLiteral("Hi Welcome! bye"));
+    EXPECT_EQ(composerWindow_.charCountLabel(), QStringLiteral("15 Characters"));
+}
+
+}  // namespace
