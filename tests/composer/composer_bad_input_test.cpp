@@ -14,6 +14,7 @@
 #include <sys/fsuid.h>
 #include <unistd.h>
 
+#include <ostream>
 #include <thread>
 
 namespace {
@@ -33,6 +34,9 @@ struct BadInput {
     QByteArray bytes;
     QStringList added;  // what the file really holds; empty: the failure message
 };
+void PrintTo(const BadInput& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class BadInputImport : public ::testing::TestWithParam<BadInput> {
   protected:

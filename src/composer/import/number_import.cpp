@@ -6,9 +6,9 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringView>
+#include <QVarLengthArray>
 
 #include <algorithm>
-#include <cstring>
 
 namespace tesk::import {
 namespace {
@@ -23,84 +23,57 @@ bool Cancelled(const std::atomic<bool>* cancel) {
     return cancel != nullptr && cancel->load(std::memory_order_relaxed);
 }
 
-// What Replace_Char_For_Valid_Number does (spaces and hyphens removed, then trimmed), in one
-// pass over a view and into a reused buffer, optionally removing "\", "{" and "}" as well.
-// Import files run to millions of lines; going through the helper would cost several string
-// copies per line. The tests hold both to the same results.
-void Clean_Into(QStringView part, bool removeRtfLeftovers, QString& out) {
-    out.resize(part.size());
-    QChar* const begin = out.data();
-    QChar* end = begin;
-    for (const QChar c : part) {
-        switch (c.unicode()) {
-            case u'-':
-            case u' ':
-                continue;
-            case u'\\':
-            case u'{':
-            case u'}':
-                if (removeRtfLeftovers) {
-                    continue;
-                }
-                break;
-            default:
-                break;
-        }
-        *end++ = c;
-    }
-    QChar* first = begin;
-    while (first < end && first->isSpace()) {
-        ++first;
-    }
-    while (end > first && (end - 1)->isSpace()) {
-        --end;
-    }
-    const qsizetype length = end - first;
-    if (first != begin && length > 0) {
-        std::memmove(static_cast<void*>(begin), first, static_cast<size_t>(length) * sizeof(QChar));
-    }
-    out.truncate(length);
-}
-
 // More characters than any phone number keeps once spaces, hyphens (and the RTF leftovers) are
 // gone and the ends are trimmed: the acceptance rules would refuse such a piece whatever it
-// holds. Stops at the first character past the limit, so a 100 MB line without a break costs
-// a few dozen comparisons instead of several full-size copies.
+// holds, so it is dropped at the first character past the limit. A 100 MB line without a break
+// then costs a few dozen steps instead of several full-size copies.
 constexpr qsizetype kLongestNumber = 20;
 
-bool Too_Long_For_A_Number(QStringView part, bool removeRtfLeftovers) {
-    qsizetype solid = 0;
-    for (const QChar c : part) {
-        const char16_t u = c.unicode();
-        if (u == u'-' || u == u' ' || c.isSpace() ||
-            (removeRtfLeftovers && (u == u'\\' || u == u'{' || u == u'}'))) {
-            continue;
-        }
-        if (++solid > kLongestNumber) {
-            return true;
-        }
-    }
-    return false;
-}
-
+// Cleans each piece the way Replace_Char_For_Valid_Number does (spaces and hyphens removed,
+// then trimmed), optionally removing "\", "{" and "}" as well, and hands it on unless it is
+// empty or too long for a number. One pass per piece into reused buffers: import files run to
+// millions of lines, and the helper would cost several string copies per line. The tests hold
+// both to the same results.
 class Emitter {
   public:
     Emitter(const CandidateSink& sink, bool removeRtfLeftovers)
         : sink_(sink), removeRtfLeftovers_(removeRtfLeftovers) {}
 
     void operator()(QStringView part) {
-        if (Too_Long_For_A_Number(part, removeRtfLeftovers_)) {
+        kept_.clear();
+        qsizetype solid = 0;  // kept characters that trimming could not remove
+        for (const QChar c : part) {
+            const char16_t u = c.unicode();
+            if (u == u'-' || u == u' ' ||
+                (removeRtfLeftovers_ && (u == u'\\' || u == u'{' || u == u'}'))) {
+                continue;
+            }
+            if (!c.isSpace() && ++solid > kLongestNumber) {
+                return;
+            }
+            kept_.append(u);
+        }
+        const char16_t* first = kept_.constData();
+        const char16_t* last = first + kept_.size();
+        while (first < last && QChar::isSpace(*first)) {
+            ++first;
+        }
+        while (last > first && QChar::isSpace(*(last - 1))) {
+            --last;
+        }
+        if (first == last) {
             return;
         }
-        Clean_Into(part, removeRtfLeftovers_, buffer_);
-        if (!buffer_.isEmpty()) {
-            sink_(buffer_);
-        }
+        // The sink may keep the string: then this assignment allocates afresh, otherwise it
+        // reuses the buffer.
+        buffer_.setUnicode(reinterpret_cast<const QChar*>(first), last - first);
+        sink_(buffer_);
     }
 
   private:
     const CandidateSink& sink_;
     bool removeRtfLeftovers_;
+    QVarLengthArray<char16_t, 64> kept_;
     QString buffer_;
 };
 
@@ -116,15 +89,16 @@ void For_Each_Line(QStringView text, const std::atomic<bool>* cancel, Emitter& s
     }
 }
 
-bool Is_Csv_Break(QChar c) {
-    return c == u',' || c == u'\r' || c == u'\n';
-}
-
+// On raw code units: this scan covers every character of an unquoted file, and the per-character
+// calls of the view accessors cost more than the comparisons themselves in unoptimised builds.
 qsizetype Unquoted_End(QStringView text, qsizetype from) {
-    while (from < text.size() && !Is_Csv_Break(text[from])) {
-        ++from;
+    const char16_t* const begin = text.utf16();
+    const char16_t* const end = begin + text.size();
+    const char16_t* p = begin + from;
+    while (p < end && *p != u',' && *p != u'\r' && *p != u'\n') {
+        ++p;
     }
-    return from;
+    return p - begin;
 }
 
 // The quoted field whose opening quote is at open: its content into field and the position of
@@ -191,20 +165,20 @@ void For_Each_Csv_Field(QStringView text, const std::atomic<bool>* cancel, Emitt
     }
 }
 
-// UTF-16 input can carry half of a surrogate pair, which the decoder passes through; such a
-// text has no valid reading.
+// UTF-16 input can carry half of a surrogate pair, and UTF-32 input a surrogate code point;
+// the decoder passes both through, yet such a text has no valid reading. Raw code units for the
+// same reason as in Unquoted_End.
 bool Has_Lone_Surrogate(QStringView text) {
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text[i];
-        if (c.isHighSurrogate()) {
-            if (i + 1 >= n || !text[i + 1].isLowSurrogate()) {
-                return true;
-            }
-            ++i;
-        } else if (c.isLowSurrogate()) {
+    const char16_t* p = text.utf16();
+    const char16_t* const end = p + text.size();
+    for (; p < end; ++p) {
+        if ((*p & 0xF800) != 0xD800) {
+            continue;  // no surrogate at all: the common case, one test per unit
+        }
+        if (!QChar::isHighSurrogate(*p) || p + 1 >= end || !QChar::isLowSurrogate(p[1])) {
             return true;
         }
+        ++p;
     }
     return false;
 }

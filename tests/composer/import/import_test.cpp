@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <ostream>
+
 namespace {
 
 using namespace tesk::import;
@@ -42,9 +44,13 @@ class ImportFiles : public ::testing::Test {
 // --- kinds ---------------------------------------------------------------------------------
 
 struct KindCase {
+    const char* name;
     const char* path;
     FileKind kind;
 };
+void PrintTo(const KindCase& c, std::ostream* os) {
+    *os << c.path;
+}
 
 class KindOf : public ::testing::TestWithParam<KindCase> {};
 
@@ -52,23 +58,32 @@ TEST_P(KindOf, FollowsTheExtensionInAnyCase) {
     EXPECT_EQ(Kind_Of(QString::fromUtf8(GetParam().path)), GetParam().kind) << GetParam().path;
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, KindOf,
-                         ::testing::Values(KindCase{"/tmp/list.csv", FileKind::Csv},
-                                           KindCase{"/tmp/LIST.CSV", FileKind::Csv},
-                                           KindCase{"/tmp/list.Rtf", FileKind::Rtf},
-                                           KindCase{"/tmp/list.txt", FileKind::Text},
-                                           KindCase{"/tmp/list", FileKind::Text},
-                                           KindCase{"/tmp/a.csv/list", FileKind::Text},
-                                           KindCase{"/tmp/list.csv.txt", FileKind::Text},
-                                           KindCase{"/tmp/list.txt.rtf", FileKind::Rtf}),
-                         tesk::test::ByCaseName());
+INSTANTIATE_TEST_SUITE_P(
+    Paths, KindOf,
+    ::testing::Values(KindCase{"csv", "/tmp/list.csv", FileKind::Csv},
+                      KindCase{"csv upper case", "/tmp/LIST.CSV", FileKind::Csv},
+                      KindCase{"rtf mixed case", "/tmp/list.Rtf", FileKind::Rtf},
+                      KindCase{"txt", "/tmp/list.txt", FileKind::Text},
+                      KindCase{"no extension", "/tmp/list", FileKind::Text},
+                      KindCase{"csv folder", "/tmp/a.csv/list", FileKind::Text},
+                      KindCase{"last extension txt", "/tmp/list.csv.txt", FileKind::Text},
+                      KindCase{"last extension rtf", "/tmp/list.txt.rtf", FileKind::Rtf}),
+    tesk::test::ByCaseName());
 
 // --- cleaning agrees with the shared helper ------------------------------------------------
 
-class Cleaning : public ::testing::TestWithParam<const char*> {};
+struct CleanCase {
+    const char* name;
+    const char* text;  // UTF-8
+};
+void PrintTo(const CleanCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class Cleaning : public ::testing::TestWithParam<CleanCase> {};
 
 TEST_P(Cleaning, TextLinesMatchTheHelperAfterBraceRemoval) {
-    const QString line = QString::fromUtf8(GetParam());
+    const QString line = QString::fromUtf8(GetParam().text);
     QString expected = line;
     expected.remove(u'\\').remove(u'{').remove(u'}');
     expected = Replace_Char_For_Valid_Number(expected);
@@ -77,17 +92,25 @@ TEST_P(Cleaning, TextLinesMatchTheHelperAfterBraceRemoval) {
 }
 
 TEST_P(Cleaning, PastedPiecesMatchTheHelper) {
-    const QString piece = QString::fromUtf8(GetParam());
+    const QString piece = QString::fromUtf8(GetParam().text);
     const QString expected = Replace_Char_For_Valid_Number(piece);
     EXPECT_EQ(Pasted(piece), expected.isEmpty() ? QStringList() : QStringList{expected});
 }
 
 INSTANTIATE_TEST_SUITE_P(Lines, Cleaning,
-                         ::testing::Values("+44 7785-016 005", "  07785016005\r", "\t 0778 \v",
-                                           "{\\b 0778}", " - - ", "", "a b-c",
-                                           "\xC2\xA0"
-                                           "0778",
-                                           "0778\xE2\x80\x83", "--+44--", "x\\{y}z", "\r"),
+                         ::testing::Values(CleanCase{"plus spaces hyphens", "+44 7785-016 005"},
+                                           CleanCase{"blanks and CR", "  07785016005\r"},
+                                           CleanCase{"tab and vertical tab", "\t 0778 \v"},
+                                           CleanCase{"RTF leftovers", "{\\b 0778}"},
+                                           CleanCase{"only spaces and hyphens", " - - "},
+                                           CleanCase{"empty", ""}, CleanCase{"letters", "a b-c"},
+                                           CleanCase{"no-break space",
+                                                     "\xC2\xA0"
+                                                     "0778"},
+                                           CleanCase{"em space", "0778\xE2\x80\x83"},
+                                           CleanCase{"hyphens around plus", "--+44--"},
+                                           CleanCase{"backslash and braces inside", "x\\{y}z"},
+                                           CleanCase{"only CR", "\r"}),
                          tesk::test::ByCaseName());
 
 // --- text files ----------------------------------------------------------------------------
@@ -126,6 +149,9 @@ struct LineEndCase {
     const char* name;
     const char* text;
 };
+void PrintTo(const LineEndCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class CsvLineEnds : public ::testing::TestWithParam<LineEndCase> {};
 
@@ -157,6 +183,9 @@ struct QuoteCase {
     const char* text;
     QStringList fields;
 };
+void PrintTo(const QuoteCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class CsvQuotes : public ::testing::TestWithParam<QuoteCase> {};
 
@@ -210,6 +239,9 @@ struct DecodeCase {
     const char* name;
     QByteArray bytes;
 };
+void PrintTo(const DecodeCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class Decoding : public ImportFiles, public ::testing::WithParamInterface<DecodeCase> {};
 
@@ -240,6 +272,9 @@ struct BadFileCase {
     const char* file;
     QByteArray bytes;
 };
+void PrintTo(const BadFileCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class BadFiles : public ImportFiles, public ::testing::WithParamInterface<BadFileCase> {};
 
@@ -274,6 +309,21 @@ INSTANTIATE_TEST_SUITE_P(
                                   QByteArray("\xFF\xFE\x00\xD8"
                                              "0\0",
                                              6)},
+                      BadFileCase{"UTF-16 low surrogate first", "low.txt",
+                                  QByteArray("\xFE\xFF\xDC\x00\xD8\x00", 6)},
+                      BadFileCase{"UTF-16 high surrogate at the end", "end.txt",
+                                  QByteArray("\xFF\xFE"
+                                             "0\0\x3D\xD8",
+                                             6)},
+                      BadFileCase{"UTF-32 cut unit", "cut32.txt",
+                                  QByteArray("\xFF\xFE\0\0"
+                                             "0\0\0\0"
+                                             "7\0",
+                                             10)},
+                      BadFileCase{"UTF-32 surrogate code point", "sur32.txt",
+                                  QByteArray("\0\0\xFE\xFF\0\0\xD8\x00", 8)},
+                      BadFileCase{"UTF-8 encoded surrogate", "sur8.txt",
+                                  QByteArray("0778\xED\xA0\x80\n")},
                       BadFileCase{"only a mark", "bom.txt", QByteArray("\xEF\xBB\xBF")},
                       BadFileCase{"RTF name, no RTF", "list.rtf", QByteArray("07785016005\n")},
                       BadFileCase{"RTF cut before its header", "cut.rtf", QByteArray("{\\rt")}),
@@ -329,7 +379,15 @@ TEST_F(ImportFiles, RtfWithUnbalancedBracesStillGivesItsText) {
 
 // --- cancelling ----------------------------------------------------------------------------
 
-class Cancelling : public ::testing::TestWithParam<FileKind> {};
+struct CancelCase {
+    const char* name;
+    FileKind kind;
+};
+void PrintTo(const CancelCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class Cancelling : public ::testing::TestWithParam<CancelCase> {};
 
 TEST_P(Cancelling, StopsAtTheNextLine) {
     QString text;
@@ -339,7 +397,7 @@ TEST_P(Cancelling, StopsAtTheNextLine) {
     std::atomic<bool> cancel{false};
     int seen = 0;
     For_Each_Candidate(
-        text, GetParam(),
+        text, GetParam().kind,
         [&](const QString&) {
             if (++seen == 3) {
                 cancel = true;
@@ -347,10 +405,12 @@ TEST_P(Cancelling, StopsAtTheNextLine) {
         },
         &cancel);
     // CSV gives two fields per line; the line under way finishes, no further line starts.
-    EXPECT_EQ(seen, GetParam() == FileKind::Csv ? 4 : 3);
+    EXPECT_EQ(seen, GetParam().kind == FileKind::Csv ? 4 : 3);
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, Cancelling, ::testing::Values(FileKind::Text, FileKind::Csv),
+INSTANTIATE_TEST_SUITE_P(Kinds, Cancelling,
+                         ::testing::Values(CancelCase{"text", FileKind::Text},
+                                           CancelCase{"csv", FileKind::Csv}),
                          tesk::test::ByCaseName());
 
 TEST_F(ImportFiles, CancelledReadGivesNoText) {

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace {
 
 using namespace tesk::import;
@@ -23,6 +25,9 @@ struct RtfCase {
     QByteArray rtf;
     const char* text;  // UTF-8
 };
+void PrintTo(const RtfCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class RtfText : public ::testing::TestWithParam<RtfCase> {};
 
@@ -84,19 +89,31 @@ INSTANTIATE_TEST_SUITE_P(
         RtfCase{"UTF-8 mark", "\xEF\xBB\xBF{\\rtf1 x}", "x"}),
     tesk::test::ByCaseName());
 
-class NotRtf : public ::testing::TestWithParam<QByteArray> {};
+struct NotRtfCase {
+    const char* name;
+    QByteArray bytes;
+};
+void PrintTo(const NotRtfCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class NotRtf : public ::testing::TestWithParam<NotRtfCase> {};
 
 TEST_P(NotRtf, IsRefused) {
     bool ok = true;
-    EXPECT_TRUE(Rtf_To_Plain_Text(GetParam(), &ok).isEmpty());
+    EXPECT_TRUE(Rtf_To_Plain_Text(GetParam().bytes, &ok).isEmpty());
     EXPECT_FALSE(ok);
 }
 
-INSTANTIATE_TEST_SUITE_P(Bytes, NotRtf,
-                         ::testing::Values(QByteArray(), QByteArray("hello"), QByteArray("{\\rt"),
-                                           QByteArray("{\\RTF1 x}"), QByteArray("x{\\rtf1 y}"),
-                                           QByteArray("\0{\\rtf1}", 8)),
-                         tesk::test::ByCaseName());
+INSTANTIATE_TEST_SUITE_P(
+    Bytes, NotRtf,
+    ::testing::Values(NotRtfCase{"empty", QByteArray()},
+                      NotRtfCase{"plain text", QByteArray("hello")},
+                      NotRtfCase{"header cut off", QByteArray("{\\rt")},
+                      NotRtfCase{"upper case header", QByteArray("{\\RTF1 x}")},
+                      NotRtfCase{"text before the header", QByteArray("x{\\rtf1 y}")},
+                      NotRtfCase{"NUL before the header", QByteArray("\0{\\rtf1}", 8)}),
+    tesk::test::ByCaseName());
 
 TEST(RtfReader, DeepNestingIsSurvived) {
     const QByteArray rtf = "{\\rtf1 " + QByteArray(200000, '{') + "x" + QByteArray(200000, '}') +
@@ -139,6 +156,8 @@ QStringList Candidates_Of_File(const char* name) {
     return got;
 }
 
+// These two are written by hand in the manner of a simple editor and of an office suite, to hold
+// what the saved documents below lack: headers, footers, pictures, hidden text, field codes.
 TEST(RtfDocuments, SimpleEditorDocumentGivesOneLinePerParagraph) {
     EXPECT_EQ(Plain(Fixture("simple_editor_numbers.rtf")),
               QStringLiteral("Contacts for Andr\u00E9\n+44 7785 016 005\n07785-016-006\n"
@@ -168,15 +187,18 @@ TEST(RtfDocuments, WordProcessorDocumentGivesOnlyItsBodyText) {
 
 namespace {
 
-// Documents saved by a real word processor from a plain list and from a page with line breaks
-// and a table (their sources lie beside them). What a user imports from each: every number,
-// with its "+" and without spaces and hyphens, and nothing from the styles, fonts or the
-// producer's own destinations.
+// Documents saved by two real word processors, each from the same plain list and the same page
+// with line breaks and a table (the sources lie beside them as numbers_*.source.*). What a user
+// imports from each: every number, with its "+" and without spaces and hyphens, and nothing from
+// the styles, fonts or the producer's own destinations.
 struct SavedDocument {
     const char* file;
     QString plain;
     QStringList numbers;  // the candidates that pass as numbers, in order
 };
+void PrintTo(const SavedDocument& d, std::ostream* os) {
+    *os << d.file;
+}
 
 class SavedDocuments : public ::testing::TestWithParam<SavedDocument> {};
 
@@ -196,7 +218,7 @@ INSTANTIATE_TEST_SUITE_P(
     WordProcessor, SavedDocuments,
     ::testing::Values(
         SavedDocument{
-            "wordprocessor_list.rtf",
+            "wordprocessor_a_list.rtf",
             QStringLiteral("Customers for the spring campaign\n\n+44 7700 900123\n07700-900456\n"
                            "0049 151 1234 5678\n\n\u0410\u043D\u043D\u0430 "
                            "\u041F\u0435\u0442\u0440\u043E\u0432\u0430 +7 916 123-45-67\n"
@@ -204,13 +226,29 @@ INSTANTIATE_TEST_SUITE_P(
                            "Jos\u00E9 M\u00FCller\t+34 612 345 678\n\n"),
             {"+447700900123", "07700900456", "004915112345678"}},
         SavedDocument{
-            "wordprocessor_table.rtf",
+            "wordprocessor_a_table.rtf",
             QStringLiteral("Team contacts\n+44 7700 900111\n07700-900222\nName\nNumber\n"
                            "Note\n\nZo\u00EB\n+33 6 12 34 56 78\ncalls after 6\n\n"
                            "\u0394\u03B7\u03BC\u03AE\u03C4\u03C1\u03B7\u03C2\n"
                            "0030 210 765 4321\n\u2014\n\n\nLast: 0044 7700 900333\n\n\n\n"),
             // "Last: ..." holds letters, so that line is no number.
-            {"+447700900111", "07700900222", "+33612345678", "00302107654321"}}),
+            {"+447700900111", "07700900222", "+33612345678", "00302107654321"}},
+        // A second producer: every non-Latin letter as \uN with a "?" fallback, accented Latin
+        // letters as \uN followed by their code-page byte, which must not come out twice.
+        SavedDocument{
+            "wordprocessor_b_list.rtf",
+            QStringLiteral("Customers for the spring campaign\n\n+44 7700 900123\n07700-900456\n"
+                           "0049 151 1234 5678\n\n\u0410\u043D\u043D\u0430 "
+                           "\u041F\u0435\u0442\u0440\u043E\u0432\u0430 +7 916 123-45-67\n"
+                           "\u0393\u03B9\u03CE\u03C1\u03B3\u03BF\u03C2 00302101234567\n"
+                           "Jos\u00E9 M\u00FCller\t+34 612 345 678\n"),
+            {"+447700900123", "07700900456", "004915112345678"}},
+        SavedDocument{"wordprocessor_b_table.rtf",
+                      QStringLiteral("Team contacts\n+44 7700 900111\n07700-900222\nName\nNumber\n"
+                                     "Note\n\nZo\u00EB\n+33 6 12 34 56 78\ncalls after 6\n\n"
+                                     "\u0394\u03B7\u03BC\u03AE\u03C4\u03C1\u03B7\u03C2\n"
+                                     "0030 210 765 4321\n\u2014\n\nLast: 0044 7700 900333\n"),
+                      {"+447700900111", "07700900222", "+33612345678", "00302107654321"}}),
     [](const ::testing::TestParamInfo<SavedDocument>& info) {
         return QString::fromUtf8(info.param.file).section(QLatin1Char('.'), 0, 0).toStdString();
     });
