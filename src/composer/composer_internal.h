@@ -1,5 +1,7 @@
 #pragma once
 // Texts and helpers shared by the composer's source files. Internal to the library.
+#include "composer/number_rules.h"
+
 #include <QString>
 
 namespace tesk::composer::texts {
@@ -20,11 +22,3 @@ inline const QString kImportFailure = QStringLiteral(
     "number is skipped because of using 'Skip Duplicate Numbers' or 'Exclusion List' option.");
 
 }  // namespace tesk::composer::texts
-
-namespace tesk::composer {
-
-// The cleaned number (spaces and hyphens removed, trimmed) when it is not empty, passes the
-// syntax check (no comma) and carries a "+" only as its first character; "" otherwise.
-QString Clean_Valid_Number(const QString& raw);
-
-}  // namespace tesk::composer

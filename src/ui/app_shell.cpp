@@ -2,6 +2,7 @@
 
 #include "appcore/selection_state.h"
 #include "core/dialogs.h"
+#include "stores/exclusion_store.h"
 #include "ui/composer_window.h"
 #include "ui/connection_info_wnd.h"
 #include "ui/gsm_dev_conn_step_wnd.h"
@@ -22,6 +23,12 @@ bool AppShell::start() {
     if (!Load_Main_Interface(app_, gsm_)) {
         return false;
     }
+    // Switching Exclusion List on fills a composer's exclusion numbers from the applied lists.
+    const auto loadExclusions = [](composer::ComposerController& composer) {
+        composer.Fill_Exclusion_Num_List(stores::Applied_Exclusion_Numbers());
+    };
+    gsm_.composer().Set_Exclusion_Loader(loadExclusions);
+    app_.composer().Set_Exclusion_Loader(loadExclusions);
     gsmWindow_ = std::make_unique<ComposerWindow>(gsm_.composer());
     androidWindow_ = std::make_unique<ComposerWindow>(app_.composer());
     wire(gsmWindow_.get(), kGsmMode);

@@ -8,6 +8,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
@@ -186,6 +187,31 @@ TEST_F(Shell, TheComposerOpensTheSentItemsAndTemplatesOfItsMode) {
     ASSERT_TRUE(spinUntil([&] { return walk.finished() && !QApplication::activeModalWidget(); }))
         << walk.seen().join(", ").toStdString();
     EXPECT_EQ(walk.seen(), (QStringList{"Sent_Items", "Templates"}));
+    shell.shutdown();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Shell, ExclusionListSwitchLoadsTheAppliedLists) {
+    AppShell shell;
+    ASSERT_TRUE(shell.start());
+    ModalWalk cancel(QList<Click>{{"Mobile_Sel_Wnd", "cancelButton"}});
+    ASSERT_TRUE(spinUntil([&] { return cancel.finished() && !QApplication::activeModalWidget(); }));
+    QFile list(Exclusion_Folder_Path + QStringLiteral("/Staff.VORN"));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write("0711\n0722\n");
+    list.close();
+    QFile applied(Applied_Exclusion_Path);
+    ASSERT_TRUE(applied.open(QIODevice::WriteOnly));
+    applied.write("Staff\n");
+    applied.close();
+
+    tesk::ui::ComposerWindow* gsm = shell.composerWindow(tesk::kGsmMode);
+    gsm->option(1)->click();  // Exclusion List
+    EXPECT_EQ(shell.gsm().composer().exclusions().numbers(), (QStringList{"0711", "0722"}));
+    EXPECT_EQ(shell.app().composer().exclusions().count(), 0) << "the other composer is untouched";
     shell.shutdown();
 }
 
