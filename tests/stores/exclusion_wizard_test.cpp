@@ -1,0 +1,268 @@
+#include "stores/exclusion_wizard.h"
+#include "appcore/data_paths.h"
+#include "stores/exclusion_store.h"
+#include "support/scripted_dialogs.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+using tesk::stores::Exclusion_Wizard;
+using tesk::stores::Read_Entry_File;
+using tesk::stores::WizardScreen;
+using tesk::test::ScriptedDialogs;
+
+const QString kContinue = QStringLiteral("\nAre you sure you want to continue");
+const QString kUnsavedNumbers =
+    QStringLiteral("\nYou have made changes in exclusion number list that have not been saved");
+const QString kUnsavedApplied =
+    QStringLiteral("\nYou have made changes in 'Exclude when sending SMS' list");
+
+class RecordingWizardView final : public tesk::stores::ExclusionWizardView {
+  public:
+    void showScreen(WizardScreen shown) override { screen = shown; }
+    void redrawLists() override { ++listRedraws; }
+    void redrawNumbers() override {}
+    void setNumberCount(const QString& text) override { count = text; }
+    void setNumberField(const QString& text) override { numberField = text; }
+    int runUpdateNumberDialog(int row, const QString& number) override {
+        updatedRow = row;
+        updatedNumber = number;
+        return updateDialog ? updateDialog(row) : 0;
+    }
+    void endModal(int code) override { ended = code; }
+    void offerToOpenExportedFile(const QString& path) override { exported = path; }
+
+    WizardScreen screen = WizardScreen::Lists;
+    int listRedraws = 0;
+    QString count;
+    QString numberField = QStringLiteral("typed");
+    int updatedRow = -1;
+    QString updatedNumber;
+    std::function<int(int)> updateDialog;
+    int ended = -2;
+    QString exported;
+};
+
+class Wizard : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        tesk::Set_Data_Paths(dir_.path());
+        Check_Path_And_Create_Files();
+        wizard_.Open_Exclusion_Wnd();
+    }
+    // Creates a list through the screens as a user does.
+    void create(const QString& name, const QStringList& typed) {
+        wizard_.AddNew_Btn();
+        wizard_.Next_Btn(name);
+        for (const QString& number : typed) {
+            wizard_.Add_number_To_List(number);
+        }
+        dialogs_.expect(kContinue, QStringLiteral("Yes"));
+        ASSERT_TRUE(wizard_.Finish_Btn());
+    }
+
+    QTemporaryDir dir_;
+    ScriptedDialogs dialogs_;
+    RecordingWizardView view_;
+    int refreshes_ = 0;
+    Exclusion_Wizard wizard_{&view_, [this] { ++refreshes_; }};
+};
+
+TEST_F(Wizard, NewListGoesThroughItsScreensIntoTheFiles) {
+    wizard_.AddNew_Btn();
+    EXPECT_EQ(view_.screen, WizardScreen::Name);
+    dialogs_.expectNotice(QStringLiteral("\nPlease enter the another name."));
+    wizard_.Next_Btn(QStringLiteral("ExListIndex"));
+    EXPECT_EQ(view_.screen, WizardScreen::Name);
+    wizard_.Next_Btn(QString(60, QLatin1Char('n')));  // cut to 50 as typed
+    EXPECT_EQ(wizard_.listName(), QString(50, QLatin1Char('n')));
+    EXPECT_EQ(view_.screen, WizardScreen::Numbers);
+
+    wizard_.Add_number_To_List(QStringLiteral("+44 7700 900123"));
+    EXPECT_EQ(wizard_.numbers(), QStringList{"00447700900123"}) << "typed + is stored as 00";
+    EXPECT_EQ(view_.numberField, QString());
+    EXPECT_EQ(view_.count, QStringLiteral("Total Numbers : 1"));
+    dialogs_.expectNotice(QStringLiteral("\nEntered number already exists."));
+    wizard_.Add_number_To_List(QStringLiteral("0044 7700 900123"));
+    dialogs_.expectNotice(QStringLiteral("\nPlease enter a valid phone number."));
+    wizard_.Add_number_To_List(QStringLiteral("07a"));
+
+    dialogs_.expect(kContinue, QStringLiteral("No"));
+    EXPECT_FALSE(wizard_.Finish_Btn());
+    dialogs_.expect(kContinue, QStringLiteral("Yes"));
+    ASSERT_TRUE(wizard_.Finish_Btn());
+    EXPECT_EQ(view_.screen, WizardScreen::Lists);
+    EXPECT_EQ(wizard_.available(), QStringList{QString(50, QLatin1Char('n'))});
+    EXPECT_EQ(Read_Entry_File(Exclusion_Index_Path), wizard_.available());
+    EXPECT_EQ(Read_Entry_File(tesk::stores::Exclusion_List_File(QString(50, QLatin1Char('n')))),
+              QStringList{"00447700900123"});
+    EXPECT_EQ(refreshes_, 1);
+    EXPECT_FALSE(wizard_.unsavedNumbers());
+}
+
+TEST_F(Wizard, ImportKeepsPlusAndTellsWhenNothingCameIn) {
+    wizard_.AddNew_Btn();
+    wizard_.Next_Btn(QStringLiteral("Imported"));
+    wizard_.Add_number_To_List(QStringLiteral("+447700900123"));  // stored 0044...
+    const QString path = dir_.filePath(QStringLiteral("numbers.txt"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("+447700900123\n00447700900123\n0711\n");
+    file.close();
+    wizard_.Load_File_Btn(path);
+    EXPECT_EQ(wizard_.numbers(), (QStringList{"00447700900123", "+447700900123", "0711"}));
+    dialogs_.expectNotice(QStringLiteral("Numbers are skipped because of duplicate number"));
+    wizard_.Load_File_Btn(path);
+    dialogs_.expectNotice(QStringLiteral("\nPlease select a valid file."));
+    wizard_.Load_File_Btn(dir_.filePath(QStringLiteral("missing.txt")));
+}
+
+TEST_F(Wizard, ApplyingAndSavingTheAppliedLists) {
+    create(QStringLiteral("Staff"), {"0711"});
+    create(QStringLiteral("VIP"), {"0722"});
+    wizard_.Set_Selected_Available({1});
+    wizard_.Add_List_Btn();
+    EXPECT_EQ(wizard_.applied(), QStringList{"VIP"});
+    dialogs_.expectNotice(QStringLiteral("\nSelected list is already in use."));
+    wizard_.Add_List_Btn();
+    wizard_.Add_All_List_Btn();
+    EXPECT_EQ(wizard_.applied(), (QStringList{"VIP", "Staff"}));
+    dialogs_.expectNotice(QStringLiteral("\nAll available lists are already in use."));
+    wizard_.Add_All_List_Btn();
+    EXPECT_TRUE(wizard_.unsavedApplied());
+    EXPECT_TRUE(Read_Entry_File(Applied_Exclusion_Path).isEmpty()) << "not saved yet";
+    dialogs_.expect(kContinue, QStringLiteral("Yes"));
+    const int before = refreshes_;
+    wizard_.Save_Applied_Btn();
+    EXPECT_EQ(Read_Entry_File(Applied_Exclusion_Path), (QStringList{"VIP", "Staff"}));
+    EXPECT_EQ(tesk::stores::Applied_Exclusion_Numbers(), (QStringList{"0722", "0711"}));
+    EXPECT_EQ(refreshes_, before + 1);
+
+    wizard_.Set_Selected_Applied({0});
+    wizard_.Remove_List_Btn();
+    EXPECT_EQ(wizard_.applied(), QStringList{"Staff"});
+    wizard_.Remove_All_List_Btn();
+    dialogs_.expectNotice(QStringLiteral("\nExclude when sending SMS list is empty."));
+    wizard_.Remove_All_List_Btn();
+}
+
+TEST_F(Wizard, DeletingAListAlsoRemovesItFromTheAppliedFile) {
+    create(QStringLiteral("Staff"), {"0711"});
+    create(QStringLiteral("VIP"), {"0722"});
+    wizard_.Add_All_List_Btn();
+    dialogs_.expect(kContinue, QStringLiteral("Yes"));
+    wizard_.Save_Applied_Btn();
+    wizard_.Set_Selected_Available({0});
+    dialogs_.expect(QStringLiteral("\nAre you sure you want delete the selected available list?"),
+                    QStringLiteral("Yes"));
+    wizard_.Delete_Btn();
+    EXPECT_EQ(Read_Entry_File(Exclusion_Index_Path), QStringList{"VIP"});
+    EXPECT_EQ(Read_Entry_File(Applied_Exclusion_Path), QStringList{"VIP"});
+    EXPECT_FALSE(QFile::exists(tesk::stores::Exclusion_List_File(QStringLiteral("Staff"))));
+}
+
+TEST_F(Wizard, RenameKeepsTheFilesInStep) {
+    create(QStringLiteral("Staff"), {"0711"});
+    create(QStringLiteral("VIP"), {"0722"});
+    wizard_.Add_All_List_Btn();
+    dialogs_.expect(kContinue, QStringLiteral("Yes"));
+    wizard_.Save_Applied_Btn();
+    wizard_.Set_Selected_Available({0});
+    wizard_.Update_Btn();
+    ASSERT_EQ(view_.screen, WizardScreen::Numbers);
+    EXPECT_EQ(wizard_.numbers(), QStringList{"0711"});
+
+    wizard_.Update_ex_list_Name_Btn(QStringLiteral("Staff"));  // same name: nothing at all
+    dialogs_.expectNotice(QStringLiteral("\nEntered exclusion list name already exists."));
+    wizard_.Update_ex_list_Name_Btn(QStringLiteral("VIP"));
+    EXPECT_TRUE(QFile::exists(tesk::stores::Exclusion_List_File(QStringLiteral("Staff"))));
+
+    dialogs_.expect(kContinue, QStringLiteral("Yes"));
+    wizard_.Update_ex_list_Name_Btn(QStringLiteral("Πελάτες"));
+    EXPECT_EQ(Read_Entry_File(Exclusion_Index_Path), (QStringList{"Πελάτες", "VIP"}));
+    EXPECT_EQ(Read_Entry_File(Applied_Exclusion_Path), (QStringList{"Πελάτες", "VIP"}));
+    EXPECT_FALSE(QFile::exists(tesk::stores::Exclusion_List_File(QStringLiteral("Staff"))));
+    EXPECT_EQ(Read_Entry_File(tesk::stores::Exclusion_List_File(QStringLiteral("Πελάτες"))),
+              QStringList{"0711"});
+}
+
+TEST_F(Wizard, UpdatedNumbersKeepTheirPlusAndRefuseDuplicates) {
+    create(QStringLiteral("Staff"), {"0711", "0722"});
+    wizard_.Set_Selected_Available({0});
+    wizard_.Update_Btn();
+    wizard_.Set_Selected_Numbers({0, 1});
+    dialogs_.expectNotice(QStringLiteral("\nPlease select only one record to update."));
+    wizard_.Update_Number_Btn();
+    wizard_.Set_Selected_Numbers({1});
+    view_.updateDialog = [&](int row) {
+        dialogs_.expectNotice(QStringLiteral("\nEntered number already exists."));
+        EXPECT_FALSE(wizard_.Update_Ex_Num_OK(row, QStringLiteral("0711")));
+        EXPECT_TRUE(wizard_.Update_Ex_Num_OK(row, QStringLiteral("+44 7700")));
+        return 1;
+    };
+    wizard_.Update_Number_Btn();
+    EXPECT_EQ(view_.updatedNumber, QStringLiteral("0722"));
+    EXPECT_EQ(wizard_.numbers(), (QStringList{"0711", "+447700"}));
+    EXPECT_TRUE(wizard_.unsavedNumbers());
+}
+
+TEST_F(Wizard, LeavingWithUnsavedChangesAsksBothQuestions) {
+    create(QStringLiteral("Staff"), {"0711"});
+    wizard_.Add_All_List_Btn();
+    wizard_.Set_Selected_Available({0});
+    wizard_.Update_Btn();
+    wizard_.Add_number_To_List(QStringLiteral("0733"));
+
+    // Back: No stays on the numbers screen.
+    dialogs_.expect(kUnsavedNumbers, QStringLiteral("No"));
+    wizard_.Back_Btn();
+    EXPECT_EQ(view_.screen, WizardScreen::Numbers);
+
+    // Cancel: yes saves the numbers (with their confirmation), then the applied lists.
+    dialogs_.expect(kUnsavedNumbers, QStringLiteral("Yes"));
+    dialogs_.expect(kContinue, QStringLiteral("Yes"));
+    dialogs_.expect(kUnsavedApplied, QStringLiteral("Yes"));
+    wizard_.Cancel_Btn();
+    EXPECT_EQ(view_.ended, 0);
+    EXPECT_EQ(Read_Entry_File(tesk::stores::Exclusion_List_File(QStringLiteral("Staff"))),
+              (QStringList{"0711", "0733"}));
+    EXPECT_EQ(Read_Entry_File(Applied_Exclusion_Path), QStringList{"Staff"});
+}
+
+TEST_F(Wizard, NoToTheFirstQuestionClosesWithoutSavingAnything) {
+    create(QStringLiteral("Staff"), {"0711"});
+    wizard_.Add_All_List_Btn();
+    wizard_.Set_Selected_Available({0});
+    wizard_.Update_Btn();
+    wizard_.Add_number_To_List(QStringLiteral("0733"));
+    dialogs_.expect(kUnsavedNumbers, QStringLiteral("No"));
+    wizard_.Cancel_Btn();
+    EXPECT_EQ(view_.ended, 0);
+    EXPECT_EQ(Read_Entry_File(tesk::stores::Exclusion_List_File(QStringLiteral("Staff"))),
+              QStringList{"0711"});
+    EXPECT_TRUE(Read_Entry_File(Applied_Exclusion_Path).isEmpty());
+}
+
+TEST_F(Wizard, ExportWritesTheHeaderAndTheNumbers) {
+    create(QStringLiteral("Staff"), {"0711", "+4479"});
+    wizard_.Set_Selected_Available({0});
+    wizard_.Update_Btn();
+    dialogs_.expectFileToSave(dir_.filePath(QStringLiteral("staff.doc")));
+    wizard_.Export_Number_Btn();
+    ASSERT_EQ(view_.exported, dir_.filePath(QStringLiteral("staff.doc.txt")));
+    QFile file(view_.exported);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString rule(76, QLatin1Char('='));
+    EXPECT_EQ(QString::fromUtf8(file.readAll()),
+              rule + "\n\n\t\t\t[ Tesk SMS - Exclusion Number List ]\t\t\t\n\n" + rule +
+                  "\n0711\n004479\n");
+}
+
+}  // namespace
