@@ -5,6 +5,7 @@
 #include "stores/exclusion_store.h"
 #include "ui/composer_window.h"
 #include "ui/connection_info_wnd.h"
+#include "ui/exclusion_wizard_wnd.h"
 #include "ui/gsm_dev_conn_step_wnd.h"
 #include "ui/mobile_sel_wnd.h"
 #include "ui/store_windows.h"
@@ -52,6 +53,20 @@ void AppShell::wire(ComposerWindow* window, int mode) {
     connect(window, &ComposerWindow::sentItemsRequested, this, [this, window, mode] {
         SentItemsWnd sentItems(mode, window->controller(), window);
         sentItems.exec();
+    });
+    connect(window, &ComposerWindow::exclusionListsRequested, this, [this, window] {
+        // Saves, deletes and renames refresh the composer in front, when its Exclusion List
+        // option is on.
+        ExclusionWizardWnd wizard(
+            [this] {
+                composer::ComposerController& active =
+                    gsm_and_none == kAndroidMode ? app_.composer() : gsm_.composer();
+                if (active.options().exclusion) {
+                    active.Fill_Exclusion_Num_List(stores::Applied_Exclusion_Numbers());
+                }
+            },
+            window);
+        wizard.exec();
     });
     connect(window, &ComposerWindow::templatesRequested, this, [this, window] {
         TemplatesWnd templates(window->controller(), window);

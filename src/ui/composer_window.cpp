@@ -366,16 +366,14 @@ QWidget* ComposerWindow::buildActionBar(QWidget* parent) {
         makeButton(QStringLiteral("sentItemsButton"), QStringLiteral("Sent Items"), bar);
     QPushButton* templates =
         makeButton(QStringLiteral("templatesButton"), QStringLiteral("Templates"), bar);
-    // The exclusion lists and the sending run come with later releases: present, not yet
-    // usable.
     QPushButton* exclusions =
         makeButton(QStringLiteral("exclusionListsButton"), QStringLiteral("Exclusion Lists"), bar);
-    exclusions->setEnabled(false);
     for (QPushButton* button : {sentItems, templates, exclusions}) {
         row->addWidget(button);
     }
     connect(sentItems, &QPushButton::clicked, this, &ComposerWindow::sentItemsRequested);
     connect(templates, &QPushButton::clicked, this, &ComposerWindow::templatesRequested);
+    connect(exclusions, &QPushButton::clicked, this, &ComposerWindow::exclusionListsRequested);
     row->addStretch();
     QPushButton* help = makeButton(QStringLiteral("helpButton"), QStringLiteral("Help"), bar);
     QPushButton* reset = makeButton(QStringLiteral("resetButton"), QStringLiteral("Reset"), bar);

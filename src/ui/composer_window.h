@@ -90,6 +90,7 @@ class ComposerWindow : public QWidget, public composer::ComposerView {
     void exitRequested();
     void sentItemsRequested();
     void templatesRequested();
+    void exclusionListsRequested();
 
   protected:
     void closeEvent(QCloseEvent* event) override;

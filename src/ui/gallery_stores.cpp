@@ -2,12 +2,16 @@
 // (the gallery never touches the user's own data).
 #include "appcore/data_paths.h"
 #include "appcore/selection_state.h"
+#include "stores/exclusion_store.h"
 #include "stores/sent_items.h"
 #include "stores/templates.h"
+#include "ui/exclusion_wizard_wnd.h"
 #include "ui/gallery_parts.h"
 #include "ui/store_windows.h"
 
 #include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -47,6 +51,14 @@ void useSampleStores() {
         {"Dear customer, our spring sale starts on Monday: 20% off every order.",
          "Your appointment is confirmed for Thursday at 10:30. Call us to change it.",
          "Thank you for your order!\nIt will be with you tomorrow.", "Ваш заказ готов к выдаче."});
+    stores::Write_Entry_File(Exclusion_Index_Path, {"Staff", "Opted out", "Πελάτες VIP"});
+    stores::Write_Entry_File(stores::Exclusion_List_File(QStringLiteral("Staff")),
+                             {"00447700900111", "00447700900112", "+4915112345000"});
+    stores::Write_Entry_File(stores::Exclusion_List_File(QStringLiteral("Opted out")),
+                             {"07700900999"});
+    stores::Write_Entry_File(stores::Exclusion_List_File(QStringLiteral("Πελάτες VIP")),
+                             {"+302101234567"});
+    stores::Write_Entry_File(Applied_Exclusion_Path, {"Opted out"});
 }
 
 // Built before the window that uses it and destroyed after it: a private base.
@@ -103,6 +115,31 @@ QList<GalleryEntry> Gallery_Store_Entries() {
              return window;
          }},
         {QStringLiteral("template_editor"), [] { return std::make_unique<EditorEntry>(); }},
+        {QStringLiteral("exclusion_wizard_lists"),
+         [] {
+             useSampleStores();
+             auto wizard = std::make_unique<ExclusionWizardWnd>([] {});
+             wizard->availableList()->selectionModel()->select(
+                 wizard->availableList()->model()->index(0, 0), QItemSelectionModel::Select);
+             return wizard;
+         }},
+        {QStringLiteral("exclusion_wizard_numbers"),
+         [] {
+             useSampleStores();
+             auto wizard = std::make_unique<ExclusionWizardWnd>([] {});
+             wizard->controller().Set_Selected_Available({0});
+             wizard->controller().Update_Btn();
+             wizard->numberField()->setText(QStringLiteral("+44 7700 900113"));
+             return wizard;
+         }},
+        {QStringLiteral("exclusion_wizard_name"),
+         [] {
+             useSampleStores();
+             auto wizard = std::make_unique<ExclusionWizardWnd>([] {});
+             wizard->controller().AddNew_Btn();
+             wizard->nameField()->setText(QStringLiteral("Suppliers"));
+             return wizard;
+         }},
     };
 }
 

@@ -274,14 +274,16 @@ TEST(GsmComposer, HasNoSendingModeAndSearchesDevices) {
     window.setDeviceChoices({QStringLiteral("/dev/ttyUSB0"), QStringLiteral("All Device")}, 1);
     EXPECT_EQ(window.deviceChoices(),
               (QStringList{QStringLiteral("/dev/ttyUSB0"), QStringLiteral("All Device")}));
-    // The stores open from here; the exclusion lists come later.
-    EXPECT_FALSE(window.button(QStringLiteral("exclusionListsButton"))->isEnabled());
+    // The stores open from here.
     QSignalSpy sentItems(&window, &ComposerWindow::sentItemsRequested);
     QSignalSpy templates(&window, &ComposerWindow::templatesRequested);
+    QSignalSpy exclusions(&window, &ComposerWindow::exclusionListsRequested);
     window.button(QStringLiteral("sentItemsButton"))->click();
     window.button(QStringLiteral("templatesButton"))->click();
+    window.button(QStringLiteral("exclusionListsButton"))->click();
     EXPECT_EQ(sentItems.count(), 1);
     EXPECT_EQ(templates.count(), 1);
+    EXPECT_EQ(exclusions.count(), 1);
 }
 
 }  // namespace

@@ -2,15 +2,20 @@
 #include "ui/store_windows.h"
 #include "appcore/data_paths.h"
 #include "appcore/selection_state.h"
+#include "stores/exclusion_store.h"
 #include "stores/sent_items.h"
 #include "stores/templates.h"
 #include "support/scripted_dialogs.h"
 #include "ui/composer_window.h"
+#include "ui/exclusion_wizard_wnd.h"
 #include "ui/list_models.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -124,6 +129,57 @@ TEST_F(StoreWindows, UseTemplatePutsItIntoTheComposerWindowAtItsCursor) {
     window.button(QStringLiteral("useButton"))->click();
     EXPECT_EQ(composerWindow_.composerTextEdit()->toPlainText(), QStringLiteral("Hi Welcome! bye"));
     EXPECT_EQ(composerWindow_.charCountLabel(), QStringLiteral("15 Characters"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(StoreWindows, ExclusionWizardCreatesAppliesAndRefreshesTheComposer) {
+    composerWindow_.option(1)->click();  // Exclusion List on: nothing applied yet
+    int refreshed = 0;
+    tesk::ui::ExclusionWizardWnd wizard([&] {
+        ++refreshed;
+        composer_.Fill_Exclusion_Num_List(tesk::stores::Applied_Exclusion_Numbers());
+    });
+    wizard.show();
+    wizard.button(QStringLiteral("newListButton"))->click();
+    EXPECT_EQ(wizard.currentScreen(), 1);
+    QTest::keyClicks(wizard.nameField(), QStringLiteral("Staff"));
+    wizard.button(QStringLiteral("nextButton"))->click();
+    ASSERT_EQ(wizard.currentScreen(), 2);
+    QTest::keyClicks(wizard.numberField(), QStringLiteral("+44 7700 900123"));
+    QTest::keyClick(wizard.numberField(), Qt::Key_Return);
+    EXPECT_EQ(wizard.numberList()->model()->index(0, 0).data().toString(),
+              QStringLiteral("00447700900123"));
+    EXPECT_EQ(wizard.countText(), QStringLiteral("Total Numbers : 1"));
+    EXPECT_EQ(wizard.numberField()->text(), QString());
+    dialogs_.expect(QStringLiteral("\nAre you sure you want to continue"), QStringLiteral("Yes"));
+    wizard.button(QStringLiteral("finishButton"))->click();
+    EXPECT_EQ(wizard.currentScreen(), 0);
+    ASSERT_EQ(wizard.availableList()->model()->rowCount(), 1);
+
+    wizard.availableList()->selectionModel()->select(wizard.availableList()->model()->index(0, 0),
+                                                     QItemSelectionModel::ClearAndSelect);
+    wizard.button(QStringLiteral("applyButton"))->click();
+    EXPECT_EQ(wizard.appliedList()->model()->rowCount(), 1);
+    dialogs_.expect(QStringLiteral("\nAre you sure you want to continue"), QStringLiteral("Yes"));
+    wizard.button(QStringLiteral("saveAppliedButton"))->click();
+    EXPECT_EQ(refreshed, 2);
+    EXPECT_EQ(composer_.exclusions().numbers(), QStringList{"00447700900123"});
+    wizard.button(QStringLiteral("closeButton"))->click();
+    EXPECT_FALSE(wizard.isVisible());
+}
+
+TEST_F(StoreWindows, ExclusionWizardNameFieldHoldsFiftyCharacters) {
+    tesk::ui::ExclusionWizardWnd wizard([] {});
+    wizard.button(QStringLiteral("newListButton"))->click();
+    QTest::keyClicks(wizard.nameField(), QString(60, QLatin1Char('x')));
+    EXPECT_EQ(wizard.nameField()->text().size(), 50);
+    dialogs_.expectNotice(QStringLiteral("\nPlease enter a valid name."));
+    wizard.nameField()->setText(QStringLiteral("a:b"));
+    wizard.button(QStringLiteral("nextButton"))->click();
+    EXPECT_EQ(wizard.currentScreen(), 1);
 }
 
 }  // namespace
