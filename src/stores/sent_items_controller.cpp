@@ -56,7 +56,11 @@ QString Sent_Items::Count_Text() const {
 }
 
 void Sent_Items::Load() {
-    items_ = LoadItems_Sent_Items(Sent_Item_File(mode_));
+    Set_Items(LoadItems_Sent_Items(Sent_Item_File(mode_)));
+}
+
+void Sent_Items::Set_Items(QList<SentItem> items) {
+    items_ = std::move(items);
     selected_.clear();
     view_->redrawTable();
     view_->selectRows({});

@@ -41,6 +41,8 @@ class Sent_Items {
 
     // Reads the mode's file into the list (LoadItems_Sent_Items).
     void Load();
+    // Takes a list read elsewhere (the window reads the file on a worker thread).
+    void Set_Items(QList<SentItem> items);
     void Set_Selected_Rows(const QList<int>& rows);
     // The details pane text of an entry ("" out of range).
     QString Details_Text(int row) const;

@@ -40,7 +40,11 @@ void Templates::showCount() {
 }
 
 void Templates::Load() {
-    templates_ = LoadItems_templates(Templates_Path);
+    Set_Templates(LoadItems_templates(Templates_Path));
+}
+
+void Templates::Set_Templates(QStringList templates) {
+    templates_ = std::move(templates);
     selected_.clear();
     view_->redrawTable();
     view_->selectRows({});

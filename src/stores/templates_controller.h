@@ -35,6 +35,8 @@ class Templates {
     static QString Editor_Count_Text(const QString& text);
 
     void Load();
+    // Takes a list read elsewhere (the window reads the file on a worker thread).
+    void Set_Templates(QStringList templates);
     void Set_Selected_Rows(const QList<int>& rows);
 
     void AddNew_Btn();

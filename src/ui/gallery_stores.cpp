@@ -9,6 +9,7 @@
 #include "ui/gallery_parts.h"
 #include "ui/store_windows.h"
 
+#include <QCoreApplication>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QListView>
@@ -61,6 +62,14 @@ void useSampleStores() {
     stores::Write_Entry_File(Applied_Exclusion_Path, {"Opted out"});
 }
 
+// The windows read their files on a worker; the picture shows them loaded.
+template <typename Window>
+void waitUntilLoaded(Window& window) {
+    while (window.loading()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+}
+
 // Built before the window that uses it and destroyed after it: a private base.
 struct ComposerHolder {
     ComposerHolder() { useSampleStores(); }
@@ -75,6 +84,7 @@ class WithComposer final : private ComposerHolder, public Window {
 };
 
 struct TemplatesHolder : ComposerHolder {
+    TemplatesHolder() { waitUntilLoaded(templates); }
     TemplatesWnd templates{composer};
 };
 
@@ -99,18 +109,21 @@ QList<GalleryEntry> Gallery_Store_Entries() {
         {QStringLiteral("sent_items_gsm"),
          [] {
              auto window = std::make_unique<WithComposer<SentItemsWnd>>(kGsmMode);
+             waitUntilLoaded(*window);
              highlight(window->table(), 1);
              return window;
          }},
         {QStringLiteral("sent_items_android"),
          [] {
              auto window = std::make_unique<WithComposer<SentItemsWnd>>(kAndroidMode);
+             waitUntilLoaded(*window);
              highlight(window->table(), 0);
              return window;
          }},
         {QStringLiteral("templates"),
          [] {
              auto window = std::make_unique<WithComposer<TemplatesWnd>>();
+             waitUntilLoaded(*window);
              highlight(window->table(), 2);
              return window;
          }},

@@ -1,10 +1,13 @@
 #include "ui/store_windows.h"
 
+#include "appcore/data_paths.h"
 #include "appcore/selection_state.h"
 #include "composer/message_rules.h"
 #include "core/dialogs.h"
 #include "stores/sent_items.h"
+#include "stores/templates.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -76,6 +79,32 @@ void offerToOpen(const QString& path) {
 }
 
 }  // namespace
+
+// ---- StoreLoader ----
+
+StoreLoader::~StoreLoader() {
+    if (worker_.joinable()) {
+        worker_.join();
+    }
+}
+
+template <typename Result>
+void StoreLoader::start(std::function<Result()> read, std::function<void(Result)> deliver) {
+    loading_ = true;
+    std::weak_ptr<int> alive = alive_;
+    worker_ = std::thread([this, alive, read = std::move(read), deliver = std::move(deliver)] {
+        Result result = read();
+        QMetaObject::invokeMethod(
+            qApp,
+            [this, alive, deliver, result = std::move(result)]() mutable {
+                if (!alive.expired()) {
+                    loading_ = false;
+                    deliver(std::move(result));
+                }
+            },
+            Qt::QueuedConnection);
+    });
+}
 
 // ---- StoreTableModel ----
 
@@ -178,10 +207,14 @@ SentItemsWnd::SentItemsWnd(int mode, composer::ComposerController& composer, QWi
     connect(remove, &QPushButton::clicked, this, [this] { controller_.Clear_Sel_Btn(); });
     connect(clear, &QPushButton::clicked, this, [this] { controller_.Clear_All_Btn(); });
     connect(exportButton, &QPushButton::clicked, this, [this] { controller_.Export_Btn(); });
-    connect(close, &QPushButton::clicked, this, [this] { controller_.Cancel_Btn(); });
+    connect(close, &QPushButton::clicked, this, &SentItemsWnd::reject);
 
     resize(860, 560);
-    controller_.Load();
+    count_->setText(QStringLiteral("Loading..."));
+    const QString path = stores::Sent_Item_File(mode);
+    loader_.start<QList<stores::SentItem>>(
+        [path] { return stores::LoadItems_Sent_Items(path); },
+        [this](QList<stores::SentItem> items) { controller_.Set_Items(std::move(items)); });
 }
 
 QString SentItemsWnd::details() const {
@@ -214,6 +247,14 @@ void SentItemsWnd::setCountLabel(const QString& text) {
 
 void SentItemsWnd::setDetails(const QString& text) {
     details_->setPlainText(text);
+}
+
+void SentItemsWnd::reject() {
+    if (loader_.loading()) {
+        done(0);
+        return;
+    }
+    controller_.Cancel_Btn();
 }
 
 void SentItemsWnd::endModal(int code) {
@@ -267,10 +308,14 @@ TemplatesWnd::TemplatesWnd(composer::ComposerController& composer, QWidget* pare
     connect(clear, &QPushButton::clicked, this, [this] { controller_.Clear_All_Btn(); });
     connect(use, &QPushButton::clicked, this, [this] { controller_.Use_template_Btn(); });
     connect(exportButton, &QPushButton::clicked, this, [this] { controller_.Export_Btn(); });
-    connect(close, &QPushButton::clicked, this, [this] { controller_.Cancel_Btn(); });
+    connect(close, &QPushButton::clicked, this, &TemplatesWnd::reject);
 
     resize(760, 480);
-    controller_.Load();
+    count_->setText(QStringLiteral("Loading..."));
+    const QString path = Templates_Path;
+    loader_.start<QStringList>(
+        [path] { return stores::LoadItems_templates(path); },
+        [this](QStringList templates) { controller_.Set_Templates(std::move(templates)); });
 }
 
 QString TemplatesWnd::countText() const {
@@ -295,6 +340,14 @@ void TemplatesWnd::selectRows(const QList<int>& rows) {
 
 void TemplatesWnd::setCountLabel(const QString& text) {
     count_->setText(text);
+}
+
+void TemplatesWnd::reject() {
+    if (loader_.loading()) {
+        done(0);
+        return;
+    }
+    controller_.Cancel_Btn();
 }
 
 void TemplatesWnd::endModal(int code) {

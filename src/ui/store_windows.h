@@ -8,6 +8,8 @@
 #include <QDialog>
 
 #include <functional>
+#include <memory>
+#include <thread>
 
 class QLabel;
 class QPlainTextEdit;
@@ -37,11 +39,33 @@ class StoreTableModel final : public QAbstractTableModel {
     int count_ = 0;
 };
 
+// Reads a store file on a worker thread and hands the result to the window thread. The window
+// that owns it joins the worker when it goes away (a read never waits for anything else).
+class StoreLoader {
+  public:
+    StoreLoader() = default;
+    ~StoreLoader();
+    StoreLoader(const StoreLoader&) = delete;
+    StoreLoader& operator=(const StoreLoader&) = delete;
+    // Runs `read` on the worker and `deliver` on the window thread with its result, unless the
+    // loader is gone by then.
+    template <typename Result>
+    void start(std::function<Result()> read, std::function<void(Result)> deliver);
+    bool loading() const { return loading_; }
+
+  private:
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+    std::thread worker_;
+    bool loading_ = false;
+};
+
 class SentItemsWnd : public QDialog, public stores::SentItemsView {
     Q_OBJECT
   public:
-    // Loads the mode's file at once; `composer` receives inserted entries.
+    // Starts reading the mode's file (the count says so meanwhile); `composer` receives
+    // inserted entries.
     SentItemsWnd(int mode, composer::ComposerController& composer, QWidget* parent = nullptr);
+    bool loading() const { return loader_.loading(); }
 
     stores::Sent_Items& controller() { return controller_; }
     QTableView* table() const { return table_; }
@@ -55,7 +79,9 @@ class SentItemsWnd : public QDialog, public stores::SentItemsView {
     void setDetails(const QString& text) override;
     void endModal(int code) override;
     void offerToOpenExportedFile(const QString& path) override;
-    void reject() override { controller_.Cancel_Btn(); }
+    // Closing rewrites the file from the list, except while the list is still being read: the
+    // file then stays exactly as it is.
+    void reject() override;
 
   private:
     void syncSelection();
@@ -65,12 +91,14 @@ class SentItemsWnd : public QDialog, public stores::SentItemsView {
     QTableView* table_ = nullptr;
     QPlainTextEdit* details_ = nullptr;
     QLabel* count_ = nullptr;
+    StoreLoader loader_;  // last: joined before the rest goes away
 };
 
 class TemplatesWnd : public QDialog, public stores::TemplatesView {
     Q_OBJECT
   public:
     TemplatesWnd(composer::ComposerController& composer, QWidget* parent = nullptr);
+    bool loading() const { return loader_.loading(); }
 
     stores::Templates& controller() { return controller_; }
     QTableView* table() const { return table_; }
@@ -83,7 +111,7 @@ class TemplatesWnd : public QDialog, public stores::TemplatesView {
     void endModal(int code) override;
     int runEditor(const QString& title, const QString& text, int row) override;
     void offerToOpenExportedFile(const QString& path) override;
-    void reject() override { controller_.Cancel_Btn(); }
+    void reject() override;  // as the sent-items window: no rewrite before the list is read
 
   private:
     void syncSelection();
@@ -92,6 +120,7 @@ class TemplatesWnd : public QDialog, public stores::TemplatesView {
     StoreTableModel* model_ = nullptr;
     QTableView* table_ = nullptr;
     QLabel* count_ = nullptr;
+    StoreLoader loader_;
 };
 
 // The add/update editor of a template, with its live count.

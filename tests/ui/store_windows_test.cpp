@@ -32,6 +32,15 @@ using tesk::composer::ComposerKind;
 using tesk::stores::SentItem;
 using tesk::test::ScriptedDialogs;
 
+// The windows read their files on a worker thread.
+template <typename Window>
+bool loaded(Window& window) {
+    for (int i = 0; i < 20000 && window.loading(); ++i) {
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return !window.loading();
+}
+
 class StoreWindows : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -60,6 +69,7 @@ class StoreWindows : public ::testing::Test {
 
 TEST_F(StoreWindows, SentItemsShowTheStatusColumnOnlyInGsmMode) {
     tesk::ui::SentItemsWnd gsm(tesk::kGsmMode, composer_);
+    ASSERT_TRUE(loaded(gsm));
     EXPECT_EQ(gsm.table()->model()->columnCount(), 4);
     EXPECT_EQ(gsm.table()->model()->headerData(3, Qt::Horizontal).toString(),
               QStringLiteral("Status"));
@@ -71,11 +81,13 @@ TEST_F(StoreWindows, SentItemsShowTheStatusColumnOnlyInGsmMode) {
         << "the pane shows the entry's details (its CR LF shown as line breaks)";
 
     tesk::ui::SentItemsWnd android(tesk::kAndroidMode, composer_);
+    ASSERT_TRUE(loaded(android));
     EXPECT_EQ(android.table()->model()->columnCount(), 3);
 }
 
 TEST_F(StoreWindows, SentItemsDeleteThenCloseRewritesTheFile) {
     tesk::ui::SentItemsWnd window(tesk::kGsmMode, composer_);
+    ASSERT_TRUE(loaded(window));
     window.show();
     selectRow(window.table(), 0);
     window.button(QStringLiteral("removeSelectedButton"))->click();
@@ -90,6 +102,7 @@ TEST_F(StoreWindows, SentItemsDeleteThenCloseRewritesTheFile) {
 
 TEST_F(StoreWindows, SentItemsGoBackIntoTheComposer) {
     tesk::ui::SentItemsWnd window(tesk::kGsmMode, composer_);
+    ASSERT_TRUE(loaded(window));
     selectRow(window.table(), 0);
     dialogs_.expectNotice(QStringLiteral("inserted in SMS Composer successfully."));
     window.button(QStringLiteral("insertButton"))->click();
@@ -99,6 +112,7 @@ TEST_F(StoreWindows, SentItemsGoBackIntoTheComposer) {
 
 TEST_F(StoreWindows, TemplateEditorCutsAndCountsAndAddsToTheList) {
     tesk::ui::TemplatesWnd window(composer_);
+    ASSERT_TRUE(loaded(window));
     EXPECT_EQ(window.countText(), QStringLiteral("Total Items : 2"));
     tesk::ui::TemplateEditorDlg editor(window.controller(), QStringLiteral("Add Templates"),
                                        QString(), -1, &window);
@@ -124,6 +138,7 @@ TEST_F(StoreWindows, UseTemplatePutsItIntoTheComposerWindowAtItsCursor) {
     cursor.setPosition(3);
     composerWindow_.composerTextEdit()->setTextCursor(cursor);
     tesk::ui::TemplatesWnd window(composer_);
+    ASSERT_TRUE(loaded(window));
     selectRow(window.table(), 0);
     dialogs_.expectNotice(QStringLiteral("has been moved to Message Composer window"));
     window.button(QStringLiteral("useButton"))->click();
@@ -180,6 +195,30 @@ TEST_F(StoreWindows, ExclusionWizardNameFieldHoldsFiftyCharacters) {
     wizard.nameField()->setText(QStringLiteral("a:b"));
     wizard.button(QStringLiteral("nextButton"))->click();
     EXPECT_EQ(wizard.currentScreen(), 1);
+}
+
+}  // namespace
+
+namespace {
+
+// The lists arrive from a worker through the event loop, so a window closed before any event
+// ran is closed while its list is still being read.
+TEST_F(StoreWindows, ClosingBeforeTheListIsReadKeepsTheFiles) {
+    const QList<SentItem> before = tesk::stores::LoadItems_Sent_Items(Sent_Item_Path);
+    {
+        tesk::ui::SentItemsWnd window(tesk::kGsmMode, composer_);
+        ASSERT_TRUE(window.loading());
+        window.button(QStringLiteral("closeButton"))->click();
+    }
+    {
+        tesk::ui::TemplatesWnd window(composer_);
+        ASSERT_TRUE(window.loading());
+        window.button(QStringLiteral("closeButton"))->click();
+    }
+    QApplication::processEvents();
+    EXPECT_EQ(tesk::stores::LoadItems_Sent_Items(Sent_Item_Path), before);
+    EXPECT_EQ(tesk::stores::LoadItems_templates(Templates_Path),
+              (QStringList{"Welcome!", "See you at 9"}));
 }
 
 }  // namespace
