@@ -143,6 +143,37 @@ QString Templates_Report(const QStringList& templates, ReportFormat format) {
     return report;
 }
 
+QString Status_Report(const QList<StatusReportRow>& rows, ReportFormat format) {
+    QString report;
+    if (format == ReportFormat::Text) {
+        report = textHeader(QStringLiteral("Sent Items"));
+        for (const StatusReportRow& row : rows) {
+            report += QStringLiteral("Number\t\t: ") + row.Number +
+                      QStringLiteral("\nMessage\t\t: ") + row.Message +
+                      QStringLiteral("\nCurrent Status\t: ") + row.CurrentStatus +
+                      QStringLiteral("\nSent Status\t: ") + row.Status + QLatin1Char('\n') +
+                      kReportRule + QLatin1Char('\n');
+        }
+        return report;
+    }
+    const auto field = [](int width, const QString& label, const QString& value) {
+        return QStringLiteral("<tr><td width=%1>").arg(width) + label +
+               QStringLiteral("</td><td>:&nbsp;&nbsp;</td><td>") + value + QStringLiteral("</td>");
+    };
+    report =
+        Html_Page_Head(QStringLiteral("[ Tesk SMS - Sent Items ]"), QStringLiteral("Sent Items:"));
+    for (const StatusReportRow& row : rows) {
+        report +=
+            htmlRow(QStringLiteral("<table>") +
+                    field(60, QStringLiteral("Number"), Html_Escape(row.Number)) +
+                    field(60, QStringLiteral("Message"), Html_Cell_Text(row.Message)) +
+                    field(100, QStringLiteral("Current Status"), Html_Escape(row.CurrentStatus)) +
+                    field(100, QStringLiteral("Sent Status"), Html_Escape(row.Status)) +
+                    QStringLiteral("</table>"));
+    }
+    return report;
+}
+
 bool Write_Report(const QString& path, const QString& text) {
     return Rewrite_Store_File(path, Utf16_Report_Bytes(text));
 }

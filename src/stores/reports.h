@@ -36,9 +36,23 @@ QString Html_Page_Head(const QString& title, const QString& heading);
 // device.").
 bool Is_Successful_Status(const QString& status);
 
+// One row of the sending-status report: the sending table's Number, Message, Current Status
+// and Status.
+struct StatusReportRow {
+    QString Number;
+    QString Message;
+    QString CurrentStatus;
+    QString Status;
+};
+
 // The reports' texts. `gsm` adds the status of each entry.
 QString Sent_Items_Report(const QList<SentItem>& items, ReportFormat format, bool gsm);
 QString Templates_Report(const QStringList& templates, ReportFormat format);
+QString Status_Report(const QList<StatusReportRow>& rows, ReportFormat format);
+
+// Shown when the status choice of an export leaves nothing to write.
+inline const QString kNoItemForExportOption =
+    QStringLiteral("There is no item for selected Export Option.");
 
 // Writes the report as a whole (a report is never left half-written). False when the file
 // cannot be written; the caller shows "Error in file accessing.".

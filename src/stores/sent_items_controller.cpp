@@ -167,6 +167,19 @@ void Sent_Items::Export_Btn() {
             return;
         }
     }
+    QList<SentItem> chosenItems;
+    for (const SentItem& item : items_) {
+        const bool ok = Is_Successful_Status(item.Status);
+        if (which == StatusChoice::All || (which == StatusChoice::Successful && ok) ||
+            (which == StatusChoice::Failed && !ok)) {
+            chosenItems.append(item);
+        }
+    }
+    // An empty report helps nobody; the sending-status export says the same.
+    if (chosenItems.isEmpty()) {
+        Show_MessageBox(kNoItemForExportOption);
+        return;
+    }
     ReportFormat format = ReportFormat::Text;
     if (!Ask_Export_Format(&format)) {
         return;
@@ -179,14 +192,6 @@ void Sent_Items::Export_Btn() {
          {html ? QStringLiteral("HTML files (*.html)") : QStringLiteral("Text files (*.txt)")}});
     if (chosen.isEmpty()) {
         return;
-    }
-    QList<SentItem> chosenItems;
-    for (const SentItem& item : items_) {
-        const bool ok = Is_Successful_Status(item.Status);
-        if (which == StatusChoice::All || (which == StatusChoice::Successful && ok) ||
-            (which == StatusChoice::Failed && !ok)) {
-            chosenItems.append(item);
-        }
     }
     const QString path = Report_File_Name(chosen, format);
     if (!Write_Report(path, Sent_Items_Report(chosenItems, format, Status_Column_Shown()))) {

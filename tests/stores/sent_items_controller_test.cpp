@@ -192,6 +192,15 @@ TEST_F(SentItemsWindow, ExportOfFailedEntriesAsHtmlAndTheAndroidExportAsksNoStat
     EXPECT_FALSE(decodeReport(androidView.exported).contains(QStringLiteral("Status")));
 }
 
+TEST_F(SentItemsWindow, AChoiceThatLeavesNothingIsSaidAndWritesNothing) {
+    ASSERT_TRUE(tesk::stores::Rewrite_Sent_Items(Sent_Item_Path, {kStored.at(0)}, false));
+    window_.Load();
+    dialogs_.expect(kStatusQuestion, QStringLiteral("Not Sent"));
+    dialogs_.expectNotice(QStringLiteral("\nThere is no item for selected Export Option."));
+    window_.Export_Btn();
+    EXPECT_EQ(view_.exported, QString());
+}
+
 TEST_F(SentItemsWindow, ExportThatCannotBeWrittenSaysSoAndCancelsStopQuietly) {
     window_.Load();
     dialogs_.expect(kStatusQuestion, QStringLiteral("Cancel"));
