@@ -5,6 +5,7 @@
 #include "ui/editing_dialogs.h"
 #include "ui/list_models.h"
 #include "ui/please_wait.h"
+#include "ui/window_parts.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -48,20 +49,6 @@ QLabel* makeHint(const QString& text, QWidget* parent) {
     palette.setColor(QPalette::WindowText, palette.color(QPalette::PlaceholderText));
     label->setPalette(palette);
     return label;
-}
-
-QTableView* makeTable(RecipientTableModel* model, QWidget* parent) {
-    auto* table = new QTableView(parent);
-    table->setModel(model);
-    table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table->setWordWrap(false);
-    table->setAlternatingRowColors(true);
-    // Fixed row heights keep a table of a million rows as quick as one of ten.
-    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
-    table->horizontalHeader()->setStretchLastSection(true);
-    return table;
 }
 
 }  // namespace
@@ -299,7 +286,7 @@ QWidget* ComposerWindow::buildList(QWidget* parent) {
     layout->addWidget(new QLabel(QStringLiteral("Phone numbers and messages:"), panel));
 
     model_ = new RecipientTableModel(controller_, false, this);
-    table_ = makeTable(model_, panel);
+    table_ = makeRowTable(model_, panel);
     table_->setObjectName(QStringLiteral("recipientTable"));
     table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     table_->setColumnWidth(0, 150);
@@ -350,7 +337,7 @@ QWidget* ComposerWindow::buildList(QWidget* parent) {
 
     layout->addWidget(new QLabel(QStringLiteral("Exclusion numbers in use:"), panel));
     exclusionModel_ = new RecipientTableModel(controller_, true, this);
-    exclusionTable_ = makeTable(exclusionModel_, panel);
+    exclusionTable_ = makeRowTable(exclusionModel_, panel);
     exclusionTable_->setObjectName(QStringLiteral("exclusionTable"));
     exclusionTable_->setSelectionMode(QAbstractItemView::NoSelection);
     exclusionTable_->setMaximumHeight(130);

@@ -1,6 +1,7 @@
 #include "ui/editing_dialogs.h"
 
 #include "composer/message_rules.h"
+#include "ui/window_parts.h"
 
 #include <QButtonGroup>
 #include <QDialogButtonBox>
@@ -70,18 +71,9 @@ QString MessageEditor::countText() const {
 }
 
 void MessageEditor::onChanged() {
-    if (cutting_) {
-        return;
+    if (!cutting_) {
+        count_->setText(controller_.Message_Count_Text(Keep_Message_Limit(edit_, cutting_)));
     }
-    const QString text = edit_->toPlainText();
-    const QString cut = composer::Cut_Message(text);
-    if (cut.size() != text.size()) {
-        cutting_ = true;
-        edit_->setPlainText(cut);
-        edit_->moveCursor(QTextCursor::End);
-        cutting_ = false;
-    }
-    count_->setText(controller_.Message_Count_Text(cut));
 }
 
 // ---- FillMsgInListDialog ----

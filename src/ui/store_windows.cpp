@@ -6,6 +6,7 @@
 #include "core/dialogs.h"
 #include "stores/sent_items.h"
 #include "stores/templates.h"
+#include "ui/window_parts.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -27,16 +28,8 @@ namespace tesk::ui {
 namespace {
 
 QTableView* makeStoreTable(QAbstractItemModel* model, QWidget* parent) {
-    auto* table = new QTableView(parent);
-    table->setModel(model);
-    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    QTableView* table = makeRowTable(model, parent);
     table->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table->setWordWrap(false);
-    table->setAlternatingRowColors(true);
-    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
-    table->horizontalHeader()->setStretchLastSection(true);
     return table;
 }
 
@@ -394,18 +387,9 @@ QString TemplateEditorDlg::countText() const {
 }
 
 void TemplateEditorDlg::onChanged() {
-    if (cutting_) {
-        return;
+    if (!cutting_) {
+        count_->setText(stores::Templates::Editor_Count_Text(Keep_Message_Limit(edit_, cutting_)));
     }
-    const QString text = edit_->toPlainText();
-    const QString cut = composer::Cut_Message(text);
-    if (cut.size() != text.size()) {
-        cutting_ = true;
-        edit_->setPlainText(cut);
-        edit_->moveCursor(QTextCursor::End);
-        cutting_ = false;
-    }
-    count_->setText(stores::Templates::Editor_Count_Text(cut));
 }
 
 void TemplateEditorDlg::OKPressed() {

@@ -1,12 +1,16 @@
 #include "ui/window_parts.h"
 
 #include "appcore/mode_selection.h"
+#include "composer/message_rules.h"
 
 #include <QDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableView>
 
 namespace tesk::ui {
 
@@ -62,6 +66,31 @@ QBoxLayout* makeStepButtons(QDialog* dialog) {
     QObject::connect(cancel, &QPushButton::clicked, dialog, [dialog] { dialog->done(kEndCancel); });
     QObject::connect(next, &QPushButton::clicked, dialog, [dialog] { dialog->done(kEndContinue); });
     return row;
+}
+
+QTableView* makeRowTable(QAbstractItemModel* model, QWidget* parent) {
+    auto* table = new QTableView(parent);
+    table->setModel(model);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setWordWrap(false);
+    table->setAlternatingRowColors(true);
+    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
+    table->horizontalHeader()->setStretchLastSection(true);
+    return table;
+}
+
+QString Keep_Message_Limit(QPlainTextEdit* edit, bool& cutting) {
+    const QString text = edit->toPlainText();
+    const QString cut = composer::Cut_Message(text);
+    if (cut.size() != text.size()) {
+        cutting = true;
+        edit->setPlainText(cut);
+        edit->moveCursor(QTextCursor::End);
+        cutting = false;
+    }
+    return cut;
 }
 
 }  // namespace tesk::ui

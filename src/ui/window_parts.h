@@ -5,9 +5,12 @@
 #include <QString>
 #include <QStringList>
 
+class QAbstractItemModel;
 class QBoxLayout;
 class QDialog;
 class QLabel;
+class QPlainTextEdit;
+class QTableView;
 class QWidget;
 
 namespace tesk::ui {
@@ -18,5 +21,13 @@ QWidget* makeStepList(const QStringList& steps, QWidget* parent);
 // Back ends the dialog with kEndBack, Cancel with kEndCancel, Continue (the default button)
 // with kEndContinue.
 QBoxLayout* makeStepButtons(QDialog* dialog);
+
+// A read-only table of whole rows over a model that reads its rows on demand; fixed row
+// heights keep a table of a million rows as quick as one of ten.
+QTableView* makeRowTable(QAbstractItemModel* model, QWidget* parent);
+
+// Cuts the edit's text to the longest message there may be (keeping the cursor at the end when
+// it had to cut) and returns the text. `cutting` guards against the edit's own change signal.
+QString Keep_Message_Limit(QPlainTextEdit* edit, bool& cutting);
 
 }  // namespace tesk::ui
