@@ -8,6 +8,8 @@
 #include "modem/mfcsms.h"
 #include "pdu/pdu.h"
 
+#include <QRegularExpression>
+
 #include <exception>
 
 namespace {
@@ -148,6 +150,26 @@ QString MFCSMS::Get_SMS_Error(const QString& answer) {
     return QString("");
 }
 
+namespace {
+
+// The answer without the lines that only repeat what was sent (the command, the payload with
+// its Ctrl-Z), trimmed.
+QString withoutEcho(const QString& answer, const QStringList& sent) {
+    QStringList kept;
+    for (const QString& line :
+         answer.split(QRegularExpression(QStringLiteral("[\r\n]+")), Qt::SkipEmptyParts)) {
+        QString bare = Trim_Str(line);
+        bare.remove(QChar(0x1a));
+        bare = Trim_Str(bare);
+        if (!bare.isEmpty() && !sent.contains(bare)) {
+            kept.append(line);
+        }
+    }
+    return Trim_Str(kept.join(QStringLiteral("\r\n")));
+}
+
+}  // namespace
+
 // One AT+CMGS exchange. False when a write failed or the device answered nothing at all (no
 // prompt, no final answer, no late answer): both mean the device is not reachable.
 bool MFCSMS::submitStep(int fd, SubmitKind kind, const QString& cmgsArgument,
@@ -169,7 +191,11 @@ bool MFCSMS::submitStep(int fd, SubmitKind kind, const QString& cmgsArgument,
         return false;
     }
     Read_Command(fd, kPrompt);
-    const QString promptAnswer = m_sLastResponse;
+    // A device that only echoes has not answered: its echo must not pass for an acceptance.
+    // "AT" is the connection question asked when the final answer is late.
+    const QStringList sentLines = {Trim_Str(QString::fromUtf8(command)), Trim_Str(payload),
+                                   QStringLiteral("AT")};
+    const QString promptAnswer = withoutEcho(m_sLastResponse, sentLines);
     if (!Write_Command(fd, payload.toUtf8().constData()) || !Write_Command(fd, "\x1a\r\n")) {
         return false;
     }
@@ -177,10 +203,10 @@ bool MFCSMS::submitStep(int fd, SubmitKind kind, const QString& cmgsArgument,
 
     QString error;
     if (!Read_Command(fd, kOk)) {
-        QString answer = Trim_Str(m_sLastResponse);
+        QString answer = withoutEcho(m_sLastResponse, sentLines);
         if (answer.isEmpty()) {
             Check_Connection_For_Read(fd, 2);
-            answer = Trim_Str(m_sLastResponse);
+            answer = withoutEcho(m_sLastResponse, sentLines);
         }
         if (answer.isEmpty() && Trim_Str(promptAnswer).isEmpty()) {
             tesk::log::writef("%s{%d} :: no answer from the device", logPrefix, fd);

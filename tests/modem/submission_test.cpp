@@ -130,6 +130,19 @@ TEST_F(Submission, SilentDeviceIsAConnectionError) {
     EXPECT_EQ(modem->received().size(), 1);
 }
 
+TEST_F(Submission, EchoOfOurOwnCommandsIsNoAcceptance) {
+    tesk::vmodem::Config config;
+    config.echoOnly = true;
+    openFor(config);
+    EXPECT_FALSE(channel.Send_PDU_SMS(fd, number, QStringLiteral("hello"), QString(), false, false,
+                                      &outcome, QStringLiteral("Yes")));
+    EXPECT_EQ(outcome, QStringLiteral("Device Connection Error!"));
+    EXPECT_FALSE(channel.Send_Text_SMS(fd, number, QStringLiteral("hello"), QString(), false, false,
+                                       QString(), &outcome, QStringLiteral("Yes")));
+    EXPECT_EQ(outcome, QStringLiteral("Device Connection Error!"));
+    EXPECT_TRUE(modem->received().isEmpty());
+}
+
 TEST_F(Submission, LateFinalAnswerStillCountsAsSent) {
     tesk::vmodem::Config config;
     config.lateAnswerMs = 700;  // the sending read time-out is 500 ms here
