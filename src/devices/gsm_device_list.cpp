@@ -1,0 +1,601 @@
+#include "devices/gsm_device_list.h"
+
+#include "appcore/selection_state.h"
+#include "core/dialogs.h"
+#include "core/log.h"
+#include "core/text_helpers.h"
+#include "devices/device_details.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+#include <chrono>
+#include <exception>
+
+namespace tesk::devices {
+
+namespace {
+
+const QString kContinueWithout =
+    QStringLiteral("\n\nAre you sure you want to continue without selecting device?");
+const QString kNoDefaultSmsc = QStringLiteral(
+    "Default SMSC Number could not be located for this device.\nPlease enter SMSC number "
+    "manually in 'Custom SMSC no.' Field for this Device.\n\nYou can find SMSC Number in 'SMS "
+    "Service Center' Details in the SMS Settings of your Mobile Device.");
+const QString kNoCustomSmsc = QStringLiteral(
+    "Custom SMSC Number could not be located for this device.\nPlease enter SMSC number "
+    "manually in 'Custom SMSC no.' Field for this Device.\n\nYou can find SMSC Number in 'SMS "
+    "Service Center' Details in the SMS Settings of your Mobile Device.");
+const QString kNoDeviceOnPort = QStringLiteral(
+    "Either no Mobile Device is connected on this port or selected device is not working "
+    "properly.");
+const QString kNoSmsCapability = kNoSmsCapabilityQuestion;
+
+const QString kPortDetail = QStringLiteral("PORT_DETAL");
+const QString kComPort = QStringLiteral("COM_PORT");
+
+void joinIfDone(std::thread& thread) {
+    if (thread.joinable() && thread.get_id() != std::this_thread::get_id()) {
+        thread.join();
+    }
+}
+
+}  // namespace
+
+// Forwards the scan's progress and rows to the window thread.
+class GSM_Device_List_Wnd::ScanListener final : public ModemScanListener {
+  public:
+    explicit ScanListener(GSM_Device_List_Wnd* owner) : owner_(owner) {}
+    void setProgressRange(int maximum) override {
+        owner_->gui_.post([o = owner_, maximum] {
+            o->progressMaximum_ = maximum;
+            o->progressValue_ = 0;
+            o->view_showProgress();
+        });
+    }
+    void advanceProgress() override {
+        owner_->gui_.post([o = owner_] {
+            ++o->progressValue_;
+            o->view_showProgress();
+        });
+    }
+    void progressToEnd() override {
+        owner_->gui_.post([o = owner_] {
+            o->progressValue_ = o->progressMaximum_ + 1;
+            o->view_showProgress();
+        });
+    }
+    void modemFound(const QString&) override { redraw(); }
+    void deviceQuestioned(const QString&) override { redraw(); }
+    bool stopRequested() const override { return owner_->Stop_Modem_SRCH == 1; }
+
+  private:
+    void redraw() {
+        owner_->gui_.post([o = owner_] {
+            if (o->view_) {
+                o->view_->redrawTable();
+            }
+        });
+    }
+    GSM_Device_List_Wnd* owner_;
+};
+
+GSM_Device_List_Wnd::GSM_Device_List_Wnd() {
+    mfc_sms_obj.Set_Device_List(&list_);
+}
+
+GSM_Device_List_Wnd::~GSM_Device_List_Wnd() {
+    Stop_Modem_SRCH = 1;
+    joinIfDone(scanThread_);
+    joinIfDone(selectionThread_);
+    joinIfDone(testThread_);
+}
+
+void GSM_Device_List_Wnd::view_showProgress() {
+    if (view_) {
+        view_->showProgress(progressValue_, progressMaximum_);
+    }
+}
+
+QString GSM_Device_List_Wnd::Get_Item_Text(int row, const QString& key) const {
+    const QList<DeviceRecord> rows = list_.records();
+    if (row < 0 || row >= rows.size()) {
+        return QString("");
+    }
+    return rows.at(row).text(key);
+}
+
+void GSM_Device_List_Wnd::showControls(const DeviceWindowControls& controls) {
+    controls_ = controls;
+    if (view_) {
+        view_->showControls(controls_);
+    }
+}
+
+void GSM_Device_List_Wnd::settingsChanged() {
+    if (view_) {
+        view_->showSettings(settings_.fields());
+    }
+}
+
+void GSM_Device_List_Wnd::Update_Column_Value(const QString& path, const QString& key,
+                                              const QVariant& value) {
+    DeviceRecord record = list_.Find_By_Port_Detail(path);
+    if (record.text(kPortDetail) != path) {
+        return;
+    }
+    record.setValue(key, value);
+    list_.Replace_By_Port_Detail(record);
+    if (view_) {
+        view_->redrawTable();
+    }
+}
+
+// ---- the scan
+
+void GSM_Device_List_Wnd::Open_Ph_List_Wnd() {
+    testNumber_.clear();
+    if (view_) {
+        view_->setTestNumberField(testNumber_);
+    }
+    startScan();
+}
+
+void GSM_Device_List_Wnd::startScan() {
+    if (gsm_ph_find_thread == 1) {
+        // The scan that was stopped by leaving the window is finishing its device; a new one
+        // follows as soon as it ends.
+        scanPending_ = true;
+        return;
+    }
+    scanPending_ = false;
+    joinIfDone(scanThread_);
+    Stop_Modem_SRCH = 0;
+    gsm_ph_find_thread = 1;
+
+    DeviceWindowControls scanning;
+    scanning.table = scanning.details = scanning.search = scanning.select = scanning.cancel =
+        scanning.testMessage = scanning.settings = scanning.mobileDevice = false;
+    scanning.stop = true;
+    showControls(scanning);
+    list_.clear();
+    prevIndex_ = -1;  // the details are cleared, so highlighting row 0 again must show them
+    if (view_) {
+        view_->selectRow(-1);
+        view_->redrawTable();
+    }
+    progressValue_ = 0;
+    progressMaximum_ = 0;
+    view_showProgress();
+    clearDetails();
+    settings_.Clear();
+
+    scanThread_ = std::thread(&GSM_Device_List_Wnd::Find_Ph_Thread, this);
+}
+
+void GSM_Device_List_Wnd::Find_Ph_Thread() {
+    try {
+        ModemIterator iterator;
+        if (paths_) {
+            iterator = ModemIterator(*paths_);
+        } else {
+            MFCSMS::FindModems(&iterator);
+        }
+        ScanListener listener(this);
+        char path[1024] = {0};
+        mfc_sms_obj.GetModemPath(iterator, path, sizeof path, &listener);
+    } catch (const std::exception& e) {
+        log::writef("device scan ended: %s\n", e.what());
+    }
+    gui_.post([this] { scanEnded(); });
+}
+
+void GSM_Device_List_Wnd::scanEnded() {
+    joinIfDone(scanThread_);
+    showControls(DeviceWindowControls{});
+    progressValue_ = 0;
+    progressMaximum_ = 0;
+    view_showProgress();
+    if (stopSheetShown_) {
+        stopSheetShown_ = false;
+        if (view_) {
+            view_->showPleaseWait(false);
+        }
+    }
+    gsm_ph_find_thread = 0;
+    Stop_Modem_SRCH = 0;
+    if (view_) {
+        view_->scrollToTop();
+    }
+    if (list_.count() > 0) {
+        if (view_) {
+            view_->selectRow(0);
+        }
+        Highlight_Row(0);
+    } else {
+        DeviceWindowControls empty;
+        empty.testMessage = false;
+        empty.settings = false;
+        showControls(empty);
+    }
+    if (scanPending_) {
+        startScan();
+    }
+}
+
+void GSM_Device_List_Wnd::Search_dev_Pressed() {
+    if (gsm_ph_find_thread == 1 || gsm_tst_sms_th == 1 || selecting_) {
+        return;
+    }
+    startScan();
+}
+
+void GSM_Device_List_Wnd::Stopmodem_Searching_pressed() {
+    if (gsm_ph_find_thread != 1) {
+        return;
+    }
+    if (Show_YES_NO_MessageBox(kStopScanQuestion)) {
+        stopSheetShown_ = true;
+        if (view_) {
+            view_->showPleaseWait(true);
+        }
+        Stop_Modem_SRCH = 1;
+    }
+}
+
+void GSM_Device_List_Wnd::ContinueOfflinePressed() {
+    if (gsm_tst_sms_th == 1 || selecting_) {
+        return;
+    }
+    if (gsm_ph_find_thread == 1) {
+        if (!Show_YES_NO_MessageBox(kStopScanQuestion)) {
+            return;
+        }
+        stopSheetShown_ = true;
+        if (view_) {
+            view_->showPleaseWait(true);
+        }
+        Stop_Modem_SRCH = 1;
+    }
+    sel_port_name_str.set(QString(""));
+    sel_port_bsd_str.set(QString(""));
+    if (view_) {
+        view_->endModal(0);
+    }
+}
+
+// ---- highlighting and editing
+
+void GSM_Device_List_Wnd::clearDetails() {
+    details_ = DeviceDetailsFields{};
+    if (view_) {
+        view_->showDetails(details_);
+    }
+}
+
+void GSM_Device_List_Wnd::Highlight_Row(int row) {
+    if (gsm_ph_find_thread == 1) {
+        return;
+    }
+    if (row < 0) {
+        if (view_) {
+            view_->selectRow(static_cast<int>(prevIndex_));
+        }
+        return;
+    }
+    if (row == prevIndex_) {
+        return;
+    }
+    const QList<DeviceRecord> rows = list_.records();
+    if (row >= rows.size()) {
+        return;
+    }
+    prevIndex_ = row;
+    showDetailsOf(rows.at(row));
+}
+
+void GSM_Device_List_Wnd::showDetailsOf(const DeviceRecord& record) {
+    details_ = DeviceDetailsFields{};
+    details_.portName = record.text(kComPort);
+    details_.portPath = record.text(kPortDetail);
+    details_.detailsText = Device_Details_Text(record);
+    details_.informationText = details_.detailsText;
+    if (view_) {
+        view_->showDetails(details_);
+    }
+    settings_.Reset_For_Highlight();
+    settings_.Show_Row_Settings(record);
+}
+
+void GSM_Device_List_Wnd::Set_State(int row, bool ticked) {
+    const QString path = Get_Item_Text(row, kPortDetail);
+    if (!path.isEmpty()) {
+        Update_Column_Value(path, QStringLiteral("State"), ticked);
+    }
+}
+
+void GSM_Device_List_Wnd::Edit_Cell(int row, const QString& key, const QString& value) {
+    const QString path = Get_Item_Text(row, kPortDetail);
+    if (path.isEmpty()) {
+        return;
+    }
+    if (key == QLatin1String("State")) {
+        Update_Column_Value(path, key, value == QLatin1String("1"));
+    } else {
+        Update_Column_Value(path, key, value);
+    }
+}
+
+void GSM_Device_List_Wnd::Set_Test_Number_Field(const QString& typed) {
+    testNumber_ = Cut_To_Field_Limit(typed);
+    if (testNumber_ != typed && view_) {
+        view_->setTestNumberField(testNumber_);
+    }
+}
+
+// ---- selection
+
+void GSM_Device_List_Wnd::Sel_Device_Pressed() {
+    if (gsm_tst_sms_th == 1 || gsm_ph_find_thread == 1 || selecting_) {
+        return;
+    }
+    try {
+        Multi_Phone_Selected_Func();
+    } catch (const std::exception& e) {
+        log::writef("device selection: %s\n", e.what());
+    }
+}
+
+void GSM_Device_List_Wnd::Multi_Phone_Selected_Func() {
+    const QList<DeviceRecord> rows = list_.records();
+    if (rows.isEmpty()) {
+        Show_MessageBox(kDeviceListEmpty);
+        return;
+    }
+    QList<DeviceRecord> ticked;
+    for (const DeviceRecord& record : rows) {
+        if (record.value(QStringLiteral("State")).toBool()) {
+            ticked.append(record);
+        }
+    }
+    if (ticked.isEmpty() || prevIndex_ < 0 || prevIndex_ >= rows.size()) {
+        Show_MessageBox(kSelectDevice);
+        return;
+    }
+    if (!settings_.Update_Custom_Smsc_Func_Call()) {
+        return;
+    }
+    // The custom number may just have been stored in the highlighted record.
+    ticked.clear();
+    for (const DeviceRecord& record : list_.records()) {
+        if (record.value(QStringLiteral("State")).toBool()) {
+            ticked.append(record);
+        }
+    }
+    if (view_) {
+        view_->showPleaseWait(true);
+    }
+    port_val_str_array.set({});
+    port_det_str_array.set({});
+    selecting_ = true;
+    joinIfDone(selectionThread_);
+    selectionThread_ = std::thread(&GSM_Device_List_Wnd::selectionWorker, this, ticked,
+                                   settings_.fields().customSmsc, settings_.fields().customChecked);
+}
+
+// Talks to each ticked device; runs on a worker so the window stays responsive while several
+// modems are questioned. Questions go through the dialogs port, which waits for the answer.
+void GSM_Device_List_Wnd::selectionWorker(QList<DeviceRecord> ticked, QString customField,
+                                          bool customChecked) {
+    const int count = static_cast<int>(ticked.size());
+    enum class Next { Skip, Stop };
+    bool stopped = false;
+    for (const DeviceRecord& record : ticked) {
+        const QString prefix = record.text(kComPort) + QStringLiteral("\r\n");
+        // One device alone: a notice and the end. Several: skip this one or stop.
+        auto stopOrSkip = [&](const QString& text) {
+            if (count == 1) {
+                Show_MessageBox(prefix + text);
+                return Next::Stop;
+            }
+            return Show_YES_NO_MessageBox(prefix + text + kContinueWithout) ? Next::Skip
+                                                                            : Next::Stop;
+        };
+        Next next = Next::Skip;
+        bool accepted = false;
+        try {
+            const QString path = record.text(kPortDetail);
+            const QByteArray devicePath = path.toLocal8Bit();
+            const QString useCustom = record.text(QStringLiteral("UseCusSMSC"));
+            const QString custom = record.text(QStringLiteral("CusSMSC"));
+            const QString defaultSmsc = record.text(QStringLiteral("DefSMSC"));
+            const QString mode = record.text(QStringLiteral("SMSMode"));
+            if (Effective_Custom_Smsc(record).isEmpty() && defaultSmsc.isEmpty()) {
+                next = stopOrSkip(kNoDefaultSmsc);
+            } else if (mode != QLatin1String("PDU Mode") && mode != QLatin1String("Text Mode")) {
+                next = stopOrSkip(kModeBlank);
+            } else if (const int probe = mfc_sms_obj.OpenSerialPort(devicePath.constData());
+                       probe == -1) {
+                next = stopOrSkip(kNoDeviceOnPort);
+            } else {
+                mfc_sms_obj.CloseSerialPort(probe);
+                int fd = -1;
+                if (mfc_sms_obj.port && mfc_sms_obj.port->isOpen()) {
+                    fd = mfc_sms_obj.port->fileDescriptor();
+                } else {
+                    mfc_sms_obj.initPort_with_decp(devicePath.constData(), &fd);
+                }
+                mfc_sms_obj.Set_Read_Timeout(1.0);
+                mfc_sms_obj.ATZ_reset_Modem(fd);
+                if (!mfc_sms_obj.Check_Connection(fd)) {
+                    mfc_sms_obj.Close_Port();
+                    next = stopOrSkip(kNoDeviceOnPort);
+                } else if (record.text(QStringLiteral("SMS_CAPABLE")) ==
+                               QLatin1String("Not Detected") &&
+                           !Show_YES_NO_MessageBox(prefix + kNoSmsCapability)) {
+                    mfc_sms_obj.Close_Port();
+                } else if (useCustom == QLatin1String("Y") && custom.isEmpty()) {
+                    mfc_sms_obj.Close_Port();
+                    next = stopOrSkip(kNoCustomSmsc);
+                } else if (useCustom == QLatin1String("N") && defaultSmsc.isEmpty()) {
+                    mfc_sms_obj.Close_Port();
+                    next = stopOrSkip(kNoDefaultSmsc);
+                } else {
+                    // The modem keeps its link to the network open between the messages.
+                    mfc_sms_obj.More_SMS_Comnd(fd);
+                    sel_port_name_str.set(record.text(kComPort));
+                    sel_port_bsd_str.set(path);
+                    port_val_str_array.update([&](QStringList& list) { list.append(path); });
+                    port_det_str_array.update(
+                        [&](QList<DeviceRecord>& list) { list.append(record); });
+                    Cus_SMS_Num_STR.set(customChecked ? customField : QString(""));
+                    mfc_sms_obj.Close_Port();
+                    accepted = true;
+                }
+            }
+        } catch (const std::exception& e) {
+            log::writef("device selection: %s\n", e.what());
+            mfc_sms_obj.Close_Port();
+            next = Next::Stop;
+        }
+        if (!accepted && next == Next::Stop) {
+            stopped = true;
+            break;
+        }
+    }
+    if (stopped) {
+        // The user ended the choice: devices accepted before it are not handed over either,
+        // so the composer never sees half a selection.
+        port_val_str_array.set({});
+        port_det_str_array.set({});
+        sel_port_name_str.set(QString(""));
+        sel_port_bsd_str.set(QString(""));
+        Cus_SMS_Num_STR.set(QString(""));
+    }
+    const bool accepted = !stopped && !port_val_str_array.get().isEmpty();
+    gui_.post([this, accepted] { selectionEnded(accepted); });
+}
+
+void GSM_Device_List_Wnd::selectionEnded(bool accepted) {
+    joinIfDone(selectionThread_);
+    selecting_ = false;
+    if (view_) {
+        view_->showPleaseWait(false);
+        if (accepted) {
+            view_->endModal(1);
+        }
+    }
+}
+
+// ---- test message and automatic test
+
+void GSM_Device_List_Wnd::Send_Test_SMS_Pressed() {
+    if (gsm_tst_sms_th == 1 || gsm_ph_find_thread == 1 || selecting_) {
+        return;
+    }
+    const QList<DeviceRecord> rows = list_.records();
+    if (rows.isEmpty()) {
+        Show_MessageBox(kDeviceListEmpty);
+        return;
+    }
+    if (prevIndex_ < 0 || prevIndex_ >= rows.size()) {
+        Show_MessageBox(kSelectDevice);
+        return;
+    }
+    if (settings_.fields().customChecked && !Check_Custom_Smsc(settings_.fields().customSmsc)) {
+        return;
+    }
+    TestMessageRequest request;
+    request.record = rows.at(static_cast<int>(prevIndex_));
+    request.testNumber = testNumber_;
+    request.customChecked = settings_.fields().customChecked;
+    request.customField = settings_.fields().customSmsc;
+    request.window = TestMessageWindow::DeviceList;
+    gsm_tst_sms_th = 1;
+    joinIfDone(testThread_);
+    testThread_ = std::thread([this, request] {
+        try {
+            Send_Test_SMS_fun(mfc_sms_obj, request, [this](bool shown) {
+                gui_.post([this, shown] {
+                    if (view_) {
+                        view_->showPleaseWait(shown);
+                    }
+                });
+            });
+        } catch (const std::exception& e) {
+            log::writef("test message: %s\n", e.what());
+        }
+        gui_.post([this] {
+            joinIfDone(testThread_);
+            gsm_tst_sms_th = 0;
+        });
+    });
+}
+
+void GSM_Device_List_Wnd::Automate_Button_Presses() {
+    if (gsm_ph_find_thread == 1) {
+        Show_MessageBox(kScanRunning);
+        return;
+    }
+    const QList<DeviceRecord> rows = list_.records();
+    if (rows.isEmpty()) {
+        Show_MessageBox(kNoScanYet);
+        return;
+    }
+    if (!settings_.Update_Custom_Smsc_Func_Call()) {
+        return;
+    }
+    // The test looks device facts up by path in the hand-over.
+    port_det_str_array.set(list_.records());
+    AutomatedTestHandIn handIn;
+    handIn.devices = list_.records();
+    handIn.testNumber = Trim_Str(testNumber_);
+    handIn.opener = this;
+    if (view_) {
+        view_->runAutomatedTest(handIn);
+    }
+}
+
+void GSM_Device_List_Wnd::Apply_Test_Settings(const QString& path, bool pdu, bool custom,
+                                              const QString& cleanedNumber) {
+    const QList<DeviceRecord> rows = list_.records();
+    int row = -1;
+    for (int i = 0; i < rows.size(); ++i) {
+        if (rows.at(i).text(kPortDetail) == path) {
+            row = i;
+            break;
+        }
+    }
+    if (row < 0) {
+        return;
+    }
+    if (row != prevIndex_) {
+        Highlight_Row(row);
+    }
+    if (view_) {
+        view_->selectRow(row);
+        view_->redrawTable();
+    }
+    settings_.Apply(pdu, custom, cleanedNumber);
+    port_det_str_array.update([&](QList<DeviceRecord>& list) {
+        for (DeviceRecord& record : list) {
+            if (record.text(kPortDetail) == path) {
+                record.setValue(QStringLiteral("SMSMode"),
+                                pdu ? QStringLiteral("PDU Mode") : QStringLiteral("Text Mode"));
+                record.setValue(QStringLiteral("UseCusSMSC"),
+                                custom ? QStringLiteral("Y") : QStringLiteral("N"));
+                record.setValue(QStringLiteral("CusSMSC"), custom ? cleanedNumber : QString(""));
+            }
+        }
+    });
+}
+
+void GSM_Device_List_Wnd::Wait_For_Workers() {
+    while (gsm_ph_find_thread == 1 || gsm_tst_sms_th == 1 || selecting_ || scanPending_) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
+    QCoreApplication::processEvents();
+}
+
+}  // namespace tesk::devices

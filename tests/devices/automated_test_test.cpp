@@ -1,0 +1,402 @@
+// The automatic settings test against virtual modems: which cases a device gets, what each case
+// really sends, stop after the current case, the results kept per device, applying a case to
+// the window that opened the test, and closing.
+#include "devices_test_support.h"
+
+#include "devices/device_details.h"
+
+namespace {
+
+using tesk::devices::Automated_GSM_Sending;
+using tesk::devices::AutomatedTestHandIn;
+using tesk::devices::GSM_Device_List_Wnd;
+using tesk::test::runUntil;
+using tesk::test::ScriptedDialogs;
+using tesk::vmodem::Config;
+using tesk::vmodem::ServiceCentreAnswer;
+using tesk::vmodem::SmsModes;
+
+struct RecordingTestView final : tesk::devices::AutomatedTestView {
+    void redrawDevices() override {}
+    void redrawCases() override {
+        if (onCases) {
+            onCases();
+        }
+    }
+    void selectDevice(int row) override { selected = row; }
+    void showFields(const tesk::devices::AutomatedTestFields& f) override { fields = f; }
+    void showRunning(bool r) override {
+        running = r;
+        wasRunning = wasRunning || r;
+    }
+    void setStatusLine(const QString& text) override {
+        statusLines.append(text);
+        if (onStatusLine) {
+            onStatusLine(text);
+        }
+    }
+    void setProgress(int value) override { progress.append(value); }
+    void showPleaseWait(bool shown) override { sheet = shown; }
+    void endModal(int code) override { endCodes.append(code); }
+
+    std::function<void()> onCases;
+    std::function<void(const QString&)> onStatusLine;
+    int selected = -2;
+    tesk::devices::AutomatedTestFields fields;
+    bool running = false;
+    bool wasRunning = false;
+    QStringList statusLines;
+    QList<int> progress;
+    bool sheet = false;
+    QList<int> endCodes;
+};
+
+class AutomatedTestTest : public tesk::test::VirtualModemsTest {
+  protected:
+    void SetUp() override {
+        VirtualModemsTest::SetUp();
+        window.setView(&deviceView);
+        deviceView.onAutomatedTest = [this](const AutomatedTestHandIn& handIn) {
+            test.Open_Automated_SMS_Wnd(handIn);
+        };
+        test.setView(&view);
+    }
+    void TearDown() override {
+        test.Wait_For_Test();
+        window.Wait_For_Workers();
+    }
+    // Scans the modems and opens the test from the device window.
+    void openFromDeviceWindow() {
+        window.Set_Modem_Paths(modemPaths());
+        window.Open_Ph_List_Wnd();
+        ASSERT_TRUE(runUntil([&] { return !window.scanRunning(); }));
+        window.Set_Test_Number_Field(QStringLiteral("+447700900123"));
+        window.Automate_Button_Presses();
+        ASSERT_EQ(deviceView.handIns.size(), 1);
+    }
+    void start(const QString& custom = QStringLiteral("+447785016009")) {
+        test.Set_Custom_Field(custom);
+        test.Start_Case_Button_Presses();
+        ASSERT_TRUE(runUntil([&] { return !test.testRunning(); }));
+    }
+    QStringList statuses() const {
+        QStringList s;
+        for (const auto& c : test.cases()) {
+            s.append(c.status);
+        }
+        return s;
+    }
+    QStringList titles() const {
+        QStringList s;
+        for (const auto& c : test.cases()) {
+            s.append(c.possibleCase + QLatin1Char(' ') + c.description);
+        }
+        return s;
+    }
+
+    tesk::test::RecordingDeviceView deviceView;
+    GSM_Device_List_Wnd window;
+    RecordingTestView view;
+    Automated_GSM_Sending test;
+};
+
+TEST(AutomatedTestCases, ListedWhenTheirConditionHolds) {
+    struct Case {
+        const char* supported;
+        const char* defaultSmsc;
+        QStringList keys;
+    };
+    const Case cases[] = {
+        {";PDU Mode;Text Mode;",
+         "+4477",
+         {"PDU_DEF_SMSC", "PDU_CUS_SMSC", "TXT_DEF_SMSC", "TXT_CUS_SMSC"}},
+        {";PDU Mode;Text Mode;", "", {"PDU_CUS_SMSC", "TXT_CUS_SMSC"}},
+        {";PDU Mode;", "+4477", {"PDU_DEF_SMSC", "PDU_CUS_SMSC"}},
+        {";Text Mode;", "", {"TXT_CUS_SMSC"}},
+        {"NONE", "+4477", {}},
+    };
+    for (const Case& c : cases) {
+        QStringList keys;
+        for (const auto& t : tesk::devices::Cases_For_Device(QString::fromUtf8(c.supported),
+                                                             QString::fromUtf8(c.defaultSmsc))) {
+            keys.append(t.key);
+        }
+        EXPECT_EQ(keys, c.keys) << c.supported << " / " << c.defaultSmsc;
+    }
+}
+
+TEST(AutomatedTestCases, StatusIsReadBackFromTheHistory) {
+    const QString history = QStringLiteral(
+        "PDU_DEF_SMSC||Message sent successfully.||PDU_CUS_SMSC||+CMS ERROR:500||"
+        "TXT_DEF_SMSC||||TXT_CUS_SMSC||Stopped");
+    struct Case {
+        const char* key;
+        const char* status;
+    };
+    const Case cases[] = {
+        {"PDU_DEF_SMSC", "Message sent successfully."},
+        {"PDU_CUS_SMSC", "+CMS ERROR:500"},
+        {"TXT_DEF_SMSC", ""},
+        {"TXT_CUS_SMSC", ""},  // no closing "||"
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(tesk::devices::Case_Status_From_History(history, QString::fromUtf8(c.key)),
+                  QString::fromUtf8(c.status))
+            << c.key;
+    }
+    EXPECT_EQ(tesk::devices::Case_Status_From_History(QString(""), QStringLiteral("PDU_DEF_SMSC")),
+              QString(""));
+}
+
+TEST_F(AutomatedTestTest, TextOnlyDeviceWithoutDefaultNumberHasOneCase) {
+    Config c = modem(QStringLiteral("VM0"), QStringLiteral("356938035643900"));
+    c.modes = SmsModes::Text;
+    c.serviceCentreAnswer = ServiceCentreAnswer::Absent;
+    addModem(c);
+    openFromDeviceWindow();
+    EXPECT_EQ(titles(), QStringList{QStringLiteral("Case 1: Text Mode with Custom SMSC")});
+    EXPECT_EQ(tesk::devices::Automate_SMS_Case_Keys(), QStringList{QStringLiteral("TXT_CUS_SMSC")});
+    EXPECT_EQ(view.fields.startTitle, QStringLiteral("Start Test for Device Connected at : \nVM0"));
+    EXPECT_EQ(view.fields.testNumber, QStringLiteral("+447700900123"));
+    EXPECT_EQ(view.fields.model, QStringLiteral("VM-1"));
+    EXPECT_EQ(view.fields.defaultSmsc, QString(""));
+}
+
+TEST_F(AutomatedTestTest, EveryCaseSendsItsMessageInItsModeThroughItsServiceCentre) {
+    addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643910")));
+    openFromDeviceWindow();
+    ASSERT_EQ(test.cases().size(), 4);
+    start(QStringLiteral("+44 7785-016009"));
+
+    EXPECT_EQ(statuses(), QStringList(4, QStringLiteral("Message sent successfully.")));
+    const auto received = modems[0]->received();
+    ASSERT_EQ(received.size(), 4);
+    const QStringList modes = {"pdu", "pdu", "text", "text"};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(received[i].text, QStringLiteral("'%1 is working for Device Model: VM-1'")
+                                        .arg(tesk::devices::All_Test_Cases()[i].title));
+        EXPECT_EQ(received[i].mode, modes[i]);
+        EXPECT_EQ(received[i].number, QStringLiteral("+447700900123"));
+    }
+    // The custom cases carried the cleaned custom number, the default ones the device's own;
+    // after the text-mode custom case the device got its own centre back.
+    EXPECT_TRUE(received[0].raw.startsWith(QStringLiteral("00"))) << received[0].raw.toStdString();
+    EXPECT_TRUE(received[1].raw.startsWith(QStringLiteral("0791447758100690")))
+        << received[1].raw.toStdString();
+    const QStringList commands = modems[0]->commands();
+    const qsizetype custom = commands.indexOf(QStringLiteral("AT+CSCA=\"+447785016009\",145"));
+    ASSERT_GE(custom, 0) << commands.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(commands.indexOf(QStringLiteral("AT+CSCA=\"+447785016005\",145"), custom) > custom,
+              true);
+    const DeviceRecord row = test.devices().at(0);
+    EXPECT_EQ(row.text(QStringLiteral("History")),
+              QStringLiteral("PDU_DEF_SMSC||Message sent successfully.||PDU_CUS_SMSC||Message sent "
+                             "successfully.||TXT_DEF_SMSC||Message sent successfully.||"
+                             "TXT_CUS_SMSC||Message sent successfully.||"));
+    EXPECT_EQ(row.text(QStringLiteral("Last_SMSC")), QStringLiteral("+447785016009"));
+    EXPECT_TRUE(view.wasRunning);
+    EXPECT_FALSE(view.running);
+    EXPECT_TRUE(
+        view.statusLines.contains(QStringLiteral("Execute Case 4 : Text Mode with Custom SMSC")));
+    const qsizetype connecting = view.statusLines.indexOf(QStringLiteral("Connecting Device"));
+    EXPECT_GE(connecting, 0);
+    EXPECT_GT(view.statusLines.indexOf(QStringLiteral("Initialize Device")), connecting);
+}
+
+TEST_F(AutomatedTestTest, StopAfterTheFirstCaseKeepsItsOutcomeAndStopsTheRest) {
+    addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643920")));
+    openFromDeviceWindow();
+    ScriptedDialogs dialogs;
+    dialogs.expect(QStringLiteral("Device connection test process has not been completed yet."),
+                   QStringLiteral("Yes"));
+    bool stopped = false;
+    // Stop is pressed while case 1 is being sent; the worker looks at it once that case ends.
+    view.onStatusLine = [&](const QString& line) {
+        if (!stopped && line.startsWith(QStringLiteral("Execute Case 1 :"))) {
+            stopped = true;
+            test.Stop_Button_Presses();
+            EXPECT_TRUE(view.sheet);
+        }
+    };
+    start();
+    ASSERT_TRUE(stopped);
+    EXPECT_EQ(statuses(),
+              (QStringList{QStringLiteral("Message sent successfully."), QStringLiteral("Stopped"),
+                           QStringLiteral("Stopped"), QStringLiteral("Stopped")}));
+    EXPECT_EQ(modems[0]->received().size(), 1);
+    EXPECT_EQ(test.devices().at(0).text(QStringLiteral("History")).count(QStringLiteral("||")), 8);
+    EXPECT_FALSE(view.sheet);
+}
+
+TEST_F(AutomatedTestTest, DevicesThatStopAnsweringAfterTheScan) {
+    struct Case {
+        const char* name;
+        std::function<void(Config&)> change;
+        const char* status;
+    };
+    const Case cases[] = {
+        // The connection check already fails: no case is tried.
+        {"silent",
+         [](Config& c) {
+             c.echo = false;
+             c.lateAnswerMs = 3000;
+         },
+         "Device Connection Error"},
+        // It echoes, so the check passes, but no submission is ever answered.
+        {"echo only", [](Config& c) { c.echoOnly = true; }, "Device Connection Error!"},
+    };
+    addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643930")));
+    Config replaced = modem(QStringLiteral("VM1"), QStringLiteral("356938035643931"));
+    addModem(replaced);
+    openFromDeviceWindow();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // VM1 is replaced by a device that misbehaves.
+        modems.back()->stop();
+        Config changed = replaced;
+        c.change(changed);
+        addModem(changed);
+        test.Highlight_Device(0);
+        test.Highlight_Device(1);
+        ASSERT_EQ(view.fields.portName, QStringLiteral("VM1"));
+        start();
+        EXPECT_EQ(statuses(), QStringList(4, QString::fromUtf8(c.status)));
+        EXPECT_TRUE(modems.back()->received().isEmpty());
+    }
+}
+
+TEST_F(AutomatedTestTest, ResultsStayWithTheirDeviceUntilCleared) {
+    addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643940")));
+    Config pduOnly = modem(QStringLiteral("VM1"), QStringLiteral("356938035643941"));
+    pduOnly.modes = SmsModes::Pdu;
+    addModem(pduOnly);
+    openFromDeviceWindow();
+    start();
+    test.Highlight_Device(1);
+    EXPECT_EQ(statuses(), QStringList(2, QString("")));
+    test.Highlight_Device(0);
+    EXPECT_EQ(statuses(), QStringList(4, QStringLiteral("Message sent successfully.")));
+
+    ScriptedDialogs dialogs;
+    dialogs.expect(QStringLiteral("Are you sure you want to clear the last connection test "
+                                  "results performed on \" VM-1 \""),
+                   QStringLiteral("No"));
+    test.Clear_Status_Button_Presses();
+    EXPECT_EQ(statuses()[0], QStringLiteral("Message sent successfully."));
+    dialogs.expect(QStringLiteral("Are you sure you want to clear"), QStringLiteral("Yes"));
+    test.Clear_Status_Button_Presses();
+    EXPECT_EQ(statuses(), QStringList(4, QString("")));
+    EXPECT_EQ(test.devices().at(0).text(QStringLiteral("History")), QString(""));
+    test.Clear_Status_Button_Presses();  // nothing to clear: no question
+}
+
+TEST_F(AutomatedTestTest, StartChecksInOrder) {
+    addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643950")));
+    openFromDeviceWindow();
+    ScriptedDialogs dialogs;
+    // The custom number is required even for the default-number cases.
+    dialogs.expectNotice(QStringLiteral("\nThe SMSC number does not seem to be valid."));
+    test.Set_Custom_Field(QString(""));
+    test.Start_Case_Button_Presses();
+    dialogs.expectNotice(QStringLiteral("\nPhone number entered to receive test message does not"));
+    test.Set_Test_Number_Field(QStringLiteral("44+77"));
+    test.Set_Custom_Field(QStringLiteral("+447785016009"));
+    test.Start_Case_Button_Presses();
+    EXPECT_FALSE(test.testRunning());
+    // A device without SMS capability is refused before anything else is looked at.
+    port_det_str_array.update([](QList<DeviceRecord>& list) {
+        list[0].setValue(QStringLiteral("SMS_CAPABLE"), QStringLiteral("Not Detected"));
+    });
+    dialogs.expectNotice(
+        QStringLiteral("\nThis Device cannot be used for sending Text messages "
+                       "as it does not seem to have SMS Sending capabilities."));
+    test.Start_Case_Button_Presses();
+    EXPECT_EQ(modems[0]->submissions(), 0);
+}
+
+TEST_F(AutomatedTestTest, ApplyingACaseChangesTheDeviceWindowAndTheHandOver) {
+    addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643960")));
+    addModem(modem(QStringLiteral("VM1"), QStringLiteral("356938035643961")));
+    openFromDeviceWindow();
+    test.Highlight_Device(1);
+    test.Set_Custom_Field(QStringLiteral("+44 7785 016009"));
+
+    struct Case {
+        int caseRow;
+        const char* mode;
+        const char* useCustom;
+        const char* custom;
+    };
+    const Case cases[] = {
+        {3, "Text Mode", "Y", "+447785016009"},  // Text Mode with Custom SMSC
+        {0, "PDU Mode", "N", ""},                // PDU Mode with Default SMSC
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.caseRow);
+        test.Highlight_Case(c.caseRow);
+        const QString title = test.cases()[c.caseRow].description;
+        ScriptedDialogs dialogs;
+        dialogs.expect(QStringLiteral("You have selected '%1' settings for sending SMS using "
+                                      "'VM-1' connected at VM1.\n\nDo you want to continue with "
+                                      "selected settings?")
+                           .arg(title),
+                       QStringLiteral("Yes"));
+        dialogs.expectNotice(QStringLiteral("\nSelected connection settings '%1' for device 'VM-1' "
+                                            "have been applied successfully.")
+                                 .arg(title));
+        test.Use_Settings_Button_Presses();
+        EXPECT_EQ(window.Prev_Index(), 1);
+        EXPECT_EQ(window.Get_Item_Text(1, QStringLiteral("SMSMode")), QString::fromUtf8(c.mode));
+        EXPECT_EQ(window.Get_Item_Text(1, QStringLiteral("UseCusSMSC")),
+                  QString::fromUtf8(c.useCustom));
+        EXPECT_EQ(window.Get_Item_Text(1, QStringLiteral("CusSMSC")), QString::fromUtf8(c.custom));
+        const DeviceRecord handedOver = port_det_str_array.get().at(1);
+        EXPECT_EQ(handedOver.text(QStringLiteral("SMSMode")), QString::fromUtf8(c.mode));
+        EXPECT_EQ(handedOver.text(QStringLiteral("UseCusSMSC")), QString::fromUtf8(c.useCustom));
+        EXPECT_EQ(handedOver.text(QStringLiteral("CusSMSC")), QString::fromUtf8(c.custom));
+        EXPECT_EQ(deviceView.settings.customChecked, *c.useCustom == 'Y');
+        EXPECT_EQ(test.devices().at(1).text(QStringLiteral("Setting_USE")), QStringLiteral("Y"));
+    }
+    // VM0 untouched: it stays as the scan found it.
+    EXPECT_EQ(window.Get_Item_Text(0, QStringLiteral("UseCusSMSC")), QStringLiteral("N"));
+}
+
+TEST_F(AutomatedTestTest, ClosingNamesTheDevicesWithoutAppliedSettings) {
+    addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643970")));
+    addModem(modem(QStringLiteral("VM1"), QStringLiteral("356938035643971")));
+    openFromDeviceWindow();
+    ScriptedDialogs dialogs;
+    dialogs.expect(QStringLiteral("You have not selected any connection settings yet for device "
+                                  "connected at VM0,VM1.\nAre you sure to continue?"),
+                   QStringLiteral("No"));
+    test.Close_Button_Presses();
+    EXPECT_TRUE(view.endCodes.isEmpty());
+    dialogs.expect(QStringLiteral("connected at VM0,VM1.\n"), QStringLiteral("Yes"));
+    test.Close_Button_Presses();
+    EXPECT_EQ(view.endCodes, QList<int>{0});
+    ASSERT_EQ(dialogs.requests().size(), 2);
+    EXPECT_FALSE(dialogs.requests()[1].message.contains(QStringLiteral(",.")));
+}
+
+TEST_F(AutomatedTestTest, ActionsThatMustWaitForARunningTest) {
+    Config slow = modem(QStringLiteral("VM0"), QStringLiteral("356938035643980"));
+    addModem(slow);
+    openFromDeviceWindow();
+    ScriptedDialogs dialogs;
+    dialogs.expectNotice(QStringLiteral("\n") + tesk::devices::kTestInProgress);
+    dialogs.expectNotice(QStringLiteral("\n") + tesk::devices::kTestInProgress);
+    bool tried = false;
+    view.onCases = [&] {
+        if (!tried && test.testRunning()) {
+            tried = true;
+            test.Close_Button_Presses();
+            test.Use_Settings_Button_Presses();
+            test.Highlight_Device(0);  // ignored while running
+        }
+    };
+    start();
+    EXPECT_TRUE(tried);
+    EXPECT_TRUE(view.endCodes.isEmpty());
+}
+
+}  // namespace

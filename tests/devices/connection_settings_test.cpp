@@ -1,0 +1,213 @@
+// The connection settings rules: custom service-centre and test-number validation, the details
+// text, and the settings controls writing into the highlighted record.
+#include "devices/connection_settings.h"
+#include "devices/device_details.h"
+#include "support/scripted_dialogs.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using tesk::devices::ConnectionSettings;
+using tesk::test::ScriptedDialogs;
+
+TEST(CustomSmsc, ValidationTable) {
+    struct Case {
+        const char* field;
+        bool valid;
+        const char* stored;
+    };
+    const Case cases[] = {
+        {"+65 1234-5678", true, "+6512345678"},
+        {"  0044 20 7946 0000 ", true, "00442079460000"},
+        {"0044+2079", false, ""},  // a plus after the start
+        {"++447785", false, ""},
+        {"", false, ""},
+        {" - - ", false, ""},                  // nothing left after cleaning
+        {"123456789012345678901", false, ""},  // 21 digits
+        {"12345678901234567890", true, "12345678901234567890"},
+        {"+4477A5", false, ""},
+        {"+44,7785", false, ""},  // the list separator is no number character here
+    };
+    for (const Case& c : cases) {
+        QString stored = QStringLiteral("untouched");
+        EXPECT_EQ(tesk::devices::Valid_Custom_Smsc(QString::fromUtf8(c.field), &stored), c.valid)
+            << c.field;
+        if (c.valid) {
+            EXPECT_EQ(stored, QString::fromUtf8(c.stored)) << c.field;
+        } else {
+            EXPECT_EQ(stored, QStringLiteral("untouched")) << c.field;
+        }
+    }
+}
+
+TEST(TestNumber, ValidationTable) {
+    struct Case {
+        const char* field;
+        bool valid;
+    };
+    const Case cases[] = {
+        {"+447700900123", true},
+        {" 07700900123 ", true},
+        {"0044+7700", false},
+        {"+44+7700", false},
+        {"", false},
+        {"07700 900123", false},
+        {"123456789012345678901", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(tesk::devices::Valid_Test_Number(QString::fromUtf8(c.field)), c.valid) << c.field;
+    }
+}
+
+TEST(DeviceDetails, SupportedModeLineAndLayout) {
+    struct Case {
+        const char* supported;
+        const char* line;
+    };
+    const Case cases[] = {
+        {";PDU Mode;Text Mode;", "PDU Mode & Text Mode"},
+        {";PDU Mode;", "PDU Mode"},
+        {";Text Mode;", "Text Mode"},
+        {"NONE", "None"},
+        {"", "None"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(tesk::devices::Supported_Mode_Text(QString::fromUtf8(c.supported)),
+                  QString::fromUtf8(c.line));
+    }
+    DeviceRecord record;
+    record.setValue(QStringLiteral("COM_PORT"), QStringLiteral("USB0"));
+    record.setValue(QStringLiteral("PORT_DETAL"), QStringLiteral("/dev/ttyUSB0"));
+    record.setValue(QStringLiteral("Manufacture"), QStringLiteral("Maker"));
+    record.setValue(QStringLiteral("Model"), QStringLiteral("M1"));
+    record.setValue(QStringLiteral("Revision"), QStringLiteral("R2"));
+    record.setValue(QStringLiteral("SUPSMSMode"), QStringLiteral(";PDU Mode;Text Mode;"));
+    record.setValue(QStringLiteral("Battery"), QStringLiteral("80%"));
+    record.setValue(QStringLiteral("DefSMSC"), QStringLiteral("+4477"));
+    record.setValue(QStringLiteral("Operator"), QStringLiteral("23410"));
+    record.setValue(QStringLiteral("Signal"), QStringLiteral("20"));
+    EXPECT_EQ(tesk::devices::Device_Details_Text(record),
+              QStringLiteral("COM Port : USB0\r\nManufacturer : Maker\r\nModel : M1\r\nRevision : "
+                             "R2\r\nSupported SMS Mode : PDU Mode & Text Mode\r\nBattery : "
+                             "80%\r\nDefault SMSC No. : +4477\r\nOperator Code : 23410\r\nSignal "
+                             "Quality : 20\r\n"));
+    EXPECT_EQ(tesk::devices::Device_Details_Text(DeviceRecord{}), QString(""));
+}
+
+// A window with one highlighted record.
+class SettingsHostStub final : public tesk::devices::SettingsHost {
+  public:
+    SettingsHostStub() {
+        record.setValue(QStringLiteral("PORT_DETAL"), QStringLiteral("/dev/ttyUSB0"));
+        record.setValue(QStringLiteral("DefSMSC"), QStringLiteral("+447785016005"));
+        record.setValue(QStringLiteral("CusSMSC"), QString(""));
+        record.setValue(QStringLiteral("UseCusSMSC"), QStringLiteral("N"));
+        record.setValue(QStringLiteral("SMSMode"), QStringLiteral("PDU Mode"));
+    }
+    QString Highlighted_Path() const override { return record.text(QStringLiteral("PORT_DETAL")); }
+    void Update_Column_Value(const QString& path, const QString& key,
+                             const QVariant& value) override {
+        ASSERT_EQ(path, Highlighted_Path());
+        record.setValue(key, value);
+    }
+    void settingsChanged() override { ++redraws; }
+    DeviceRecord record;
+    int redraws = 0;
+};
+
+class ConnectionSettingsTest : public ::testing::Test {
+  protected:
+    void SetUp() override { settings.Show_Row_Settings(host.record); }
+    SettingsHostStub host;
+    ConnectionSettings settings{&host};
+    ScriptedDialogs dialogs;
+};
+
+TEST_F(ConnectionSettingsTest, ShowingARowFollowsItsRecord) {
+    struct Case {
+        const char* use;
+        const char* custom;
+        const char* mode;
+        bool checked;
+        bool pdu;
+        bool text;
+    };
+    const Case cases[] = {
+        {"N", "", "PDU Mode", false, true, false},
+        {"Y", "+4412", "Text Mode", true, false, true},
+        {"Y", "", "PDU Mode", false, true, false},   // "Y" without a number shows it off
+        {"N", "+4412", "NONE", false, true, false},  // buttons stay as they were
+    };
+    for (const Case& c : cases) {
+        DeviceRecord r = host.record;
+        r.setValue(QStringLiteral("UseCusSMSC"), QString::fromUtf8(c.use));
+        r.setValue(QStringLiteral("CusSMSC"), QString::fromUtf8(c.custom));
+        r.setValue(QStringLiteral("SMSMode"), QString::fromUtf8(c.mode));
+        settings.Show_Row_Settings(r);
+        const auto& f = settings.fields();
+        EXPECT_EQ(f.customChecked, c.checked) << c.mode;
+        EXPECT_EQ(f.customEnabled, c.checked);
+        EXPECT_EQ(f.defaultEnabled, !c.checked);
+        EXPECT_EQ(f.customSmsc, QString::fromUtf8(c.custom));
+        EXPECT_EQ(f.defaultSmsc, QStringLiteral("+447785016005"));
+        EXPECT_EQ(f.pduOn, c.pdu) << c.mode;
+        EXPECT_EQ(f.textOn, c.text) << c.mode;
+    }
+}
+
+TEST_F(ConnectionSettingsTest, CheckBoxStoresACleanedNumberAndClearsItWhenTurnedOff) {
+    settings.Set_Custom_Field(QStringLiteral("+44 7785-016 009"));
+    settings.Custom_SMSC_Pressed(true);
+    EXPECT_EQ(host.record.text(QStringLiteral("CusSMSC")), QStringLiteral("+447785016009"));
+    EXPECT_EQ(host.record.text(QStringLiteral("UseCusSMSC")), QStringLiteral("Y"));
+    EXPECT_FALSE(settings.fields().defaultEnabled);
+
+    settings.Custom_SMSC_Pressed(false);
+    EXPECT_EQ(host.record.text(QStringLiteral("CusSMSC")), QString(""));
+    EXPECT_EQ(host.record.text(QStringLiteral("UseCusSMSC")), QStringLiteral("N"));
+    EXPECT_EQ(settings.fields().customSmsc, QString(""));
+    EXPECT_FALSE(settings.fields().customEnabled);
+    EXPECT_TRUE(settings.fields().defaultEnabled);
+
+    // Turning it on with an empty field asks nothing and stores nothing yet.
+    settings.Custom_SMSC_Pressed(true);
+    EXPECT_EQ(host.record.text(QStringLiteral("UseCusSMSC")), QStringLiteral("N"));
+    EXPECT_TRUE(dialogs.messages().isEmpty());
+}
+
+TEST_F(ConnectionSettingsTest, TextModeWithAnInvalidCustomNumberKeepsPdu) {
+    settings.Set_Custom_Field(QStringLiteral("0044+1"));
+    dialogs.expectNotice(QStringLiteral("\n") + tesk::devices::kInvalidSmsc);
+    settings.Custom_SMSC_Pressed(true);
+    dialogs.expectNotice(QStringLiteral("\n") + tesk::devices::kInvalidSmsc);
+    settings.Text_Mode_Radio();
+    EXPECT_TRUE(settings.fields().pduOn);
+    EXPECT_FALSE(settings.fields().textOn);
+    EXPECT_EQ(settings.PDU_TEXT_MODE_SEL(), 1);
+    EXPECT_EQ(host.record.text(QStringLiteral("SMSMode")), QStringLiteral("PDU Mode"));
+    EXPECT_EQ(host.record.text(QStringLiteral("UseCusSMSC")), QStringLiteral("N"));
+}
+
+TEST_F(ConnectionSettingsTest, SwitchingModesTellsAboutTextModeOnce) {
+    dialogs.expectNotice(QStringLiteral("\n") + tesk::devices::kTextModeInformation);
+    settings.Text_Mode_Radio();
+    EXPECT_EQ(host.record.text(QStringLiteral("SMSMode")), QStringLiteral("Text Mode"));
+    EXPECT_EQ(settings.PDU_TEXT_MODE_SEL(), 2);
+    settings.Text_Mode_Radio();  // already chosen: nothing shown
+    settings.PDU_Mode_Radio();
+    EXPECT_EQ(host.record.text(QStringLiteral("SMSMode")), QStringLiteral("PDU Mode"));
+    EXPECT_TRUE(settings.fields().pduOn);
+    EXPECT_FALSE(settings.fields().textOn);
+}
+
+TEST_F(ConnectionSettingsTest, HelpShowsTheTextThenChecksTheNumber) {
+    settings.Set_Custom_Field(QStringLiteral("+6598540020"));
+    settings.Custom_SMSC_Pressed(true);
+    host.record.setValue(QStringLiteral("CusSMSC"), QString(""));
+    dialogs.expectNotice(QStringLiteral("\n") + tesk::devices::kSmscHelp);
+    settings.Custom_SMSC_Help_Btn();
+    EXPECT_EQ(host.record.text(QStringLiteral("CusSMSC")), QStringLiteral("+6598540020"));
+}
+
+}  // namespace

@@ -1,0 +1,129 @@
+#pragma once
+// Device windows under test: virtual modems in a private runtime folder, a fast clock, scripted
+// dialogs, and views that record what the controllers show.
+#include "appcore/selection_state.h"
+#include "core/log.h"
+#include "core/pacing.h"
+#include "devices/automated_test.h"
+#include "devices/gsm_device_list.h"
+#include "devices/selected_device_details.h"
+#include "support/scripted_dialogs.h"
+#include "virtual-modem/virtual_modem.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace tesk::test {
+
+// One "second" of the device code lasts 50 ms in these suites.
+inline constexpr double kDeviceTimeScale = 0.05;
+
+// Runs the window thread's queue until `done` holds. The deadline only keeps a broken build
+// from hanging the run; it is no timing check.
+inline bool runUntil(const std::function<bool()>& done, int failSafeMs = 60000) {
+    QDeadlineTimer deadline(failSafeMs);
+    while (!done()) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
+    QCoreApplication::processEvents();
+    return true;
+}
+
+struct RecordingDeviceView final : devices::GsmDeviceListView {
+    void redrawTable() override {
+        ++redraws;
+        if (onRedraw) {
+            onRedraw();
+        }
+    }
+    void selectRow(int row) override { selected = row; }
+    void scrollToTop() override {}
+    void showControls(const devices::DeviceWindowControls& c) override { controls = c; }
+    void showProgress(int value, int maximum) override {
+        progress = value;
+        progressMax = std::max(progressMax, maximum);
+    }
+    void showDetails(const devices::DeviceDetailsFields& f) override { details = f; }
+    void showSettings(const devices::SettingsFields& f) override { settings = f; }
+    void setTestNumberField(const QString& text) override { testNumber = text; }
+    void showPleaseWait(bool shown) override {
+        sheet = shown;
+        sheetShown = sheetShown || shown;
+    }
+    void endModal(int code) override { endCodes.append(code); }
+    void runAutomatedTest(const devices::AutomatedTestHandIn& handIn) override {
+        handIns.append(handIn);
+        if (onAutomatedTest) {
+            onAutomatedTest(handIn);
+        }
+    }
+
+    std::function<void()> onRedraw;
+    std::function<void(const devices::AutomatedTestHandIn&)> onAutomatedTest;
+    int redraws = 0;
+    int selected = -2;
+    devices::DeviceWindowControls controls;
+    int progress = 0;
+    int progressMax = 0;
+    devices::DeviceDetailsFields details;
+    devices::SettingsFields settings;
+    QString testNumber;
+    bool sheet = false;
+    bool sheetShown = false;
+    QList<int> endCodes;
+    QList<devices::AutomatedTestHandIn> handIns;
+};
+
+// Modems announced in a private runtime folder, each logging what it receives.
+class VirtualModemsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(runtime.isValid());
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+        port_val_str_array.set({});
+        port_det_str_array.set({});
+        sel_port_name_str.set(QString(""));
+        sel_port_bsd_str.set(QString(""));
+        Cus_SMS_Num_STR.set(QString(""));
+    }
+
+    vmodem::VirtualModem& addModem(vmodem::Config config) {
+        config.logPath = runtime.filePath(QStringLiteral("received.jsonl"));
+        modems.push_back(std::make_unique<vmodem::VirtualModem>(config));
+        QString error;
+        EXPECT_TRUE(modems.back()->start(&error)) << error.toStdString();
+        return *modems.back();
+    }
+    static vmodem::Config modem(const QString& name, const QString& imei) {
+        vmodem::Config config;
+        config.name = name;
+        config.imei = imei;
+        return config;
+    }
+    QStringList modemPaths() const {
+        QStringList paths;
+        for (const auto& m : modems) {
+            paths.append(m->portPath());
+        }
+        return paths;
+    }
+
+    QTemporaryDir runtime;
+    pacing::ScopedScale fast{kDeviceTimeScale};
+    log::Capture logged;
+    std::vector<std::unique_ptr<vmodem::VirtualModem>> modems;
+};
+
+}  // namespace tesk::test

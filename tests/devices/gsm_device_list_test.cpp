@@ -1,0 +1,441 @@
+// The device window against virtual modems: the scan and its stop, highlighting, the
+// selection checks and the hand-over, the test message, leaving the window.
+#include "devices_test_support.h"
+
+#include "devices/device_details.h"
+
+namespace {
+
+using tesk::devices::GSM_Device_List_Wnd;
+using tesk::test::runUntil;
+using tesk::test::ScriptedDialogs;
+using tesk::vmodem::Config;
+using tesk::vmodem::ServiceCentreAnswer;
+using tesk::vmodem::SmsModes;
+
+const QString kNoDevice = QStringLiteral(
+    "Either no Mobile Device is connected on this port or selected device is not working "
+    "properly.");
+const QString kNoDefault = QStringLiteral(
+    "Default SMSC Number could not be located for this device.\nPlease enter SMSC number "
+    "manually in 'Custom SMSC no.' Field for this Device.\n\nYou can find SMSC Number in 'SMS "
+    "Service Center' Details in the SMS Settings of your Mobile Device.");
+const QString kContinueWithout =
+    QStringLiteral("\n\nAre you sure you want to continue without selecting device?");
+
+class DeviceWindowTest : public tesk::test::VirtualModemsTest {
+  protected:
+    void SetUp() override {
+        VirtualModemsTest::SetUp();
+        window.setView(&view);
+    }
+    void TearDown() override { window.Wait_For_Workers(); }
+
+    void scan(QStringList extraPaths = {}) {
+        window.Set_Modem_Paths(modemPaths() + extraPaths);
+        window.Open_Ph_List_Wnd();
+        ASSERT_TRUE(runUntil([&] { return !window.scanRunning(); }));
+    }
+    QStringList column(const QString& key) const {
+        QStringList values;
+        for (const DeviceRecord& r : window.records()) {
+            values.append(r.text(key));
+        }
+        return values;
+    }
+    void tick(const QStringList& ports) {
+        const QList<DeviceRecord> rows = window.records();
+        for (int i = 0; i < rows.size(); ++i) {
+            window.Set_State(i, ports.contains(rows.at(i).text(QStringLiteral("COM_PORT"))));
+        }
+    }
+    void select() {
+        window.Sel_Device_Pressed();
+        ASSERT_TRUE(runUntil([&] { return !window.selectionRunning(); }));
+    }
+    int rowOf(const QString& port) const {
+        return column(QStringLiteral("COM_PORT")).indexOf(port);
+    }
+
+    tesk::test::RecordingDeviceView view;
+    GSM_Device_List_Wnd window;
+};
+
+TEST_F(DeviceWindowTest, NoModemLeavesAnEmptyListWithTestAndSettingsDisabled) {
+    scan();
+    EXPECT_EQ(window.records().size(), 0);
+    EXPECT_FALSE(view.controls.testMessage);
+    EXPECT_FALSE(view.controls.settings);
+    EXPECT_TRUE(view.controls.search);
+    EXPECT_FALSE(view.controls.stop);
+
+    ScriptedDialogs dialogs;
+    dialogs.expectNotice(QStringLiteral("\nDevice list is empty."));
+    window.Sel_Device_Pressed();
+    dialogs.expectNotice(QStringLiteral("\nDevice list is empty."));
+    window.Send_Test_SMS_Pressed();
+    dialogs.expectNotice(
+        QStringLiteral("The scanning to find connected Mobile devices has not "
+                       "been performed yet."));
+    window.Automate_Button_Presses();
+    EXPECT_TRUE(view.endCodes.isEmpty());
+}
+
+TEST_F(DeviceWindowTest, ListsEachUsableDeviceOnceWithItsFacts) {
+    Config pduOnly = modem(QStringLiteral("VM0"), QStringLiteral("356938035643809"));
+    pduOnly.modes = SmsModes::Pdu;
+    Config textNoCentre = modem(QStringLiteral("VM1"), QStringLiteral("353918057361927"));
+    textNoCentre.modes = SmsModes::Text;
+    textNoCentre.serviceCentreAnswer = ServiceCentreAnswer::Absent;
+    Config ucs2Centre = modem(QStringLiteral("VM2"), QStringLiteral("352099001761481"));
+    ucs2Centre.serviceCentreAnswer = ServiceCentreAnswer::Ucs2Hex;
+    ucs2Centre.serviceCentre = QStringLiteral("+6598540020");
+    Config secondPort = modem(QStringLiteral("VM3"), QStringLiteral("352099001761481"));
+    Config noSms = modem(QStringLiteral("VM4"), QStringLiteral("490154203237518"));
+    noSms.smsSupported = false;
+    for (const Config& c : {pduOnly, textNoCentre, ucs2Centre, secondPort, noSms}) {
+        addModem(c);
+    }
+    // A port listed by the system whose node cannot be opened gets no row and no message.
+    scan({runtime.filePath(QStringLiteral("ttyGONE"))});
+
+    EXPECT_EQ(column(QStringLiteral("COM_PORT")),
+              (QStringList{QStringLiteral("VM0"), QStringLiteral("VM1"), QStringLiteral("VM2")}));
+    EXPECT_EQ(column(QStringLiteral("SMSMode")),
+              (QStringList{QStringLiteral("PDU Mode"), QStringLiteral("Text Mode"),
+                           QStringLiteral("PDU Mode")}));
+    EXPECT_EQ(column(QStringLiteral("SUPSMSMode")),
+              (QStringList{QStringLiteral(";PDU Mode;"), QStringLiteral(";Text Mode;"),
+                           QStringLiteral(";PDU Mode;Text Mode;")}));
+    EXPECT_EQ(
+        column(QStringLiteral("DefSMSC")),
+        (QStringList{QStringLiteral("+447785016005"), QString(""), QStringLiteral("+6598540020")}));
+    EXPECT_EQ(column(QStringLiteral("UseCusSMSC")),
+              (QStringList{QStringLiteral("N"), QStringLiteral("N"), QStringLiteral("N")}));
+    EXPECT_EQ(view.progressMax, 6);  // every path that could be listed
+
+    // Row 0 is highlighted after the scan, with its details and settings.
+    EXPECT_EQ(window.Prev_Index(), 0);
+    EXPECT_EQ(view.selected, 0);
+    EXPECT_EQ(view.details.portName, QStringLiteral("VM0"));
+    EXPECT_EQ(view.details.portPath, modems[0]->portPath());
+    EXPECT_TRUE(view.details.detailsText.startsWith(
+        QStringLiteral("COM Port : VM0\r\nManufacturer : Virtual Modems Ltd\r\nModel : VM-1\r\n"
+                       "Revision : VM-1.0.0\r\nSupported SMS Mode : PDU Mode\r\n")))
+        << view.details.detailsText.toStdString();
+    EXPECT_EQ(view.details.informationText, view.details.detailsText);
+    EXPECT_TRUE(view.settings.pduOn);
+    EXPECT_FALSE(view.settings.textOn);
+    EXPECT_EQ(view.settings.defaultSmsc, QStringLiteral("+447785016005"));
+    EXPECT_TRUE(view.controls.testMessage);
+
+    window.Highlight_Row(1);
+    EXPECT_EQ(view.details.portName, QStringLiteral("VM1"));
+    EXPECT_TRUE(view.settings.textOn);
+    EXPECT_EQ(window.settings().PDU_TEXT_MODE_SEL(), 2);
+    window.Highlight_Row(-1);  // an empty selection puts the highlight back
+    EXPECT_EQ(view.selected, 1);
+}
+
+TEST_F(DeviceWindowTest, StopDuringTheScanFinishesTheDeviceBeingQuestioned) {
+    for (int i = 0; i < 3; ++i) {
+        Config c = modem(QStringLiteral("VM%1").arg(i), QStringLiteral("35693803564380%1").arg(i));
+        c.latencyMs = 5;
+        addModem(c);
+    }
+    ScriptedDialogs dialogs;
+    dialogs.expect(QStringLiteral("Terminating the current process will stop scanning"),
+                   QStringLiteral("Yes"));
+    bool asked = false;
+    view.onRedraw = [&] {
+        // The first placeholder row is in: the user presses Stop while VM0 is questioned.
+        if (!asked && window.records().size() == 1) {
+            asked = true;
+            window.Stopmodem_Searching_pressed();
+            EXPECT_TRUE(view.sheet);
+        }
+    };
+    scan();
+    ASSERT_TRUE(asked);
+    ASSERT_EQ(window.records().size(), 1);
+    EXPECT_EQ(window.Get_Item_Text(0, QStringLiteral("IMEI")), QStringLiteral("356938035643800"));
+    EXPECT_EQ(window.Get_Item_Text(0, QStringLiteral("Model")), QStringLiteral("VM-1"));
+    EXPECT_TRUE(modems[1]->commands().isEmpty());
+    EXPECT_TRUE(modems[2]->commands().isEmpty());
+    EXPECT_FALSE(view.sheet);
+    EXPECT_TRUE(view.controls.search);
+}
+
+TEST_F(DeviceWindowTest, LeavingDuringAScanEndsWithoutDevicesAndReopeningScansAgain) {
+    for (int i = 0; i < 2; ++i) {
+        Config c = modem(QStringLiteral("VM%1").arg(i), QStringLiteral("35693803564381%1").arg(i));
+        c.latencyMs = 5;
+        addModem(c);
+    }
+    sel_port_name_str.set(QStringLiteral("OLD"));
+    ScriptedDialogs dialogs;
+    dialogs.expect(QStringLiteral("Terminating the current process"), QStringLiteral("No"));
+    dialogs.expect(QStringLiteral("Terminating the current process"), QStringLiteral("Yes"));
+    bool left = false;
+    view.onRedraw = [&] {
+        if (!left && window.records().size() == 1) {
+            left = true;
+            window.ContinueOfflinePressed();  // "No": nothing happens
+            EXPECT_TRUE(view.endCodes.isEmpty());
+            window.ContinueOfflinePressed();
+            // The window is opened again at once, while the old scan finishes its device.
+            window.Open_Ph_List_Wnd();
+        }
+    };
+    window.Set_Modem_Paths(modemPaths());
+    window.Open_Ph_List_Wnd();
+    ASSERT_TRUE(runUntil([&] { return left && !window.scanRunning(); }));
+    window.Wait_For_Workers();
+    EXPECT_EQ(view.endCodes, QList<int>{0});
+    EXPECT_EQ(sel_port_name_str.get(), QString(""));
+    EXPECT_EQ(sel_port_bsd_str.get(), QString(""));
+    // The second scan ran after the first had ended and found both devices.
+    EXPECT_EQ(column(QStringLiteral("COM_PORT")),
+              (QStringList{QStringLiteral("VM0"), QStringLiteral("VM1")}));
+}
+
+TEST_F(DeviceWindowTest, ThreeTickedDevicesWithTheSecondLackingAServiceCentre) {
+    struct Case {
+        const char* name;
+        const char* answer;
+        QStringList handedOver;  // ports
+        QList<int> endCodes;
+    };
+    const Case cases[] = {
+        {"yes skips it", "Yes", {QStringLiteral("VM0"), QStringLiteral("VM2")}, {1}},
+        {"no ends with nothing handed over", "No", {}, {}},
+    };
+    addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643820")));
+    Config bare = modem(QStringLiteral("VM1"), QStringLiteral("356938035643821"));
+    bare.serviceCentreAnswer = ServiceCentreAnswer::Absent;
+    addModem(bare);
+    addModem(modem(QStringLiteral("VM2"), QStringLiteral("356938035643822")));
+    scan();
+    ASSERT_EQ(window.records().size(), 3);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        view.endCodes.clear();
+        tick({QStringLiteral("VM0"), QStringLiteral("VM1"), QStringLiteral("VM2")});
+        ScriptedDialogs dialogs;
+        dialogs.expect(QStringLiteral("VM1\r\n") + kNoDefault + kContinueWithout,
+                       QString::fromUtf8(c.answer));
+        select();
+        QStringList ports;
+        for (const DeviceRecord& r : port_det_str_array.get()) {
+            ports.append(r.text(QStringLiteral("COM_PORT")));
+        }
+        EXPECT_EQ(ports, c.handedOver);
+        EXPECT_EQ(port_val_str_array.get().size(), c.handedOver.size());
+        EXPECT_EQ(sel_port_name_str.get(),
+                  c.handedOver.isEmpty() ? QString("") : c.handedOver.last());
+        EXPECT_EQ(view.endCodes, c.endCodes);
+        EXPECT_FALSE(view.sheet);
+        ASSERT_EQ(dialogs.pending(), 0);
+    }
+    // The accepted devices were asked to keep the link open between messages.
+    EXPECT_TRUE(modems[0]->commands().contains(QStringLiteral("AT+CMMS=2")));
+    EXPECT_FALSE(modems[1]->commands().contains(QStringLiteral("AT+CMMS=2")));
+}
+
+TEST_F(DeviceWindowTest, SelectionHandsOverTheTickedDevicesInTableOrder) {
+    addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643830")));
+    addModem(modem(QStringLiteral("VM1"), QStringLiteral("356938035643831")));
+    addModem(modem(QStringLiteral("VM2"), QStringLiteral("356938035643832")));
+    scan();
+    tick({QStringLiteral("VM0"), QStringLiteral("VM2")});
+    window.Highlight_Row(2);
+    window.settings().Set_Custom_Field(QStringLiteral("+44 7785-016006"));
+    ScriptedDialogs dialogs;
+    window.settings().Custom_SMSC_Pressed(true);
+    select();
+    EXPECT_EQ(view.endCodes, QList<int>{1});
+    EXPECT_EQ(port_val_str_array.get(),
+              (QStringList{modems[0]->portPath(), modems[2]->portPath()}));
+    const QList<DeviceRecord> chosen = port_det_str_array.get();
+    ASSERT_EQ(chosen.size(), 2);
+    EXPECT_EQ(chosen[1].text(QStringLiteral("CusSMSC")), QStringLiteral("+447785016006"));
+    EXPECT_EQ(chosen[1].text(QStringLiteral("UseCusSMSC")), QStringLiteral("Y"));
+    EXPECT_TRUE(chosen[0].value(QStringLiteral("State")).toBool());
+    EXPECT_EQ(sel_port_name_str.get(), QStringLiteral("VM2"));
+    EXPECT_EQ(sel_port_bsd_str.get(), modems[2]->portPath());
+    EXPECT_EQ(Cus_SMS_Num_STR.get(), QStringLiteral("+44 7785-016006"));
+}
+
+TEST_F(DeviceWindowTest, OneTickedDeviceFailingAStepGetsThePlainMessage) {
+    struct Case {
+        const char* name;
+        std::function<void(GSM_Device_List_Wnd&)> prepare;
+        QString message;
+    };
+    addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643840")));
+    scan();
+    const Case cases[] = {
+        {"no mode",
+         [](GSM_Device_List_Wnd& w) { w.Edit_Cell(0, QStringLiteral("SMSMode"), "NONE"); },
+         QStringLiteral("VM0\r\nSMS Mode details should not be blanked.")},
+        {"custom chosen but empty",
+         [](GSM_Device_List_Wnd& w) {
+             w.Edit_Cell(0, QStringLiteral("SMSMode"), QStringLiteral("PDU Mode"));
+             w.Edit_Cell(0, QStringLiteral("UseCusSMSC"), QStringLiteral("Y"));
+             w.Edit_Cell(0, QStringLiteral("DefSMSC"), QStringLiteral("+447785016005"));
+         },
+         QStringLiteral("VM0\r\nCustom SMSC Number could not be located for this device.")},
+        {"device gone after the scan",
+         [this](GSM_Device_List_Wnd& w) {
+             w.Edit_Cell(0, QStringLiteral("UseCusSMSC"), QStringLiteral("N"));
+             modems[0]->stop();
+         },
+         QStringLiteral("VM0\r\n") + kNoDevice},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.prepare(window);
+        tick({QStringLiteral("VM0")});
+        ScriptedDialogs dialogs;
+        dialogs.expectNotice(QStringLiteral("\n") + c.message);
+        select();
+        EXPECT_TRUE(view.endCodes.isEmpty());
+        EXPECT_TRUE(port_val_str_array.get().isEmpty());
+        ASSERT_EQ(dialogs.pending(), 0);
+    }
+}
+
+TEST_F(DeviceWindowTest, SelectionChecksBeforeTalkingToAnyDevice) {
+    addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643850")));
+    scan();
+    const int commandsAfterScan = static_cast<int>(modems[0]->commands().size());
+    ScriptedDialogs dialogs;
+    dialogs.expectNotice(QStringLiteral("\nPlease select device from list."));
+    select();  // nothing ticked
+    tick({QStringLiteral("VM0")});
+    window.settings().Set_Custom_Field(QStringLiteral("0044+1234"));
+    dialogs.expectNotice(QStringLiteral("\nThe SMSC number does not seem to be valid."));
+    window.settings().Custom_SMSC_Pressed(true);
+    dialogs.expectNotice(QStringLiteral("\nThe SMSC number does not seem to be valid."));
+    select();
+    EXPECT_EQ(modems[0]->commands().size(), commandsAfterScan);
+    EXPECT_EQ(window.Get_Item_Text(0, QStringLiteral("UseCusSMSC")), QStringLiteral("N"));
+}
+
+TEST_F(DeviceWindowTest, TestMessageReachesTheNumberThroughTheHighlightedDevice) {
+    Config pdu = modem(QStringLiteral("VM0"), QStringLiteral("356938035643860"));
+    pdu.modes = SmsModes::Pdu;
+    Config text = modem(QStringLiteral("VM1"), QStringLiteral("356938035643861"));
+    text.modes = SmsModes::Text;
+    addModem(pdu);
+    addModem(text);
+    scan();
+    for (int row : {0, 1}) {
+        window.Highlight_Row(row);
+        window.Set_Test_Number_Field(QStringLiteral("+447700900123"));
+        ScriptedDialogs dialogs;
+        dialogs.expectNotice(QStringLiteral("\nMessage sent successfully."));
+        window.Send_Test_SMS_Pressed();
+        ASSERT_TRUE(runUntil([&] { return !window.testMessageRunning(); }));
+        const auto received = modems[row]->received();
+        ASSERT_EQ(received.size(), 1);
+        EXPECT_EQ(received[0].text, tesk::devices::kTestMessageText);
+        EXPECT_EQ(received[0].number, QStringLiteral("+447700900123"));
+        EXPECT_EQ(received[0].mode, row == 0 ? QStringLiteral("pdu") : QStringLiteral("text"));
+        EXPECT_EQ(received[0].messageClass, -1);
+        EXPECT_TRUE(view.sheetShown);
+        EXPECT_FALSE(view.sheet);
+    }
+}
+
+TEST_F(DeviceWindowTest, TestMessageChecksInOrderAndTouchesNoPortWhenTheyFail) {
+    addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643870")));
+    scan();
+    const int commandsAfterScan = static_cast<int>(modems[0]->commands().size());
+    struct Case {
+        const char* name;
+        QString testNumber;
+        QString defaultSmsc;
+        QString message;
+    };
+    const Case cases[] = {
+        {"plus in the middle", QStringLiteral("0044+7700"), QStringLiteral("+447785016005"),
+         QStringLiteral("Phone number entered to receive test message does not seem to be valid.")},
+        {"letters", QStringLiteral("44AB"), QStringLiteral("+447785016005"),
+         QStringLiteral("Phone number entered to receive test message does not seem to be valid.")},
+        {"no service centre at all", QStringLiteral("+447700900123"), QString(""),
+         QStringLiteral("Default SMSC Number could not be located for this device.\nPlease enter "
+                        "SMSC number manually in 'Custom SMSC No.' Field for this Device.\n\nYou "
+                        "can find SMSC Number in 'SMS Service Center' Details in the SMS Settings "
+                        "of your Device.")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        window.Edit_Cell(0, QStringLiteral("DefSMSC"), c.defaultSmsc);
+        window.Set_Test_Number_Field(c.testNumber);
+        ScriptedDialogs dialogs;
+        dialogs.expectNotice(QStringLiteral("\n") + c.message);
+        window.Send_Test_SMS_Pressed();
+        ASSERT_TRUE(runUntil([&] { return !window.testMessageRunning(); }));
+        ASSERT_EQ(dialogs.pending(), 0);
+    }
+    EXPECT_EQ(modems[0]->commands().size(), commandsAfterScan);
+    EXPECT_FALSE(view.sheetShown);
+}
+
+TEST_F(DeviceWindowTest, TestMessageAsksFirstWhenTheDeviceIsNotSmsCapable) {
+    addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643880")));
+    scan();
+    window.Edit_Cell(0, QStringLiteral("SMS_CAPABLE"), QStringLiteral("Not Detected"));
+    window.Set_Test_Number_Field(QStringLiteral("+447700900123"));
+    ScriptedDialogs dialogs;
+    dialogs.expect(tesk::devices::kNoSmsCapabilityQuestion, QStringLiteral("No"));
+    window.Send_Test_SMS_Pressed();
+    ASSERT_TRUE(runUntil([&] { return !window.testMessageRunning(); }));
+    EXPECT_EQ(modems[0]->submissions(), 0);
+    EXPECT_FALSE(view.sheet);
+    // The port was closed again: a second try can open it.
+    dialogs.expect(tesk::devices::kNoSmsCapabilityQuestion, QStringLiteral("Yes"));
+    dialogs.expectNotice(QStringLiteral("\nMessage sent successfully."));
+    window.Send_Test_SMS_Pressed();
+    ASSERT_TRUE(runUntil([&] { return !window.testMessageRunning(); }));
+    EXPECT_EQ(modems[0]->received().size(), 1);
+}
+
+TEST_F(DeviceWindowTest, FieldsKeepTwentyCharacters) {
+    window.Set_Test_Number_Field(QStringLiteral("123456789012345678901234"));
+    EXPECT_EQ(window.testNumberField(), QStringLiteral("12345678901234567890"));
+    EXPECT_EQ(view.testNumber, QStringLiteral("12345678901234567890"));
+    window.settings().Set_Custom_Field(QStringLiteral("+4412345678901234567890"));
+    EXPECT_EQ(window.settings().fields().customSmsc, QStringLiteral("+4412345678901234567"));
+}
+
+TEST_F(DeviceWindowTest, AutomaticTestIsRefusedDuringAScanAndHandsInEveryDevice) {
+    for (int i = 0; i < 2; ++i) {
+        Config c = modem(QStringLiteral("VM%1").arg(i), QStringLiteral("35693803564389%1").arg(i));
+        c.latencyMs = 5;
+        addModem(c);
+    }
+    ScriptedDialogs dialogs;
+    dialogs.expectNotice(
+        QStringLiteral("\nScanning process for finding connected Mobile devices "
+                       "has not been completed yet."));
+    bool tried = false;
+    view.onRedraw = [&] {
+        if (!tried) {
+            tried = true;
+            window.Automate_Button_Presses();
+        }
+    };
+    scan();
+    ASSERT_TRUE(tried);
+    window.Set_Test_Number_Field(QStringLiteral(" +447700900123 "));
+    window.Automate_Button_Presses();
+    ASSERT_EQ(view.handIns.size(), 1);
+    EXPECT_EQ(view.handIns[0].devices.size(), 2);
+    EXPECT_EQ(view.handIns[0].testNumber, QStringLiteral("+447700900123"));
+    EXPECT_EQ(view.handIns[0].opener->Opener_Kind(), 0);
+    EXPECT_EQ(port_det_str_array.get().size(), 2);  // facts for the test, by path
+}
+
+}  // namespace

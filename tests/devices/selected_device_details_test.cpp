@@ -1,0 +1,198 @@
+// The device-settings window of the chosen devices: which devices it lists, the OK checks and
+// what OK hands to the sending run, and its test message.
+#include "devices_test_support.h"
+
+#include "devices/device_details.h"
+
+namespace {
+
+using tesk::devices::Selected_Device_Details_GSM;
+using tesk::test::runUntil;
+using tesk::test::ScriptedDialogs;
+
+struct RecordingSettingsView final : tesk::devices::DeviceSettingsView {
+    void redrawTable() override {}
+    void selectRow(int row) override { selected = row; }
+    void showPort(const QString& n, const QString& p) override {
+        name = n;
+        path = p;
+    }
+    void showSettings(const tesk::devices::SettingsFields& f) override { settings = f; }
+    void setTestNumberField(const QString&) override {}
+    void showPleaseWait(bool shown) override { sheet = shown; }
+    void endModal(int code) override { endCodes.append(code); }
+    void runAutomatedTest(const tesk::devices::AutomatedTestHandIn& h) override {
+        handIns.append(h);
+    }
+    int selected = -2;
+    QString name;
+    QString path;
+    tesk::devices::SettingsFields settings;
+    bool sheet = false;
+    QList<int> endCodes;
+    QList<tesk::devices::AutomatedTestHandIn> handIns;
+};
+
+DeviceRecord chosen(const QString& port, const QString& path, bool state = true) {
+    DeviceRecord r;
+    r.setValue(QStringLiteral("State"), state);
+    r.setValue(QStringLiteral("COM_PORT"), port);
+    r.setValue(QStringLiteral("PORT_DETAL"), path);
+    r.setValue(QStringLiteral("Model"), QStringLiteral("VM-1"));
+    r.setValue(QStringLiteral("DefSMSC"), QStringLiteral("+447785016005"));
+    r.setValue(QStringLiteral("CusSMSC"), QString(""));
+    r.setValue(QStringLiteral("UseCusSMSC"), QStringLiteral("N"));
+    r.setValue(QStringLiteral("SMSMode"), QStringLiteral("PDU Mode"));
+    r.setValue(QStringLiteral("SUPSMSMode"), QStringLiteral(";PDU Mode;Text Mode;"));
+    r.setValue(QStringLiteral("SMS_CAPABLE"), QStringLiteral("Yes"));
+    return r;
+}
+
+class DeviceSettingsTest : public tesk::test::VirtualModemsTest {
+  protected:
+    void SetUp() override {
+        VirtualModemsTest::SetUp();
+        window.setView(&view);
+    }
+    void TearDown() override { window.Wait_For_Test(); }
+    void choose(const QList<DeviceRecord>& records) {
+        port_det_str_array.set(records);
+        sel_port_name_str.set(records.last().text(QStringLiteral("COM_PORT")));
+        window.Open_Gsm_Ph_Det_List_Wnd();
+    }
+    RecordingSettingsView view;
+    Selected_Device_Details_GSM window;
+};
+
+TEST_F(DeviceSettingsTest, OpensOnlyWhenDevicesAreChosen) {
+    ScriptedDialogs dialogs;
+    dialogs.expectNotice(
+        QStringLiteral("\nNo Mobile Phone Device is selected.\n\nPlease use "
+                       "Mobile Phone Connection Wizard for finding device or "
+                       "establishing connection."));
+    EXPECT_FALSE(Selected_Device_Details_GSM::Devices_Chosen());
+    port_det_str_array.set({chosen(QStringLiteral("VM0"), QStringLiteral("/dev/x"))});
+    sel_port_name_str.set(QStringLiteral("VM0"));
+    EXPECT_TRUE(Selected_Device_Details_GSM::Devices_Chosen());
+}
+
+TEST_F(DeviceSettingsTest, ListsTheTickedDevicesAndHighlightsTheFirst) {
+    choose({chosen(QStringLiteral("VM0"), QStringLiteral("/dev/a"), false),
+            chosen(QStringLiteral("VM1"), QStringLiteral("/dev/b")),
+            chosen(QStringLiteral(" "), QStringLiteral("/dev/c")),
+            chosen(QStringLiteral("VM3"), QStringLiteral("/dev/d"))});
+    ASSERT_EQ(window.records().size(), 2);
+    EXPECT_EQ(window.Get_Item_Text(0, QStringLiteral("COM_PORT")), QStringLiteral("VM1"));
+    EXPECT_EQ(window.Get_Item_Text(1, QStringLiteral("COM_PORT")), QStringLiteral("VM3"));
+    EXPECT_EQ(view.name, QStringLiteral("VM1"));
+    EXPECT_EQ(view.path, QStringLiteral("/dev/b"));
+    EXPECT_EQ(view.selected, 0);
+    EXPECT_TRUE(view.settings.pduOn);
+    EXPECT_EQ(view.settings.defaultSmsc, QStringLiteral("+447785016005"));
+}
+
+TEST_F(DeviceSettingsTest, OkNamesTheFirstDeviceWithoutAServiceCentreAndStaysOpen) {
+    struct Case {
+        const char* name;
+        const char* use;
+        const char* custom;
+        const char* defaultSmsc;
+        QString message;
+    };
+    const QString noCustom = QStringLiteral(
+        "Custom SMSC Number could not be located for this device.\nPlease enter SMSC number "
+        "manually in 'Custom SMSC no.' Field for this Device.\n\nYou can find SMSC Number in 'SMS "
+        "Service Center' Details in the SMS Settings of your Mobile Device.");
+    const QString noDefault = QStringLiteral(
+        "Default SMSC Number could not be located for this device.\nPlease enter SMSC number "
+        "manually in 'Custom SMSC no.' Field for this Device.\n\nYou can find SMSC Number in 'SMS "
+        "Service Center' Details in the SMS Settings of your Mobile Device.");
+    const Case cases[] = {
+        {"custom chosen, none given", "Y", "", "+4477", noCustom},
+        {"own centre chosen, none known", "N", "+4412", "", noDefault},
+        {"custom chosen and nothing at all", "Y", "", "", noDefault},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeviceRecord second = chosen(QStringLiteral("VM1"), QStringLiteral("/dev/b"));
+        second.setValue(QStringLiteral("UseCusSMSC"), QString::fromUtf8(c.use));
+        second.setValue(QStringLiteral("CusSMSC"), QString::fromUtf8(c.custom));
+        second.setValue(QStringLiteral("DefSMSC"), QString::fromUtf8(c.defaultSmsc));
+        choose({chosen(QStringLiteral("VM0"), QStringLiteral("/dev/a")), second});
+        ScriptedDialogs dialogs;
+        dialogs.expectNotice(QStringLiteral("\nVM1\r\n") + c.message);
+        window.OK_Button_Presses();
+        EXPECT_TRUE(view.endCodes.isEmpty());
+        ASSERT_EQ(dialogs.pending(), 0);
+    }
+}
+
+TEST_F(DeviceSettingsTest, OkHandsTheConfirmedSettingsToTheSendingRun) {
+    choose({chosen(QStringLiteral("VM0"), QStringLiteral("/dev/a")),
+            chosen(QStringLiteral("VM1"), QStringLiteral("/dev/b"))});
+    window.Highlight_Row(1);
+    ScriptedDialogs dialogs;
+    dialogs.expectNotice(QStringLiteral("\n") + tesk::devices::kTextModeInformation);
+    window.settings().Text_Mode_Radio();
+    window.settings().Set_Custom_Field(QStringLiteral("+65 9854 0020"));
+    window.settings().Custom_SMSC_Pressed(true);
+    // Nothing reaches the hand-over before OK.
+    EXPECT_EQ(port_det_str_array.get().at(1).text(QStringLiteral("SMSMode")),
+              QStringLiteral("PDU Mode"));
+    window.OK_Button_Presses();
+    EXPECT_EQ(view.endCodes, QList<int>{1});
+    const DeviceRecord second = port_det_str_array.get().at(1);
+    EXPECT_EQ(second.text(QStringLiteral("SMSMode")), QStringLiteral("Text Mode"));
+    EXPECT_EQ(second.text(QStringLiteral("CusSMSC")), QStringLiteral("+6598540020"));
+    EXPECT_EQ(second.text(QStringLiteral("UseCusSMSC")), QStringLiteral("Y"));
+    EXPECT_EQ(second.text(QStringLiteral("SMS_CAPABLE")), QStringLiteral("Yes"));  // kept
+    EXPECT_EQ(port_det_str_array.get().at(0).text(QStringLiteral("SMSMode")),
+              QStringLiteral("PDU Mode"));
+}
+
+TEST_F(DeviceSettingsTest, TestMessageThroughAChosenDevice) {
+    auto& vm = addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643990")));
+    choose({chosen(QStringLiteral("VM0"), vm.portPath())});
+    window.Set_Test_Number_Field(QStringLiteral("+447700900123"));
+    ScriptedDialogs dialogs;
+    dialogs.expectNotice(QStringLiteral("\nMessage sent successfully."));
+    window.Send_Test_SMS_Pressed();
+    ASSERT_TRUE(runUntil([&] { return !window.testMessageRunning(); }));
+    ASSERT_EQ(vm.received().size(), 1);
+    EXPECT_EQ(vm.received()[0].text, tesk::devices::kTestMessageText);
+    EXPECT_FALSE(view.sheet);
+}
+
+TEST_F(DeviceSettingsTest, TestMessageToADeviceThatIsGoneSaysToUseTheWizard) {
+    choose({chosen(QStringLiteral("VM0"), runtime.filePath(QStringLiteral("ttyGONE")))});
+    window.Set_Test_Number_Field(QStringLiteral("+447700900123"));
+    ScriptedDialogs dialogs;
+    dialogs.expectNotice(
+        QStringLiteral("\n\nSelected device is not working properly. Please use "
+                       "Mobile Phone Connection Wizard for finding device or "
+                       "establishing connection."));
+    window.Send_Test_SMS_Pressed();
+    ASSERT_TRUE(runUntil([&] { return !window.testMessageRunning(); }));
+    EXPECT_FALSE(view.sheet);
+}
+
+TEST_F(DeviceSettingsTest, AutomaticTestGetsThisWindowsDevices) {
+    choose({chosen(QStringLiteral("VM0"), QStringLiteral("/dev/a")),
+            chosen(QStringLiteral("VM1"), QStringLiteral("/dev/b"))});
+    window.Set_Test_Number_Field(QStringLiteral("+4477 "));
+    window.Automate_Button_Presses();
+    ASSERT_EQ(view.handIns.size(), 1);
+    EXPECT_EQ(view.handIns[0].devices.size(), 2);
+    EXPECT_EQ(view.handIns[0].testNumber, QStringLiteral("+4477"));
+    EXPECT_EQ(view.handIns[0].opener->Opener_Kind(), 1);
+    // Applying from the test reaches the window's copy and the hand-over.
+    view.handIns[0].opener->Apply_Test_Settings(QStringLiteral("/dev/b"), false, true,
+                                                QStringLiteral("+4412"));
+    EXPECT_EQ(window.Prev_Index(), 1);
+    EXPECT_EQ(window.Get_Item_Text(1, QStringLiteral("SMSMode")), QStringLiteral("Text Mode"));
+    EXPECT_EQ(port_det_str_array.get().at(1).text(QStringLiteral("CusSMSC")),
+              QStringLiteral("+4412"));
+    EXPECT_TRUE(view.settings.customChecked);
+}
+
+}  // namespace
