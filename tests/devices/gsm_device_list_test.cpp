@@ -4,6 +4,10 @@
 
 #include "devices/device_details.h"
 
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 namespace {
 
 using tesk::devices::GSM_Device_List_Wnd;
@@ -345,6 +349,17 @@ TEST_F(DeviceWindowTest, TestMessageReachesTheNumberThroughTheHighlightedDevice)
         EXPECT_EQ(received[0].messageClass, -1);
         EXPECT_TRUE(view.sheetShown);
         EXPECT_FALSE(view.sheet);
+    }
+    // The shared log a user would read: one line per SMS, in the order they arrived.
+    QFile log(runtime.filePath(QStringLiteral("received.jsonl")));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = log.readAll().split('\n');
+    ASSERT_GE(lines.size(), 2);
+    for (int row : {0, 1}) {
+        const QJsonObject sms = QJsonDocument::fromJson(lines[row]).object();
+        EXPECT_EQ(sms.value(QStringLiteral("port")).toString(), QStringLiteral("VM%1").arg(row));
+        EXPECT_EQ(sms.value(QStringLiteral("text")).toString(), tesk::devices::kTestMessageText);
+        EXPECT_EQ(sms.value(QStringLiteral("coding")).toString(), QStringLiteral("gsm7"));
     }
 }
 
