@@ -1,0 +1,524 @@
+#include "sending/sms_sending.h"
+
+#include "appcore/selection_state.h"
+#include "core/dialogs.h"
+#include "core/log.h"
+#include "core/pacing.h"
+#include "core/text_helpers.h"
+#include "modem/mfcsms.h"
+#include "stores/reports.h"
+#include "stores/sent_items.h"
+#include "stores/sent_items_controller.h"
+#include "stores/templates.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+#include <exception>
+
+namespace tesk::sending {
+
+namespace {
+
+const QString kAllDevice = QStringLiteral("All Device");
+const QString kDeviceNotWorking = QStringLiteral(
+    "\nSelected device is not working properly. Please use Mobile Phone Connection Wizard for "
+    "finding device or establishing connection.");
+const QString kModeZero =
+    QStringLiteral("Selected device is not working properly.Could not initialize device.\n");
+const QString kNoModeOutcome = QStringLiteral("Error : +CMS ERROR: 500.");
+const QString kPauseQuestion = QStringLiteral("Are you sure you want to continue?");
+constexpr int kMaxMessageLength = 1600;
+
+}  // namespace
+
+SMS_Sending::SMS_Sending() = default;
+
+SMS_Sending::~SMS_Sending() {
+    stop_ = true;
+    pauseRunning_ = false;
+    pauseLeftMs_ = 0;
+    joinThreads();
+}
+
+void SMS_Sending::joinThreads() {
+    // Joined outside the lock: a worker may be starting another thread at this moment.
+    for (;;) {
+        std::vector<std::thread> running;
+        {
+            std::lock_guard lock(threadsMutex_);
+            running.swap(threads_);
+        }
+        if (running.empty()) {
+            return;
+        }
+        for (std::thread& t : running) {
+            if (t.joinable()) {
+                t.join();
+            }
+        }
+    }
+}
+
+void SMS_Sending::post(std::function<void()> task) {
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app) {
+        task();
+        return;
+    }
+    QMetaObject::invokeMethod(
+        app,
+        [alive = std::weak_ptr<int>(alive_), task = std::move(task)] {
+            if (!alive.expired()) {
+                task();
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+DeviceRecord SMS_Sending::recordOf(const QString& entry) const {
+    for (const DeviceRecord& record : request_.devices) {
+        if (record.text(QStringLiteral("PORT_DETAL")) == entry) {
+            return record;
+        }
+    }
+    return {};
+}
+
+void SMS_Sending::showProgress() {
+    progressText_ = Progress_Text(table_.finishedCount(), table_.count());
+    if (view_) {
+        view_->redrawTable();
+        view_->setProgressText(progressText_);
+        view_->setOverallBar(table_.finishedCount(), table_.count());
+    }
+}
+
+void SMS_Sending::Open_SMS_Sending_Dialog(SendingRequest request) {
+    request_ = std::move(request);
+    pause_ = request_.delayed ? Read_Pause_Settings(request_.countText, request_.pauseText)
+                              : PauseSettings{};
+    stop_ = false;
+    closing_ = false;
+    pauseRunning_ = false;
+    pauseLeftMs_ = 0;
+    msgCount_ = 0;
+    activeDevices_ = 1;  // the dispatcher itself, until every device has been started
+    finisherStarted_ = false;
+    modeZeroSeen_ = false;
+    ended_ = false;
+    endMessage_.clear();
+    statusText_ = kPopulatingStatus;
+    pauseLabel_.clear();
+    if (view_) {
+        view_->setStatusText(statusText_);
+        view_->setStopVisible(false);
+        view_->setExportVisible(false);
+        view_->setCloseEnabled(true);
+        view_->setPauseLabel(QString(""));
+    }
+    // The activity bar: it cycles while messages go out, so the user sees the run is alive.
+    activity_ = std::make_unique<QTimer>();
+    activity_->setInterval(static_cast<int>(pacing::scaled(0.5) * 1000.0) + 1);
+    QObject::connect(activity_.get(), &QTimer::timeout, [this] {
+        messageBar_ = messageBar_ >= 100 ? 20 : messageBar_ + 20;
+        if (view_) {
+            view_->setMessageBar(messageBar_);
+        }
+    });
+    std::lock_guard lock(threadsMutex_);
+    threads_.emplace_back(&SMS_Sending::dispatch, this);
+}
+
+void SMS_Sending::dispatch() {
+    try {
+        table_.Load(request_.list, request_.rules);
+        post([this] {
+            statusText_ = kSendingStatus;
+            if (view_) {
+                view_->setStatusText(statusText_);
+                view_->setStopVisible(true);
+            }
+            showProgress();
+            if (activity_) {
+                activity_->start();
+            }
+        });
+        QStringList entries;
+        if (request_.selected == kAllDevice) {
+            for (const QString& entry : request_.entries) {
+                if (entry != kAllDevice) {
+                    entries.append(entry);
+                }
+            }
+        } else {
+            entries.append(request_.selected);
+        }
+        int slot = 0;
+        for (int i = 0; i < entries.size() && !stop_; ++i) {
+            if (i + 1 > table_.count() || slot >= kChannelCount) {
+                break;  // never more device threads than messages
+            }
+            if (i > 0) {
+                pacing::wait(2.0);  // device threads start 2 seconds apart
+            }
+            if (stop_ || !table_.Waiting_Remains()) {
+                break;
+            }
+            const QString entry = entries.at(i);
+            MFCSMS* channel = mfc_sms_obj_arr(slot);
+            const QByteArray path = entry.toLocal8Bit();
+            const int probe = channel->OpenSerialPort(path.constData());
+            if (probe == -1) {
+                Show_MessageBox(kDeviceNotWorking);
+                continue;
+            }
+            channel->CloseSerialPort(probe);
+            int fd = -1;
+            if (channel->port && channel->port->isOpen()) {
+                fd = channel->port->fileDescriptor();
+            } else {
+                channel->initPort_with_decp(path.constData(), &fd);
+            }
+            channel->Set_Read_Timeout(1.0);
+            const bool answers = channel->Check_Connection(fd);
+            const int thisSlot = slot++;
+            if (!answers) {
+                channel->Close_Port();
+                continue;
+            }
+            channel->m_port_name = entry;
+            const DeviceRecord record = recordOf(entry);
+            const QString mode = record.text(QStringLiteral("SMSMode"));
+            Device device;
+            device.slot = thisSlot;
+            device.entry = entry;
+            device.mode = mode == QLatin1String("PDU Mode")    ? 1
+                          : mode == QLatin1String("Text Mode") ? 2
+                                                               : 0;
+            device.customNumber = record.text(QStringLiteral("UseCusSMSC")) == QLatin1String("Y")
+                                      ? record.text(QStringLiteral("CusSMSC"))
+                                      : QString("");
+            device.smsCapable = record.text(QStringLiteral("SMS_CAPABLE"));
+            if (!table_.Work_Remains()) {
+                channel->Close_Port();
+                break;
+            }
+            ++activeDevices_;
+            std::lock_guard lock(threadsMutex_);
+            threads_.emplace_back(&SMS_Sending::sendLoop, this, device);
+        }
+    } catch (const std::exception& e) {
+        log::writef("sending run: %s\n", e.what());
+    }
+    deviceLeft(-1);  // the dispatcher's own share
+}
+
+void SMS_Sending::sendLoop(Device device) {
+    MFCSMS* channel = mfc_sms_obj_arr(device.slot);
+    try {
+        const int fd = channel->port ? channel->port->fileDescriptor() : -1;
+        if (device.mode == 1) {
+            channel->Prepare_Modem_For_PDU_SMS(fd);
+        } else if (device.mode == 2) {
+            channel->Prepare_Modem_For_Text_SMS(fd);
+        }
+        const QString today = pacing::today().toString(QStringLiteral("dd/MM/yyyy"));
+        channel->Set_Read_Timeout(5.0);
+        bool failed = false;
+        while (!stop_ && !failed) {
+            if (pauseRunning_) {
+                pacing::wait(1.0);
+                continue;
+            }
+            SendingItem item;
+            QList<int> skipped;
+            const int index = table_.Claim_Next(device.entry, &item, &skipped);
+            post([this] { showProgress(); });
+            if (index < 0) {
+                break;  // items never return to waiting: nothing more for this device
+            }
+            const QString message = item.Message.left(kMaxMessageLength);
+            QString outcome("");
+            if (device.mode == 1) {
+                failed = !channel->Send_PDU_SMS(fd, item.Number, message, device.customNumber,
+                                                request_.flash, request_.unicode, &outcome,
+                                                device.smsCapable);
+                pacing::wait(2.0);
+            } else if (device.mode == 2) {
+                failed = !channel->Send_Text_SMS(fd, item.Number, message, device.customNumber,
+                                                 request_.flash, request_.unicode, device.entry,
+                                                 &outcome, device.smsCapable);
+                pacing::wait(2.0);
+            } else {
+                outcome = kNoModeOutcome;
+            }
+            // A refusal counts as a failure like a lost device: this device takes no more.
+            failed = failed || (device.mode != 0 && !stores::Is_Successful_Status(outcome));
+            table_.Finish_Sent(index, device.entry, outcome);
+            post([this] { showProgress(); });
+            if (pause_.everyMessages > 0) {
+                int counted = msgCount_.load();
+                while (!msgCount_.compare_exchange_weak(
+                    counted, std::min(counted + 1, pause_.everyMessages))) {
+                }
+            }
+            if (request_.saveSentItems &&
+                stores::Append_Sent_Item(kGsmMode, {item.Number, message, today, outcome})) {
+                table_.Mark_Sent_Item_Written(index);
+            }
+            if (request_.saveTemplates) {
+                stores::Save_Composed_Template(message);
+            }
+            if (request_.delayed && pause_.everyMessages > 0 && pause_.pauseMs > 0 &&
+                msgCount_ == pause_.everyMessages && !failed &&
+                table_.finishedCount() < table_.count() && table_.Work_Remains()) {
+                bool expected = false;
+                if (pauseRunning_.compare_exchange_strong(expected, true)) {
+                    bool stopped = false;
+                    runPause(&stopped);
+                }
+            }
+        }
+    } catch (const std::exception& e) {
+        log::writef("sending through %s: %s\n", device.entry.toUtf8().constData(), e.what());
+    }
+    channel->Close_Port();
+    deviceLeft(device.mode);
+}
+
+// Run by the device whose message made the count reach N; every other device waits meanwhile.
+void SMS_Sending::runPause(bool* stoppedDuringPause) {
+    qint64 remaining = pause_.pauseMs;
+    pauseLeftMs_ = remaining;
+    post([this, remaining] {
+        if (activity_) {
+            activity_->stop();
+        }
+        messageBar_ = 0;
+        pauseLabel_ = Pause_Label(remaining);
+        if (view_) {
+            view_->setMessageBar(0);
+            view_->setPauseLabel(pauseLabel_);
+        }
+    });
+    while (remaining > 1000 && !stop_ && pauseLeftMs_ != 0) {
+        pacing::wait(1.0);
+        remaining -= 1000;
+        if (pauseLeftMs_ == 0 || stop_) {
+            break;
+        }
+        pauseLeftMs_ = remaining;
+        post([this, remaining] {
+            if (pauseRunning_) {
+                pauseLabel_ = Pause_Label(remaining);
+                if (view_) {
+                    view_->setPauseLabel(pauseLabel_);
+                }
+            }
+        });
+    }
+    if (!stop_ && pauseLeftMs_ != 0) {
+        pacing::wait(1.0);  // the last second of the chosen length
+    }
+    *stoppedDuringPause = stop_;
+    pauseLeftMs_ = 0;
+    msgCount_ = 0;
+    pauseRunning_ = false;
+    post([this] {
+        pauseLabel_.clear();
+        if (view_) {
+            view_->setPauseLabel(QString(""));
+        }
+        if (activity_ && !ended_) {
+            activity_->start();
+        }
+    });
+}
+
+void SMS_Sending::endPause() {
+    pauseRunning_ = false;
+    pauseLeftMs_ = 0;
+    pauseLabel_.clear();
+    if (view_) {
+        view_->setPauseLabel(QString(""));
+    }
+}
+
+void SMS_Sending::deviceLeft(int mode) {
+    if (mode == 0) {
+        modeZeroSeen_ = true;
+    }
+    if (--activeDevices_ > 0) {
+        return;
+    }
+    // The last one out: nothing is sent any more, so what still waits will not be.
+    post([this] {
+        if (activity_) {
+            activity_->stop();
+        }
+        pauseLabel_.clear();
+        messageBar_ = 100;
+        if (view_) {
+            view_->setPauseLabel(QString(""));
+            view_->setMessageBar(100);
+        }
+    });
+    if (modeZeroSeen_) {
+        Show_MessageBox(kModeZero);
+    }
+    table_.Mark_Stopped();
+    post([this] { showProgress(); });
+    startFinisher();
+}
+
+void SMS_Sending::startFinisher() {
+    if (finisherStarted_.exchange(true)) {
+        return;
+    }
+    std::lock_guard lock(threadsMutex_);
+    threads_.emplace_back(&SMS_Sending::finisher, this);
+}
+
+void SMS_Sending::finisher() {
+    post([this] {
+        if (view_) {
+            view_->showPleaseWait(true);
+        }
+    });
+    pacing::wait(2.0);
+    while (activeDevices_ > 0) {
+        pacing::wait(1.0);
+    }
+    table_.Mark_Stopped();
+    const QString message = closing_ ? kRunStoppedAndClosed : stop_ ? kRunStopped : kRunFinished;
+    post([this] {
+        if (activity_) {
+            activity_->stop();
+        }
+        statusText_ = kFinishedStatus;
+        showProgress();
+        if (view_) {
+            view_->showPleaseWait(false);
+            view_->setStopVisible(false);
+            view_->setExportVisible(true);
+            view_->setOverallBar(table_.count(), table_.count());
+            view_->setStatusText(statusText_);
+            view_->setCloseEnabled(true);
+        }
+    });
+    Show_MessageBox(message);
+    post([this, message] {
+        endMessage_ = message;
+        ended_ = true;
+        if (closing_ && view_) {
+            view_->closeWindow();
+        }
+    });
+}
+
+void SMS_Sending::stopRun(bool closing) {
+    if (!Show_YES_NO_MessageBox(kStopQuestion)) {
+        closing_ = false;
+        return;
+    }
+    closing_ = closing;
+    stop_ = true;
+    endPause();
+    if (!finisherStarted_ && statusText_ != kFinishedStatus) {
+        if (view_) {
+            view_->setCloseEnabled(false);
+        }
+        startFinisher();
+    }
+}
+
+void SMS_Sending::Stop_Btn() {
+    if (table_.Work_Remains()) {
+        stopRun(false);
+    } else if (pauseRunning_ && Show_YES_NO_MessageBox(kPauseQuestion)) {
+        endPause();
+        stop_ = true;
+    }
+}
+
+void SMS_Sending::CancelPressed() {
+    if (statusText_.contains(QStringLiteral("Populating")) || table_.Work_Remains()) {
+        stopRun(true);
+    } else if (pauseRunning_) {
+        if (Show_YES_NO_MessageBox(kPauseQuestion)) {
+            closing_ = true;
+            endPause();
+            stop_ = true;
+            if (statusText_ == kFinishedStatus && view_) {
+                view_->closeWindow();
+            }
+        }
+    } else if (statusText_ == kFinishedStatus && view_) {
+        view_->closeWindow();
+    }
+}
+
+void SMS_Sending::Export_Btn() {
+    const QList<SendingItem> items = table_.items();
+    if (items.isEmpty()) {
+        Show_MessageBox(QStringLiteral("Sent items list is empty."));
+        return;
+    }
+    const stores::StatusChoice which = stores::Ask_Status_Export_Mode();
+    if (which == stores::StatusChoice::Cancel) {
+        return;
+    }
+    QList<stores::StatusReportRow> rows;
+    for (const SendingItem& item : items) {
+        const bool sent = stores::Is_Successful_Status(item.Status);
+        if (which == stores::StatusChoice::All ||
+            (which == stores::StatusChoice::Successful && sent) ||
+            (which == stores::StatusChoice::Failed && !sent)) {
+            rows.append({item.Number, item.Message, item.CurrentStatus, item.Status});
+        }
+    }
+    if (rows.isEmpty()) {
+        Show_MessageBox(stores::kNoItemForExportOption);
+        return;
+    }
+    stores::ReportFormat format = stores::ReportFormat::Text;
+    if (!stores::Ask_Export_Format(&format)) {
+        return;
+    }
+    const bool html = format == stores::ReportFormat::Html;
+    const QString chosen = tesk::dialogs().chooseFileToSave(
+        {QStringLiteral("Export Sending Status"),
+         QString(),
+         html ? QStringLiteral("Sending Status.html") : QStringLiteral("Sending Status.txt"),
+         {html ? QStringLiteral("HTML files (*.html)") : QStringLiteral("Text files (*.txt)")}});
+    if (chosen.isEmpty()) {
+        return;
+    }
+    const QString path = stores::Report_File_Name(chosen, format);
+    if (view_) {
+        view_->showPleaseWait(true);
+    }
+    const bool written = stores::Write_Report(path, stores::Status_Report(rows, format));
+    if (view_) {
+        view_->showPleaseWait(false);
+    }
+    if (!written) {
+        Show_MessageBox(QStringLiteral("Error in file accessing."));
+        return;
+    }
+    if (view_) {
+        view_->offerToOpenExportedFile(path);
+    }
+}
+
+void SMS_Sending::Wait_For_Run() {
+    while (!ended_) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
+    QCoreApplication::processEvents();
+    joinThreads();
+}
+
+}  // namespace tesk::sending

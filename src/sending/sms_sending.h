@@ -1,0 +1,150 @@
+#pragma once
+// The GSM sending run SMS_Sending: turns the recipient list into sending items, starts one
+// sending thread per working device (2 seconds apart, never more threads than messages), lets
+// the devices take items first come first served, records every outcome, pauses every N
+// messages, stops on request and ends with one of three messages.
+//
+// Threads: the controller belongs to the window thread. The loader/dispatcher, each device and
+// the finisher run on workers; they change the sending table (which has its own lock) and
+// queue every screen update to the window thread. Questions and notices go through the
+// dialogs port.
+#include "composer/list_item.h"
+#include "modem/device_list.h"
+#include "sending/delayed_delivery.h"
+#include "sending/sending_table.h"
+
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace tesk::sending {
+
+inline const QString kRunFinished = QStringLiteral("SMS Sending process is finished.");
+inline const QString kRunStopped = QStringLiteral("SMS Sending process is stopped");
+inline const QString kRunStoppedAndClosed = QStringLiteral("SMS Sending process is stopped.");
+inline const QString kStopQuestion = QStringLiteral(
+    "\nTerminating the current process will stop sending text messages to the remaining "
+    "contact. Are you sure you want to continue?");
+inline const QString kFinishedStatus = QStringLiteral("Finish.");
+inline const QString kSendingStatus = QStringLiteral("Sending Messages, Please wait...");
+inline const QString kPopulatingStatus = QStringLiteral("Populating the list, Please wait...");
+
+struct SendingRequest {
+    QList<composer::ListItem> list;
+    QStringList entries;  // the sending device choice: device paths, "All Device" last when >1
+    QString selected;     // its selected text
+    QList<DeviceRecord> devices;  // records of the entries (looked up by PORT_DETAL)
+    QString chosenDevicePath;     // sel_port_bsd_str
+    SendingRules rules;
+    bool unicode = false;
+    bool flash = false;  // message type "Notification"
+    bool saveSentItems = false;
+    bool saveTemplates = false;
+    bool delayed = false;
+    QString countText;
+    QString pauseText;
+};
+
+class SendingView {
+  public:
+    virtual ~SendingView() = default;
+    virtual void redrawTable() = 0;
+    virtual void setStatusText(const QString& text) = 0;
+    virtual void setProgressText(const QString& text) = 0;
+    virtual void setOverallBar(int value, int maximum) = 0;
+    virtual void setMessageBar(int value) = 0;  // 0..100
+    virtual void setPauseLabel(const QString& text) = 0;
+    virtual void setStopVisible(bool visible) = 0;
+    virtual void setExportVisible(bool visible) = 0;
+    virtual void setCloseEnabled(bool enabled) = 0;
+    virtual void showPleaseWait(bool shown) = 0;
+    virtual void closeWindow() = 0;
+    virtual void offerToOpenExportedFile(const QString& path) = 0;
+};
+
+class SMS_Sending {
+  public:
+    SMS_Sending();
+    // Stops a running run and waits for its threads (shutdown).
+    ~SMS_Sending();
+    SMS_Sending(const SMS_Sending&) = delete;
+    SMS_Sending& operator=(const SMS_Sending&) = delete;
+
+    void setView(SendingView* view) { view_ = view; }
+
+    // Starts the run (loader, then the devices). The window shows meanwhile.
+    void Open_SMS_Sending_Dialog(SendingRequest request);
+
+    const SendingTable& table() const { return table_; }
+    QString statusText() const { return statusText_; }
+    QString progressText() const { return progressText_; }
+    QString pauseLabel() const { return pauseLabel_; }
+    bool running() const { return !ended_; }
+    bool pausing() const { return pauseRunning_; }
+    // The end message shown ("" until the run has ended).
+    QString endMessage() const { return endMessage_; }
+
+    void Stop_Btn();
+    void CancelPressed();
+    // The status report of the run (all / sent / not sent; text or HTML).
+    void Export_Btn();
+
+    // Runs the window thread's queue until the run has ended (tests and tools).
+    void Wait_For_Run();
+
+  private:
+    struct Device {
+        int slot;
+        QString entry;
+        int mode;  // 1 PDU, 2 text, 0 neither
+        QString customNumber;
+        QString smsCapable;
+    };
+    void dispatch();  // worker: load, then prepare the devices
+    void sendLoop(Device device);
+    void runPause(bool* stoppedDuringPause);
+    void deviceLeft(int mode);
+    void startFinisher();
+    void finisher();
+    void endPause();
+    void stopRun(bool closing);
+    void post(std::function<void()> task);
+    void joinThreads();
+    void showProgress();
+    DeviceRecord recordOf(const QString& entry) const;
+
+    SendingView* view_ = nullptr;
+    SendingRequest request_;
+    SendingTable table_;
+    PauseSettings pause_;
+
+    // Window thread.
+    QString statusText_;
+    QString progressText_;
+    QString pauseLabel_;
+    QString endMessage_;
+    int messageBar_ = 0;
+    std::unique_ptr<QTimer> activity_;
+
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+    std::atomic<bool> stop_{false};          // Stop_SMS_Sending_Now for this run
+    std::atomic<bool> closing_{false};       // dlg_close "YES"
+    std::atomic<bool> pauseRunning_{false};  // Pause_Timer_Running
+    std::atomic<qint64> pauseLeftMs_{0};     // GSM_Pause_Delay_Time
+    std::atomic<int> msgCount_{0};           // msg_cnt
+    std::atomic<int> activeDevices_{0};
+    std::atomic<bool> finisherStarted_{false};
+    std::atomic<bool> ended_{true};
+    std::atomic<bool> modeZeroSeen_{false};
+    std::mutex threadsMutex_;
+    std::vector<std::thread> threads_;
+};
+
+}  // namespace tesk::sending

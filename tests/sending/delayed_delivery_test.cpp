@@ -1,0 +1,62 @@
+// Delayed delivery: the two option lists, reading them, and the countdown text.
+#include "sending/delayed_delivery.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using tesk::sending::Pause_Label;
+using tesk::sending::Read_Pause_Settings;
+
+TEST(DelayedDelivery, ListsAndTheirDefaults) {
+    EXPECT_EQ(tesk::sending::Delayed_Message_Counts().size(), 19);
+    EXPECT_EQ(tesk::sending::Delayed_Pause_Lengths().size(), 32);
+    EXPECT_EQ(tesk::sending::Delayed_Message_Counts().at(tesk::sending::kDefaultCountIndex),
+              QStringLiteral("15"));
+    EXPECT_EQ(tesk::sending::Delayed_Pause_Lengths().at(tesk::sending::kDefaultPauseIndex),
+              QStringLiteral(" 2  Minutes"));
+}
+
+TEST(DelayedDelivery, EveryPauseLengthReadsAsItSays) {
+    struct Case {
+        const char* text;
+        qint64 ms;
+    };
+    const Case cases[] = {
+        {"5  Seconds", 5000},  {"55 Seconds", 55000},
+        {" 1  Minute", 60000}, {"50 Minutes", 3000000},
+        {" 1  Hour", 3600000}, {"12 Hours", 43200000},
+        {"No Pause", 0},       {"", 0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Read_Pause_Settings(QStringLiteral(" 15 "), QString::fromUtf8(c.text)).pauseMs,
+                  c.ms)
+            << c.text;
+    }
+    EXPECT_EQ(Read_Pause_Settings(QStringLiteral(" 15 "), QString()).everyMessages, 15);
+    // Every entry of the list has the fixed layout the reader relies on.
+    for (const QString& entry : tesk::sending::Delayed_Pause_Lengths()) {
+        EXPECT_GT(Read_Pause_Settings(QStringLiteral("1"), entry).pauseMs, 0)
+            << entry.toStdString();
+    }
+}
+
+TEST(DelayedDelivery, CountdownText) {
+    struct Case {
+        qint64 ms;
+        const char* label;
+    };
+    const Case cases[] = {
+        {3600000, "Pausing the process for 1 Hour 0 Minute 0 Second."},
+        {7265000, "Pausing the process for 2 Hours 1 Minute 5 Seconds."},
+        {600000, "Pausing the process for 10 Minutes 0 Second."},
+        {45000, "Pausing the process for 45 Seconds."},
+        {1000, "Pausing the process for 1 Second."},
+        {119000, "Pausing the process for 1 Minute 59 Seconds."},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Pause_Label(c.ms), QString::fromUtf8(c.label)) << c.ms;
+    }
+}
+
+}  // namespace

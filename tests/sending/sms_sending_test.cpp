@@ -1,0 +1,270 @@
+// A GSM sending run against virtual modems: every recipient exactly once over several devices,
+// a device that is refused, stop, duplicates, delayed delivery, the stored records and the
+// status report.
+#include "sending/sms_sending.h"
+
+#include "appcore/data_paths.h"
+#include "core/log.h"
+#include "core/pacing.h"
+#include "modem/mfcsms.h"
+#include "stores/sent_items.h"
+#include "support/scripted_dialogs.h"
+#include "virtual-modem/virtual_modem.h"
+
+#include <QFile>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace {
+
+using tesk::sending::SendingItem;
+using tesk::sending::SendingRequest;
+using tesk::sending::SMS_Sending;
+using tesk::test::ScriptedDialogs;
+using tesk::vmodem::Config;
+using tesk::vmodem::VirtualModem;
+
+struct RecordingSendingView final : tesk::sending::SendingView {
+    void redrawTable() override {
+        if (onRedraw) {
+            onRedraw();
+        }
+    }
+    void setStatusText(const QString& text) override { status = text; }
+    void setProgressText(const QString& text) override { progress.append(text); }
+    void setOverallBar(int, int) override {}
+    void setMessageBar(int) override {}
+    void setPauseLabel(const QString& text) override {
+        if (pauseLabels.isEmpty() || pauseLabels.last() != text) {
+            pauseLabels.append(text);
+        }
+    }
+    void setStopVisible(bool) override {}
+    void setExportVisible(bool visible) override { exportVisible = visible; }
+    void setCloseEnabled(bool) override {}
+    void showPleaseWait(bool) override {}
+    void closeWindow() override { ++closed; }
+    void offerToOpenExportedFile(const QString& path) override { exported = path; }
+
+    std::function<void()> onRedraw;
+    QString status;
+    QStringList progress;
+    QStringList pauseLabels;
+    bool exportVisible = false;
+    int closed = 0;
+    QString exported;
+};
+
+class SendingRunTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(runtime.isValid());
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+        tesk::Set_Data_Paths(runtime.filePath(QStringLiteral("resources")));
+        Fill_Channel_Table();
+        run.setView(&view);
+    }
+    void TearDown() override { close_all_ports(); }
+
+    VirtualModem& addModem(const QString& name, Config config = {}) {
+        config.name = name;
+        config.logPath = runtime.filePath(QStringLiteral("received.jsonl"));
+        modems.push_back(std::make_unique<VirtualModem>(config));
+        EXPECT_TRUE(modems.back()->start());
+        DeviceRecord record;
+        record.setValue(QStringLiteral("COM_PORT"), name);
+        record.setValue(QStringLiteral("PORT_DETAL"), modems.back()->portPath());
+        record.setValue(QStringLiteral("SMSMode"), QStringLiteral("PDU Mode"));
+        record.setValue(QStringLiteral("UseCusSMSC"), QStringLiteral("N"));
+        record.setValue(QStringLiteral("SMS_CAPABLE"), QStringLiteral("Yes"));
+        request.devices.append(record);
+        request.entries.append(modems.back()->portPath());
+        return *modems.back();
+    }
+    void recipients(int count) {
+        for (int i = 0; i < count; ++i) {
+            request.list.append({QStringLiteral("+4477009%1").arg(i, 5, 10, QLatin1Char('0')),
+                                 QStringLiteral("Hello %1").arg(i)});
+        }
+    }
+    void send(const QString& endMessage) {
+        if (request.entries.size() > 1) {
+            request.entries.append(QStringLiteral("All Device"));
+            request.selected = QStringLiteral("All Device");
+        } else {
+            request.selected = request.entries.value(0);
+        }
+        dialogs.expectNotice(QStringLiteral("\n") + endMessage);
+        run.Open_SMS_Sending_Dialog(request);
+        run.Wait_For_Run();
+        EXPECT_EQ(run.endMessage(), endMessage);
+        EXPECT_EQ(run.statusText(), QStringLiteral("Finish."));
+        EXPECT_TRUE(view.exportVisible);
+    }
+    QStringList received() const {
+        QStringList numbers;
+        for (const auto& m : modems) {
+            for (const auto& sms : m->received()) {
+                numbers.append(sms.number);
+            }
+        }
+        return numbers;
+    }
+    QStringList statuses() const {
+        QStringList s;
+        for (const SendingItem& item : run.table().items()) {
+            s.append(item.Status);
+        }
+        return s;
+    }
+
+    QTemporaryDir runtime;
+    tesk::pacing::ScopedScale fast{0.02};
+    tesk::log::Capture logged;
+    ScriptedDialogs dialogs;
+    std::vector<std::unique_ptr<VirtualModem>> modems;
+    SendingRequest request;
+    RecordingSendingView view;
+    SMS_Sending run;
+};
+
+TEST_F(SendingRunTest, TwoDevicesSendEveryRecipientExactlyOnce) {
+    addModem(QStringLiteral("VM0"));
+    addModem(QStringLiteral("VM1"));
+    recipients(10);
+    request.saveSentItems = true;
+    send(tesk::sending::kRunFinished);
+
+    EXPECT_EQ(statuses(), QStringList(10, QStringLiteral("Message sent successfully.")));
+    QStringList numbers = received();
+    EXPECT_EQ(numbers.size(), 10);
+    EXPECT_EQ(QSet<QString>(numbers.begin(), numbers.end()).size(), 10);
+    EXPECT_FALSE(modems[0]->received().isEmpty());
+    EXPECT_FALSE(modems[1]->received().isEmpty());
+    for (const SendingItem& item : run.table().items()) {
+        const int device = request.entries.indexOf(item.UsePort);
+        ASSERT_GE(device, 0);
+        EXPECT_EQ(item.CurrentStatus, QStringLiteral("Done (%1)").arg(item.UsePort));
+        EXPECT_EQ(item.SentItem, QStringLiteral("1"));
+        bool found = false;
+        for (const auto& sms : modems[device]->received()) {
+            found = found || (sms.number == item.Number && sms.text == item.Message);
+        }
+        EXPECT_TRUE(found) << item.Number.toStdString();
+    }
+    EXPECT_EQ(tesk::stores::LoadItems_Sent_Items(tesk::stores::Sent_Item_File(1)).size(), 10);
+    EXPECT_EQ(view.progress.last(), QStringLiteral("10 / 10 Message or 100.00%"));
+}
+
+TEST_F(SendingRunTest, RefusedMessageEndsTheOnlyDeviceAndTheRestStops) {
+    Config refusing;
+    refusing.cmsErrorOnSubmission = 3;
+    addModem(QStringLiteral("VM0"), refusing);
+    recipients(6);
+    send(tesk::sending::kRunFinished);
+    const QStringList s = statuses();
+    EXPECT_EQ(s.mid(0, 2), QStringList(2, QStringLiteral("Message sent successfully.")));
+    EXPECT_TRUE(s[2].contains(QStringLiteral("+CMS ERROR"))) << s[2].toStdString();
+    EXPECT_EQ(s.mid(3), QStringList(3, QStringLiteral("Stopped.")));
+    EXPECT_EQ(run.table().at(3).CurrentStatus, QStringLiteral("Stopped"));
+    EXPECT_EQ(modems[0]->submissions(), 3);
+}
+
+TEST_F(SendingRunTest, StoppingMarksTheWaitingItemsStopped) {
+    addModem(QStringLiteral("VM0"));
+    recipients(8);
+    dialogs.expect(QStringLiteral("Terminating the current process will stop sending text"),
+                   QStringLiteral("Yes"));
+    bool stopped = false;
+    view.onRedraw = [&] {
+        if (!stopped && run.table().finishedCount() == 1) {
+            stopped = true;
+            run.Stop_Btn();
+        }
+    };
+    send(tesk::sending::kRunStopped);
+    ASSERT_TRUE(stopped);
+    const QStringList s = statuses();
+    EXPECT_GE(s.count(QStringLiteral("Stopped.")), 5);
+    EXPECT_EQ(
+        s.count(QStringLiteral("Message sent successfully.")) + s.count(QStringLiteral("Stopped.")),
+        8);
+    EXPECT_EQ(modems[0]->received().size(), s.count(QStringLiteral("Message sent successfully.")));
+    EXPECT_EQ(view.closed, 0);
+}
+
+TEST_F(SendingRunTest, ClosingWhileSendingStopsAndClosesTheWindow) {
+    addModem(QStringLiteral("VM0"));
+    recipients(6);
+    dialogs.expect(QStringLiteral("Terminating the current process"), QStringLiteral("Yes"));
+    bool asked = false;
+    view.onRedraw = [&] {
+        if (!asked && run.table().finishedCount() == 1) {
+            asked = true;
+            run.CancelPressed();
+        }
+    };
+    send(tesk::sending::kRunStoppedAndClosed);
+    EXPECT_EQ(view.closed, 1);
+}
+
+TEST_F(SendingRunTest, DuplicatesAndExcludedNumbersAreNeverSent) {
+    addModem(QStringLiteral("VM0"));
+    request.list = {{"+447700900001", "a"},
+                    {"+447700900002", "b"},
+                    {"+447700900001", "c"},
+                    {"+447700900003", "d"}};
+    request.rules.skipDuplicates = true;
+    request.rules.useExclusions = true;
+    request.rules.isExcluded = [](const QString& n) { return n == QLatin1String("+447700900003"); };
+    send(tesk::sending::kRunFinished);
+    EXPECT_EQ(statuses(), (QStringList{"Message sent successfully.", "Message sent successfully.",
+                                       "Skipped.", "Excluded."}));
+    EXPECT_EQ(received(), (QStringList{"+447700900001", "+447700900002"}));
+}
+
+TEST_F(SendingRunTest, PausesAfterEveryNMessagesButNotAfterTheLast) {
+    addModem(QStringLiteral("VM0"));
+    recipients(5);
+    request.delayed = true;
+    request.countText = QStringLiteral("2");
+    request.pauseText = QStringLiteral("5  Seconds");
+    send(tesk::sending::kRunFinished);
+    EXPECT_EQ(received().size(), 5);
+    const QStringList countdown = {
+        "Pausing the process for 5 Seconds.", "Pausing the process for 4 Seconds.",
+        "Pausing the process for 3 Seconds.", "Pausing the process for 2 Seconds.",
+        "Pausing the process for 1 Second.",  ""};
+    // Two pauses (after 2 and 4 messages), none after the fifth.
+    EXPECT_EQ(view.pauseLabels.mid(1), countdown + countdown)
+        << view.pauseLabels.join('|').toStdString();
+}
+
+TEST_F(SendingRunTest, StatusReportOfTheRun) {
+    Config refusing;
+    refusing.cmsErrorOnSubmission = 2;
+    addModem(QStringLiteral("VM0"), refusing);
+    recipients(3);
+    send(tesk::sending::kRunFinished);
+    const QString path = runtime.filePath(QStringLiteral("report"));
+    dialogs.expect(QStringLiteral("Which sent items"), QStringLiteral("Not Sent"));
+    dialogs.expect(QStringLiteral("In which format"), QStringLiteral("Text"));
+    dialogs.expectFileToSave(path);
+    run.Export_Btn();
+    ASSERT_EQ(view.exported, path + QStringLiteral(".txt"));
+    QFile file(view.exported);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString text =
+        QString::fromUtf16(reinterpret_cast<const char16_t*>(file.readAll().constData() + 2));
+    EXPECT_FALSE(text.contains(QStringLiteral("Hello 0")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Number\t\t: +447700900001\nMessage\t\t: Hello 1\n")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Sent Status\t: Stopped.\n")));
+}
+
+}  // namespace
