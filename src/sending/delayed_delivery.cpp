@@ -4,24 +4,6 @@
 
 namespace tesk::sending {
 
-const QStringList& Delayed_Message_Counts() {
-    static const QStringList counts = {"1",   "2",   "3",   "4",   "5",   "10",  "15",
-                                       "20",  "25",  "50",  "75",  "100", "150", "200",
-                                       "250", "300", "400", "500", "1000"};
-    return counts;
-}
-
-const QStringList& Delayed_Pause_Lengths() {
-    static const QStringList lengths = {
-        "5  Seconds",  "10 Seconds",  "15 Seconds",  "20 Seconds",  "25 Seconds",  "30 Seconds",
-        "35 Seconds",  "40 Seconds",  "45 Seconds",  "50 Seconds",  "55 Seconds",  " 1  Minute",
-        " 2  Minutes", " 3  Minutes", " 4  Minutes", " 5  Minutes", " 6  Minutes", " 7  Minutes",
-        " 8  Minutes", " 9  Minutes", "10 Minutes",  "20 Minutes",  "30 Minutes",  "40 Minutes",
-        "50 Minutes",  " 1  Hour",    " 2  Hours",   " 4  Hours",   " 5  Hours",   " 8  Hours",
-        "10 Hours",    "12 Hours"};
-    return lengths;
-}
-
 PauseSettings Read_Pause_Settings(const QString& countText, const QString& pauseText) {
     PauseSettings settings;
     settings.everyMessages = Trim_Str(countText).toInt();

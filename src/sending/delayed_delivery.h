@@ -6,17 +6,11 @@
 
 namespace tesk::sending {
 
-// The choices of the composer's two lists, in their order.
-const QStringList& Delayed_Message_Counts();
-const QStringList& Delayed_Pause_Lengths();
-inline constexpr int kDefaultCountIndex = 6;   // "15"
-inline constexpr int kDefaultPauseIndex = 12;  // " 2  Minutes"
-
 struct PauseSettings {
     int everyMessages = 0;  // N; 0 = never
     qint64 pauseMs = 0;     // 0 = no pause
 };
-// Reads the two list texts ("15", " 2  Minutes"); a pause text beginning with "No" is no pause.
+// Reads the composer's two list texts ("15", " 2  Minutes"); a pause text beginning with "No" is no pause.
 PauseSettings Read_Pause_Settings(const QString& countText, const QString& pauseText);
 
 // "Pausing the process for 1 Hour 0 Minute 0 Second." and its shorter forms.

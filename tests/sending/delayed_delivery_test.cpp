@@ -1,4 +1,5 @@
 // Delayed delivery: the two option lists, reading them, and the countdown text.
+#include "composer/composer_controller.h"
 #include "sending/delayed_delivery.h"
 
 #include <gtest/gtest.h>
@@ -7,15 +8,6 @@ namespace {
 
 using tesk::sending::Pause_Label;
 using tesk::sending::Read_Pause_Settings;
-
-TEST(DelayedDelivery, ListsAndTheirDefaults) {
-    EXPECT_EQ(tesk::sending::Delayed_Message_Counts().size(), 19);
-    EXPECT_EQ(tesk::sending::Delayed_Pause_Lengths().size(), 32);
-    EXPECT_EQ(tesk::sending::Delayed_Message_Counts().at(tesk::sending::kDefaultCountIndex),
-              QStringLiteral("15"));
-    EXPECT_EQ(tesk::sending::Delayed_Pause_Lengths().at(tesk::sending::kDefaultPauseIndex),
-              QStringLiteral(" 2  Minutes"));
-}
 
 TEST(DelayedDelivery, EveryPauseLengthReadsAsItSays) {
     struct Case {
@@ -35,7 +27,7 @@ TEST(DelayedDelivery, EveryPauseLengthReadsAsItSays) {
     }
     EXPECT_EQ(Read_Pause_Settings(QStringLiteral(" 15 "), QString()).everyMessages, 15);
     // Every entry of the list has the fixed layout the reader relies on.
-    for (const QString& entry : tesk::sending::Delayed_Pause_Lengths()) {
+    for (const QString& entry : tesk::composer::ComposerController::Delayed_Pause_Entries()) {
         EXPECT_GT(Read_Pause_Settings(QStringLiteral("1"), entry).pauseMs, 0)
             << entry.toStdString();
     }
