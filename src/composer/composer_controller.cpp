@@ -218,6 +218,12 @@ void ComposerController::Skip_Duplicate_Chk(bool on) {
     skipDuplicate_ = on;
 }
 
+void ComposerController::Reload_Exclusions() {
+    if (exclusionLoader_) {
+        exclusionLoader_(*this);
+    }
+}
+
 void ComposerController::Exclusion_Chk(bool on) {
     exclusion_ = on;
     // Switching off keeps the loaded numbers; they are simply not consulted.

@@ -51,6 +51,8 @@ class ComposerController {
     // is gone (the controller is destroyed on the window thread too).
     std::weak_ptr<const void> lifetime() const { return alive_; }
     void Set_Exclusion_Loader(ExclusionLoader loader);
+    // Runs the exclusion loader again (a sending run reads the lists as they are now).
+    void Reload_Exclusions();
     ComposerKind kind() const { return kind_; }
 
     // ---- state the window shows ----
@@ -144,6 +146,14 @@ class ComposerController {
     // OK of the copy dialog; true when the dialog ends with code 1.
     bool Fill_Msg_In_List_OK(FillTarget target);
     void Update_Sel_Msgs_Btn();
+    // Before a sending run: Message_IS := the composer text. True when the apply-message
+    // dialog is due: a non-empty text that differs from the one last offered.
+    bool Take_Message_For_Sending();
+    // The dialog is being offered: prev_composer_msg remembers the text, so it comes once per
+    // distinct text.
+    void Remember_Offered_Message();
+    // OK of that dialog: Message_IS into every row, or only into the rows without a message.
+    void Apply_Message_For_Sending(bool blankOnly);
     // The numbers the selected-items dialog lists (highlighted rows, blank numbers left out).
     QStringList Open_Update_Sel_Num_SMS_Dialog() const;
     static QString Selected_Numbers_Text(int count);  // "Total Selected Numbers : %d"

@@ -96,6 +96,32 @@ bool ComposerController::Fill_Msg_In_List_OK(FillTarget target) {
     return true;
 }
 
+bool ComposerController::Take_Message_For_Sending() {
+    std::lock_guard lock(fieldsMutex_);
+    messageIS_ = composerText_;
+    return !messageIS_.isEmpty() && messageIS_ != prevComposerMsg_;
+}
+
+void ComposerController::Remember_Offered_Message() {
+    std::lock_guard lock(fieldsMutex_);
+    prevComposerMsg_ = messageIS_;
+}
+
+void ComposerController::Apply_Message_For_Sending(bool blankOnly) {
+    toView([](ComposerView& view) { view.setPleaseWait(true); });
+    const QString message = messageIS();
+    const QList<ListItem> rows = list_.items();
+    for (int row = 0; row < rows.size(); ++row) {
+        if (!blankOnly || rows.at(row).Message.isEmpty()) {
+            list_.replaceAt(row, {rows.at(row).Number, message});
+        }
+    }
+    toView([](ComposerView& view) {
+        view.redrawTable();
+        view.setPleaseWait(false);
+    });
+}
+
 void ComposerController::Update_Sel_Msgs_Btn() {
     if (list_.isEmpty()) {
         Show_MessageBox(texts::kListEmpty);
