@@ -2,11 +2,15 @@
 
 #include "appcore/selection_state.h"
 #include "core/dialogs.h"
+#include "devices/gsm_device_list.h"
+#include "devices/selected_device_details.h"
 #include "stores/exclusion_store.h"
 #include "ui/composer_window.h"
 #include "ui/connection_info_wnd.h"
+#include "ui/device_settings_wnd.h"
 #include "ui/exclusion_wizard_wnd.h"
 #include "ui/gsm_dev_conn_step_wnd.h"
+#include "ui/gsm_device_list_wnd.h"
 #include "ui/mobile_sel_wnd.h"
 #include "ui/store_windows.h"
 
@@ -16,7 +20,8 @@
 
 namespace tesk::ui {
 
-AppShell::AppShell(QObject* parent) : QObject(parent) {}
+AppShell::AppShell(QObject* parent)
+    : QObject(parent), deviceList_(std::make_unique<devices::GSM_Device_List_Wnd>()) {}
 
 AppShell::~AppShell() = default;
 
@@ -72,6 +77,10 @@ void AppShell::wire(ComposerWindow* window, int mode) {
         TemplatesWnd templates(window->controller(), window);
         templates.exec();
     });
+    if (mode == kGsmMode) {
+        connect(window, &ComposerWindow::deviceSettingsRequested, this,
+                [this] { runDeviceSettingsWindow(); });
+    }
     window->setCloseHandler([this] { return terminating_ || app_.windowWillClose(); });
 }
 
@@ -144,13 +153,27 @@ int AppShell::runAndroidConnectionSteps() {
 }
 
 int AppShell::runGsmDeviceWindow() {
-    Show_MessageBox(kDeviceWindowPending);
-    return kEndBack;
+    GsmDeviceListWnd window(*deviceList_, frontWindow());
+    deviceList_->Open_Ph_List_Wnd();
+    return window.exec();
 }
 
 int AppShell::runPhoneWindow() {
     Show_MessageBox(kDeviceWindowPending);
     return kEndBack;
+}
+
+}  // namespace tesk::ui
+
+namespace tesk::ui {
+
+void AppShell::runDeviceSettingsWindow() {
+    if (!devices::Selected_Device_Details_GSM::Devices_Chosen()) {
+        return;
+    }
+    DeviceSettingsWnd window(composerWindow(kGsmMode));
+    window.controller().Open_Gsm_Ph_Det_List_Wnd();
+    window.exec();
 }
 
 }  // namespace tesk::ui

@@ -9,6 +9,10 @@
 
 #include <memory>
 
+namespace tesk::devices {
+class GSM_Device_List_Wnd;
+}
+
 namespace tesk::ui {
 
 class ComposerWindow;
@@ -34,6 +38,9 @@ class AppShell final : public QObject,
     Tesk_SMSAppDelegate& app() { return app_; }
     Gsm_Tesk_Sms_Wnd& gsm() { return gsm_; }
     ComposerWindow* composerWindow(int mode) const;
+    // The device window's controller: one for the whole run, so a scan stopped by leaving the
+    // window can finish its device while the next opening waits for it.
+    devices::GSM_Device_List_Wnd& deviceList() { return *deviceList_; }
 
     // AppView
     void Show_Composer(int mode) override;
@@ -47,10 +54,15 @@ class AppShell final : public QObject,
     int runGsmConnectionSteps() override;
     int runAndroidConnectionSteps() override;
 
-    // DeviceWindowLauncher. The device scan window and the phone connection window come with
-    // later releases: until then the user is told so and lands on the mode window again.
+    // DeviceWindowLauncher. The GSM device window ends with 1 when devices were chosen and 0
+    // when the user went on without. The phone connection window comes with a later release:
+    // until then the user is told so and lands on the mode window again.
     int runGsmDeviceWindow() override;
     int runPhoneWindow() override;
+
+    // The device-settings window of the chosen GSM devices (nothing but a notice when none are
+    // chosen).
+    void runDeviceSettingsWindow();
 
   private:
     QWidget* frontWindow() const;
@@ -58,12 +70,13 @@ class AppShell final : public QObject,
 
     Tesk_SMSAppDelegate app_{this};
     Gsm_Tesk_Sms_Wnd gsm_;
+    std::unique_ptr<devices::GSM_Device_List_Wnd> deviceList_;
     std::unique_ptr<ComposerWindow> gsmWindow_;
     std::unique_ptr<ComposerWindow> androidWindow_;
     bool terminating_ = false;
 };
 
-// The notice shown where a device window will open.
+// The notice shown where the phone connection window will open.
 inline const QString kDeviceWindowPending =
     QStringLiteral("Choosing devices is not available in this version yet.");
 

@@ -361,6 +361,14 @@ QWidget* ComposerWindow::buildActionBar(QWidget* parent) {
     connect(sentItems, &QPushButton::clicked, this, &ComposerWindow::sentItemsRequested);
     connect(templates, &QPushButton::clicked, this, &ComposerWindow::templatesRequested);
     connect(exclusions, &QPushButton::clicked, this, &ComposerWindow::exclusionListsRequested);
+    if (controller_.kind() == ComposerKind::Gsm) {
+        // The Android composer sends through one phone, which has no settings of this kind.
+        QPushButton* deviceSettings = makeButton(QStringLiteral("deviceSettingsButton"),
+                                                 QStringLiteral("Device Settings"), bar);
+        row->addWidget(deviceSettings);
+        connect(deviceSettings, &QPushButton::clicked, this,
+                &ComposerWindow::deviceSettingsRequested);
+    }
     row->addStretch();
     QPushButton* help = makeButton(QStringLiteral("helpButton"), QStringLiteral("Help"), bar);
     QPushButton* reset = makeButton(QStringLiteral("resetButton"), QStringLiteral("Reset"), bar);

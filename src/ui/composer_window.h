@@ -91,6 +91,8 @@ class ComposerWindow : public QWidget, public composer::ComposerView {
     void sentItemsRequested();
     void templatesRequested();
     void exclusionListsRequested();
+    // GSM only: review the connection settings of the chosen devices.
+    void deviceSettingsRequested();
 
   protected:
     void closeEvent(QCloseEvent* event) override;

@@ -5,7 +5,8 @@
 namespace tesk::ui {
 
 QList<GalleryEntry> Gallery_Entries() {
-    return Gallery_Shell_Entries() + Gallery_Composer_Entries() + Gallery_Store_Entries();
+    return Gallery_Shell_Entries() + Gallery_Composer_Entries() + Gallery_Store_Entries() +
+           Gallery_Device_Entries();
 }
 
 }  // namespace tesk::ui

@@ -10,5 +10,7 @@ QList<GalleryEntry> Gallery_Shell_Entries();
 QList<GalleryEntry> Gallery_Composer_Entries();
 // The sent-items and templates windows and the template editor.
 QList<GalleryEntry> Gallery_Store_Entries();
+// The GSM device window, the device-settings window and the automatic settings test.
+QList<GalleryEntry> Gallery_Device_Entries();
 
 }  // namespace tesk::ui

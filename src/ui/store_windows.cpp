@@ -65,12 +65,6 @@ QPushButton* addButton(QBoxLayout* row, const char* name, const QString& title, 
     return button;
 }
 
-void offerToOpen(const QString& path) {
-    if (Show_YES_NO_MessageBox(QStringLiteral("\nDo you want to open the exported file?"))) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-    }
-}
-
 }  // namespace
 
 // ---- StoreLoader ----
@@ -255,7 +249,7 @@ void SentItemsWnd::endModal(int code) {
 }
 
 void SentItemsWnd::offerToOpenExportedFile(const QString& path) {
-    offerToOpen(path);
+    Offer_To_Open_Exported(path);
 }
 
 // ---- TemplatesWnd ----
@@ -353,7 +347,7 @@ int TemplatesWnd::runEditor(const QString& title, const QString& text, int row) 
 }
 
 void TemplatesWnd::offerToOpenExportedFile(const QString& path) {
-    offerToOpen(path);
+    Offer_To_Open_Exported(path);
 }
 
 // ---- TemplateEditorDlg ----

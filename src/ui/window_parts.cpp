@@ -1,5 +1,11 @@
 #include "ui/window_parts.h"
 
+#include "core/dialogs.h"
+
+#include <QUrl>
+
+#include <QDesktopServices>
+
 #include "appcore/mode_selection.h"
 #include "composer/message_rules.h"
 
@@ -91,6 +97,12 @@ QString Keep_Message_Limit(QPlainTextEdit* edit, bool& cutting) {
         cutting = false;
     }
     return cut;
+}
+
+void Offer_To_Open_Exported(const QString& path) {
+    if (Show_YES_NO_MessageBox(QStringLiteral("\nDo you want to open the exported file?"))) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    }
 }
 
 }  // namespace tesk::ui

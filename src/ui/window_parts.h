@@ -30,4 +30,7 @@ QTableView* makeRowTable(QAbstractItemModel* model, QWidget* parent);
 // it had to cut) and returns the text. `cutting` guards against the edit's own change signal.
 QString Keep_Message_Limit(QPlainTextEdit* edit, bool& cutting);
 
+// Asks whether to open a file just exported and opens it with the desktop's program.
+void Offer_To_Open_Exported(const QString& path);
+
 }  // namespace tesk::ui
