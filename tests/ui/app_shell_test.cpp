@@ -4,7 +4,11 @@
 #include "appcore/data_paths.h"
 #include "appcore/selection_state.h"
 #include "support/scripted_dialogs.h"
+#include "support/spin.h"
 #include "ui/composer_window.h"
+#include "core/pacing.h"
+#include "devices/gsm_device_list.h"
+#include "virtual-modem/virtual_modem.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -12,11 +16,16 @@
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -25,9 +34,12 @@ using tesk::ui::AppShell;
 
 // One step of a walk through modal windows: when the window named `window` is the active modal
 // one, press its button named `button`.
+// `ready`, when given, is asked first (and may prepare the window); the step waits while it
+// says no. A disabled button is never pressed: the step waits for it to be enabled.
 struct Click {
     QString window;
     QString button;
+    std::function<bool(QWidget*)> ready = {};
 };
 
 // Presses the buttons of the modal windows in order as each window comes up. Everything runs
@@ -52,8 +64,9 @@ class ModalWalk {
         if (modal == nullptr || modal->objectName() != steps_.at(next_).window) {
             return;
         }
-        auto* button = modal->findChild<QAbstractButton*>(steps_.at(next_).button);
-        if (button == nullptr) {
+        const Click& step = steps_.at(next_);
+        auto* button = modal->findChild<QAbstractButton*>(step.button);
+        if (button == nullptr || (step.ready && !step.ready(modal)) || !button->isEnabled()) {
             return;
         }
         seen_.append(modal->objectName());
@@ -68,20 +81,17 @@ class ModalWalk {
     QTimer timer_;
 };
 
-// Spins the event loop until `done` holds or the step budget runs out (no clock involved).
-template <typename Done>
-bool spinUntil(Done done, int rounds = 20000) {
-    for (int i = 0; i < rounds && !done(); ++i) {
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return done();
-}
+using tesk::test::spinUntil;
 
 class Shell : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(resources_.isValid());
         qputenv("TESK_SMS_RESOURCE_DIR", resources_.filePath("res").toLocal8Bit());
+        port_val_str_array.set({});
+        port_det_str_array.set({});
+        sel_port_name_str.set(QString(""));
+        sel_port_bsd_str.set(QString(""));
     }
     void TearDown() override { qunsetenv("TESK_SMS_RESOURCE_DIR"); }
 
@@ -119,18 +129,74 @@ TEST_F(Shell, BackFromTheAndroidStepsBringsTheModeWindowAgain) {
     shell.shutdown();
 }
 
-TEST_F(Shell, ContinuingToTheDeviceWindowSaysItIsNotThereAndComesBack) {
+TEST_F(Shell, ContinuingOfflineFromAnEmptyScanLeavesTheComposerWithoutDevice) {
     AppShell shell;
     ASSERT_TRUE(shell.start());
-    dialogs_.expectNotice(tesk::ui::kDeviceWindowPending);
+    shell.deviceList().Set_Modem_Paths(QStringList{});
     ModalWalk walk(QList<Click>{{"Mobile_Sel_Wnd", "gsmButton"},
                                 {"GSM_DEV_Conn_Step_Wnd", "continueButton"},
-                                {"Mobile_Sel_Wnd", "cancelButton"}});
+                                {"GSM_Device_List_Wnd", "continueOfflineButton",
+                                 [&](QWidget*) { return !shell.deviceList().scanRunning(); }}});
     ASSERT_TRUE(spinUntil([&] { return walk.finished() && !QApplication::activeModalWidget(); }))
         << walk.seen().join(", ").toStdString();
     tesk::ui::ComposerWindow* gsm = shell.composerWindow(tesk::kGsmMode);
+    EXPECT_TRUE(gsm->isVisible());
     EXPECT_EQ(gsm->deviceLabel(), tesk::kNoDeviceSelected);
     EXPECT_TRUE(gsm->noDeviceNoticeVisible());
+    EXPECT_TRUE(sel_port_bsd_str.get().isEmpty());
+    shell.shutdown();
+}
+
+// Two modems on the machine: the user ticks both in the device window, and the composer offers
+// each of them and "All Device".
+TEST_F(Shell, DevicesChosenInTheDeviceWindowReachTheGsmComposer) {
+    tesk::pacing::ScopedScale fast{0.05};
+    std::vector<std::unique_ptr<tesk::vmodem::VirtualModem>> modems;
+    QStringList paths;
+    for (const auto& [name, imei] : {std::pair{"SH1", "356938035643801"},
+                                     std::pair{"SH2", "356938035643802"}}) {
+        tesk::vmodem::Config config;
+        config.name = QLatin1String(name);
+        config.imei = QLatin1String(imei);
+        config.announce = false;
+        modems.push_back(std::make_unique<tesk::vmodem::VirtualModem>(config));
+        QString error;
+        ASSERT_TRUE(modems.back()->start(&error)) << error.toStdString();
+        paths.append(modems.back()->portPath());
+    }
+    AppShell shell;
+    ASSERT_TRUE(shell.start());
+    shell.deviceList().Set_Modem_Paths(paths);
+    const auto tickEveryRow = [&](QWidget* window) {
+        if (shell.deviceList().scanRunning()) {
+            return false;
+        }
+        auto* table = window->findChild<QTableView*>(QStringLiteral("deviceTable"));
+        QAbstractItemModel* model = table->model();
+        if (model->rowCount() != 2) {
+            return false;
+        }
+        for (int column = 0; column < model->columnCount(); ++column) {
+            if (!(model->flags(model->index(0, column)) & Qt::ItemIsUserCheckable)) {
+                continue;
+            }
+            for (int row = 0; row < model->rowCount(); ++row) {
+                model->setData(model->index(row, column), Qt::Checked, Qt::CheckStateRole);
+            }
+        }
+        return true;
+    };
+    ModalWalk walk(QList<Click>{{"Mobile_Sel_Wnd", "gsmButton"},
+                                {"GSM_DEV_Conn_Step_Wnd", "continueButton"},
+                                {"GSM_Device_List_Wnd", "selectDeviceButton", tickEveryRow}});
+    ASSERT_TRUE(spinUntil([&] { return walk.finished() && !QApplication::activeModalWidget(); }))
+        << walk.seen().join(", ").toStdString();
+    tesk::ui::ComposerWindow* gsm = shell.composerWindow(tesk::kGsmMode);
+    EXPECT_EQ(gsm->deviceLabel(), QStringLiteral("2 Mobile Device selected."));
+    EXPECT_FALSE(gsm->noDeviceNoticeVisible());
+    EXPECT_EQ(port_val_str_array.get(), (QStringList{paths[0], paths[1], tesk::kAllDevice}));
+    EXPECT_EQ(port_det_str_array.get().size(), 2);
+    shell.deviceList().Wait_For_Workers();
     shell.shutdown();
 }
 

@@ -4,6 +4,7 @@
 #include "composer/message_rules.h"
 #include "core/pacing.h"
 #include "support/scripted_dialogs.h"
+#include "support/spin.h"
 #include "ui/composer_window.h"
 #include "ui/editing_dialogs.h"
 #include "ui/list_models.h"
@@ -207,10 +208,7 @@ TEST_F(ComposerDialogs, PleaseWaitSheetKeepsTheUserOutUntilItGoes) {
     // The sheet does not hold up the event loop: queued work still arrives.
     bool ran = false;
     window_.runAfter(0.5, [&] { ran = true; });
-    for (int i = 0; i < 2000 && !ran; ++i) {
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    EXPECT_TRUE(ran);
+    EXPECT_TRUE(tesk::test::spinUntil([&] { return ran; }));
 
     window_.setPleaseWait(false);
     EXPECT_FALSE(window_.pleaseWaitSheet()->isVisible());

@@ -3,6 +3,7 @@
 #include "ui/composer_window.h"
 #include "core/pacing.h"
 #include "support/scripted_dialogs.h"
+#include "support/spin.h"
 #include "ui/editing_dialogs.h"
 #include "ui/list_models.h"
 #include "ui/please_wait.h"
@@ -30,13 +31,7 @@ using tesk::ui::ComposerWindow;
 
 const QString kLongNotice = QStringLiteral("typical SMS Length of 160 Characters");
 
-template <typename Done>
-bool spinUntil(Done done, int rounds = 20000) {
-    for (int i = 0; i < rounds && !done(); ++i) {
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return done();
-}
+using tesk::test::spinUntil;
 
 class Composer : public ::testing::Test {
   protected:

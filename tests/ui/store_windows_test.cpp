@@ -6,6 +6,7 @@
 #include "stores/sent_items.h"
 #include "stores/templates.h"
 #include "support/scripted_dialogs.h"
+#include "support/spin.h"
 #include "ui/composer_window.h"
 #include "ui/exclusion_wizard_wnd.h"
 #include "ui/list_models.h"
@@ -35,10 +36,7 @@ using tesk::test::ScriptedDialogs;
 // The windows read their files on a worker thread.
 template <typename Window>
 bool loaded(Window& window) {
-    for (int i = 0; i < 20000 && window.loading(); ++i) {
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return !window.loading();
+    return tesk::test::spinUntil([&] { return !window.loading(); });
 }
 
 class StoreWindows : public ::testing::Test {
