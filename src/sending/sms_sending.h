@@ -34,7 +34,19 @@ inline const QString kStopQuestion = QStringLiteral(
     "contact. Are you sure you want to continue?");
 inline const QString kFinishedStatus = QStringLiteral("Finish.");
 inline const QString kSendingStatus = QStringLiteral("Sending Messages, Please wait...");
-inline const QString kPopulatingStatus = QStringLiteral("Populating the list, Please wait...");
+inline const QString kPopulatingStatus =
+    QStringLiteral("Populating Phone Numbers and Message List, Please wait...");
+// The window's title and note while the run goes on and once it has ended.
+inline const QString kSendingTitle = QStringLiteral("Sending Messages, Please wait...");
+inline const QString kFinishedTitle = QStringLiteral("Sending Process, Finished.");
+inline const QString kDoNotOperateNote = QStringLiteral(
+    "Please do not operate your mobile device while message sending process is going on. "
+    "Operating the mobile device functions during the messaging process may interrupt the "
+    "execution and may result errors in process.");
+inline const QString kSendingNote =
+    QStringLiteral("It may take a while, Please wait...\n\n") + kDoNotOperateNote;
+inline const QString kFinishedNote =
+    QStringLiteral("Sending Process, Finished.\n\n") + kDoNotOperateNote;
 
 struct SendingRequest {
     QList<composer::ListItem> list;

@@ -11,6 +11,7 @@
 #include "ui/exclusion_wizard_wnd.h"
 #include "ui/gsm_dev_conn_step_wnd.h"
 #include "ui/gsm_device_list_wnd.h"
+#include "ui/gsm_send_launcher.h"
 #include "ui/mobile_sel_wnd.h"
 #include "ui/store_windows.h"
 
@@ -37,6 +38,9 @@ bool AppShell::start() {
     app_.composer().Set_Exclusion_Loader(loadExclusions);
     gsmWindow_ = std::make_unique<ComposerWindow>(gsm_.composer());
     androidWindow_ = std::make_unique<ComposerWindow>(app_.composer());
+    gsmSend_ = std::make_unique<GsmSendLauncher>(*gsmWindow_);
+    // The Android composer sends through the phone link, which comes with a later release.
+    gsmWindow_->setSendAvailable(true);
     wire(gsmWindow_.get(), kGsmMode);
     wire(androidWindow_.get(), kAndroidMode);
     // The mode window runs modally: it must start from inside the event loop, not before it.
@@ -80,6 +84,8 @@ void AppShell::wire(ComposerWindow* window, int mode) {
     if (mode == kGsmMode) {
         connect(window, &ComposerWindow::deviceSettingsRequested, this,
                 [this] { runDeviceSettingsWindow(); });
+        connect(window, &ComposerWindow::sendRequested, this,
+                [this, window] { gsmSend_->send(window->currentDeviceChoice()); });
     }
     window->setCloseHandler([this] { return terminating_ || app_.windowWillClose(); });
 }

@@ -16,6 +16,7 @@ class GSM_Device_List_Wnd;
 namespace tesk::ui {
 
 class ComposerWindow;
+class GsmSendLauncher;
 
 class AppShell final : public QObject,
                        public AppView,
@@ -41,6 +42,8 @@ class AppShell final : public QObject,
     // The device window's controller: one for the whole run, so a scan stopped by leaving the
     // window can finish its device while the next opening waits for it.
     devices::GSM_Device_List_Wnd& deviceList() { return *deviceList_; }
+    // The Send button of the GSM composer.
+    GsmSendLauncher& gsmSending() { return *gsmSend_; }
 
     // AppView
     void Show_Composer(int mode) override;
@@ -73,6 +76,7 @@ class AppShell final : public QObject,
     std::unique_ptr<devices::GSM_Device_List_Wnd> deviceList_;
     std::unique_ptr<ComposerWindow> gsmWindow_;
     std::unique_ptr<ComposerWindow> androidWindow_;
+    std::unique_ptr<GsmSendLauncher> gsmSend_;
     bool terminating_ = false;
 };
 

@@ -384,6 +384,11 @@ QWidget* ComposerWindow::buildActionBar(QWidget* parent) {
     connect(help, &QPushButton::clicked, this, &ComposerWindow::helpRequested);
     connect(reset, &QPushButton::clicked, this, [this] { controller_.Reset_Btn(); });
     connect(exit, &QPushButton::clicked, this, &ComposerWindow::exitRequested);
+    connect(send_, &QPushButton::clicked, this, [this] {
+        // What the user typed last must reach the controller before the checks read it.
+        applyDelayedChoices();
+        emit sendRequested();
+    });
     return bar;
 }
 
@@ -417,6 +422,10 @@ QStringList ComposerWindow::deviceChoices() const {
         entries.append(deviceCombo_->itemText(i));
     }
     return entries;
+}
+
+QString ComposerWindow::currentDeviceChoice() const {
+    return deviceCombo_->currentText();
 }
 
 void ComposerWindow::setSendAvailable(bool available) {

@@ -40,6 +40,8 @@ class ComposerWindow : public QWidget, public composer::ComposerView {
     QString deviceLabel() const;
     bool noDeviceNoticeVisible() const;
     QStringList deviceChoices() const;
+    // The chosen device entry ("All Device" for every chosen device), "" when none.
+    QString currentDeviceChoice() const;
 
     // Whether sending is possible at all (false until the sending run exists). The Send button
     // works only when this holds and no import runs.
@@ -93,6 +95,8 @@ class ComposerWindow : public QWidget, public composer::ComposerView {
     void exclusionListsRequested();
     // GSM only: review the connection settings of the chosen devices.
     void deviceSettingsRequested();
+    // The Send button (only while sending is available and no import runs).
+    void sendRequested();
 
   protected:
     void closeEvent(QCloseEvent* event) override;

@@ -6,6 +6,7 @@
 #include "support/scripted_dialogs.h"
 #include "support/spin.h"
 #include "ui/composer_window.h"
+#include "ui/sending_wnd.h"
 #include "core/pacing.h"
 #include "devices/gsm_device_list.h"
 #include "virtual-modem/virtual_modem.h"
@@ -15,6 +16,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -147,56 +149,118 @@ TEST_F(Shell, ContinuingOfflineFromAnEmptyScanLeavesTheComposerWithoutDevice) {
     shell.shutdown();
 }
 
-// Two modems on the machine: the user ticks both in the device window, and the composer offers
-// each of them and "All Device".
-TEST_F(Shell, DevicesChosenInTheDeviceWindowReachTheGsmComposer) {
-    tesk::pacing::ScopedScale fast{0.05};
-    std::vector<std::unique_ptr<tesk::vmodem::VirtualModem>> modems;
-    QStringList paths;
-    for (const auto& [name, imei] : {std::pair{"SH1", "356938035643801"},
-                                     std::pair{"SH2", "356938035643802"}}) {
-        tesk::vmodem::Config config;
-        config.name = QLatin1String(name);
-        config.imei = QLatin1String(imei);
-        config.announce = false;
-        modems.push_back(std::make_unique<tesk::vmodem::VirtualModem>(config));
-        QString error;
-        ASSERT_TRUE(modems.back()->start(&error)) << error.toStdString();
-        paths.append(modems.back()->portPath());
+// Two virtual modems on the machine, chosen in the device window as a user does it: scan,
+// tick every row, "Select Device".
+class TwoModemShell : public Shell {
+  protected:
+    void SetUp() override {
+        Shell::SetUp();
+        for (const auto& [name, imei] : {std::pair{"SH1", "356938035643801"},
+                                         std::pair{"SH2", "356938035643802"}}) {
+            tesk::vmodem::Config config;
+            config.name = QLatin1String(name);
+            config.imei = QLatin1String(imei);
+            config.announce = false;
+            modems_.push_back(std::make_unique<tesk::vmodem::VirtualModem>(config));
+            QString error;
+            ASSERT_TRUE(modems_.back()->start(&error)) << error.toStdString();
+            paths_.append(modems_.back()->portPath());
+        }
     }
+
+    void chooseBothModems(AppShell& shell) {
+        shell.deviceList().Set_Modem_Paths(paths_);
+        const auto tickEveryRow = [&](QWidget* window) {
+            if (shell.deviceList().scanRunning()) {
+                return false;
+            }
+            auto* table = window->findChild<QTableView*>(QStringLiteral("deviceTable"));
+            QAbstractItemModel* model = table->model();
+            if (model->rowCount() != 2) {
+                return false;
+            }
+            for (int column = 0; column < model->columnCount(); ++column) {
+                if (!(model->flags(model->index(0, column)) & Qt::ItemIsUserCheckable)) {
+                    continue;
+                }
+                for (int row = 0; row < model->rowCount(); ++row) {
+                    model->setData(model->index(row, column), Qt::Checked, Qt::CheckStateRole);
+                }
+            }
+            return true;
+        };
+        ModalWalk walk(QList<Click>{{"Mobile_Sel_Wnd", "gsmButton"},
+                                    {"GSM_DEV_Conn_Step_Wnd", "continueButton"},
+                                    {"GSM_Device_List_Wnd", "selectDeviceButton", tickEveryRow}});
+        ASSERT_TRUE(
+            spinUntil([&] { return walk.finished() && !QApplication::activeModalWidget(); }))
+            << walk.seen().join(", ").toStdString();
+        shell.deviceList().Wait_For_Workers();
+    }
+
+    tesk::pacing::ScopedScale fast_{0.05};
+    std::vector<std::unique_ptr<tesk::vmodem::VirtualModem>> modems_;
+    QStringList paths_;
+};
+
+TEST_F(TwoModemShell, DevicesChosenInTheDeviceWindowReachTheGsmComposer) {
     AppShell shell;
     ASSERT_TRUE(shell.start());
-    shell.deviceList().Set_Modem_Paths(paths);
-    const auto tickEveryRow = [&](QWidget* window) {
-        if (shell.deviceList().scanRunning()) {
-            return false;
-        }
-        auto* table = window->findChild<QTableView*>(QStringLiteral("deviceTable"));
-        QAbstractItemModel* model = table->model();
-        if (model->rowCount() != 2) {
-            return false;
-        }
-        for (int column = 0; column < model->columnCount(); ++column) {
-            if (!(model->flags(model->index(0, column)) & Qt::ItemIsUserCheckable)) {
-                continue;
-            }
-            for (int row = 0; row < model->rowCount(); ++row) {
-                model->setData(model->index(row, column), Qt::Checked, Qt::CheckStateRole);
-            }
-        }
-        return true;
-    };
-    ModalWalk walk(QList<Click>{{"Mobile_Sel_Wnd", "gsmButton"},
-                                {"GSM_DEV_Conn_Step_Wnd", "continueButton"},
-                                {"GSM_Device_List_Wnd", "selectDeviceButton", tickEveryRow}});
-    ASSERT_TRUE(spinUntil([&] { return walk.finished() && !QApplication::activeModalWidget(); }))
-        << walk.seen().join(", ").toStdString();
+    ASSERT_NO_FATAL_FAILURE(chooseBothModems(shell));
     tesk::ui::ComposerWindow* gsm = shell.composerWindow(tesk::kGsmMode);
     EXPECT_EQ(gsm->deviceLabel(), QStringLiteral("2 Mobile Device selected."));
     EXPECT_FALSE(gsm->noDeviceNoticeVisible());
-    EXPECT_EQ(port_val_str_array.get(), (QStringList{paths[0], paths[1], tesk::kAllDevice}));
+    EXPECT_EQ(port_val_str_array.get(), (QStringList{paths_[0], paths_[1], tesk::kAllDevice}));
+    EXPECT_EQ(gsm->currentDeviceChoice(), tesk::kAllDevice);
     EXPECT_EQ(port_det_str_array.get().size(), 2);
-    shell.deviceList().Wait_For_Workers();
+    shell.shutdown();
+}
+
+// The whole GSM path: the Send button, the apply-message dialog (OK, all items), the device
+// check, the sending window until the run has finished, and Close.
+TEST_F(TwoModemShell, SendFromTheGsmComposerReachesEveryRecipientOnceWithTheComposedText) {
+    AppShell shell;
+    ASSERT_TRUE(shell.start());
+    ASSERT_NO_FATAL_FAILURE(chooseBothModems(shell));
+    tesk::ui::ComposerWindow* gsm = shell.composerWindow(tesk::kGsmMode);
+    QStringList numbers;
+    for (int i = 0; i < 8; ++i) {
+        numbers.append(QStringLiteral("+4477009003%1").arg(i, 2, 10, QLatin1Char('0')));
+        gsm->controller().Create_Num_Msg_List(numbers.last(), QStringLiteral("old text"));
+    }
+    const QString text = QStringLiteral("Your parcel arrives today.");
+    gsm->composerTextEdit()->setPlainText(text);
+    ASSERT_TRUE(gsm->sendEnabled());
+
+    QString finalStatus;
+    ModalWalk walk(QList<Click>{{"Send_Msg_Info", "okButton"},
+                                {"SMS_Sending", "closeButton", [&](QWidget* window) {
+                                     auto* sending = qobject_cast<tesk::ui::SendingWnd*>(window);
+                                     if (sending->run().running()) {
+                                         return false;
+                                     }
+                                     finalStatus = sending->statusText();
+                                     return true;
+                                 }}});
+    dialogs_.expectNotice(QStringLiteral("\nSMS Sending process is finished."));
+    QTimer::singleShot(0, gsm->button(QStringLiteral("sendButton")), &QAbstractButton::click);
+    ASSERT_TRUE(spinUntil([&] { return walk.finished() && !QApplication::activeModalWidget(); }))
+        << walk.seen().join(", ").toStdString();
+    EXPECT_EQ(finalStatus, QStringLiteral("Finish."));
+    EXPECT_EQ(dialogs_.pending(), 0);
+
+    QStringList received;
+    for (const auto& modem : modems_) {
+        EXPECT_FALSE(modem->received().isEmpty()) << "both devices share the list";
+        for (const auto& sms : modem->received()) {
+            received.append(sms.number);
+            EXPECT_EQ(sms.text, text);
+        }
+    }
+    received.sort();
+    EXPECT_EQ(received, numbers);
+    // OK with "all" put the composed text into the list itself.
+    EXPECT_EQ(gsm->controller().Table_Value(0, QStringLiteral("Message")), text);
     shell.shutdown();
 }
 

@@ -1,0 +1,183 @@
+// The sending window offscreen over a real run with virtual modems: what it shows while it runs
+// and once the run has ended, its buttons, and closing in the middle of a run.
+#include "ui/sending_wnd.h"
+
+#include "appcore/data_paths.h"
+#include "core/pacing.h"
+#include "modem/mfcsms.h"
+#include "support/scripted_dialogs.h"
+#include "support/spin.h"
+#include "virtual-modem/virtual_modem.h"
+
+#include <QAbstractItemModel>
+#include <QFile>
+#include <QPushButton>
+#include <QSet>
+#include <QTableView>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+using tesk::sending::SendingRequest;
+using tesk::test::ScriptedDialogs;
+using tesk::test::spinUntil;
+using tesk::ui::SendingWnd;
+
+class SendingWindow : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(runtime.isValid());
+        tesk::Set_Data_Paths(runtime.filePath(QStringLiteral("resources")));
+        Fill_Channel_Table();
+    }
+    void TearDown() override { close_all_ports(); }
+
+    void addModem(const QString& name, tesk::vmodem::Config config = {}) {
+        config.name = name;
+        config.announce = false;
+        modems.push_back(std::make_unique<tesk::vmodem::VirtualModem>(config));
+        ASSERT_TRUE(modems.back()->start());
+        DeviceRecord record;
+        record.setValue(QStringLiteral("COM_PORT"), name);
+        record.setValue(QStringLiteral("PORT_DETAL"), modems.back()->portPath());
+        record.setValue(QStringLiteral("SMSMode"), QStringLiteral("PDU Mode"));
+        record.setValue(QStringLiteral("UseCusSMSC"), QStringLiteral("N"));
+        record.setValue(QStringLiteral("SMS_CAPABLE"), QStringLiteral("Yes"));
+        request.devices.append(record);
+        request.entries.append(modems.back()->portPath());
+    }
+    void recipients(const QStringList& numbers) {
+        for (const QString& number : numbers) {
+            request.list.append({number, QStringLiteral("Hi ") + number.right(3)});
+        }
+    }
+    void start() {
+        if (request.entries.size() > 1) {
+            request.entries.append(QStringLiteral("All Device"));
+            request.selected = QStringLiteral("All Device");
+        } else {
+            request.selected = request.entries.value(0);
+        }
+        request.chosenDevicePath = request.entries.value(0);
+        request.rules.chosenDevicePath = request.chosenDevicePath;
+        window.show();
+        window.start(request);
+    }
+    QString cell(int row, const QString& key) const {
+        QAbstractItemModel* model = window.table()->model();
+        for (int column = 0; column < model->columnCount(); ++column) {
+            if (model->headerData(column, Qt::Horizontal).toString() == key) {
+                return model->index(row, column).data().toString();
+            }
+        }
+        return QStringLiteral("<no column %1>").arg(key);
+    }
+    QStringList received() const {
+        QStringList numbers;
+        for (const auto& modem : modems) {
+            for (const auto& sms : modem->received()) {
+                numbers.append(sms.number);
+            }
+        }
+        return numbers;
+    }
+
+    QTemporaryDir runtime;
+    tesk::pacing::ScopedScale fast{0.02};
+    ScriptedDialogs dialogs;
+    std::vector<std::unique_ptr<tesk::vmodem::VirtualModem>> modems;
+    SendingRequest request;
+    SendingWnd window;
+};
+
+TEST_F(SendingWindow, AFinishedRunShowsItsOutcomeAndOffersTheReport) {
+    addModem(QStringLiteral("VM0"));
+    addModem(QStringLiteral("VM1"));
+    recipients({"+447700900001", "+447700900002", "+447700900003", "+447700900001",
+                "+447700900004"});
+    request.rules.skipDuplicates = true;
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Sending Messages, Please wait..."));
+    dialogs.expectNotice(QStringLiteral("\nSMS Sending process is finished."));
+    start();
+    EXPECT_EQ(window.totalText(), QStringLiteral("5"));
+    ASSERT_TRUE(spinUntil([&] { return !window.run().running(); }));
+
+    EXPECT_EQ(window.statusText(), QStringLiteral("Finish."));
+    EXPECT_TRUE(window.noteText().startsWith(QStringLiteral("Sending Process, Finished.\n\n")));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Sending Process, Finished."));
+    EXPECT_EQ(window.progressText(), QStringLiteral("5 / 5 Message or 100.00%"));
+    EXPECT_TRUE(window.button(QStringLiteral("stopButton"))->isHidden());
+    EXPECT_FALSE(window.button(QStringLiteral("exportButton"))->isHidden());
+    EXPECT_TRUE(window.button(QStringLiteral("closeButton"))->isEnabled());
+    ASSERT_EQ(window.table()->model()->rowCount(), 5);
+    EXPECT_EQ(cell(3, QStringLiteral("Status")), QStringLiteral("Skipped."));
+    for (int row : {0, 1, 2, 4}) {
+        EXPECT_EQ(cell(row, QStringLiteral("Status")), QStringLiteral("Message sent successfully."))
+            << row;
+        EXPECT_TRUE(cell(row, QStringLiteral("Current Status")).startsWith(QStringLiteral("Done (")))
+            << row;
+    }
+    const QStringList numbers = received();
+    EXPECT_EQ(numbers.size(), 4);
+    EXPECT_EQ(QSet<QString>(numbers.begin(), numbers.end()).size(), 4);
+
+    // The report, as the user picks it, and the offer to open it declined.
+    const QString path = runtime.filePath(QStringLiteral("status"));
+    dialogs.expect(QStringLiteral("Which sent items"), QStringLiteral("All Items"));
+    dialogs.expect(QStringLiteral("In which format"), QStringLiteral("HTML"));
+    dialogs.expectFileToSave(path);
+    dialogs.expect(QStringLiteral("open the exported file"), QStringLiteral("No"));
+    window.button(QStringLiteral("exportButton"))->click();
+    EXPECT_EQ(dialogs.pending(), 0);
+    EXPECT_TRUE(QFile::exists(path + QStringLiteral(".html")));
+
+    // Closing a finished run asks nothing.
+    window.button(QStringLiteral("closeButton"))->click();
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(SendingWindow, ClosingMidRunAsksThenStopsTheRestAndCloses) {
+    tesk::vmodem::Config slow;
+    slow.latencyMs = 40;
+    addModem(QStringLiteral("VM0"), slow);
+    QStringList numbers;
+    for (int i = 0; i < 12; ++i) {
+        numbers.append(QStringLiteral("+4477009002%1").arg(i, 2, 10, QLatin1Char('0')));
+    }
+    recipients(numbers);
+    start();
+    ASSERT_TRUE(spinUntil([&] { return window.run().table().finishedCount() >= 2; }));
+
+    // No first: nothing changes.
+    dialogs.expect(QStringLiteral("Terminating the current process"), QStringLiteral("No"));
+    window.button(QStringLiteral("closeButton"))->click();
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_TRUE(window.run().running());
+
+    // Escape is the same as Close.
+    dialogs.expect(QStringLiteral("Terminating the current process"), QStringLiteral("Yes"));
+    dialogs.expectNotice(QStringLiteral("\nSMS Sending process is stopped."));
+    window.reject();
+    ASSERT_TRUE(spinUntil([&] { return !window.run().running(); }));
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(dialogs.pending(), 0);
+
+    int sent = 0;
+    int stopped = 0;
+    for (int row = 0; row < 12; ++row) {
+        const QString status = window.run().table().at(row).Status;
+        sent += status == QStringLiteral("Message sent successfully.") ? 1 : 0;
+        stopped += status == QStringLiteral("Stopped.") ? 1 : 0;
+    }
+    EXPECT_GE(sent, 2);
+    EXPECT_GE(stopped, 1);
+    EXPECT_EQ(sent + stopped, 12);
+    EXPECT_EQ(received().size(), sent);
+}
+
+}  // namespace
