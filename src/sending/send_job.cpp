@@ -2,6 +2,7 @@
 
 #include "appcore/selection_state.h"
 #include "core/dialogs.h"
+#include "core/off_window_thread.h"
 #include "core/pacing.h"
 #include "core/text_helpers.h"
 
@@ -102,26 +103,23 @@ void GSM_Send_Job::GSM_Chk_Port_And_Send_Msg(const QString& deviceChoice) {
             toTest.append(entry);
         }
     }
+    // Each probe may wait for a silent device; the window stays painted meanwhile.
+    QList<bool> answering;
+    Run_Off_Window_Thread([&] {
+        for (const QString& entry : toTest) {
+            answering.append(probeDevice(entry));
+        }
+    });
     QString failures;
     int failed = 0;
-    for (const QString& entry : toTest) {
+    for (qsizetype i = 0; i < toTest.size(); ++i) {
+        const QString& entry = toTest.at(i);
         const QString label = QStringLiteral("%1 Device connected on %2 ")
                                   .arg(Get_Sel_Port_Details(entry, QStringLiteral("Model")),
                                        Get_Sel_Port_Details(entry, QStringLiteral("COM_PORT")));
-        const QByteArray path = entry.toLocal8Bit();
-        bool works = false;
-        const int probe = channel_.OpenSerialPort(path.constData());
-        if (probe != -1) {
-            channel_.CloseSerialPort(probe);
-            int fd = -1;
-            channel_.initPort_with_decp(path.constData(), &fd);
-            channel_.Set_Read_Timeout(1.0);
-            works = channel_.Check_Connection(fd);
-            if (works) {
-                channel_.m_port_name = entry;
-                sendingEntries_.append(entry);
-            }
-            channel_.Close_Port();
+        const bool works = answering.at(i);
+        if (works) {
+            sendingEntries_.append(entry);
         }
         if (!works) {
             if (!all) {
@@ -155,6 +153,24 @@ void GSM_Send_Job::GSM_Chk_Port_And_Send_Msg(const QString& deviceChoice) {
                                                                     : sendingEntries_.first();
     }
     view_->openSendingWindow(buildRequest());
+}
+
+bool GSM_Send_Job::probeDevice(const QString& entry) {
+    const QByteArray path = entry.toLocal8Bit();
+    const int probe = channel_.OpenSerialPort(path.constData());
+    if (probe == -1) {
+        return false;
+    }
+    channel_.CloseSerialPort(probe);
+    int fd = -1;
+    channel_.initPort_with_decp(path.constData(), &fd);
+    channel_.Set_Read_Timeout(1.0);
+    const bool works = channel_.Check_Connection(fd);
+    if (works) {
+        channel_.m_port_name = entry;
+    }
+    channel_.Close_Port();
+    return works;
 }
 
 SendingRequest GSM_Send_Job::buildRequest() const {

@@ -46,6 +46,8 @@ class GSM_Send_Job {
   private:
     bool Send_SMS_BY_Multi_Port(const QString& deviceChoice);
     void GSM_Chk_Port_And_Send_Msg(const QString& deviceChoice);
+    // Opens the entry, asks whether the device answers and closes it again (any thread).
+    bool probeDevice(const QString& entry);
     SendingRequest buildRequest() const;
 
     composer::ComposerController& composer_;
