@@ -5,6 +5,7 @@
 #include "core/log.h"
 #include "core/text_helpers.h"
 #include "devices/device_details.h"
+#include "devices/port_access.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -68,6 +69,9 @@ class GSM_Device_List_Wnd::ScanListener final : public ModemScanListener {
     void modemFound(const QString&) override { redraw(); }
     void deviceQuestioned(const QString&) override { redraw(); }
     bool stopRequested() const override { return owner_->Stop_Modem_SRCH == 1; }
+    void portRefused(const QString& path, int error) override {
+        owner_->gui_.post([o = owner_, path, error] { o->refusedPorts_.append({path, error}); });
+    }
 
   private:
     void redraw() {
@@ -159,6 +163,7 @@ void GSM_Device_List_Wnd::startScan() {
     scanning.stop = true;
     showControls(scanning);
     list_.clear();
+    refusedPorts_.clear();
     prevIndex_ = -1;  // the details are cleared, so highlighting row 0 again must show them
     if (view_) {
         view_->selectRow(-1);
@@ -202,6 +207,7 @@ void GSM_Device_List_Wnd::scanEnded() {
             view_->showPleaseWait(false);
         }
     }
+    const bool stopped = Stop_Modem_SRCH == 1;
     gsm_ph_find_thread = 0;
     Stop_Modem_SRCH = 0;
     if (view_) {
@@ -220,6 +226,13 @@ void GSM_Device_List_Wnd::scanEnded() {
     }
     if (scanPending_) {
         startScan();
+        return;
+    }
+    // Said once the rows are on screen; a scan the user stopped or left owes no explanation.
+    const QString access = stopped ? QString() : Port_Access_Message(refusedPorts_);
+    refusedPorts_.clear();
+    if (!access.isEmpty()) {
+        Show_MessageBox(access);
     }
 }
 

@@ -11,6 +11,7 @@
 #include "devices/automated_test.h"
 #include "devices/connection_settings.h"
 #include "devices/gui_queue.h"
+#include "devices/port_access.h"
 #include "modem/device_list.h"
 #include "modem/mfcsms.h"
 
@@ -162,6 +163,7 @@ class GSM_Device_List_Wnd final : public SettingsHost, public AutomatedTestOpene
     int progressMaximum_ = 0;
     qint64 prevIndex_ = -1;
     bool scanPending_ = false;
+    QList<RefusedPort> refusedPorts_;  // this scan's ports that could not be opened
     bool stopSheetShown_ = false;
 
     std::atomic<int> gsm_ph_find_thread{0};

@@ -44,6 +44,9 @@ class ModemScanListener {
     // The device on this path has been questioned and its full record replaced the placeholder.
     virtual void deviceQuestioned(const QString& /*path*/) {}
     virtual bool stopRequested() const { return false; }
+    // The port exists but could not be opened; `error` is the errno of the open (EACCES,
+    // EBUSY, ...). The scan goes on with the next port.
+    virtual void portRefused(const QString& /*path*/, int /*error*/) {}
 };
 
 class MFCSMS : public SerialPortDelegate {
@@ -61,6 +64,8 @@ class MFCSMS : public SerialPortDelegate {
 
     // The probe: can the path be opened with modem line settings? Descriptor or -1.
     int OpenSerialPort(const char* path);
+    // The errno of the last OpenSerialPort whose open() itself failed; 0 after any other end.
+    int lastOpenError() const { return lastOpenError_; }
     // Closes a probe descriptor, putting back the settings the probe found.
     void CloseSerialPort(int fileDescriptor);
     // Opens `port` on path; writes the descriptor to *fileDescriptor on success only.
@@ -141,6 +146,7 @@ class MFCSMS : public SerialPortDelegate {
     // Line settings found by each probe, by probe descriptor, so probing one port never
     // overwrites what another probe saved.
     std::map<int, termios> savedLineSettings_;
+    int lastOpenError_ = 0;
 };
 
 // The channels that send in parallel, one per chosen device; they live for the whole run.

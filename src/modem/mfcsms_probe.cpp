@@ -88,8 +88,10 @@ int MFCSMS::FindModems(ModemIterator* iterator) {
 
 int MFCSMS::OpenSerialPort(const char* path) {
     m_port_name = QString::fromUtf8(path);
+    lastOpenError_ = 0;
     const int fd = ::open(path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd == -1) {
+        lastOpenError_ = errno;
         logFailure("Error opening serial port %s - %s(%d).\n", path);
         return -1;
     }
@@ -164,6 +166,10 @@ void MFCSMS::CloseSerialPort(int fileDescriptor) {
         }
         savedLineSettings_.erase(saved);
     }
+    // The exclusive flag belongs to the tty, not to this descriptor: when anyone else still has
+    // the line open (another program, or the far side of a virtual modem) it would outlive the
+    // probe and lock every later open out, ours included.
+    ioctl(fileDescriptor, TIOCNXCL);
     ::close(fileDescriptor);
 }
 
@@ -189,6 +195,9 @@ int MFCSMS::GetModemPath(ModemIterator& iterator, char* path, size_t pathSize,
             }
             const int probe = OpenSerialPort(path);
             if (probe == -1) {
+                if (lastOpenError_ != 0) {
+                    scan.portRefused(found, lastOpenError_);
+                }
                 continue;
             }
             CloseSerialPort(probe);
