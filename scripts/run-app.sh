@@ -1,21 +1,86 @@
 #!/usr/bin/env bash
-# Sets up, builds and starts the application:
-#   1. installs missing Debian packages (scripts/setup-deps.sh);
-#   2. builds in build/ (incremental);
-#   3. starts build/src/app/tesk-sms with any arguments given to this script.
-# Needs a graphical session (DISPLAY or WAYLAND_DISPLAY); without one it says so and stops
-# after the build.
+# Sets up, builds, installs for the current user and starts the application:
+#   1. installs missing Debian packages (scripts/setup-deps.sh, plus adb for the Android mode);
+#   2. builds in build/ (incremental: a second run only rebuilds what changed);
+#   3. installs into ~/.local: tesk-sms, tesk-sms-cli and tesk-virtual-modem in ~/.local/bin,
+#      the desktop entry and icon under ~/.local/share, and the resource directory
+#      ~/.local/share/tesk-sms with Help.pdf and the adb link (the data directory inside it is
+#      created by the application and never touched by an install or uninstall);
+#   4. starts ~/.local/bin/tesk-sms with the remaining arguments.
+# Options:
+#   --virtual-modems N   also start N virtual modems for a rehearsal without SIM or cost; each
+#                        logs every SMS it receives to ~/.local/share/tesk-sms/virtual-modems/
+#                        VM<i>.jsonl, and all of them stop when the application ends.
+#   --no-start           build and install only.
+# Uninstall: cmake --build build --target uninstall
+# Needs a graphical session (DISPLAY or WAYLAND_DISPLAY) to start; without one it builds,
+# installs, says so and stops.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/setup-deps.sh
-jobs=$(nproc 2>/dev/null || echo 2)
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j "$jobs" --target tesk-sms tesk-virtual-modem
+virtual_modems=0
+start=1
+app_args=()
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --virtual-modems) virtual_modems="${2:-}"; shift 2 || shift ;;
+        --virtual-modems=*) virtual_modems="${1#*=}"; shift ;;
+        --no-start) start=0; shift ;;
+        *) app_args+=("$1"); shift ;;
+    esac
+done
+if ! [[ "$virtual_modems" =~ ^[0-9]+$ ]] || [ "$virtual_modems" -gt 32 ]; then
+    echo "run-app: --virtual-modems wants a number from 0 to 32" >&2
+    exit 2
+fi
 
+bash scripts/setup-deps.sh adb
+jobs=$(nproc 2>/dev/null || echo 2)
+prefix="$HOME/.local"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX="$prefix" \
+    >/dev/null
+targets=(tesk-sms tesk-sms-cli tesk-virtual-modem)
+if cmake --build build --target help 2>/dev/null | grep -q '^help_pdf:'; then
+    targets+=(help_pdf)
+fi
+cmake --build build -j "$jobs" --target "${targets[@]}"
+cmake --install build --strip >/dev/null
+echo "run-app: installed into $prefix (uninstall: cmake --build build --target uninstall)"
+
+if [ "$start" -eq 0 ]; then
+    exit 0
+fi
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
-    echo "Built build/src/app/tesk-sms, but there is no graphical session (DISPLAY or" >&2
+    echo "Installed $prefix/bin/tesk-sms, but there is no graphical session (DISPLAY or" >&2
     echo "WAYLAND_DISPLAY) to show it in. Run this command from a desktop terminal." >&2
     exit 1
 fi
-exec build/src/app/tesk-sms "$@"
+
+pids=()
+stop_modems() {
+    for pid in "${pids[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    wait 2>/dev/null || true
+}
+trap stop_modems EXIT
+if [ "$virtual_modems" -gt 0 ]; then
+    logs="$prefix/share/tesk-sms/virtual-modems"
+    mkdir -p "$logs"
+    for i in $(seq 0 $((virtual_modems - 1))); do
+        # Distinct IMEIs, so the device window lists every modem once.
+        imei=$(printf '3569380356%05d' "$i")
+        "$prefix/bin/tesk-virtual-modem" --name "VM$i" --imei "$imei" --log "$logs/VM$i.jsonl" \
+            >"$logs/VM$i.port" &
+        pids+=($!)
+    done
+    # Each prints its port when it is ready.
+    for i in $(seq 0 $((virtual_modems - 1))); do
+        for _ in $(seq 1 100); do
+            [ -s "$logs/VM$i.port" ] && break
+            sleep 0.05
+        done
+    done
+    echo "run-app: $virtual_modems virtual modem(s) ready; received SMS are logged in $logs"
+fi
+"$prefix/bin/tesk-sms" "${app_args[@]}"

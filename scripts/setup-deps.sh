@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, only when one is missing.
+# Installs the Debian packages the build and the tests need, only when one is missing, plus any
+# package named on the command line (the start command adds adb).
 # Safe to run again; needs root (or sudo) only when something has to be installed.
 set -euo pipefail
 
@@ -8,6 +9,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     clang-format util-linux
+    "$@"
 )
 
 missing=()

@@ -86,7 +86,7 @@ GsmDeviceListWnd::GsmDeviceListWnd(devices::GSM_Device_List_Wnd& controller, QWi
     table_->setObjectName(QStringLiteral("deviceTable"));
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-    const int widths[] = {0, 90, 150, 110, 140, 120, 60, 90};
+    const int widths[] = {0, 70, 140, 100, 140, 110, 90, 90};
     for (int column = 1; column < 8; ++column) {
         table_->setColumnWidth(column, widths[column]);
     }
