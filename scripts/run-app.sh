@@ -39,10 +39,13 @@ jobs=$(nproc 2>/dev/null || echo 2)
 prefix="$HOME/.local"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX="$prefix" \
     >/dev/null
-targets=(tesk-sms tesk-sms-cli tesk-virtual-modem)
-if cmake --build build --target help 2>/dev/null | grep -q '^help_pdf:'; then
-    targets+=(help_pdf)
-fi
+targets=(tesk-sms tesk-virtual-modem)
+known=$(cmake --build build --target help 2>/dev/null || true)
+for optional in tesk-sms-cli help_pdf; do
+    if grep -q "^$optional:" <<<"$known"; then
+        targets+=("$optional")
+    fi
+done
 cmake --build build -j "$jobs" --target "${targets[@]}"
 cmake --install build --strip >/dev/null
 echo "run-app: installed into $prefix (uninstall: cmake --build build --target uninstall)"
