@@ -38,8 +38,8 @@ QString Port_Access_Message(const QList<RefusedPort>& refused) {
             QStringLiteral("%1 %2 in use by another program.\n\nClose the program that holds "
                            "the port (a modem manager service often takes new modems), then "
                            "search again.")
-                .arg(joined(busy), busy.size() == 1 ? QStringLiteral("is")
-                                                     : QStringLiteral("are")));
+                .arg(joined(busy),
+                     busy.size() == 1 ? QStringLiteral("is") : QStringLiteral("are")));
     }
     if (parts.isEmpty()) {
         return QString();

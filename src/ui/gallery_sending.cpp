@@ -52,7 +52,7 @@ class SampleSendingWindow final : private OwnedModems, public SendingWnd {
         request.selected = QStringLiteral("All Device");
         request.chosenDevicePath = request.entries.first();
         const QStringList names = {"Ann", "Ben", "Cleo", "Dev", "Eli", "Fay",
-                                   "Gus", "Hal", "Ida", "Jo",  "Kai", "Lu"};
+                                   "Gus", "Hal", "Ida",  "Jo",  "Kai", "Lu"};
         for (int i = 0; i < names.size(); ++i) {
             request.list.append(
                 {QStringLiteral("+4477009001%1").arg(i, 2, 10, QLatin1Char('0')),

@@ -10,11 +10,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 
 namespace {
 
@@ -23,10 +23,10 @@ using tesk::devices::RefusedPort;
 
 TEST(PortAccessMessage, NamesEachPortOnceUnderWhatToDo) {
     const QString head = QStringLiteral("Some modem ports could not be opened.\n\n");
-    const QString denied =
-        QStringLiteral("Permission denied on %1.\n\nYour user may not use serial devices. Add it "
-                       "to the \"dialout\" group (sudo usermod -aG dialout $USER), then log out "
-                       "and log in again.");
+    const QString denied = QStringLiteral(
+        "Permission denied on %1.\n\nYour user may not use serial devices. Add it "
+        "to the \"dialout\" group (sudo usermod -aG dialout $USER), then log out "
+        "and log in again.");
     const QString busyTail = QStringLiteral(
         " in use by another program.\n\nClose the program that holds the port (a modem manager "
         "service often takes new modems), then search again.");
@@ -37,14 +37,16 @@ TEST(PortAccessMessage, NamesEachPortOnceUnderWhatToDo) {
     };
     const Case cases[] = {
         {"nothing refused", {}, QString()},
-        {"failures the user cannot act on", {{"/dev/ttyUSB0", ENOENT}, {"/dev/ttyUSB1", EIO}},
+        {"failures the user cannot act on",
+         {{"/dev/ttyUSB0", ENOENT}, {"/dev/ttyUSB1", EIO}},
          QString()},
         {"one denied", {{"/dev/ttyUSB0", EACCES}}, head + denied.arg("/dev/ttyUSB0")},
         {"denied twice and EPERM, each port once",
          {{"/dev/ttyUSB0", EACCES}, {"/dev/ttyUSB0", EACCES}, {"/dev/ttyACM1", EPERM}},
          head + denied.arg("/dev/ttyUSB0, /dev/ttyACM1")},
         {"one busy", {{"/dev/ttyUSB2", EBUSY}}, head + "/dev/ttyUSB2 is" + busyTail},
-        {"two busy", {{"/dev/ttyUSB2", EBUSY}, {"/dev/ttyUSB3", EBUSY}},
+        {"two busy",
+         {{"/dev/ttyUSB2", EBUSY}, {"/dev/ttyUSB3", EBUSY}},
          head + "/dev/ttyUSB2, /dev/ttyUSB3 are" + busyTail},
         {"both kinds",
          {{"/dev/ttyUSB2", EBUSY}, {"/dev/ttyUSB0", EACCES}},
@@ -95,9 +97,8 @@ TEST(PortAccessScan, TheDeviceWindowSaysWhichPortsItCouldNotOpenAndListsTheRest)
     QProcess scan;
     scan.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     if (geteuid() == 0) {
-        scan.start(QStringLiteral("setpriv"), QStringList{"--reuid=65534", "--regid=65534",
-                                                          "--clear-groups", helper} +
-                                                  ports);
+        scan.start(QStringLiteral("setpriv"),
+                   QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", helper} + ports);
     } else {
         scan.start(helper, ports);
     }

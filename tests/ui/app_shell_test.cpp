@@ -3,12 +3,13 @@
 #include "ui/app_shell.h"
 #include "appcore/data_paths.h"
 #include "appcore/selection_state.h"
+#include "core/pacing.h"
+#include "devices/gsm_device_list.h"
+#include "stores/sent_items.h"
 #include "support/scripted_dialogs.h"
 #include "support/spin.h"
 #include "ui/composer_window.h"
 #include "ui/sending_wnd.h"
-#include "core/pacing.h"
-#include "devices/gsm_device_list.h"
 #include "virtual-modem/virtual_modem.h"
 
 #include <QAbstractButton>
@@ -155,8 +156,8 @@ class TwoModemShell : public Shell {
   protected:
     void SetUp() override {
         Shell::SetUp();
-        for (const auto& [name, imei] : {std::pair{"SH1", "356938035643801"},
-                                         std::pair{"SH2", "356938035643802"}}) {
+        for (const auto& [name, imei] :
+             {std::pair{"SH1", "356938035643801"}, std::pair{"SH2", "356938035643802"}}) {
             tesk::vmodem::Config config;
             config.name = QLatin1String(name);
             config.imei = QLatin1String(imei);
@@ -192,9 +193,9 @@ class TwoModemShell : public Shell {
         ModalWalk walk(QList<Click>{{"Mobile_Sel_Wnd", "gsmButton"},
                                     {"GSM_DEV_Conn_Step_Wnd", "continueButton"},
                                     {"GSM_Device_List_Wnd", "selectDeviceButton", tickEveryRow}});
-        ASSERT_TRUE(
-            spinUntil([&] { return walk.finished() && !QApplication::activeModalWidget(); }))
-            << walk.seen().join(", ").toStdString();
+        ASSERT_TRUE(spinUntil([&] {
+            return walk.finished() && !QApplication::activeModalWidget();
+        })) << walk.seen().join(", ").toStdString();
         shell.deviceList().Wait_For_Workers();
     }
 
@@ -216,9 +217,10 @@ TEST_F(TwoModemShell, DevicesChosenInTheDeviceWindowReachTheGsmComposer) {
     shell.shutdown();
 }
 
-// The whole GSM path: the Send button, the apply-message dialog (OK, all items), the device
-// check, the sending window until the run has finished, and Close.
-TEST_F(TwoModemShell, SendFromTheGsmComposerReachesEveryRecipientOnceWithTheComposedText) {
+// The whole GSM path as a user walks it: devices chosen in the device window, the list, Save
+// Sent Items, the Send button, the apply-message dialog (OK, all items), the device check, the
+// sending window until the run has finished, the status report, and Close.
+TEST_F(TwoModemShell, SendFromTheGsmComposerReachesEveryRecipientOnceAndIsReported) {
     AppShell shell;
     ASSERT_TRUE(shell.start());
     ASSERT_NO_FATAL_FAILURE(chooseBothModems(shell));
@@ -230,19 +232,28 @@ TEST_F(TwoModemShell, SendFromTheGsmComposerReachesEveryRecipientOnceWithTheComp
     }
     const QString text = QStringLiteral("Your parcel arrives today.");
     gsm->composerTextEdit()->setPlainText(text);
+    gsm->option(2)->click();  // Save Sent Items
+    ASSERT_TRUE(gsm->controller().options().saveSentItems);
     ASSERT_TRUE(gsm->sendEnabled());
 
+    const QString report = resources_.filePath(QStringLiteral("status"));
     QString finalStatus;
+    const auto runEnded = [&](QWidget* window) {
+        auto* sending = qobject_cast<tesk::ui::SendingWnd*>(window);
+        if (sending->run().running()) {
+            return false;
+        }
+        finalStatus = sending->statusText();
+        return true;
+    };
     ModalWalk walk(QList<Click>{{"Send_Msg_Info", "okButton"},
-                                {"SMS_Sending", "closeButton", [&](QWidget* window) {
-                                     auto* sending = qobject_cast<tesk::ui::SendingWnd*>(window);
-                                     if (sending->run().running()) {
-                                         return false;
-                                     }
-                                     finalStatus = sending->statusText();
-                                     return true;
-                                 }}});
+                                {"SMS_Sending", "exportButton", runEnded},
+                                {"SMS_Sending", "closeButton"}});
     dialogs_.expectNotice(QStringLiteral("\nSMS Sending process is finished."));
+    dialogs_.expect(QStringLiteral("Which sent items"), QStringLiteral("All Items"));
+    dialogs_.expect(QStringLiteral("In which format"), QStringLiteral("Text"));
+    dialogs_.expectFileToSave(report);
+    dialogs_.expect(QStringLiteral("open the exported file"), QStringLiteral("No"));
     QTimer::singleShot(0, gsm->button(QStringLiteral("sendButton")), &QAbstractButton::click);
     ASSERT_TRUE(spinUntil([&] { return walk.finished() && !QApplication::activeModalWidget(); }))
         << walk.seen().join(", ").toStdString();
@@ -261,6 +272,32 @@ TEST_F(TwoModemShell, SendFromTheGsmComposerReachesEveryRecipientOnceWithTheComp
     EXPECT_EQ(received, numbers);
     // OK with "all" put the composed text into the list itself.
     EXPECT_EQ(gsm->controller().Table_Value(0, QStringLiteral("Message")), text);
+
+    // One sent-items record per message, each with its outcome.
+    const QList<tesk::stores::SentItem> stored =
+        tesk::stores::LoadItems_Sent_Items(tesk::stores::Sent_Item_File(tesk::kGsmMode));
+    ASSERT_EQ(stored.size(), numbers.size());
+    QStringList storedNumbers;
+    for (const auto& item : stored) {
+        storedNumbers.append(item.Number);
+        EXPECT_EQ(item.Status, QStringLiteral("Message sent successfully."));
+    }
+    storedNumbers.sort();
+    EXPECT_EQ(storedNumbers, numbers);
+
+    // The report names every recipient with its outcome (UTF-16 with one byte-order mark).
+    QFile file(report + QStringLiteral(".txt"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    ASSERT_GE(bytes.size(), 2);
+    const QString reportText = QString::fromUtf16(
+        reinterpret_cast<const char16_t*>(bytes.constData() + 2), (bytes.size() - 2) / 2);
+    for (const QString& number : numbers) {
+        EXPECT_TRUE(reportText.contains(QStringLiteral("Number\t\t: ") + number))
+            << number.toStdString();
+    }
+    EXPECT_EQ(reportText.count(QStringLiteral("Sent Status\t: Message sent successfully.")),
+              numbers.size());
     shell.shutdown();
 }
 

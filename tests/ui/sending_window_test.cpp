@@ -98,8 +98,8 @@ class SendingWindow : public ::testing::Test {
 TEST_F(SendingWindow, AFinishedRunShowsItsOutcomeAndOffersTheReport) {
     addModem(QStringLiteral("VM0"));
     addModem(QStringLiteral("VM1"));
-    recipients({"+447700900001", "+447700900002", "+447700900003", "+447700900001",
-                "+447700900004"});
+    recipients(
+        {"+447700900001", "+447700900002", "+447700900003", "+447700900001", "+447700900004"});
     request.rules.skipDuplicates = true;
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Sending Messages, Please wait..."));
     dialogs.expectNotice(QStringLiteral("\nSMS Sending process is finished."));
@@ -119,7 +119,8 @@ TEST_F(SendingWindow, AFinishedRunShowsItsOutcomeAndOffersTheReport) {
     for (int row : {0, 1, 2, 4}) {
         EXPECT_EQ(cell(row, QStringLiteral("Status")), QStringLiteral("Message sent successfully."))
             << row;
-        EXPECT_TRUE(cell(row, QStringLiteral("Current Status")).startsWith(QStringLiteral("Done (")))
+        EXPECT_TRUE(
+            cell(row, QStringLiteral("Current Status")).startsWith(QStringLiteral("Done (")))
             << row;
     }
     const QStringList numbers = received();
