@@ -1,0 +1,221 @@
+#include "sms-cli/cli_options.h"
+
+#include "composer/composer_controller.h"
+
+#include <QFileInfo>
+
+#include <functional>
+#include <map>
+
+namespace tesk::cli {
+namespace {
+
+using composer::ComposerController;
+
+QString collapsed(const QString& text) {
+    return text.simplified().toCaseFolded();
+}
+
+int entryIndex(const QStringList& entries, const QString& typed) {
+    const QString wanted = collapsed(typed);
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        if (collapsed(entries.at(i)) == wanted) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+// Walks "--name value" and "--name=value" words. Each option is either a switch or takes one
+// value; the handler returns an error text or "".
+class ArgumentWalker {
+  public:
+    using ValueHandler = std::function<QString(const QString& value)>;
+    using SwitchHandler = std::function<void()>;
+
+    void value(const QString& name, ValueHandler handler) { values_[name] = std::move(handler); }
+    void flag(const QString& name, SwitchHandler handler) { switches_[name] = std::move(handler); }
+
+    QString walk(const QStringList& arguments) const {
+        for (qsizetype i = 0; i < arguments.size(); ++i) {
+            const QString& word = arguments.at(i);
+            QString name = word;
+            QString inlineValue;
+            bool hasInline = false;
+            if (word.startsWith(QLatin1String("--")) && word.contains(QLatin1Char('='))) {
+                name = word.section(QLatin1Char('='), 0, 0);
+                inlineValue = word.section(QLatin1Char('='), 1);
+                hasInline = true;
+            }
+            if (const auto s = switches_.find(name); s != switches_.end()) {
+                if (hasInline) {
+                    return QStringLiteral("%1 takes no value").arg(name);
+                }
+                s->second();
+                continue;
+            }
+            const auto v = values_.find(name);
+            if (v == values_.end()) {
+                return QStringLiteral("unknown argument '%1'").arg(word);
+            }
+            if (!hasInline) {
+                if (i + 1 >= arguments.size()) {
+                    return QStringLiteral("%1 needs a value").arg(name);
+                }
+                inlineValue = arguments.at(++i);
+            }
+            const QString error = v->second(inlineValue);
+            if (!error.isEmpty()) {
+                return error;
+            }
+        }
+        return QString();
+    }
+
+  private:
+    std::map<QString, ValueHandler> values_;
+    std::map<QString, SwitchHandler> switches_;
+};
+
+QString readableFile(const QString& option, const QString& path) {
+    const QFileInfo info(path);
+    if (!info.isFile() || !info.isReadable()) {
+        return QStringLiteral("%1: cannot read '%2'").arg(option, path);
+    }
+    return QString();
+}
+
+}  // namespace
+
+int Pause_Entry_Index(const QString& typed) {
+    return entryIndex(ComposerController::Delayed_Pause_Entries(), typed);
+}
+
+int Pause_Every_Entry_Index(const QString& typed) {
+    return entryIndex(ComposerController::Delayed_Count_Entries(), typed);
+}
+
+std::optional<QStringList> Device_Paths_Argument(const QString& value) {
+    if (value.trimmed().compare(QLatin1String("all"), Qt::CaseInsensitive) == 0) {
+        return std::nullopt;
+    }
+    QStringList paths;
+    for (const QString& piece : value.split(QLatin1Char(','))) {
+        if (!piece.trimmed().isEmpty()) {
+            paths.append(piece.trimmed());
+        }
+    }
+    return paths;
+}
+
+QString Parse_Scan_Options(const QStringList& arguments, ScanOptions* options) {
+    ArgumentWalker walker;
+    walker.flag(QStringLiteral("--json"), [options] { options->json = true; });
+    walker.flag(QStringLiteral("--help"), [options] { options->help = true; });
+    walker.flag(QStringLiteral("-h"), [options] { options->help = true; });
+    walker.value(QStringLiteral("--devices"), [options](const QString& value) {
+        options->devices = Device_Paths_Argument(value);
+        return options->devices && options->devices->isEmpty()
+                   ? QStringLiteral("--devices needs at least one path, or 'all'")
+                   : QString();
+    });
+    return walker.walk(arguments);
+}
+
+QString Parse_Send_Options(const QStringList& arguments, SendOptions* options) {
+    ArgumentWalker walker;
+    walker.flag(QStringLiteral("--help"), [options] { options->help = true; });
+    walker.flag(QStringLiteral("-h"), [options] { options->help = true; });
+    walker.flag(QStringLiteral("--unicode"), [options] { options->unicode = true; });
+    walker.flag(QStringLiteral("--flash"), [options] { options->flash = true; });
+    walker.flag(QStringLiteral("--skip-duplicates"), [options] { options->skipDuplicates = true; });
+    walker.flag(QStringLiteral("--save-sent-items"), [options] { options->saveSentItems = true; });
+    walker.value(QStringLiteral("--numbers"), [options](const QString& value) {
+        options->numbersFile = value;
+        return QString();
+    });
+    walker.value(QStringLiteral("--message"), [options](const QString& value) {
+        options->message = value;
+        options->haveMessage = true;
+        return QString();
+    });
+    walker.value(QStringLiteral("--message-file"), [options](const QString& value) {
+        options->messageFile = value;
+        return readableFile(QStringLiteral("--message-file"), value);
+    });
+    walker.value(QStringLiteral("--devices"), [options](const QString& value) {
+        options->devices = Device_Paths_Argument(value);
+        return options->devices && options->devices->isEmpty()
+                   ? QStringLiteral("--devices needs at least one path, or 'all'")
+                   : QString();
+    });
+    walker.value(QStringLiteral("--mode"), [options](const QString& value) {
+        options->mode = value.trimmed().toLower();
+        return options->mode == QLatin1String("pdu") || options->mode == QLatin1String("text")
+                   ? QString()
+                   : QStringLiteral("--mode must be pdu or text, not '%1'").arg(value);
+    });
+    walker.value(QStringLiteral("--smsc"), [options](const QString& value) {
+        options->smsc = value;
+        return QString();
+    });
+    walker.value(QStringLiteral("--exclude"), [options](const QString& value) {
+        options->excludeFiles.append(value);
+        return readableFile(QStringLiteral("--exclude"), value);
+    });
+    walker.value(QStringLiteral("--pause-every"), [options](const QString& value) {
+        options->pauseEveryIndex = Pause_Every_Entry_Index(value);
+        return options->pauseEveryIndex >= 0
+                   ? QString()
+                   : QStringLiteral("--pause-every must be one of %1, not '%2'")
+                         .arg(ComposerController::Delayed_Count_Entries().join(QLatin1Char(' ')),
+                              value);
+    });
+    walker.value(QStringLiteral("--pause"), [options](const QString& value) {
+        options->pauseIndex = Pause_Entry_Index(value);
+        return options->pauseIndex >= 0
+                   ? QString()
+                   : QStringLiteral(
+                         "--pause must be a length such as \"10 Seconds\", \"2 Minutes\" or "
+                         "\"1 Hour\" (see --help), not '%1'")
+                         .arg(value);
+    });
+    walker.value(QStringLiteral("--report"), [options](const QString& value) {
+        options->reportPath = value;
+        const QString suffix = QFileInfo(value).suffix().toLower();
+        options->reportHtml = suffix == QLatin1String("html");
+        return suffix == QLatin1String("txt") || options->reportHtml
+                   ? QString()
+                   : QStringLiteral("--report needs a file name ending in .txt or .html");
+    });
+    walker.value(QStringLiteral("--status"), [options](const QString& value) {
+        static const std::map<QString, ReportStatus> kinds = {
+            {QStringLiteral("all"), ReportStatus::All},
+            {QStringLiteral("sent"), ReportStatus::Sent},
+            {QStringLiteral("not-sent"), ReportStatus::NotSent},
+        };
+        const auto kind = kinds.find(value.trimmed().toLower());
+        if (kind == kinds.end()) {
+            return QStringLiteral("--status must be all, sent or not-sent, not '%1'").arg(value);
+        }
+        options->status = kind->second;
+        options->statusGiven = true;
+        return QString();
+    });
+    const QString error = walker.walk(arguments);
+    if (!error.isEmpty() || options->help) {
+        return error;
+    }
+    if (options->numbersFile.isEmpty()) {
+        return QStringLiteral("--numbers is required");
+    }
+    if (options->haveMessage == !options->messageFile.isEmpty()) {
+        return QStringLiteral("give either --message or --message-file");
+    }
+    if (options->statusGiven && options->reportPath.isEmpty()) {
+        return QStringLiteral("--status only goes with --report");
+    }
+    return QString();
+}
+
+}  // namespace tesk::cli

@@ -1,0 +1,90 @@
+#include "sms-cli/cli_scan_output.h"
+
+#include "devices/device_details.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+
+namespace tesk::cli {
+namespace {
+
+struct Column {
+    QString key;
+    QString heading;
+};
+
+// The device window's columns, the tick box left out.
+const QList<Column>& columns() {
+    static const QList<Column> list = {
+        {QStringLiteral("COM_PORT"), QStringLiteral("Port")},
+        {QStringLiteral("Manufacture"), QStringLiteral("Manufacturer")},
+        {QStringLiteral("Model"), QStringLiteral("Model")},
+        {QStringLiteral("IMEI"), QStringLiteral("IMEI")},
+        {QStringLiteral("Operator"), QStringLiteral("Operator")},
+        {QStringLiteral("Signal"), QStringLiteral("Signal")},
+        {QStringLiteral("SMSMode"), QStringLiteral("SMS Mode")},
+        {QStringLiteral("PORT_DETAL"), QStringLiteral("Device Path")},
+    };
+    return list;
+}
+
+}  // namespace
+
+QString Scan_Table_Text(const QList<DeviceRecord>& records) {
+    QList<qsizetype> widths;
+    for (const Column& column : columns()) {
+        qsizetype width = column.heading.size();
+        for (const DeviceRecord& record : records) {
+            width = std::max(width, record.text(column.key).size());
+        }
+        widths.append(width);
+    }
+    const auto line = [&](const QStringList& cells) {
+        QString text;
+        for (qsizetype i = 0; i < cells.size(); ++i) {
+            const bool last = i + 1 == cells.size();
+            text += last ? cells.at(i) : cells.at(i).leftJustified(widths.at(i) + 2);
+        }
+        return text + QLatin1Char('\n');
+    };
+    QStringList headings;
+    for (const Column& column : columns()) {
+        headings.append(column.heading);
+    }
+    QString text = line(headings);
+    for (const DeviceRecord& record : records) {
+        QStringList cells;
+        for (const Column& column : columns()) {
+            cells.append(record.text(column.key));
+        }
+        text += line(cells);
+    }
+    return text;
+}
+
+QByteArray Scan_Json(const QList<DeviceRecord>& records) {
+    QJsonArray devices;
+    for (const DeviceRecord& record : records) {
+        QJsonObject device;
+        device.insert(QStringLiteral("port"), record.text(QStringLiteral("COM_PORT")));
+        device.insert(QStringLiteral("manufacturer"), record.text(QStringLiteral("Manufacture")));
+        device.insert(QStringLiteral("model"), record.text(QStringLiteral("Model")));
+        device.insert(QStringLiteral("imei"), record.text(QStringLiteral("IMEI")));
+        device.insert(QStringLiteral("operator"), record.text(QStringLiteral("Operator")));
+        device.insert(QStringLiteral("signal"), record.text(QStringLiteral("Signal")));
+        device.insert(QStringLiteral("smsMode"), record.text(QStringLiteral("SMSMode")));
+        device.insert(QStringLiteral("path"), record.text(QStringLiteral("PORT_DETAL")));
+        device.insert(QStringLiteral("revision"), record.text(QStringLiteral("Revision")));
+        device.insert(QStringLiteral("battery"), record.text(QStringLiteral("Battery")));
+        device.insert(QStringLiteral("supportedModes"),
+                      devices::Supported_Mode_Text(record.text(QStringLiteral("SUPSMSMode"))));
+        device.insert(QStringLiteral("defaultSmsc"), record.text(QStringLiteral("DefSMSC")));
+        devices.append(device);
+    }
+    return QJsonDocument(devices).toJson(QJsonDocument::Indented);
+}
+
+}  // namespace tesk::cli

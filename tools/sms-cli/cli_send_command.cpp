@@ -1,0 +1,208 @@
+// tesk-sms-cli send: the GSM composer's Send button without a screen. The numbers are imported
+// by the composer, the devices chosen by the device window, the checks made by the send job and
+// the messages sent by the sending run, exactly as in the application; this file only supplies
+// the answers a user would give and prints what a user would see.
+#include "appcore/selection_state.h"
+#include "composer/composer_controller.h"
+#include "devices/connection_settings.h"
+#include "sending/send_job.h"
+#include "sending/sms_sending.h"
+#include "sms-cli/cli_commands.h"
+#include "sms-cli/cli_devices.h"
+#include "sms-cli/cli_dialogs.h"
+#include "sms-cli/cli_events.h"
+#include "sms-cli/cli_interrupt.h"
+#include "sms-cli/cli_progress_view.h"
+#include "sms-cli/cli_startup.h"
+#include "sms-cli/cli_summary.h"
+#include "sms-cli/cli_terminal.h"
+#include "stores/exclusion_store.h"
+#include "stores/reports.h"
+
+#include <QFile>
+
+#include <cstdio>
+#include <functional>
+#include <optional>
+
+namespace tesk::cli {
+namespace {
+
+using composer::ComposerController;
+
+const QString kStoppedBeforeSending = QStringLiteral("Stopped before sending: nothing was sent.");
+
+// The send job's window: the composer text goes to every recipient, and the prepared run is
+// kept for the caller.
+class JobView final : public sending::SendJobView {
+  public:
+    sending::ApplyChoice runApplyMessageDialog() override { return sending::ApplyChoice::FillAll; }
+    void focusNumberField() override {}
+    void focusDelayedChoice(bool) override {}
+    void showPleaseWait(bool) override {}
+    void openSendingWindow(const sending::SendingRequest& prepared) override { request = prepared; }
+
+    std::optional<sending::SendingRequest> request;
+};
+
+bool readMessageFile(const QString& path, QString* message) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    QString text = QString::fromUtf8(file.readAll());
+    if (text.endsWith(QLatin1String("\r\n"))) {
+        text.chop(2);
+    } else if (text.endsWith(QLatin1Char('\n'))) {
+        text.chop(1);
+    }
+    *message = text;
+    return true;
+}
+
+// The composer as the user leaves it before pressing Send.
+void setUpComposer(ComposerController& composer, const SendOptions& options,
+                   const QString& message) {
+    composer.Skip_Duplicate_Chk(options.skipDuplicates);
+    if (!options.excludeFiles.isEmpty()) {
+        // The exclusion numbers come from the files of the command line, read again whenever
+        // the composer reloads them, as the applied lists are in the application.
+        const QStringList files = options.excludeFiles;
+        composer.Set_Exclusion_Loader([files](ComposerController& target) {
+            QStringList numbers;
+            for (const QString& file : files) {
+                bool ok = false;
+                numbers += stores::Exclusion_Numbers_From_File(file, numbers, &ok);
+            }
+            target.Fill_Exclusion_Num_List(numbers);
+        });
+        composer.Exclusion_Chk(true);
+    }
+    composer.Save_Sent_Item_Chk(options.saveSentItems);
+    composer.Unicode_Chk(options.unicode);
+    const QStringList types = ComposerController::Message_Types();
+    composer.Msg_Type_Selected(static_cast<int>(types.indexOf(
+        options.flash ? QStringLiteral("Notification") : QStringLiteral("Standard"))));
+    if (options.delayed()) {
+        composer.Delayed_Delivry_Chk(true);
+        composer.Delayed_Choices(
+            true,
+            options.pauseEveryIndex >= 0 ? options.pauseEveryIndex
+                                         : ComposerController::kDefaultCountIndex,
+            options.pauseIndex >= 0 ? options.pauseIndex : ComposerController::kDefaultPauseIndex);
+    }
+    composer.textDidChange(message);
+}
+
+// "Devices: VM0 (/dev/...), VM1 (/dev/...)".
+QString Chosen_Devices_Text() {
+    QStringList shown;
+    for (const DeviceRecord& record : port_det_str_array.get()) {
+        shown.append(QStringLiteral("%1 (%2)").arg(record.text(QStringLiteral("COM_PORT")),
+                                                   record.text(QStringLiteral("PORT_DETAL"))));
+    }
+    return QStringLiteral("Devices: ") + shown.join(QStringLiteral(", "));
+}
+
+}  // namespace
+
+int Run_Send_Command(const SendOptions& options) {
+    QString message = options.message;
+    if (!options.haveMessage && !readMessageFile(options.messageFile, &message)) {
+        Print_Error_Text(
+            QStringLiteral("--message-file: cannot read '%1'").arg(options.messageFile));
+        return kExitUsage;
+    }
+    if (!options.smsc.isEmpty() && !devices::Valid_Custom_Smsc(options.smsc)) {
+        Print_Error_Text(devices::kInvalidSmsc);
+        return kExitUsage;
+    }
+
+    CliDialogs dialogs;
+    InterruptWatch watch;
+    std::function<void()> stopCurrentStep;
+    watch.setHandler([&] {
+        dialogs.setInterrupted();
+        if (stopCurrentStep) {
+            stopCurrentStep();
+        }
+    });
+    if (!Start_Data_Store()) {
+        return kExitUsage;
+    }
+    struct ChannelsClosed {
+        ~ChannelsClosed() { Close_Channels(); }
+    } channelsClosed;
+
+    // The devices: scanned and chosen as in the device window.
+    QString deviceChoice;
+    {
+        DeviceWindow window(options.devices);
+        stopCurrentStep = [&window] { window.stopScan(); };
+        window.scan();
+        stopCurrentStep = nullptr;
+        if (dialogs.interrupted()) {
+            Print_Error_Text(kStoppedBeforeSending);
+            return kExitNotAllSent;
+        }
+        if (!window.choose({options.mode, options.smsc}, &deviceChoice)) {
+            return dialogs.interrupted() ? kExitNotAllSent : kExitUsage;
+        }
+    }
+    Print_Error_Text(Chosen_Devices_Text());
+
+    // The numbers: imported by the composer, each getting the message.
+    ComposerController composer(composer::ComposerKind::Gsm);
+    setUpComposer(composer, options, message);
+    dialogs.setFilesToOpen({options.numbersFile});
+    composer.Load_Number();
+    Run_Events_Until([&] { return !composer.Import_Running(); });
+    composer.Wait_For_Import();
+    if (dialogs.interrupted()) {
+        Print_Error_Text(kStoppedBeforeSending);
+        return kExitNotAllSent;
+    }
+
+    // The send job's checks and device check, then the run it prepared.
+    JobView jobView;
+    sending::GSM_Send_Job job(composer, &jobView);
+    job.Send_SMS_Btn(deviceChoice);
+    if (!jobView.request) {
+        return dialogs.interrupted() ? kExitNotAllSent : kExitUsage;
+    }
+
+    ProgressView progress;
+    sending::SMS_Sending run;
+    run.setView(&progress);
+    // A stop asked for while the run still loads its items waits until there is work to stop:
+    // the Stop button does nothing before that.
+    bool stopPending = false;
+    stopCurrentStep = [&stopPending] { stopPending = true; };
+    stopPending = dialogs.interrupted();
+    run.Open_SMS_Sending_Dialog(*jobView.request);
+    Run_Events_Until([&] {
+        if (stopPending && run.table().count() > 0) {
+            stopPending = false;
+            run.Stop_Btn();
+        }
+        return !run.running();
+    });
+    run.Wait_For_Run();
+    stopCurrentStep = nullptr;
+    End_Progress_Line();
+
+    bool reportFailed = false;
+    if (!options.reportPath.isEmpty()) {
+        dialogs.setReport(options.reportPath, options.reportHtml, options.status);
+        run.Export_Btn();
+        reportFailed = progress.exportedPath().isEmpty() &&
+                       dialogs.noticeCount(stores::kNoItemForExportOption) == 0;
+    }
+
+    const RunSummary summary = Summarize_Run(run.table().items());
+    std::fputs(Summary_Text(summary).toUtf8().constData(), stdout);
+    std::fflush(stdout);
+    return summary.notSent > 0 || reportFailed ? kExitNotAllSent : kExitOk;
+}
+
+}  // namespace tesk::cli
