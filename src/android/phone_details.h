@@ -1,0 +1,36 @@
+#pragma once
+// What the phone connection window shows about the detected phone, as label/value rows, and the
+// name the rest of the program knows the phone by once it is selected.
+#include "modem/device_list.h"
+
+#include <QList>
+#include <QString>
+
+namespace tesk::android {
+
+inline const QString kPhoneSecurityWarning = QStringLiteral(
+    "Your Mobile handset security feature may display a warning message on your mobile phone "
+    "screen and prompt for device access permission for executable file RUZIVeruDIR.apk. This "
+    "executable file is used to send Text SMS and read phone details.\n\nYou should allow the "
+    "specified file to access the mobile device resources to continue.");
+
+// One row: COM_PORT holds the label, PORT_DETAL the value, PORT_STATUS and IMEI "", State false.
+DeviceRecord Phone_Detail_Row(const QString& label, const QString& value);
+QString Row_Label(const DeviceRecord& row);
+QString Row_Value(const DeviceRecord& row);
+
+// The seven rows read from a build.prop text (Manufacturer upper-cased; "" for a key that never
+// occurs; the last line naming a key wins). Comment lines are not properties and are skipped.
+QList<DeviceRecord> Phone_Property_Rows(const QString& buildProp);
+
+// The name of the selected phone: Manufacturer (row 1) and Model Number (row 2) joined by a
+// blank, unless that is empty or contains "unknown" in any letter case; then `fallback`.
+QString Selected_Phone_Name(const QList<DeviceRecord>& rows, const QString& fallback);
+
+// The detection pass of the connection window (worker thread): readiness, the security warning
+// once per run, then Device, the build.prop rows and Serial Number. After a failed check the
+// adb server is stopped, the pass waits 5 seconds and tells the user (unless several phones
+// were already reported); the rows are then empty.
+QList<DeviceRecord> Find_Android_Ph_List();
+
+}  // namespace tesk::android

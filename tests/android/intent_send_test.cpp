@@ -1,0 +1,165 @@
+// Activity starts: what the companion application's extras hold when the phone's shell has
+// parsed the command line, the fallback attempt and the failure words.
+#include "android_test_support.h"
+#include "support/param_names.h"
+
+#include <QJsonArray>
+
+namespace tesk::test {
+namespace {
+
+using namespace android;
+
+QString extra(const QJsonObject& start, const QString& key) {
+    return start.value(QStringLiteral("extras")).toObject().value(key).toString();
+}
+QString flag(const QJsonObject& start, const QString& key) {
+    return start.value(QStringLiteral("extraFlags")).toObject().value(key).toString();
+}
+QStringList extraKeys(const QJsonObject& start) {
+    return start.value(QStringLiteral("extras")).toObject().keys();
+}
+
+struct MessageCase {
+    const char* name;
+    QString message;
+};
+
+class ExactMessageTest : public AndroidTest, public ::testing::WithParamInterface<MessageCase> {};
+
+TEST_P(ExactMessageTest, ArrivesAtThePhoneExactlyAsTyped) {
+    onePhone();
+    const QString message = GetParam().message;
+    const AdbCall call = Send_AN_MSG_Command(QStringLiteral("+491701234567"), message, 0);
+    EXPECT_FALSE(Activity_Start_Failed(call)) << call.output.toStdString();
+    const QList<QJsonObject> starts = state->activityStarts();
+    ASSERT_EQ(starts.size(), 1);  // no second attempt was needed
+    EXPECT_EQ(extra(starts.first(), QStringLiteral("MSG")), message);
+    EXPECT_EQ(flag(starts.first(), QStringLiteral("MSG")), QStringLiteral("--es"));
+    EXPECT_EQ(extra(starts.first(), QStringLiteral("NUM")), QStringLiteral("+491701234567"));
+    EXPECT_EQ(starts.first().value(QStringLiteral("component")).toString(), kCompanionComponent);
+    EXPECT_EQ(starts.first().value(QStringLiteral("action")).toString(), kStartAction);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Messages, ExactMessageTest,
+    ::testing::Values(MessageCase{"plain", "Hello there"},
+                      MessageCase{"line_breaks", "line one\nline two\r\nline three"},
+                      MessageCase{"double_quotes", "She said \"yes\""},
+                      MessageCase{"single_quotes", "it's 'fine'"},
+                      MessageCase{"home_variable", "Cost: $HOME and ${PATH} and $1"},
+                      MessageCase{"backticks", "run `id` now"},
+                      MessageCase{"command_substitution", "today $(date) and $(rm -rf /sdcard)"},
+                      MessageCase{"operators", "a; b & c | d < e > f && g || h"},
+                      MessageCase{"backslashes", "C:\\path\\n and \\\\ end\\"},
+                      MessageCase{"trailing_backslash", "ends with \\"},
+                      MessageCase{"emoji", "Happy birthday 🎂😀 Grüße"},
+                      MessageCase{"leading_dash", "-n com.other/.App"},
+                      MessageCase{
+                          "everything",
+                          "Hi \"Bob\",\nit's $5 (really) `x` $(y); a&b|c<d>e \\ 🙂\r\nbye"}),
+    ByCaseName{});
+
+TEST_F(AndroidTest, FailedFirstStartIsRetriedWithUnderscores) {
+    onePhone();
+    state->setActivityAnswer(
+        1, QStringLiteral("Starting: Intent { act=android.intent.category.MAIN }\nError: "
+                          "Activity not started, unable to resolve Intent\n"));
+    const QString message = QStringLiteral("  Tom & \"Jerry\"\n(1;2) it's `x` a|b<c>d \\ $HOME ");
+    const AdbCall call = Send_AN_MSG_Command(QStringLiteral("0123"), message, 0);
+    EXPECT_FALSE(Activity_Start_Failed(call));
+    const QList<QJsonObject> starts = state->activityStarts();
+    ASSERT_EQ(starts.size(), 2);
+    EXPECT_EQ(extra(starts.at(0), QStringLiteral("MSG")), message);
+    EXPECT_EQ(extra(starts.at(1), QStringLiteral("MSG")),
+              QStringLiteral("Tom _ _Jerry_ _1_2_ it_s _x_ a_b_c_d _ $HOME"));
+    EXPECT_TRUE(
+        logged.contains(QStringLiteral("again try the one by one mode with command line params")));
+}
+
+TEST_F(AndroidTest, SecondFailureIsFinal) {
+    onePhone();
+    state->setActivityAnswer(QStringLiteral("Error: Activity class does not exist.\n"));
+    const AdbCall call = Send_AN_MSG_Command(QStringLiteral("0123"), QStringLiteral("hi"), 0);
+    EXPECT_TRUE(Activity_Start_Failed(call));
+    EXPECT_EQ(state->activityStarts().size(), 2);
+}
+
+TEST_F(AndroidTest, EmptyMessageUsesTheNumberOnlyFormOnce) {
+    onePhone();
+    state->setActivityAnswer(QStringLiteral("Error: Activity not started\n"));
+    const AdbCall call = Send_AN_MSG_Command(QStringLiteral("0123"), QStringLiteral(" \n "), 0);
+    EXPECT_TRUE(Activity_Start_Failed(call));
+    const QList<QJsonObject> starts = state->activityStarts();
+    ASSERT_EQ(starts.size(), 1);
+    EXPECT_EQ(extraKeys(starts.first()), QStringList{QStringLiteral("NUM")});
+    EXPECT_EQ(extra(starts.first(), QStringLiteral("NUM")), QStringLiteral("0123"));
+}
+
+TEST_F(AndroidTest, TestFormCarriesTestMsgAndIsNotRetried) {
+    onePhone();
+    state->setActivityAnswer(QStringLiteral("Error: Activity not started\n"));
+    const AdbCall call = Send_AN_MSG_Command(QStringLiteral("0123"), QStringLiteral("a & b"), 1);
+    EXPECT_TRUE(Activity_Start_Failed(call));
+    const QList<QJsonObject> starts = state->activityStarts();
+    ASSERT_EQ(starts.size(), 1);
+    EXPECT_EQ(extra(starts.first(), QStringLiteral("MSG")), QStringLiteral("a & b"));
+    EXPECT_EQ(flag(starts.first(), QStringLiteral("MSG")), QStringLiteral("-e"));
+    EXPECT_EQ(extra(starts.first(), QStringLiteral("TESTMSG")), QStringLiteral("0123"));
+}
+
+TEST_F(AndroidTest, FileFormHasNoExtras) {
+    onePhone();
+    EXPECT_FALSE(Activity_Start_Failed(Send_File_Form_Command()));
+    const QList<QJsonObject> starts = state->activityStarts();
+    ASSERT_EQ(starts.size(), 1);
+    EXPECT_TRUE(extraKeys(starts.first()).isEmpty());
+    EXPECT_EQ(starts.first().value(QStringLiteral("component")).toString(), kCompanionComponent);
+}
+
+TEST_F(AndroidTest, LostPhoneFailsTheStartWithDeviceNotFound) {
+    onePhone();
+    state->setLoseAfterStarts(1);
+    EXPECT_FALSE(Activity_Start_Failed(Send_AN_MSG_Command("0123", QStringLiteral("one"), 0)));
+    const AdbCall lost = Send_AN_MSG_Command("0123", QStringLiteral("two"), 0);
+    EXPECT_TRUE(Activity_Start_Failed(lost));
+    EXPECT_TRUE(lost.output.contains(QStringLiteral("error: device not found")));
+    EXPECT_EQ(state->activityStarts().size(), 1);
+}
+
+TEST_F(AndroidTest, HangingStartIsAFailedStart) {
+    onePhone();
+    state->setHang({QStringLiteral("shell")});
+    pacing::ScopedScale tiny{0.005};
+    const AdbCall call = Send_AN_MSG_Command("0123", QStringLiteral("hi"), 1);
+    EXPECT_TRUE(call.timedOut);
+    EXPECT_TRUE(Activity_Start_Failed(call));
+}
+
+struct ErrorCase {
+    const char* name;
+    QString output;
+    bool failed;
+};
+
+class FindErrorTest : public ::testing::TestWithParam<ErrorCase> {};
+
+TEST_P(FindErrorTest, FailureWords) {
+    EXPECT_EQ(Find_Error_In_Stat_Activity(GetParam().output), GetParam().failed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outputs, FindErrorTest,
+    ::testing::Values(
+        ErrorCase{"started", "Starting: Intent { act=android.intent.category.MAIN }", false},
+        ErrorCase{"empty", "", false},
+        ErrorCase{"error_colon", "Error: Activity not started, unable to resolve Intent", true},
+        ErrorCase{"upper_case_error", "ERROR: device not found", true},
+        ErrorCase{"permission", "/system/bin/sh: am: Permission denied", true},
+        ErrorCase{"cannot", "Cannot find the activity", true},
+        ErrorCase{"dash_n", "usage: -n: missing component", true},
+        ErrorCase{"error_word_alone", "no errors here", false}),
+    ByCaseName{});
+
+}  // namespace
+}  // namespace tesk::test

@@ -1,0 +1,370 @@
+#include "fake-adb/fake_adb.h"
+
+#include "fake-adb/fake_adb_state.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace tesk::fakeadb {
+
+namespace {
+
+void out(const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
+void err(const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
+    std::fflush(stderr);
+}
+
+QString selfPath() {
+    return QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+}
+
+[[noreturn]] void hangForever() {
+    for (;;) {
+        ::pause();
+    }
+}
+
+int number(const QString& text, int fallback) {
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    return ok ? value : fallback;
+}
+
+// One "serial<TAB>state" line of the listing.
+struct Listed {
+    QString serial;
+    QString state;
+};
+
+QList<Listed> listedDevices(const QString& listing) {
+    QList<Listed> result;
+    for (const QString& raw : listing.split(QLatin1Char('\n'))) {
+        const QString line = raw.trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('*')) ||
+            line.startsWith(QLatin1String("List of devices"))) {
+            continue;
+        }
+        const QStringList parts = line.split(QLatin1Char('\t'));
+        result.append({parts.value(0).trimmed(), parts.value(1).trimmed()});
+    }
+    return result;
+}
+
+class Phone {
+  public:
+    explicit Phone(FakeAdbState& state) : state_(state) {}
+
+    bool lost() const {
+        if (!state_.exists(kLoseAfterFile)) {
+            return false;
+        }
+        return starts() >= number(state_.text(kLoseAfterFile), 1 << 30);
+    }
+    int starts() const { return number(state_.text(kStartsCount), 0); }
+    QString listing() const {
+        if (lost()) {
+            return QStringLiteral("List of devices attached\n\n");
+        }
+        return state_.exists(kDevicesFile) ? state_.text(kDevicesFile) : kDefaultListing;
+    }
+    // What a command that needs exactly one ready phone gets instead, or "" when it may run.
+    QString gateError() const {
+        const QList<Listed> devices = listedDevices(listing());
+        if (devices.isEmpty()) {
+            return QStringLiteral("error: device not found\n");
+        }
+        if (devices.size() > 1) {
+            return QStringLiteral("error: more than one device/emulator\n");
+        }
+        const QString state = devices.first().state;
+        if (state == QLatin1String("offline")) {
+            return QStringLiteral("error: device offline\n");
+        }
+        if (state == QLatin1String("unauthorized")) {
+            return QStringLiteral(
+                "error: device unauthorized.\nPlease check the confirmation dialog on your "
+                "device.\n");
+        }
+        return QString();
+    }
+    QString firstSerial() const { return listedDevices(listing()).value(0).serial; }
+    QString storageRoot() const {
+        return state_.exists(kStorageFile) ? state_.text(kStorageFile).trimmed()
+                                           : kDefaultStorageRoot;
+    }
+
+  private:
+    FakeAdbState& state_;
+};
+
+int devicesCommand(FakeAdbState& state) {
+    out(Phone(state).listing());
+    return 0;
+}
+
+int pullCommand(FakeAdbState& state, const QStringList& args) {
+    const QString remote = args.value(1);
+    const QString local = args.value(2, QStringLiteral("."));
+    if (remote != QLatin1String("/system/build.prop") || !state.exists(kBuildPropFile)) {
+        err(QStringLiteral("adb: error: failed to stat remote object '%1': No such file or "
+                           "directory\n")
+                .arg(remote));
+        return 1;
+    }
+    QString target = local;
+    if (QFileInfo(local).isDir()) {
+        target = QDir(local).filePath(QStringLiteral("build.prop"));
+    }
+    QFile::remove(target);
+    if (!QFile::copy(state.path(kBuildPropFile), target)) {
+        err(QStringLiteral("adb: error: cannot create '%1': Permission denied\n").arg(target));
+        return 1;
+    }
+    out(QStringLiteral("%1: 1 file pulled, 0 skipped.\n").arg(remote));
+    return 0;
+}
+
+int pushCommand(FakeAdbState& state, const QStringList& args) {
+    const QString local = args.value(1);
+    const QString remote = args.value(2);
+    if (!QFileInfo(local).isFile()) {
+        err(QStringLiteral("adb: error: cannot stat '%1': No such file or directory\n").arg(local));
+        return 1;
+    }
+    if (state.exists(kStorageFullFile)) {
+        err(QStringLiteral("adb: error: failed to copy '%1' to '%2': remote No space left on "
+                           "device\n")
+                .arg(local, remote));
+        return 1;
+    }
+    QFile file(local);
+    if (!file.open(QIODevice::ReadOnly)) {
+        err(QStringLiteral("adb: error: cannot open '%1'\n").arg(local));
+        return 1;
+    }
+    state.putPhoneFile(remote, file.readAll());
+    out(QStringLiteral("%1: 1 file pushed, 0 skipped.\n").arg(local));
+    return 0;
+}
+
+int installCommand(FakeAdbState& state, const QStringList& args) {
+    const QString package = args.value(args.size() - 1);
+    if (!QFileInfo(package).isFile()) {
+        err(QStringLiteral("adb: failed to stat %1: No such file or directory\n").arg(package));
+        return 1;
+    }
+    const QString answer = state.exists(kInstallAnswerFile) ? state.text(kInstallAnswerFile)
+                                                            : QStringLiteral("Success\n");
+    out(answer);
+    if (state.exists(kInstallExitFile)) {
+        return number(state.text(kInstallExitFile), 0);
+    }
+    return answer.contains(QLatin1String("Failure")) || answer.contains(QLatin1String("error")) ? 1
+                                                                                                : 0;
+}
+
+// Runs the joined command line through a real POSIX shell, as the phone's adbd does, with the
+// stand-ins first on its PATH and the phone's EXTERNAL_STORAGE in its environment.
+int shellCommand(FakeAdbState& state, const QStringList& args) {
+    const QString binDir = state.path(kBinDir);
+    QDir().mkpath(binDir);
+    const QString self = selfPath();
+    for (const char* tool : {"am", "echo", "rm"}) {
+        const QString link = QDir(binDir).filePath(QString::fromLatin1(tool));
+        if (QFileInfo(link).symLinkTarget() != self) {
+            QFile::remove(link);
+            QFile::link(self, link);
+        }
+    }
+    const QByteArray command = args.mid(1).join(QLatin1Char(' ')).toUtf8();
+    const QByteArray path = QFile::encodeName(binDir) + ":/usr/bin:/bin";
+    const QByteArray storage = Phone(state).storageRoot().toUtf8();
+    const pid_t child = ::fork();
+    if (child < 0) {
+        err(QStringLiteral("error: fork failed\n"));
+        return 1;
+    }
+    if (child == 0) {
+        ::setenv("PATH", path.constData(), 1);
+        ::setenv("EXTERNAL_STORAGE", storage.constData(), 1);
+        ::setenv("HOME", "/data/local/phone-home", 1);
+        ::execl("/bin/sh", "sh", "-c", command.constData(), static_cast<char*>(nullptr));
+        std::_Exit(127);
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0) {
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
+}
+
+// ---- the phone's stand-ins
+
+int amStandIn(FakeAdbState& state, int argc, char** argv) {
+    QJsonArray rawArgs;
+    QJsonObject extras;
+    QJsonObject flags;
+    QJsonObject entry;
+    for (int i = 1; i < argc; ++i) {
+        rawArgs.append(QString::fromUtf8(argv[i]));
+    }
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray word(argv[i]);
+        const bool hasValue = i + 1 < argc;
+        if ((word == "-e" || word == "--es") && i + 2 < argc) {
+            const QString key = QString::fromUtf8(argv[i + 1]);
+            extras[key] = QString::fromUtf8(argv[i + 2]);
+            flags[key] = QString::fromUtf8(word);
+            i += 2;
+        } else if (word == "-a" && hasValue) {
+            entry[QStringLiteral("action")] = QString::fromUtf8(argv[++i]);
+        } else if (word == "-n" && hasValue) {
+            entry[QStringLiteral("component")] = QString::fromUtf8(argv[++i]);
+        }
+    }
+    const int start = number(state.text(kStartsCount), 0) + 1;
+    state.writeText(kStartsCount, QString::number(start));
+    entry[QStringLiteral("argv")] = rawArgs;
+    entry[QStringLiteral("extras")] = extras;
+    entry[QStringLiteral("extraFlags")] = flags;
+    state.appendJsonLine(kActivityLog, QJsonDocument(entry).toJson(QJsonDocument::Compact));
+    if (state.exists(ActivityAnswerFile(start))) {
+        out(state.text(ActivityAnswerFile(start)));
+    } else if (state.exists(kActivityAnswerFile)) {
+        out(state.text(kActivityAnswerFile));
+    } else {
+        out(kDefaultActivityAnswer);
+    }
+    return 0;
+}
+
+int rmStandIn(FakeAdbState& state, int argc, char** argv) {
+    int status = 0;
+    for (int i = 1; i < argc; ++i) {
+        const QString remote = QString::fromUtf8(argv[i]);
+        if (remote.startsWith(QLatin1Char('-'))) {
+            continue;
+        }
+        if (!QFile::remove(state.phonePath(remote))) {
+            err(QStringLiteral("rm: %1: No such file or directory\n").arg(remote));
+            status = 1;
+        }
+    }
+    return status;
+}
+
+int echoStandIn(int argc, char** argv) {
+    QStringList words;
+    for (int i = 1; i < argc; ++i) {
+        words.append(QString::fromUtf8(argv[i]));
+    }
+    out(words.join(QLatin1Char(' ')) + QLatin1Char('\n'));
+    return 0;
+}
+
+bool hangs(const FakeAdbState& state, const QString& command) {
+    if (!state.exists(kHangFile)) {
+        return false;
+    }
+    for (const QString& line : state.text(kHangFile).split(QLatin1Char('\n'))) {
+        if (line.trimmed() == command) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+int Fake_Adb_Main(int argc, char** argv) {
+    const QByteArray stateDir = qgetenv(kStateEnv);
+    if (stateDir.isEmpty()) {
+        err(QStringLiteral("fake adb: %1 is not set\n").arg(QLatin1String(kStateEnv)));
+        return 2;
+    }
+    FakeAdbState state(QFile::decodeName(stateDir));
+    const QString name = QFileInfo(QFile::decodeName(argv[0])).fileName();
+    if (name == QLatin1String("am")) {
+        return amStandIn(state, argc, argv);
+    }
+    if (name == QLatin1String("rm")) {
+        return rmStandIn(state, argc, argv);
+    }
+    if (name == QLatin1String("echo")) {
+        return echoStandIn(argc, argv);
+    }
+
+    QStringList args;
+    QJsonArray logged;
+    for (int i = 1; i < argc; ++i) {
+        args.append(QString::fromUtf8(argv[i]));
+        logged.append(args.last());
+    }
+    state.appendJsonLine(kCallsLog, QJsonDocument(logged).toJson(QJsonDocument::Compact));
+    const QString command = args.value(0);
+    if (hangs(state, command)) {
+        hangForever();
+    }
+    if (command == QLatin1String("kill-server")) {
+        state.writeText(kServerDown, QString(""));
+        return 0;
+    }
+    if (state.exists(kServerDown)) {
+        // The first call after the server was stopped starts it again and says so.
+        state.remove(kServerDown);
+        err(kDaemonLines);
+    }
+    if (command == QLatin1String("start-server")) {
+        return 0;
+    }
+    if (command == QLatin1String("devices")) {
+        return devicesCommand(state);
+    }
+    const QString gate = Phone(state).gateError();
+    if (command == QLatin1String("get-serialno")) {
+        if (!gate.isEmpty()) {
+            err(gate);
+            return 1;
+        }
+        out(state.exists(kSerialFile) ? state.text(kSerialFile)
+                                      : Phone(state).firstSerial() + QLatin1Char('\n'));
+        return 0;
+    }
+    if (command == QLatin1String("pull") || command == QLatin1String("push") ||
+        command == QLatin1String("install") || command == QLatin1String("shell")) {
+        if (!gate.isEmpty()) {
+            err(gate);
+            return 1;
+        }
+        if (command == QLatin1String("pull")) {
+            return pullCommand(state, args);
+        }
+        if (command == QLatin1String("push")) {
+            return pushCommand(state, args);
+        }
+        if (command == QLatin1String("install")) {
+            return installCommand(state, args);
+        }
+        return shellCommand(state, args);
+    }
+    err(QStringLiteral("adb: unknown command %1\n").arg(command));
+    return 1;
+}
+
+}  // namespace tesk::fakeadb
