@@ -1,5 +1,6 @@
 #include "ui/app_shell.h"
 
+#include "android/phone_list_wnd.h"
 #include "appcore/selection_state.h"
 #include "core/dialogs.h"
 #include "devices/gsm_device_list.h"
@@ -13,6 +14,7 @@
 #include "ui/gsm_device_list_wnd.h"
 #include "ui/gsm_send_launcher.h"
 #include "ui/mobile_sel_wnd.h"
+#include "ui/phone_list_wnd.h"
 #include "ui/store_windows.h"
 
 #include <QApplication>
@@ -22,7 +24,9 @@
 namespace tesk::ui {
 
 AppShell::AppShell(QObject* parent)
-    : QObject(parent), deviceList_(std::make_unique<devices::GSM_Device_List_Wnd>()) {}
+    : QObject(parent),
+      deviceList_(std::make_unique<devices::GSM_Device_List_Wnd>()),
+      phoneList_(std::make_unique<android::Phone_List_Wnd>()) {}
 
 AppShell::~AppShell() = default;
 
@@ -165,8 +169,9 @@ int AppShell::runGsmDeviceWindow() {
 }
 
 int AppShell::runPhoneWindow() {
-    Show_MessageBox(kDeviceWindowPending);
-    return kEndBack;
+    PhoneListWnd window(*phoneList_, frontWindow());
+    phoneList_->Open_Ph_List_Wnd();
+    return window.exec();
 }
 
 }  // namespace tesk::ui

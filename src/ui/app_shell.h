@@ -12,6 +12,9 @@
 namespace tesk::devices {
 class GSM_Device_List_Wnd;
 }
+namespace tesk::android {
+class Phone_List_Wnd;
+}
 
 namespace tesk::ui {
 
@@ -42,6 +45,8 @@ class AppShell final : public QObject,
     // The device window's controller: one for the whole run, so a scan stopped by leaving the
     // window can finish its device while the next opening waits for it.
     devices::GSM_Device_List_Wnd& deviceList() { return *deviceList_; }
+    // The phone connection window's controller, one for the whole run like the device window's.
+    android::Phone_List_Wnd& phoneList() { return *phoneList_; }
     // The Send button of the GSM composer.
     GsmSendLauncher& gsmSending() { return *gsmSend_; }
 
@@ -57,9 +62,8 @@ class AppShell final : public QObject,
     int runGsmConnectionSteps() override;
     int runAndroidConnectionSteps() override;
 
-    // DeviceWindowLauncher. The GSM device window ends with 1 when devices were chosen and 0
-    // when the user went on without. The phone connection window comes with a later release:
-    // until then the user is told so and lands on the mode window again.
+    // DeviceWindowLauncher. Both windows end with 1 when a device was chosen and 0 when the
+    // user went on without; the phone window's Back brings the mode window again.
     int runGsmDeviceWindow() override;
     int runPhoneWindow() override;
 
@@ -74,14 +78,12 @@ class AppShell final : public QObject,
     Tesk_SMSAppDelegate app_{this};
     Gsm_Tesk_Sms_Wnd gsm_;
     std::unique_ptr<devices::GSM_Device_List_Wnd> deviceList_;
+    std::unique_ptr<android::Phone_List_Wnd> phoneList_;
     std::unique_ptr<ComposerWindow> gsmWindow_;
     std::unique_ptr<ComposerWindow> androidWindow_;
     std::unique_ptr<GsmSendLauncher> gsmSend_;
     bool terminating_ = false;
 };
 
-// The notice shown where the phone connection window will open.
-inline const QString kDeviceWindowPending =
-    QStringLiteral("Choosing devices is not available in this version yet.");
 
 }  // namespace tesk::ui

@@ -12,6 +12,8 @@ QList<GalleryEntry> Gallery_Composer_Entries();
 QList<GalleryEntry> Gallery_Store_Entries();
 // The GSM device window, the device-settings window and the automatic settings test.
 QList<GalleryEntry> Gallery_Device_Entries();
+// The phone connection window of the Android mode.
+QList<GalleryEntry> Gallery_Phone_Entries();
 // The sending window while it runs and after the run.
 QList<GalleryEntry> Gallery_Sending_Entries();
 

@@ -1,7 +1,10 @@
 #include "ui/gallery_parts.h"
 
+#include "android/android_detection.h"
+#include "android/phone_details.h"
 #include "appcore/app_delegate.h"
 #include "appcore/connection_steps.h"
+#include "devices/port_access.h"
 #include "ui/app_shell.h"
 #include "ui/connection_info_wnd.h"
 #include "ui/gsm_dev_conn_step_wnd.h"
@@ -61,7 +64,11 @@ QList<GalleryEntry> Gallery_Shell_Entries() {
         {QStringLiteral("usb_debugging_4_0"), notice(kUsbDebuggingAndroid40)},
         {QStringLiteral("usb_debugging_3_2"), notice(kUsbDebuggingAndroid32)},
         {QStringLiteral("data_access_failure"), notice(kDataAccessFailure)},
-        {QStringLiteral("device_window_pending"), notice(kDeviceWindowPending)},
+        {QStringLiteral("phone_not_ready"), notice(android::kMobileNotReady)},
+        {QStringLiteral("phone_security_warning"), notice(android::kPhoneSecurityWarning)},
+        {QStringLiteral("port_access_problem"),
+         notice(devices::Port_Access_Message({{QStringLiteral("/dev/ttyUSB0"), EACCES},
+                                              {QStringLiteral("/dev/ttyACM1"), EBUSY}}))},
         {QStringLiteral("help_missing"), notice(QStringLiteral("Help file does not exist!"))},
         {QStringLiteral("exit_question"),
          [] {

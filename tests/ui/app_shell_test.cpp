@@ -1,10 +1,13 @@
 // The application as a user starts it: real windows offscreen, modal windows driven by clicking
 // their buttons, message boxes answered by a script.
 #include "ui/app_shell.h"
+#include "android/android_detection.h"
+#include "android/phone_list_wnd.h"
 #include "appcore/data_paths.h"
 #include "appcore/selection_state.h"
 #include "core/pacing.h"
 #include "devices/gsm_device_list.h"
+#include "fake-adb/fake_adb_state.h"
 #include "stores/sent_items.h"
 #include "support/scripted_dialogs.h"
 #include "support/spin.h"
@@ -298,6 +301,62 @@ TEST_F(TwoModemShell, SendFromTheGsmComposerReachesEveryRecipientOnceAndIsReport
     }
     EXPECT_EQ(reportText.count(QStringLiteral("Sent Status\t: Message sent successfully.")),
               numbers.size());
+    shell.shutdown();
+}
+
+// The Android mode with the fake adb as the resource directory's adb and one phone on it: the
+// phone window finds it, lists its facts, and Select Device names it in the Android composer.
+TEST_F(Shell, ThePhoneChosenInThePhoneWindowReachesTheAndroidComposer) {
+    tesk::pacing::ScopedScale fast{0.1};
+    QTemporaryDir phone;
+    ASSERT_TRUE(phone.isValid());
+    tesk::fakeadb::FakeAdbState state(phone.path());
+    state.setOnePhone(QStringLiteral("0123abcd"));
+    state.setBuildProp(
+        QStringLiteral("ro.product.manufacturer = samsung\n"
+                       "ro.product.model=GT-I9100\n"
+                       "ro.build.version.release=4.1.2\n"));
+    qputenv(tesk::fakeadb::kStateEnv, phone.path().toLocal8Bit());
+    AppShell shell;
+    ASSERT_TRUE(shell.start());
+    ASSERT_TRUE(QFile::link(QStringLiteral(TESK_FAKE_ADB_BIN),
+                            QDir(Resource_Path).filePath(QStringLiteral("adb"))));
+    QFile package(QDir(Resource_Path).filePath(QStringLiteral("RUZIVeruDIR.apk")));
+    ASSERT_TRUE(package.open(QIODevice::WriteOnly));
+    package.write("package");
+    package.close();
+    andcntr_wzd = 0;
+    dialogs_.expectNotice(QStringLiteral("Your Mobile handset security feature may display"));
+
+    QStringList rowsSeen;
+    const auto detected = [&](QWidget* window) {
+        if (shell.phoneList().detectionRunning() || shell.phoneList().rows().isEmpty()) {
+            return false;
+        }
+        QAbstractItemModel* model =
+            window->findChild<QTableView*>(QStringLiteral("phoneTable"))->model();
+        for (int row = 0; row < model->rowCount(); ++row) {
+            rowsSeen.append(model->index(row, 0).data().toString() + QStringLiteral("=") +
+                            model->index(row, 1).data().toString());
+        }
+        return true;
+    };
+    ModalWalk walk(QList<Click>{{"Mobile_Sel_Wnd", "androidButton"},
+                                {"Connection_Info", "continueButton"},
+                                {"Phone_List_Wnd", "selectDeviceButton", detected}});
+    ASSERT_TRUE(spinUntil([&] { return walk.finished() && !QApplication::activeModalWidget(); }))
+        << walk.seen().join(", ").toStdString();
+    shell.phoneList().Wait_For_Workers();
+    EXPECT_EQ(dialogs_.pending(), 0);
+    EXPECT_EQ(rowsSeen,
+              (QStringList{"Device=Android Device 0123ABCD", "Manufacturer=SAMSUNG",
+                           "Model Number=GT-I9100", "Firmware Version=4.1.2", "Build Number=",
+                           "SDK Version=", "Build PDA=", "Build Host=", "Serial Number=0123ABCD"}));
+    tesk::ui::ComposerWindow* android = shell.composerWindow(tesk::kAndroidMode);
+    EXPECT_TRUE(android->isVisible());
+    EXPECT_EQ(android->deviceLabel(), QStringLiteral("SAMSUNG GT-I9100"));
+    EXPECT_FALSE(android->noDeviceNoticeVisible());
+    qunsetenv(tesk::fakeadb::kStateEnv);
     shell.shutdown();
 }
 

@@ -1,0 +1,75 @@
+// Gallery entry of the phone connection window: a real detection through the fake adb of the
+// build tree with one phone on it. Without the fake adb next to the gallery the window shows
+// its state before any detection.
+#include "android/phone_list_wnd.h"
+#include "appcore/data_paths.h"
+#include "core/pacing.h"
+#include "fake-adb/fake_adb_state.h"
+#include "ui/gallery_parts.h"
+#include "ui/phone_list_wnd.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace tesk::ui {
+
+namespace {
+
+struct OwnedPhoneController {
+    android::Phone_List_Wnd owned;
+};
+
+class DetectedPhoneWindow final : private OwnedPhoneController, public PhoneListWnd {
+  public:
+    DetectedPhoneWindow() : PhoneListWnd(owned) {
+        const QString fakeAdb =
+            QDir(QCoreApplication::applicationDirPath())
+                .absoluteFilePath(QStringLiteral("../fake-adb/tesk-fake-adb"));
+        if (!QFile::exists(fakeAdb) || !resources_.isValid() || !phone_.isValid()) {
+            return;
+        }
+        fakeadb::FakeAdbState state(phone_.path());
+        state.setOnePhone(QStringLiteral("r58m41xyzq"));
+        state.setBuildProp(QStringLiteral("ro.product.manufacturer=samsung\n"
+                                          "ro.product.model=SM-A525F\n"
+                                          "ro.build.version.release=13\n"
+                                          "ro.build.display.id=TP1A.220624.014\n"
+                                          "ro.build.version.sdk=33\n"
+                                          "ro.build.PDA=A525FXXU4CWB1\n"
+                                          "ro.build.host=SWDK7320\n"));
+        const QString previous = Resource_Path;
+        Set_Data_Paths(resources_.path());
+        QFile::link(fakeAdb, resources_.filePath(QStringLiteral("adb")));
+        QFile package(resources_.filePath(QStringLiteral("RUZIVeruDIR.apk")));
+        if (package.open(QIODevice::WriteOnly)) {
+            package.write("package");
+            package.close();
+        }
+        qputenv(fakeadb::kStateEnv, phone_.path().toLocal8Bit());
+        {
+            pacing::ScopedScale fast(0.01);
+            controller().Open_Ph_List_Wnd();
+            controller().Wait_For_Workers();
+        }
+        qunsetenv(fakeadb::kStateEnv);
+        Set_Data_Paths(previous);
+        controller().Set_Test_Number_Field(QStringLiteral("+447700900123"));
+        setTestNumberField(controller().testNumberField());
+    }
+
+  private:
+    QTemporaryDir resources_;
+    QTemporaryDir phone_;
+};
+
+}  // namespace
+
+QList<GalleryEntry> Gallery_Phone_Entries() {
+    return {
+        {QStringLiteral("phone_window"), [] { return std::make_unique<DetectedPhoneWindow>(); }},
+    };
+}
+
+}  // namespace tesk::ui
