@@ -1,4 +1,5 @@
 #include "appcore/help_document.h"
+#include "ui/app_icon.h"
 #include "ui/app_shell.h"
 #include "ui/qt_dialogs.h"
 
@@ -10,6 +11,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tesk SMS"));
     QApplication::setOrganizationName(QStringLiteral("tesk-sms"));
+    // The desktop matches the windows to the installed entry (and its icon) by this name.
+    QApplication::setDesktopFileName(QStringLiteral("tesk-sms"));
+    QApplication::setWindowIcon(tesk::ui::App_Icon());
     // The composers stay hidden while the mode window is the only one on screen.
     QApplication::setQuitOnLastWindowClosed(false);
 

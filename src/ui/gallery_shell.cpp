@@ -5,11 +5,13 @@
 #include "appcore/app_delegate.h"
 #include "appcore/connection_steps.h"
 #include "devices/port_access.h"
+#include "ui/app_icon.h"
 #include "ui/app_shell.h"
 #include "ui/connection_info_wnd.h"
 #include "ui/gsm_dev_conn_step_wnd.h"
 #include "ui/mobile_sel_wnd.h"
 
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -69,6 +71,14 @@ QList<GalleryEntry> Gallery_Shell_Entries() {
         {QStringLiteral("port_access_problem"),
          notice(devices::Port_Access_Message({{QStringLiteral("/dev/ttyUSB0"), EACCES},
                                               {QStringLiteral("/dev/ttyACM1"), EBUSY}}))},
+        {QStringLiteral("app_icon"),
+         [] {
+             auto label = std::make_unique<QLabel>();
+             label->setPixmap(App_Icon().pixmap(128, 128));
+             label->setFixedSize(160, 160);
+             label->setAlignment(Qt::AlignCenter);
+             return label;
+         }},
         {QStringLiteral("help_missing"), notice(QStringLiteral("Help file does not exist!"))},
         {QStringLiteral("exit_question"),
          [] {
