@@ -9,6 +9,7 @@
 #include "modem/mfcsms.h"
 #include "stores/sent_items.h"
 #include "support/scripted_dialogs.h"
+#include "support/spin.h"
 #include "virtual-modem/virtual_modem.h"
 
 #include <QFile>
@@ -244,6 +245,28 @@ TEST_F(SendingRunTest, PausesAfterEveryNMessagesButNotAfterTheLast) {
     // Two pauses (after 2 and 4 messages), none after the fifth.
     EXPECT_EQ(view.pauseLabels.mid(1), countdown + countdown)
         << view.pauseLabels.join('|').toStdString();
+}
+
+TEST_F(SendingRunTest, StoppingDuringAPauseEndsItAndStopsTheRest) {
+    addModem(QStringLiteral("VM0"));
+    recipients(5);
+    request.delayed = true;
+    request.countText = QStringLiteral("2");
+    request.pauseText = QStringLiteral("10 Seconds");
+    request.selected = request.entries.value(0);
+    run.Open_SMS_Sending_Dialog(request);
+    ASSERT_TRUE(tesk::test::spinUntil([&] { return run.pausing(); }));
+    dialogs.expect(QStringLiteral("Terminating the current process"), QStringLiteral("Yes"));
+    dialogs.expectNotice(QStringLiteral("\nSMS Sending process is stopped"));
+    run.Stop_Btn();
+    run.Wait_For_Run();
+    EXPECT_FALSE(run.pausing());
+    EXPECT_EQ(run.endMessage(), tesk::sending::kRunStopped);
+    EXPECT_EQ(statuses(), (QStringList{"Message sent successfully.", "Message sent successfully.",
+                                       "Stopped.", "Stopped.", "Stopped."}));
+    EXPECT_EQ(received().size(), 2);
+    EXPECT_EQ(view.pauseLabels.last(), QString());
+    EXPECT_EQ(dialogs.pending(), 0);
 }
 
 TEST_F(SendingRunTest, StatusReportOfTheRun) {
