@@ -247,6 +247,27 @@ TEST_F(SendingRunTest, PausesAfterEveryNMessagesButNotAfterTheLast) {
         << view.pauseLabels.join('|').toStdString();
 }
 
+// Both devices count towards the same N: one pause after every ten messages of the run, run by
+// one device while the other waits, and every recipient still gets exactly one message.
+TEST_F(SendingRunTest, TwoDevicesPauseTogetherAfterEveryNMessages) {
+    addModem(QStringLiteral("VM0"));
+    addModem(QStringLiteral("VM1"));
+    recipients(25);
+    request.delayed = true;
+    request.countText = QStringLiteral("10");
+    request.pauseText = QStringLiteral("5  Seconds");
+    send(tesk::sending::kRunFinished);
+    QStringList numbers = received();
+    numbers.sort();
+    numbers.removeDuplicates();
+    EXPECT_EQ(numbers.size(), 25);
+    EXPECT_EQ(received().size(), 25);
+    EXPECT_FALSE(modems[0]->received().isEmpty());
+    EXPECT_FALSE(modems[1]->received().isEmpty());
+    EXPECT_EQ(view.pauseLabels.count(QStringLiteral("Pausing the process for 5 Seconds.")), 2)
+        << view.pauseLabels.join('|').toStdString();
+}
+
 TEST_F(SendingRunTest, StoppingDuringAPauseEndsItAndStopsTheRest) {
     addModem(QStringLiteral("VM0"));
     recipients(5);
