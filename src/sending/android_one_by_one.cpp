@@ -1,0 +1,212 @@
+// The one-by-one mode: one activity start per message, the live sheet, pauses and stop.
+#include "android/android_detection.h"
+#include "android/companion_delivery.h"
+#include "composer/message_rules.h"
+#include "composer/number_checks.h"
+#include "core/dialogs.h"
+#include "core/log.h"
+#include "core/pacing.h"
+#include "core/text_helpers.h"
+#include "sending/android_sending.h"
+
+namespace tesk::sending {
+
+namespace {
+
+// How one message went.
+enum class Outcome {
+    HandedOver,  // the companion has it
+    NotSent,     // the phone could not take it; the run goes on (or stops, if the user said so)
+    PhoneLost,   // the phone is gone: the run ends
+};
+
+}  // namespace
+
+void Send_SMS_Func_Android::SMS_Sent_By_One_By_One_Mode(const AndroidSendRequest& request) {
+    // A run that falls back from single-shot is a run of its own from here on.
+    aborted_ = false;
+    skipAll_ = false;
+    const int total = static_cast<int>(request.list.size());
+    post([this, total] {
+        view_->showSendSheet(total, QString::number(total));
+        view_->setStopEnabled(false);
+        view_->setTotalBar(0);
+        view_->setCurrentBar(0);
+        view_->setPauseLabel(QString(""));
+        view_->setProgressPartsVisible(false);
+        view_->setCurrentCountLabel(kInitializingDevice);
+    });
+    startAnimation(false);
+    const auto closeSheet = [this] {
+        stopAnimation();
+        post([this] {
+            view_->setPauseLabel(QString(""));
+            view_->closeSendSheet();
+        });
+    };
+    if (!phoneReady()) {
+        aborted_ = true;
+        closeSheet();
+        return;
+    }
+    android::Send_DEL_File_Command_To_Phone();
+
+    const bool delayed = request.options.delayedDelivery;
+    const PauseSettings pause =
+        delayed ? Read_Pause_Settings(request.countText, request.pauseText) : PauseSettings{};
+    pauseRunning_ = false;
+    stop_ = false;
+    post([this] {
+        view_->setProgressPartsVisible(true);
+        view_->setStopEnabled(true);
+    });
+
+    const QList<Skip> reasons = Skip_Reasons(request.list, request.options, request.excluded);
+    int counted = 0;  // handed-over messages since the last pause
+    for (int i = 0; i < total && !stop_; ++i) {
+        const QString number = request.list.at(i).Number;
+        const QString message = composer::Cut_Message(request.list.at(i).Message);
+        post([this, i, total, number] {
+            view_->selectListRow(i);
+            view_->setTotalBar(i + 1);
+            view_->setCurrentCountLabel(QStringLiteral("%1 / %2 Message").arg(i + 1).arg(total));
+            view_->setCurrentNumber(number);
+            view_->setCurrentBar(100);
+        });
+        if (reasons.at(i) != Skip::None) {
+            const QString text = number + (reasons.at(i) == Skip::Excluded ? kIsExcluded : kIsSkipped);
+            post([this, text] { view_->setCurrentNumber(text); });
+            pacing::wait(1.0);
+            continue;
+        }
+
+        Outcome outcome = Outcome::NotSent;
+        // Plain messages travel as an intent extra; anything the phone's command line might not
+        // carry intact goes through the file.
+        const bool asExtra =
+            !request.options.unicode && Check_Non_English_Message(message) == 0;
+        if (asExtra) {
+            const android::AdbCall call = android::Send_AN_MSG_Command(number, message, 0);
+            // A call that never came back counts as a lost phone: the phone did not answer
+            // within the whole time-out, and going on would only wait out the same time-out
+            // (and the fallback's longer one) for every message left.
+            if (!call.completed() || phoneGone(call.output)) {
+                outcome = Outcome::PhoneLost;
+            } else if (!android::Activity_Start_Failed(call)) {
+                outcome = Outcome::HandedOver;
+                pacing::wait(2.0);
+            }
+        }
+        if (outcome == Outcome::NotSent) {
+            pacing::wait(2.0);
+            const bool pushed = android::Write_One_By_One_File(message) &&
+                                android::Save_File_To_Phone_Storage(android::kOneByOneFileName);
+            if (pushed) {
+                pacing::wait(2.0);
+                const android::AdbCall call = android::Send_AN_MSG_Command(number, QString(), 0);
+                Delete_File(android::Local_File_Path(android::kOneByOneFileName));
+                if (!call.completed() || phoneGone(call.output)) {
+                    outcome = Outcome::PhoneLost;
+                } else if (!android::Activity_Start_Failed(call)) {
+                    outcome = Outcome::HandedOver;
+                }
+                pacing::wait(2.0);
+            } else {
+                Delete_File(android::Local_File_Path(android::kOneByOneFileName));
+            }
+            if (outcome == Outcome::NotSent) {
+                // A push also fails when the phone went away: asking whether to skip a message
+                // for a phone that is not there would be the wrong question.
+                const QString name = android::Get_Android_Device();
+                if (name.isEmpty() || name.contains(QLatin1String("offline"), Qt::CaseInsensitive)) {
+                    outcome = Outcome::PhoneLost;
+                }
+            }
+            if (outcome == Outcome::NotSent && !skipAll_) {
+                bool skipForAll = false;
+                const int code = askOnWindowThread([this, &skipForAll] {
+                    return view_->runFileCreationFail(&skipForAll);
+                });
+                if (code == 0) {
+                    skipAll_ = false;
+                    stop_ = true;
+                    continue;  // the loop test ends the run
+                }
+                skipAll_ = skipForAll;
+            }
+        }
+        if (outcome == Outcome::PhoneLost) {
+            Show_MessageBox(kDeviceConnectionError);
+            aborted_ = true;
+            break;
+        }
+        if (outcome == Outcome::HandedOver) {
+            ++handedOver_;
+            ++counted;
+            recordItem(request, number, message);
+        }
+        if (delayed && pause.everyMessages > 0 && counted == pause.everyMessages) {
+            counted = 0;
+            if (pause.pauseMs > 0 && i + 1 < total && !stop_) {
+                runPause(pause.pauseMs);
+            }
+        }
+        if (!stop_ && i + 1 < total) {
+            pacing::wait(2.0);
+        }
+    }
+
+    android::Send_DEL_File_Command_To_Phone();
+    pauseRunning_ = false;
+    pauseLeftMs_ = 0;
+    closeSheet();
+    if (request.list.isEmpty()) {
+        aborted_ = true;
+    }
+    if (!stop_ && !aborted_) {
+        Show_MessageBox(android::kSendingCompleted);
+    }
+}
+
+void Send_SMS_Func_Android::runPause(qint64 pauseMs) {
+    ++pauses_;
+    pauseLeftMs_ = pauseMs;
+    stopAnimation();
+    post([this, pauseMs] {
+        view_->setPauseLabel(Pause_Label(pauseMs));
+        view_->setNumberPartsVisible(false);
+        view_->setCurrentBar(0);
+    });
+    pauseLeftMs_ = pauseMs - 1000;
+    pauseRunning_ = true;
+    // Counted down in whole seconds, so a stop ends the pause within one.
+    qint64 remaining = pauseLeftMs_;
+    while (remaining > 0 && !stop_ && pauseRunning_) {
+        pacing::wait(1.0);
+        if (stop_ || !pauseRunning_) {
+            break;
+        }
+        const qint64 shown = remaining;
+        remaining -= 1000;
+        pauseLeftMs_ = remaining;
+        post([this, shown] {
+            if (pauseRunning_) {
+                view_->setPauseLabel(Pause_Label(shown));
+            }
+        });
+    }
+    if (!stop_ && pauseRunning_) {
+        pacing::wait(1.0);  // the last second of the chosen length
+    }
+    pauseLeftMs_ = 0;
+    pauseRunning_ = false;
+    post([this] {
+        view_->setPauseLabel(QString(""));
+        view_->setNumberPartsVisible(true);
+    });
+    if (!stop_) {
+        startAnimation(false);
+    }
+}
+
+}  // namespace tesk::sending

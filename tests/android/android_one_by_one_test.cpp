@@ -1,0 +1,271 @@
+// The one-by-one mode against the fake phone: one activity start per message, the file
+// fallback, pauses, stop, a lost or silent phone, and what the stores record.
+#include "android_sending_support.h"
+#include "sending/sms_sending.h"
+
+namespace tesk::test {
+namespace {
+
+class OneByOneTest : public AndroidSendingTest {
+  protected:
+    void SetUp() override {
+        AndroidSendingTest::SetUp();
+        oneByOne();
+        composer->Save_Sent_Item_Chk(true);
+    }
+};
+
+struct ExactCase {
+    const char* name;
+    QString message;
+    bool throughFile;  // non-English text goes as "message.txt" and a number-only start
+};
+
+TEST_F(OneByOneTest, MessagesArriveExactlyAsTyped) {
+    const QList<ExactCase> cases = {
+        {"double_quotes", QStringLiteral("She said \"yes\""), false},
+        {"single_quotes", QStringLiteral("it's 'fine'"), false},
+        {"home_variable", QStringLiteral("Cost: $HOME and ${PATH} and $(id)"), false},
+        {"line_breaks", QStringLiteral("one\ntwo; three & four | `five`"), false},
+        {"emoji", QStringLiteral("Happy birthday 🎂😀"), true},
+        {"cyrillic", QStringLiteral("Привет, \"мир\" $HOME"), true},
+    };
+    for (int i = 0; i < cases.size(); ++i) {
+        add(QStringLiteral("+4917000%1").arg(i), cases.at(i).message);
+    }
+    PhoneFileWatcher watcher(*state);
+    dialogs.expectNotice(android::kSendingCompleted);
+    send();
+    const QList<QJsonObject> starts = state->activityStarts();
+    const QList<QByteArray> files = watcher.at(android::kOneByOneFileName);
+    ASSERT_EQ(starts.size(), cases.size());
+    ASSERT_EQ(files.size(), cases.size());
+    for (int i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(cases.at(i).name);
+        EXPECT_EQ(Extra(starts.at(i), QStringLiteral("NUM")), QStringLiteral("+4917000%1").arg(i));
+        if (cases.at(i).throughFile) {
+            EXPECT_FALSE(Has_Extra(starts.at(i), QStringLiteral("MSG")));
+            EXPECT_EQ(files.at(i), cases.at(i).message.toUtf8());
+        } else {
+            EXPECT_EQ(Extra(starts.at(i), QStringLiteral("MSG")), cases.at(i).message);
+        }
+    }
+    EXPECT_EQ(pushesOf(android::kOneByOneFileName), 2);
+    QList<stores::SentItem> expected;
+    for (int i = 0; i < cases.size(); ++i) {
+        expected.append({QStringLiteral("+4917000%1").arg(i), cases.at(i).message, today(), ""});
+    }
+    EXPECT_EQ(sentItems(), expected);
+    EXPECT_FALSE(QFile::exists(local(android::kOneByOneFileName)));
+}
+
+TEST_F(OneByOneTest, UnicodeOptionSendsEveryMessageThroughTheFile) {
+    composer->Unicode_Chk(true);
+    add(QStringLiteral("0170"), QStringLiteral("plain one"));
+    add(QStringLiteral("0171"), QStringLiteral("plain two"));
+    PhoneFileWatcher watcher(*state);
+    dialogs.expectNotice(android::kSendingCompleted);
+    send();
+    const QList<QJsonObject> starts = state->activityStarts();
+    ASSERT_EQ(starts.size(), 2);
+    for (const QJsonObject& start : starts) {
+        EXPECT_FALSE(Has_Extra(start, QStringLiteral("MSG")));
+        EXPECT_EQ(start.value(QStringLiteral("component")).toString(),
+                  android::kCompanionComponent);
+    }
+    EXPECT_EQ(watcher.at(android::kOneByOneFileName),
+              (QList<QByteArray>{"plain one", "plain two"}));
+    EXPECT_EQ(pushesOf(android::kOneByOneFileName), 2);
+}
+
+TEST_F(OneByOneTest, SheetShowsEachItemAndSkipsDuplicatesAndExclusions) {
+    composer->Skip_Duplicate_Chk(true);
+    composer->Set_Exclusion_Loader([](composer::ComposerController& c) {
+        c.Fill_Exclusion_Num_List({QStringLiteral("0179")});
+    });
+    composer->Exclusion_Chk(true);
+    composer->Save_Templates_Chk(true);
+    add(QStringLiteral("0170"), QStringLiteral("hello"));
+    add(QStringLiteral("0179"), QStringLiteral("hello"));
+    add(QStringLiteral("0170"), QStringLiteral("again"));
+    add(QStringLiteral("0171"), QString(2000, QLatin1Char('x')));
+    dialogs.expectNotice(android::kSendingCompleted);
+    send();
+    const QList<QJsonObject> starts = state->activityStarts();
+    ASSERT_EQ(starts.size(), 2);
+    EXPECT_EQ(Extra(starts.at(0), QStringLiteral("NUM")), QStringLiteral("0170"));
+    EXPECT_EQ(Extra(starts.at(1), QStringLiteral("MSG")), QString(1600, QLatin1Char('x')));
+    EXPECT_EQ(sentItems(), (QList<stores::SentItem>{{"0170", "hello", today(), ""},
+                                                    {"0171", QString(1600, QLatin1Char('x')),
+                                                     today(), ""}}));
+    EXPECT_EQ(templates(), (QStringList{"hello", QString(1600, QLatin1Char('x'))}));
+    EXPECT_EQ(view.events.first(), QStringLiteral("send:show:4:4"));
+    EXPECT_EQ(view.countLabels,
+              (QStringList{sending::kInitializingDevice, "1 / 4 Message", "2 / 4 Message",
+                           "3 / 4 Message", "4 / 4 Message"}));
+    EXPECT_EQ(view.numberTexts, (QStringList{"0170", "0179", "0179 is Excluded.", "0170",
+                                             "0170 is Skipped.", "0171"}));
+    EXPECT_EQ(view.totalBar, (QList<int>{0, 1, 2, 3, 4}));
+    EXPECT_EQ(view.stopEnabled, (QList<bool>{false, true}));
+    EXPECT_EQ(view.selectedRows, (QList<int>{0, 0, 1, 2, 3}));  // row 0 also by the checks
+    EXPECT_FALSE(view.sendSheetOpen);
+    EXPECT_EQ(controller->pausesTaken(), 0);
+}
+
+TEST_F(OneByOneTest, PausesAfterEveryFifthMessageButNotAfterTheLast) {
+    delayed(QStringLiteral("5"), QStringLiteral("10 Seconds"));
+    for (int i = 0; i < 12; ++i) {
+        add(QStringLiteral("01700%1").arg(i), QStringLiteral("message %1").arg(i));
+    }
+    QList<int> startsAtPause;
+    view.onPauseLabel = [&](const QString& text) {
+        if (text == QStringLiteral("Pausing the process for 10 Seconds.")) {
+            startsAtPause.append(static_cast<int>(state->activityStarts().size()));
+        }
+    };
+    dialogs.expectNotice(android::kSendingCompleted);
+    send();
+    EXPECT_EQ(controller->pausesTaken(), 2);
+    EXPECT_EQ(startsAtPause, (QList<int>{5, 10}));
+    EXPECT_EQ(state->activityStarts().size(), 12);
+    // The countdown of one pause, from the chosen length down to the singular form, then empty.
+    QStringList countdown;
+    for (int s = 10; s >= 1; --s) {
+        countdown.append(sending::Pause_Label(s * 1000LL));
+    }
+    countdown.append(QString(""));
+    const QStringList labels = view.pauseLabels;
+    const int first = static_cast<int>(labels.indexOf(countdown.first()));
+    ASSERT_GE(first, 0);
+    EXPECT_EQ(labels.mid(first, countdown.size()), countdown);
+    EXPECT_EQ(labels.count(countdown.first()), 2);
+    EXPECT_EQ(sentItems().size(), 12);
+}
+
+TEST_F(OneByOneTest, StopDuringAPauseEndsTheRunWithoutTheCompletionMessage) {
+    delayed(QStringLiteral("1"), QStringLiteral("5  Seconds"));
+    add(QStringLiteral("0170"), QStringLiteral("one"));
+    add(QStringLiteral("0171"), QStringLiteral("two"));
+    add(QStringLiteral("0172"), QStringLiteral("three"));
+    bool pressed = false;
+    view.onPauseLabel = [&](const QString& text) {
+        if (!pressed && text.startsWith(QStringLiteral("Pausing"))) {
+            pressed = true;
+            controller->Stop_Sending_Pressed();
+        }
+    };
+    dialogs.expect(sending::kStopQuestion, QStringLiteral("Yes"));
+    send();  // a completion message would fail the script
+    EXPECT_TRUE(pressed);
+    EXPECT_TRUE(controller->stopped());
+    EXPECT_EQ(state->activityStarts().size(), 1);
+    EXPECT_EQ(sentItems().size(), 1);
+    // The pause did not run out.
+    EXPECT_FALSE(view.pauseLabels.contains(sending::Pause_Label(1000)));
+    EXPECT_FALSE(controller->pausing());
+    EXPECT_FALSE(view.sendSheetOpen);
+}
+
+TEST_F(OneByOneTest, StopAnsweredNoGoesOn) {
+    add(QStringLiteral("0170"), QStringLiteral("one"));
+    add(QStringLiteral("0171"), QStringLiteral("two"));
+    view.onSelectRow = [&](int row) {
+        if (row == 1 && controller->running()) {
+            view.onSelectRow = nullptr;
+            controller->Stop_Sending_Pressed();
+        }
+    };
+    dialogs.expect(sending::kStopQuestion, QStringLiteral("No"));
+    dialogs.expectNotice(android::kSendingCompleted);
+    send();
+    EXPECT_EQ(state->activityStarts().size(), 2);
+}
+
+TEST_F(OneByOneTest, LostPhoneEndsTheRunWithDeviceConnectionError) {
+    state->setLoseAfterStarts(2);
+    for (int i = 0; i < 5; ++i) {
+        add(QStringLiteral("01700%1").arg(i), QStringLiteral("message %1").arg(i));
+    }
+    dialogs.expectNotice(sending::kDeviceConnectionError);
+    send();
+    EXPECT_EQ(state->activityStarts().size(), 2);
+    // Only what the phone took is recorded; nothing is asked about the message files.
+    EXPECT_EQ(sentItems(), (QList<stores::SentItem>{{"017000", "message 0", today(), ""},
+                                                    {"017001", "message 1", today(), ""}}));
+    EXPECT_FALSE(view.events.contains(QStringLiteral("dialog:File_Creation_Fail")));
+    EXPECT_TRUE(controller->aborted());
+    EXPECT_EQ(controller->handedOver(), 2);
+    // The third item was the last one tried.
+    EXPECT_EQ(view.countLabels.last(), QStringLiteral("3 / 5 Message"));
+}
+
+TEST_F(OneByOneTest, LostPhoneDuringTheFileFallbackIsAConnectionErrorToo) {
+    composer->Unicode_Chk(true);
+    state->setLoseAfterStarts(1);
+    add(QStringLiteral("0170"), QStringLiteral("one"));
+    add(QStringLiteral("0171"), QStringLiteral("two"));
+    add(QStringLiteral("0172"), QStringLiteral("three"));
+    dialogs.expectNotice(sending::kDeviceConnectionError);
+    send();
+    EXPECT_EQ(state->activityStarts().size(), 1);
+    EXPECT_EQ(sentItems().size(), 1);
+    EXPECT_FALSE(view.events.contains(QStringLiteral("dialog:File_Creation_Fail")));
+}
+
+TEST_F(OneByOneTest, SilentPhoneEndsByTimeOutWithDeviceConnectionError) {
+    // Short time-outs: any call other than install and push gives up after 1.8 s.
+    pacing::ScopedScale shortTimeOuts{0.03};
+    state->setHang({QStringLiteral("shell")});
+    add(QStringLiteral("0170"), QStringLiteral("one"));
+    add(QStringLiteral("0171"), QStringLiteral("two"));
+    dialogs.expectNotice(sending::kDeviceConnectionError);
+    send();
+    EXPECT_TRUE(sentItems().isEmpty());
+    EXPECT_EQ(controller->handedOver(), 0);
+    EXPECT_TRUE(controller->aborted());
+    EXPECT_FALSE(view.events.contains(QStringLiteral("dialog:File_Creation_Fail")));
+}
+
+struct StorageFailCase {
+    const char* name;
+    int answer;
+    bool skipForAll;
+    int dialogs;   // File_Creation_Fail shown
+    bool completed;
+};
+
+TEST_F(OneByOneTest, FullStorageAsksPerMessageUnlessSkippedForAll) {
+    const QList<StorageFailCase> cases = {
+        {"skip_each", 1, false, 3, true},
+        {"skip_for_all", 1, true, 1, true},
+        {"stop", 0, false, 1, false},
+    };
+    for (const StorageFailCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        controller.reset();
+        composer = std::make_unique<composer::ComposerController>(composer::ComposerKind::Android);
+        controller = std::make_unique<sending::Send_SMS_Func_Android>(*composer, &view);
+        view = RecordingSendView();
+        oneByOne();
+        composer->Save_Sent_Item_Chk(true);
+        composer->Unicode_Chk(true);
+        state->setStorageFull(true);
+        add(QStringLiteral("0170"), QStringLiteral("one"));
+        add(QStringLiteral("0171"), QStringLiteral("two"));
+        add(QStringLiteral("0172"), QStringLiteral("three"));
+        view.storageFailAnswer = c.answer;
+        view.storageFailSkipAll = c.skipForAll;
+        if (c.completed) {
+            dialogs.expectNotice(android::kSendingCompleted);
+        }
+        send();
+        EXPECT_EQ(view.events.count(QStringLiteral("dialog:File_Creation_Fail")), c.dialogs);
+        EXPECT_EQ(controller->stopped(), !c.completed);
+        EXPECT_TRUE(state->activityStarts().isEmpty());
+        // A message the phone never got is not a sent item.
+        EXPECT_TRUE(sentItems().isEmpty());
+    }
+}
+
+}  // namespace
+}  // namespace tesk::test

@@ -1,0 +1,227 @@
+#pragma once
+// Sending-mode tests: the Android composer, the send controller, a view that records what the
+// sheets show, and a watcher that keeps what the phone's message files held at each activity
+// start (the run deletes them from the phone before it ends).
+#include "android_test_support.h"
+#include "composer/composer_controller.h"
+#include "sending/android_sending.h"
+#include "stores/sent_items.h"
+#include "stores/templates.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonObject>
+
+#include <atomic>
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+namespace tesk::test {
+
+struct RecordingSendView final : sending::AndroidSendView {
+    sending::ListMessageChoice runListMessageDialog() override {
+        ++listDialogs;
+        const sending::ListMessageChoice choice = listAnswer;
+        if (choice == sending::ListMessageChoice::Applied && onApply) {
+            onApply();
+        }
+        return choice;
+    }
+    void focusNumberField() override { events << QStringLiteral("focus:number"); }
+    void focusDelayedChoice(bool countChoice) override {
+        events << (countChoice ? QStringLiteral("focus:count") : QStringLiteral("focus:pause"));
+    }
+    void setNumberFieldEnabled(bool enabled) override { numberFieldEnabled.append(enabled); }
+    void redrawList() override { ++redraws; }
+    void selectListRow(int row) override {
+        selectedRows.append(row);
+        if (onSelectRow) {
+            onSelectRow(row);
+        }
+    }
+    void showOneByOneMode() override { events << QStringLiteral("radios:one-by-one"); }
+
+    void showSingleShotSheet(const QString& totalLabel) override {
+        events << QStringLiteral("single:show:") + totalLabel;
+        singleShotOpen = true;
+    }
+    void setSingleShotStatus(const QString& text) override { singleShotStatus.append(text); }
+    void setSingleShotBar(int value) override { singleShotBar = value; }
+    void closeSingleShotSheet() override {
+        events << QStringLiteral("single:close");
+        singleShotOpen = false;
+    }
+    int runFileCreationFailSS() override {
+        events << QStringLiteral("dialog:File_Creation_Fail_SS");
+        return storageFailSSAnswer;
+    }
+
+    void showSendSheet(int totalMaximum, const QString& totalLabel) override {
+        events << QStringLiteral("send:show:%1:%2").arg(totalMaximum).arg(totalLabel);
+        sendSheetOpen = true;
+    }
+    void setStopEnabled(bool enabled) override { stopEnabled.append(enabled); }
+    void setProgressPartsVisible(bool visible) override { progressParts.append(visible); }
+    void setTotalBar(int value) override { totalBar.append(value); }
+    void setCurrentBar(int value) override { currentBar = value; }
+    void setCurrentCountLabel(const QString& text) override { countLabels.append(text); }
+    void setCurrentNumber(const QString& text) override { numberTexts.append(text); }
+    void setNumberPartsVisible(bool visible) override { numberParts.append(visible); }
+    void setPauseLabel(const QString& text) override {
+        pauseLabels.append(text);
+        if (onPauseLabel) {
+            onPauseLabel(text);
+        }
+    }
+    void closeSendSheet() override {
+        events << QStringLiteral("send:close");
+        sendSheetOpen = false;
+    }
+    int runFileCreationFail(bool* skipForAll) override {
+        events << QStringLiteral("dialog:File_Creation_Fail");
+        *skipForAll = storageFailSkipAll;
+        return storageFailAnswer;
+    }
+
+    sending::ListMessageChoice listAnswer = sending::ListMessageChoice::Continue;
+    std::function<void()> onApply;
+    std::function<void(int)> onSelectRow;
+    std::function<void(const QString&)> onPauseLabel;
+    int storageFailSSAnswer = 0;
+    int storageFailAnswer = 1;
+    bool storageFailSkipAll = false;
+
+    int listDialogs = 0;
+    int redraws = 0;
+    QStringList events;
+    QList<bool> numberFieldEnabled;
+    QList<int> selectedRows;
+    bool singleShotOpen = false;
+    QStringList singleShotStatus;
+    int singleShotBar = -1;
+    bool sendSheetOpen = false;
+    QList<bool> stopEnabled;
+    QList<bool> progressParts;
+    QList<int> totalBar;
+    int currentBar = -1;
+    QStringList countLabels;
+    QStringList numberTexts;
+    QList<bool> numberParts;
+    QStringList pauseLabels;
+};
+
+// Polls the fake phone: whenever another activity start was logged, it copies the message files
+// as the companion would read them at that start.
+class PhoneFileWatcher {
+  public:
+    explicit PhoneFileWatcher(const fakeadb::FakeAdbState& state) : state_(state) {
+        thread_ = std::thread([this] { loop(); });
+    }
+    ~PhoneFileWatcher() {
+        done_ = true;
+        thread_.join();
+    }
+    // What `fileName` in /sdcard held at each start (null when it was not there).
+    QList<QByteArray> at(const QString& fileName) const {
+        std::lock_guard lock(mutex_);
+        return fileName == android::kMessageFileName ? messageFile_ : oneByOneFile_;
+    }
+
+  private:
+    QByteArray read(const QString& name) const {
+        QFile file(state_.phonePath(QStringLiteral("/sdcard/") + name));
+        if (!file.open(QIODevice::ReadOnly)) {
+            return QByteArray();
+        }
+        QByteArray bytes = file.readAll();
+        return bytes.isNull() ? QByteArray("") : bytes;
+    }
+    void loop() {
+        int seen = 0;
+        while (!done_) {
+            const int starts = state_.text(fakeadb::kStartsCount).trimmed().toInt();
+            if (starts > seen) {
+                const QByteArray single = read(android::kMessageFileName);
+                const QByteArray oneByOne = read(android::kOneByOneFileName);
+                std::lock_guard lock(mutex_);
+                for (; seen < starts; ++seen) {
+                    messageFile_.append(single);
+                    oneByOneFile_.append(oneByOne);
+                }
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
+
+    const fakeadb::FakeAdbState& state_;
+    mutable std::mutex mutex_;
+    QList<QByteArray> messageFile_;
+    QList<QByteArray> oneByOneFile_;
+    std::atomic<bool> done_{false};
+    std::thread thread_;
+};
+
+inline QString Extra(const QJsonObject& start, const QString& key) {
+    return start.value(QStringLiteral("extras")).toObject().value(key).toString();
+}
+inline bool Has_Extra(const QJsonObject& start, const QString& key) {
+    return start.value(QStringLiteral("extras")).toObject().contains(key);
+}
+
+inline const QString kPhoneLabel = QStringLiteral("Android Device 0123ABCD");
+
+class AndroidSendingTest : public AndroidTest {
+  public:  // the table-driven cases reach in through a reference
+    void SetUp() override {
+        AndroidTest::SetUp();
+        onePhone();
+        sel_port_bsd_str.set(QStringLiteral("0123ABCD"));
+        sel_port_name_str.set(kPhoneLabel);
+        andcntr = 1;  // the once-per-run warning; the test that looks at it resets it
+        composer = std::make_unique<composer::ComposerController>(composer::ComposerKind::Android);
+        controller = std::make_unique<sending::Send_SMS_Func_Android>(*composer, &view);
+    }
+    void TearDown() override {
+        controller.reset();
+        composer.reset();
+        AndroidTest::TearDown();
+    }
+
+    void add(const QString& number, const QString& message) {
+        composer->Create_Num_Msg_List(number, message);
+    }
+    void oneByOne() { composer->Android_Sending_Mode(false); }
+    void delayed(const QString& count, const QString& pause) {
+        composer->Delayed_Delivry_Chk(true);
+        composer->Delayed_Choices(
+            true, static_cast<int>(composer::ComposerController::Delayed_Count_Entries().indexOf(count)),
+            static_cast<int>(composer::ComposerController::Delayed_Pause_Entries().indexOf(pause)));
+    }
+    // Presses Send and waits for the run to end.
+    void send() {
+        ASSERT_TRUE(controller->Send_SMS_Btn(kPhoneLabel));
+        controller->Wait_For_Run();
+    }
+    QList<stores::SentItem> sentItems() const {
+        return stores::LoadItems_Sent_Items(stores::Sent_Item_File(kAndroidMode));
+    }
+    QStringList templates() const { return stores::LoadItems_templates(Templates_Path); }
+    QString today() const { return pacing::today().toString(QStringLiteral("dd/MM/yyyy")); }
+    int pushesOf(const QString& fileName) const {
+        int pushes = 0;
+        for (const QStringList& call : state->callsOf(QStringLiteral("push"))) {
+            pushes += call.value(2).endsWith(QLatin1Char('/') + fileName) ? 1 : 0;
+        }
+        return pushes;
+    }
+
+    ScriptedDialogs dialogs;
+    RecordingSendView view;
+    std::unique_ptr<composer::ComposerController> composer;
+    std::unique_ptr<sending::Send_SMS_Func_Android> controller;
+};
+
+}  // namespace tesk::test

@@ -1,0 +1,295 @@
+// The Send button of the Android composer: its checks in order, one run at a time, the
+// single-shot message file and what the stores record.
+#include "android_sending_support.h"
+#include "appcore/mode_selection.h"
+#include "sending/send_job.h"
+#include "sending/sms_sending.h"
+
+namespace tesk::test {
+namespace {
+
+using sending::ListMessageChoice;
+
+struct ValidationCase {
+    const char* name;
+    std::function<void(AndroidSendingTest&)> setUp;
+    QString label;    // the composer's device label
+    QString message;  // the one box shown ("" = none)
+    QString focus;    // the focus event ("" = none)
+};
+
+class AndroidSendingValidationTest : public AndroidSendingTest {};
+
+TEST_F(AndroidSendingValidationTest, EachCheckStopsTheSendWithItsMessageInOrder) {
+    const QString insertNumber = QStringLiteral("Please insert entered number to the list.");
+    const QString listEmpty = QStringLiteral("Phone numbers-Messages list is empty.");
+    const QString noDelayed =
+        QStringLiteral("No values have been selected in 'Delayed Delivery Options'.");
+    const QList<ValidationCase> cases = {
+        // Every later check would fail too: the first one decides.
+        {"no_phone_selected",
+         [](AndroidSendingTest& t) {
+             sel_port_bsd_str.set(QString(""));
+             t.composer->controlTextDidChange(QStringLiteral("0170"));
+         },
+         kPhoneLabel, sending::kNoDeviceForSending, ""},
+        {"label_says_none",
+         [](AndroidSendingTest& t) { t.composer->controlTextDidChange(QStringLiteral("0170")); },
+         kNoDeviceSelected, sending::kNoDeviceForSending, ""},
+        {"number_left_in_field",
+         [](AndroidSendingTest& t) { t.composer->controlTextDidChange(QStringLiteral(" 0170 ")); },
+         kPhoneLabel, insertNumber, "focus:number"},
+        {"empty_list",
+         [](AndroidSendingTest& t) { t.delayed(QString(), QStringLiteral(" 2  Minutes")); },
+         kPhoneLabel, listEmpty, "focus:number"},
+        {"no_count_choice",
+         [](AndroidSendingTest& t) {
+             t.add(QStringLiteral("0170"), QString());
+             t.delayed(QString(), QStringLiteral(" 2  Minutes"));
+         },
+         kPhoneLabel, noDelayed, "focus:count"},
+        {"no_pause_choice",
+         [](AndroidSendingTest& t) {
+             t.add(QStringLiteral("0170"), QString());
+             t.delayed(QStringLiteral("15"), QString());
+         },
+         kPhoneLabel, noDelayed, "focus:pause"},
+        {"list_message_dialog_cancelled",
+         [](AndroidSendingTest& t) {
+             t.add(QStringLiteral("0170"), QString());
+             t.composer->textDidChange(QStringLiteral("Hello"));
+             t.view.listAnswer = ListMessageChoice::Cancel;
+         },
+         kPhoneLabel, "", ""},
+        {"no_message_anywhere",
+         [](AndroidSendingTest& t) {
+             t.add(QStringLiteral("0170"), QString());
+             t.add(QStringLiteral("0171"), QString());
+         },
+         kPhoneLabel, sending::kNoTextForAnyContact, ""},
+    };
+    for (const ValidationCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        sel_port_bsd_str.set(QStringLiteral("0123ABCD"));
+        controller.reset();
+        composer = std::make_unique<composer::ComposerController>(composer::ComposerKind::Android);
+        controller = std::make_unique<sending::Send_SMS_Func_Android>(*composer, &view);
+        view = RecordingSendView();
+        c.setUp(*this);
+        const int shownBefore = static_cast<int>(dialogs.messages().size());
+        if (!c.message.isEmpty()) {
+            dialogs.expectNotice(c.message);
+        }
+        EXPECT_FALSE(controller->Send_SMS_Btn(c.label));
+        const QStringList shown = dialogs.messages().mid(shownBefore);
+        ASSERT_EQ(shown.size(), c.message.isEmpty() ? 0 : 1);
+        if (!c.message.isEmpty()) {
+            EXPECT_EQ(shown.first(), QStringLiteral("\n") + c.message);
+        }
+        EXPECT_EQ(view.events.contains(c.focus), !QString(c.focus).isEmpty());
+        EXPECT_FALSE(controller->running());
+        EXPECT_TRUE(view.numberFieldEnabled.isEmpty());  // nothing was started
+        EXPECT_TRUE(state->calls().isEmpty());
+    }
+}
+
+struct SkipCase {
+    const char* name;
+    bool skipDuplicate;
+    bool exclusion;
+    QList<sending::Send_SMS_Func_Android::Skip> expected;
+};
+
+TEST(AndroidSkipRule, ExclusionFirstThenEarlierSameNumber) {
+    using Skip = sending::Send_SMS_Func_Android::Skip;
+    // 0170, 0179 (excluded), 0170, 0179, +170, 0170
+    const QList<composer::ListItem> list = {{"0170", "a"}, {"0179", "b"}, {"0170", "c"},
+                                            {"0179", "d"}, {"+170", "e"}, {"0170", "f"}};
+    const QSet<QString> excluded = {QStringLiteral("0179")};
+    const QList<SkipCase> cases = {
+        {"neither", false, false,
+         {Skip::None, Skip::None, Skip::None, Skip::None, Skip::None, Skip::None}},
+        {"exclusion_only", false, true,
+         {Skip::None, Skip::Excluded, Skip::None, Skip::Excluded, Skip::None, Skip::None}},
+        {"duplicates_only", true, false,
+         {Skip::None, Skip::None, Skip::Duplicate, Skip::Duplicate, Skip::None, Skip::Duplicate}},
+        {"both", true, true,
+         {Skip::None, Skip::Excluded, Skip::Duplicate, Skip::Excluded, Skip::None,
+          Skip::Duplicate}},
+    };
+    for (const SkipCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        composer::ComposerOptions options;
+        options.skipDuplicate = c.skipDuplicate;
+        options.exclusion = c.exclusion;
+        EXPECT_EQ(sending::Send_SMS_Func_Android::Skip_Reasons(list, options, excluded),
+                  c.expected);
+    }
+}
+
+TEST_F(AndroidSendingTest, SecondSendWithTheSameTextSkipsTheDialogAndWarnsOnce) {
+    andcntr = 0;
+    add(QStringLiteral("0170"), QString());
+    add(QStringLiteral("0171"), QStringLiteral("own text"));
+    composer->textDidChange(QStringLiteral("Hello all"));
+    view.listAnswer = ListMessageChoice::Applied;
+    view.onApply = [this] { composer->Apply_Message_For_Sending(true); };
+    PhoneFileWatcher watcher(*state);
+    dialogs.expectNotice(QStringLiteral("Your Mobile handset security feature"));
+    dialogs.expectNotice(android::kSendingCompleted);
+    send();
+    EXPECT_EQ(view.listDialogs, 1);
+    EXPECT_EQ(view.redraws, 1);
+    dialogs.expectNotice(android::kSendingCompleted);
+    send();
+    EXPECT_EQ(view.listDialogs, 1);  // same composer text: not offered again
+    EXPECT_EQ(dialogs.pending(), 0);
+    const QByteArray expected = android::Message_File_Record("0170", "Hello all").toUtf8() +
+                                android::Message_File_Record("0171", "own text").toUtf8();
+    const QList<QByteArray> files = watcher.at(android::kMessageFileName);
+    ASSERT_EQ(files.size(), 2);  // one file-form start per send
+    EXPECT_EQ(files.at(0), expected);
+    EXPECT_EQ(files.at(1), expected);
+    // The number field was disabled for the run and enabled again after it.
+    EXPECT_EQ(view.numberFieldEnabled, (QList<bool>{false, true, false, true}));
+}
+
+TEST_F(AndroidSendingTest, PressingSendDuringARunDoesNothing) {
+    add(QStringLiteral("0170"), QStringLiteral("one"));
+    dialogs.expectNotice(android::kSendingCompleted);
+    ASSERT_TRUE(controller->Send_SMS_Btn(kPhoneLabel));
+    EXPECT_EQ(sms_thread_var_s.load(), 1);
+    EXPECT_FALSE(controller->Send_SMS_Btn(kPhoneLabel));
+    controller->Wait_For_Run();
+    EXPECT_EQ(sms_thread_var_s.load(), 0);
+    EXPECT_EQ(state->activityStarts().size(), 1);
+}
+
+TEST_F(AndroidSendingTest, SingleShotWithEveryItemExcludedStillPushesAnEmptyFile) {
+    composer->Set_Exclusion_Loader([](composer::ComposerController& c) {
+        c.Fill_Exclusion_Num_List({QStringLiteral("0170"), QStringLiteral("0171")});
+    });
+    composer->Exclusion_Chk(true);
+    composer->Save_Sent_Item_Chk(true);
+    add(QStringLiteral("0170"), QStringLiteral("one"));
+    add(QStringLiteral("0171"), QStringLiteral("two"));
+    PhoneFileWatcher watcher(*state);
+    dialogs.expectNotice(android::kSendingCompleted);
+    send();
+    EXPECT_EQ(pushesOf(android::kMessageFileName), 2);  // the storage probe and the list
+    const QList<QJsonObject> starts = state->activityStarts();
+    ASSERT_EQ(starts.size(), 1);
+    EXPECT_FALSE(Has_Extra(starts.first(), QStringLiteral("NUM")));  // the file form
+    EXPECT_EQ(starts.first().value(QStringLiteral("component")).toString(),
+              android::kCompanionComponent);
+    const QList<QByteArray> files = watcher.at(android::kMessageFileName);
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_FALSE(files.first().isNull());
+    EXPECT_TRUE(files.first().isEmpty());
+    EXPECT_TRUE(sentItems().isEmpty());
+    // Both copies are gone afterwards.
+    EXPECT_FALSE(QFile::exists(local(android::kMessageFileName)));
+    EXPECT_FALSE(state->phoneHasFile(QStringLiteral("/sdcard/zazoziz.txt")));
+    EXPECT_EQ(view.events.first(), QStringLiteral("single:show:2"));
+    EXPECT_EQ(view.singleShotStatus,
+              (QStringList{sending::kInitializingDevice, sending::kSendingInProgress}));
+    EXPECT_FALSE(view.singleShotOpen);
+}
+
+TEST_F(AndroidSendingTest, SingleShotWritesEachKeptItemOnceCutTo1600AndRecordsIt) {
+    composer->Skip_Duplicate_Chk(true);
+    composer->Save_Sent_Item_Chk(true);
+    composer->Save_Templates_Chk(true);
+    const QString longText = QString(1999, QLatin1Char('a')) + QLatin1Char('z');
+    const QString twoLines = QStringLiteral("line one\nline two");
+    add(QStringLiteral("0170"), longText);
+    add(QStringLiteral("0171"), twoLines);
+    add(QStringLiteral("0170"), QStringLiteral("duplicate"));
+    PhoneFileWatcher watcher(*state);
+    dialogs.expectNotice(android::kSendingCompleted);
+    send();
+    const QString cut = longText.left(1600);
+    const QList<QByteArray> files = watcher.at(android::kMessageFileName);
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_EQ(files.first(), (android::Message_File_Record("0170", cut) +
+                              android::Message_File_Record("0171", twoLines))
+                                 .toUtf8());
+    EXPECT_EQ(sentItems(),
+              (QList<stores::SentItem>{{"0170", cut, today(), ""}, {"0171", twoLines, today(), ""}}));
+    EXPECT_EQ(templates(), (QStringList{cut, twoLines}));
+    EXPECT_EQ(controller->handedOver(), 2);
+}
+
+TEST_F(AndroidSendingTest, StorageFailureSwitchesToOneByOneInTheSameRun) {
+    state->setStorageFull(true);
+    composer->Save_Sent_Item_Chk(true);
+    add(QStringLiteral("0170"), QStringLiteral("first"));
+    add(QStringLiteral("0171"), QStringLiteral("second"));
+    view.storageFailSSAnswer = 1;
+    dialogs.expectNotice(android::kSendingCompleted);
+    send();
+    EXPECT_TRUE(view.events.contains(QStringLiteral("dialog:File_Creation_Fail_SS")));
+    const int closed = static_cast<int>(view.events.indexOf(QStringLiteral("single:close")));
+    const int switched = static_cast<int>(view.events.indexOf(QStringLiteral("radios:one-by-one")));
+    const int opened = static_cast<int>(view.events.indexOf(QStringLiteral("send:show:2:2")));
+    ASSERT_GE(closed, 0);
+    EXPECT_LT(closed, switched);
+    EXPECT_LT(switched, opened);
+    EXPECT_FALSE(composer->controls().androidSingleShot);
+    const QList<QJsonObject> starts = state->activityStarts();
+    ASSERT_EQ(starts.size(), 2);
+    EXPECT_EQ(Extra(starts.at(0), QStringLiteral("MSG")), QStringLiteral("first"));
+    EXPECT_EQ(Extra(starts.at(1), QStringLiteral("MSG")), QStringLiteral("second"));
+    EXPECT_EQ(sentItems().size(), 2);
+}
+
+TEST_F(AndroidSendingTest, StorageFailureGivenUpSendsNothing) {
+    state->setStorageFull(true);
+    composer->Save_Sent_Item_Chk(true);
+    add(QStringLiteral("0170"), QStringLiteral("first"));
+    view.storageFailSSAnswer = 0;
+    send();  // no completion message: the script would fail on it
+    EXPECT_TRUE(view.events.contains(QStringLiteral("dialog:File_Creation_Fail_SS")));
+    EXPECT_TRUE(state->activityStarts().isEmpty());
+    EXPECT_TRUE(sentItems().isEmpty());
+    EXPECT_TRUE(composer->controls().androidSingleShot);
+    EXPECT_TRUE(controller->aborted());
+}
+
+TEST_F(AndroidSendingTest, HangingPushEndsByTimeOutAsAStorageFailure) {
+    // Short time-outs: a push may take 5.4 s, any other call 1.8 s.
+    pacing::ScopedScale shortTimeOuts{0.03};
+    state->setHang({QStringLiteral("push")});
+    composer->Save_Sent_Item_Chk(true);
+    add(QStringLiteral("0170"), QStringLiteral("first"));
+    view.storageFailSSAnswer = 0;
+    send();
+    EXPECT_TRUE(view.events.contains(QStringLiteral("dialog:File_Creation_Fail_SS")));
+    EXPECT_TRUE(state->activityStarts().isEmpty());
+    EXPECT_TRUE(sentItems().isEmpty());
+}
+
+TEST_F(AndroidSendingTest, PhoneNotReadyEndsBeforeAnyFileIsWritten) {
+    state->setListing(fakeadb::kDefaultListing);
+    composer->Save_Sent_Item_Chk(true);
+    add(QStringLiteral("0170"), QStringLiteral("first"));
+    dialogs.expectNotice(sending::kNoDeviceForSending);
+    send();
+    EXPECT_TRUE(state->callsOf(QStringLiteral("push")).isEmpty());
+    EXPECT_TRUE(sentItems().isEmpty());
+    EXPECT_FALSE(view.singleShotOpen);
+    EXPECT_TRUE(view.events.contains(QStringLiteral("single:close")));
+}
+
+TEST_F(AndroidSendingTest, HelpTextsAreShown) {
+    dialogs.expectNotice(QStringLiteral("What is Single-shot Execution Mode?"));
+    dialogs.expectNotice(QStringLiteral("What is One-by-One Contact Process Mode?"));
+    sending::Send_SMS_Func_Android::Sending_Mode_Help_Pressed();
+    sending::Send_SMS_Func_Android::Sending_Mode_Help_Pressed_2();
+    EXPECT_EQ(dialogs.messages(),
+              (QStringList{QStringLiteral("\n") + sending::kSingleShotHelp,
+                           QStringLiteral("\n") + sending::kOneByOneHelp}));
+}
+
+}  // namespace
+}  // namespace tesk::test
