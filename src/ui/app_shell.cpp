@@ -1,5 +1,6 @@
 #include "ui/app_shell.h"
 
+#include "ui/android_send_launcher.h"
 #include "android/phone_list_wnd.h"
 #include "appcore/selection_state.h"
 #include "core/dialogs.h"
@@ -43,8 +44,9 @@ bool AppShell::start() {
     gsmWindow_ = std::make_unique<ComposerWindow>(gsm_.composer());
     androidWindow_ = std::make_unique<ComposerWindow>(app_.composer());
     gsmSend_ = std::make_unique<GsmSendLauncher>(*gsmWindow_);
-    // The Android composer sends through the phone link, which comes with a later release.
+    androidSend_ = std::make_unique<AndroidSendLauncher>(*androidWindow_);
     gsmWindow_->setSendAvailable(true);
+    androidWindow_->setSendAvailable(true);
     wire(gsmWindow_.get(), kGsmMode);
     wire(androidWindow_.get(), kAndroidMode);
     // The mode window runs modally: it must start from inside the event loop, not before it.
@@ -90,6 +92,9 @@ void AppShell::wire(ComposerWindow* window, int mode) {
                 [this] { runDeviceSettingsWindow(); });
         connect(window, &ComposerWindow::sendRequested, this,
                 [this, window] { gsmSend_->send(window->currentDeviceChoice()); });
+    } else {
+        connect(window, &ComposerWindow::sendRequested, this,
+                [this, window] { androidSend_->send(window->deviceLabel()); });
     }
     window->setCloseHandler([this] { return terminating_ || app_.windowWillClose(); });
 }

@@ -19,6 +19,7 @@ class Phone_List_Wnd;
 namespace tesk::ui {
 
 class ComposerWindow;
+class AndroidSendLauncher;
 class GsmSendLauncher;
 
 class AppShell final : public QObject,
@@ -49,6 +50,8 @@ class AppShell final : public QObject,
     android::Phone_List_Wnd& phoneList() { return *phoneList_; }
     // The Send button of the GSM composer.
     GsmSendLauncher& gsmSending() { return *gsmSend_; }
+    // The Send button of the Android composer.
+    AndroidSendLauncher& androidSending() { return *androidSend_; }
 
     // AppView
     void Show_Composer(int mode) override;
@@ -82,6 +85,7 @@ class AppShell final : public QObject,
     std::unique_ptr<ComposerWindow> gsmWindow_;
     std::unique_ptr<ComposerWindow> androidWindow_;
     std::unique_ptr<GsmSendLauncher> gsmSend_;
+    std::unique_ptr<AndroidSendLauncher> androidSend_;
     bool terminating_ = false;
 };
 

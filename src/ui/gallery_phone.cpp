@@ -5,6 +5,7 @@
 #include "appcore/data_paths.h"
 #include "core/pacing.h"
 #include "fake-adb/fake_adb_state.h"
+#include "ui/android_send_sheets.h"
 #include "ui/gallery_parts.h"
 #include "ui/phone_list_wnd.h"
 
@@ -24,21 +25,21 @@ struct OwnedPhoneController {
 class DetectedPhoneWindow final : private OwnedPhoneController, public PhoneListWnd {
   public:
     DetectedPhoneWindow() : PhoneListWnd(owned) {
-        const QString fakeAdb =
-            QDir(QCoreApplication::applicationDirPath())
-                .absoluteFilePath(QStringLiteral("../fake-adb/tesk-fake-adb"));
+        const QString fakeAdb = QDir(QCoreApplication::applicationDirPath())
+                                    .absoluteFilePath(QStringLiteral("../fake-adb/tesk-fake-adb"));
         if (!QFile::exists(fakeAdb) || !resources_.isValid() || !phone_.isValid()) {
             return;
         }
         fakeadb::FakeAdbState state(phone_.path());
         state.setOnePhone(QStringLiteral("r58m41xyzq"));
-        state.setBuildProp(QStringLiteral("ro.product.manufacturer=samsung\n"
-                                          "ro.product.model=SM-A525F\n"
-                                          "ro.build.version.release=13\n"
-                                          "ro.build.display.id=TP1A.220624.014\n"
-                                          "ro.build.version.sdk=33\n"
-                                          "ro.build.PDA=A525FXXU4CWB1\n"
-                                          "ro.build.host=SWDK7320\n"));
+        state.setBuildProp(
+            QStringLiteral("ro.product.manufacturer=samsung\n"
+                           "ro.product.model=SM-A525F\n"
+                           "ro.build.version.release=13\n"
+                           "ro.build.display.id=TP1A.220624.014\n"
+                           "ro.build.version.sdk=33\n"
+                           "ro.build.PDA=A525FXXU4CWB1\n"
+                           "ro.build.host=SWDK7320\n"));
         const QString previous = Resource_Path;
         Set_Data_Paths(resources_.path());
         QFile::link(fakeAdb, resources_.filePath(QStringLiteral("adb")));
@@ -69,6 +70,31 @@ class DetectedPhoneWindow final : private OwnedPhoneController, public PhoneList
 QList<GalleryEntry> Gallery_Phone_Entries() {
     return {
         {QStringLiteral("phone_window"), [] { return std::make_unique<DetectedPhoneWindow>(); }},
+        {QStringLiteral("android_single_shot_sheet"),
+         [] {
+             auto sheet = std::make_unique<SingleShotSheet>(nullptr);
+             sheet->start(QStringLiteral("250"));
+             sheet->setStatus(QStringLiteral("Initializing Mobile device to send sms..."));
+             sheet->setBar(60);
+             return sheet;
+         }},
+        {QStringLiteral("android_one_by_one_sheet"),
+         [] {
+             auto sheet = std::make_unique<SendSheet>(nullptr);
+             sheet->start(40, QStringLiteral("40"));
+             sheet->setStopEnabled(true);
+             sheet->setProgressPartsVisible(true);
+             sheet->setTotalBar(12);
+             sheet->setCurrentBar(40);
+             sheet->setCurrentCountLabel(QStringLiteral("12 / 40 Message"));
+             sheet->setCurrentNumber(QStringLiteral("+447700900112"));
+             sheet->setPauseLabel(QStringLiteral("Pausing the process for 8 Seconds."));
+             return sheet;
+         }},
+        {QStringLiteral("android_storage_question_single_shot"),
+         [] { return std::unique_ptr<QWidget>(Make_File_Creation_Fail_SS(nullptr)); }},
+        {QStringLiteral("android_storage_question_one_by_one"),
+         [] { return std::unique_ptr<QWidget>(Make_File_Creation_Fail(nullptr)); }},
     };
 }
 

@@ -8,9 +8,12 @@
 #include "core/pacing.h"
 #include "devices/gsm_device_list.h"
 #include "fake-adb/fake_adb_state.h"
+#include "sending/android_sending.h"
 #include "stores/sent_items.h"
 #include "support/scripted_dialogs.h"
 #include "support/spin.h"
+#include "ui/android_send_launcher.h"
+#include "ui/android_send_sheets.h"
 #include "ui/composer_window.h"
 #include "ui/sending_wnd.h"
 #include "virtual-modem/virtual_modem.h"
@@ -20,6 +23,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QJsonObject>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -304,49 +308,68 @@ TEST_F(TwoModemShell, SendFromTheGsmComposerReachesEveryRecipientOnceAndIsReport
     shell.shutdown();
 }
 
-// The Android mode with the fake adb as the resource directory's adb and one phone on it: the
-// phone window finds it, lists its facts, and Select Device names it in the Android composer.
-TEST_F(Shell, ThePhoneChosenInThePhoneWindowReachesTheAndroidComposer) {
-    tesk::pacing::ScopedScale fast{0.1};
-    QTemporaryDir phone;
-    ASSERT_TRUE(phone.isValid());
-    tesk::fakeadb::FakeAdbState state(phone.path());
-    state.setOnePhone(QStringLiteral("0123abcd"));
-    state.setBuildProp(
-        QStringLiteral("ro.product.manufacturer = samsung\n"
-                       "ro.product.model=GT-I9100\n"
-                       "ro.build.version.release=4.1.2\n"));
-    qputenv(tesk::fakeadb::kStateEnv, phone.path().toLocal8Bit());
+// The Android mode with the fake adb as the resource directory's adb and one phone on it.
+class PhoneShell : public Shell {
+  protected:
+    void SetUp() override {
+        Shell::SetUp();
+        ASSERT_TRUE(phone_.isValid());
+        state_ = std::make_unique<tesk::fakeadb::FakeAdbState>(phone_.path());
+        state_->setOnePhone(QStringLiteral("0123abcd"));
+        state_->setBuildProp(
+            QStringLiteral("ro.product.manufacturer = samsung\n"
+                           "ro.product.model=GT-I9100\n"
+                           "ro.build.version.release=4.1.2\n"));
+        qputenv(tesk::fakeadb::kStateEnv, phone_.path().toLocal8Bit());
+    }
+    void TearDown() override {
+        qunsetenv(tesk::fakeadb::kStateEnv);
+        Shell::TearDown();
+    }
+    // After start: the resource directory gets the fake adb and a companion package.
+    void installPhoneTools() {
+        ASSERT_TRUE(QFile::link(QStringLiteral(TESK_FAKE_ADB_BIN),
+                                QDir(Resource_Path).filePath(QStringLiteral("adb"))));
+        QFile package(QDir(Resource_Path).filePath(QStringLiteral("RUZIVeruDIR.apk")));
+        ASSERT_TRUE(package.open(QIODevice::WriteOnly));
+        package.write("package");
+    }
+    // Android button, connection steps, then Select Device once the detection has ended.
+    void choosePhone(AppShell& shell, QStringList* rowsSeen = nullptr) {
+        const auto detected = [&](QWidget* window) {
+            if (shell.phoneList().detectionRunning() || shell.phoneList().rows().isEmpty()) {
+                return false;
+            }
+            QAbstractItemModel* model =
+                window->findChild<QTableView*>(QStringLiteral("phoneTable"))->model();
+            for (int row = 0; rowsSeen != nullptr && row < model->rowCount(); ++row) {
+                rowsSeen->append(model->index(row, 0).data().toString() + QStringLiteral("=") +
+                                 model->index(row, 1).data().toString());
+            }
+            return true;
+        };
+        ModalWalk walk(QList<Click>{{"Mobile_Sel_Wnd", "androidButton"},
+                                    {"Connection_Info", "continueButton"},
+                                    {"Phone_List_Wnd", "selectDeviceButton", detected}});
+        ASSERT_TRUE(spinUntil([&] {
+            return walk.finished() && !QApplication::activeModalWidget();
+        })) << walk.seen().join(", ").toStdString();
+        shell.phoneList().Wait_For_Workers();
+    }
+
+    tesk::pacing::ScopedScale fast_{0.1};
+    QTemporaryDir phone_;
+    std::unique_ptr<tesk::fakeadb::FakeAdbState> state_;
+};
+
+TEST_F(PhoneShell, ThePhoneChosenInThePhoneWindowReachesTheAndroidComposer) {
     AppShell shell;
     ASSERT_TRUE(shell.start());
-    ASSERT_TRUE(QFile::link(QStringLiteral(TESK_FAKE_ADB_BIN),
-                            QDir(Resource_Path).filePath(QStringLiteral("adb"))));
-    QFile package(QDir(Resource_Path).filePath(QStringLiteral("RUZIVeruDIR.apk")));
-    ASSERT_TRUE(package.open(QIODevice::WriteOnly));
-    package.write("package");
-    package.close();
+    ASSERT_NO_FATAL_FAILURE(installPhoneTools());
     andcntr_wzd = 0;
     dialogs_.expectNotice(QStringLiteral("Your Mobile handset security feature may display"));
-
     QStringList rowsSeen;
-    const auto detected = [&](QWidget* window) {
-        if (shell.phoneList().detectionRunning() || shell.phoneList().rows().isEmpty()) {
-            return false;
-        }
-        QAbstractItemModel* model =
-            window->findChild<QTableView*>(QStringLiteral("phoneTable"))->model();
-        for (int row = 0; row < model->rowCount(); ++row) {
-            rowsSeen.append(model->index(row, 0).data().toString() + QStringLiteral("=") +
-                            model->index(row, 1).data().toString());
-        }
-        return true;
-    };
-    ModalWalk walk(QList<Click>{{"Mobile_Sel_Wnd", "androidButton"},
-                                {"Connection_Info", "continueButton"},
-                                {"Phone_List_Wnd", "selectDeviceButton", detected}});
-    ASSERT_TRUE(spinUntil([&] { return walk.finished() && !QApplication::activeModalWidget(); }))
-        << walk.seen().join(", ").toStdString();
-    shell.phoneList().Wait_For_Workers();
+    ASSERT_NO_FATAL_FAILURE(choosePhone(shell, &rowsSeen));
     EXPECT_EQ(dialogs_.pending(), 0);
     EXPECT_EQ(rowsSeen,
               (QStringList{"Device=Android Device 0123ABCD", "Manufacturer=SAMSUNG",
@@ -356,7 +379,50 @@ TEST_F(Shell, ThePhoneChosenInThePhoneWindowReachesTheAndroidComposer) {
     EXPECT_TRUE(android->isVisible());
     EXPECT_EQ(android->deviceLabel(), QStringLiteral("SAMSUNG GT-I9100"));
     EXPECT_FALSE(android->noDeviceNoticeVisible());
-    qunsetenv(tesk::fakeadb::kStateEnv);
+    shell.shutdown();
+}
+
+// One-by-one from the Android composer: the list-message dialog puts the new text into every
+// item, the sheet follows the run, and the phone's companion gets one start per number with
+// the message exactly as typed.
+TEST_F(PhoneShell, OneByOneSendFromTheAndroidComposerStartsTheCompanionOncePerNumber) {
+    AppShell shell;
+    ASSERT_TRUE(shell.start());
+    ASSERT_NO_FATAL_FAILURE(installPhoneTools());
+    andcntr_wzd = 1;
+    andcntr = 0;
+    ASSERT_NO_FATAL_FAILURE(choosePhone(shell));
+    tesk::ui::ComposerWindow* android = shell.composerWindow(tesk::kAndroidMode);
+    QStringList numbers;
+    for (int i = 0; i < 4; ++i) {
+        numbers.append(QStringLiteral("+4477009004%1").arg(i, 2, 10, QLatin1Char('0')));
+        android->controller().Create_Num_Msg_List(numbers.last(), QString());
+    }
+    android->findChild<QAbstractButton*>(QStringLiteral("oneByOne"))->click();
+    const QString text =
+        QStringLiteral("Tonight's \"quiz\" starts at 8 - $5 entry; bring friends & snacks!");
+    android->composerTextEdit()->setPlainText(text);
+    ASSERT_TRUE(android->sendEnabled());
+
+    dialogs_.expect(QStringLiteral("copy the message of composer box to all numbers"),
+                    QStringLiteral("Yes"));
+    dialogs_.expectNotice(QStringLiteral("Your Mobile handset security feature may display"));
+    dialogs_.expectNotice(QStringLiteral("Message Sending Process Completed."));
+    ModalWalk walk(QList<Click>{{"Fill_Msg_In_List", "okButton"}});
+    QTimer::singleShot(0, android->button(QStringLiteral("sendButton")), &QAbstractButton::click);
+    ASSERT_TRUE(spinUntil([&] { return walk.finished(); })) << walk.seen().join(", ").toStdString();
+    ASSERT_TRUE(spinUntil([&] { return !shell.androidSending().run().running(); }));
+    EXPECT_EQ(dialogs_.pending(), 0);
+    EXPECT_FALSE(shell.androidSending().sendSheet()->isVisible());
+
+    QStringList startedFor;
+    for (const QJsonObject& start : state_->activityStarts()) {
+        const QJsonObject extras = start.value(QStringLiteral("extras")).toObject();
+        startedFor.append(extras.value(QStringLiteral("NUM")).toString());
+        EXPECT_EQ(extras.value(QStringLiteral("MSG")).toString(), text);
+    }
+    EXPECT_EQ(startedFor, numbers);
+    EXPECT_EQ(android->controller().Table_Value(3, QStringLiteral("Message")), text);
     shell.shutdown();
 }
 
