@@ -21,6 +21,9 @@ const QString kSent = QStringLiteral("Message sent successfully.");
 const QString kSentToDevice = QStringLiteral("Message sent to device.");
 const QString kConnectionError = QStringLiteral("Device Connection Error!");
 const QString kGenericRefusal = QStringLiteral("+CMS ERROR:500");
+// Reads a submission's verdict may take when the line is behind the exchange: the late answers
+// of the format question, the format switch and the prompt, two "AT" questions, its own.
+constexpr int kMaxVerdictReads = 6;
 
 // Ctrl-Z ends a text-mode message and ESC cancels it; taken from the message they would let
 // the rest of the text run as AT commands.
@@ -191,6 +194,7 @@ bool MFCSMS::submitStep(int fd, SubmitKind kind, const QString& cmgsArgument,
         return false;
     }
     Read_Command(fd, kPrompt);
+    const bool promptSeen = m_sLastResponse.contains(QLatin1Char('>'));
     // A device that only echoes has not answered: its echo must not pass for an acceptance.
     // "AT" is the connection question asked when the final answer is late.
     const QStringList sentLines = {Trim_Str(QString::fromUtf8(command)), Trim_Str(payload),
@@ -202,9 +206,49 @@ bool MFCSMS::submitStep(int fd, SubmitKind kind, const QString& cmgsArgument,
     tesk::pacing::wait(2.0);
 
     QString error;
-    if (!Read_Command(fd, kOk)) {
+    bool accepted = Read_Command(fd, kOk);
+    // The submission's own answer carries "+CMGS:" or an error. Without the prompt in time the
+    // line is behind the exchange, and the first answer after the message may be the late
+    // answer of an earlier command (the format question, the prompt); taken as the verdict it
+    // would credit a refused message as sent and leave the real verdict to be misread by the
+    // next message. So read on for the submission's own answer. When nothing comes, ask "AT"
+    // (twice at most, 5 seconds apart) to draw out a late answer, and keep the first verdict
+    // that turns up: an error read by the first question must not be replaced by the OK of
+    // the second. A line in step is judged on its first answer, as before.
+    const auto ownAnswer = [&](const QString& answer) {
+        return Find_Str(answer, QStringLiteral("ERROR")) ||
+               withoutEcho(answer, sentLines).contains(QLatin1String("+CMGS:"));
+    };
+    int probes = 0;
+    if (!ownAnswer(m_sLastResponse) && (!promptSeen || m_sLastResponse.isEmpty())) {
+        QString leftover;
+        for (int reads = 0; reads < kMaxVerdictReads && !ownAnswer(m_sLastResponse); ++reads) {
+            if (!m_sLastResponse.isEmpty()) {
+                if (promptSeen) {
+                    break;  // in step: whatever the question drew out is the answer
+                }
+                leftover = m_sLastResponse;
+                Read_Command(fd, kOk);
+            } else if (probes < 2) {
+                ++probes;
+                tesk::pacing::wait(5.0);
+                if (!Write_Command(fd, "AT\r\n")) {
+                    break;
+                }
+                Read_Command(fd, kOk);
+            } else {
+                break;
+            }
+        }
+        if (m_sLastResponse.isEmpty()) {
+            m_sLastResponse = leftover;  // nothing of its own came: judge what did, as before
+        }
+        accepted = !Find_Str(m_sLastResponse, QStringLiteral("ERROR")) &&
+                   Find_Str(m_sLastResponse, Trim_Str(QString::fromUtf8(kOk)));
+    }
+    if (!accepted) {
         QString answer = withoutEcho(m_sLastResponse, sentLines);
-        if (answer.isEmpty()) {
+        if (answer.isEmpty() && probes == 0) {
             Check_Connection_For_Read(fd, 2);
             answer = withoutEcho(m_sLastResponse, sentLines);
         }
