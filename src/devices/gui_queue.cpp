@@ -1,24 +1,11 @@
 #include "devices/gui_queue.h"
 
-#include <QCoreApplication>
-#include <QMetaObject>
+#include "core/app_thread_queue.h"
 
 namespace tesk::devices {
 
 void GuiQueue::post(std::function<void()> task) const {
-    QCoreApplication* app = QCoreApplication::instance();
-    if (!app) {
-        task();
-        return;
-    }
-    QMetaObject::invokeMethod(
-        app,
-        [alive = std::weak_ptr<int>(alive_), task = std::move(task)] {
-            if (!alive.expired()) {
-                task();
-            }
-        },
-        Qt::QueuedConnection);
+    Queue_To_App_Thread(alive_, std::move(task));
 }
 
 }  // namespace tesk::devices

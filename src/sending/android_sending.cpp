@@ -5,6 +5,7 @@
 #include "appcore/mode_selection.h"
 #include "appcore/selection_state.h"
 #include "composer/message_rules.h"
+#include "core/app_thread_queue.h"
 #include "core/dialogs.h"
 #include "core/log.h"
 #include "core/pacing.h"
@@ -65,19 +66,7 @@ Send_SMS_Func_Android::~Send_SMS_Func_Android() {
 }
 
 void Send_SMS_Func_Android::post(std::function<void()> task) {
-    QCoreApplication* app = QCoreApplication::instance();
-    if (!app) {
-        task();
-        return;
-    }
-    QMetaObject::invokeMethod(
-        app,
-        [alive = std::weak_ptr<int>(alive_), task = std::move(task)] {
-            if (!alive.expired()) {
-                task();
-            }
-        },
-        Qt::QueuedConnection);
+    Queue_To_App_Thread(alive_, std::move(task));
 }
 
 int Send_SMS_Func_Android::askOnWindowThread(std::function<int()> question) {

@@ -1,6 +1,7 @@
 #include "sending/sms_sending.h"
 
 #include "appcore/selection_state.h"
+#include "core/app_thread_queue.h"
 #include "core/dialogs.h"
 #include "core/log.h"
 #include "core/pacing.h"
@@ -61,19 +62,7 @@ void SMS_Sending::joinThreads() {
 }
 
 void SMS_Sending::post(std::function<void()> task) {
-    QCoreApplication* app = QCoreApplication::instance();
-    if (!app) {
-        task();
-        return;
-    }
-    QMetaObject::invokeMethod(
-        app,
-        [alive = std::weak_ptr<int>(alive_), task = std::move(task)] {
-            if (!alive.expired()) {
-                task();
-            }
-        },
-        Qt::QueuedConnection);
+    Queue_To_App_Thread(alive_, std::move(task));
 }
 
 DeviceRecord SMS_Sending::recordOf(const QString& entry) const {
