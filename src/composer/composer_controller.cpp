@@ -116,8 +116,9 @@ ComposerOptions ComposerController::options() const {
 }
 
 ComposerControls ComposerController::controls() const {
-    return {options(),          messageTypeIndex_,  delayedChoicesEnabled_,
-            delayedCountIndex_, delayedPauseIndex_, androidSingleShot_};
+    const bool delayedOffered = kind_ != ComposerKind::Android || !androidSingleShot_;
+    return {options(),          messageTypeIndex_,  delayedChoicesEnabled_, delayedCountIndex_,
+            delayedPauseIndex_, androidSingleShot_, delayedOffered};
 }
 
 QStringList ComposerController::Message_Types() {
@@ -264,7 +265,25 @@ void ComposerController::Delayed_Choices(bool enabled, int countIndex, int pause
 }
 
 void ComposerController::Android_Sending_Mode(bool singleShot) {
-    androidSingleShot_ = singleShot;
+    if (singleShot) {
+        Single_Shot_Mode_Radio();
+    } else {
+        One_By_One_Mode_Radio();
+    }
+}
+
+void ComposerController::Single_Shot_Mode_Radio() {
+    // The phone works through a single-shot list by itself: there is nothing to pause.
+    androidSingleShot_ = true;
+    delayedDelivery_ = false;
+    delayedChoicesEnabled_ = false;
+    delayedCountIndex_ = delayedPauseIndex_ = -1;
+    showControls();
+}
+
+void ComposerController::One_By_One_Mode_Radio() {
+    androidSingleShot_ = false;
+    showControls();
 }
 
 // ---- exclusion numbers ----

@@ -100,6 +100,10 @@ class ComposerController {
     // The user picked other entries in the (enabled) lists; -1 for none.
     void Delayed_Choices(bool enabled, int countIndex, int pauseIndex);
     void Android_Sending_Mode(bool singleShot);
+    // The Android composer's two sending-mode radios. Single-shot unticks Delayed Delivery and
+    // takes its choices away (the checkbox is offered again with one-by-one).
+    void Single_Shot_Mode_Radio();
+    void One_By_One_Mode_Radio();
 
     // ---- exclusion numbers ----
     void Create_Exclusion_List(const QString& number);

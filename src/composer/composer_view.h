@@ -34,7 +34,8 @@ struct ComposerControls {
     bool delayedChoicesEnabled = false;
     int delayedCountIndex = -1;  // -1: nothing selected
     int delayedPauseIndex = -1;
-    bool androidSingleShot = true;  // Android composer: single-shot rather than one-by-one
+    bool androidSingleShot = true;       // Android composer: single-shot rather than one-by-one
+    bool delayedDeliveryOffered = true;  // the Delayed Delivery checkbox can be used
     bool operator==(const ComposerControls&) const = default;
 };
 

@@ -2,6 +2,7 @@
 
 #include "core/dialogs.h"
 #include "core/pacing.h"
+#include "sending/android_sending.h"
 #include "ui/editing_dialogs.h"
 #include "ui/list_models.h"
 #include "ui/please_wait.h"
@@ -49,6 +50,23 @@ QLabel* makeHint(const QString& text, QWidget* parent) {
     palette.setColor(QPalette::WindowText, palette.color(QPalette::PlaceholderText));
     label->setPalette(palette);
     return label;
+}
+
+// A radio with a small "?" beside it that explains its choice.
+QWidget* withHelpButton(QRadioButton* radio, const char* name, void (*help)()) {
+    auto* row = new QWidget(radio->parentWidget());
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    radio->setParent(row);
+    layout->addWidget(radio);
+    auto* button = new QPushButton(QStringLiteral("?"), row);
+    button->setObjectName(QLatin1String(name));
+    button->setAutoDefault(false);
+    button->setFixedWidth(28);
+    QObject::connect(button, &QPushButton::clicked, row, [help] { help(); });
+    layout->addWidget(button);
+    layout->addStretch();
+    return row;
 }
 
 }  // namespace
@@ -254,12 +272,16 @@ QWidget* ComposerWindow::buildInputs(QWidget* parent) {
         auto* group = new QButtonGroup(modeBox);
         group->addButton(singleShot_);
         group->addButton(oneByOne_);
-        modeLayout->addWidget(singleShot_);
+        modeLayout->addWidget(
+            withHelpButton(singleShot_, "singleShotHelpButton",
+                           &sending::Send_SMS_Func_Android::Sending_Mode_Help_Pressed));
         modeLayout->addWidget(makeHint(
             QStringLiteral("All messages are handed to the phone at once, as one message file; "
                            "the phone's app then sends them by itself."),
             modeBox));
-        modeLayout->addWidget(oneByOne_);
+        modeLayout->addWidget(
+            withHelpButton(oneByOne_, "oneByOneHelpButton",
+                           &sending::Send_SMS_Func_Android::Sending_Mode_Help_Pressed_2));
         modeLayout->addWidget(makeHint(
             QStringLiteral("The messages are handed over one at a time, with progress, pauses "
                            "and a Stop button; slower, but you see every message go."),
@@ -267,12 +289,12 @@ QWidget* ComposerWindow::buildInputs(QWidget* parent) {
         layout->addWidget(modeBox);
         connect(singleShot_, &QRadioButton::toggled, this, [this](bool on) {
             if (on) {
-                controller_.Android_Sending_Mode(true);
+                controller_.Single_Shot_Mode_Radio();
             }
         });
         connect(oneByOne_, &QRadioButton::toggled, this, [this](bool on) {
             if (on) {
-                controller_.Android_Sending_Mode(false);
+                controller_.One_By_One_Mode_Radio();
             }
         });
     }
@@ -547,6 +569,7 @@ void ComposerWindow::showControls(const composer::ComposerControls& controls) {
         QSignalBlocker block(options_.at(i));
         options_.at(i)->setChecked(values[i]);
     }
+    options_.last()->setEnabled(controls.delayedDeliveryOffered);
     {
         QSignalBlocker block(messageType_);
         messageType_->setCurrentIndex(controls.messageTypeIndex);

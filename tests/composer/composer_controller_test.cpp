@@ -383,3 +383,36 @@ TEST(DelayedDelivery, switchPreselectsTwoMinutesAndFifteenAndOffClearsBoth) {
     EXPECT_EQ(view.controls.delayedPauseIndex, -1);
     EXPECT_EQ(composer.Delayed_Count_Text(), QString());
 }
+
+namespace {
+
+// Single-shot hands the whole list to the phone at once, so it has nothing to pause: choosing
+// it takes Delayed Delivery away, one-by-one offers it again. The GSM composer always offers it.
+TEST(AndroidSendingMode, SingleShotTakesDelayedDeliveryAwayAndOneByOneOffersIt) {
+    ComposerController android(ComposerKind::Android);
+    RecordingView view(android);
+    EXPECT_TRUE(android.controls().androidSingleShot);
+    EXPECT_FALSE(android.controls().delayedDeliveryOffered);
+
+    android.One_By_One_Mode_Radio();
+    EXPECT_TRUE(android.controls().delayedDeliveryOffered);
+    android.Delayed_Delivry_Chk(true);
+    ASSERT_TRUE(android.options().delayedDelivery);
+    ASSERT_GE(android.controls().delayedCountIndex, 0);
+
+    android.Single_Shot_Mode_Radio();
+    const tesk::composer::ComposerControls shown = android.controls();
+    EXPECT_TRUE(shown.androidSingleShot);
+    EXPECT_FALSE(shown.options.delayedDelivery);
+    EXPECT_FALSE(shown.delayedChoicesEnabled);
+    EXPECT_EQ(shown.delayedCountIndex, -1);
+    EXPECT_EQ(shown.delayedPauseIndex, -1);
+    EXPECT_FALSE(shown.delayedDeliveryOffered);
+    EXPECT_EQ(view.controls, shown) << "the window is told";
+    EXPECT_TRUE(android.Delayed_Count_Text().isEmpty());
+
+    ComposerController gsm(ComposerKind::Gsm);
+    EXPECT_TRUE(gsm.controls().delayedDeliveryOffered);
+}
+
+}  // namespace
