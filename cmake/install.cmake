@@ -8,7 +8,8 @@ set(TESK_INSTALL_BINDIR "${CMAKE_INSTALL_FULL_BINDIR}")
 configure_file(${PROJECT_SOURCE_DIR}/resources/tesk-sms.desktop.in
     ${PROJECT_BINARY_DIR}/resources/tesk-sms.desktop @ONLY)
 
-set(tesk_programs tesk-sms-cli tesk-virtual-modem)
+# The virtual modem and the fake adb are there for rehearsals without SIM, phone or cost.
+set(tesk_programs tesk-sms-cli tesk-virtual-modem tesk-fake-adb)
 if(TARGET tesk-sms)
     list(PREPEND tesk_programs tesk-sms)
     install(FILES ${PROJECT_BINARY_DIR}/resources/tesk-sms.desktop

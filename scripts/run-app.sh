@@ -11,6 +11,12 @@
 #   --virtual-modems N   also start N virtual modems for a rehearsal without SIM or cost; each
 #                        logs every SMS it receives to ~/.local/share/tesk-sms/virtual-modems/
 #                        VM<i>.jsonl, and all of them stop when the application ends.
+#   --fake-phone         rehearse the Android mode with a stand-in phone instead of a real one:
+#                        the application runs on the separate resource directory
+#                        ~/.local/share/tesk-sms-rehearsal (its own data, so rehearsals never
+#                        mix with real sent items) whose adb is tesk-fake-adb; every message the
+#                        phone was asked to send is logged in
+#                        ~/.local/share/tesk-sms-rehearsal/phone/activity_starts.jsonl.
 #   --no-start           build and install only.
 # Uninstall: cmake --build build --target uninstall
 # Needs a graphical session (DISPLAY or WAYLAND_DISPLAY) to start; without one it builds,
@@ -19,12 +25,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 virtual_modems=0
+fake_phone=0
 start=1
 app_args=()
 while [ $# -gt 0 ]; do
     case "$1" in
         --virtual-modems) virtual_modems="${2:-}"; shift 2 || shift ;;
         --virtual-modems=*) virtual_modems="${1#*=}"; shift ;;
+        --fake-phone) fake_phone=1; shift ;;
         --no-start) start=0; shift ;;
         *) app_args+=("$1"); shift ;;
     esac
@@ -41,7 +49,7 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_P
     >/dev/null
 targets=(tesk-sms tesk-virtual-modem)
 known=$(cmake --build build --target help 2>/dev/null || true)
-for optional in tesk-sms-cli help_pdf; do
+for optional in tesk-sms-cli tesk-fake-adb help_pdf; do
     if grep -q "^$optional:" <<<"$known"; then
         targets+=("$optional")
     fi
@@ -85,5 +93,21 @@ if [ "$virtual_modems" -gt 0 ]; then
         done
     done
     echo "run-app: $virtual_modems virtual modem(s) ready; received SMS are logged in $logs"
+fi
+if [ "$fake_phone" -eq 1 ]; then
+    rehearsal="$prefix/share/tesk-sms-rehearsal"
+    phone="$rehearsal/phone"
+    mkdir -p "$phone"
+    ln -sfn "$prefix/bin/tesk-fake-adb" "$rehearsal/adb"
+    if [ -e "$prefix/share/tesk-sms/Help.pdf" ]; then
+        ln -sfn "$prefix/share/tesk-sms/Help.pdf" "$rehearsal/Help.pdf"
+    fi
+    # The stand-in phone accepts any package; the file only has to be there.
+    [ -e "$rehearsal/RUZIVeruDIR.apk" ] || printf 'rehearsal stand-in\n' >"$rehearsal/RUZIVeruDIR.apk"
+    printf 'List of devices attached\nREHEARSAL01\tdevice\n\n' >"$phone/devices.txt"
+    printf 'ro.product.manufacturer=Rehearsal\nro.product.model=Phone\nro.build.version.release=14\n' \
+        >"$phone/build.prop"
+    export TESK_SMS_RESOURCE_DIR="$rehearsal" FAKE_ADB_STATE="$phone"
+    echo "run-app: rehearsal phone ready; what it is asked to send goes to $phone/activity_starts.jsonl"
 fi
 "$prefix/bin/tesk-sms" "${app_args[@]}"
