@@ -276,15 +276,14 @@ QWidget* ComposerWindow::buildInputs(QWidget* parent) {
             withHelpButton(singleShot_, "singleShotHelpButton",
                            &sending::Send_SMS_Func_Android::Sending_Mode_Help_Pressed));
         modeLayout->addWidget(makeHint(
-            QStringLiteral("All messages are handed to the phone at once, as one message file; "
-                           "the phone's app then sends them by itself."),
+            QStringLiteral("All messages go to the phone at once, in one file; the phone's "
+                           "app sends them by itself."),
             modeBox));
         modeLayout->addWidget(
             withHelpButton(oneByOne_, "oneByOneHelpButton",
                            &sending::Send_SMS_Func_Android::Sending_Mode_Help_Pressed_2));
         modeLayout->addWidget(makeHint(
-            QStringLiteral("The messages are handed over one at a time, with progress, pauses "
-                           "and a Stop button; slower, but you see every message go."),
+            QStringLiteral("One message at a time, with progress, pauses and a Stop button."),
             modeBox));
         layout->addWidget(modeBox);
         connect(singleShot_, &QRadioButton::toggled, this, [this](bool on) {
