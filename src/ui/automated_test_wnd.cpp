@@ -50,13 +50,7 @@ AutomatedTestWnd::AutomatedTestWnd(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Automatic Settings Test"));
     setModal(true);
 
-    content_ = new QWidget(this);
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(content_);
-    auto* layout = new QVBoxLayout(content_);
-    layout->setContentsMargins(16, 14, 16, 12);
-    layout->setSpacing(10);
+    QVBoxLayout* layout = makeWindowContent(this, &content_);
     layout->addWidget(makeHeading(QStringLiteral("Automatic settings test"), content_));
     layout->addWidget(new QLabel(
         QStringLiteral("The test sends one message for each combination of SMS mode and service "
@@ -68,11 +62,11 @@ AutomatedTestWnd::AutomatedTestWnd(QWidget* parent) : QDialog(parent) {
     top->setSpacing(12);
     auto* devicesBox = new QGroupBox(QStringLiteral("Devices"), content_);
     auto* devicesLayout = new QVBoxLayout(devicesBox);
-    deviceModel_ = new RecordTableModel({{QStringLiteral("COM_PORT"), QStringLiteral("Port")},
-                                         {QStringLiteral("Model"), QStringLiteral("Model")},
-                                         {QStringLiteral("PORT_DETAL"),
-                                          QStringLiteral("Device Path")}},
-                                        this);
+    deviceModel_ =
+        new RecordTableModel({{QStringLiteral("COM_PORT"), QStringLiteral("Port")},
+                              {QStringLiteral("Model"), QStringLiteral("Model")},
+                              {QStringLiteral("PORT_DETAL"), QStringLiteral("Device Path")}},
+                             this);
     devices_ = makeRowTable(deviceModel_, devicesBox);
     devices_->setObjectName(QStringLiteral("testDeviceTable"));
     devices_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -101,11 +95,10 @@ AutomatedTestWnd::AutomatedTestWnd(QWidget* parent) : QDialog(parent) {
     run->addStretch();
     layout->addLayout(run);
 
-    caseModel_ = new RecordTableModel(
-        {{QStringLiteral("Possible_Case"), QStringLiteral("Case")},
-         {QStringLiteral("Description"), QStringLiteral("Settings")},
-         {QStringLiteral("Status"), QStringLiteral("Result")}},
-        this);
+    caseModel_ = new RecordTableModel({{QStringLiteral("Possible_Case"), QStringLiteral("Case")},
+                                       {QStringLiteral("Description"), QStringLiteral("Settings")},
+                                       {QStringLiteral("Status"), QStringLiteral("Result")}},
+                                      this);
     cases_ = makeRowTable(caseModel_, content_);
     cases_->setObjectName(QStringLiteral("caseTable"));
     cases_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -131,8 +124,8 @@ AutomatedTestWnd::AutomatedTestWnd(QWidget* parent) : QDialog(parent) {
     layout->addLayout(statusRow);
 
     auto* bottom = new QHBoxLayout;
-    QPushButton* use = makeButton("useSettingsButton", QStringLiteral("Use Selected Settings"),
-                                  content_);
+    QPushButton* use =
+        makeButton("useSettingsButton", QStringLiteral("Use Selected Settings"), content_);
     QPushButton* close = makeButton("closeButton", QStringLiteral("Close"), content_);
     close->setMinimumWidth(100);
     bottom->addWidget(use);
@@ -161,7 +154,8 @@ AutomatedTestWnd::AutomatedTestWnd(QWidget* parent) : QDialog(parent) {
     connect(stop_, &QPushButton::clicked, this, [this] { controller_.Stop_Button_Presses(); });
     connect(clear_, &QPushButton::clicked, this,
             [this] { controller_.Clear_Status_Button_Presses(); });
-    connect(use, &QPushButton::clicked, this, [this] { controller_.Use_Settings_Button_Presses(); });
+    connect(use, &QPushButton::clicked, this,
+            [this] { controller_.Use_Settings_Button_Presses(); });
     connect(close, &QPushButton::clicked, this, [this] { controller_.Close_Button_Presses(); });
 
     controller_.setView(this);

@@ -40,13 +40,7 @@ DeviceSettingsWnd::DeviceSettingsWnd(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Device Settings"));
     setModal(true);
 
-    content_ = new QWidget(this);
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(content_);
-    auto* layout = new QVBoxLayout(content_);
-    layout->setContentsMargins(16, 14, 16, 12);
-    layout->setSpacing(10);
+    QVBoxLayout* layout = makeWindowContent(this, &content_);
     layout->addWidget(makeHeading(QStringLiteral("Devices chosen for sending"), content_));
 
     model_ = new RecordTableModel({{QStringLiteral("COM_PORT"), QStringLiteral("Port")},

@@ -65,23 +65,16 @@ GsmDeviceListWnd::GsmDeviceListWnd(devices::GSM_Device_List_Wnd& controller, QWi
     setWindowTitle(QStringLiteral("Tesk SMS - GSM Devices"));
     setModal(true);
 
-    content_ = new QWidget(this);
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(content_);
-    auto* layout = new QVBoxLayout(content_);
-    layout->setContentsMargins(16, 14, 16, 12);
-    layout->setSpacing(10);
-    layout->addWidget(makeHeading(QStringLiteral("Mobile devices connected to this computer"),
-                                  content_));
+    QVBoxLayout* layout = makeWindowContent(this, &content_);
+    layout->addWidget(
+        makeHeading(QStringLiteral("Mobile devices connected to this computer"), content_));
     layout->addWidget(new QLabel(QStringLiteral("Tick the devices that should send your "
                                                 "messages, then click \"Select Device\"."),
                                  content_));
 
     model_ = new RecordTableModel(kDeviceColumns, this);
-    model_->setCheckColumn(QStringLiteral("State"), [this](int row, bool ticked) {
-        controller_.Set_State(row, ticked);
-    });
+    model_->setCheckColumn(QStringLiteral("State"),
+                           [this](int row, bool ticked) { controller_.Set_State(row, ticked); });
     table_ = makeRowTable(model_, content_);
     table_->setObjectName(QStringLiteral("deviceTable"));
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -179,8 +172,7 @@ QWidget* GsmDeviceListWnd::buildButtons(QWidget* parent) {
     row->setContentsMargins(0, 4, 0, 0);
     search_ = makeButton("searchAgainButton", QStringLiteral("Search Mobile Device Again"), bar);
     stop_ = makeButton("stopButton", QStringLiteral("Stop"), bar);
-    automatic_ =
-        makeButton("automaticTestButton", QStringLiteral("Automatic Settings Test"), bar);
+    automatic_ = makeButton("automaticTestButton", QStringLiteral("Automatic Settings Test"), bar);
     offline_ = makeButton("continueOfflineButton", QStringLiteral("Continue Offline"), bar);
     select_ = makeButton("selectDeviceButton", QStringLiteral("Select Device"), bar);
     QFont bold = select_->font();

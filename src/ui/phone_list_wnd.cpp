@@ -40,13 +40,7 @@ PhoneListWnd::PhoneListWnd(android::Phone_List_Wnd& controller, QWidget* parent)
     setWindowTitle(QStringLiteral("Tesk SMS - Android Phone"));
     setModal(true);
 
-    content_ = new QWidget(this);
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(content_);
-    auto* layout = new QVBoxLayout(content_);
-    layout->setContentsMargins(16, 14, 16, 12);
-    layout->setSpacing(10);
+    QVBoxLayout* layout = makeWindowContent(this, &content_);
     layout->addWidget(
         makeHeading(QStringLiteral("Android phone connected to this computer"), content_));
     layout->addWidget(new QLabel(QStringLiteral("Connect one phone with USB debugging on and "

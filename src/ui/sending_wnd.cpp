@@ -43,13 +43,7 @@ SendingWnd::SendingWnd(QWidget* parent) : QDialog(parent) {
     setWindowTitle(sending::kSendingTitle);
     setModal(true);
 
-    content_ = new QWidget(this);
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(content_);
-    auto* layout = new QVBoxLayout(content_);
-    layout->setContentsMargins(16, 14, 16, 12);
-    layout->setSpacing(8);
+    QVBoxLayout* layout = makeWindowContent(this, &content_, 8);
 
     status_ = makeHeading(sending::kPopulatingStatus, content_);
     status_->setObjectName(QStringLiteral("statusLabel"));

@@ -17,8 +17,20 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QVBoxLayout>
 
 namespace tesk::ui {
+
+QVBoxLayout* makeWindowContent(QWidget* window, QWidget** content, int spacing) {
+    *content = new QWidget(window);
+    auto* outer = new QVBoxLayout(window);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(*content);
+    auto* layout = new QVBoxLayout(*content);
+    layout->setContentsMargins(16, 14, 16, 12);
+    layout->setSpacing(spacing);
+    return layout;
+}
 
 QLabel* makeHeading(const QString& text, QWidget* parent) {
     auto* heading = new QLabel(text, parent);

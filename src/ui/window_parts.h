@@ -11,6 +11,7 @@ class QDialog;
 class QLabel;
 class QPlainTextEdit;
 class QTableView;
+class QVBoxLayout;
 class QWidget;
 
 namespace tesk::ui {
@@ -29,6 +30,10 @@ QTableView* makeRowTable(QAbstractItemModel* model, QWidget* parent);
 // Cuts the edit's text to the longest message there may be (keeping the cursor at the end when
 // it had to cut) and returns the text. `cutting` guards against the edit's own change signal.
 QString Keep_Message_Limit(QPlainTextEdit* edit, bool& cutting);
+
+// The content widget of a device or sending window, filling `window` edge to edge (the
+// please-wait sheet covers exactly it), and its column layout with the windows' margins.
+QVBoxLayout* makeWindowContent(QWidget* window, QWidget** content, int spacing = 10);
 
 // Asks whether to open a file just exported and opens it with the desktop's program.
 void Offer_To_Open_Exported(const QString& path);

@@ -8,6 +8,7 @@
 #include "devices/gsm_device_list.h"
 #include "devices/selected_device_details.h"
 #include "support/scripted_dialogs.h"
+#include "support/spin.h"
 #include "virtual-modem/virtual_modem.h"
 
 #include <QCoreApplication>
@@ -26,19 +27,9 @@ namespace tesk::test {
 // One "second" of the device code lasts 50 ms in these suites.
 inline constexpr double kDeviceTimeScale = 0.05;
 
-// Runs the window thread's queue until `done` holds. The deadline only keeps a broken build
-// from hanging the run; it is no timing check.
+// Runs the window thread's queue until `done` holds.
 inline bool runUntil(const std::function<bool()>& done, int failSafeMs = 60000) {
-    QDeadlineTimer deadline(failSafeMs);
-    while (!done()) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-    QCoreApplication::processEvents();
-    return true;
+    return spinUntil(done, failSafeMs);
 }
 
 struct RecordingDeviceView final : devices::GsmDeviceListView {
