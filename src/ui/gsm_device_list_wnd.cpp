@@ -1,5 +1,6 @@
 #include "ui/gsm_device_list_wnd.h"
 
+#include "devices/device_columns.h"
 #include "ui/automated_test_wnd.h"
 #include "ui/please_wait.h"
 #include "ui/record_table_model.h"
@@ -23,17 +24,14 @@
 namespace tesk::ui {
 namespace {
 
-const QList<RecordColumn> kDeviceColumns = {
-    {QStringLiteral("State"), QStringLiteral("Use")},
-    {QStringLiteral("COM_PORT"), QStringLiteral("Port")},
-    {QStringLiteral("Manufacture"), QStringLiteral("Manufacturer")},
-    {QStringLiteral("Model"), QStringLiteral("Model")},
-    {QStringLiteral("IMEI"), QStringLiteral("IMEI")},
-    {QStringLiteral("Operator"), QStringLiteral("Operator")},
-    {QStringLiteral("Signal"), QStringLiteral("Signal")},
-    {QStringLiteral("SMSMode"), QStringLiteral("SMS Mode")},
-    {QStringLiteral("PORT_DETAL"), QStringLiteral("Device Path")},
-};
+// The tick column, then the facts in the order every device list shows them.
+QList<RecordColumn> deviceColumns() {
+    QList<RecordColumn> columns = {{QStringLiteral("State"), QStringLiteral("Use")}};
+    for (const devices::DeviceColumn& column : devices::Device_List_Columns()) {
+        columns.append({column.key, column.heading});
+    }
+    return columns;
+}
 
 QPushButton* makeButton(const char* name, const QString& title, QWidget* parent) {
     auto* button = new QPushButton(title, parent);
@@ -72,7 +70,7 @@ GsmDeviceListWnd::GsmDeviceListWnd(devices::GSM_Device_List_Wnd& controller, QWi
                                                 "messages, then click \"Select Device\"."),
                                  content_));
 
-    model_ = new RecordTableModel(kDeviceColumns, this);
+    model_ = new RecordTableModel(deviceColumns(), this);
     model_->setCheckColumn(QStringLiteral("State"),
                            [this](int row, bool ticked) { controller_.Set_State(row, ticked); });
     table_ = makeRowTable(model_, content_);

@@ -1,5 +1,6 @@
 #include "sms-cli/cli_scan_output.h"
 
+#include "devices/device_columns.h"
 #include "devices/device_details.h"
 
 #include <QJsonArray>
@@ -11,24 +12,11 @@
 namespace tesk::cli {
 namespace {
 
-struct Column {
-    QString key;
-    QString heading;
-};
+using Column = devices::DeviceColumn;
 
 // The device window's columns, the tick box left out.
 const QList<Column>& columns() {
-    static const QList<Column> list = {
-        {QStringLiteral("COM_PORT"), QStringLiteral("Port")},
-        {QStringLiteral("Manufacture"), QStringLiteral("Manufacturer")},
-        {QStringLiteral("Model"), QStringLiteral("Model")},
-        {QStringLiteral("IMEI"), QStringLiteral("IMEI")},
-        {QStringLiteral("Operator"), QStringLiteral("Operator")},
-        {QStringLiteral("Signal"), QStringLiteral("Signal")},
-        {QStringLiteral("SMSMode"), QStringLiteral("SMS Mode")},
-        {QStringLiteral("PORT_DETAL"), QStringLiteral("Device Path")},
-    };
-    return list;
+    return devices::Device_List_Columns();
 }
 
 }  // namespace
