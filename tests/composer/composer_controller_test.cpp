@@ -251,6 +251,8 @@ TEST(ResetBtn, putsTheComposerBack) {
         EXPECT_FALSE(composer.Is_Flash_Message());
         tesk::composer::ComposerControls expected;
         expected.androidSingleShot = kind == ComposerKind::Android;
+        // Reset puts the Android composer back to single-shot, which has no Delayed Delivery.
+        expected.delayedDeliveryOffered = kind != ComposerKind::Android;
         EXPECT_EQ(view.controls, expected);
         EXPECT_EQ(composer.controls(), expected);
         EXPECT_EQ(view.focused, Field::Number);
