@@ -2,6 +2,7 @@
 // scan as an ordinary user against a port it may not open and one another program holds.
 #include "devices/port_access.h"
 
+#include "support/unprivileged_run.h"
 #include "virtual-modem/virtual_modem.h"
 
 #include <QFile>
@@ -85,23 +86,12 @@ TEST(PortAccessScan, TheDeviceWindowSaysWhichPortsItCouldNotOpenAndListsTheRest)
     ASSERT_GE(holder, 0);
     ASSERT_EQ(ioctl(holder, TIOCEXCL), 0);
 
-    // The other user must reach the helper: a copy in a world-readable folder.
-    QTemporaryDir shared;
-    ASSERT_TRUE(QFile::setPermissions(
-        shared.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther |
-                           QFile::ExeOther | QFile::ReadGroup | QFile::ExeGroup));
-    const QString helper = shared.filePath(QStringLiteral("scan_as_user_helper"));
-    ASSERT_TRUE(QFile::copy(QStringLiteral(SCAN_AS_USER_HELPER), helper));
     const QStringList ports = {QString::fromUtf8(locked), QString::fromUtf8(held),
                                QString::fromUtf8(usable)};
-    QProcess scan;
+    tesk::test::UnprivilegedRun run;
+    QProcess& scan = run.process;
     scan.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    if (geteuid() == 0) {
-        scan.start(QStringLiteral("setpriv"),
-                   QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", helper} + ports);
-    } else {
-        scan.start(helper, ports);
-    }
+    ASSERT_TRUE(run.start(QStringLiteral(SCAN_AS_USER_HELPER), ports));
     ASSERT_TRUE(scan.waitForFinished(120000));
     ::close(holder);
     const QString output = QString::fromUtf8(scan.readAllStandardOutput());

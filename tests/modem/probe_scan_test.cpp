@@ -1,5 +1,6 @@
 #include "modem_test_support.h"
 #include "support/pty_pair.h"
+#include "support/unprivileged_run.h"
 
 #include <QDir>
 #include <QFile>
@@ -193,22 +194,9 @@ TEST_F(ModemChannelTest, PortHeldExclusivelyElsewhereFailsTheProbeAndIsNeverOpen
     ASSERT_GE(holder, 0);
     ASSERT_EQ(ioctl(holder, TIOCEXCL), 0);
 
-    // The helper must be reachable by the other user: copy it into a world-readable folder.
-    QTemporaryDir shared;
-    ASSERT_TRUE(QFile::setPermissions(
-        shared.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther |
-                           QFile::ExeOther | QFile::ReadGroup | QFile::ExeGroup));
-    const QString helper = shared.filePath(QStringLiteral("modem_probe_helper"));
-    ASSERT_TRUE(QFile::copy(QStringLiteral(MODEM_PROBE_HELPER), helper));
-
-    QProcess scan;
-    if (geteuid() == 0) {
-        scan.start(QStringLiteral("setpriv"),
-                   {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
-                    QStringLiteral("--clear-groups"), helper, vm.devicePath()});
-    } else {
-        scan.start(helper, {vm.devicePath()});
-    }
+    tesk::test::UnprivilegedRun run;
+    QProcess& scan = run.process;
+    ASSERT_TRUE(run.start(QStringLiteral(MODEM_PROBE_HELPER), {vm.devicePath()}));
     ASSERT_TRUE(scan.waitForFinished(60000));
     const QString output = QString::fromUtf8(scan.readAllStandardOutput());
     ::close(holder);
