@@ -5,7 +5,11 @@
 //
 // A channel is used by one thread at a time. Operations never throw; they log and return
 // false (or nothing).
+#include "modem/at_framer.h"
+#include "modem/at_reply.h"
+#include "modem/at_reply_collector.h"
 #include "modem/device_list.h"
+#include "modem/submission_outcome.h"
 #include "serial/serial_port.h"
 
 #include <QString>
@@ -13,6 +17,7 @@
 
 #include <termios.h>
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -75,8 +80,21 @@ class MFCSMS : public SerialPortDelegate {
     // Read time-out of the channel's port, in unscaled seconds (the pacing service scales it).
     void Set_Read_Timeout(double seconds);
 
+    // Writes one command. A channel whose previous command is still unanswered first waits
+    // for that answer (up to the read time-out), so a late answer is never taken for this
+    // command's.
     bool Write_Command(int fileDescriptor, const char* command);
+    // Reads the answer to the last command up to its final result (or the prompt of a
+    // submission), at most the read time-out. True when the device ended it with OK and the
+    // answer holds `expected` (itself trimmed). The whole answer, echo included and unsolicited
+    // lines left out, becomes m_sLastResponse; the typed form is Last_Reply().
     bool Read_Command(int fileDescriptor, const char* expected);
+    const tesk::at::Reply& Last_Reply() const { return lastReply_; }
+    // Lines the device sent on its own (new messages, reports, registration), oldest first.
+    QStringList Take_Unsolicited();
+    // A sending run's stop request, honoured between the parts of a long message (beside the
+    // process-wide Stop_SMS_Sending_Now). Not owned; null for none.
+    void Set_Stop_Flag(const std::atomic<bool>* flag) { stopFlag_ = flag; }
     bool Check_Connection(int fileDescriptor);
     bool Check_Connection_For_Read(int fileDescriptor, int tries);
     void ATZ_reset_Modem(int fileDescriptor);
@@ -127,19 +145,43 @@ class MFCSMS : public SerialPortDelegate {
                        const QString& smsc, bool flash, bool unicode, const QString& portPath,
                        QString* returnStatus, const QString& smsCapable);
     static QString Get_SMS_Error(const QString& answer);
+    // What became of the last message handed to Send_PDU_SMS / Send_Text_SMS.
+    const tesk::modem::SubmissionOutcome& Last_Submission() const { return lastSubmission_; }
 
   private:
     enum class Try { Answered, NoAnswer, WriteFailed };
     Try connectionTry(int fileDescriptor, const char* writeFailureText,
                       const char* readFailureText);
 
+    // The line framing and answer reading under Write_Command / Read_Command.
+    struct Expect {
+        QString command;            // as written, without its line end
+        QStringList payloadLines;   // a submission's body, whose echo is not an answer
+        bool prompt = false;        // the "> " ends the read
+    };
+    tesk::at::Reply readReply(const Expect& expect, double seconds);
+    bool writeBytes(int fileDescriptor, const QByteArray& bytes, const QString& shown);
+    void catchUp(int fileDescriptor);
+    void resetExchange();
+    bool stopRequested() const;
+
     // Submission internals (sms_submission.cpp).
     enum class SubmitKind { Pdu, Text };
-    bool submitStep(int fileDescriptor, SubmitKind kind, const QString& cmgsArgument,
-                    const QString& payload, const char* logPrefix, QString* returnStatus);
-    static QString judgeOutcome(bool exchangeRan, const QString& status, const QString& smsCapable,
-                                bool* result);
+    struct PartResult;
+    PartResult submitPart(int fileDescriptor, SubmitKind kind, const QString& cmgsArgument,
+                          const QString& payload, const char* logPrefix);
     bool selectTextCharacterSet(int fileDescriptor, bool unicode);
+    bool finishSubmission(const QString& smsCapable, QString* returnStatus);
+    tesk::modem::SubmissionOutcome lastSubmission_;
+
+    tesk::at::LineFramer framer_;
+    tesk::at::Reply lastReply_;
+    QString lastCommand_;      // the command whose answer the next read belongs to
+    bool answered_ = true;     // its final result (or prompt) has been read
+    int patience_ = 1;         // read time-outs multiply by this once the device proved slow
+    double readTimeout_ = 0;   // scaled seconds, as set by Set_Read_Timeout
+    tesk::at::UnsolicitedQueue unsolicited_;
+    const std::atomic<bool>* stopFlag_ = nullptr;
 
     DeviceList* deviceList_ = nullptr;
 

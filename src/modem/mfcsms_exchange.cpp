@@ -3,9 +3,11 @@
 #include "core/log.h"
 #include "core/pacing.h"
 #include "core/text_helpers.h"
-#include "modem/at_answer.h"
+#include "core/run_flags.h"
 #include "modem/mfcsms.h"
 
+#include <algorithm>
+#include <chrono>
 #include <exception>
 
 namespace {
@@ -41,6 +43,7 @@ void MFCSMS::initPort_with_decp(const char* path, int* fileDescriptor) {
         return;
     }
     Close_Port();
+    resetExchange();
     port = std::make_unique<SerialPort>(portPath, portPath, QStringLiteral("IOModemSerialStream"));
     port->setDelegate(this);
     if (port->open()) {
@@ -63,12 +66,47 @@ void MFCSMS::Close_Port() {
         port->close();
         port.reset();
     }
+    resetExchange();
+}
+
+// A new line starts in step: nothing held, nothing awaited, default patience.
+void MFCSMS::resetExchange() {
+    framer_.clear();
+    answered_ = true;
+    lastCommand_.clear();
+    patience_ = 1;
 }
 
 void MFCSMS::Set_Read_Timeout(double seconds) {
+    readTimeout_ = tesk::pacing::scaled(seconds);
     if (port) {
-        port->setReadTimeout(tesk::pacing::scaled(seconds));
+        port->setReadTimeout(readTimeout_);
     }
+}
+
+namespace {
+
+// A device answering later than its read time-out is slow, not silent: once a late answer has
+// been seen the channel waits this many times longer, up to the last step.
+constexpr int kMaxPatience = 8;
+// How long a COMMAND NOT SUPPORT may be followed by the OK some devices add to it.
+constexpr double kTrailingOkSeconds = 0.3;
+
+QString printable(QString text) {
+    text.replace(QChar(0x1A), QStringLiteral("<ctrl-z>"));
+    text.replace(QChar(0x1B), QStringLiteral("<esc>"));
+    return text;
+}
+
+}  // namespace
+
+bool MFCSMS::writeBytes(int fileDescriptor, const QByteArray& bytes, const QString& shown) {
+    tesk::log::writef("Write (%d) \"%s\"\n", fileDescriptor, printable(shown).toUtf8().constData());
+    return port && port->writeData(bytes);
+}
+
+bool MFCSMS::stopRequested() const {
+    return Stop_SMS_Sending_Now.load() || (stopFlag_ && stopFlag_->load());
 }
 
 bool MFCSMS::Write_Command(int fileDescriptor, const char* command) {
@@ -78,35 +116,113 @@ bool MFCSMS::Write_Command(int fileDescriptor, const char* command) {
             Show_NSLog_Message(QStringLiteral("there is no data to write."));
             text = QStringLiteral(" ");
         }
-        tesk::log::writef("Write (%d) \"%s\"\n", fileDescriptor, text.toUtf8().constData());
-        return port && port->writeString(text, SerialPort::Encoding::Utf8);
+        if (!answered_) {
+            catchUp(fileDescriptor);
+        }
+        lastCommand_ = Trim_Str(text);
+        answered_ = false;
+        return writeBytes(fileDescriptor, text.toUtf8(), text);
     } catch (const std::exception& e) {
         logException("Write_Command", &e);
     }
     return false;
 }
 
+// The previous command is still unanswered: its answer, when it comes, belongs to it. Modems
+// work through their input in order, so the next final result is that command's.
+void MFCSMS::catchUp(int fileDescriptor) {
+    answered_ = true;
+    if (!port) {
+        return;
+    }
+    const tesk::at::Reply late = readReply({lastCommand_, {}, false}, readTimeout_ * patience_);
+    if (late.complete()) {
+        patience_ = std::min(patience_ * 2, kMaxPatience);
+        tesk::log::writef("Late (%d) \"%s\" answered \"%s\"\n", fileDescriptor,
+                          lastCommand_.toUtf8().constData(), late.text().toUtf8().constData());
+    } else {
+        tesk::log::writef("Lost (%d) \"%s\": no answer\n", fileDescriptor,
+                          lastCommand_.toUtf8().constData());
+    }
+}
+
 bool MFCSMS::Read_Command(int fileDescriptor, const char* expected) {
     try {
-        QString answer;
+        tesk::at::Reply reply;
         if (port) {
-            answer = port->readStringUsingEncoding(SerialPort::Encoding::Utf8, nullptr,
-                                                   tesk::Is_Complete_AT_Answer);
+            const bool submission =
+                tesk::at::Command_Name(lastCommand_) == QLatin1String("+CMGS") ||
+                tesk::at::Command_Name(lastCommand_) == QLatin1String("+CMGW");
+            reply = readReply({lastCommand_, {}, submission}, readTimeout_ * patience_);
         }
-        m_sLastResponse = Trim_Str(answer);
+        if (reply.complete() || reply.lineLost) {
+            answered_ = true;
+        }
+        lastReply_ = reply;
+        m_sLastResponse = Trim_Str(reply.text());
         tesk::log::writef("Read (%d) \"%s\"\n", fileDescriptor,
                           m_sLastResponse.toUtf8().constData());
-        if (m_sLastResponse.isEmpty()) {
-            return false;
+        const QString wanted = Trim_Str(QString::fromUtf8(expected ? expected : ""));
+        if (reply.prompt) {
+            return wanted == QLatin1String(">");
         }
-        if (Find_Str(m_sLastResponse, QStringLiteral("ERROR"))) {
-            return false;
-        }
-        return Find_Str(m_sLastResponse, Trim_Str(QString::fromUtf8(expected ? expected : "")));
+        const bool ok = reply.ok() ||
+                        (reply.final.kind == tesk::at::FinalKind::NotSupported && reply.trailingOk);
+        return ok && Find_Str(m_sLastResponse, wanted);
     } catch (const std::exception& e) {
         logException("Read_Command", &e);
     }
     return false;
+}
+
+tesk::at::Reply MFCSMS::readReply(const Expect& expect, double seconds) {
+    using Clock = std::chrono::steady_clock;
+    using Took = tesk::at::ReplyCollector::Took;
+    tesk::at::ReplyCollector collector(expect.command, expect.payloadLines, expect.prompt,
+                                       unsolicited_);
+    auto deadline = Clock::now() + std::chrono::duration<double>(std::max(seconds, 0.0));
+    bool trailingWindow = false;
+    const SerialPort::CompleteTest anyByte = [](const QByteArray& held) {
+        return !held.isEmpty();
+    };
+    while (true) {
+        QString line;
+        while (framer_.nextLine(&line)) {
+            const Took took = collector.take(line);
+            if (took == Took::NotMine) {
+                framer_.putBack(line.toUtf8());
+            }
+            if (took != Took::More) {
+                return collector.reply();
+            }
+        }
+        if (collector.awaitingTrailingOk() && !trailingWindow) {
+            trailingWindow = true;
+            deadline = std::min(deadline, Clock::now() + std::chrono::duration<double>(
+                                                             tesk::pacing::scaled(kTrailingOkSeconds)));
+        }
+        if (collector.wantsPrompt() && framer_.takePrompt()) {
+            collector.promptSeen();
+            return collector.reply();
+        }
+        const double left = std::chrono::duration<double>(deadline - Clock::now()).count();
+        if (!port || left <= 0) {
+            return collector.reply();
+        }
+        port->setReadTimeout(left);
+        SerialError error;
+        const QByteArray bytes = port->readAndStopAfterBytes(false, 0, false, 0, &error, anyByte);
+        port->setReadTimeout(readTimeout_);
+        if (error.code == SerialErrorSystem) {
+            collector.reply().lineLost = true;
+            return collector.reply();
+        }
+        framer_.feed(bytes);
+    }
+}
+
+QStringList MFCSMS::Take_Unsolicited() {
+    return unsolicited_.take();
 }
 
 // One retry of the connection check: wait, ask again, accept OK or a bare echo.
@@ -164,6 +280,11 @@ bool MFCSMS::Check_Connection_For_Read(int fileDescriptor, int tries) {
             if (connectionTry(fileDescriptor,
                               "Check_Connection_For_Read FAIL write AT again in read at",
                               "Check_Connection_For_Read FAIL Read AT") != Try::NoAnswer) {
+                break;
+            }
+            // Whatever the device did say (a late refusal) is what the caller looks for; the
+            // next question would only replace it.
+            if (!m_sLastResponse.isEmpty()) {
                 break;
             }
         }

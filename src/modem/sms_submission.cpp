@@ -10,20 +10,13 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 #include <exception>
 
 namespace {
 
 const char* const kOk = "\r\nOK\r\n";
-const char* const kPrompt = ">\r\n";
-const QString kNoneError = QStringLiteral("NONE_ERROR");
-const QString kSent = QStringLiteral("Message sent successfully.");
-const QString kSentToDevice = QStringLiteral("Message sent to device.");
-const QString kConnectionError = QStringLiteral("Device Connection Error!");
-const QString kGenericRefusal = QStringLiteral("+CMS ERROR:500");
-// Reads a submission's verdict may take when the line is behind the exchange: the late answers
-// of the format question, the format switch and the prompt, two "AT" questions, its own.
-constexpr int kMaxVerdictReads = 6;
 
 // Ctrl-Z ends a text-mode message and ESC cancels it; taken from the message they would let
 // the rest of the text run as AT commands.
@@ -148,217 +141,210 @@ QString MFCSMS::Get_SMS_Error(const QString& answer) {
         }
     }
     if (Find_Str(text, QStringLiteral("ERROR"))) {
-        return kGenericRefusal;
+        return tesk::modem::kGenericRefusalText;
     }
     return QString("");
 }
 
+QString tesk::modem::Outcome_Text(const SubmissionOutcome& outcome, const QString& smsCapable) {
+    switch (outcome.kind) {
+        case SubmissionOutcome::Kind::Sent:
+            return smsCapable == QLatin1String("Not Detected") ? kSentToDeviceText : kSentText;
+        case SubmissionOutcome::Kind::Refused: {
+            const tesk::at::FinalResult final = tesk::at::Parse_Final_Result(outcome.refusal);
+            if (final.kind == tesk::at::FinalKind::CmsError ||
+                final.kind == tesk::at::FinalKind::CmeError) {
+                return final.line;
+            }
+            return kGenericRefusalText;
+        }
+        case SubmissionOutcome::Kind::NoAnswer:
+            return kConnectionErrorText;
+        case SubmissionOutcome::Kind::Stopped:
+            // Parts already out cannot be recalled; the recipient gets an incomplete message.
+            return QStringLiteral("Message stopped after %1 of %2 parts.")
+                .arg(outcome.partsSent)
+                .arg(outcome.partsTotal);
+    }
+    return kConnectionErrorText;
+}
+
+struct MFCSMS::PartResult {
+    tesk::modem::SubmissionOutcome::Kind kind = tesk::modem::SubmissionOutcome::Kind::NoAnswer;
+    int reference = -1;
+    QString refusal;
+};
+
 namespace {
 
-// The answer without the lines that only repeat what was sent (the command, the payload with
-// its Ctrl-Z), trimmed.
-QString withoutEcho(const QString& answer, const QStringList& sent) {
-    QStringList kept;
-    for (const QString& line :
-         answer.split(QRegularExpression(QStringLiteral("[\r\n]+")), Qt::SkipEmptyParts)) {
-        QString bare = Trim_Str(line);
-        bare.remove(QChar(0x1a));
-        bare = Trim_Str(bare);
-        if (!bare.isEmpty() && !sent.contains(bare)) {
-            kept.append(line);
+constexpr char kCtrlZ = 0x1A;
+constexpr char kEscape = 0x1B;
+// A network may take half a minute and more to accept a message on a weak signal; the device
+// says nothing meanwhile. Waiting less would report a message that is still on its way.
+constexpr double kVerdictSeconds = 60.0;
+
+QString lineOf(const QByteArray& bytes) {
+    return Trim_Str(QString::fromUtf8(bytes));
+}
+
+// The lines of a message body as a device repeats them.
+QStringList bodyLines(const QString& payload) {
+    QStringList lines;
+    for (const QString& line : payload.split(QRegularExpression(QStringLiteral("[\r\n]+")),
+                                             Qt::SkipEmptyParts)) {
+        const QString bare = tesk::at::Without_Noise(line);
+        if (!bare.isEmpty()) {
+            lines.append(bare);
         }
     }
-    return Trim_Str(kept.join(QStringLiteral("\r\n")));
+    return lines;
 }
 
 }  // namespace
 
-// One AT+CMGS exchange. False when a write failed or the device answered nothing at all (no
-// prompt, no final answer, no late answer): both mean the device is not reachable.
-bool MFCSMS::submitStep(int fd, SubmitKind kind, const QString& cmgsArgument,
-                        const QString& payload, const char* logPrefix, QString* returnStatus) {
+// One AT+CMGS exchange. The body goes out only after the device's prompt: without it the
+// device is in command mode, where the body's lines would run as commands. The verdict is the
+// submission's own final result, read however late within the verdict bound.
+MFCSMS::PartResult MFCSMS::submitPart(int fd, SubmitKind kind, const QString& cmgsArgument,
+                                      const QString& payload, const char* logPrefix) {
+    using Kind = tesk::modem::SubmissionOutcome::Kind;
+    PartResult result;
     const QByteArray command =
         kind == SubmitKind::Pdu ? QStringLiteral("AT+CMGS=%1\r\n").arg(cmgsArgument).toUtf8()
                                 : QStringLiteral("AT+CMGS=\"%1\"\r\n").arg(cmgsArgument).toUtf8();
     const QString format = Get_Selected_CMGF_Mode(fd);
     if (kind == SubmitKind::Pdu && format == QLatin1String("1")) {
-        if (Write_Command(fd, "AT+CMGF=0\r\n")) {
-            Read_Command(fd, kOk);
-        }
+        SET_CMGF_PDU_MODE(fd);
     } else if (kind == SubmitKind::Text && format == QLatin1String("0")) {
-        if (Write_Command(fd, "AT+CMGF=1\r\n")) {
-            Read_Command(fd, kOk);
+        SET_CMGF_TEXT_MODE(fd);
+    }
+    if (!answered_) {
+        catchUp(fd);
+    }
+    lastCommand_ = lineOf(command);
+    answered_ = false;
+    if (!writeBytes(fd, command, QString::fromUtf8(command))) {
+        return result;
+    }
+    tesk::at::Reply reply = readReply({lastCommand_, {}, true}, readTimeout_ * patience_);
+    tesk::log::writef("Read (%d) \"%s\"\n", fd, reply.text().toUtf8().constData());
+    if (!reply.prompt) {
+        if (!reply.complete() && !reply.lineLost) {
+            // Silent so far: close any input the device may have opened meanwhile, then give
+            // it one more read time for its refusal.
+            writeBytes(fd, QByteArray(1, kEscape), QStringLiteral("<esc>"));
+            reply = readReply({lastCommand_, {}, false}, readTimeout_ * patience_);
+            tesk::log::writef("Read (%d) \"%s\"\n", fd, reply.text().toUtf8().constData());
         }
-    }
-    if (!Write_Command(fd, command.constData())) {
-        return false;
-    }
-    Read_Command(fd, kPrompt);
-    const bool promptSeen = m_sLastResponse.contains(QLatin1Char('>'));
-    // A device that only echoes has not answered: its echo must not pass for an acceptance.
-    // "AT" is the connection question asked when the final answer is late.
-    const QStringList sentLines = {Trim_Str(QString::fromUtf8(command)), Trim_Str(payload),
-                                   QStringLiteral("AT")};
-    const QString promptAnswer = withoutEcho(m_sLastResponse, sentLines);
-    if (!Write_Command(fd, payload.toUtf8().constData()) || !Write_Command(fd, "\x1a\r\n")) {
-        return false;
-    }
-    tesk::pacing::wait(2.0);
-
-    QString error;
-    bool accepted = Read_Command(fd, kOk);
-    // The submission's own answer carries "+CMGS:" or an error. Without the prompt in time the
-    // line is behind the exchange, and the first answer after the message may be the late
-    // answer of an earlier command (the format question, the prompt); taken as the verdict it
-    // would credit a refused message as sent and leave the real verdict to be misread by the
-    // next message. So read on for the submission's own answer. When nothing comes, ask "AT"
-    // (twice at most, 5 seconds apart) to draw out a late answer, and keep the first verdict
-    // that turns up: an error read by the first question must not be replaced by the OK of
-    // the second. A line in step is judged on its first answer, as before.
-    const auto ownAnswer = [&](const QString& answer) {
-        return Find_Str(answer, QStringLiteral("ERROR")) ||
-               withoutEcho(answer, sentLines).contains(QLatin1String("+CMGS:"));
-    };
-    int probes = 0;
-    if (!ownAnswer(m_sLastResponse) && (!promptSeen || m_sLastResponse.isEmpty())) {
-        QString leftover;
-        for (int reads = 0; reads < kMaxVerdictReads && !ownAnswer(m_sLastResponse); ++reads) {
-            if (!m_sLastResponse.isEmpty()) {
-                if (promptSeen) {
-                    break;  // in step: whatever the question drew out is the answer
-                }
-                leftover = m_sLastResponse;
-                Read_Command(fd, kOk);
-            } else if (probes < 2) {
-                ++probes;
-                tesk::pacing::wait(5.0);
-                if (!Write_Command(fd, "AT\r\n")) {
-                    break;
-                }
-                Read_Command(fd, kOk);
-            } else {
-                break;
-            }
+        answered_ = reply.complete() || reply.lineLost;
+        if (tesk::at::Is_Error(reply.final.kind)) {
+            result.kind = Kind::Refused;
+            result.refusal = reply.final.line;
         }
-        if (m_sLastResponse.isEmpty()) {
-            m_sLastResponse = leftover;  // nothing of its own came: judge what did, as before
-        }
-        accepted = !Find_Str(m_sLastResponse, QStringLiteral("ERROR")) &&
-                   Find_Str(m_sLastResponse, Trim_Str(QString::fromUtf8(kOk)));
+        tesk::log::writef("%s{%d} :: %s\n", logPrefix, fd,
+                          result.kind == Kind::Refused ? result.refusal.toUtf8().constData()
+                                                       : "no prompt from the device");
+        lastReply_ = reply;
+        m_sLastResponse = Trim_Str(reply.text());
+        return result;
     }
-    if (!accepted) {
-        QString answer = withoutEcho(m_sLastResponse, sentLines);
-        if (answer.isEmpty() && probes == 0) {
-            Check_Connection_For_Read(fd, 2);
-            answer = withoutEcho(m_sLastResponse, sentLines);
-        }
-        if (answer.isEmpty() && Trim_Str(promptAnswer).isEmpty()) {
-            tesk::log::writef("%s{%d} :: no answer from the device", logPrefix, fd);
-            return false;
-        }
-        if (answer.isEmpty()) {
-            answer = promptAnswer;
-        }
-        error = Trim_Str(Get_SMS_Error(answer));
-        // A bare ERROR after the message is a refusal like any other.
-        if (error == QLatin1String("ERROR")) {
-            error = kGenericRefusal;
-        }
-        // A refused part means the recipient does not get the whole message, so the error of
-        // any part, not only of the last, is the outcome.
-        if (!error.isEmpty()) {
-            *returnStatus = error;
-        }
+    if (!writeBytes(fd, payload.toUtf8() + QByteArray(1, kCtrlZ), payload + QChar(kCtrlZ))) {
+        return result;
     }
-    tesk::log::writef("%s{%d} :: %s", logPrefix, fd,
-                      (error.isEmpty() ? m_sLastResponse : error).toUtf8().constData());
-    return true;
-}
-
-QString MFCSMS::judgeOutcome(bool exchangeRan, const QString& status, const QString& smsCapable,
-                             bool* result) {
-    const QString sent = smsCapable == QLatin1String("Not Detected") ? kSentToDevice : kSent;
-    if (!exchangeRan) {
-        *result = false;
-        return kConnectionError;
+    const double verdictBound = std::max(readTimeout_ * patience_, tesk::pacing::scaled(kVerdictSeconds));
+    reply = readReply({lastCommand_, bodyLines(payload), false}, verdictBound);
+    answered_ = reply.complete() || reply.lineLost;
+    lastReply_ = reply;
+    m_sLastResponse = Trim_Str(reply.text());
+    tesk::log::writef("Read (%d) \"%s\"\n", fd, m_sLastResponse.toUtf8().constData());
+    if (reply.ok()) {
+        result.kind = Kind::Sent;
+        result.reference = tesk::at::Parse_Cmgs_References(reply.lines).value(0, -1);
+    } else if (tesk::at::Is_Error(reply.final.kind)) {
+        result.kind = Kind::Refused;
+        result.refusal = reply.final.line;
     }
-    *result = true;
-    if (status == kNoneError) {
-        return sent;
-    }
-    const QString trimmed = Trim_Str(status);
-    if (trimmed.isEmpty()) {
-        return kConnectionError;
-    }
-    const QString head = trimmed.left(4);
-    if (head.contains(QLatin1String("CMS")) || head.contains(QLatin1String("CME"))) {
-        return trimmed;
-    }
-    // Our own texts (an incomplete long message) stand as they are.
-    if (trimmed.startsWith(QLatin1String("Message "))) {
-        return trimmed;
-    }
-    return sent;
+    tesk::log::writef("%s{%d} :: %s\n", logPrefix, fd,
+                      result.kind == Kind::NoAnswer ? "no answer from the device"
+                                                    : reply.final.line.toUtf8().constData());
+    return result;
 }
 
 namespace {
 
-QString stoppedText(int sent, int total) {
-    return QStringLiteral("Message stopped after %1 of %2 parts.").arg(sent).arg(total);
+using tesk::modem::SubmissionOutcome;
+
+// Adds one part's result to the message's outcome; false when no further part may go.
+template <typename Part>
+bool addPart(SubmissionOutcome* outcome, const Part& part) {
+    outcome->kind = part.kind;
+    if (part.kind != SubmissionOutcome::Kind::Sent) {
+        outcome->refusal = part.refusal;
+        return false;
+    }
+    ++outcome->partsSent;
+    if (part.reference >= 0) {
+        outcome->references.append(part.reference);
+    }
+    return true;
 }
 
 }  // namespace
 
+bool MFCSMS::finishSubmission(const QString& smsCapable, QString* returnStatus) {
+    *returnStatus = tesk::modem::Outcome_Text(lastSubmission_, smsCapable);
+    return lastSubmission_.kind != SubmissionOutcome::Kind::NoAnswer;
+}
+
 bool MFCSMS::Send_PDU_SMS(int fd, const QString& number, const QString& message,
                           const QString& smsc, bool flash, bool unicode, QString* returnStatus,
                           const QString& smsCapable) {
-    QString status = kNoneError;
-    bool ran = false;
+    lastSubmission_ = SubmissionOutcome{SubmissionOutcome::Kind::NoAnswer, {}, {}, 0, 1};
     try {
         const bool ucs2 = unicode || PDU::Needs_Unicode(message);
         PDU pdu;
         const QString single = pdu.EncodePDU(message, number, smsc, true, flash, ucs2);
         if (!single.isEmpty()) {
             if (pdu.Fits_Single_Message(message, number, smsc, ucs2)) {
-                ran = submitStep(fd, SubmitKind::Pdu, QString::number(PDU::Tpdu_Octets(single)),
-                                 single,
-                                 ucs2 ? "UNICODE Standard Short SMS PDU Response:: "
-                                      : "Standard Short SMS PDU Response:: ",
-                                 &status);
+                addPart(&lastSubmission_,
+                        submitPart(fd, SubmitKind::Pdu, QString::number(PDU::Tpdu_Octets(single)),
+                                   single,
+                                   ucs2 ? "UNICODE Standard Short SMS PDU Response:: "
+                                        : "Standard Short SMS PDU Response:: "));
             } else {
                 const int total = PDU::Part_Count(message, ucs2);
-                ran = true;
-                for (int part = 1; part <= total && ran; ++part) {
-                    if (Stop_SMS_Sending_Now.load()) {
-                        // Parts already out cannot be recalled; the recipient gets an incomplete
-                        // message, which the outcome must say.
-                        if (status == kNoneError) {
-                            status = stoppedText(part - 1, total);
-                        }
+                lastSubmission_.partsTotal = total;
+                lastSubmission_.kind = SubmissionOutcome::Kind::Sent;
+                for (int part = 1; part <= total; ++part) {
+                    if (part > 1 && stopRequested()) {
+                        lastSubmission_.kind = SubmissionOutcome::Kind::Stopped;
                         break;
                     }
                     tesk::log::writef("\n------ %d / %d of message ------\n", part, total);
                     const QString partPdu =
                         pdu.Encode_UDH_PDU(message, number, smsc, true, flash, total, part, ucs2);
                     if (partPdu.isEmpty()) {
-                        ran = false;
+                        lastSubmission_.kind = SubmissionOutcome::Kind::NoAnswer;
                         break;
                     }
-                    ran = submitStep(
-                        fd, SubmitKind::Pdu, QString::number(PDU::Tpdu_Octets(partPdu)), partPdu,
-                        ucs2 ? "UNICODE Long SMS PDU Response:: " : "Long SMS PDU Response:: ",
-                        &status);
-                    tesk::pacing::wait(2.0);
+                    if (!addPart(&lastSubmission_,
+                                 submitPart(fd, SubmitKind::Pdu,
+                                            QString::number(PDU::Tpdu_Octets(partPdu)), partPdu,
+                                            ucs2 ? "UNICODE Long SMS PDU Response:: "
+                                                 : "Long SMS PDU Response:: "))) {
+                        break;
+                    }
+                    if (part < total) {
+                        tesk::pacing::wait(2.0);
+                    }
                 }
             }
         }
     } catch (const std::exception&) {
         Show_NSLog_Message(QStringLiteral("Send_PDU_SMS exception catch"));
-        ran = false;
+        lastSubmission_.kind = SubmissionOutcome::Kind::NoAnswer;
     }
-    bool result = false;
-    *returnStatus = judgeOutcome(ran, status, smsCapable, &result);
-    return result;
+    return finishSubmission(smsCapable, returnStatus);
 }
 
 bool MFCSMS::selectTextCharacterSet(int fd, bool unicode) {
@@ -380,8 +366,16 @@ bool MFCSMS::selectTextCharacterSet(int fd, bool unicode) {
         const char* select = supported.contains(QLatin1String("GSM"))   ? "AT+CSCS=\"GSM\"\r\n"
                              : supported.contains(QLatin1String("IRA")) ? "AT+CSCS=\"IRA\"\r\n"
                                                                         : nullptr;
-        if (select && Write_Command(fd, select)) {
-            Read_Command(fd, kOk);
+        if (select && Write_Command(fd, select) && !Read_Command(fd, kOk) &&
+            current.contains(QLatin1String("UCS2"))) {
+            // A device in UCS2 may want the set's own name in UCS2 as well.
+            const QString name = QString::fromLatin1(select).section(QLatin1Char('"'), 1, 1);
+            const QByteArray encoded = QStringLiteral("AT+CSCS=\"%1\"\r\n")
+                                           .arg(PDU::EncodeUserData_16_bit(name))
+                                           .toUtf8();
+            if (Write_Command(fd, encoded.constData())) {
+                Read_Command(fd, kOk);
+            }
         }
         GET_CSCS_Response(fd);
     }
@@ -391,14 +385,15 @@ bool MFCSMS::selectTextCharacterSet(int fd, bool unicode) {
 bool MFCSMS::Send_Text_SMS(int fd, const QString& number, const QString& message,
                            const QString& smsc, bool flash, bool unicode, const QString& portPath,
                            QString* returnStatus, const QString& smsCapable) {
-    QString status = kNoneError;
-    bool ran = false;
+    lastSubmission_ = SubmissionOutcome{SubmissionOutcome::Kind::NoAnswer, {}, {}, 0, 1};
     try {
         // Anything outside plain ASCII, or ASCII the GSM character set reads differently, only
         // arrives intact through the UCS2 character set.
         const bool wide = (unicode && Check_UNICODE_Message(message) == 1) ||
                           Check_Non_English_Message(message) == 1 || hasAsciiOutsideGsmSet(message);
         if (!smsc.isEmpty()) {
+            // A number goes out in the character set in force: make sure it is not UCS2.
+            selectTextCharacterSet(fd, false);
             SET_Custom_SMSC_Number(fd, smsc);
         }
         Set_Text_Mode_SMS_Param(fd, flash, wide);
@@ -417,16 +412,15 @@ bool MFCSMS::Send_Text_SMS(int fd, const QString& number, const QString& message
             }
         }
         const int total = static_cast<int>(parts.size());
-        ran = true;
-        if (!wide) {
+        lastSubmission_.partsTotal = total;
+        lastSubmission_.kind = SubmissionOutcome::Kind::Sent;
+        if (!wide && smsc.isEmpty()) {
             selectTextCharacterSet(fd, false);
         }
-        for (int i = 0; i < total && ran; ++i) {
+        for (int i = 0; i < total; ++i) {
             if (!single) {
-                if (Stop_SMS_Sending_Now.load()) {
-                    if (status == kNoneError) {
-                        status = stoppedText(i, total);
-                    }
+                if (i > 0 && stopRequested()) {
+                    lastSubmission_.kind = SubmissionOutcome::Kind::Stopped;
                     break;
                 }
                 tesk::log::writef("\n------ %d / %d of message ------\n", i + 1, total);
@@ -444,24 +438,29 @@ bool MFCSMS::Send_Text_SMS(int fd, const QString& number, const QString& message
                 single
                     ? (wide ? "UNICODE Standard Short SMS Text :: " : "standard Short SMS Text :: ")
                     : (wide ? "UNICODE Long SMS Text Response:: " : "Long SMS Text :: ");
-            ran = submitStep(fd, SubmitKind::Text, destination, payload, prefix, &status);
-            if (!single) {
+            if (!addPart(&lastSubmission_,
+                         submitPart(fd, SubmitKind::Text, destination, payload, prefix))) {
+                break;
+            }
+            if (!single && i + 1 < total) {
                 tesk::pacing::wait(2.0);
             }
         }
     } catch (const std::exception&) {
         Show_NSLog_Message(QStringLiteral("Send_Text_SMS exception catch"));
-        ran = false;
+        lastSubmission_.kind = SubmissionOutcome::Kind::NoAnswer;
     }
-    // The device keeps a service centre it was given; put its own back in every case.
+    // The device keeps the character set and the service centre it was given: the next
+    // message, and the restore below, carry numbers, which must not go out in UCS2.
     try {
+        if (lastSubmission_.kind != SubmissionOutcome::Kind::NoAnswer) {
+            selectTextCharacterSet(fd, false);
+        }
         if (!smsc.isEmpty()) {
             GET_And_SET_Cus_SMSC(fd, smsc, portPath);
         }
     } catch (const std::exception&) {
         Show_NSLog_Message(QStringLiteral("Send_Text_SMS exception catch"));
     }
-    bool result = false;
-    *returnStatus = judgeOutcome(ran, status, smsCapable, &result);
-    return result;
+    return finishSubmission(smsCapable, returnStatus);
 }
