@@ -60,9 +60,9 @@ QByteArray PtyClient::collect(int limitMs, Done done) {
 }
 
 bool EndsWithFinalResult(const QByteArray& data) {
-    static const QRegularExpression kFinal(
-        QStringLiteral("(\\r\\n(OK|ERROR|COMMAND NOT SUPPORT|\\+CMS ERROR: [^\\r\\n]*|\\+CME "
-                       "ERROR: [^\\r\\n]*)\\r\\n|> )$"));
+    static const QRegularExpression kFinal(QStringLiteral(
+        "(\\r\\n(OK|ERROR|NO CARRIER|COMMAND NOT SUPPORT|\\+CMS ERROR: [^\\r\\n]*|\\+CME "
+        "ERROR: [^\\r\\n]*)\\r\\n|> )$"));
     return kFinal.match(QString::fromLatin1(data)).hasMatch();
 }
 

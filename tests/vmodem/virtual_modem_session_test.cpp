@@ -2,6 +2,7 @@
 #include "core/runtime_paths.h"
 #include "support/param_names.h"
 #include "virtual-modem/virtual_modem.h"
+#include "vmodem/modem_fixture.h"
 #include "vmodem/pty_client.h"
 
 #include <QDateTime>
@@ -20,62 +21,13 @@
 namespace tesk::vmodem {
 namespace {
 
+using test::kCtrlZ;
+using test::kHelloPdu;
+using test::kHelloTpdu;
+using test::kHelloWithScaPdu;
+using test::ModemTest;
 using test::PtyClient;
 using test::WaitFor;
-
-// "hello" to +12345, no service centre: 00 | 11 00 | 05 91 2143F5 | 00 00 | FF | 05 E8329BFD06
-const QByteArray kHelloPdu = "00110005912143F50000FF05E8329BFD06";
-constexpr int kHelloTpdu = 16;
-// The same with service centre +447785016005: 07 91 447758100650 | ... (TPDU unchanged)
-const QByteArray kHelloWithScaPdu = "0791447758100650110005912143F50000FF05E8329BFD06";
-const QByteArray kCtrlZ = "\x1A\r\n";
-
-class ModemTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_TRUE(runtime_.isValid());
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime_.path()));
-    }
-
-    VirtualModem& start(Config config = {}) {
-        config.echo = config.echo && echo_;
-        modem_ = std::make_unique<VirtualModem>(config);
-        QString error;
-        EXPECT_TRUE(modem_->start(&error)) << error.toStdString();
-        return *modem_;
-    }
-
-    std::unique_ptr<PtyClient> connect() {
-        auto client = std::make_unique<PtyClient>(modem_->portPath());
-        EXPECT_TRUE(client->isOpen());
-        return client;
-    }
-
-    // AT+CMGS=<length>, the PDU, Ctrl-Z; returns the answer after Ctrl-Z.
-    QByteArray submitPdu(PtyClient& client, const QByteArray& pdu, int length) {
-        EXPECT_EQ(client.exchange("AT+CMGS=" + QByteArray::number(length) + "\r\n"), "\r\n> ");
-        return client.exchange(pdu + kCtrlZ);
-    }
-
-    QString logPath() const { return runtime_.filePath(QStringLiteral("received.jsonl")); }
-
-    QList<QJsonObject> logLines() const {
-        QFile file(logPath());
-        QList<QJsonObject> lines;
-        if (file.open(QIODevice::ReadOnly)) {
-            for (const QByteArray& line : file.readAll().split('\n')) {
-                if (!line.isEmpty()) {
-                    lines.append(QJsonDocument::fromJson(line).object());
-                }
-            }
-        }
-        return lines;
-    }
-
-    bool echo_ = false;  // most conversations read better without echo
-    QTemporaryDir runtime_;
-    std::unique_ptr<VirtualModem> modem_;
-};
 
 TEST_F(ModemTest, announcesItselfPrivatelyAndRemovesTheLinkAtStop) {
     Config config;
@@ -162,7 +114,6 @@ TEST_F(ModemTest, answersIdentityQuestionsWithBareLines) {
     EXPECT_EQ(client->exchange("AT+CBC\r"), "\r\n+CBC: 0,80\r\n\r\nOK\r\n");
     EXPECT_EQ(client->exchange("AT+CSQ\r"), "\r\n+CSQ: 20,99\r\n\r\nOK\r\n");
     EXPECT_EQ(client->exchange("AT+NONSENSE\r"), "\r\nERROR\r\n");
-    EXPECT_EQ(client->exchange("HELLO\r"), "\r\nERROR\r\n");
 }
 
 struct ScaCase {
@@ -358,6 +309,7 @@ struct RefusedCase {
     const char* name;
     int announced;
     QByteArray pdu;
+    QString number;  // as far as the PDU could be read
 };
 
 class RefusedSubmission : public ModemTest, public ::testing::WithParamInterface<RefusedCase> {};
@@ -368,14 +320,19 @@ TEST_P(RefusedSubmission, answersCms304AndDeliversNothing) {
     EXPECT_EQ(submitPdu(*client, GetParam().pdu, GetParam().announced), "\r\n+CMS ERROR: 304\r\n");
     EXPECT_TRUE(modem.received().isEmpty());
     EXPECT_EQ(modem.submissions(), 1);
+    const QList<Refusal> refusals = modem.refusals();
+    ASSERT_EQ(refusals.size(), 1);
+    EXPECT_EQ(refusals[0].stage, QStringLiteral("verdict"));
+    EXPECT_EQ(refusals[0].answer, QStringLiteral("+CMS ERROR: 304"));
+    EXPECT_EQ(refusals[0].number, GetParam().number);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, RefusedSubmission,
-    ::testing::Values(RefusedCase{"length_one_too_many", 17, kHelloPdu},
-                      RefusedCase{"length_counts_the_sca", 24, kHelloWithScaPdu},
-                      RefusedCase{"not_hex", 16, "00110005912143F50000FF05E8329BFDXX"},
-                      RefusedCase{"sms_deliver", 16, "00040005912143F50000FF05E8329BFD06"}),
+    ::testing::Values(RefusedCase{"length_one_too_many", 17, kHelloPdu, "+12345"},
+                      RefusedCase{"length_counts_the_sca", 24, kHelloWithScaPdu, "+12345"},
+                      RefusedCase{"not_hex", 16, "00110005912143F50000FF05E8329BFDXX", ""},
+                      RefusedCase{"sms_deliver", 16, "00040005912143F50000FF05E8329BFD06", ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ModemTest, textModeUnderUcs2TakesHexadecimalUtf16) {
@@ -393,47 +350,97 @@ TEST_F(ModemTest, textModeUnderUcs2TakesHexadecimalUtf16) {
     EXPECT_EQ(received[0].raw, QStringLiteral("041F04400438043204350442"));
 }
 
-TEST_F(ModemTest, textModeLineBreaksPromptAgainAndFlashComesFromTheCodingScheme) {
-    echo_ = true;
+class TextLineBreaks : public ModemTest, public ::testing::WithParamInterface<bool> {};
+
+// Each CR inside the message is a line break the modem answers with a fresh prompt, echo or not.
+TEST_P(TextLineBreaks, promptAgainAndFlashComesFromTheCodingScheme) {
+    echo_ = GetParam();
     VirtualModem& modem = start();
     auto client = connect();
-    client->exchange("ATE0;+CMGF=1;+CSMP=17,255,0,16\r");
-    EXPECT_EQ(client->exchange("AT+CMGS=\"12345\",145\r"), "\r\n> ");
-    EXPECT_EQ(client->exchange("line1\r"), "\r\n> ");
-    EXPECT_EQ(client->exchange("line2" + kCtrlZ), "\r\n+CMGS: 0\r\n\r\nOK\r\n");
+    const QByteArray echoed[] = {"AT+CMGS=\"12345\",145\r", "line1", "line2", "line3"};
+    auto shown = [&](int i) { return echo_ ? echoed[i] : QByteArray(); };
+    EXPECT_TRUE(client->exchange("AT+CMGF=1;+CSMP=17,255,0,16\r").endsWith("\r\nOK\r\n"));
+    EXPECT_EQ(client->exchange(echoed[0]), shown(0) + "\r\n> ");
+    EXPECT_EQ(client->exchange("line1\r"), shown(1) + "\r\n> ");
+    EXPECT_EQ(client->exchange("line2\r"), shown(2) + "\r\n> ");
+    EXPECT_EQ(client->exchange("line3" + kCtrlZ), shown(3) + "\r\n+CMGS: 0\r\n\r\nOK\r\n");
     const QList<ReceivedSms> received = modem.received();
     ASSERT_EQ(received.size(), 1);
     EXPECT_EQ(received[0].number, QStringLiteral("+12345"));
-    EXPECT_EQ(received[0].text, QStringLiteral("line1\nline2"));
+    EXPECT_EQ(received[0].text, QStringLiteral("line1\nline2\nline3"));
     EXPECT_EQ(received[0].coding, QStringLiteral("gsm7"));
     EXPECT_EQ(received[0].messageClass, 0);
 }
 
-TEST_F(ModemTest, refusesTheChosenSubmissionWithItsCode) {
+INSTANTIATE_TEST_SUITE_P(Echo, TextLineBreaks, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "on" : "off"; });
+
+struct VerdictCase {
+    const char* name;
+    int Config::*onSubmission;
+    QByteArray answer;
+};
+
+class VerdictRefusal : public ModemTest, public ::testing::WithParamInterface<VerdictCase> {};
+
+TEST_P(VerdictRefusal, refusesTheChosenSubmissionAfterCtrlZ) {
     Config config;
-    config.cmsErrorOnSubmission = 2;
+    config.*GetParam().onSubmission = 2;
     config.cmsErrorCode = 38;
     VirtualModem& modem = start(config);
     auto client = connect();
     EXPECT_EQ(submitPdu(*client, kHelloPdu, kHelloTpdu), "\r\n+CMGS: 0\r\n\r\nOK\r\n");
-    EXPECT_EQ(submitPdu(*client, kHelloPdu, kHelloTpdu), "\r\n+CMS ERROR: 38\r\n");
+    EXPECT_EQ(submitPdu(*client, kHelloPdu, kHelloTpdu), "\r\n" + GetParam().answer + "\r\n");
     EXPECT_EQ(submitPdu(*client, kHelloPdu, kHelloTpdu), "\r\n+CMGS: 1\r\n\r\nOK\r\n");
     EXPECT_EQ(modem.received().size(), 2);
     EXPECT_EQ(modem.submissions(), 3);
+    const QList<Refusal> refusals = modem.refusals();
+    ASSERT_EQ(refusals.size(), 1);
+    EXPECT_EQ(refusals[0].answer, QString::fromLatin1(GetParam().answer));
+    EXPECT_EQ(refusals[0].stage, QStringLiteral("verdict"));
+    EXPECT_EQ(refusals[0].number, QStringLiteral("+12345"));
 }
 
-TEST_F(ModemTest, fallsSilentAfterTheChosenNumberOfMessages) {
+INSTANTIATE_TEST_SUITE_P(
+    Answers, VerdictRefusal,
+    ::testing::Values(VerdictCase{"cms_error", &Config::cmsErrorOnSubmission, "+CMS ERROR: 38"},
+                      VerdictCase{"not_supported", &Config::notSupportedOnSubmission,
+                                  "COMMAND NOT SUPPORT"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct SilenceCase {
+    const char* name;
+    int Config::*onSubmission;
+    QByteArray verdict;  // empty: the device is lost before it
+};
+
+class FallsSilent : public ModemTest, public ::testing::WithParamInterface<SilenceCase> {};
+
+TEST_P(FallsSilent, answersNothingMore) {
     Config config;
-    config.silentAfterSubmission = 1;
+    config.*GetParam().onSubmission = 1;
     VirtualModem& modem = start(config);
     auto client = connect();
-    EXPECT_EQ(submitPdu(*client, kHelloPdu, kHelloTpdu), "\r\n+CMGS: 0\r\n\r\nOK\r\n");
+    EXPECT_EQ(client->exchange("AT+CMGS=16\r"), "\r\n> ");
+    client->write(kHelloPdu + kCtrlZ);
+    if (!GetParam().verdict.isEmpty()) {
+        EXPECT_EQ(client->readAnswer(), GetParam().verdict);
+    }
     client->write("AT\r");
     // Once the modem has taken the command in, any answer would already be on its way.
     ASSERT_TRUE(WaitFor([&] { return modem.commands().endsWith(QStringLiteral("AT")); }));
     EXPECT_EQ(client->readFor(300), QByteArray());
     EXPECT_TRUE(modem.running());
+    EXPECT_EQ(modem.received().size(), GetParam().verdict.isEmpty() ? 0 : 1);
+    EXPECT_TRUE(modem.refusals().isEmpty());
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Moments, FallsSilent,
+    ::testing::Values(SilenceCase{"after_delivery", &Config::silentAfterSubmission,
+                                  "\r\n+CMGS: 0\r\n\r\nOK\r\n"},
+                      SilenceCase{"after_prompt", &Config::silentAfterPromptOnSubmission, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ModemTest, echoOnlyEchoesAndNeverAnswers) {
     Config config;

@@ -36,22 +36,23 @@ QString verboseCme(int code) {
     }
 }
 
-bool toInt(const QByteArray& text, int* value) {
+}  // namespace
+
+AtSession::AtSession(const Config& config, SessionHost& host) : config_(config), host_(host) {
+    resetProfile();
+    echo_ = config_.echo;
+    scaNumber_ = config_.serviceCentre;
+    scaType_ = scaNumber_.startsWith(QLatin1Char('+')) ? 145 : 129;
+}
+
+bool AtSession::toInt(const QByteArray& text, int* value) {
     bool ok = false;
     *value = text.trimmed().toInt(&ok);
     return ok;
 }
 
-}  // namespace
-
-AtSession::AtSession(const Config& config, SessionHost& host) : config_(config), host_(host) {
-    resetProfile();
-    scaNumber_ = config_.serviceCentre;
-    scaType_ = scaNumber_.startsWith(QLatin1Char('+')) ? 145 : 129;
-}
-
 void AtSession::resetProfile() {
-    echo_ = config_.echo;
+    echo_ = config_.echo || config_.echoAfterReset;
     cmgf_ = config_.modes == SmsModes::Text ? 1 : 0;
     cmee_ = 0;
     charset_ = QStringLiteral("GSM");
@@ -85,7 +86,14 @@ void AtSession::feed(const QByteArray& bytes) {
 }
 
 void AtSession::commandByte(char c) {
-    const bool lineEnd = c == '\r' || c == '\n';
+    // Ctrl-Z and ESC mean nothing in command mode, but a client that was refused its prompt
+    // still ends its message with one of them: Ctrl-Z ends that line, ESC drops it, so that
+    // neither glues the message to the next command.
+    if (c == kEscape) {
+        line_.clear();
+        return;
+    }
+    const bool lineEnd = c == '\r' || c == '\n' || c == kCtrlZ;
     // The line end of an empty line is not echoed: the CR LF that follows a Ctrl-Z would
     // otherwise trail behind the final result of the submission.
     if ((echo_ || config_.echoOnly) && !silent_ && !(lineEnd && line_.isEmpty())) {
@@ -175,7 +183,10 @@ void AtSession::execute(const QByteArray& line) {
     const QByteArray s = line.trimmed();
     if (s.size() < 2 || std::toupper(static_cast<unsigned char>(s[0])) != 'A' ||
         std::toupper(static_cast<unsigned char>(s[1])) != 'T') {
-        sendReply(error());
+        if (!config_.ignoreNonCommands) {
+            sendReply(error());
+            sendUnsolicited(Config::Unsolicited::AfterEveryCommand);
+        }
         return;
     }
     Reply all;
@@ -216,6 +227,10 @@ void AtSession::execute(const QByteArray& line) {
             if (reply.final == Final::Ok) {
                 reply = extended(cmd);
             }
+        } else if (std::toupper(static_cast<unsigned char>(c)) == 'D') {
+            // A dial string runs to the end of the line; there is no voice call to be had.
+            i = s.size();
+            reply = error(Final::NoCarrier);
         } else if (std::isalpha(static_cast<unsigned char>(c)) || c == '&') {
             const bool ampersand = c == '&';
             if (ampersand && ++i >= s.size()) {
@@ -236,10 +251,16 @@ void AtSession::execute(const QByteArray& line) {
         if (reply.final != Final::Ok) {
             all.final = reply.final;
             all.code = reply.code;
+            all.text = reply.text;
             break;
         }
     }
     sendReply(all);
+    if (all.final == Final::Prompt) {
+        afterPrompt();
+    } else {
+        sendUnsolicited(Config::Unsolicited::AfterEveryCommand);
+    }
 }
 
 QList<AtSession::Arg> AtSession::parseArgs(const QByteArray& text) {
@@ -441,6 +462,10 @@ QByteArray AtSession::finalText(const Reply& reply) const {
             return "OK";
         case Final::NotSupported:
             return "COMMAND NOT SUPPORT";
+        case Final::NoCarrier:
+            return "NO CARRIER";
+        case Final::Verbatim:
+            return reply.text;
         case Final::Cms:
             return "+CMS ERROR: " + QByteArray::number(reply.code);
         case Final::Cme:

@@ -12,10 +12,11 @@
 namespace tesk::vmodem {
 
 enum class OutputKind {
-    Echo,    // bytes sent back as they came
-    Info,    // information lines of an answer
-    Final,   // the final result code of an answer
-    Prompt,  // "> " of AT+CMGS
+    Echo,         // bytes sent back as they came
+    Info,         // information lines of an answer
+    Final,        // the final result code of an answer
+    Prompt,       // "> " of AT+CMGS
+    Unsolicited,  // a line the modem sends of its own accord
 };
 
 class SessionHost {
@@ -25,7 +26,9 @@ class SessionHost {
     virtual void commandLine(const QString& line) = 0;
     virtual void submitted() = 0;  // an AT+CMGS input was ended with Ctrl-Z
     virtual void delivered(const ReceivedSms& sms) = 0;
-    virtual void hangUp() = 0;  // close the line once everything sent so far is out
+    virtual void refused(const Refusal& refusal) = 0;
+    virtual void pause(int ms) = 0;  // hold back everything sent after this by ms
+    virtual void hangUp() = 0;       // close the line once everything sent so far is out
 };
 
 class AtSession {
@@ -35,11 +38,12 @@ class AtSession {
 
   private:
     enum class Input { Command, Pdu, Text };
-    enum class Final { Ok, Error, Cme, Cms, NotSupported, Prompt };
+    enum class Final { Ok, Error, Cme, Cms, NotSupported, NoCarrier, Verbatim, Prompt };
     struct Reply {
         QList<QByteArray> lines;
         Final final = Final::Ok;
         int code = 0;
+        QByteArray text;  // the final line of Final::Verbatim
     };
     struct Arg {
         QByteArray value;
@@ -63,15 +67,21 @@ class AtSession {
     Reply extended(const Extended& cmd);
     Reply sms(const Extended& cmd);
     Reply serviceCentre(const Extended& cmd);
+    bool numberArg(const Arg& arg, QString* number) const;
     Reply startSubmission(const Extended& cmd);
+    Reply promptOrRefusal(const Reply& reply, const QString& number);
+    void afterPrompt();
     void finishSubmission();
     bool pduMessage(ReceivedSms* sms) const;
     bool textMessage(ReceivedSms* sms) const;
     void cancelSubmission();
     void sendReply(const Reply& reply);
+    void sendUnsolicited(Config::Unsolicited::When when);
+    void refuse(const Reply& reply, const QString& number, const char* stage);
     void resetProfile();
 
     static Reply error(Final kind = Final::Error, int code = 0);
+    static bool toInt(const QByteArray& text, int* value);
     QByteArray finalText(const Reply& reply) const;
     bool modeAllowed(int cmgf) const;
 
@@ -101,7 +111,9 @@ class AtSession {
     QByteArray payload_;  // PDU hex digits, or the text with line breaks as LF
     QByteArray raw_;      // everything typed after the prompt, as it came
 
-    int submissions_ = 0;
+    int attempts_ = 0;     // AT+CMGS=... commands: the submission numbers of Config
+    int submission_ = 0;   // the number of the AT+CMGS in progress
+    int submissions_ = 0;  // ended with Ctrl-Z: what cmsErrorOnSubmission counts
     int delivered_ = 0;
     int nextReference_ = 0;
     bool silent_ = false;

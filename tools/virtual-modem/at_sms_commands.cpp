@@ -1,26 +1,15 @@
-// The SMS part of the command set: message format, service centre, text parameters and the
-// AT+CMGS exchange with its two input states.
+// The SMS settings of the command set: message format, service centre and text parameters.
+// The AT+CMGS exchange itself is in at_submission.cpp.
 #include "virtual-modem/at_session.h"
-#include "virtual-modem/sms_submit_decoder.h"
 #include "virtual-modem/text_payload.h"
-
-#include <QDateTime>
-#include <QStringDecoder>
 
 namespace tesk::vmodem {
 namespace {
 
-constexpr int kMaxTpdu = 164;  // the largest SMS-SUBMIT TPDU
 constexpr int kCmsInvalidPduParameter = 304;
 constexpr int kCmsInvalidTextParameter = 305;
 constexpr int kTypeInternational = 145;
 constexpr int kTypeUnknown = 129;
-
-bool toInt(const QByteArray& text, int* value) {
-    bool ok = false;
-    *value = text.trimmed().toInt(&ok);
-    return ok;
-}
 
 bool validNumber(const QString& number) {
     const QString digits = number.startsWith(QLatin1Char('+')) ? number.mid(1) : number;
@@ -33,16 +22,6 @@ bool validNumber(const QString& number) {
         }
     }
     return true;
-}
-
-QString receivedNow() {
-    return QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
-}
-
-QString utf8OrLatin1(const QByteArray& bytes) {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = decoder.decode(bytes);
-    return decoder.hasError() ? QString::fromLatin1(bytes) : text;
 }
 
 // Packed GSM 7-bit septets as hexadecimal octets (least significant bit first). Used for
@@ -80,6 +59,18 @@ bool AtSession::modeAllowed(int cmgf) const {
             break;
     }
     return false;
+}
+
+bool AtSession::numberArg(const Arg& arg, QString* number) const {
+    const QString given = QString::fromUtf8(arg.value);
+    *number = DecodeTeString(given, charset_);
+    // Leniently a number is taken in either form under UCS2; strictly only the hexadecimal form
+    // is a number there, and only the plain form under the other sets.
+    const bool wasHex = *number != given;
+    if (config_.strictCharset && wasHex != (charset_ == QLatin1String("UCS2"))) {
+        return false;
+    }
+    return validNumber(*number);
 }
 
 AtSession::Reply AtSession::sms(const Extended& cmd) {
@@ -214,112 +205,16 @@ AtSession::Reply AtSession::serviceCentre(const Extended& cmd) {
     if (cmd.form != Extended::Set || cmd.args.isEmpty()) {
         return error();
     }
-    const QString number = DecodeTeString(QString::fromUtf8(cmd.args[0].value), charset_);
+    QString number;
+    const bool valid = numberArg(cmd.args[0], &number);
     int type = number.startsWith(QLatin1Char('+')) ? kTypeInternational : kTypeUnknown;
-    if (!validNumber(number) || (cmd.args.size() > 1 && !toInt(cmd.args[1].value, &type)) ||
-        type < 128 || type > 255) {
+    if (!valid || (cmd.args.size() > 1 && !toInt(cmd.args[1].value, &type)) || type < 128 ||
+        type > 255) {
         return error(Final::Cms, kCmsInvalidPduParameter);
     }
     scaNumber_ = number;
     scaType_ = type;
     return reply;
-}
-
-AtSession::Reply AtSession::startSubmission(const Extended& cmd) {
-    const Arg first = cmd.args.value(0);
-    if (cmgf_ == 0) {
-        int length = 0;
-        if (cmd.args.size() != 1 || first.quoted || !toInt(first.value, &length) || length < 1 ||
-            length > kMaxTpdu) {
-            return error(Final::Cms, kCmsInvalidPduParameter);
-        }
-        announcedLength_ = length;
-        input_ = Input::Pdu;
-    } else {
-        QString number = DecodeTeString(QString::fromUtf8(first.value), charset_);
-        int type = 0;
-        if (!first.quoted || !validNumber(number) ||
-            (cmd.args.size() > 1 && !toInt(cmd.args[1].value, &type))) {
-            return error(Final::Cms, kCmsInvalidTextParameter);
-        }
-        if (type == kTypeInternational && !number.startsWith(QLatin1Char('+'))) {
-            number.prepend(QLatin1Char('+'));
-        }
-        textNumber_ = number;
-        input_ = Input::Text;
-    }
-    payload_.clear();
-    raw_.clear();
-    return error(Final::Prompt);
-}
-
-void AtSession::cancelSubmission() {
-    input_ = Input::Command;
-    sendReply(Reply{});
-}
-
-bool AtSession::pduMessage(ReceivedSms* sms) const {
-    const SmsSubmit pdu = DecodeSmsSubmit(QString::fromLatin1(payload_));
-    if (!pdu.ok || pdu.tpduOctets != announcedLength_) {
-        return false;
-    }
-    sms->mode = QStringLiteral("pdu");
-    sms->number = pdu.number;
-    sms->text = pdu.text;
-    sms->coding = AlphabetName(pdu.coding.alphabet);
-    sms->messageClass = pdu.coding.messageClass;
-    if (pdu.concatRef >= 0) {
-        sms->concatRef = pdu.concatRef;
-        sms->concatPart = pdu.concatPart;
-        sms->concatTotal = pdu.concatTotal;
-    }
-    sms->raw = QString::fromLatin1(payload_);
-    return true;
-}
-
-bool AtSession::textMessage(ReceivedSms* sms) const {
-    const DataCoding coding = DescribeDcs(csmp_[3]);
-    const TextPayload text = DecodeTextPayload(payload_, charset_, coding);
-    if (!text.ok) {
-        return false;
-    }
-    sms->mode = QStringLiteral("text");
-    sms->number = textNumber_;
-    sms->text = text.text;
-    sms->coding = AlphabetName(coding.alphabet);
-    sms->messageClass = coding.messageClass;
-    sms->raw = utf8OrLatin1(raw_);
-    return true;
-}
-
-void AtSession::finishSubmission() {
-    const bool pdu = input_ == Input::Pdu;
-    input_ = Input::Command;
-    ++submissions_;
-    host_.submitted();
-    Reply reply;
-    ReceivedSms sms;
-    if (config_.cmsErrorOnSubmission == submissions_) {
-        reply = error(Final::Cms, config_.cmsErrorCode);
-    } else if (!(pdu ? pduMessage(&sms) : textMessage(&sms))) {
-        reply = error(Final::Cms, pdu ? kCmsInvalidPduParameter : kCmsInvalidTextParameter);
-    } else {
-        sms.time = receivedNow();
-        sms.port = config_.name;
-        sms.reference = nextReference_;
-        nextReference_ = (nextReference_ + 1) % 256;
-        ++delivered_;
-        host_.delivered(sms);
-        reply.lines = {"+CMGS: " + QByteArray::number(sms.reference)};
-    }
-    sendReply(reply);
-    if (config_.hangUpAfterSubmission > 0 && submissions_ >= config_.hangUpAfterSubmission) {
-        hungUp_ = true;
-        host_.hangUp();
-    }
-    if (config_.silentAfterSubmission > 0 && delivered_ >= config_.silentAfterSubmission) {
-        silent_ = true;
-    }
 }
 
 }  // namespace tesk::vmodem

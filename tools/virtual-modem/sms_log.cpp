@@ -34,6 +34,14 @@ QJsonObject SmsToJson(const ReceivedSms& sms) {
     };
 }
 
+QJsonObject RefusalToJson(const Refusal& refusal) {
+    return {
+        {QStringLiteral("time"), refusal.time},     {QStringLiteral("port"), refusal.port},
+        {QStringLiteral("refused"), true},          {QStringLiteral("stage"), refusal.stage},
+        {QStringLiteral("answer"), refusal.answer}, {QStringLiteral("number"), refusal.number},
+    };
+}
+
 bool AppendJsonLine(const QString& path, const QJsonObject& object, QString* error) {
     const QByteArray line = QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
     const int fd = ::open(QFile::encodeName(path).constData(),

@@ -30,6 +30,11 @@ constexpr int kPollSliceMs = 20;
 // How long a hang-up waits for the client to read the last answer before the line drops.
 constexpr milliseconds kDrainLimit{3000};
 
+bool isErrorLine(const QByteArray& framed) {
+    const QByteArray line = framed.trimmed();
+    return line == "ERROR" || line.startsWith("+CMS ERROR") || line.startsWith("+CME ERROR");
+}
+
 }  // namespace
 
 struct VirtualModem::Impl final : SessionHost {
@@ -40,6 +45,7 @@ struct VirtualModem::Impl final : SessionHost {
 
     mutable std::mutex mutex;  // guards everything below up to the service-thread section
     QList<ReceivedSms> received;
+    QList<Refusal> refusals;
     QStringList commands;
     int submissions = 0;
     QString devicePath;
@@ -71,7 +77,10 @@ struct VirtualModem::Impl final : SessionHost {
         ++submissions;
     }
     void delivered(const ReceivedSms& sms) override;
+    void refused(const Refusal& refusal) override;
+    void pause(int ms) override;
     void hangUp() override { hangUpRequested = true; }
+    void appendToLog(const QJsonObject& line);
 
     QByteArray garbageBytes();
     bool writeDue();
@@ -83,7 +92,9 @@ void VirtualModem::Impl::send(OutputKind kind, const QByteArray& bytes) {
     Clock::time_point due = Clock::now();
     QByteArray out;
     if (kind != OutputKind::Echo) {
-        due += milliseconds(config.latencyMs);
+        if (kind != OutputKind::Unsolicited) {  // a line of its own accord answers nothing
+            due += milliseconds(config.latencyMs);
+        }
         if (kind == OutputKind::Final) {
             due += milliseconds(config.lateAnswerMs);
         }
@@ -98,10 +109,25 @@ void VirtualModem::Impl::send(OutputKind kind, const QByteArray& bytes) {
         midAnswer = kind == OutputKind::Info;
     }
     out += bytes;
+    if (kind == OutputKind::Final && config.invalidUtf8InsideFinal && isErrorLine(bytes)) {
+        out.insert(out.size() - 2, "\xC3\x28");  // inside the line, before its CR LF
+    }
     if (!queue.empty()) {
         due = std::max(due, queue.back().due);  // nothing overtakes an answer still to come
     }
     queue.push_back({due, out});
+}
+
+void VirtualModem::Impl::pause(int ms) {
+    if (ms <= 0) {
+        return;
+    }
+    // An empty entry that falls due later holds back everything queued after it.
+    Clock::time_point due = Clock::now();
+    if (!queue.empty()) {
+        due = std::max(due, queue.back().due);
+    }
+    queue.push_back({due + milliseconds(ms), {}});
 }
 
 QByteArray VirtualModem::Impl::garbageBytes() {
@@ -127,11 +153,23 @@ void VirtualModem::Impl::delivered(const ReceivedSms& sms) {
         std::lock_guard lock(mutex);
         received.append(sms);
     }
+    appendToLog(SmsToJson(sms));
+}
+
+void VirtualModem::Impl::refused(const Refusal& refusal) {
+    {
+        std::lock_guard lock(mutex);
+        refusals.append(refusal);
+    }
+    appendToLog(RefusalToJson(refusal));
+}
+
+void VirtualModem::Impl::appendToLog(const QJsonObject& line) {
     if (config.logPath.isEmpty()) {
         return;
     }
     QString error;
-    if (!AppendJsonLine(config.logPath, SmsToJson(sms), &error)) {
+    if (!AppendJsonLine(config.logPath, line, &error)) {
         log::write(QStringLiteral("virtual modem %1: cannot append to %2: %3")
                        .arg(config.name, config.logPath, error));
     }
@@ -142,6 +180,10 @@ bool VirtualModem::Impl::writeDue() {
     const auto now = Clock::now();
     while (!queue.empty() && queue.front().due <= now) {
         QByteArray& bytes = queue.front().bytes;
+        if (bytes.isEmpty()) {  // a pause that is over
+            queue.pop_front();
+            continue;
+        }
         const ssize_t n = ::write(line.master(), bytes.constData(), size_t(bytes.size()));
         if (n < 0) {
             return errno == EAGAIN || errno == EINTR;  // full: the client is not reading yet
@@ -289,6 +331,11 @@ QStringList VirtualModem::commands() const {
 int VirtualModem::submissions() const {
     std::lock_guard lock(impl_->mutex);
     return impl_->submissions;
+}
+
+QList<Refusal> VirtualModem::refusals() const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->refusals;
 }
 
 }  // namespace tesk::vmodem

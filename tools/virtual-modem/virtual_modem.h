@@ -58,7 +58,57 @@ struct Config {
     int hangUpAfterSubmission = 0;  // after this many submissions close the line; 0 = never
     bool garbage = false;           // sprinkle random non-text bytes before every answer
     bool invalidUtf8 = false;       // every answer carries a byte sequence that is not UTF-8
-    QString logPath;                // JSON lines of received SMS; empty = no file
+    QString logPath;                // JSON lines of received SMS and refusals; empty = no file
+
+    // The awkward habits of real devices. Unless said otherwise, "submission n" below is the
+    // n-th AT+CMGS=... command (1-based; 0 = none), whether it got its prompt or not. Delays add
+    // up, and nothing ever overtakes output that is still to come.
+
+    // AT&F and ATZ switch echo on, as most factory profiles do, whatever `echo` said; false:
+    // they restore `echo`.
+    bool echoAfterReset = false;
+    // A command-mode line that does not begin with "AT" is dropped without an answer (still
+    // recorded in commands()); false: it is answered ERROR.
+    bool ignoreNonCommands = true;
+    // That AT+CMGS is answered at once with refuseBeforePromptAnswer (the final line, verbatim)
+    // instead of the prompt; the modem stays in command mode, so what the client types next
+    // (the PDU, the text) is read as command lines.
+    int refuseBeforePromptOnSubmission = 0;
+    QString refuseBeforePromptAnswer = QStringLiteral("+CMS ERROR: 330");
+    // Extra delay before the verdict (the answer after Ctrl-Z) of every submission, or of
+    // verdictDelayOnSubmission alone when that is set. Commands that arrive meanwhile are
+    // echoed and answered after the verdict, in order.
+    int verdictDelayMs = 0;
+    int verdictDelayOnSubmission = 0;
+    // Lines the modem sends of its own accord, each framed as "\r\n" + line + "\r\n". A line may
+    // hold "\r\n" itself, e.g. "+CMT: ,23\r\n<pdu>". delayMs holds it (and everything after it)
+    // back that long after what precedes it.
+    struct Unsolicited {
+        enum When {
+            AfterPrompt,       // after the first "> " of that submission
+            BeforeVerdict,     // after its Ctrl-Z, before its (possibly delayed) verdict
+            AfterVerdict,      // right after its verdict
+            AfterEveryCommand  // after every final result (submission ignored)
+        } when = AfterVerdict;
+        int submission = 0;  // 1-based; 0 = every submission
+        QByteArray line;     // e.g. "+CMTI: \"SM\",3"
+        int delayMs = 0;
+    };
+    QList<Unsolicited> unsolicited;
+    // That submission's verdict is "COMMAND NOT SUPPORT" and the message is not delivered.
+    int notSupportedOnSubmission = 0;
+    // That AT+CMGS gets its prompt, then the modem never answers or echoes anything again and
+    // delivers nothing: a device lost mid-submission. What reaches it is still recorded in
+    // commands(), read as command lines.
+    int silentAfterPromptOnSubmission = 0;
+    // The number in AT+CMGS="..." (text mode) and AT+CSCA="..." must be written in the
+    // character set in force: UCS2 hex under "UCS2", plain digits under the others. Otherwise
+    // +CMS ERROR: 305 (AT+CMGS, before the prompt) or +CMS ERROR: 304 (AT+CSCA). false: either
+    // form is taken under UCS2.
+    bool strictCharset = false;
+    // The bytes "\xC3\x28" (not UTF-8) just before the line end of every ERROR, +CMS ERROR and
+    // +CME ERROR final line.
+    bool invalidUtf8InsideFinal = false;
 };
 
 // One SMS as the network would deliver it (one entry per submitted PDU or text message).
@@ -75,6 +125,15 @@ struct ReceivedSms {
     int concatTotal = 0;
     QString raw;        // the PDU hex, or the text-mode payload as received
     int reference = 0;  // the message reference answered in +CMGS
+};
+
+// A submission the modem refused: before the prompt, or in its verdict after Ctrl-Z.
+struct Refusal {
+    QString time;    // ISO 8601, UTC
+    QString port;    // Config::name
+    QString number;  // the destination when known (text mode, or a readable PDU), else empty
+    QString answer;  // the final line sent, e.g. "+CMS ERROR: 330"
+    QString stage;   // "before-prompt" or "verdict"
 };
 
 class VirtualModem {
@@ -95,6 +154,9 @@ class VirtualModem {
     QList<ReceivedSms> received() const;
     QStringList commands() const;  // every command line received, in order, without line end
     int submissions() const;       // AT+CMGS attempts that were ended with Ctrl-Z
+    // Every AT+CMGS=... answered with an error instead of the prompt, and every submission
+    // whose verdict was not "+CMGS: n" (a lost device's submission is in neither list).
+    QList<Refusal> refusals() const;
 
   private:
     struct Impl;
