@@ -98,12 +98,52 @@ TEST_F(ProgramTest, answerShapesAreChosenOnTheCommandLine) {
     EXPECT_EQ(client.exchange("AT+CSQ\r"), "\r\nERROR\r\n");
 }
 
+TEST_F(ProgramTest, habitsAreChosenOnTheCommandLine) {
+    const QString path =
+        launch({QStringLiteral("--no-echo"), QStringLiteral("--echo-after-reset"),
+                QStringLiteral("--answer-non-commands"), QStringLiteral("--strict-charset"),
+                QStringLiteral("--refuse-before-prompt"), QStringLiteral("1"),
+                QStringLiteral("--refuse-answer"), QStringLiteral("+CMS ERROR: 500"),
+                QStringLiteral("--not-supported-on"), QStringLiteral("3"),
+                QStringLiteral("--verdict-delay-ms"), QStringLiteral("10"),
+                QStringLiteral("--unsolicited"), QStringLiteral("after-verdict,2:+CDS: 6\\n0006"),
+                QStringLiteral("--invalid-utf8-in-final")});
+    test::PtyClient client(path);
+    ASSERT_TRUE(client.isOpen());
+    const QByteArray pdu = "00110005912143F50000FF05E8329BFD06\x1A";
+    const struct {
+        QByteArray command;
+        QByteArray answer;  // up to its end
+    } cases[] = {
+        {"HELLO\r", "\r\nERROR\xC3\x28\r\n"},
+        {"AT+CMGS=16\r", "\r\n+CMS ERROR: 500\xC3\x28\r\n"},
+        {"AT+CMGS=16\r", "\r\n> "},
+        {pdu, "\r\n+CMGS: 0\r\n\r\nOK\r\n\r\n+CDS: 6\r\n0006\r\n"},
+        {"AT+CMGS=16\r", "\r\n> "},
+        {pdu, "\r\nCOMMAND NOT SUPPORT\r\n"},
+        {"AT+CSCS=\"UCS2\";+CSCA=\"+4479\"\r", "\r\n+CMS ERROR: 304\xC3\x28\r\n"},
+        {"ATZ\r", "\r\nOK\r\n"},
+        {"AT\r", "AT\r\r\nOK\r\n"},
+    };
+    for (const auto& c : cases) {
+        client.write(c.command);
+        EXPECT_EQ(client.readUntil(c.answer.right(4)), c.answer) << c.command.constData();
+    }
+}
+
 TEST_F(ProgramTest, refusesAnUnknownChoice) {
-    program_.start(QStringLiteral(TESK_VIRTUAL_MODEM_BIN),
-                   {QStringLiteral("--modes"), QStringLiteral("fax")});
-    ASSERT_TRUE(program_.waitForFinished(5000));
-    EXPECT_EQ(program_.exitCode(), 2);
-    EXPECT_TRUE(program_.readAllStandardError().contains("--modes"));
+    const QStringList wrong[] = {
+        {QStringLiteral("--modes"), QStringLiteral("fax")},
+        {QStringLiteral("--unsolicited"), QStringLiteral("sometimes:+CMTI: \"SM\",1")},
+        {QStringLiteral("--unsolicited"), QStringLiteral("after-verdict,x:+CMTI: \"SM\",1")},
+    };
+    for (const QStringList& arguments : wrong) {
+        program_.start(QStringLiteral(TESK_VIRTUAL_MODEM_BIN), arguments);
+        ASSERT_TRUE(program_.waitForFinished(5000));
+        EXPECT_EQ(program_.exitCode(), 2);
+        EXPECT_TRUE(program_.readAllStandardError().contains(arguments[0].toUtf8()))
+            << arguments[1].toStdString();
+    }
 }
 
 }  // namespace

@@ -40,6 +40,38 @@ int intValue(const QCommandLineParser& parser, const QString& name, int min) {
     return value;
 }
 
+// "<when>[,<n>[,<ms>]]:<line>", the line with "\n" for a line break.
+Config::Unsolicited unsolicitedLine(const QString& spec) {
+    static const QHash<QString, Config::Unsolicited::When> kWhen = {
+        {QStringLiteral("after-prompt"), Config::Unsolicited::AfterPrompt},
+        {QStringLiteral("before-verdict"), Config::Unsolicited::BeforeVerdict},
+        {QStringLiteral("after-verdict"), Config::Unsolicited::AfterVerdict},
+        {QStringLiteral("after-every-command"), Config::Unsolicited::AfterEveryCommand}};
+    const qsizetype colon = spec.indexOf(QLatin1Char(':'));
+    const QStringList head = spec.left(colon).split(QLatin1Char(','));
+    Config::Unsolicited u;
+    bool ok = colon > 0 && head.size() <= 3 && kWhen.contains(head[0]);
+    u.when = kWhen.value(head[0]);
+    if (head.size() > 1) {
+        bool number = false;
+        u.submission = head[1].toInt(&number);
+        ok = ok && number && u.submission >= 0;
+    }
+    if (head.size() > 2) {
+        bool number = false;
+        u.delayMs = head[2].toInt(&number);
+        ok = ok && number && u.delayMs >= 0;
+    }
+    if (!ok) {
+        usageError(
+            QStringLiteral("--unsolicited wants <when>[,<n>[,<ms>]]:<line>, <when> one of "
+                           "after-prompt, before-verdict, after-verdict, "
+                           "after-every-command"));
+    }
+    u.line = spec.mid(colon + 1).toUtf8().replace("\\n", "\r\n");
+    return u;
+}
+
 Config parseConfig(const QStringList& arguments) {
     Options o;
     QCommandLineParser& p = o.parser;
@@ -108,8 +140,47 @@ Config parseConfig(const QStringList& arguments) {
     o.add(QStringLiteral("garbage"), QStringLiteral("Random non-text bytes before every answer."));
     o.add(QStringLiteral("invalid-utf8"),
           QStringLiteral("Every answer carries bytes that are not UTF-8."));
+    o.add(QStringLiteral("invalid-utf8-in-final"),
+          QStringLiteral("Bytes that are not UTF-8 inside every ERROR, +CMS ERROR and "
+                         "+CME ERROR line, just before its line end."));
+    o.add(QStringLiteral("echo-after-reset"),
+          QStringLiteral("AT&F and ATZ switch echo on, whatever --no-echo said."));
+    o.add(QStringLiteral("answer-non-commands"),
+          QStringLiteral("Answer ERROR to a line that does not begin with AT (by default it "
+                         "gets no answer at all)."));
+    o.add(QStringLiteral("refuse-before-prompt"),
+          QStringLiteral("Answer the Nth AT+CMGS at once, without the \"> \" prompt; what the "
+                         "client types next is read as commands."),
+          QStringLiteral("n"));
+    o.add(QStringLiteral("refuse-answer"),
+          QStringLiteral("The final line of that refusal (default \"+CMS ERROR: 330\")."),
+          QStringLiteral("line"));
+    o.add(QStringLiteral("verdict-delay-ms"),
+          QStringLiteral("Extra delay before the answer after Ctrl-Z; commands sent meanwhile "
+                         "are answered after it."),
+          QStringLiteral("ms"));
+    o.add(QStringLiteral("verdict-delay-on"),
+          QStringLiteral("Delay only the verdict of the Nth AT+CMGS."), QStringLiteral("n"));
+    o.add(QStringLiteral("unsolicited"),
+          QStringLiteral("Send a line of the modem's own accord; repeatable. <when> is "
+                         "after-prompt, before-verdict, after-verdict or after-every-command, "
+                         "optionally followed by \",<n>\" (only the Nth AT+CMGS) and "
+                         "\",<ms>\" (a delay first); \\n in <line> starts a second line. "
+                         "Example: --unsolicited 'after-verdict,2:+CMTI: \"SM\",3'."),
+          QStringLiteral("when[,n[,ms]]:line"));
+    o.add(QStringLiteral("not-supported-on"),
+          QStringLiteral("Answer the Nth AT+CMGS \"COMMAND NOT SUPPORT\" after Ctrl-Z and "
+                         "deliver nothing."),
+          QStringLiteral("n"));
+    o.add(QStringLiteral("silent-after-prompt-on"),
+          QStringLiteral("Give the Nth AT+CMGS its prompt, then never answer anything again."),
+          QStringLiteral("n"));
+    o.add(QStringLiteral("strict-charset"),
+          QStringLiteral("Numbers in AT+CMGS=\"...\" and AT+CSCA=\"...\" must be in the "
+                         "character set in force (UCS2 hex under UCS2), else +CMS ERROR."));
     o.add(QStringLiteral("log"),
-          QStringLiteral("Append one JSON line per received SMS to this file."),
+          QStringLiteral("Append one JSON line per received SMS (and per refused submission, "
+                         "with \"refused\":true) to this file."),
           QStringLiteral("file"));
     if (!p.parse(arguments)) {
         usageError(p.errorText());
@@ -158,6 +229,19 @@ Config parseConfig(const QStringList& arguments) {
     number("cms-error-code", &c.cmsErrorCode, 0);
     number("silent-after", &c.silentAfterSubmission, 0);
     number("hang-up-after", &c.hangUpAfterSubmission, 0);
+    number("refuse-before-prompt", &c.refuseBeforePromptOnSubmission, 0);
+    text("refuse-answer", &c.refuseBeforePromptAnswer);
+    number("verdict-delay-ms", &c.verdictDelayMs, 0);
+    number("verdict-delay-on", &c.verdictDelayOnSubmission, 0);
+    number("not-supported-on", &c.notSupportedOnSubmission, 0);
+    number("silent-after-prompt-on", &c.silentAfterPromptOnSubmission, 0);
+    for (const QString& spec : p.values(QStringLiteral("unsolicited"))) {
+        c.unsolicited.append(unsolicitedLine(spec));
+    }
+    c.echoAfterReset = p.isSet(QStringLiteral("echo-after-reset"));
+    c.ignoreNonCommands = !p.isSet(QStringLiteral("answer-non-commands"));
+    c.strictCharset = p.isSet(QStringLiteral("strict-charset"));
+    c.invalidUtf8InsideFinal = p.isSet(QStringLiteral("invalid-utf8-in-final"));
     c.announce = !p.isSet(QStringLiteral("no-announce"));
     c.smsSupported = !p.isSet(QStringLiteral("no-sms"));
     c.echo = !p.isSet(QStringLiteral("no-echo"));
