@@ -3,12 +3,16 @@
 #include <QHash>
 #include <QStringDecoder>
 
+#include "core/log.h"
+
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/select.h>
 #include <unistd.h>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -48,6 +52,8 @@ SerialPort::~SerialPort() {
 }
 
 bool SerialPort::open() {
+    // Our own claim would refuse a second open of the same line to an ordinary user.
+    close();
     // O_NONBLOCK only for the open itself: a blocking open of a modem line waits for carrier.
     const QByteArray path = bsdPath_.toLocal8Bit();
     const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -59,6 +65,13 @@ bool SerialPort::open() {
         ::close(fd);
         return false;
     }
+    // Exclusive use: a modem manager service probes every new modem port and would mix its own
+    // AT traffic into ours. A driver that refuses the request still gets our commands.
+    if (ioctl(fd, TIOCEXCL) == -1) {
+        const int error = errno;
+        tesk::log::writef("Error setting TIOCEXCL on %s - %s(%d).\n", path.constData(),
+                          std::strerror(error), error);
+    }
     originalOptions_ = found;
     haveOriginalOptions_ = true;
     options_ = found;
@@ -66,15 +79,13 @@ bool SerialPort::open() {
     // the modem and turn CR into LF.
     makeRaw(options_);
     if (tcsetattr(fd, TCSANOW, &options_) == -1) {
+        ioctl(fd, TIOCNXCL);
         ::close(fd);
         haveOriginalOptions_ = false;
         return false;
     }
     // Whatever an earlier session left unread (a late answer) belongs to that session.
     tcflush(fd, TCIFLUSH);
-    if (fileDescriptor_ >= 0) {
-        ::close(fileDescriptor_);
-    }
     fileDescriptor_ = fd;
     return true;
 }
@@ -89,6 +100,10 @@ void SerialPort::close() {
     if (haveOriginalOptions_) {
         tcsetattr(fileDescriptor_, TCSANOW, &originalOptions_);
     }
+    // The exclusive flag belongs to the tty, not to this descriptor: while anyone else keeps
+    // the line open (the far side of a virtual modem, another program) it would outlive us and
+    // lock every later open by an ordinary user out, ours included.
+    ioctl(fileDescriptor_, TIOCNXCL);
     ::close(fileDescriptor_);
     fileDescriptor_ = -1;
     haveOriginalOptions_ = false;

@@ -38,11 +38,13 @@ class SerialPort {
     void setDelegate(SerialPortDelegate* delegate) { delegate_ = delegate; }
     SerialPortDelegate* delegate() const { return delegate_; }
 
-    // Opens read-write without a controlling terminal, saves the line settings found there
-    // and puts the line in raw mode (8N1, no echo, no translation, 115200 baud).
+    // Opens read-write without a controlling terminal, claims exclusive use of the line
+    // (TIOCEXCL: other opens by ordinary users fail with EBUSY; a refusal is logged and the
+    // port used anyway), saves the line settings found there and puts the line in raw mode
+    // (8N1, no echo, no translation, 115200 baud). An open port is closed first.
     bool open();
     bool isOpen() const { return fileDescriptor_ >= 0; }
-    // Puts the saved line settings back and closes the descriptor.
+    // Puts the saved line settings back, gives up the exclusive use and closes the descriptor.
     void close();
 
     const QString& bsdPath() const { return bsdPath_; }
