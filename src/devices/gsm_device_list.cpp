@@ -70,7 +70,10 @@ class GSM_Device_List_Wnd::ScanListener final : public ModemScanListener {
     void deviceQuestioned(const QString&) override { redraw(); }
     bool stopRequested() const override { return owner_->Stop_Modem_SRCH == 1; }
     void portRefused(const QString& path, int error) override {
-        owner_->gui_.post([o = owner_, path, error] { o->refusedPorts_.append({path, error}); });
+        // Who holds a busy port is looked up now, while it still does.
+        owner_->gui_.post([o = owner_, refused = Refused_Port(path, error)] {
+            o->refusedPorts_.append(refused);
+        });
     }
 
   private:
@@ -546,6 +549,11 @@ void GSM_Device_List_Wnd::Send_Test_SMS_Pressed() {
 }
 
 void GSM_Device_List_Wnd::Automate_Button_Presses() {
+    // The test message or the selection still talks to a device: the automatic test would
+    // open the same port a second time.
+    if (gsm_tst_sms_th == 1 || selecting_) {
+        return;
+    }
     if (gsm_ph_find_thread == 1) {
         Show_MessageBox(kScanRunning);
         return;

@@ -1,19 +1,42 @@
 #pragma once
 // Ports that exist but could not be opened during a scan. Leaving them out of the list without
 // a word makes a user believe the modem is broken; the device window says instead which port
-// it could not open and what the user can do about it.
+// it could not open, who holds it when that can be known, and what the user can do about it.
 #include <QList>
 #include <QString>
 
+#include <utility>
+
 namespace tesk::devices {
 
-struct RefusedPort {
-    QString path;
-    int error = 0;  // errno of the open
+// A process that has a port's device node open.
+struct PortHolder {
+    qint64 pid = 0;
+    QString name;  // its command name (/proc/<pid>/comm)
 };
 
+struct RefusedPort {
+    RefusedPort() = default;
+    RefusedPort(QString portPath, int openError, QList<PortHolder> heldBy = {})
+        : path(std::move(portPath)), error(openError), holders(std::move(heldBy)) {}
+
+    QString path;
+    int error = 0;              // errno of the open
+    QList<PortHolder> holders;  // looked up for a busy port; empty when unknown
+};
+
+// The processes that have the device node behind `path` open (symlinks resolved), in the order
+// /proc lists them. Only processes this user may inspect can be seen. The process that holds
+// the master side of a pseudo-terminal is the device itself (a virtual modem), not a user of
+// the port, and is left out.
+QList<PortHolder> Port_Holders(const QString& path);
+
+// A port whose open failed with `error`; the holders are looked up when it was EBUSY.
+RefusedPort Refused_Port(const QString& path, int error);
+
 // One message for every refused port, grouped by what the user has to do; "" when there is
-// nothing to say (no refused port, or only failures the user cannot act on).
+// nothing to say (no refused port, or only failures the user cannot act on). A busy port with
+// known holders names them, e.g. "... is in use by ModemManager (process 812)".
 QString Port_Access_Message(const QList<RefusedPort>& refused);
 
 }  // namespace tesk::devices

@@ -1,7 +1,10 @@
-// Ports the scan could not open: the one message that names them and says what to do, and the
-// scan as an ordinary user against a port it may not open and one another program holds.
+// Ports the scan could not open: the one message that names them, who holds them and what to
+// do; the lookup of the holders in /proc; and, as an ordinary user, a scan against a port it may
+// not open and one another program holds, then a test message through a port the program holds
+// alone.
 #include "devices/port_access.h"
 
+#include "devices/device_details.h"
 #include "support/unprivileged_run.h"
 #include "virtual-modem/virtual_modem.h"
 
@@ -20,17 +23,22 @@
 namespace {
 
 using tesk::devices::Port_Access_Message;
+using tesk::devices::Port_Holders;
+using tesk::devices::PortHolder;
+using tesk::devices::Refused_Port;
 using tesk::devices::RefusedPort;
 
+const QString kHead = QStringLiteral("Some modem ports could not be opened.\n\n");
+const QString kCloseIt = QStringLiteral(
+    "\n\nClose the program that holds the port (a modem manager service often takes new "
+    "modems), then search again.");
+
 TEST(PortAccessMessage, NamesEachPortOnceUnderWhatToDo) {
-    const QString head = QStringLiteral("Some modem ports could not be opened.\n\n");
     const QString denied = QStringLiteral(
         "Permission denied on %1.\n\nYour user may not use serial devices. Add it "
         "to the \"dialout\" group (sudo usermod -aG dialout $USER), then log out "
         "and log in again.");
-    const QString busyTail = QStringLiteral(
-        " in use by another program.\n\nClose the program that holds the port (a modem manager "
-        "service often takes new modems), then search again.");
+    const QList<PortHolder> manager = {{812, QStringLiteral("ModemManager")}};
     struct Case {
         const char* name;
         QList<RefusedPort> refused;
@@ -41,26 +49,77 @@ TEST(PortAccessMessage, NamesEachPortOnceUnderWhatToDo) {
         {"failures the user cannot act on",
          {{"/dev/ttyUSB0", ENOENT}, {"/dev/ttyUSB1", EIO}},
          QString()},
-        {"one denied", {{"/dev/ttyUSB0", EACCES}}, head + denied.arg("/dev/ttyUSB0")},
+        {"one denied", {{"/dev/ttyUSB0", EACCES}}, kHead + denied.arg("/dev/ttyUSB0")},
         {"denied twice and EPERM, each port once",
          {{"/dev/ttyUSB0", EACCES}, {"/dev/ttyUSB0", EACCES}, {"/dev/ttyACM1", EPERM}},
-         head + denied.arg("/dev/ttyUSB0, /dev/ttyACM1")},
-        {"one busy", {{"/dev/ttyUSB2", EBUSY}}, head + "/dev/ttyUSB2 is" + busyTail},
+         kHead + denied.arg("/dev/ttyUSB0, /dev/ttyACM1")},
+        {"one busy",
+         {{"/dev/ttyUSB2", EBUSY}},
+         kHead + "/dev/ttyUSB2 is in use by another program." + kCloseIt},
         {"two busy",
          {{"/dev/ttyUSB2", EBUSY}, {"/dev/ttyUSB3", EBUSY}},
-         head + "/dev/ttyUSB2, /dev/ttyUSB3 are" + busyTail},
+         kHead + "/dev/ttyUSB2, /dev/ttyUSB3 are in use by another program." + kCloseIt},
         {"both kinds",
          {{"/dev/ttyUSB2", EBUSY}, {"/dev/ttyUSB0", EACCES}},
-         head + denied.arg("/dev/ttyUSB0") + "\n\n" + "/dev/ttyUSB2 is" + busyTail},
+         kHead + denied.arg("/dev/ttyUSB0") + "\n\n/dev/ttyUSB2 is in use by another program." +
+             kCloseIt},
+        {"busy with its holder known, twice",
+         {{"/dev/ttyUSB2", EBUSY, manager}, {"/dev/ttyUSB2", EBUSY, manager}},
+         kHead + "/dev/ttyUSB2 is in use by ModemManager (process 812)." + kCloseIt},
+        {"holders known and unknown",
+         {{"/dev/ttyUSB2", EBUSY, manager + QList<PortHolder>{{900, "picocom"}}},
+          {"/dev/ttyUSB3", EBUSY}},
+         kHead +
+             "/dev/ttyUSB3 is in use by another program.\n/dev/ttyUSB2 is in use by ModemManager "
+             "(process 812), picocom (process 900)." +
+             kCloseIt},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Port_Access_Message(c.refused), c.expected) << c.name;
     }
 }
 
-// Root opens any port whatever its mode or exclusive use, so the scan runs as "nobody" when
-// the suite runs as root.
-TEST(PortAccessScan, TheDeviceWindowSaysWhichPortsItCouldNotOpenAndListsTheRest) {
+// A virtual modem announced as a symlink, held by a child process that has it as standard
+// input. The test process holds the pseudo-terminal's master (it runs the modem): it is the
+// device, not a user of the port.
+TEST(PortHolders, NameTheProcessesThatHoldThePortButNotTheModemBehindIt) {
+    QTemporaryDir runtime;
+    ASSERT_TRUE(runtime.isValid());
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    tesk::vmodem::Config config;
+    config.name = QStringLiteral("PH0");
+    tesk::vmodem::VirtualModem modem(config);
+    ASSERT_TRUE(modem.start());
+    const QString port = modem.portPath();
+    ASSERT_NE(port, modem.devicePath());
+    EXPECT_TRUE(Port_Holders(port).isEmpty());
+
+    QProcess holder;
+    holder.setStandardInputFile(port);
+    holder.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+    ASSERT_TRUE(holder.waitForStarted());
+    const QList<PortHolder> holders = Port_Holders(port);
+    ASSERT_EQ(holders.size(), 1);
+    EXPECT_EQ(holders[0].pid, holder.processId());
+    EXPECT_EQ(holders[0].name, QStringLiteral("sleep"));
+    EXPECT_EQ(Port_Holders(modem.devicePath()).size(), 1);
+
+    EXPECT_EQ(Port_Access_Message({Refused_Port(port, EBUSY)}),
+              kHead + port +
+                  QStringLiteral(" is in use by sleep (process %1).").arg(holder.processId()) +
+                  kCloseIt);
+    EXPECT_TRUE(Refused_Port(port, EACCES).holders.isEmpty());
+
+    holder.kill();
+    ASSERT_TRUE(holder.waitForFinished());
+    EXPECT_TRUE(Port_Holders(port).isEmpty());
+}
+
+// Root opens any port whatever its mode or exclusive use, so the helper runs as "nobody" when
+// the suite runs as root. It scans a port it may not open, one another program holds
+// exclusively and a usable one; then sends a test message through the usable one and, while
+// the program has it open, tries a second open of its own.
+TEST(PortAccessScan, AsAnOrdinaryUserTheScanNamesRefusedPortsAndTheProgramHoldsItsPortAlone) {
     QTemporaryDir runtime;
     ASSERT_TRUE(runtime.isValid());
     qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
@@ -82,31 +141,43 @@ TEST(PortAccessScan, TheDeviceWindowSaysWhichPortsItCouldNotOpenAndListsTheRest)
     }
     ASSERT_EQ(chmod(held.constData(), 0666), 0);
     ASSERT_EQ(chmod(usable.constData(), 0666), 0);
-    const int holder = ::open(held.constData(), O_RDWR | O_NOCTTY);
+    const int holder = ::open(held.constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     ASSERT_GE(holder, 0);
     ASSERT_EQ(ioctl(holder, TIOCEXCL), 0);
 
     const QStringList ports = {QString::fromUtf8(locked), QString::fromUtf8(held),
                                QString::fromUtf8(usable)};
     tesk::test::UnprivilegedRun run;
-    QProcess& scan = run.process;
-    scan.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    ASSERT_TRUE(run.start(QStringLiteral(SCAN_AS_USER_HELPER), ports));
-    ASSERT_TRUE(scan.waitForFinished(120000));
+    QProcess& helper = run.process;
+    helper.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    ASSERT_TRUE(run.start(
+        QStringLiteral(SCAN_AS_USER_HELPER),
+        QStringList{QStringLiteral("--test-message"), QStringLiteral("+447700900123")} + ports));
+    ASSERT_TRUE(helper.waitForFinished(120000));
     ::close(holder);
-    const QString output = QString::fromUtf8(scan.readAllStandardOutput());
-    ASSERT_EQ(scan.exitCode(), 0) << output.toStdString();
+    const QString output = QString::fromUtf8(helper.readAllStandardOutput());
+    ASSERT_EQ(helper.exitCode(), 0) << output.toStdString();
 
+    // The holder of the busy port belongs to another user: it cannot be named.
     QString expected = Port_Access_Message({{ports[0], EACCES}, {ports[1], EBUSY}});
     expected.replace(QLatin1Char('\n'), QLatin1Char('|'));
-    EXPECT_EQ(output.count(QStringLiteral("NOTICE:")), 1) << output.toStdString();
+    EXPECT_EQ(output.count(QStringLiteral("NOTICE:|Some modem ports")), 1) << output.toStdString();
     EXPECT_TRUE(output.contains(QStringLiteral("NOTICE:|") + expected)) << output.toStdString();
     // The usable modem is listed: the probe's exclusive use ended with the probe, although the
     // virtual modem keeps its side of the line open the whole time.
     EXPECT_TRUE(output.contains(QStringLiteral("ROWS:1\n"))) << output.toStdString();
     EXPECT_TRUE(modems[0]->commands().isEmpty());
     EXPECT_TRUE(modems[1]->commands().isEmpty());
-    EXPECT_FALSE(modems[2]->commands().isEmpty());
+
+    // Mid-exchange the port is the program's alone, and the lookup names the program itself;
+    // the message still went out.
+    EXPECT_TRUE(output.contains(QStringLiteral("SECOND_OPEN:%1\n").arg(EBUSY)))
+        << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("HOLDERS:helper\n"))) << output.toStdString();
+    const auto received = modems[2]->received();
+    ASSERT_EQ(received.size(), 1) << output.toStdString();
+    EXPECT_EQ(received[0].number, QStringLiteral("+447700900123"));
+    EXPECT_EQ(received[0].text, tesk::devices::kTestMessageText);
 }
 
 }  // namespace
