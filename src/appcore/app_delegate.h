@@ -55,7 +55,9 @@ class Tesk_SMSAppDelegate {
     // Terminate_Application requested; nothing was created.
     bool awakeFromNib();
     void applicationDidFinishLaunching();
-    // Closes every port of the channel table; the channels stay.
+    // Closes every port of the channel table; the channels stay. A sending run still reading
+    // those channels is stopped and its threads have ended before the first port closes
+    // (close_all_ports does that for every run).
     void applicationWillTerminate();
 
     // Runs the mode selection window; true when it ended with 1.

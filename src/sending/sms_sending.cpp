@@ -15,6 +15,7 @@
 #include <QCoreApplication>
 #include <QThread>
 
+#include <chrono>
 #include <exception>
 
 namespace tesk::sending {
@@ -36,10 +37,39 @@ constexpr int kMaxMessageLength = 1600;
 SMS_Sending::SMS_Sending() = default;
 
 SMS_Sending::~SMS_Sending() {
+    Stop_For_Shutdown();
+}
+
+void SMS_Sending::Stop_For_Shutdown() {
+    quiet_ = true;
     stop_ = true;
     pauseRunning_ = false;
     pauseLeftMs_ = 0;
+    // A thread may be waiting for a message box or queue a last update: both need the window
+    // thread, so a plain join there could wait forever.
+    QCoreApplication* app = QCoreApplication::instance();
+    const bool windowThread = app != nullptr && QThread::currentThread() == app->thread();
+    bool waited = false;
+    while (threadsRunning_ > 0) {
+        waited = true;
+        if (windowThread) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     joinThreads();
+    if (waited && windowThread) {
+        QCoreApplication::processEvents();  // the run's last updates, its end among them
+    }
+}
+
+void SMS_Sending::startThread(std::function<void()> body) {
+    ++threadsRunning_;
+    std::lock_guard lock(threadsMutex_);
+    threads_.emplace_back([this, body = std::move(body)] {
+        body();
+        --threadsRunning_;
+    });
 }
 
 void SMS_Sending::joinThreads() {
@@ -95,6 +125,7 @@ void SMS_Sending::Open_SMS_Sending_Dialog(SendingRequest request) {
     activeDevices_ = 1;  // the dispatcher itself, until every device has been started
     finisherStarted_ = false;
     modeZeroSeen_ = false;
+    quiet_ = false;
     ended_ = false;
     endMessage_.clear();
     statusText_ = kPopulatingStatus;
@@ -115,8 +146,7 @@ void SMS_Sending::Open_SMS_Sending_Dialog(SendingRequest request) {
             view_->setMessageBar(messageBar_);
         }
     });
-    std::lock_guard lock(threadsMutex_);
-    threads_.emplace_back(&SMS_Sending::dispatch, this);
+    startThread([this] { dispatch(); });
 }
 
 void SMS_Sending::dispatch() {
@@ -159,7 +189,9 @@ void SMS_Sending::dispatch() {
             const QByteArray path = entry.toLocal8Bit();
             const int probe = channel->OpenSerialPort(path.constData());
             if (probe == -1) {
-                Show_MessageBox(kDeviceNotWorking);
+                if (!quiet_) {
+                    Show_MessageBox(kDeviceNotWorking);
+                }
                 continue;
             }
             channel->CloseSerialPort(probe);
@@ -194,8 +226,7 @@ void SMS_Sending::dispatch() {
                 break;
             }
             ++activeDevices_;
-            std::lock_guard lock(threadsMutex_);
-            threads_.emplace_back(&SMS_Sending::sendLoop, this, device);
+            startThread([this, device] { sendLoop(device); });
         }
     } catch (const std::exception& e) {
         log::writef("sending run: %s\n", e.what());
@@ -353,7 +384,7 @@ void SMS_Sending::deviceLeft(int mode) {
             view_->setMessageBar(100);
         }
     });
-    if (modeZeroSeen_) {
+    if (modeZeroSeen_ && !quiet_) {
         Show_MessageBox(kModeZero);
     }
     table_.Mark_Stopped();
@@ -365,8 +396,7 @@ void SMS_Sending::startFinisher() {
     if (finisherStarted_.exchange(true)) {
         return;
     }
-    std::lock_guard lock(threadsMutex_);
-    threads_.emplace_back(&SMS_Sending::finisher, this);
+    startThread([this] { finisher(); });
 }
 
 void SMS_Sending::finisher() {
@@ -375,9 +405,11 @@ void SMS_Sending::finisher() {
             view_->showPleaseWait(true);
         }
     });
-    pacing::wait(2.0);
+    if (!quiet_) {
+        pacing::wait(2.0);
+    }
     while (activeDevices_ > 0) {
-        pacing::wait(1.0);
+        pacing::wait(quiet_ ? 0.01 : 1.0);
     }
     table_.Mark_Stopped();
     const QString message = closing_ ? kRunStoppedAndClosed : stop_ ? kRunStopped : kRunFinished;
@@ -396,7 +428,9 @@ void SMS_Sending::finisher() {
             view_->setCloseEnabled(true);
         }
     });
-    Show_MessageBox(message);
+    if (!quiet_) {
+        Show_MessageBox(message);
+    }
     post([this, message] {
         endMessage_ = message;
         ended_ = true;

@@ -9,6 +9,7 @@
 // queue every screen update to the window thread. Questions and notices go through the
 // dialogs port.
 #include "composer/list_item.h"
+#include "modem/channel_users.h"
 #include "modem/device_list.h"
 #include "sending/delayed_delivery.h"
 #include "sending/sending_table.h"
@@ -84,7 +85,7 @@ class SendingView {
 class SMS_Sending {
   public:
     SMS_Sending();
-    // Stops a running run and waits for its threads (shutdown).
+    // Stops a running run and waits for its threads (shutdown), as Stop_For_Shutdown does.
     ~SMS_Sending();
     SMS_Sending(const SMS_Sending&) = delete;
     SMS_Sending& operator=(const SMS_Sending&) = delete;
@@ -111,6 +112,12 @@ class SMS_Sending {
     // Runs the window thread's queue until the run has ended (tests and tools).
     void Wait_For_Run();
 
+    // Application end: stops the run without a question or a notice and returns once every
+    // thread of the run has ended; what was left is marked "Stopped.". Called on the window
+    // thread, it runs the window thread's queue meanwhile (a thread may be waiting for a box).
+    // close_all_ports() calls it before it closes a channel the run reads.
+    void Stop_For_Shutdown();
+
   private:
     struct Device {
         int slot;
@@ -128,6 +135,8 @@ class SMS_Sending {
     void endPause();
     void stopRun(bool closing);
     void post(std::function<void()> task);
+    // Every thread of the run starts here, so shutdown knows when the last one has ended.
+    void startThread(std::function<void()> body);
     void joinThreads();
     void showProgress();
     DeviceRecord recordOf(const QString& entry) const;
@@ -155,8 +164,12 @@ class SMS_Sending {
     std::atomic<bool> finisherStarted_{false};
     std::atomic<bool> ended_{true};
     std::atomic<bool> modeZeroSeen_{false};
+    std::atomic<bool> quiet_{false};  // shutdown: no more message boxes
+    std::atomic<int> threadsRunning_{0};
     std::mutex threadsMutex_;
     std::vector<std::thread> threads_;
+    // Last, so it is the first to go: close_all_ports() stops this run before closing ports.
+    ChannelTableUse channelUse_{[this] { Stop_For_Shutdown(); }};
 };
 
 }  // namespace tesk::sending

@@ -1,8 +1,9 @@
 // A GSM sending run against virtual modems: every recipient exactly once over several devices,
-// a device that is refused, stop, duplicates, delayed delivery, the stored records and the
-// status report.
+// a device that is refused, stop, application end mid-message, duplicates, delayed delivery,
+// the stored records and the status report.
 #include "sending/sms_sending.h"
 
+#include "appcore/app_delegate.h"
 #include "appcore/data_paths.h"
 #include "core/log.h"
 #include "core/pacing.h"
@@ -213,6 +214,30 @@ TEST_F(SendingRunTest, ClosingWhileSendingStopsAndClosesTheWindow) {
     };
     send(tesk::sending::kRunStoppedAndClosed);
     EXPECT_EQ(view.closed, 1);
+}
+
+// The application ends while the device waits for the answer to a message. Closing the ports
+// then must wait for the run: the answer is read on the port it was asked on, the rest is
+// stopped without a word, and only then is the port closed.
+TEST_F(SendingRunTest, ApplicationEndMidMessageStopsTheRunBeforeItsPortCloses) {
+    tesk::pacing::ScopedScale slower{0.5};  // read time-outs well beyond the late answers
+    Config slow;
+    slow.lateAnswerMs = 150;
+    VirtualModem& modem = addModem(QStringLiteral("VM0"), slow);
+    recipients(4);
+    request.selected = request.entries.value(0);
+    run.Open_SMS_Sending_Dialog(request);
+    ASSERT_TRUE(tesk::test::spinUntil([&] { return modem.submissions() == 1; }));
+
+    tesk::Tesk_SMSAppDelegate app(nullptr);
+    app.applicationWillTerminate();
+    EXPECT_FALSE(run.running());
+    EXPECT_EQ(run.endMessage(), tesk::sending::kRunStopped);
+    EXPECT_EQ(statuses(),
+              (QStringList{"Message sent successfully.", "Stopped.", "Stopped.", "Stopped."}));
+    EXPECT_EQ(received().size(), 1);
+    EXPECT_EQ(mfc_sms_obj_arr(0)->port, nullptr);
+    EXPECT_EQ(dialogs.pending(), 0);
 }
 
 TEST_F(SendingRunTest, DuplicatesAndExcludedNumbersAreNeverSent) {

@@ -5,7 +5,8 @@ namespace tesk::cli {
 
 // False (the system's message printed) when the data directory cannot be made.
 bool Start_Data_Store();
-// Closes every modem channel (the application does the same when it terminates).
+// Closes every modem channel (the application does the same when it terminates), after any
+// sending run still reading one has been stopped and its threads have ended.
 void Close_Channels();
 
 }  // namespace tesk::cli
