@@ -179,6 +179,7 @@ class MFCSMS : public SerialPortDelegate {
     QString lastCommand_;      // the command whose answer the next read belongs to
     bool answered_ = true;     // its final result (or prompt) has been read
     int patience_ = 1;         // read time-outs multiply by this once the device proved slow
+    bool deviceAlive_ = false;  // the device has said something on this line
     double readTimeout_ = 0;   // scaled seconds, as set by Set_Read_Timeout
     tesk::at::UnsolicitedQueue unsolicited_;
     const std::atomic<bool>* stopFlag_ = nullptr;

@@ -75,6 +75,7 @@ void MFCSMS::resetExchange() {
     answered_ = true;
     lastCommand_.clear();
     patience_ = 1;
+    deviceAlive_ = false;
 }
 
 void MFCSMS::Set_Read_Timeout(double seconds) {
@@ -89,6 +90,9 @@ namespace {
 // A device answering later than its read time-out is slow, not silent: once a late answer has
 // been seen the channel waits this many times longer, up to the last step.
 constexpr int kMaxPatience = 8;
+// How long an unanswered command's answer is waited for before the next command, once the
+// device has shown it is there.
+constexpr double kCatchUpSeconds = 20.0;
 // How long a COMMAND NOT SUPPORT may be followed by the OK some devices add to it.
 constexpr double kTrailingOkSeconds = 0.3;
 
@@ -135,7 +139,15 @@ void MFCSMS::catchUp(int fileDescriptor) {
     if (!port) {
         return;
     }
-    const tesk::at::Reply late = readReply({lastCommand_, {}, false}, readTimeout_ * patience_);
+    // A device that has spoken on this line is working on the command, however slowly; one
+    // that never said a word gets no more than the usual time.
+    const double bound = deviceAlive_ ? std::max(readTimeout_ * patience_,
+                                                 tesk::pacing::scaled(kCatchUpSeconds))
+                                      : readTimeout_ * patience_;
+    const tesk::at::Reply late = readReply({lastCommand_, {}, false}, bound);
+    if (!late.complete()) {
+        deviceAlive_ = false;
+    }
     if (late.complete()) {
         patience_ = std::min(patience_ * 2, kMaxPatience);
         tesk::log::writef("Late (%d) \"%s\" answered \"%s\"\n", fileDescriptor,
@@ -182,6 +194,13 @@ tesk::at::Reply MFCSMS::readReply(const Expect& expect, double seconds) {
                                        unsolicited_);
     auto deadline = Clock::now() + std::chrono::duration<double>(std::max(seconds, 0.0));
     bool trailingWindow = false;
+    const auto done = [&]() -> const tesk::at::Reply& {
+        const tesk::at::Reply& reply = collector.reply();
+        if (!reply.echo.isEmpty() || !reply.lines.isEmpty() || reply.complete()) {
+            deviceAlive_ = true;
+        }
+        return reply;
+    };
     const SerialPort::CompleteTest anyByte = [](const QByteArray& held) {
         return !held.isEmpty();
     };
@@ -193,7 +212,7 @@ tesk::at::Reply MFCSMS::readReply(const Expect& expect, double seconds) {
                 framer_.putBack(line.toUtf8());
             }
             if (took != Took::More) {
-                return collector.reply();
+                return done();
             }
         }
         if (collector.awaitingTrailingOk() && !trailingWindow) {
@@ -203,11 +222,11 @@ tesk::at::Reply MFCSMS::readReply(const Expect& expect, double seconds) {
         }
         if (collector.wantsPrompt() && framer_.takePrompt()) {
             collector.promptSeen();
-            return collector.reply();
+            return done();
         }
         const double left = std::chrono::duration<double>(deadline - Clock::now()).count();
         if (!port || left <= 0) {
-            return collector.reply();
+            return done();
         }
         port->setReadTimeout(left);
         SerialError error;
@@ -215,7 +234,7 @@ tesk::at::Reply MFCSMS::readReply(const Expect& expect, double seconds) {
         port->setReadTimeout(readTimeout_);
         if (error.code == SerialErrorSystem) {
             collector.reply().lineLost = true;
-            return collector.reply();
+            return done();
         }
         framer_.feed(bytes);
     }

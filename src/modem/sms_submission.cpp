@@ -386,10 +386,11 @@ bool MFCSMS::Send_Text_SMS(int fd, const QString& number, const QString& message
                            const QString& smsc, bool flash, bool unicode, const QString& portPath,
                            QString* returnStatus, const QString& smsCapable) {
     lastSubmission_ = SubmissionOutcome{SubmissionOutcome::Kind::NoAnswer, {}, {}, 0, 1};
+    bool wide = false;
     try {
         // Anything outside plain ASCII, or ASCII the GSM character set reads differently, only
         // arrives intact through the UCS2 character set.
-        const bool wide = (unicode && Check_UNICODE_Message(message) == 1) ||
+        wide = (unicode && Check_UNICODE_Message(message) == 1) ||
                           Check_Non_English_Message(message) == 1 || hasAsciiOutsideGsmSet(message);
         if (!smsc.isEmpty()) {
             // A number goes out in the character set in force: make sure it is not UCS2.
@@ -453,7 +454,7 @@ bool MFCSMS::Send_Text_SMS(int fd, const QString& number, const QString& message
     // The device keeps the character set and the service centre it was given: the next
     // message, and the restore below, carry numbers, which must not go out in UCS2.
     try {
-        if (lastSubmission_.kind != SubmissionOutcome::Kind::NoAnswer) {
+        if (wide && lastSubmission_.kind != SubmissionOutcome::Kind::NoAnswer) {
             selectTextCharacterSet(fd, false);
         }
         if (!smsc.isEmpty()) {

@@ -236,6 +236,8 @@ void SMS_Sending::dispatch() {
 
 void SMS_Sending::sendLoop(Device device) {
     MFCSMS* channel = mfc_sms_obj_arr(device.slot);
+    // Stop reaches a long message between its parts, not only between messages.
+    channel->Set_Stop_Flag(&stop_);
     try {
         const int fd = channel->port ? channel->port->fileDescriptor() : -1;
         if (device.mode == 1) {
@@ -303,6 +305,7 @@ void SMS_Sending::sendLoop(Device device) {
     } catch (const std::exception& e) {
         log::writef("sending through %s: %s\n", device.entry.toUtf8().constData(), e.what());
     }
+    channel->Set_Stop_Flag(nullptr);
     channel->Close_Port();
     deviceLeft(device.mode);
 }

@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -199,6 +200,32 @@ TEST_F(SendingRunTest, StoppingMarksTheWaitingItemsStopped) {
         8);
     EXPECT_EQ(modems[0]->received().size(), s.count(QStringLiteral("Message sent successfully.")));
     EXPECT_EQ(view.closed, 0);
+}
+
+TEST_F(SendingRunTest, StopReachesALongMessageBetweenItsParts) {
+    Config slow;
+    slow.verdictDelayMs = 20;  // every part takes a moment, as on a network
+    VirtualModem& modem = addModem(QStringLiteral("VM0"), slow);
+    request.list.append({QStringLiteral("+447700900123"), QString(152 * 9 + 1, QLatin1Char('a'))});
+    dialogs.expect(QStringLiteral("Terminating the current process will stop sending text"),
+                   QStringLiteral("Yes"));
+    QTimer poll;
+    bool stopped = false;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (!stopped && modem.received().size() >= 3) {
+            stopped = true;
+            run.Stop_Btn();
+        }
+    });
+    poll.start(2);
+    send(tesk::sending::kRunStopped);
+    ASSERT_TRUE(stopped);
+    // The parts already out cannot be recalled; the item says how many there were, and no part
+    // went out after the stop was seen.
+    const int parts = int(modem.received().size());
+    EXPECT_LT(parts, 10);
+    EXPECT_EQ(statuses(),
+              QStringList({QStringLiteral("Message stopped after %1 of 10 parts.").arg(parts)}));
 }
 
 TEST_F(SendingRunTest, ClosingWhileSendingStopsAndClosesTheWindow) {
