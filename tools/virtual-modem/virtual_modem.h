@@ -46,13 +46,15 @@ struct Config {
     // Extended commands ("+GMI", "+CBC", ...) answered with the line "Undefined" and OK, as
     // devices do that only know the older form of a question.
     QStringList undefinedCommands;
-    QStringList errorCommands;     // extended commands answered ERROR whatever their form
-    bool smsSupported = true;      // false: +CSMS / +CMGS=? / +CMGF answer ERROR
-    bool echo = true;              // initial echo state; ATE0 / ATE1 switch it
-    bool echoOnly = false;         // echoes every command and never answers anything
-    int latencyMs = 0;             // delay before each answer
-    int lateAnswerMs = 0;          // extra delay before each final result (answers "too late")
-    int cmsErrorOnSubmission = 0;  // 1-based submission number that gets +CMS ERROR; 0 = never
+    QStringList errorCommands;  // extended commands answered ERROR whatever their form
+    bool smsSupported = true;   // false: +CSMS / +CMGS=? / +CMGF answer ERROR
+    bool echo = true;           // initial echo state; ATE0 / ATE1 switch it
+    bool echoOnly = false;      // echoes every command and never answers anything
+    int latencyMs = 0;          // delay before each answer
+    int lateAnswerMs = 0;       // extra delay before each final result (answers "too late")
+    // The Nth message ended with Ctrl-Z (not the Nth AT+CMGS) is refused with +CMS ERROR
+    // <cmsErrorCode>; 0 = never.
+    int cmsErrorOnSubmission = 0;
     int cmsErrorCode = 500;
     int silentAfterSubmission = 0;  // after this many submissions answer nothing at all; 0 = never
     int hangUpAfterSubmission = 0;  // after this many submissions close the line; 0 = never
