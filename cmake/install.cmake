@@ -1,6 +1,6 @@
 # Installation for one user (the start command installs into ~/.local): the programs, the
-# desktop entry and its icon, and the resource directory with the help document and, when it
-# is there, the companion package. The data directory is never touched: it is created by the
+# desktop entry and its icon, and the resource directory with the help document and the
+# companion package. The data directory is never touched: it is created by the
 # application at its first start and outlives an uninstall.
 include(GNUInstallDirs)
 
@@ -27,8 +27,15 @@ endforeach()
 set(TESK_RESOURCE_DESTINATION ${CMAKE_INSTALL_DATADIR}/tesk-sms)
 install(FILES ${PROJECT_BINARY_DIR}/resources/Help.pdf
     DESTINATION ${TESK_RESOURCE_DESTINATION} OPTIONAL)
-install(FILES ${PROJECT_SOURCE_DIR}/resources/RUZIVeruDIR.apk
-    DESTINATION ${TESK_RESOURCE_DESTINATION} OPTIONAL)
+# The companion package built from android/companion; a package dropped into resources/ by
+# hand stands in for it on a machine without the Android build tools.
+if(TARGET companion_apk)
+    get_target_property(tesk_companion_apk companion_apk TESK_APK_FILE)
+    install(FILES ${tesk_companion_apk} DESTINATION ${TESK_RESOURCE_DESTINATION})
+else()
+    install(FILES ${PROJECT_SOURCE_DIR}/resources/RUZIVeruDIR.apk
+        DESTINATION ${TESK_RESOURCE_DESTINATION} OPTIONAL)
+endif()
 # The application runs the system's adb from its resource directory.
 install(CODE "
     find_program(TESK_SYSTEM_ADB adb PATHS /usr/bin /usr/lib/android-sdk/platform-tools)
