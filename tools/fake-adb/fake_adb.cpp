@@ -173,11 +173,17 @@ int installCommand(FakeAdbState& state, const QStringList& args) {
     const QString answer = state.exists(kInstallAnswerFile) ? state.text(kInstallAnswerFile)
                                                             : QStringLiteral("Success\n");
     out(answer);
-    if (state.exists(kInstallExitFile)) {
-        return number(state.text(kInstallExitFile), 0);
+    const int exitCode =
+        state.exists(kInstallExitFile)
+            ? number(state.text(kInstallExitFile), 0)
+            : (answer.contains(QLatin1String("Failure")) || answer.contains(QLatin1String("error"))
+                   ? 1
+                   : 0);
+    if (exitCode == 0) {
+        QFile::remove(state.path(kInstalledPackageFile));
+        QFile::copy(package, state.path(kInstalledPackageFile));
     }
-    return answer.contains(QLatin1String("Failure")) || answer.contains(QLatin1String("error")) ? 1
-                                                                                                : 0;
+    return exitCode;
 }
 
 // Runs the joined command line through a real POSIX shell, as the phone's adbd does, with the
@@ -186,7 +192,7 @@ int shellCommand(FakeAdbState& state, const QStringList& args) {
     const QString binDir = state.path(kBinDir);
     QDir().mkpath(binDir);
     const QString self = selfPath();
-    for (const char* tool : {"am", "echo", "rm"}) {
+    for (const char* tool : {"am", "echo", "rm", "pm"}) {
         const QString link = QDir(binDir).filePath(QString::fromLatin1(tool));
         if (QFileInfo(link).symLinkTarget() != self) {
             QFile::remove(link);
@@ -269,6 +275,37 @@ int rmStandIn(FakeAdbState& state, int argc, char** argv) {
     return status;
 }
 
+// "pm grant PACKAGE PERMISSION", as a phone answers it: an unknown package (nothing installed
+// yet, or another name) is an exception with exit code 255, like a permission the phone does not
+// know (grant_answer.txt).
+int pmStandIn(FakeAdbState& state, int argc, char** argv) {
+    const QString verb = argc > 1 ? QString::fromUtf8(argv[1]) : QString();
+    if (verb != QLatin1String("grant") || argc != 4) {
+        err(QStringLiteral("Error: unknown command '%1'\n").arg(verb));
+        return 1;
+    }
+    const QString package = QString::fromUtf8(argv[2]);
+    const QString permission = QString::fromUtf8(argv[3]);
+    if (!state.exists(kInstalledPackageFile) || package != kCompanionPackageName) {
+        err(QStringLiteral("Exception occurred while executing 'grant':\n"
+                           "java.lang.IllegalArgumentException: Unknown package: %1\n")
+                .arg(package));
+        return 255;
+    }
+    if (state.exists(kGrantAnswerFile)) {
+        const QString answer = state.text(kGrantAnswerFile);
+        err(answer);
+        if (answer.contains(QLatin1String("Exception"))) {
+            return 255;
+        }
+    }
+    QFile log(state.path(kGrantsLog));
+    if (log.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        log.write((package + QLatin1Char(' ') + permission + QLatin1Char('\n')).toUtf8());
+    }
+    return 0;
+}
+
 int echoStandIn(int argc, char** argv) {
     QStringList words;
     for (int i = 1; i < argc; ++i) {
@@ -308,6 +345,9 @@ int Fake_Adb_Main(int argc, char** argv) {
     }
     if (name == QLatin1String("echo")) {
         return echoStandIn(argc, argv);
+    }
+    if (name == QLatin1String("pm")) {
+        return pmStandIn(state, argc, argv);
     }
 
     QStringList args;

@@ -120,6 +120,10 @@ void FakeAdbState::setHang(const QStringList& commands) {
     writeText(kHangFile, commands.join(QLatin1Char('\n')) + QLatin1Char('\n'));
 }
 
+void FakeAdbState::setGrantAnswer(const QString& text) {
+    writeText(kGrantAnswerFile, text);
+}
+
 namespace {
 
 QList<QByteArray> lines(const QString& path) {
@@ -164,6 +168,19 @@ QList<QJsonObject> FakeAdbState::activityStarts() const {
     QList<QJsonObject> result;
     for (const QByteArray& line : lines(path(kActivityLog))) {
         result.append(QJsonDocument::fromJson(line).object());
+    }
+    return result;
+}
+
+QByteArray FakeAdbState::installedPackage() const {
+    QFile file(path(kInstalledPackageFile));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList FakeAdbState::grants() const {
+    QStringList result;
+    for (const QByteArray& line : lines(path(kGrantsLog))) {
+        result.append(QString::fromUtf8(line));
     }
     return result;
 }

@@ -15,6 +15,8 @@
 //   am_answer.<N>.txt     what the Nth activity start prints (N from 1), before am_answer.txt
 //   lose_after_starts.txt N: after the Nth activity start the phone is gone
 //   hang.txt              adb commands (first word, e.g. "install", "shell") that never end
+//   grant_answer.txt      what every "pm grant" prints; with "Exception" in it the grant fails
+//                         [nothing: granted]
 // Outputs:
 //   calls.jsonl           one JSON array of the argv (without the program) per adb call
 //   activity_starts.jsonl one JSON object per activity start as the phone's `am` got it:
@@ -23,7 +25,9 @@
 //   phone/                the phone's file system: a push to /sdcard/x lands in phone/sdcard/x
 //   starts.count          activity starts so far
 //   server_down           present after "kill-server" until the next call restarts the daemon
-//   bin/                  the stand-in am, echo and rm the phone's shell finds on its PATH
+//   installed.apk         a copy of the last package installed
+//   grants.txt            one "package permission" line per granted runtime permission
+//   bin/                  the stand-in am, echo, rm and pm the phone's shell finds on its PATH
 #include <QByteArray>
 #include <QJsonObject>
 #include <QList>
@@ -52,6 +56,12 @@ inline const QString kPhoneDir = QStringLiteral("phone");
 inline const QString kStartsCount = QStringLiteral("starts.count");
 inline const QString kServerDown = QStringLiteral("server_down");
 inline const QString kBinDir = QStringLiteral("bin");
+inline const QString kGrantAnswerFile = QStringLiteral("grant_answer.txt");
+inline const QString kInstalledPackageFile = QStringLiteral("installed.apk");
+inline const QString kGrantsLog = QStringLiteral("grants.txt");
+
+// The one package the stand-in phone knows once something was installed: the companion's.
+inline const QString kCompanionPackageName = QStringLiteral("com.VUVEZAZUREVAVU");
 
 inline const QString kDefaultListing = QStringLiteral("List of devices attached\n\n");
 inline const QString kDefaultStorageRoot = QStringLiteral("/sdcard");
@@ -84,12 +94,17 @@ class FakeAdbState {
     void setActivityAnswer(int start, const QString& text);
     void setLoseAfterStarts(int starts);
     void setHang(const QStringList& commands);
+    void setGrantAnswer(const QString& text);
 
     // ---- what the program did
     QList<QStringList> calls() const;
     // Calls whose first word is `command` ("push", "shell", ...).
     QList<QStringList> callsOf(const QString& command) const;
     QList<QJsonObject> activityStarts() const;
+    // The bytes of the last installed package (empty when nothing was installed).
+    QByteArray installedPackage() const;
+    // "package permission" for every grant, in order.
+    QStringList grants() const;
     // Where a phone path lives in the state directory.
     QString phonePath(const QString& remote) const;
     bool phoneHasFile(const QString& remote) const;
