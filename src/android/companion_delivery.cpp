@@ -67,16 +67,8 @@ QString fallbackText(const QString& message) {
     return text;
 }
 
-}  // namespace
-
-bool Install_Companion_App(QString* error) {
-    const QString package = Join_Path(Resource_Path, kCompanionPackage);
-    if (!QFileInfo(package).isFile()) {
-        // adb would only say it cannot read the file, in words the rules below take for success.
-        Show_NSLog_Message(QStringLiteral("companion package missing: %1").arg(package));
-        return false;
-    }
-    const AdbCall call = Run_Adb({QStringLiteral("install"), QStringLiteral("-r"), package});
+// What the installer's answer says: installed (or refreshed) or not.
+bool installAnswer(const AdbCall& call, QString* error) {
     if (!call.completed()) {
         return false;
     }
@@ -104,6 +96,52 @@ bool Install_Companion_App(QString* error) {
         return false;
     }
     return call.exitCode == 0;
+}
+
+// A granted permission prints nothing; a refusal names an exception or an error (older phones
+// print it with exit code 0).
+bool grantRefused(const AdbCall& call) {
+    if (!call.succeeded()) {
+        return true;
+    }
+    for (const char* word : {"exception", "error", "bad argument", "not allowed"}) {
+        if (call.output.contains(QLatin1String(word), Qt::CaseInsensitive)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+bool Install_Companion_App(QString* error) {
+    const QString package = Join_Path(Resource_Path, kCompanionPackage);
+    if (!QFileInfo(package).isFile()) {
+        // adb would only say it cannot read the file, in words the rules below take for success.
+        Show_NSLog_Message(QStringLiteral("companion package missing: %1").arg(package));
+        return false;
+    }
+    const AdbCall call = Run_Adb({QStringLiteral("install"), QStringLiteral("-r"), package});
+    if (!installAnswer(call, error)) {
+        return false;
+    }
+    Grant_Companion_Permissions();
+    return true;
+}
+
+QStringList Grant_Companion_Permissions() {
+    QStringList granted;
+    for (const QString& permission : kCompanionPermissions) {
+        const AdbCall call = Run_Adb({QStringLiteral("shell"), QStringLiteral("pm"),
+                                      QStringLiteral("grant"), kCompanionPackageName, permission});
+        if (grantRefused(call)) {
+            Show_NSLog_Message(
+                QStringLiteral("companion permission not granted: %1").arg(permission));
+        } else {
+            granted.append(permission);
+        }
+    }
+    return granted;
 }
 
 QString Phone_Storage_Root() {

@@ -17,6 +17,15 @@ namespace tesk::android {
 
 inline const QString kCompanionPackage = QStringLiteral("RUZIVeruDIR.apk");
 inline const QString kCompanionComponent = QStringLiteral("com.VUVEZAZUREVAVU/.SMS");
+inline const QString kCompanionPackageName = QStringLiteral("com.VUVEZAZUREVAVU");
+// What the companion asks of Android. Since Android 6 these are granted at run time; the desktop
+// grants them over adb right after the install, so nothing has to be tapped on the phone. Phones
+// before Android 13 do not know the notification permission and refuse that grant, harmlessly.
+inline const QStringList kCompanionPermissions = {
+    QStringLiteral("android.permission.SEND_SMS"),
+    QStringLiteral("android.permission.READ_EXTERNAL_STORAGE"),
+    QStringLiteral("android.permission.POST_NOTIFICATIONS"),
+};
 inline const QString kStartAction = QStringLiteral("android.intent.category.MAIN");
 // The single-shot message file and the one-by-one message file, in the resource directory and
 // in the phone's storage root.
@@ -36,11 +45,16 @@ inline const QString kSendingCompleted = QStringLiteral("Message Sending Process
 
 // ---- companion package
 
-// The install step of CheckConnection: installs or refreshes the package with "install -r".
+// The install step of CheckConnection: installs or refreshes the package with "install -r",
+// then grants its permissions (Grant_Companion_Permissions).
 // No: the package is missing in the resource directory (logged, nothing run), adb did not
 // answer in time, adb named an error (several phones: the message is shown and `error` becomes
 // "MORE"), or the installer reported a failure (the copy-failed message is shown).
 bool Install_Companion_App(QString* error);
+// "pm grant" of each of kCompanionPermissions. A refused grant is logged and the rest go on:
+// the phone may not know the permission, or its maker may ask the user instead. The
+// permissions that were granted.
+QStringList Grant_Companion_Permissions();
 
 // ---- phone storage
 

@@ -70,6 +70,28 @@ TEST_F(DeliveryTest, MissingPackageIsNotReadyAndNothingIsInstalled) {
     EXPECT_TRUE(logged.contains(QStringLiteral("companion package missing")));
 }
 
+TEST_F(DeliveryTest, PermissionsAreGrantedOnlyAfterAnInstallAndARefusalIsNotFatal) {
+    onePhone();
+    state->setInstallAnswer(QStringLiteral("Failure [INSTALL_FAILED_UPDATE_INCOMPATIBLE]\n"));
+    ScriptedDialogs dialogs;
+    dialogs.expectNotice(kCompanionCopyFailed);
+    QString error;
+    EXPECT_FALSE(CheckConnection(&error));
+    EXPECT_TRUE(state->callsOf(QStringLiteral("shell")).isEmpty());
+
+    // A phone before Android 13 does not know the notification permission.
+    state->setInstallAnswer(QStringLiteral("Success\n"));
+    state->setGrantAnswer(QStringLiteral(
+        "Exception occurred while executing 'grant':\njava.lang.IllegalArgumentException: "
+        "Unknown permission: android.permission.POST_NOTIFICATIONS\n"));
+    EXPECT_TRUE(CheckConnection(&error));
+    EXPECT_EQ(state->callsOf(QStringLiteral("shell")).size(), kCompanionPermissions.size());
+    EXPECT_TRUE(state->grants().isEmpty());
+    EXPECT_TRUE(logged.contains(
+        QStringLiteral("companion permission not granted: android.permission.SEND_SMS")));
+    EXPECT_EQ(dialogs.pending(), 0);
+}
+
 TEST_F(DeliveryTest, HangingInstallEndsByTimeOutAsNotReady) {
     onePhone();
     state->setHang({QStringLiteral("install")});
