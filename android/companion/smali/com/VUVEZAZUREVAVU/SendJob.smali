@@ -28,11 +28,32 @@
 .end method
 
 .method public run()V
-    .registers 8
+    .registers 9
+
+    # The phone's processor sleeps when the screen is off; a partial wake lock keeps it awake
+    # through the list (and the pauses), with a time limit should anything hang.
+    iget-object v0, p0, Lcom/VUVEZAZUREVAVU/SendJob;->service:Landroid/app/Service;
+    const-string v1, "power"
+    invoke-virtual {v0, v1}, Landroid/app/Service;->getSystemService(Ljava/lang/String;)Ljava/lang/Object;
+    move-result-object v0
+    check-cast v0, Landroid/os/PowerManager;
+    const/4 v1, 0x1
+    const-string v2, "TeskCompanion:sending"
+    invoke-virtual {v0, v1, v2}, Landroid/os/PowerManager;->newWakeLock(ILjava/lang/String;)Landroid/os/PowerManager$WakeLock;
+    move-result-object v6
 
     iget-object v0, p0, Lcom/VUVEZAZUREVAVU/SendJob;->items:Ljava/util/ArrayList;
     invoke-virtual {v0}, Ljava/util/ArrayList;->size()I
     move-result v1
+
+    # One minute plus ten seconds a message (two entries a message).
+    int-to-long v2, v1
+    const-wide/16 v4, 0x1388
+    mul-long/2addr v2, v4
+    const-wide/32 v4, 0xea60
+    add-long/2addr v2, v4
+    invoke-virtual {v6, v2, v3}, Landroid/os/PowerManager$WakeLock;->acquire(J)V
+
     const/4 v2, 0x0
 
     :next
@@ -58,6 +79,13 @@
     goto :next
 
     :done
+    # Released only while held: releasing a lock whose time ran out throws.
+    invoke-virtual {v6}, Landroid/os/PowerManager$WakeLock;->isHeld()Z
+    move-result v0
+    if-eqz v0, :stop
+    invoke-virtual {v6}, Landroid/os/PowerManager$WakeLock;->release()V
+
+    :stop
     iget-object v0, p0, Lcom/VUVEZAZUREVAVU/SendJob;->service:Landroid/app/Service;
     iget v1, p0, Lcom/VUVEZAZUREVAVU/SendJob;->startId:I
     # Stops the service only when no later start is waiting.
