@@ -196,7 +196,10 @@ TEST_F(AndroidSendingTest, SingleShotWithEveryItemExcludedStillPushesAnEmptyFile
     EXPECT_FALSE(view.singleShotOpen);
 }
 
+// With the companion package the build made, when there is one: the phone gets exactly that
+// package and the permissions it needs.
 TEST_F(AndroidSendingTest, SingleShotWritesEachKeptItemOnceCutTo1600AndRecordsIt) {
+    const bool builtCompanion = useBuiltCompanion();
     composer->Skip_Duplicate_Chk(true);
     composer->Save_Sent_Item_Chk(true);
     composer->Save_Templates_Chk(true);
@@ -218,6 +221,13 @@ TEST_F(AndroidSendingTest, SingleShotWritesEachKeptItemOnceCutTo1600AndRecordsIt
               (QList<stores::SentItem>{{"0170", cut, today(), ""}, {"0171", twoLines, today(), ""}}));
     EXPECT_EQ(templates(), (QStringList{cut, twoLines}));
     EXPECT_EQ(controller->handedOver(), 2);
+    EXPECT_EQ(state->installedPackage(), packageBytes());
+    EXPECT_EQ(state->installedPackage().startsWith("PK\x03\x04"), builtCompanion);
+    QStringList grants;
+    for (const QString& permission : android::kCompanionPermissions) {
+        grants << android::kCompanionPackageName + QLatin1Char(' ') + permission;
+    }
+    EXPECT_EQ(state->grants(), grants);
 }
 
 TEST_F(AndroidSendingTest, StorageFailureSwitchesToOneByOneInTheSameRun) {

@@ -13,6 +13,7 @@
 #include "support/spin.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -35,6 +36,17 @@ inline const QString kPlainBuildProp = QStringLiteral(
     "ro.build.PDA=I9100XWLSW\n"
     "ro.product.model=GT-I9100\n"
     "ro.product.manufacturer=samsung\n");
+
+// The companion package this build made, or "" when the Android build tools were missing.
+inline QString Built_Companion() {
+#ifdef TESK_COMPANION_APK
+    return QFileInfo::exists(QStringLiteral(TESK_COMPANION_APK))
+               ? QStringLiteral(TESK_COMPANION_APK)
+               : QString();
+#else
+    return QString();
+#endif
+}
 
 class AndroidTest : public ::testing::Test {
   protected:
@@ -62,6 +74,17 @@ class AndroidTest : public ::testing::Test {
         QFile package(resource.filePath(android::kCompanionPackage));
         ASSERT_TRUE(package.open(QIODevice::WriteOnly));
         package.write("not really a package");
+    }
+    // Puts the built companion package into the resource directory in place of the stand-in
+    // bytes; false when there is none.
+    bool useBuiltCompanion() {
+        const QString built = Built_Companion();
+        const QString target = resource.filePath(android::kCompanionPackage);
+        return !built.isEmpty() && QFile::remove(target) && QFile::copy(built, target);
+    }
+    QByteArray packageBytes() const {
+        QFile file(resource.filePath(android::kCompanionPackage));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
     void onePhone(const QString& serial = QStringLiteral("0123abcd")) {
         state->setOnePhone(serial);
