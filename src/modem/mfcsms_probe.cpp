@@ -101,7 +101,12 @@ int MFCSMS::OpenSerialPort(const char* path) {
         return -1;
     };
     if (ioctl(fd, TIOCEXCL) == -1) {
-        return fail("Error setting TIOCEXCL on %s - %s(%d).\n");
+        // The kernel's WWAN AT ports keep line settings but know no exclusive use; anything
+        // else that is no terminal fails at the line settings below.
+        if (errno != ENOTTY) {
+            return fail("Error setting TIOCEXCL on %s - %s(%d).\n");
+        }
+        logFailure("Error setting TIOCEXCL on %s - %s(%d).\n", path);
     }
     if (fcntl(fd, F_SETFL, 0) == -1) {
         return fail("Error clearing O_NONBLOCK %s - %s(%d).\n");

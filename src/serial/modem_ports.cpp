@@ -1,9 +1,14 @@
 #include "serial/modem_ports.h"
 
+#include "core/log.h"
 #include "core/runtime_paths.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -71,11 +76,44 @@ QStringList hardwarePorts(const ModemPortRoots& roots) {
     return paths;
 }
 
+// The kernel's WWAN AT ports (/dev/wwan0at0, ...): modems on PCIe and M.2 cards that have no
+// tty of their own.
+QStringList wwanAtPorts(const ModemPortRoots& roots) {
+    const QDir dir(roots.deviceDir);
+    QStringList paths;
+    for (const QString& name : dir.entryList({QStringLiteral("wwan*at*")},
+                                             QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
+        paths.append(dir.filePath(name));
+    }
+    sortNaturally(paths);
+    return paths;
+}
+
 QStringList virtualPorts(const ModemPortRoots& roots) {
-    const QDir dir(roots.virtualModemDir.isEmpty() ? Virtual_Modem_Dir() : roots.virtualModemDir);
+    const QString folder =
+        roots.virtualModemDir.isEmpty() ? Virtual_Modem_Dir() : roots.virtualModemDir;
+    // A link in a folder others may write to could lead anywhere, to another user's terminal
+    // included: such a folder is not read at all.
+    const QString problem = roots.virtualModemDir.isEmpty()
+                                ? Virtual_Modem_Dir_Problem()
+                                : Private_Folder_Problem(roots.virtualModemDir);
+    if (!problem.isEmpty()) {
+        log::write(QStringLiteral("virtual modems not looked for: %1").arg(problem));
+        return {};
+    }
+    const QDir dir(folder);
     QStringList paths;
     for (const QFileInfo& link : dir.entryInfoList(
              {QStringLiteral("tty*")}, QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
+        struct stat st {};
+        const bool ours = ::lstat(QFile::encodeName(link.absoluteFilePath()).constData(), &st) ==
+                              0 &&
+                          st.st_uid == ::geteuid();
+        if (!ours) {
+            log::write(QStringLiteral("virtual modem link %1 is not this user's; passed over")
+                           .arg(link.absoluteFilePath()));
+            continue;
+        }
         if (link.isSymLink() && link.exists()) {  // exists() follows the link
             paths.append(link.absoluteFilePath());
         }
@@ -87,7 +125,7 @@ QStringList virtualPorts(const ModemPortRoots& roots) {
 }  // namespace
 
 QStringList Find_Modem_Port_Paths(const ModemPortRoots& roots) {
-    return hardwarePorts(roots) + virtualPorts(roots);
+    return hardwarePorts(roots) + wwanAtPorts(roots) + virtualPorts(roots);
 }
 
 QString Modem_Port_Name(const QString& path) {

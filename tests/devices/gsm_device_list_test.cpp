@@ -2,11 +2,16 @@
 // selection checks and the hand-over, the test message, leaving the window.
 #include "devices_test_support.h"
 
+#include "core/runtime_paths.h"
 #include "devices/device_details.h"
+#include "serial/modem_ports.h"
 
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -139,6 +144,57 @@ TEST_F(DeviceWindowTest, ListsEachUsableDeviceOnceWithItsFacts) {
     EXPECT_EQ(window.settings().PDU_TEXT_MODE_SEL(), 2);
     window.Highlight_Row(-1);  // an empty selection puts the highlight back
     EXPECT_EQ(view.selected, 1);
+}
+
+// Whoever may write to the folder virtual modems announce themselves in could put their own
+// terminal where the scan looks for modems. The scan reads the folder only while it is private,
+// a virtual modem refuses to announce itself in one that is not, and the log says why. A folder
+// of ours left open is made private by the next virtual modem; a link someone else left in it
+// is passed over. Changing owners needs root (the test command runs as root).
+TEST_F(DeviceWindowTest, VirtualModemsAreLookedForOnlyInAPrivateFolder) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "needs root to hand files to another user";
+    }
+    QTemporaryDir noHardware;
+    tesk::ModemPortRoots roots;
+    roots.sysClassTty = roots.deviceDir = noHardware.path();
+    const QString folder = tesk::Virtual_Modem_Dir();
+    addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643900")));
+    EXPECT_EQ(tesk::Find_Modem_Port_Paths(roots), QStringList{folder + QStringLiteral("/ttyVM0")});
+
+    // Left open, and another user has put a link to their own terminal in it.
+    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0777), 0);
+    Config theirs = modem(QStringLiteral("VM9"), QStringLiteral("356938035643909"));
+    theirs.announce = false;
+    const QString planted = folder + QStringLiteral("/ttyVM9");
+    ASSERT_TRUE(QFile::link(addModem(theirs).devicePath(), planted));
+    ASSERT_EQ(::lchown(QFile::encodeName(planted).constData(), 65534, 65534), 0);
+    EXPECT_TRUE(tesk::Find_Modem_Port_Paths(roots).isEmpty());
+    EXPECT_TRUE(logged.contains(QStringLiteral("virtual modems not looked for: other users may "
+                                               "write to %1 (mode 0777)")
+                                    .arg(folder)));
+
+    addModem(modem(QStringLiteral("VM1"), QStringLiteral("356938035643901")));
+    window.Set_Modem_Paths(tesk::Find_Modem_Port_Paths(roots));
+    window.Open_Ph_List_Wnd();
+    ASSERT_TRUE(runUntil([&] { return !window.scanRunning(); }));
+    EXPECT_EQ(column(QStringLiteral("COM_PORT")),
+              (QStringList{QStringLiteral("VM0"), QStringLiteral("VM1")}));
+    EXPECT_TRUE(modems[1]->commands().isEmpty());  // theirs was never spoken to
+    EXPECT_TRUE(logged.contains(QStringLiteral("made private again")));
+    EXPECT_TRUE(logged.contains(planted + QStringLiteral(" is not this user's; passed over")));
+
+    // A folder that belongs to another user is neither read nor used.
+    const QString top = runtime.filePath(QStringLiteral("tesk-sms"));
+    ASSERT_EQ(::chown(QFile::encodeName(top).constData(), 65534, 65534), 0);
+    EXPECT_TRUE(tesk::Find_Modem_Port_Paths(roots).isEmpty());
+    tesk::vmodem::VirtualModem refused(modem(QStringLiteral("VM2"), QStringLiteral("1")));
+    QString error;
+    EXPECT_FALSE(refused.start(&error));
+    EXPECT_EQ(error, QStringLiteral("cannot announce the modem: %1 belongs to another user (uid "
+                                    "65534)")
+                         .arg(top));
+    EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("/ttyVM2")));
 }
 
 TEST_F(DeviceWindowTest, StopDuringTheScanFinishesTheDeviceBeingQuestioned) {

@@ -47,13 +47,16 @@ class FakeMachine : public ::testing::Test {
     tesk::ModemPortRoots roots;
 };
 
-TEST_F(FakeMachine, ListsUsbModemsInNaturalOrderThenLiveVirtualModems) {
+TEST_F(FakeMachine, ListsUsbModemsThenWwanAtPortsThenLiveVirtualModems) {
     addTty(QStringLiteral("ttyUSB10"), QStringLiteral("usb-serial/drivers/option1"));
     addTty(QStringLiteral("ttyUSB2"), QStringLiteral("usb-serial/drivers/option1"));
     addTty(QStringLiteral("ttyACM0"), QStringLiteral("usb/drivers/cdc_acm"));
     addTty(QStringLiteral("ttyACM1"), QStringLiteral("usb/drivers/cdc_acm"), false);  // unplugged
     addTty(QStringLiteral("ttyS0"), QStringLiteral("platform/drivers/serial8250"));
     addTty(QStringLiteral("tty1"), QString());  // a console has no driver link
+    touch(roots.deviceDir + "/wwan0at1");            // the kernel's WWAN AT ports
+    touch(roots.deviceDir + "/wwan0at0");
+    touch(roots.deviceDir + "/wwan0mbim0");  // not an AT port
 
     const QString pts = root.filePath(QStringLiteral("pts7"));
     touch(pts);
@@ -63,7 +66,8 @@ TEST_F(FakeMachine, ListsUsbModemsInNaturalOrderThenLiveVirtualModems) {
 
     EXPECT_EQ(tesk::Find_Modem_Port_Paths(roots),
               QStringList({roots.deviceDir + "/ttyACM0", roots.deviceDir + "/ttyUSB2",
-                           roots.deviceDir + "/ttyUSB10", roots.virtualModemDir + "/ttyVM1"}));
+                           roots.deviceDir + "/ttyUSB10", roots.deviceDir + "/wwan0at0",
+                           roots.deviceDir + "/wwan0at1", roots.virtualModemDir + "/ttyVM1"}));
 }
 
 TEST_F(FakeMachine, NothingAttachedGivesAnEmptyList) {

@@ -266,6 +266,13 @@ bool VirtualModem::start(QString* error) {
         }
         return false;
     }
+    // Whoever may write to the announcement folder could put their own terminal in our place.
+    if (impl_->config.announce && !Make_Virtual_Modem_Dir(&why)) {
+        if (error) {
+            *error = QStringLiteral("cannot announce the modem: %1").arg(why);
+        }
+        return false;
+    }
     const QString link = impl_->config.announce
                              ? Virtual_Modem_Dir() + QStringLiteral("/tty") + impl_->config.name
                              : QString();
