@@ -78,11 +78,9 @@ void ConnectionSettings::Show_Row_Settings(const DeviceRecord& record) {
     fields_.customEnabled = useCustom;
     fields_.defaultEnabled = !useCustom;
     const QString mode = record.text(QStringLiteral("SMSMode"));
-    if (mode == kPduMode) {
-        showMode(1);
-    } else if (mode == kTextMode) {
-        showMode(2);
-    }
+    // A device offering neither mode ("NONE") shows no mode chosen: a button left on from the
+    // previous row would claim a setting the record does not hold.
+    showMode(mode == kPduMode ? 1 : mode == kTextMode ? 2 : 0);
     host_->settingsChanged();
 }
 
@@ -146,8 +144,7 @@ void ConnectionSettings::PDU_Mode_Radio() {
         return;
     }
     if (!Update_Custom_Smsc_Func_Call()) {
-        fields_.pduOn = false;  // put the buttons back to text
-        fields_.textOn = true;
+        showMode(modeSel_);  // the buttons go back to the mode held before (text, or none)
         host_->settingsChanged();
         return;
     }
@@ -163,8 +160,7 @@ void ConnectionSettings::Text_Mode_Radio() {
         return;
     }
     if (!Update_Custom_Smsc_Func_Call()) {
-        fields_.pduOn = true;  // put the buttons back to PDU
-        fields_.textOn = false;
+        showMode(modeSel_);  // back to PDU, or none
         host_->settingsChanged();
         return;
     }

@@ -75,7 +75,7 @@ class ConnectionSettings {
 
     // Every field empty, check box off, buttons off (a scan starts, a window opens).
     void Clear();
-    // Shows a row's settings; the mode buttons stay as they are when SMSMode is neither mode.
+    // Shows a row's settings; no mode button is on when SMSMode is neither mode ("NONE").
     void Show_Row_Settings(const DeviceRecord& record);
     // The highlight moved: default field enabled, custom field disabled, check box off.
     void Reset_For_Highlight();

@@ -137,7 +137,7 @@ TEST_F(ConnectionSettingsTest, ShowingARowFollowsItsRecord) {
         {"N", "", "PDU Mode", false, true, false},
         {"Y", "+4412", "Text Mode", true, false, true},
         {"Y", "", "PDU Mode", false, true, false},   // "Y" without a number shows it off
-        {"N", "+4412", "NONE", false, true, false},  // buttons stay as they were
+        {"N", "+4412", "NONE", false, false, false},  // no mode chosen, whatever came before
     };
     for (const Case& c : cases) {
         DeviceRecord r = host.record;
@@ -153,6 +153,7 @@ TEST_F(ConnectionSettingsTest, ShowingARowFollowsItsRecord) {
         EXPECT_EQ(f.defaultSmsc, QStringLiteral("+447785016005"));
         EXPECT_EQ(f.pduOn, c.pdu) << c.mode;
         EXPECT_EQ(f.textOn, c.text) << c.mode;
+        EXPECT_EQ(settings.PDU_TEXT_MODE_SEL(), c.pdu ? 1 : c.text ? 2 : 0) << c.mode;
     }
 }
 

@@ -338,12 +338,8 @@ TEST_F(DeviceWindowTest, OneTickedDeviceFailingAStepGetsThePlainMessage) {
     addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643840")));
     scan();
     const Case cases[] = {
-        {"no mode",
-         [](GSM_Device_List_Wnd& w) { w.Edit_Cell(0, QStringLiteral("SMSMode"), "NONE"); },
-         QStringLiteral("VM0\r\nSMS Mode details should not be blanked.")},
         {"custom chosen but empty",
          [](GSM_Device_List_Wnd& w) {
-             w.Edit_Cell(0, QStringLiteral("SMSMode"), QStringLiteral("PDU Mode"));
              w.Edit_Cell(0, QStringLiteral("UseCusSMSC"), QStringLiteral("Y"));
              w.Edit_Cell(0, QStringLiteral("DefSMSC"), QStringLiteral("+447785016005"));
          },
@@ -366,6 +362,36 @@ TEST_F(DeviceWindowTest, OneTickedDeviceFailingAStepGetsThePlainMessage) {
         EXPECT_TRUE(port_val_str_array.get().isEmpty());
         ASSERT_EQ(dialogs.pending(), 0);
     }
+}
+
+// A device that offers neither SMS mode shows no mode chosen, also right after a row that had
+// one; it is refused until the user picks a mode, which then takes.
+TEST_F(DeviceWindowTest, ADeviceWithoutAModeShowsNoneUntilOneIsPicked) {
+    addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643845")));
+    Config noMode = modem(QStringLiteral("VM1"), QStringLiteral("356938035643846"));
+    noMode.modes = SmsModes::None;
+    addModem(noMode);
+    scan();
+    ASSERT_EQ(column(QStringLiteral("SMSMode")),
+              (QStringList{QStringLiteral("PDU Mode"), QStringLiteral("NONE")}));
+    EXPECT_TRUE(view.settings.pduOn);  // row 0 is highlighted after the scan
+    window.Highlight_Row(1);
+    EXPECT_FALSE(view.settings.pduOn);
+    EXPECT_FALSE(view.settings.textOn);
+    EXPECT_EQ(window.settings().PDU_TEXT_MODE_SEL(), 0);
+
+    tick({QStringLiteral("VM1")});
+    ScriptedDialogs dialogs;
+    dialogs.expectNotice(QStringLiteral("\nVM1\r\nSMS Mode details should not be blanked."));
+    select();
+    EXPECT_TRUE(view.endCodes.isEmpty());
+
+    window.settings().PDU_Mode_Radio();
+    EXPECT_TRUE(view.settings.pduOn);
+    EXPECT_EQ(window.Get_Item_Text(1, QStringLiteral("SMSMode")), QStringLiteral("PDU Mode"));
+    select();
+    EXPECT_EQ(view.endCodes, QList<int>{1});
+    EXPECT_EQ(port_val_str_array.get(), QStringList{modems[1]->portPath()});
 }
 
 TEST_F(DeviceWindowTest, SelectionChecksBeforeTalkingToAnyDevice) {
