@@ -118,7 +118,15 @@ ComposerOptions ComposerController::options() const {
 ComposerControls ComposerController::controls() const {
     const bool delayedOffered = kind_ != ComposerKind::Android || !androidSingleShot_;
     return {options(),          messageTypeIndex_,  delayedChoicesEnabled_, delayedCountIndex_,
-            delayedPauseIndex_, androidSingleShot_, delayedOffered};
+            delayedPauseIndex_, androidSingleShot_, delayedOffered,         pacingIndex_};
+}
+
+QStringList ComposerController::Pacing_Choices() {
+    return {QStringLiteral("Standard"), QStringLiteral("Fast")};
+}
+
+void ComposerController::Pacing_Selected(int index) {
+    pacingIndex_ = index == 1 ? 1 : 0;
 }
 
 QStringList ComposerController::Message_Types() {
@@ -468,6 +476,7 @@ void ComposerController::Reset_Btn() {
     skipDuplicate_ = exclusion_ = saveSentItems_ = saveTemplates_ = unicode_ = delayedDelivery_ =
         false;
     messageTypeIndex_ = 1;
+    pacingIndex_ = 0;
     delayedChoicesEnabled_ = false;
     delayedCountIndex_ = delayedPauseIndex_ = -1;
     if (kind_ == ComposerKind::Android) {

@@ -91,6 +91,10 @@ class ComposerController {
     void Skip_Duplicate_Chk(bool on);
     void Exclusion_Chk(bool on);  // switching on runs the exclusion loader
     void Save_Sent_Item_Chk(bool on);
+    // How fast a GSM run talks to its modems: "Standard" (the fixed waits) or "Fast".
+    static QStringList Pacing_Choices();
+    void Pacing_Selected(int index);
+    bool Fast_Pacing() const { return pacingIndex_ == 1; }
     void Save_Templates_Chk(bool on);
     void Unicode_Chk(bool on);  // recounts, may bring up the long-message warning
     // On: both lists enabled with " 2  Minutes" and "15" selected. Off: both disabled and
@@ -224,6 +228,7 @@ class ComposerController {
     std::atomic<bool> saveTemplates_{false};
     std::atomic<bool> unicode_{false};
     std::atomic<bool> delayedDelivery_{false};
+    std::atomic<int> pacingIndex_{0};
 
     // Window thread only.
     QList<int> selectedRows_;

@@ -36,6 +36,7 @@ struct ComposerControls {
     int delayedPauseIndex = -1;
     bool androidSingleShot = true;       // Android composer: single-shot rather than one-by-one
     bool delayedDeliveryOffered = true;  // the Delayed Delivery checkbox can be used
+    int pacingIndex = 0;                 // GSM composer: into Pacing_Choices()
     bool operator==(const ComposerControls&) const = default;
 };
 

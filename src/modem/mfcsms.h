@@ -9,6 +9,7 @@
 #include "modem/at_reply.h"
 #include "modem/at_reply_collector.h"
 #include "modem/device_list.h"
+#include "modem/pacing_choice.h"
 #include "modem/submission_outcome.h"
 #include "serial/serial_port.h"
 
@@ -134,6 +135,12 @@ class MFCSMS : public SerialPortDelegate {
     DeviceRecord Device_Record_From_Facts() const;
 
     // ---- SMS submission (sms_submission.cpp)
+    using Pacing = tesk::modem::Pacing;
+    void Set_Pacing(Pacing pacing) { pacing_ = pacing; }
+    Pacing Get_Pacing() const { return pacing_; }
+    // Ends a run on this channel: puts back the device's own service centre where the fast
+    // pace left a custom one in place.
+    void Finish_Run(int fileDescriptor, const QString& portPath);
     bool Prepare_Modem_For_PDU_SMS(int fileDescriptor);
     bool Prepare_Modem_For_Text_SMS(int fileDescriptor);
     bool Set_Text_Mode_SMS_Param(int fileDescriptor, bool flash, bool unicode);
@@ -172,6 +179,18 @@ class MFCSMS : public SerialPortDelegate {
                           const QString& payload, const char* logPrefix);
     bool selectTextCharacterSet(int fileDescriptor, bool unicode);
     bool finishSubmission(const QString& smsCapable, QString* returnStatus);
+    bool prepareFor(int fileDescriptor, int cmgf);
+    bool fast() const { return pacing_ == Pacing::Fast; }
+    // What the device was last told and accepted; empty or -1 when unknown.
+    struct KnownSettings {
+        int cmgf = -1;
+        QString charset;  // "UCS2", "HEX", or "plain" for GSM/IRA
+        QString textParameters;
+        QString serviceCentre;
+    };
+    KnownSettings known_;
+    QString customCentreToRestore_;
+    Pacing pacing_ = Pacing::Standard;
     tesk::modem::SubmissionOutcome lastSubmission_;
 
     tesk::at::LineFramer framer_;

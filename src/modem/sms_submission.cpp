@@ -53,14 +53,21 @@ QString nextTextPart(const QString& left, int units) {
 
 }  // namespace
 
+bool MFCSMS::prepareFor(int fd, int cmgf) {
+    known_ = {};
+    const QByteArray mode = QStringLiteral("AT+CMGF=%1\r\n").arg(cmgf).toUtf8();
+    for (const char* command : {"AT\r\n", "AT+CSMS=0\r\n", mode.constData()}) {
+        if (!Write_Command(fd, command) || !Read_Command(fd, kOk)) {
+            return false;
+        }
+    }
+    known_.cmgf = cmgf;
+    return true;
+}
+
 bool MFCSMS::Prepare_Modem_For_PDU_SMS(int fd) {
     try {
-        for (const char* command : {"AT\r\n", "AT+CSMS=0\r\n", "AT+CMGF=0\r\n"}) {
-            if (!Write_Command(fd, command) || !Read_Command(fd, kOk)) {
-                return false;
-            }
-        }
-        return true;
+        return prepareFor(fd, 0);
     } catch (const std::exception&) {
         Show_NSLog_Message(QStringLiteral("Prepare_Modem_For_PDU_SMS exception catch"));
     }
@@ -69,12 +76,7 @@ bool MFCSMS::Prepare_Modem_For_PDU_SMS(int fd) {
 
 bool MFCSMS::Prepare_Modem_For_Text_SMS(int fd) {
     try {
-        for (const char* command : {"AT\r\n", "AT+CSMS=0\r\n", "AT+CMGF=1\r\n"}) {
-            if (!Write_Command(fd, command) || !Read_Command(fd, kOk)) {
-                return false;
-            }
-        }
-        return true;
+        return prepareFor(fd, 1);
     } catch (const std::exception&) {
         Show_NSLog_Message(QStringLiteral("Prepare_Modem_For_Text_SMS exception catch"));
     }
@@ -83,16 +85,20 @@ bool MFCSMS::Prepare_Modem_For_Text_SMS(int fd) {
 
 bool MFCSMS::Set_Text_Mode_SMS_Param(int fd, bool flash, bool unicode) {
     try {
-        if (!Write_Command(fd, "AT\r\n") || !Read_Command(fd, kOk)) {
-            return false;
-        }
         const char* command =
             flash ? (unicode ? "AT+CSMP=17,255,0,24\r\n" : "AT+CSMP=17,255,0,16\r\n")
                   : (unicode ? "AT+CSMP=17,255,0,8\r\n" : "AT+CSMP=17,255,0,0\r\n");
+        if (fast() && known_.textParameters == QLatin1String(command)) {
+            return true;
+        }
+        if (!Write_Command(fd, "AT\r\n") || !Read_Command(fd, kOk)) {
+            return false;
+        }
         if (!Write_Command(fd, command)) {
             return false;
         }
-        Read_Command(fd, kOk);  // the answer is not judged
+        // The answer is not judged; only an accepted value is remembered.
+        known_.textParameters = Read_Command(fd, kOk) ? QString::fromLatin1(command) : QString();
         return true;
     } catch (const std::exception&) {
         Show_NSLog_Message(QStringLiteral("Set_Text_Mode_SMS_Param exception catch"));
@@ -212,11 +218,15 @@ MFCSMS::PartResult MFCSMS::submitPart(int fd, SubmitKind kind, const QString& cm
     const QByteArray command =
         kind == SubmitKind::Pdu ? QStringLiteral("AT+CMGS=%1\r\n").arg(cmgsArgument).toUtf8()
                                 : QStringLiteral("AT+CMGS=\"%1\"\r\n").arg(cmgsArgument).toUtf8();
-    const QString format = Get_Selected_CMGF_Mode(fd);
-    if (kind == SubmitKind::Pdu && format == QLatin1String("1")) {
-        SET_CMGF_PDU_MODE(fd);
-    } else if (kind == SubmitKind::Text && format == QLatin1String("0")) {
-        SET_CMGF_TEXT_MODE(fd);
+    const int wanted = kind == SubmitKind::Pdu ? 0 : 1;
+    if (!fast() || known_.cmgf != wanted) {
+        const QString format = Get_Selected_CMGF_Mode(fd);
+        if (kind == SubmitKind::Pdu && format == QLatin1String("1")) {
+            SET_CMGF_PDU_MODE(fd);
+        } else if (kind == SubmitKind::Text && format == QLatin1String("0")) {
+            SET_CMGF_TEXT_MODE(fd);
+        }
+        known_.cmgf = format.isEmpty() ? -1 : wanted;
     }
     if (!answered_) {
         catchUp(fd);
@@ -250,6 +260,9 @@ MFCSMS::PartResult MFCSMS::submitPart(int fd, SubmitKind kind, const QString& cm
     }
     if (!writeBytes(fd, payload.toUtf8() + QByteArray(1, kCtrlZ), payload + QChar(kCtrlZ))) {
         return result;
+    }
+    if (!fast()) {
+        tesk::pacing::wait(2.0);  // the standard pace gives the network time before reading
     }
     const double verdictBound = std::max(readTimeout_ * patience_, tesk::pacing::scaled(kVerdictSeconds));
     reply = readReply({lastCommand_, bodyLines(payload), false}, verdictBound);
@@ -292,6 +305,11 @@ bool addPart(SubmissionOutcome* outcome, const Part& part) {
 }  // namespace
 
 bool MFCSMS::finishSubmission(const QString& smsCapable, QString* returnStatus) {
+    if (lastSubmission_.kind != SubmissionOutcome::Kind::Sent &&
+        lastSubmission_.kind != SubmissionOutcome::Kind::Stopped) {
+        // After a refusal or silence nothing the device was told can be taken for granted.
+        known_ = {};
+    }
     *returnStatus = tesk::modem::Outcome_Text(lastSubmission_, smsCapable);
     return lastSubmission_.kind != SubmissionOutcome::Kind::NoAnswer;
 }
@@ -334,7 +352,7 @@ bool MFCSMS::Send_PDU_SMS(int fd, const QString& number, const QString& message,
                                                  : "Long SMS PDU Response:: "))) {
                         break;
                     }
-                    if (part < total) {
+                    if (part < total && !fast()) {
                         tesk::pacing::wait(2.0);
                     }
                 }
@@ -349,17 +367,26 @@ bool MFCSMS::Send_PDU_SMS(int fd, const QString& number, const QString& message,
 
 bool MFCSMS::selectTextCharacterSet(int fd, bool unicode) {
     if (unicode) {
+        if (fast() && (known_.charset == QLatin1String("UCS2") ||
+                       known_.charset == QLatin1String("HEX"))) {
+            return true;
+        }
         m_sLastResponse = QString("");
         const QString supported = GET_CSCS_SUPPORTEDResponse(fd);
         const char* select = supported.contains(QLatin1String("UCS2"))  ? "AT+CSCS=\"UCS2\"\r\n"
                              : supported.contains(QLatin1String("HEX")) ? "AT+CSCS=\"HEX\"\r\n"
                                                                         : nullptr;
-        if (select && Write_Command(fd, select)) {
-            Read_Command(fd, kOk);
+        known_.charset.clear();
+        if (select && Write_Command(fd, select) && Read_Command(fd, kOk)) {
+            known_.charset = QString::fromLatin1(select).section(QLatin1Char('"'), 1, 1);
         }
         return select != nullptr;
     }
+    if (fast() && known_.charset == QLatin1String("plain")) {
+        return false;
+    }
     const QString current = GET_CSCS_Response(fd);
+    known_.charset.clear();
     if (current.contains(QLatin1String("HEX")) || current.contains(QLatin1String("UCS2"))) {
         const QString supported = GET_CSCS_SUPPORTEDResponse(fd);
         GET_CSCS_Response(fd);
@@ -377,7 +404,13 @@ bool MFCSMS::selectTextCharacterSet(int fd, bool unicode) {
                 Read_Command(fd, kOk);
             }
         }
-        GET_CSCS_Response(fd);
+        const QString now = GET_CSCS_Response(fd);
+        if (!now.isEmpty() && !now.contains(QLatin1String("HEX")) &&
+            !now.contains(QLatin1String("UCS2"))) {
+            known_.charset = QStringLiteral("plain");
+        }
+    } else if (!current.isEmpty()) {
+        known_.charset = QStringLiteral("plain");
     }
     return false;
 }
@@ -392,10 +425,12 @@ bool MFCSMS::Send_Text_SMS(int fd, const QString& number, const QString& message
         // arrives intact through the UCS2 character set.
         wide = (unicode && Check_UNICODE_Message(message) == 1) ||
                           Check_Non_English_Message(message) == 1 || hasAsciiOutsideGsmSet(message);
-        if (!smsc.isEmpty()) {
+        if (!smsc.isEmpty() && !(fast() && known_.serviceCentre == smsc)) {
             // A number goes out in the character set in force: make sure it is not UCS2.
             selectTextCharacterSet(fd, false);
             SET_Custom_SMSC_Number(fd, smsc);
+            known_.serviceCentre = smsc;
+            customCentreToRestore_ = smsc;
         }
         Set_Text_Mode_SMS_Param(fd, flash, wide);
         PDU pdu;
@@ -431,7 +466,8 @@ bool MFCSMS::Send_Text_SMS(int fd, const QString& number, const QString& message
             if (wide && selectTextCharacterSet(fd, true)) {
                 payload = PDU::EncodeUserData_16_bit(parts.at(i));
                 // In the UCS2 character set every string parameter is UCS2 too.
-                if (GET_CSCS_Response(fd).contains(QLatin1String("UCS2"))) {
+                if (fast() ? known_.charset == QLatin1String("UCS2")
+                           : GET_CSCS_Response(fd).contains(QLatin1String("UCS2"))) {
                     destination = PDU::EncodeUserData_16_bit(number);
                 }
             }
@@ -443,7 +479,7 @@ bool MFCSMS::Send_Text_SMS(int fd, const QString& number, const QString& message
                          submitPart(fd, SubmitKind::Text, destination, payload, prefix))) {
                 break;
             }
-            if (!single && i + 1 < total) {
+            if (!single && i + 1 < total && !fast()) {
                 tesk::pacing::wait(2.0);
             }
         }
@@ -453,15 +489,32 @@ bool MFCSMS::Send_Text_SMS(int fd, const QString& number, const QString& message
     }
     // The device keeps the character set and the service centre it was given: the next
     // message, and the restore below, carry numbers, which must not go out in UCS2.
+    // The fast pace keeps both for the next message and restores the service centre once, at
+    // the end of the run (Finish_Run).
     try {
-        if (wide && lastSubmission_.kind != SubmissionOutcome::Kind::NoAnswer) {
+        if (wide && !fast() && lastSubmission_.kind != SubmissionOutcome::Kind::NoAnswer) {
             selectTextCharacterSet(fd, false);
         }
-        if (!smsc.isEmpty()) {
+        if (!smsc.isEmpty() && !fast()) {
             GET_And_SET_Cus_SMSC(fd, smsc, portPath);
+            known_.serviceCentre.clear();
+            customCentreToRestore_.clear();
         }
     } catch (const std::exception&) {
         Show_NSLog_Message(QStringLiteral("Send_Text_SMS exception catch"));
     }
     return finishSubmission(smsCapable, returnStatus);
+}
+
+void MFCSMS::Finish_Run(int fd, const QString& portPath) {
+    try {
+        if (!customCentreToRestore_.isEmpty()) {
+            selectTextCharacterSet(fd, false);
+            GET_And_SET_Cus_SMSC(fd, customCentreToRestore_, portPath);
+        }
+    } catch (const std::exception&) {
+        Show_NSLog_Message(QStringLiteral("Finish_Run exception catch"));
+    }
+    known_ = {};
+    customCentreToRestore_.clear();
 }

@@ -200,6 +200,7 @@ SendingRequest GSM_Send_Job::buildRequest() const {
     request.delayed = options.delayedDelivery;
     request.countText = composer_.Delayed_Count_Text();
     request.pauseText = composer_.Delayed_Pause_Text();
+    request.pacing = composer_.Fast_Pacing() ? modem::Pacing::Fast : modem::Pacing::Standard;
     return request;
 }
 

@@ -106,11 +106,64 @@ DeviceRecord SMS_Sending::recordOf(const QString& entry) const {
 
 void SMS_Sending::showProgress() {
     progressText_ = Progress_Text(table_.finishedCount(), table_.count());
+    const RateInput rate = Rate_Input();
+    rateText_ = Rate_Text(rate);
     if (view_) {
         view_->redrawTable();
         view_->setProgressText(progressText_);
         view_->setOverallBar(table_.finishedCount(), table_.count());
+        view_->setRate(rate);
     }
+}
+
+void SMS_Sending::deviceStarted(const QString& entry) {
+    std::lock_guard lock(rateMutex_);
+    const auto now = Clock::now();
+    if (!sendingStarted_) {
+        sendingStarted_ = now;
+    }
+    QString name = entry.section(QLatin1Char('/'), -1);
+    if (name.startsWith(QLatin1String("tty"))) {
+        name = name.mid(3);
+    }
+    tallies_.push_back({entry, name, 0, now});
+}
+
+void SMS_Sending::deviceHandled(const QString& entry) {
+    std::lock_guard lock(rateMutex_);
+    ++handled_;
+    for (DeviceTally& tally : tallies_) {
+        if (tally.entry == entry) {
+            ++tally.handled;
+            break;
+        }
+    }
+}
+
+RateInput SMS_Sending::Rate_Input() const {
+    // Real seconds become the program's own, so pauses and rates share one clock.
+    const double toProgram = 1.0 / std::max(pacing::scale(), 1e-9);
+    RateInput input;
+    input.remaining = table_.count() - table_.finishedCount();
+    input.pauseEvery = request_.delayed ? pause_.everyMessages : 0;
+    input.pauseSeconds = pause_.pauseMs / 1000.0;
+    // A pause under way resets the count when it ends.
+    input.countSinceLastPause = pauseRunning_ ? 0 : msgCount_.load();
+    input.pauseLeftSeconds = pauseRunning_ ? pauseLeftMs_ / 1000.0 : 0.0;
+    std::lock_guard lock(rateMutex_);
+    if (!sendingStarted_) {
+        return input;
+    }
+    const auto now = Clock::now();
+    input.handled = handled_;
+    input.seconds = std::chrono::duration<double>(now - *sendingStarted_).count() * toProgram;
+    input.pausedSeconds = pausedRealSeconds_ * toProgram;
+    for (const DeviceTally& tally : tallies_) {
+        input.devices.append(
+            {tally.name, tally.handled,
+             std::chrono::duration<double>(now - tally.started).count() * toProgram});
+    }
+    return input;
 }
 
 void SMS_Sending::Open_SMS_Sending_Dialog(SendingRequest request) {
@@ -126,6 +179,14 @@ void SMS_Sending::Open_SMS_Sending_Dialog(SendingRequest request) {
     finisherStarted_ = false;
     modeZeroSeen_ = false;
     quiet_ = false;
+    {
+        std::lock_guard lock(rateMutex_);
+        sendingStarted_.reset();
+        pausedRealSeconds_ = 0;
+        handled_ = 0;
+        tallies_.clear();
+    }
+    rateText_.clear();
     ended_ = false;
     endMessage_.clear();
     statusText_ = kPopulatingStatus;
@@ -178,7 +239,7 @@ void SMS_Sending::dispatch() {
             if (i + 1 > table_.count() || slot >= kChannelCount) {
                 break;  // never more device threads than messages
             }
-            if (i > 0) {
+            if (i > 0 && request_.pacing == modem::Pacing::Standard) {
                 pacing::wait(2.0);  // device threads start 2 seconds apart
             }
             if (stop_ || !table_.Waiting_Remains()) {
@@ -238,13 +299,16 @@ void SMS_Sending::sendLoop(Device device) {
     MFCSMS* channel = mfc_sms_obj_arr(device.slot);
     // Stop reaches a long message between its parts, not only between messages.
     channel->Set_Stop_Flag(&stop_);
+    channel->Set_Pacing(request_.pacing);
+    const bool standard = request_.pacing == modem::Pacing::Standard;
+    const int fd = channel->port ? channel->port->fileDescriptor() : -1;
     try {
-        const int fd = channel->port ? channel->port->fileDescriptor() : -1;
         if (device.mode == 1) {
             channel->Prepare_Modem_For_PDU_SMS(fd);
         } else if (device.mode == 2) {
             channel->Prepare_Modem_For_Text_SMS(fd);
         }
+        deviceStarted(device.entry);
         const QString today = pacing::today().toString(QStringLiteral("dd/MM/yyyy"));
         channel->Set_Read_Timeout(5.0);
         bool failed = false;
@@ -266,18 +330,23 @@ void SMS_Sending::sendLoop(Device device) {
                 failed = !channel->Send_PDU_SMS(fd, item.Number, message, device.customNumber,
                                                 request_.flash, request_.unicode, &outcome,
                                                 device.smsCapable);
-                pacing::wait(2.0);
+                if (standard) {
+                    pacing::wait(2.0);
+                }
             } else if (device.mode == 2) {
                 failed = !channel->Send_Text_SMS(fd, item.Number, message, device.customNumber,
                                                  request_.flash, request_.unicode, device.entry,
                                                  &outcome, device.smsCapable);
-                pacing::wait(2.0);
+                if (standard) {
+                    pacing::wait(2.0);
+                }
             } else {
                 outcome = kNoModeOutcome;
             }
             // A refusal counts as a failure like a lost device: this device takes no more.
             failed = failed || (device.mode != 0 && !stores::Is_Successful_Status(outcome));
             table_.Finish_Sent(index, device.entry, outcome);
+            deviceHandled(device.entry);
             post([this] { showProgress(); });
             if (pause_.everyMessages > 0) {
                 int counted = msgCount_.load();
@@ -305,13 +374,16 @@ void SMS_Sending::sendLoop(Device device) {
     } catch (const std::exception& e) {
         log::writef("sending through %s: %s\n", device.entry.toUtf8().constData(), e.what());
     }
+    channel->Finish_Run(fd, device.entry);
     channel->Set_Stop_Flag(nullptr);
+    channel->Set_Pacing(modem::Pacing::Standard);
     channel->Close_Port();
     deviceLeft(device.mode);
 }
 
 // Run by the device whose message made the count reach N; every other device waits meanwhile.
 void SMS_Sending::runPause(bool* stoppedDuringPause) {
+    const auto pauseStarted = Clock::now();
     qint64 remaining = pause_.pauseMs;
     pauseLeftMs_ = remaining;
     post([this, remaining] {
@@ -345,6 +417,10 @@ void SMS_Sending::runPause(bool* stoppedDuringPause) {
         pacing::wait(1.0);  // the last second of the chosen length
     }
     *stoppedDuringPause = stop_;
+    {
+        std::lock_guard lock(rateMutex_);
+        pausedRealSeconds_ += std::chrono::duration<double>(Clock::now() - pauseStarted).count();
+    }
     pauseLeftMs_ = 0;
     msgCount_ = 0;
     pauseRunning_ = false;

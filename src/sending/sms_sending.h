@@ -11,7 +11,9 @@
 #include "composer/list_item.h"
 #include "modem/channel_users.h"
 #include "modem/device_list.h"
+#include "modem/pacing_choice.h"
 #include "sending/delayed_delivery.h"
+#include "sending/run_rate.h"
 #include "sending/sending_table.h"
 
 #include <QString>
@@ -19,9 +21,11 @@
 #include <QTimer>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -63,6 +67,7 @@ struct SendingRequest {
     bool delayed = false;
     QString countText;
     QString pauseText;
+    modem::Pacing pacing = modem::Pacing::Standard;
 };
 
 class SendingView {
@@ -80,6 +85,8 @@ class SendingView {
     virtual void showPleaseWait(bool shown) = 0;
     virtual void closeWindow() = 0;
     virtual void offerToOpenExportedFile(const QString& path) = 0;
+    // The run's pace: messages per minute and the time left (Rate_Text shows them).
+    virtual void setRate(const RateInput& /*rate*/) {}
 };
 
 class SMS_Sending {
@@ -99,6 +106,9 @@ class SMS_Sending {
     QString statusText() const { return statusText_; }
     QString progressText() const { return progressText_; }
     QString pauseLabel() const { return pauseLabel_; }
+    QString rateText() const { return rateText_; }
+    // The figures behind rateText(), as of now.
+    RateInput Rate_Input() const;
     bool running() const { return !ended_; }
     bool pausing() const { return pauseRunning_; }
     // The end message shown ("" until the run has ended).
@@ -150,6 +160,7 @@ class SMS_Sending {
     QString statusText_;
     QString progressText_;
     QString pauseLabel_;
+    QString rateText_;
     QString endMessage_;
     int messageBar_ = 0;
     std::unique_ptr<QTimer> activity_;
@@ -166,6 +177,21 @@ class SMS_Sending {
     std::atomic<bool> modeZeroSeen_{false};
     std::atomic<bool> quiet_{false};  // shutdown: no more message boxes
     std::atomic<int> threadsRunning_{0};
+    // The run's pace, for messages per minute and the time left.
+    using Clock = std::chrono::steady_clock;
+    struct DeviceTally {
+        QString entry;
+        QString name;
+        int handled = 0;
+        Clock::time_point started;
+    };
+    void deviceStarted(const QString& entry);
+    void deviceHandled(const QString& entry);
+    mutable std::mutex rateMutex_;
+    std::optional<Clock::time_point> sendingStarted_;
+    double pausedRealSeconds_ = 0;
+    int handled_ = 0;
+    std::vector<DeviceTally> tallies_;
     std::mutex threadsMutex_;
     std::vector<std::thread> threads_;
     // Last, so it is the first to go: close_all_ports() stops this run before closing ports.

@@ -260,6 +260,20 @@ QWidget* ComposerWindow::buildInputs(QWidget* parent) {
     for (QComboBox* combo : {delayedCount_, delayedPause_}) {
         connect(combo, &QComboBox::activated, this, [this] { applyDelayedChoices(); });
     }
+    if (controller_.kind() == ComposerKind::Gsm) {
+        pacing_ = new QComboBox(optionsBox);
+        pacing_->setObjectName(QStringLiteral("pacing"));
+        pacing_->addItems(composer::ComposerController::Pacing_Choices());
+        pacing_->setToolTip(QStringLiteral(
+            "Standard waits a few seconds around every message, as a person would; operators "
+            "are less likely to block a SIM that sends at that pace.\nFast sends each message "
+            "as soon as the modem has answered the last one: several times the rate, with only "
+            "the pauses of Delayed Delivery between messages."));
+        grid->addWidget(new QLabel(QStringLiteral("Pacing:"), optionsBox), 5, 0);
+        grid->addWidget(pacing_, 5, 1);
+        connect(pacing_, &QComboBox::activated, this,
+                [this](int index) { controller_.Pacing_Selected(index); });
+    }
     layout->addWidget(optionsBox);
 
     if (controller_.kind() == ComposerKind::Android) {
@@ -578,6 +592,10 @@ void ComposerWindow::showControls(const composer::ComposerControls& controls) {
         QSignalBlocker block(combo);
         combo->setEnabled(controls.delayedChoicesEnabled);
         combo->setCurrentIndex(index);
+    }
+    if (pacing_ != nullptr) {
+        QSignalBlocker block(pacing_);
+        pacing_->setCurrentIndex(controls.pacingIndex);
     }
     if (singleShot_ != nullptr) {
         QSignalBlocker blockSingle(singleShot_);

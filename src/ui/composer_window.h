@@ -125,6 +125,7 @@ class ComposerWindow : public QWidget, public composer::ComposerView {
     QComboBox* messageType_ = nullptr;
     QComboBox* delayedCount_ = nullptr;
     QComboBox* delayedPause_ = nullptr;
+    QComboBox* pacing_ = nullptr;  // GSM composer only
     QRadioButton* singleShot_ = nullptr;
     QRadioButton* oneByOne_ = nullptr;
     QTableView* table_ = nullptr;

@@ -78,6 +78,10 @@ SendingWnd::SendingWnd(QWidget* parent) : QDialog(parent) {
     pause_ = new QLabel(content_);
     pause_->setObjectName(QStringLiteral("pauseLabel"));
     figures->addWidget(pause_, 3, 0, 1, 3);
+    rate_ = new QLabel(content_);
+    rate_->setObjectName(QStringLiteral("rateLabel"));
+    rate_->setWordWrap(true);
+    figures->addWidget(rate_, 4, 0, 1, 3);
     figures->setColumnStretch(2, 1);
     layout->addLayout(figures);
 
@@ -155,6 +159,10 @@ void SendingWnd::setStatusText(const QString& text) {
 
 void SendingWnd::setProgressText(const QString& text) {
     progress_->setText(text);
+}
+
+void SendingWnd::setRate(const sending::RateInput& rate) {
+    rate_->setText(sending::Rate_Text(rate));
 }
 
 void SendingWnd::setOverallBar(int value, int maximum) {

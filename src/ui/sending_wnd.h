@@ -34,6 +34,7 @@ class SendingWnd : public QDialog, public sending::SendingView {
     void setOverallBar(int value, int maximum) override;
     void setMessageBar(int value) override;
     void setPauseLabel(const QString& text) override;
+    void setRate(const sending::RateInput& rate) override;
     void setStopVisible(bool visible) override;
     void setExportVisible(bool visible) override;
     void setCloseEnabled(bool enabled) override;
@@ -68,6 +69,7 @@ class SendingWnd : public QDialog, public sending::SendingView {
     QLabel* note_ = nullptr;
     QLabel* total_ = nullptr;
     QLabel* progress_ = nullptr;
+    QLabel* rate_ = nullptr;  // messages per minute and time left
     QLabel* pause_ = nullptr;
     QProgressBar* overallBar_ = nullptr;
     QProgressBar* messageBar_ = nullptr;

@@ -81,6 +81,17 @@ TEST_F(CliSendOptions, EachOptionReachesTheRecipient) {
                  << sms.value(QStringLiteral("raw")).toString().toStdString();
          },
          QString()},
+        {"fast pacing in text mode",
+         [] {
+             return QStringList{QStringLiteral("--message"), QStringLiteral(u"Grüße"),
+                                QStringLiteral("--mode"),    QStringLiteral("text"),
+                                QStringLiteral("--pacing"),  QStringLiteral("fast")};
+         },
+         [](const QJsonObject& sms) {
+             EXPECT_EQ(sms.value(QStringLiteral("mode")).toString(), QStringLiteral("text"));
+             EXPECT_EQ(sms.value(QStringLiteral("text")).toString(), QStringLiteral(u"Grüße"));
+         },
+         QString()},
         {"pause after every message",
          [] {
              return QStringList{QStringLiteral("--message"),     QStringLiteral("Hi"),

@@ -40,6 +40,8 @@ TEST_F(CliUsage, BadArgumentsEndWithStatusTwoAndTouchNoDevice) {
          QStringLiteral("--message needs a value")},
         {"unknown mode", sendHi + QStringList{QStringLiteral("--mode"), QStringLiteral("fax")},
          QStringLiteral("--mode must be pdu or text")},
+        {"unknown pacing", sendHi + QStringList{QStringLiteral("--pacing"), QStringLiteral("turbo")},
+         QStringLiteral("--pacing must be standard or fast")},
         {"pause not in the list",
          sendHi + QStringList{QStringLiteral("--pause"), QStringLiteral("7 Seconds")},
          QStringLiteral("--pause must be a length")},

@@ -3,6 +3,8 @@
 #include "support/param_names.h"
 #include "support/pty_pair.h"
 
+#include <QRegularExpression>
+
 #include <atomic>
 #include <thread>
 
@@ -172,6 +174,59 @@ TEST_F(Submission, StopDuringPartTwoOfThreeSendsNoMoreParts) {
     EXPECT_EQ(modem->received().size(), 2);
     EXPECT_EQ(outcome, QStringLiteral("Message stopped after 2 of 3 parts."));
 }
+
+struct PacingCase {
+    const char* name;
+    MFCSMS::Pacing pacing;
+    int formatQuestions;   // AT+CMGF? before a submission
+    int textParameters;    // AT+CSMP=... sent
+};
+
+class PacedSubmission : public Submission, public ::testing::WithParamInterface<PacingCase> {};
+
+// Six text-mode messages, the third refused: the fast pace tells the device its settings once,
+// again after the refusal and whenever a value changes (Unicode and back); the standard pace
+// asks and sets them for every message. Both deliver the same messages.
+TEST_P(PacedSubmission, SettingsAreSentOnlyAsOftenAsThePaceNeeds) {
+    const PacingCase& c = GetParam();
+    tesk::vmodem::Config config;
+    config.cmsErrorOnSubmission = 3;
+    config.strictCharset = true;
+    openFor(config);
+    channel.Set_Pacing(c.pacing);
+    ASSERT_TRUE(channel.Prepare_Modem_For_Text_SMS(fd));
+    const QStringList messages = {QStringLiteral("one"), QStringLiteral("two"),
+                                  QStringLiteral("three"), QStringLiteral("four"),
+                                  QStringLiteral(u"пять"), QStringLiteral("six")};
+    QStringList outcomes;
+    for (const QString& message : messages) {
+        channel.Send_Text_SMS(fd, number, message, QString(), false, true,
+                              QString::fromUtf8(path), &outcome, QStringLiteral("Yes"));
+        outcomes.append(outcome);
+    }
+    channel.Finish_Run(fd, QString::fromUtf8(path));
+    QStringList want(6, QStringLiteral("Message sent successfully."));
+    want[2] = QStringLiteral("+CMS ERROR: 500");
+    EXPECT_EQ(outcomes, want) << c.name;
+    QStringList texts;
+    for (const ReceivedSms& sms : modem->received()) {
+        texts.append(sms.text);
+    }
+    EXPECT_EQ(texts, QStringList({"one", "two", "four", QStringLiteral(u"пять"), "six"}));
+    const QStringList commands = modem->commands();
+    EXPECT_EQ(commands.filter(QRegularExpression(QStringLiteral("^AT\\+CMGF\\?$"))).size(),
+              c.formatQuestions)
+        << c.name;
+    EXPECT_EQ(commands.filter(QRegularExpression(QStringLiteral("^AT\\+CSMP="))).size(),
+              c.textParameters)
+        << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Modem, PacedSubmission,
+                         ::testing::Values(PacingCase{"standard", MFCSMS::Pacing::Standard, 6, 6},
+                                           // first message, after the refusal; parameters also
+                                           // for the Unicode message and the one after it
+                                           PacingCase{"fast", MFCSMS::Pacing::Fast, 1, 4}));
 
 struct TextCase {
     const char* name;

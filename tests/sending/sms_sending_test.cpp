@@ -297,6 +297,15 @@ TEST_F(SendingRunTest, PausesAfterEveryNMessagesButNotAfterTheLast) {
     // Two pauses (after 2 and 4 messages), none after the fifth.
     EXPECT_EQ(view.pauseLabels.mid(1), countdown + countdown)
         << view.pauseLabels.join('|').toStdString();
+    // The pace the window shows is measured on the program's own clock: both pauses count
+    // in full, and nothing is left.
+    const tesk::sending::RateInput rate = run.Rate_Input();
+    EXPECT_EQ(rate.handled, 5);
+    EXPECT_EQ(rate.remaining, 0);
+    EXPECT_GE(rate.pausedSeconds, 2 * 5.0);
+    EXPECT_GT(rate.seconds, rate.pausedSeconds);
+    EXPECT_TRUE(run.rateText().endsWith(QStringLiteral("messages/min")))
+        << run.rateText().toStdString();
 }
 
 // Both devices count towards the same N: one pause after every ten messages of the run, run by

@@ -155,6 +155,13 @@ QString Parse_Send_Options(const QStringList& arguments, SendOptions* options) {
                    ? QString()
                    : QStringLiteral("--mode must be pdu or text, not '%1'").arg(value);
     });
+    walker.value(QStringLiteral("--pacing"), [options](const QString& value) {
+        const QString pace = value.trimmed().toLower();
+        options->fastPacing = pace == QLatin1String("fast");
+        return pace == QLatin1String("fast") || pace == QLatin1String("standard")
+                   ? QString()
+                   : QStringLiteral("--pacing must be standard or fast, not '%1'").arg(value);
+    });
     walker.value(QStringLiteral("--smsc"), [options](const QString& value) {
         options->smsc = value;
         return QString();

@@ -42,6 +42,7 @@ struct SendOptions {
     int pauseEveryIndex = -1;  // into Delayed_Count_Entries(), -1 when not given
     int pauseIndex = -1;       // into Delayed_Pause_Entries(), -1 when not given
     bool saveSentItems = false;
+    bool fastPacing = false;  // --pacing fast
     QString reportPath;
     bool reportHtml = false;
     ReportStatus status = ReportStatus::All;

@@ -34,6 +34,12 @@ void ProgressView::setOverallBar(int value, int maximum) {
     draw();
 }
 
+// One terminal line: the devices are named only while they fit.
+void ProgressView::setRate(const sending::RateInput& rate) {
+    rateText_ = sending::Rate_Text(rate, 4);
+    draw();
+}
+
 void ProgressView::setPauseLabel(const QString& text) {
     pauseLabel_ = text;
     draw();
@@ -49,7 +55,10 @@ void ProgressView::draw() {
     if (progressText_.isEmpty()) {
         return;  // the run has not yet loaded its items
     }
-    const QString line = Bar_Line(value_, maximum_, progressText_, pauseLabel_);
+    const QString line = Bar_Line(
+        value_, maximum_,
+        rateText_.isEmpty() ? progressText_ : progressText_ + QStringLiteral("  ") + rateText_,
+        pauseLabel_);
     if (line != lastLine_) {
         lastLine_ = line;
         Draw_Progress_Line(line);

@@ -15,6 +15,7 @@ class ProgressView final : public sending::SendingView {
     void setOverallBar(int value, int maximum) override;
     void setMessageBar(int) override {}
     void setPauseLabel(const QString& text) override;
+    void setRate(const sending::RateInput& rate) override;
     void setStopVisible(bool) override {}
     void setExportVisible(bool) override {}
     void setCloseEnabled(bool) override {}
@@ -33,6 +34,7 @@ class ProgressView final : public sending::SendingView {
 
     QString progressText_;
     QString pauseLabel_;
+    QString rateText_;
     int value_ = 0;
     int maximum_ = 0;
     QString lastLine_;

@@ -79,6 +79,7 @@ void setUpComposer(ComposerController& composer, const SendOptions& options,
         composer.Exclusion_Chk(true);
     }
     composer.Save_Sent_Item_Chk(options.saveSentItems);
+    composer.Pacing_Selected(options.fastPacing ? 1 : 0);
     composer.Unicode_Chk(options.unicode);
     const QStringList types = ComposerController::Message_Types();
     composer.Msg_Type_Selected(static_cast<int>(types.indexOf(
