@@ -116,6 +116,25 @@ void SMS_Sending::showProgress() {
     }
 }
 
+bool SMS_Sending::pausesOn() const {
+    return request_.delayed && pause_.everyMessages > 0 && pause_.pauseMs > 0;
+}
+
+// A device may claim a message only while the batch before the next pause has room: the claim
+// and the count are one step, so no batch grows past N however many devices send.
+bool SMS_Sending::takeBatchSlot() {
+    if (!pausesOn()) {
+        return true;
+    }
+    int taken = batchClaims_.load();
+    while (taken < pause_.everyMessages) {
+        if (batchClaims_.compare_exchange_weak(taken, taken + 1)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void SMS_Sending::deviceStarted(const QString& entry) {
     std::lock_guard lock(rateMutex_);
     const auto now = Clock::now();
@@ -175,6 +194,7 @@ void SMS_Sending::Open_SMS_Sending_Dialog(SendingRequest request) {
     pauseRunning_ = false;
     pauseLeftMs_ = 0;
     msgCount_ = 0;
+    batchClaims_ = 0;
     activeDevices_ = 1;  // the dispatcher itself, until every device has been started
     finisherStarted_ = false;
     modeZeroSeen_ = false;
@@ -317,11 +337,17 @@ void SMS_Sending::sendLoop(Device device) {
                 pacing::wait(1.0);
                 continue;
             }
+            if (!takeBatchSlot()) {
+                // This batch's messages are all taken; its last one starts the pause.
+                pacing::wait(0.1);
+                continue;
+            }
             SendingItem item;
             QList<int> skipped;
             const int index = table_.Claim_Next(device.entry, &item, &skipped);
             post([this] { showProgress(); });
             if (index < 0) {
+                batchClaims_.fetch_sub(1);
                 break;  // items never return to waiting: nothing more for this device
             }
             const QString message = item.Message.left(kMaxMessageLength);
@@ -348,12 +374,8 @@ void SMS_Sending::sendLoop(Device device) {
             table_.Finish_Sent(index, device.entry, outcome);
             deviceHandled(device.entry);
             post([this] { showProgress(); });
-            if (pause_.everyMessages > 0) {
-                int counted = msgCount_.load();
-                while (!msgCount_.compare_exchange_weak(
-                    counted, std::min(counted + 1, pause_.everyMessages))) {
-                }
-            }
+            const bool batchDone =
+                pausesOn() && msgCount_.fetch_add(1) + 1 == pause_.everyMessages;
             if (request_.saveSentItems &&
                 stores::Append_Sent_Item(kGsmMode, {item.Number, message, today, outcome})) {
                 table_.Mark_Sent_Item_Written(index);
@@ -361,14 +383,18 @@ void SMS_Sending::sendLoop(Device device) {
             if (request_.saveTemplates) {
                 stores::Save_Composed_Template(message);
             }
-            if (request_.delayed && pause_.everyMessages > 0 && pause_.pauseMs > 0 &&
-                msgCount_ == pause_.everyMessages && !failed &&
-                table_.finishedCount() < table_.count() && table_.Work_Remains()) {
-                bool expected = false;
-                if (pauseRunning_.compare_exchange_strong(expected, true)) {
+            if (batchDone) {
+                // The batch's last message is finished on every device (its N messages were
+                // claimed before any of them could be counted). Pause only when messages are
+                // still waiting: never after the last one. Whoever finishes it runs the pause,
+                // also a device that leaves now, so the others still get their pause.
+                if (!stop_ && table_.Waiting_Remains()) {
+                    pauseRunning_ = true;
                     bool stopped = false;
                     runPause(&stopped);
                 }
+                msgCount_ = 0;
+                batchClaims_ = 0;
             }
         }
     } catch (const std::exception& e) {

@@ -170,7 +170,10 @@ class SMS_Sending {
     std::atomic<bool> closing_{false};       // dlg_close "YES"
     std::atomic<bool> pauseRunning_{false};  // Pause_Timer_Running
     std::atomic<qint64> pauseLeftMs_{0};     // GSM_Pause_Delay_Time
-    std::atomic<int> msgCount_{0};           // msg_cnt
+    std::atomic<int> msgCount_{0};           // msg_cnt: messages finished in this batch
+    std::atomic<int> batchClaims_{0};        // messages claimed in this batch
+    bool pausesOn() const;
+    bool takeBatchSlot();
     std::atomic<int> activeDevices_{0};
     std::atomic<bool> finisherStarted_{false};
     std::atomic<bool> ended_{true};
