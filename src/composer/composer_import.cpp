@@ -23,6 +23,23 @@ bool May_Be_A_Number(const QString& candidate) {
     return true;
 }
 
+// Phone numbers, even national ones without their area code, have at least this many digits;
+// ids, dates and times that a file holds beside the numbers mostly have fewer.
+constexpr int kFewestPhoneDigits = 7;
+// The short numbers the question names one by one; the others are counted.
+constexpr qsizetype kShortNumbersShown = 10;
+
+QString Short_Numbers_Question(const QStringList& numbers) {
+    QString text = QStringLiteral(
+        "The following imported numbers have fewer than 7 digits and may be ids, dates or times "
+        "rather than phone numbers:\n\n");
+    text += numbers.mid(0, kShortNumbersShown).join(QLatin1Char('\n'));
+    if (numbers.size() > kShortNumbersShown) {
+        text += QStringLiteral("\n... and %1 more").arg(numbers.size() - kShortNumbersShown);
+    }
+    return text + QStringLiteral("\n\nDo you want to keep them in the list?");
+}
+
 }  // namespace
 
 int ComposerController::askReplaceOrAppend() {
@@ -121,6 +138,8 @@ int ComposerController::Load_Num_Func(const QString& path) {
         return 0;
     }
     int numbersRead = 0;
+    QList<int> shortRows;
+    QStringList shortNumbers;
     const auto addCandidate = [&](const QString& candidate) {
         reportProgress(++numbersRead);
         // Names and messages in the other columns fail the number check at their first
@@ -131,16 +150,33 @@ int ComposerController::Load_Num_Func(const QString& path) {
         const QString number = Num_Able_To_insert(candidate);
         if (!number.isEmpty()) {
             Create_Num_Msg_List(number, message);
+            if (import::Digit_Count(number) < kFewestPhoneDigits) {
+                shortRows.append(list_.count() - 1);
+                shortNumbers.append(number);
+            }
         }
     };
+    import::CandidateNotes notes;
     tesk::import::For_Each_Candidate(read.text, tesk::import::Kind_Of(path), addCandidate,
-                                     &cancelImport_);
+                                     &cancelImport_, &notes);
     toView([](ComposerView& view) { view.setPleaseWait(false); });
-    const int added = list_.count() - before;
-    if ((list_.isEmpty() || added == 0) && !cancelImport_) {
-        showImportFailure();
+    if (cancelImport_) {
+        return list_.count() - before;
     }
-    return added;
+    if (list_.isEmpty() || list_.count() == before) {
+        showImportFailure();
+        return 0;
+    }
+    if (!notes.phoneColumn.isEmpty()) {
+        Show_MessageBox(QStringLiteral("Only the column \"%1\" was imported: the first line of "
+                                       "the file names it as the column of phone numbers.")
+                            .arg(notes.phoneColumn));
+    }
+    if (!shortRows.isEmpty() && !Show_YES_NO_MessageBox(Short_Numbers_Question(shortNumbers))) {
+        list_.removeRows(shortRows);
+        Update_List_Count();
+    }
+    return list_.count() - before;
 }
 
 void ComposerController::Wait_For_Import() {

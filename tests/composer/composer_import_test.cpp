@@ -39,11 +39,12 @@ class ComposerImport : public ::testing::Test {
 TEST_F(ComposerImport, textFileGivesEveryNumberTheComposerText) {
     composer_.textDidChange(QStringLiteral("Hi there"));
     const QString path =
-        write("numbers.txt", "+44 7700-900 123\r\n0044123\r\nname\r\n\r\n5551\r\n");
+        write("numbers.txt", "+44 7700-900 123\r\n0044123\r\nname\r\n\r\n5551234\r\n");
     EXPECT_EQ(composer_.Load_Num_Func(path), 3);
     EXPECT_EQ(composer_.list().items(),
-              (QList<ListItem>{
-                  {"+447700900123", "Hi there"}, {"0044123", "Hi there"}, {"5551", "Hi there"}}));
+              (QList<ListItem>{{"+447700900123", "Hi there"},
+                               {"0044123", "Hi there"},
+                               {"5551234", "Hi there"}}));
     EXPECT_EQ(view_.countLabel, QStringLiteral("Total Numbers : 3"));
     EXPECT_GE(view_.progress, 3);  // candidates read, invalid lines included
     EXPECT_EQ(view_.calls(), (QStringList{"wait+", "wait-"}));
@@ -56,34 +57,59 @@ TEST_F(ComposerImport, csvTakesOnlyTheNumberFields) {
     EXPECT_EQ(composer_.list().numbers(), (QStringList{"+447700900001", "447700900002"}));
 }
 
+// Contact lists carry ids, dates and times beside the numbers, and each passes for a number.
+TEST_F(ComposerImport, aNamedPhoneColumnIsReadAloneAndShortNumbersAreConfirmed) {
+    const QByteArray rows = "1,20240102,1230,Ann,+447700900001\n2,20240103,0915,Bob,0770090\n";
+    dialogs_.expectNotice(QStringLiteral("Only the column \"Mobile Phone\" was imported"));
+    EXPECT_EQ(composer_.Load_Num_Func(write("contacts.csv", "id,date,time,name,Mobile Phone\n" + rows)),
+              2);
+    EXPECT_EQ(composer_.list().numbers(), (QStringList{"+447700900001", "0770090"}));
+
+    // Without such a header every field counts, and the user decides about the short ones.
+    const QString shortOnes = QStringLiteral(
+        "The following imported numbers have fewer than 7 digits and may be ids, dates or times "
+        "rather than phone numbers:\n\n1\n1230\n2\n0915\n\nDo you want to keep them in the list?");
+    dialogs_.expect(shortOnes, QStringLiteral("No"));
+    EXPECT_EQ(composer_.Load_Num_Func(write("plain.csv", rows)), 4);
+    EXPECT_EQ(composer_.list().numbers().mid(2),
+              (QStringList{"20240102", "+447700900001", "20240103", "0770090"}));
+    EXPECT_EQ(view_.countLabel, QStringLiteral("Total Numbers : 6"));
+
+    dialogs_.expect(shortOnes, QStringLiteral("Yes"));
+    EXPECT_EQ(composer_.Load_Num_Func(write("plain.csv", rows)), 8);
+    EXPECT_EQ(dialogs_.pending(), 0);
+}
+
 TEST_F(ComposerImport, nothingAddedShowsTheFailure) {
     composer_.Skip_Duplicate_Chk(true);
     composer_.Exclusion_Chk(true);
-    composer_.Fill_Exclusion_Num_List({QStringLiteral("999")});
-    EXPECT_EQ(composer_.Load_Num_Func(write("three.txt", "111\n111\n111\n999\n")), 1);
-    EXPECT_EQ(composer_.list().numbers(), QStringList{"111"});
+    composer_.Fill_Exclusion_Num_List({QStringLiteral("9999999")});
+    EXPECT_EQ(composer_.Load_Num_Func(write("three.txt", "1111111\n1111111\n1111111\n9999999\n")),
+              1);
+    EXPECT_EQ(composer_.list().numbers(), QStringList{"1111111"});
 
     dialogs_.expectNotice(kFailure);
-    EXPECT_EQ(composer_.Load_Num_Func(write("again.txt", "111\n999\n")), 0);
+    EXPECT_EQ(composer_.Load_Num_Func(write("again.txt", "1111111\n9999999\n")), 0);
     // A record without a comma is one field: a single-column file imports its new numbers.
-    EXPECT_EQ(composer_.Load_Num_Func(write("single-column.csv", "111\r222\r")), 1);
+    EXPECT_EQ(composer_.Load_Num_Func(write("single-column.csv", "1111111\r2222222\r")), 1);
     dialogs_.expectNotice(kFailure);
-    EXPECT_EQ(composer_.Load_Num_Func(write("known.csv", "111\r\n222\r\n999\r\n")), 0);
+    EXPECT_EQ(composer_.Load_Num_Func(write("known.csv", "1111111\r\n2222222\r\n9999999\r\n")),
+              0);
     dialogs_.expectNotice(kFailure);
     EXPECT_EQ(composer_.Load_Num_Func(dir_.filePath("missing.txt")), 0);
     EXPECT_EQ(dialogs_.messages(), (QStringList{kFailure, kFailure, kFailure}));
-    EXPECT_EQ(composer_.list().numbers(), (QStringList{"111", "222"}));
+    EXPECT_EQ(composer_.list().numbers(), (QStringList{"1111111", "2222222"}));
 }
 
 TEST_F(ComposerImport, loadNumberReplacesOnYesAndImportsOnTheWorker) {
     composer_.Create_Num_Msg_List(QStringLiteral("1"), QString());
-    const QString path = write("n.txt", "21\n22\n");
+    const QString path = write("n.txt", "2100000\n2200000\n");
     dialogs_.expect(kReplace, QStringLiteral("Yes"));
     dialogs_.expectFilesToOpen({path});
     composer_.Load_Number();
     composer_.Wait_For_Import();
     EXPECT_FALSE(composer_.Import_Running());
-    EXPECT_EQ(composer_.list().numbers(), (QStringList{"21", "22"}));
+    EXPECT_EQ(composer_.list().numbers(), (QStringList{"2100000", "2200000"}));
     const QStringList calls = view_.calls();
     ASSERT_FALSE(calls.isEmpty());
     EXPECT_EQ(calls.first(), QStringLiteral("redraw")) << "the emptied list is shown first";
@@ -93,14 +119,14 @@ TEST_F(ComposerImport, loadNumberReplacesOnYesAndImportsOnTheWorker) {
 
 TEST_F(ComposerImport, loadNumberAppendsOnNoAndStopsOnCancel) {
     composer_.Create_Num_Msg_List(QStringLiteral("1"), QString());
-    const QString path = write("n.txt", "2\n");
+    const QString path = write("n.txt", "2000000\n");
     dialogs_.expect(kReplace, QStringLiteral("Cancel"));
     composer_.Load_Number();
     dialogs_.expect(kReplace, QStringLiteral("No"));
     dialogs_.expectFilesToOpen({path});
     composer_.Load_Number();
     composer_.Wait_For_Import();
-    EXPECT_EQ(composer_.list().numbers(), (QStringList{"1", "2"}));
+    EXPECT_EQ(composer_.list().numbers(), (QStringList{"1", "2000000"}));
 }
 
 TEST_F(ComposerImport, yesThenNoFileLeavesTheListEmpty) {

@@ -131,7 +131,9 @@ bool Read_Quoted(QStringView text, qsizetype open, QString& field, qsizetype& en
 // swallow the rest of the file. Records end at CR LF, CR or LF.
 // Linear: once a quote has failed to close, every quote after it stands in a "" pair, so every
 // later quoted field closes at the end of its own run of quotes.
-void For_Each_Csv_Field(QStringView text, const std::atomic<bool>* cancel, Emitter& send) {
+// `field(text, startsRecord)` gets every field in order and returns false to stop the reading.
+template <typename FieldFn>
+void For_Each_Csv_Field(QStringView text, const std::atomic<bool>* cancel, FieldFn&& field) {
     const qsizetype n = text.size();
     QString quoted;
     qsizetype pos = 0;
@@ -145,11 +147,15 @@ void For_Each_Csv_Field(QStringView text, const std::atomic<bool>* cancel, Emitt
             ++open;
         }
         qsizetype end = pos;
+        bool more = true;
         if (open < n && text[open] == u'"' && Read_Quoted(text, open, quoted, end)) {
-            send(quoted);
+            more = field(QStringView(quoted), newRecord);
         } else {
             end = Unquoted_End(text, pos);
-            send(text.sliced(pos, end - pos));
+            more = field(text.sliced(pos, end - pos), newRecord);
+        }
+        if (!more) {
+            return;
         }
         if (end >= n) {
             return;
@@ -163,6 +169,64 @@ void For_Each_Csv_Field(QStringView text, const std::atomic<bool>* cancel, Emitt
             return;  // a final line end opens no record
         }
     }
+}
+
+// Words of a column header, lower case: a column of phone numbers by name (2), or of some kind
+// of number (1). Short words count only as whole words ("tel" is no part of "hotel"); longer
+// ones also inside compounds ("Telefonnummer", "mobilephone"). Scripts without spaces between
+// words are searched as they stand.
+int Phone_Word_Rank(const QString& header) {
+    static const QStringList kWholePhoneWords = {
+        QStringLiteral("tel"), QStringLiteral("cell"), QStringLiteral("mob"), QStringLiteral("gsm"),
+        QStringLiteral("sms"), QStringLiteral("fon"), QStringLiteral("tlf"), QStringLiteral("tfn")};
+    static const QStringList kPhoneWords = {
+        QStringLiteral("phone"),   QStringLiteral("mobil"),    QStringLiteral("msisdn"),
+        QStringLiteral("handy"),   QStringLiteral("telefon"),  QStringLiteral("teléfono"),
+        QStringLiteral("téléphone"), QStringLiteral("telephon"), QStringLiteral("móvil"),
+        QStringLiteral("movil"),   QStringLiteral("celular"),  QStringLiteral("cellular"),
+        QStringLiteral("portable"), QStringLiteral("whatsapp"), QStringLiteral("телефон"),
+        QStringLiteral("мобильн"), QStringLiteral("τηλέφωνο"), QStringLiteral("κινητό"),
+        QStringLiteral("טלפון"),   QStringLiteral("هاتف"),     QStringLiteral("جوال"),
+        QStringLiteral("موبايل"),  QStringLiteral("電話"),     QStringLiteral("电话"),
+        QStringLiteral("手机"),    QStringLiteral("携帯"),     QStringLiteral("전화"),
+        QStringLiteral("휴대폰"),  QStringLiteral("फ़ोन"),      QStringLiteral("मोबाइल")};
+    static const QStringList kNumberWords = {
+        QStringLiteral("number"), QStringLiteral("nummer"), QStringLiteral("numero"),
+        QStringLiteral("número"), QStringLiteral("numéro"), QStringLiteral("номер"),
+        QStringLiteral("αριθμός"), QStringLiteral("رقم"),    QStringLiteral("号码"),
+        QStringLiteral("番号"),    QStringLiteral("번호")};
+    const QString lower = header.toLower();
+    QStringList words;
+    QString word;
+    for (const QChar c : lower) {
+        if (c.isLetterOrNumber() || c.isMark()) {
+            word += c;
+        } else if (!word.isEmpty()) {
+            words.append(word);
+            word.clear();
+        }
+    }
+    if (!word.isEmpty()) {
+        words.append(word);
+    }
+    for (const QString& w : words) {
+        if (kWholePhoneWords.contains(w)) {
+            return 2;
+        }
+        for (const QString& phone : kPhoneWords) {
+            if (w.contains(phone)) {
+                return 2;
+            }
+        }
+    }
+    for (const QString& w : words) {
+        for (const QString& number : kNumberWords) {
+            if (w.contains(number)) {
+                return 1;
+            }
+        }
+    }
+    return 0;
 }
 
 // UTF-16 input can carry half of a surrogate pair, and UTF-32 input a surrogate code point;
@@ -283,7 +347,7 @@ ReadResult Read_Import_Text(const QString& path, const std::atomic<bool>* cancel
             return result;
         }
         bool ok = false;
-        QString text = Kind_Of(path) == FileKind::Rtf ? Rtf_To_Plain_Text(bytes, &ok)
+        QString text = Kind_Of(path) == FileKind::Rtf ? Rtf_To_Plain_Text(bytes, &ok, cancel)
                                                       : Decode_Text(bytes, &ok);
         if (!ok || text.isEmpty()) {
             return result;
@@ -298,16 +362,79 @@ ReadResult Read_Import_Text(const QString& path, const std::atomic<bool>* cancel
     return result;
 }
 
+int Phone_Column(const QStringList& headerFields) {
+    int numberColumn = -1;
+    for (int column = 0; column < headerFields.size(); ++column) {
+        switch (Phone_Word_Rank(headerFields.at(column))) {
+            case 2:
+                return column;
+            case 1:
+                if (numberColumn < 0) {
+                    numberColumn = column;
+                }
+                break;
+            default:
+                break;
+        }
+    }
+    return numberColumn;
+}
+
+int Digit_Count(const QString& text) {
+    int digits = 0;
+    for (const QChar c : text) {
+        if (c.unicode() >= u'0' && c.unicode() <= u'9') {
+            ++digits;
+        }
+    }
+    return digits;
+}
+
 void For_Each_Candidate(const QString& text, FileKind kind, const CandidateSink& sink,
-                        const std::atomic<bool>* cancel) {
+                        const std::atomic<bool>* cancel, CandidateNotes* notes) {
     // CSV fields are cleaned like text lines, so every sink gets the same kind of candidate;
     // the acceptance rules clean again, which changes nothing.
     Emitter send(sink, true);
-    if (kind == FileKind::Csv) {
-        For_Each_Csv_Field(text, cancel, send);
-    } else {
-        For_Each_Line(text, cancel, send);
+    if (notes != nullptr) {
+        *notes = CandidateNotes();
     }
+    if (kind != FileKind::Csv) {
+        For_Each_Line(text, cancel, send);
+        return;
+    }
+    QStringList header;
+    For_Each_Csv_Field(text, cancel, [&](QStringView field, bool startsRecord) {
+        if (startsRecord && !header.isEmpty()) {
+            return false;
+        }
+        header.append(field.toString());
+        return true;
+    });
+    const int phoneColumn = Phone_Column(header);
+    if (phoneColumn < 0) {
+        For_Each_Csv_Field(text, cancel, [&](QStringView field, bool) {
+            send(field);
+            return true;
+        });
+        return;
+    }
+    if (notes != nullptr) {
+        notes->phoneColumn = header.at(phoneColumn).trimmed();
+    }
+    qsizetype record = -1;
+    int column = 0;
+    For_Each_Csv_Field(text, cancel, [&](QStringView field, bool startsRecord) {
+        if (startsRecord) {
+            ++record;
+            column = 0;
+        } else {
+            ++column;
+        }
+        if (record > 0 && column == phoneColumn) {
+            send(field);
+        }
+        return true;
+    });
 }
 
 void For_Each_Pasted_Candidate(const QString& text, const CandidateSink& sink) {

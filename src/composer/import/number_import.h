@@ -4,6 +4,7 @@
 // these functions only read and split. Safe to run on a worker thread.
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 #include <functional>
@@ -30,15 +31,31 @@ ReadResult Read_Import_Text(const QString& path, const std::atomic<bool>* cancel
 
 using CandidateSink = std::function<void(const QString& candidate)>;
 
+// What reading the candidates found out about the file beside them.
+struct CandidateNotes {
+    // CSV: the header of the one column the candidates came from, when the first record names
+    // a column of phone numbers (see Phone_Column); "" when every field was read.
+    QString phoneColumn;
+};
+
+// The column of a CSV header that holds phone numbers, or -1. A field names one when a word of
+// it says phone, mobile, cell, tel (and their usual translations); without such a field, the
+// first that says number (or a translation). Contact lists carry ids, dates and times beside
+// the numbers, and every one of those would pass for a number.
+int Phone_Column(const QStringList& headerFields);
+
 // Text and RTF: every line (split at "\n") with "\\", "{", "}" removed and cleaned with
 // Replace_Char_For_Valid_Number. CSV: records end at any line end (CR LF, CR or LF) and split at
 // ","; a record without "," is one field. A field in double quotes loses its quotes, "" inside
 // stands for one quote, and commas and line ends inside the quotes belong to the field. Every
-// field has "\\", "{", "}" removed and is cleaned like a text line. Candidates that are empty
-// after cleaning, or keep more characters than any number may have, are not passed on: the
-// acceptance rules would refuse them anyway. The cancel flag is checked per line.
+// field has "\\", "{", "}" removed and is cleaned like a text line. When the first record names
+// a phone column (Phone_Column), only that column of the later records is read, and `notes`
+// says so. Candidates that are empty after cleaning, or keep more characters than any number
+// may have, are not passed on: the acceptance rules would refuse them anyway. The cancel flag
+// is checked per line.
 void For_Each_Candidate(const QString& text, FileKind kind, const CandidateSink& sink,
-                        const std::atomic<bool>* cancel = nullptr);
+                        const std::atomic<bool>* cancel = nullptr,
+                        CandidateNotes* notes = nullptr);
 
 // The pasting dialog: lines split at "\n"; a line holding a tab is split at every tab. Each
 // piece is cleaned with Replace_Char_For_Valid_Number; empty and over-long pieces are not
@@ -46,8 +63,14 @@ void For_Each_Candidate(const QString& text, FileKind kind, const CandidateSink&
 void For_Each_Pasted_Candidate(const QString& text, const CandidateSink& sink);
 
 // Plain text of an RTF document: groups, control words, \par and \line as line breaks, \'hh and
-// \uN escapes, skipped destinations (font and colour tables, \*, pictures...). ok is false when
-// the bytes are no RTF at all; unbalanced braces are tolerated.
-QString Rtf_To_Plain_Text(const QByteArray& rtf, bool* ok = nullptr);
+// \uN escapes, skipped destinations (font and colour tables, \*, pictures...). Control
+// characters other than line breaks and tabs never reach the text, whichever way they were
+// written. ok is false when the bytes are no RTF at all or the cancel flag was raised;
+// unbalanced braces are tolerated. Linear in the size of the document.
+QString Rtf_To_Plain_Text(const QByteArray& rtf, bool* ok = nullptr,
+                          const std::atomic<bool>* cancel = nullptr);
+
+// How many decimal digits the text holds.
+int Digit_Count(const QString& text);
 
 }  // namespace tesk::import

@@ -9,6 +9,10 @@
 // - \'hh bytes (and raw 8-bit bytes, which some writers emit) are decoded with the document's
 //   code page (\ansicpg, else \ansi/\mac/\pc/\pca, else 1252). Consecutive bytes are decoded
 //   together so double-byte code pages work. A code page Qt cannot decode falls back to Latin-1.
+//   Each code page is looked up once per document: writers repeat \ansi or \ansicpgN in every
+//   group, and a fresh decoder per control word made such a file take seconds.
+// - Control characters that escapes spell out (\'00, \'0d, \u10...) are dropped: a NUL or a
+//   line break inside a paragraph is nothing a reader sees, and would split or end a number.
 // - \uN gives the UTF-16 unit N (negative N counts from 65536) and the next \ucN fallback
 //   characters (text bytes, \'hh escapes, control symbols) are dropped; a control word or a brace
 //   ends the fallback early.
@@ -152,17 +156,40 @@ QByteArray Codec_Name_For(int codePage) {
     return "cp" + QByteArray::number(codePage);
 }
 
+// A character that a hex or Unicode escape may not put into the text.
+bool Is_Dropped_Control(char16_t ch) {
+    return (ch < 0x20 && ch != u'\t') || ch == 0x7F;
+}
+
+// The decoder of one code page and, for a single-byte code page, the character of every byte.
+struct CodePage {
+    QStringDecoder decoder;
+    QString singleByteTable;  // 256 characters, or empty for multi-byte code pages
+};
+
 class Reader {
   public:
-    explicit Reader(const QByteArray& rtf) : data_(rtf.constData()), size_(rtf.size()) {
+    Reader(const QByteArray& rtf, const std::atomic<bool>* cancel)
+        : data_(rtf.constData()), size_(rtf.size()), cancel_(cancel) {
         Set_Code_Page(1252);
     }
+
+    bool Cancelled() const { return cancelled_; }
 
     QString Run(qsizetype start) {
         groups_.reserve(64);
         groups_.push_back(Group{});
         pos_ = start;
+        // The flag is looked at first and then every so many steps: often enough to stop a
+        // large file at once, rarely enough to cost nothing.
+        constexpr unsigned kCancelCheckSteps = 1u << 16;
+        unsigned steps = 0;
         while (pos_ < size_) {
+            if (steps++ % kCancelCheckSteps == 0 && cancel_ != nullptr &&
+                cancel_->load(std::memory_order_relaxed)) {
+                cancelled_ = true;
+                return QString();
+            }
             const char c = data_[pos_];
             switch (c) {
                 case '{':
@@ -183,7 +210,7 @@ class Reader {
                     }
                     break;
                 default:
-                    if (static_cast<unsigned char>(c) >= 0x20 && Take_Fallback()) {
+                    if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F && Take_Fallback()) {
                         Text_Byte(c);
                     }
                     break;
@@ -228,7 +255,7 @@ class Reader {
         if (Top().Skip()) {
             return;
         }
-        if (static_cast<unsigned char>(c) < 0x80 && !singleByteTable_.isEmpty()) {
+        if (static_cast<unsigned char>(c) < 0x80 && !page_->singleByteTable.isEmpty()) {
             Flush_Bytes();
             out_.append(QChar(static_cast<char16_t>(c)));
         } else {
@@ -248,23 +275,41 @@ class Reader {
         if (bytes_.isEmpty()) {
             return;
         }
-        if (!singleByteTable_.isEmpty()) {
+        QString text;
+        if (!page_->singleByteTable.isEmpty()) {
+            text.reserve(bytes_.size());
             for (const char b : std::as_const(bytes_)) {
-                out_.append(singleByteTable_.at(static_cast<unsigned char>(b)));
+                text.append(page_->singleByteTable.at(static_cast<unsigned char>(b)));
             }
-        } else if (decoder_.isValid()) {
-            out_.append(decoder_.decode(bytes_));
+        } else if (page_->decoder.isValid()) {
+            text = page_->decoder.decode(bytes_);
         } else {
-            out_.append(QString::fromLatin1(bytes_));
+            text = QString::fromLatin1(bytes_);
         }
         bytes_.clear();
+        for (const QChar ch : std::as_const(text)) {
+            if (!Is_Dropped_Control(ch.unicode())) {
+                out_.append(ch);
+            }
+        }
     }
 
     void Set_Code_Page(int codePage) {
         Flush_Bytes();
-        decoder_ = QStringDecoder(Codec_Name_For(codePage).constData());
-        singleByteTable_.clear();
-        if (!decoder_.isValid()) {
+        if (codePage == codePage_) {
+            return;
+        }
+        codePage_ = codePage;
+        const auto known = pages_.find(codePage);
+        if (known != pages_.end()) {
+            page_ = &known->second;
+            return;
+        }
+        CodePage& page = pages_[codePage];
+        page_ = &page;
+        const QByteArray name = Codec_Name_For(codePage);
+        page.decoder = QStringDecoder(name.constData());
+        if (!page.decoder.isValid()) {
             return;  // Latin-1 in Flush_Bytes
         }
         // A code page in which every byte on its own gives one character (a replacement
@@ -272,16 +317,17 @@ class Reader {
         // per escape. A byte that gives nothing is a lead byte of a multi-byte code page.
         QString table;
         table.reserve(256);
+        QStringDecoder probe(name.constData());
         for (int b = 0; b < 256; ++b) {
-            QStringDecoder probe(Codec_Name_For(codePage).constData());
+            probe.resetState();
             const char byte = static_cast<char>(b);
             const QString one = probe.decode(QByteArrayView(&byte, 1));
             if (one.size() != 1) {
-                return;  // multi-byte code page: runs of bytes go through decoder_
+                return;  // multi-byte code page: runs of bytes go through the decoder
             }
             table.append(one.at(0));
         }
-        singleByteTable_ = table;
+        page.singleByteTable = table;
     }
 
     void Control() {
@@ -399,7 +445,8 @@ class Reader {
                 break;
             case Word::Unicode: {
                 const int64_t unit = param < 0 ? param + 65536 : param;
-                if (hasParam && unit > 0 && unit <= 0xFFFF) {
+                if (hasParam && unit > 0 && unit <= 0xFFFF &&
+                    !Is_Dropped_Control(static_cast<char16_t>(unit))) {
                     Text_Char(static_cast<char16_t>(unit));
                 }
                 fallback_ = Top().uc;
@@ -441,15 +488,18 @@ class Reader {
     std::vector<Group> groups_;
     size_t overflow_ = 0;
     int fallback_ = 0;
+    const std::atomic<bool>* cancel_;
+    bool cancelled_ = false;
     QByteArray bytes_;  // \'hh and 8-bit bytes waiting to be decoded together
-    QStringDecoder decoder_;
-    QString singleByteTable_;  // 256 characters, or empty for multi-byte code pages
+    std::unordered_map<int, CodePage> pages_;  // every code page met so far
+    int codePage_ = -1;
+    CodePage* page_ = nullptr;
     QString out_;
 };
 
 }  // namespace
 
-QString Rtf_To_Plain_Text(const QByteArray& rtf, bool* ok) {
+QString Rtf_To_Plain_Text(const QByteArray& rtf, bool* ok, const std::atomic<bool>* cancel) {
     qsizetype start = 0;
     if (rtf.startsWith("\xEF\xBB\xBF")) {
         start = 3;
@@ -465,7 +515,12 @@ QString Rtf_To_Plain_Text(const QByteArray& rtf, bool* ok) {
     if (!isRtf) {
         return QString();
     }
-    return Reader(rtf).Run(start);
+    Reader reader(rtf, cancel);
+    QString text = reader.Run(start);
+    if (reader.Cancelled() && ok) {
+        *ok = false;
+    }
+    return text;
 }
 
 }  // namespace tesk::import

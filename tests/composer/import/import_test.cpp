@@ -173,10 +173,51 @@ INSTANTIATE_TEST_SUITE_P(
                                   "\r\n\r\nCy,0778\n\n"}),
     tesk::test::ByCaseName());
 
-TEST(CsvCandidates, SingleColumnFileGivesItsNumbers) {
-    EXPECT_EQ(Candidates("07785016005\n+44 7785 016006\r\n07785016007", FileKind::Csv),
-              (QStringList{"07785016005", "+447785016006", "07785016007"}));
+struct HeaderCase {
+    const char* name;
+    const char* text;
+    QStringList candidates;
+    QString column;  // CandidateNotes::phoneColumn
+};
+void PrintTo(const HeaderCase& c, std::ostream* os) {
+    *os << c.name;
 }
+
+class CsvHeaders : public ::testing::TestWithParam<HeaderCase> {};
+
+TEST_P(CsvHeaders, NamedPhoneColumnIsReadAlone) {
+    QStringList got;
+    CandidateNotes notes;
+    For_Each_Candidate(
+        QString::fromUtf8(GetParam().text), FileKind::Csv, [&](const QString& c) { got.append(c); },
+        nullptr, &notes);
+    EXPECT_EQ(got, GetParam().candidates);
+    EXPECT_EQ(notes.phoneColumn, GetParam().column);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Headers, CsvHeaders,
+    ::testing::Values(
+        HeaderCase{"contacts with ids dates and times",
+                   "id,date,time,name,Mobile Phone\n1,20240102,1230,Ann,+44 7785 016005\n"
+                   "2,20240103,0915,Bob,07785016006\n",
+                   {"+447785016005", "07785016006"},
+                   "Mobile Phone"},
+        HeaderCase{"quoted header in another language",
+                   "\"N\u00BA\",\"Nombre\",\" Tel\u00E9fono \"\r\n1,Ana,0778 5016005\r\n2,Luis\r\n",
+                   {"07785016005"},
+                   "Teléfono"},
+        HeaderCase{"compound word", "Name,Telefonnummer\nAnna,0151 2345678", {"01512345678"},
+                   "Telefonnummer"},
+        HeaderCase{"phone word before number word", "Order Number,Tel.\n1234,07785016005",
+                   {"07785016005"}, "Tel."},
+        HeaderCase{"number word alone", "Name,Number\nAnn,07785016005", {"07785016005"},
+                   "Number"},
+        HeaderCase{"single column without header", "07785016005\n+44 7785 016006\r\n07785016007",
+                   {"07785016005", "+447785016006", "07785016007"}, ""},
+        HeaderCase{"words inside other words name nothing", "hotel,cellar\nx,0778",
+                   {"hotel", "cellar", "x", "0778"}, ""}),
+    tesk::test::ByCaseName());
 
 struct QuoteCase {
     const char* name;
