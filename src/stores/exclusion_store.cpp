@@ -11,13 +11,9 @@
 
 namespace tesk::stores {
 
-QStringList Read_Entry_File(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
+QStringList Parse_Entries(const QString& text) {
     QStringList entries;
-    for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
         const QString entry = Trim_Str(line);
         if (!entry.isEmpty()) {
             entries.append(entry);
@@ -26,13 +22,25 @@ QStringList Read_Entry_File(const QString& path) {
     return entries;
 }
 
-bool Write_Entry_File(const QString& path, const QStringList& entries) {
-    Check_Path_And_Create_Files();
+QByteArray Entry_File_Contents(const QStringList& entries) {
     QString text;
     for (const QString& entry : entries) {
         text += entry + QLatin1Char('\n');
     }
-    return Rewrite_Store_File(path, text.toUtf8());
+    return Store_File_Bytes(text);
+}
+
+QStringList Read_Entry_File(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return Parse_Entries(QString::fromUtf8(file.readAll()));
+}
+
+bool Write_Entry_File(const QString& path, const QStringList& entries) {
+    Check_Path_And_Create_Files();
+    return Rewrite_Store_File(path, Entry_File_Contents(entries));
 }
 
 QString Exclusion_List_File(const QString& name) {
@@ -70,8 +78,8 @@ QString Exclusion_Number(const QString& raw, bool typed) {
     return number;
 }
 
-QStringList Exclusion_Numbers_From_File(const QString& path, const QStringList& existing,
-                                        bool* ok) {
+QStringList Exclusion_Numbers_From_File(const QString& path, const QStringList& existing, bool* ok,
+                                        QString* phoneColumn) {
     const tesk::import::ReadResult read = tesk::import::Read_Import_Text(path);
     *ok = read.ok;
     QStringList added;
@@ -79,14 +87,20 @@ QStringList Exclusion_Numbers_From_File(const QString& path, const QStringList& 
         return added;
     }
     QSet<QString> seen(existing.cbegin(), existing.cend());
-    tesk::import::For_Each_Candidate(read.text, tesk::import::Kind_Of(path),
-                                     [&](const QString& candidate) {
-                                         const QString number = Exclusion_Number(candidate, false);
-                                         if (!number.isEmpty() && !seen.contains(number)) {
-                                             seen.insert(number);
-                                             added.append(number);
-                                         }
-                                     });
+    tesk::import::CandidateNotes notes;
+    tesk::import::For_Each_Candidate(
+        read.text, tesk::import::Kind_Of(path),
+        [&](const QString& candidate) {
+            const QString number = Exclusion_Number(candidate, false);
+            if (!number.isEmpty() && !seen.contains(number)) {
+                seen.insert(number);
+                added.append(number);
+            }
+        },
+        nullptr, &notes);
+    if (phoneColumn != nullptr) {
+        *phoneColumn = notes.phoneColumn;
+    }
     return added;
 }
 

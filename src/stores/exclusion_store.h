@@ -10,7 +10,11 @@ namespace tesk::stores {
 
 inline constexpr int kMaxListNameLength = 50;
 
-// The trimmed, non-blank lines of a file; a missing file gives none.
+// The trimmed, non-blank lines of a file's text.
+QStringList Parse_Entries(const QString& text);
+// The file's bytes for the entries: one per line.
+QByteArray Entry_File_Contents(const QStringList& entries);
+// The entries of a file; a missing file gives none.
 QStringList Read_Entry_File(const QString& path);
 // Rewrites the file with one entry per line (data files recreated first). False, old file
 // kept, when it cannot.
@@ -28,8 +32,10 @@ QString Check_Exclusion_List_Name(const QString& name, const QStringList& availa
 QString Exclusion_Number(const QString& raw, bool typed);
 
 // What an import file gives a list: the valid numbers in file order that are not yet in
-// `existing` nor earlier in the file. `ok` false when the file cannot be read.
-QStringList Exclusion_Numbers_From_File(const QString& path, const QStringList& existing, bool* ok);
+// `existing` nor earlier in the file. `ok` false when the file cannot be read. `phoneColumn`
+// (when given) names the one CSV column read when the file's header names one, else "".
+QStringList Exclusion_Numbers_From_File(const QString& path, const QStringList& existing, bool* ok,
+                                        QString* phoneColumn = nullptr);
 
 // Every number of every applied list, in applied order then file order; a number in two
 // applied lists comes twice. A missing list file gives nothing.

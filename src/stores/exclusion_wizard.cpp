@@ -2,6 +2,7 @@
 
 #include "appcore/data_paths.h"
 #include "core/dialogs.h"
+#include "core/off_window_thread.h"
 #include "core/text_helpers.h"
 #include "stores/exclusion_store.h"
 #include "stores/reports.h"
@@ -349,7 +350,11 @@ void Exclusion_Wizard::Browse_Btn() {
 
 void Exclusion_Wizard::Load_File_Btn(const QString& path) {
     bool readable = false;
-    const QStringList added = Exclusion_Numbers_From_File(path, numbers_, &readable);
+    QStringList added;
+    QString phoneColumn;
+    // A large file (or a slow disk) takes a while; the window keeps painting meanwhile.
+    tesk::Run_Off_Window_Thread(
+        [&] { added = Exclusion_Numbers_From_File(path, numbers_, &readable, &phoneColumn); });
     if (!readable && !QFile::exists(path)) {
         Show_MessageBox(QStringLiteral("Please select a valid file."));
         return;
@@ -363,6 +368,11 @@ void Exclusion_Wizard::Load_File_Btn(const QString& path) {
     numbers_ += added;
     backFlag_ = true;
     showNumbers();
+    if (!phoneColumn.isEmpty()) {
+        Show_MessageBox(QStringLiteral("Only the column \"%1\" was imported: the first line of "
+                                       "the file names it as the column of phone numbers.")
+                            .arg(phoneColumn));
+    }
 }
 
 void Exclusion_Wizard::Export_Number_Btn() {

@@ -48,10 +48,10 @@ void parseLine(QStringView rest, QList<SentItem>& items) {
         item.Message = takeUpTo(rest, kBel).toString();
         dropLeading(rest, kBel);
         item.Date = takeUpTo(rest, kVt).toString();
-        rest = rest.trimmed();
         dropLeading(rest, kVt);
-        // Status: up to the BEL that opens a further record on the same line.
-        item.Status = takeUpTo(rest, kBel).toString();
+        // Status: up to the BEL that opens a further record on the same line, trimmed as a
+        // field wherever it stands in the line.
+        item.Status = takeUpTo(rest, kBel).trimmed().toString();
         if (!item.Number.isEmpty()) {
             items.append(item);
         }

@@ -16,6 +16,12 @@
 #include <unistd.h>
 
 namespace tesk::stores {
+
+QByteArray Store_File_Bytes(const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    return text.startsWith(QChar(0xFEFF)) ? QByteArray("\xEF\xBB\xBF") + bytes : bytes;
+}
+
 namespace {
 
 std::mutex& appendLock() {

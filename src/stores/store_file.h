@@ -19,4 +19,9 @@ bool Append_Store_Record(const QString& path, const QByteArray& record);
 // old file untouched, when any step fails.
 bool Rewrite_Store_File(const QString& path, const QByteArray& contents);
 
+// The UTF-8 bytes of a store file's text. Readers take a U+FEFF at the very start of a file for
+// a byte-order mark and drop it, so a text that starts with that character (a template may) is
+// written behind a mark of its own and reads back whole.
+QByteArray Store_File_Bytes(const QString& text);
+
 }  // namespace tesk::stores

@@ -6,6 +6,7 @@
 #include "stores/store_file.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSet>
 
 #include <mutex>
@@ -59,7 +60,7 @@ QByteArray Templates_File_Contents(const QStringList& templates) {
     for (const QString& entry : templates) {
         text += recordOf(entry);
     }
-    return text.toUtf8();
+    return Store_File_Bytes(text);
 }
 
 bool Write_Template_file(const QString& path, const QStringList& templates) {
@@ -80,7 +81,11 @@ bool Save_Composed_Template(const QString& message) {
     if (Check_Duplicate_Template(LoadItems_templates(Templates_Path), text)) {
         return true;
     }
-    return Append_Store_Record(Templates_Path, recordOf(text).toUtf8());
+    // The first record of a file is its start, where a leading U+FEFF needs its own mark.
+    const bool first = QFileInfo(Templates_Path).size() == 0;
+    const QString record = recordOf(text);
+    return Append_Store_Record(Templates_Path,
+                               first ? Store_File_Bytes(record) : record.toUtf8());
 }
 
 }  // namespace tesk::stores

@@ -57,10 +57,13 @@ class TemplateFiles : public ::testing::Test {
     QTemporaryDir dir_;
 };
 
+// A template may start with U+FEFF, which readers take for a byte-order mark at the start of a
+// file: the file then gets a mark of its own in front.
 TEST_F(TemplateFiles, RewriteAndLoadRoundTrip) {
-    const QStringList templates{"First", "Two\nlines", "Ünïcödé ✓"};
+    const QStringList templates{QStringLiteral("\uFEFFFirst"), "Two\nlines", "Ünïcödé ✓"};
     ASSERT_TRUE(tesk::stores::Write_Template_file(Templates_Path, templates));
-    EXPECT_EQ(fileBytes(), QStringLiteral("First\nTwo|AP*|DX/lines\nÜnïcödé ✓\n").toUtf8());
+    EXPECT_EQ(fileBytes(),
+              "\xEF\xBB\xBF" + QStringLiteral("\uFEFFFirst\nTwo|AP*|DX/lines\nÜnïcödé ✓\n").toUtf8());
     EXPECT_EQ(tesk::stores::LoadItems_templates(Templates_Path), templates);
     EXPECT_TRUE(tesk::stores::Check_Duplicate_Template(templates, QStringLiteral("Two\nlines")));
     EXPECT_FALSE(tesk::stores::Check_Duplicate_Template(templates, QStringLiteral("first")));
@@ -76,6 +79,13 @@ TEST_F(TemplateFiles, SavingTheComposedMessageTwiceStoresItOnce) {
     ASSERT_TRUE(tesk::stores::Save_Composed_Template(k1700));
     EXPECT_EQ(tesk::stores::LoadItems_templates(Templates_Path).size(), 3);
     EXPECT_FALSE(tesk::stores::Save_Composed_Template(QStringLiteral("   ")));
+}
+
+TEST_F(TemplateFiles, ComposedMessageThatIsTheMarkCharacterStartsAFileAndStays) {
+    ASSERT_TRUE(tesk::stores::Save_Composed_Template(QStringLiteral("\uFEFF")));
+    ASSERT_TRUE(tesk::stores::Save_Composed_Template(QStringLiteral("\uFEFFHi")));
+    EXPECT_EQ(tesk::stores::LoadItems_templates(Templates_Path),
+              (QStringList{QStringLiteral("\uFEFF"), QStringLiteral("\uFEFFHi")}));
 }
 
 TEST_F(TemplateFiles, SendingThreadsSavingTheSameMessageStoreItOnce) {
