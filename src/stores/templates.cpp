@@ -84,8 +84,7 @@ bool Save_Composed_Template(const QString& message) {
     // The first record of a file is its start, where a leading U+FEFF needs its own mark.
     const bool first = QFileInfo(Templates_Path).size() == 0;
     const QString record = recordOf(text);
-    return Append_Store_Record(Templates_Path,
-                               first ? Store_File_Bytes(record) : record.toUtf8());
+    return Append_Store_Record(Templates_Path, first ? Store_File_Bytes(record) : record.toUtf8());
 }
 
 }  // namespace tesk::stores

@@ -41,10 +41,9 @@ TEST_F(ComposerImport, textFileGivesEveryNumberTheComposerText) {
     const QString path =
         write("numbers.txt", "+44 7700-900 123\r\n0044123\r\nname\r\n\r\n5551234\r\n");
     EXPECT_EQ(composer_.Load_Num_Func(path), 3);
-    EXPECT_EQ(composer_.list().items(),
-              (QList<ListItem>{{"+447700900123", "Hi there"},
-                               {"0044123", "Hi there"},
-                               {"5551234", "Hi there"}}));
+    EXPECT_EQ(composer_.list().items(), (QList<ListItem>{{"+447700900123", "Hi there"},
+                                                         {"0044123", "Hi there"},
+                                                         {"5551234", "Hi there"}}));
     EXPECT_EQ(view_.countLabel, QStringLiteral("Total Numbers : 3"));
     EXPECT_GE(view_.progress, 3);  // candidates read, invalid lines included
     EXPECT_EQ(view_.calls(), (QStringList{"wait+", "wait-"}));
@@ -61,8 +60,9 @@ TEST_F(ComposerImport, csvTakesOnlyTheNumberFields) {
 TEST_F(ComposerImport, aNamedPhoneColumnIsReadAloneAndShortNumbersAreConfirmed) {
     const QByteArray rows = "1,20240102,1230,Ann,+447700900001\n2,20240103,0915,Bob,0770090\n";
     dialogs_.expectNotice(QStringLiteral("Only the column \"Mobile Phone\" was imported"));
-    EXPECT_EQ(composer_.Load_Num_Func(write("contacts.csv", "id,date,time,name,Mobile Phone\n" + rows)),
-              2);
+    EXPECT_EQ(
+        composer_.Load_Num_Func(write("contacts.csv", "id,date,time,name,Mobile Phone\n" + rows)),
+        2);
     EXPECT_EQ(composer_.list().numbers(), (QStringList{"+447700900001", "0770090"}));
 
     // Without such a header every field counts, and the user decides about the short ones.
@@ -93,8 +93,7 @@ TEST_F(ComposerImport, nothingAddedShowsTheFailure) {
     // A record without a comma is one field: a single-column file imports its new numbers.
     EXPECT_EQ(composer_.Load_Num_Func(write("single-column.csv", "1111111\r2222222\r")), 1);
     dialogs_.expectNotice(kFailure);
-    EXPECT_EQ(composer_.Load_Num_Func(write("known.csv", "1111111\r\n2222222\r\n9999999\r\n")),
-              0);
+    EXPECT_EQ(composer_.Load_Num_Func(write("known.csv", "1111111\r\n2222222\r\n9999999\r\n")), 0);
     dialogs_.expectNotice(kFailure);
     EXPECT_EQ(composer_.Load_Num_Func(dir_.filePath("missing.txt")), 0);
     EXPECT_EQ(dialogs_.messages(), (QStringList{kFailure, kFailure, kFailure}));

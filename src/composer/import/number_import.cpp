@@ -176,23 +176,24 @@ void For_Each_Csv_Field(QStringView text, const std::atomic<bool>* cancel, Field
 // ones also inside compounds ("Telefonnummer", "mobilephone"). Scripts without spaces between
 // words are searched as they stand.
 int Phone_Word_Rank(const QString& header) {
-    static const QStringList kWholePhoneWords = {
-        QStringLiteral("tel"), QStringLiteral("cell"), QStringLiteral("mob"), QStringLiteral("gsm"),
-        QStringLiteral("sms"), QStringLiteral("fon"), QStringLiteral("tlf"), QStringLiteral("tfn")};
+    static const QStringList kWholePhoneWords = {QStringLiteral("tel"), QStringLiteral("cell"),
+                                                 QStringLiteral("mob"), QStringLiteral("gsm"),
+                                                 QStringLiteral("sms"), QStringLiteral("fon"),
+                                                 QStringLiteral("tlf"), QStringLiteral("tfn")};
     static const QStringList kPhoneWords = {
-        QStringLiteral("phone"),   QStringLiteral("mobil"),    QStringLiteral("msisdn"),
-        QStringLiteral("handy"),   QStringLiteral("telefon"),  QStringLiteral("teléfono"),
+        QStringLiteral("phone"),     QStringLiteral("mobil"),    QStringLiteral("msisdn"),
+        QStringLiteral("handy"),     QStringLiteral("telefon"),  QStringLiteral("teléfono"),
         QStringLiteral("téléphone"), QStringLiteral("telephon"), QStringLiteral("móvil"),
-        QStringLiteral("movil"),   QStringLiteral("celular"),  QStringLiteral("cellular"),
-        QStringLiteral("portable"), QStringLiteral("whatsapp"), QStringLiteral("телефон"),
-        QStringLiteral("мобильн"), QStringLiteral("τηλέφωνο"), QStringLiteral("κινητό"),
-        QStringLiteral("טלפון"),   QStringLiteral("هاتف"),     QStringLiteral("جوال"),
-        QStringLiteral("موبايل"),  QStringLiteral("電話"),     QStringLiteral("电话"),
-        QStringLiteral("手机"),    QStringLiteral("携帯"),     QStringLiteral("전화"),
-        QStringLiteral("휴대폰"),  QStringLiteral("फ़ोन"),      QStringLiteral("मोबाइल")};
+        QStringLiteral("movil"),     QStringLiteral("celular"),  QStringLiteral("cellular"),
+        QStringLiteral("portable"),  QStringLiteral("whatsapp"), QStringLiteral("телефон"),
+        QStringLiteral("мобильн"),   QStringLiteral("τηλέφωνο"), QStringLiteral("κινητό"),
+        QStringLiteral("טלפון"),     QStringLiteral("هاتف"),     QStringLiteral("جوال"),
+        QStringLiteral("موبايل"),    QStringLiteral("電話"),     QStringLiteral("电话"),
+        QStringLiteral("手机"),      QStringLiteral("携帯"),     QStringLiteral("전화"),
+        QStringLiteral("휴대폰"),    QStringLiteral("फ़ोन"),      QStringLiteral("मोबाइल")};
     static const QStringList kNumberWords = {
-        QStringLiteral("number"), QStringLiteral("nummer"), QStringLiteral("numero"),
-        QStringLiteral("número"), QStringLiteral("numéro"), QStringLiteral("номер"),
+        QStringLiteral("number"),  QStringLiteral("nummer"), QStringLiteral("numero"),
+        QStringLiteral("número"),  QStringLiteral("numéro"), QStringLiteral("номер"),
         QStringLiteral("αριθμός"), QStringLiteral("رقم"),    QStringLiteral("号码"),
         QStringLiteral("番号"),    QStringLiteral("번호")};
     const QString lower = header.toLower();

@@ -54,8 +54,7 @@ int Phone_Column(const QStringList& headerFields);
 // may have, are not passed on: the acceptance rules would refuse them anyway. The cancel flag
 // is checked per line.
 void For_Each_Candidate(const QString& text, FileKind kind, const CandidateSink& sink,
-                        const std::atomic<bool>* cancel = nullptr,
-                        CandidateNotes* notes = nullptr);
+                        const std::atomic<bool>* cancel = nullptr, CandidateNotes* notes = nullptr);
 
 // The pasting dialog: lines split at "\n"; a line holding a tab is split at every tab. Each
 // piece is cleaned with Replace_Char_For_Valid_Number; empty and over-long pieces are not
