@@ -8,7 +8,10 @@
 #include "devices/port_access.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QThread>
+
+#include <poll.h>
 
 #include <chrono>
 #include <exception>
@@ -67,7 +70,15 @@ class GSM_Device_List_Wnd::ScanListener final : public ModemScanListener {
         });
     }
     void modemFound(const QString&) override { redraw(); }
-    void deviceQuestioned(const QString&) override { redraw(); }
+    void deviceQuestioned(const QString& path) override {
+        // Asked here, on the scan thread, while the channel still has the port open.
+        if (owner_->questionedDeviceLost(path)) {
+            owner_->list_.Remove_By_Port_Detail(path);
+            log::write(QStringLiteral("%1 stopped answering while questioned; left out").arg(path));
+            owner_->gui_.post([o = owner_, path] { o->lostPorts_.append(path); });
+        }
+        redraw();
+    }
     bool stopRequested() const override { return owner_->Stop_Modem_SRCH == 1; }
     void portRefused(const QString& path, int error) override {
         // Who holds a busy port is looked up now, while it still does.
@@ -140,6 +151,28 @@ void GSM_Device_List_Wnd::Update_Column_Value(const QString& path, const QString
 
 // ---- the scan
 
+bool GSM_Device_List_Wnd::questionedDeviceLost(const QString& path) {
+    const int fd = mfc_sms_obj.port && mfc_sms_obj.port->isOpen()
+                       ? mfc_sms_obj.port->fileDescriptor()
+                       : -1;
+    if (fd < 0 || !QFileInfo::exists(path)) {
+        return true;  // the node went with the device
+    }
+    pollfd line{fd, POLLIN, 0};
+    if (::poll(&line, 1, 0) > 0 && (line.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+        return true;  // hung up: unplugged, or the far side closed
+    }
+    // Still there, but it told nothing: gone only if it does not answer now either.
+    const DeviceRecord record = list_.Find_By_Port_Detail(path);
+    for (const char* key :
+         {"Manufacture", "Model", "Revision", "Battery", "Signal", "Operator", "DefSMSC"}) {
+        if (!record.text(QLatin1String(key)).isEmpty()) {
+            return false;
+        }
+    }
+    return !mfc_sms_obj.Check_Connection(fd);
+}
+
 void GSM_Device_List_Wnd::Open_Ph_List_Wnd() {
     testNumber_.clear();
     if (view_) {
@@ -167,6 +200,7 @@ void GSM_Device_List_Wnd::startScan() {
     showControls(scanning);
     list_.clear();
     refusedPorts_.clear();
+    lostPorts_.clear();
     prevIndex_ = -1;  // the details are cleared, so highlighting row 0 again must show them
     if (view_) {
         view_->selectRow(-1);
@@ -232,10 +266,12 @@ void GSM_Device_List_Wnd::scanEnded() {
         return;
     }
     // Said once the rows are on screen; a scan the user stopped or left owes no explanation.
-    const QString access = stopped ? QString() : Port_Access_Message(refusedPorts_);
+    const QString said =
+        stopped ? QString() : Scan_End_Message(refusedPorts_, lostPorts_, list_.count());
     refusedPorts_.clear();
-    if (!access.isEmpty()) {
-        Show_MessageBox(access);
+    lostPorts_.clear();
+    if (!said.isEmpty()) {
+        Show_MessageBox(said);
     }
 }
 

@@ -141,6 +141,8 @@ class GSM_Device_List_Wnd final : public SettingsHost, public AutomatedTestOpene
     void startScan();
     void Find_Ph_Thread();  // worker
     void scanEnded();
+    // Scan thread: the device just questioned on this path has gone (see the scan listener).
+    bool questionedDeviceLost(const QString& path);
     void Multi_Phone_Selected_Func();
     void selectionWorker(QList<DeviceRecord> ticked, QString customField, bool customChecked);
     void selectionEnded(bool accepted);
@@ -164,6 +166,7 @@ class GSM_Device_List_Wnd final : public SettingsHost, public AutomatedTestOpene
     qint64 prevIndex_ = -1;
     bool scanPending_ = false;
     QList<RefusedPort> refusedPorts_;  // this scan's ports that could not be opened
+    QStringList lostPorts_;            // this scan's devices that went away while questioned
     bool stopSheetShown_ = false;
 
     std::atomic<int> gsm_ph_find_thread{0};

@@ -39,4 +39,26 @@ RefusedPort Refused_Port(const QString& path, int error);
 // known holders names them, e.g. "... is in use by ModemManager (process 812)".
 QString Port_Access_Message(const QList<RefusedPort>& refused);
 
+// Devices that stopped answering while the scan questioned them (unplugged, switched off):
+// they are left out of the list, and this says which and what to do. "" when there are none.
+QString Lost_Devices_Message(const QStringList& paths);
+
+// What to check when a scan found no device at all and has nothing more precise to say.
+inline const QString kNoDeviceFound = QStringLiteral(
+    "No mobile device was found.\n\nPlease check that:\n"
+    "- the modem or phone is plugged in and switched on, and its cable carries data (some "
+    "cables only charge);\n"
+    "- your user is in the \"dialout\" group (sudo usermod -aG dialout $USER, then log out and "
+    "log in again);\n"
+    "- the system's modem manager does not hold the port (sudo systemctl stop ModemManager, or "
+    "keep it away from your modem with a udev rule);\n"
+    "- a modem on an on-board serial port (/dev/ttyS*, /dev/ttyAMA*) or any other port the "
+    "search does not look at is added by its path with \"Add Port...\".\n\n"
+    "Then click \"Search Mobile Device Again\".");
+
+// The one message shown after a scan: the refused ports, the devices lost while questioned,
+// and, when no device is listed and neither explains why, kNoDeviceFound. "" when all is well.
+QString Scan_End_Message(const QList<RefusedPort>& refused, const QStringList& lost,
+                         int listed);
+
 }  // namespace tesk::devices

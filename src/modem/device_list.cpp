@@ -84,6 +84,17 @@ bool DeviceList::Replace_By_Port_Detail(const DeviceRecord& record) {
     return false;
 }
 
+bool DeviceList::Remove_By_Port_Detail(const QString& path) {
+    std::lock_guard lock(mutex_);
+    for (qsizetype i = 0; i < records_.size(); ++i) {
+        if (records_.at(i).text(kPortDetail) == path) {
+            records_.removeAt(i);
+            return true;
+        }
+    }
+    return false;
+}
+
 DeviceRecord DeviceList::Find_By_Port_Detail(const QString& path) const {
     std::lock_guard lock(mutex_);
     for (const DeviceRecord& listed : records_) {

@@ -33,6 +33,8 @@ class DeviceList {
     void Insert_port_in_List(const DeviceRecord& record);
     // Replaces the record whose PORT_DETAL equals the record's; false when there is none.
     bool Replace_By_Port_Detail(const DeviceRecord& record);
+    // Removes the record with that PORT_DETAL; false when there is none.
+    bool Remove_By_Port_Detail(const QString& path);
     // The record with that PORT_DETAL, or an empty record.
     DeviceRecord Find_By_Port_Detail(const QString& path) const;
     QList<DeviceRecord> records() const;

@@ -4,6 +4,7 @@
 
 #include "core/runtime_paths.h"
 #include "devices/device_details.h"
+#include "devices/port_access.h"
 #include "serial/modem_ports.h"
 
 #include <QFile>
@@ -71,7 +72,13 @@ class DeviceWindowTest : public tesk::test::VirtualModemsTest {
 };
 
 TEST_F(DeviceWindowTest, NoModemLeavesAnEmptyListWithTestAndSettingsDisabled) {
-    scan();
+    {
+        // Nothing found and nothing to blame: the scan says what to check.
+        ScriptedDialogs dialogs;
+        dialogs.expectNotice(QStringLiteral("\n") + tesk::devices::kNoDeviceFound);
+        scan();
+        ASSERT_EQ(dialogs.pending(), 0);
+    }
     EXPECT_EQ(window.records().size(), 0);
     EXPECT_FALSE(view.controls.testMessage);
     EXPECT_FALSE(view.controls.settings);
@@ -195,6 +202,33 @@ TEST_F(DeviceWindowTest, VirtualModemsAreLookedForOnlyInAPrivateFolder) {
                                     "65534)")
                          .arg(top));
     EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("/ttyVM2")));
+}
+
+// A modem unplugged while the scan questions it would leave a row without facts, and choosing
+// it would blame the service centre: it is left out, and the scan says so once it is over.
+TEST_F(DeviceWindowTest, AModemUnpluggedWhileQuestionedIsLeftOutAndNamed) {
+    addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643910")));
+    Config slow = modem(QStringLiteral("VM1"), QStringLiteral("356938035643911"));
+    slow.latencyMs = 20;
+    addModem(slow);
+    addModem(modem(QStringLiteral("VM2"), QStringLiteral("356938035643912")));
+    const QString lost = modems[1]->portPath();
+    bool unplugged = false;
+    view.onRedraw = [&] {
+        // Its placeholder row is in: the cable comes out while it is being questioned.
+        if (!unplugged && column(QStringLiteral("PORT_DETAL")).contains(lost)) {
+            unplugged = true;
+            modems[1]->stop();
+        }
+    };
+    ScriptedDialogs dialogs;
+    dialogs.expectNotice(QStringLiteral("\n") + tesk::devices::Lost_Devices_Message({lost}));
+    scan();
+    ASSERT_TRUE(unplugged);
+    EXPECT_EQ(column(QStringLiteral("COM_PORT")),
+              (QStringList{QStringLiteral("VM0"), QStringLiteral("VM2")}));
+    EXPECT_EQ(window.Get_Item_Text(1, QStringLiteral("Model")), QStringLiteral("VM-1"));
+    ASSERT_EQ(dialogs.pending(), 0);
 }
 
 TEST_F(DeviceWindowTest, StopDuringTheScanFinishesTheDeviceBeingQuestioned) {

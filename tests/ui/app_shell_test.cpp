@@ -143,6 +143,7 @@ TEST_F(Shell, ContinuingOfflineFromAnEmptyScanLeavesTheComposerWithoutDevice) {
     AppShell shell;
     ASSERT_TRUE(shell.start());
     shell.deviceList().Set_Modem_Paths(QStringList{});
+    dialogs_.expectNotice(QStringLiteral("\nNo mobile device was found."));
     ModalWalk walk(QList<Click>{{"Mobile_Sel_Wnd", "gsmButton"},
                                 {"GSM_DEV_Conn_Step_Wnd", "continueButton"},
                                 {"GSM_Device_List_Wnd", "continueOfflineButton",
