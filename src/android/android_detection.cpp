@@ -13,42 +13,83 @@ namespace tesk::android {
 
 namespace {
 
-const QString kDaemonNotRunning =
-    QStringLiteral("* daemon not running. starting it now on port 5037 *");
-const QString kDaemonStarted = QStringLiteral("* daemon started successfully *");
 const QString kListHeader = QStringLiteral("List of devices attached");
 
-bool namesDevice(const QString& text) {
-    return text.contains(QLatin1String("device")) || text.contains(QLatin1String("offline")) ||
-           text.contains(QLatin1String("bootloader"));
+// A listing line is "<serial><blank><state>": serial numbers hold no blanks, and the state may
+// (older adb wrote "no permissions (...)"). Only the state says what the phone is doing; the
+// serial may hold any word, "device" included.
+struct ListingLine {
+    QString serial;
+    QString state;
+};
+
+ListingLine Split_Listing_Line(const QString& line) {
+    const QString trimmed = Trim_Str(line);
+    qsizetype blank = 0;
+    while (blank < trimmed.size() && !trimmed.at(blank).isSpace()) {
+        ++blank;
+    }
+    return {trimmed.left(blank), Trim_Str(trimmed.mid(blank))};
+}
+
+bool Names_Device(const QString& line) {
+    const QString state = Split_Listing_Line(line).state;
+    return state == QLatin1String("device") || state == QLatin1String("offline") ||
+           state == QLatin1String("bootloader");
+}
+
+// The line as the report shows it: a ready phone ("device") by its serial alone, with the
+// blank that followed it; any other state stays written out.
+QString Without_Ready_State(const QString& line) {
+    if (Split_Listing_Line(line).state != QLatin1String("device")) {
+        return line;
+    }
+    QString shown = line;
+    const qsizetype at = shown.lastIndexOf(QLatin1String("device"));
+    shown.remove(at, 6);
+    return shown;
 }
 
 }  // namespace
 
 QString Clean_Device_Listing(const QString& output) {
-    QString text = output;
-    text.remove(kDaemonNotRunning);
-    text.remove(kDaemonStarted);
-    text.remove(kListHeader);
-    return Trim_Str(text);
+    // adb's own status lines ("* daemon not running; starting now at tcp:5037",
+    // "* daemon started successfully", in older wordings "... starting it now on port 5037 *")
+    // begin with "* ", except the one about restarting a server of another version ("adb
+    // server version (39) doesn't match this client (41); killing..."); the header line comes
+    // once. None of them names a phone.
+    QStringList kept;
+    for (const QString& line : output.split(QLatin1Char('\n'))) {
+        const QString trimmed = Trim_Str(line);
+        if (trimmed.startsWith(QLatin1String("* ")) ||
+            trimmed.startsWith(QLatin1String("adb server ")) || trimmed == kListHeader) {
+            continue;
+        }
+        kept.append(line);
+    }
+    return Trim_Str(kept.join(QLatin1Char('\n')));
 }
 
 QString First_Android_Device(const QString& cleanedListing) {
     const QString listing = cleanedListing + QLatin1Char('\n');
-    QString first = Trim_Str(listing.left(listing.indexOf(QLatin1Char('\n'))));
+    const QString first = Trim_Str(listing.left(listing.indexOf(QLatin1Char('\n'))));
     if (first.isEmpty()) {
         return QString("");
     }
-    first.remove(QStringLiteral("device"));
-    return kDevicePrefix + MakeUpper(first);
+    return kDevicePrefix + MakeUpper(Without_Ready_State(first));
 }
 
 bool More_Than_One_Device_In(const QString& cleanedListing) {
-    const qsizetype lineEnd = cleanedListing.indexOf(QLatin1Char('\n'));
-    if (lineEnd < 0) {
+    const QStringList lines = cleanedListing.split(QLatin1Char('\n'));
+    if (lines.size() < 2 || !Names_Device(lines.first())) {
         return false;
     }
-    return namesDevice(cleanedListing.left(lineEnd)) && namesDevice(cleanedListing.mid(lineEnd));
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        if (Names_Device(lines.at(i))) {
+            return true;
+        }
+    }
+    return false;
 }
 
 QString Device_Status_Report(const QString& cleanedListing) {
@@ -56,11 +97,16 @@ QString Device_Status_Report(const QString& cleanedListing) {
         return kStatusTitle + QStringLiteral("No device found.");
     }
     const bool more = More_Than_One_Device_In(cleanedListing);
+    QStringList lines = cleanedListing.split(QLatin1Char('\n'));
+    bool ready = false;
+    for (QString& line : lines) {
+        const QString shown = Without_Ready_State(line);
+        ready = ready || shown != line;
+        line = shown;
+    }
     QString body;
-    if (cleanedListing.contains(QLatin1String("device"))) {
-        QString listing = cleanedListing;
-        listing.remove(QStringLiteral("device"));
-        body = QStringLiteral("Connected:\n") + MakeUpper(listing);
+    if (ready) {
+        body = QStringLiteral("Connected:\n") + MakeUpper(lines.join(QLatin1Char('\n')));
     } else {
         body = MakeUpper(Trim_Str(cleanedListing)) +
                QStringLiteral("\nNot connected properly, Please reconnect your device.");

@@ -39,6 +39,12 @@ INSTANTIATE_TEST_SUITE_P(
                     "successfully *\nList of devices attached\n0123abcd\tdevice\n\n",
                     "0123abcd\tdevice", "Android Device 0123ABCD", false,
                     "Android device status:\n\nConnected:\n0123ABCD"},
+        ListingCase{"current_wording_and_a_serial_holding_device",
+                    "adb server version (39) doesn't match this client (41); killing...\n* daemon "
+                    "not running; starting now at tcp:5037\n* daemon started successfully\nList "
+                    "of devices attached\nmydevice01\tdevice\n\n",
+                    "mydevice01\tdevice", "Android Device MYDEVICE01", false,
+                    "Android device status:\n\nConnected:\nMYDEVICE01"},
         ListingCase{"offline", "List of devices attached\n0123abcd\toffline\n", "0123abcd\toffline",
                     "Android Device 0123ABCD\tOFFLINE", false,
                     "Android device status:\n\n0123ABCD\tOFFLINE\nNot connected properly, "
