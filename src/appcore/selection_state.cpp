@@ -18,3 +18,21 @@ QString Get_Sel_Port_Details(const QString& devicePath, const QString& key) {
     }
     return QString("");
 }
+
+tesk::composer::SendingModes Sending_Modes_For_Choice(const QString& deviceChoice) {
+    tesk::composer::SendingModes modes{false, false, false};
+    const bool all = deviceChoice == QStringLiteral("All Device");
+    for (const DeviceRecord& record : port_det_str_array.get()) {
+        if (!all && record.text(QStringLiteral("PORT_DETAL")) != deviceChoice) {
+            continue;
+        }
+        const QString mode = record.text(QStringLiteral("SMSMode"));
+        modes.pdu = modes.pdu || mode == QStringLiteral("PDU Mode");
+        modes.text = modes.text || mode == QStringLiteral("Text Mode");
+    }
+    modes.known = modes.pdu || modes.text;
+    if (!modes.known) {
+        return {};
+    }
+    return modes;
+}

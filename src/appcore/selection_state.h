@@ -2,6 +2,7 @@
 // Process-wide state shared by the two composers, the device windows and the sending threads:
 // the sending mode and the hand-over of the chosen devices. The device window writes the
 // hand-over on the GUI thread while sending threads may read it, so every value is guarded.
+#include "composer/message_rules.h"
 #include "modem/device_list.h"
 
 #include <QList>
@@ -60,3 +61,8 @@ inline tesk::Guarded<QString> Cus_SMS_Num_STR;
 // The value under `key` of the first chosen device record whose PORT_DETAL equals `devicePath`
 // exactly; "" when no record matches. Callable from any thread.
 QString Get_Sel_Port_Details(const QString& devicePath, const QString& key);
+
+// How a GSM run through this device choice of the composer would submit ("All Device": through
+// every chosen device), from the chosen records' "SMSMode". Not known while no chosen device
+// has a mode; the count then takes the worst case.
+tesk::composer::SendingModes Sending_Modes_For_Choice(const QString& deviceChoice);

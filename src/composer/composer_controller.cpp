@@ -212,10 +212,10 @@ void ComposerController::textDidChange(const QString& composerText) {
     recountComposer();
 }
 
-void ComposerController::recountComposer() {
+void ComposerController::recountComposer(bool warn) {
     const QString text = composerText();
     const QString remembered = charCountLabel();
-    const QString label = Long_SMS_Calculation(text, remembered, true);
+    const QString label = Long_SMS_Calculation(text, remembered, warn);
     {
         std::lock_guard lock(fieldsMutex_);
         charCountLabel_ = label;
@@ -228,6 +228,45 @@ void ComposerController::Skip_Duplicate_Chk(bool on) {
 }
 
 void ComposerController::Reload_Exclusions() {
+    if (kind_ == ComposerKind::Gsm) {
+        const QString basis = Count_Basis_Text(Count_Basis());
+        toView([basis](ComposerView& view) { view.setCharCountToolTip(basis); });
+    }
+}
+
+void ComposerController::recountForNumbers() {
+    // Cheap unless the longest number changed, which happens a handful of times in an import.
+    if (kind_ == ComposerKind::Gsm && list_.longestNumberDigits() != countedDigits_.load()) {
+        recountComposer(false);
+    }
+}
+
+void ComposerController::Set_Sending_Modes(const SendingModes& modes) {
+    {
+        std::lock_guard lock(fieldsMutex_);
+        if (sendingModes_ == modes) {
+            return;
+        }
+        sendingModes_ = modes;
+    }
+    recountComposer(false);
+}
+
+CountBasis ComposerController::Count_Basis() const {
+    CountBasis basis;
+    basis.numberDigits = list_.longestNumberDigits();
+    std::lock_guard lock(fieldsMutex_);
+    basis.modes = sendingModes_;
+    return basis;
+}
+
+MessageSize ComposerController::measure(const QString& text) const {
+    if (kind_ == ComposerKind::Android) {
+        return Measure_Message(text, unicode_);
+    }
+    const CountBasis basis = Count_Basis();
+    countedDigits_ = basis.numberDigits;
+    return Measure_Message(text, unicode_, basis);
     if (exclusionLoader_) {
         exclusionLoader_(*this);
     }
@@ -380,14 +419,13 @@ uint8_t ComposerController::Add_Number_In_List_First() {
 }
 
 uint8_t ComposerController::Blank_Msg_Chk() const {
-    if (!list_.allMessagesEmpty()) {
-        return 0;
-    }
-    // The GSM composer sends its composer text to rows without one; the Android one does not.
-    if (kind_ == ComposerKind::Gsm && !composerText().isEmpty()) {
-        return 0;
-    }
-    return 1;
+    // A run sends each row's own message, never the composer text: whatever the composer holds,
+    // a list without any message would go out empty.
+    return list_.allMessagesEmpty() ? 1 : 0;
+}
+
+int ComposerController::Blank_Message_Count() const {
+    return list_.emptyMessageCount();
 }
 
 void ComposerController::Update_List_Count() {
@@ -398,6 +436,7 @@ void ComposerController::Update_List_Count() {
             view.setCountLabel(text);
             if (count == 10) {
                 view.redrawTable();
+    recountForNumbers();
             }
         });
         return;
@@ -559,7 +598,7 @@ void ComposerController::Export_Btn() {
 
 QString ComposerController::Long_SMS_Calculation(const QString& text, const QString& currentLabel,
                                                  bool openDialog) {
-    const MessageSize size = Measure_Message(text, unicode_);
+    const MessageSize size = measure(text);
     // The warning comes once per crossing: only while the label has not yet shown the
     // multi-part form.
     if (size.multiPart && openDialog && !currentLabel.contains(QStringLiteral("SMS"))) {
@@ -570,11 +609,11 @@ QString ComposerController::Long_SMS_Calculation(const QString& text, const QStr
 }
 
 QString ComposerController::Message_Count_Text(const QString& text) const {
-    return composer::Message_Count_Text(Measure_Message(text, unicode_));
+    return composer::Message_Count_Text(measure(text));
 }
 
 void ComposerController::Open_Long_sms_Dialog() {
-    const bool ucs2 = Measure_Message(composerText(), unicode_).ucs2;
+    const bool ucs2 = measure(composerText()).ucs2;
     tesk::dialogs().ask({Long_Sms_Dialog_Text(ucs2), QString(), {QStringLiteral("OK")}});
 }
 

@@ -11,6 +11,7 @@
 // through the GUI poster. Window-thread calls read the list freely meanwhile.
 #include "composer/composer_view.h"
 #include "composer/list_item.h"
+#include "composer/message_rules.h"
 #include "composer/recipient_list.h"
 
 #include <QList>
@@ -130,7 +131,10 @@ class ComposerController {
     void Reset_Btn();
     void doubleClickInTable();
     void OnGetSelected();
+    // 1 when no row has a message (the composer text does not count: a run sends the rows').
     void Export_Btn();
+    // Rows whose message is empty.
+    int Blank_Message_Count() const;
 
     // ---- templates ----
     // Where the composer text's cursor or selection is (UTF-16 positions); a template goes
@@ -155,10 +159,16 @@ class ComposerController {
     bool Fill_Msg_In_List_OK(FillTarget target);
     void Update_Sel_Msgs_Btn();
     // Before a sending run: Message_IS := the composer text. True when the apply-message
-    // dialog is due: a non-empty text that differs from the one last offered.
+    // GSM composer: how the devices the run would use submit (the device choice changed, or
+    // their settings did). Recounts the composer text without the long-message warning.
+    void Set_Sending_Modes(const SendingModes& modes);
+    // What the GSM count is made for now: the longest number of the list and the modes.
+    CountBasis Count_Basis() const;
+    // dialog is due: a non-empty text that differs from the one last answered, or any text
+    // while some row has no message.
     bool Take_Message_For_Sending();
-    // The dialog is being offered: prev_composer_msg remembers the text, so it comes once per
-    // distinct text.
+    // The dialog was answered with OK or Continue: prev_composer_msg remembers the text, so it
+    // comes once per distinct text. A cancelled dialog decided nothing and comes again.
     void Remember_Offered_Message();
     // OK of that dialog: Message_IS into every row, or only into the rows without a message.
     void Apply_Message_For_Sending(bool blankOnly);
@@ -193,7 +203,10 @@ class ComposerController {
     void toView(std::function<void(ComposerView&)> call);
     void showControls();
     void setNumberFieldAndView(const QString& text);
-    void recountComposer();
+    void recountComposer(bool warn = true);
+    // The longest number decides the count: recount when it changed since the last count.
+    void recountForNumbers();
+    MessageSize measure(const QString& text) const;
     int askReplaceOrAppend();  // 0 replace, 1 append, 2 cancel
     // The first steps of an import and of a paste: no import running, no typed number left
     // behind, and the replace-or-append question answered. False: stop here.
@@ -219,7 +232,9 @@ class ComposerController {
     QString prevComposerMsg_;
     QString messageIS_;
     QString charCountLabel_ = QStringLiteral("0 Characters");
-    int selectionStart_ = -1;  // -1: at the end
+    SendingModes sendingModes_;
+    mutable std::atomic<int> countedDigits_{-1};  // the longest number's digits at the last count
+    int selectionStart_ = -1;                     // -1: at the end
     int selectionEnd_ = -1;
 
     std::atomic<bool> skipDuplicate_{false};

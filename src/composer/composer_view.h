@@ -59,6 +59,8 @@ class ComposerView {
     virtual void setNumberField(const QString& text) = 0;
     virtual void setComposerText(const QString& text) = 0;
     virtual void selectRows(const QList<int>& rows) = 0;
+    // What the GSM count was made for (numbers, device modes); shown as the label's tooltip.
+    virtual void setCharCountToolTip(const QString& /*text*/) {}
     virtual void focus(Field field) = 0;
     virtual void showControls(const ComposerControls& controls) = 0;
     virtual void setPleaseWait(bool shown) = 0;

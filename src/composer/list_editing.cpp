@@ -97,9 +97,12 @@ bool ComposerController::Fill_Msg_In_List_OK(FillTarget target) {
 }
 
 bool ComposerController::Take_Message_For_Sending() {
+    const bool blankRows = list_.anyMessageEmpty();
     std::lock_guard lock(fieldsMutex_);
     messageIS_ = composerText_;
-    return !messageIS_.isEmpty() && messageIS_ != prevComposerMsg_;
+    // Rows without a message would go out empty: while there are any, the composer text is
+    // offered for them again, whatever was answered before.
+    return !messageIS_.isEmpty() && (messageIS_ != prevComposerMsg_ || blankRows);
 }
 
 void ComposerController::Remember_Offered_Message() {
@@ -209,6 +212,7 @@ bool ComposerController::Update_Num_SMS_OK(int row, const QString& openedNumber,
         return false;
     }
     list_.replaceAt(row, {number, message});
+    recountForNumbers();
     toView([](ComposerView& view) { view.redrawTable(); });
     return true;
 }

@@ -36,6 +36,54 @@ MessageSize Measure_Message(const QString& text, bool unicodeOption) {
     return size;
 }
 
+MessageSize Measure_Message(const QString& text, bool unicodeOption, const CountBasis& basis) {
+    const QString message = Cut_Message(text);
+    const int digits = basis.numberDigits < 0 ? kMaxNumberLength : basis.numberDigits;
+    // Only the number's length matters to the PDU's size, not its digits.
+    const QString number(digits, QLatin1Char('9'));
+    MessageSize size;
+    size.characters = static_cast<int>(message.size());
+    size.parts = 0;
+    if (basis.modes.pdu || !basis.modes.text) {
+        size.parts = PDU::Pdu_Mode_Submissions(message, number, unicodeOption);
+        size.ucs2 = unicodeOption || PDU::Needs_Unicode(message);
+    }
+    if (basis.modes.text) {
+        size.parts = qMax(size.parts, PDU::Text_Mode_Submissions(message, number, unicodeOption));
+        size.ucs2 = size.ucs2 || PDU::Text_Mode_Wide(message, unicodeOption);
+    }
+    size.multiPart = size.parts > 1;
+    return size;
+}
+
+QString Count_Basis_Text(const CountBasis& basis) {
+    QString modes;
+    if (!basis.modes.known) {
+        modes = QStringLiteral(
+            "No device is chosen yet: the count is for PDU or text mode, whichever sends more "
+            "messages.");
+    } else if (basis.modes.pdu && basis.modes.text) {
+        modes = QStringLiteral(
+            "The chosen devices send in PDU and in text mode: the count is for whichever sends "
+            "more messages.");
+    } else {
+        modes = basis.modes.pdu
+                    ? QStringLiteral("Counted for PDU mode, as the chosen device sends.")
+                    : QStringLiteral("Counted for text mode, as the chosen device sends.");
+    }
+    const QString numbers =
+        basis.numberDigits < 0
+            ? QStringLiteral(
+                  "The list has no numbers yet: the count is for the longest number "
+                  "allowed (%1 digits).")
+                  .arg(kMaxNumberLength)
+            : QStringLiteral(
+                  "Counted for the longest number in the list (%1 digits); a long "
+                  "number leaves less room in a single message.")
+                  .arg(basis.numberDigits);
+    return modes + QLatin1Char('\n') + numbers;
+}
+
 QString Message_Count_Text(const MessageSize& size) {
     if (size.multiPart) {
         return QStringLiteral("%1 Characters (Each Message will now consume %2 SMS)")

@@ -30,8 +30,17 @@ QStringList RecipientList::numbers() const {
     return result;
 }
 
+namespace {
+
+int digitsOf(const QString& number) {
+    return static_cast<int>(number.size()) - (number.startsWith(QLatin1Char('+')) ? 1 : 0);
+}
+
+}  // namespace
+
 void RecipientList::indexAdd(const QString& number) {
     ++numberCounts_[number];
+    ++digitCounts_[digitsOf(number)];
 }
 
 void RecipientList::indexRemove(const QString& number) {
@@ -39,6 +48,15 @@ void RecipientList::indexRemove(const QString& number) {
     if (it != numberCounts_.end() && --it.value() <= 0) {
         numberCounts_.erase(it);
     }
+    const auto digits = digitCounts_.find(digitsOf(number));
+    if (digits != digitCounts_.end() && --digits.value() <= 0) {
+        digitCounts_.erase(digits);
+    }
+}
+
+int RecipientList::longestNumberDigits() const {
+    std::lock_guard lock(mutex_);
+    return digitCounts_.isEmpty() ? -1 : digitCounts_.lastKey();
 }
 
 void RecipientList::append(const ListItem& item) {
@@ -92,6 +110,7 @@ void RecipientList::clear() {
     std::lock_guard lock(mutex_);
     rows_.clear();
     numberCounts_.clear();
+    digitCounts_.clear();
     emptyMessages_ = 0;
 }
 
@@ -113,6 +132,11 @@ bool RecipientList::allMessagesEmpty() const {
 bool RecipientList::anyMessageEmpty() const {
     std::lock_guard lock(mutex_);
     return emptyMessages_ > 0;
+}
+
+int RecipientList::emptyMessageCount() const {
+    std::lock_guard lock(mutex_);
+    return emptyMessages_;
 }
 
 int ExclusionSet::count() const {

@@ -12,6 +12,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QMap>
 #include <QSet>
 #include <QStringList>
 
@@ -42,6 +43,9 @@ class RecipientList {
     // True when every row's message is empty (also for an empty list).
     bool allMessagesEmpty() const;
     bool anyMessageEmpty() const;
+    int emptyMessageCount() const;
+    // Digits of the longest number (a leading "+" not counted); -1 for an empty list.
+    int longestNumberDigits() const;
 
   private:
     void indexAdd(const QString& number);
@@ -50,6 +54,7 @@ class RecipientList {
     mutable std::mutex mutex_;
     QList<ListItem> rows_;
     QHash<QString, int> numberCounts_;
+    QMap<int, int> digitCounts_;  // rows per number length, for the longest number
     int emptyMessages_ = 0;
 };
 

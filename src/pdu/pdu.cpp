@@ -308,6 +308,45 @@ bool PDU::Fits_Single_Message(const QString& message, const QString& number, con
     return Tpdu_Octets(EncodePDU(message, number, smsc, true, false, ucs2)) <= kMaxTpduOctets;
 }
 
+int PDU::Pdu_Mode_Submissions(const QString& message, const QString& number, bool unicode) {
+    const bool ucs2 = sendsAsUcs2(message, unicode);
+    PDU pdu;
+    return pdu.Fits_Single_Message(message, number, QString(), ucs2) ? 1
+                                                                     : Part_Count(message, ucs2);
+}
+
+bool PDU::Text_Mode_Wide(const QString& message, bool unicode) {
+    static const QString differing = QStringLiteral("@$_`[\\]^{|}~");
+    if ((unicode && Check_UNICODE_Message(message) == 1) ||
+        Check_Non_English_Message(message) == 1) {
+        return true;
+    }
+    for (const QChar c : message) {
+        if (differing.contains(c)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+int PDU::Text_Mode_Submissions(const QString& message, const QString& number, bool unicode) {
+    const bool wide = Text_Mode_Wide(message, unicode);
+    PDU pdu;
+    if (pdu.Fits_Single_Message(message, number, QString(), wide)) {
+        return 1;
+    }
+    const qsizetype units = wide ? kTextModeWideChars : kTextModeChars;
+    int parts = 0;
+    for (qsizetype at = 0; at < message.size() || parts == 0; ++parts) {
+        qsizetype cut = qMin(units, message.size() - at);
+        if (message.size() - at > units && message.at(at + cut - 1).isHighSurrogate()) {
+            --cut;
+        }
+        at += qMax<qsizetype>(cut, 1);
+    }
+    return parts;
+}
+
 void PDU::prepareLongMessage(const QString& message, bool unicode) {
     windows_.clear();
     windowUdl_.clear();

@@ -57,6 +57,20 @@ class PDU {
     bool Fits_Single_Message(const QString& message, const QString& number, const QString& smsc,
                              bool unicode);
 
+    // How many messages a modem is handed for this text to this number; `unicode` is the
+    // composer's Unicode option. PDU mode: one PDU when Fits_Single_Message, else Part_Count
+    // concatenated parts. Text mode: one message when the single PDU would fit, else separate
+    // messages of 150 characters, or 64 when the text goes through the UCS2 character set
+    // (Text_Mode_Wide), never splitting a surrogate pair. An empty text is one message.
+    static int Pdu_Mode_Submissions(const QString& message, const QString& number, bool unicode);
+    static int Text_Mode_Submissions(const QString& message, const QString& number, bool unicode);
+    // True when text mode sends the text through the UCS2 character set: it holds a character
+    // outside plain ASCII, or ASCII that a device's GSM character set reads as another
+    // character.
+    static bool Text_Mode_Wide(const QString& message, bool unicode);
+    static constexpr int kTextModeChars = 150;
+    static constexpr int kTextModeWideChars = 64;
+
     // One part (from 1) of a long message. The first call for a message fixes its windows and
     // takes a fresh 16-bit concatenation reference; later parts of the same message reuse them.
     // Asking for part 1 always begins a new message (and takes a new reference).

@@ -160,7 +160,6 @@ bool Send_SMS_Func_Android::validate(const QString& deviceLabel) {
         }
     }
     if (offerDialog) {
-        composer_.Remember_Offered_Message();
         switch (view_->runListMessageDialog()) {
             case ListMessageChoice::Applied:
                 view_->redrawList();
@@ -170,9 +169,17 @@ bool Send_SMS_Func_Android::validate(const QString& deviceLabel) {
             case ListMessageChoice::Cancel:
                 return false;
         }
+        composer_.Remember_Offered_Message();
     }
     if (composer_.Blank_Msg_Chk() == 1) {
         Show_MessageBox(kNoTextForAnyContact);
+        return false;
+    }
+    // The phone sends each row's own message: rows still without one go out empty only when
+    // the user says so.
+    const int blank = composer_.Blank_Message_Count();
+    if (blank > 0 &&
+        !Show_YES_NO_MessageBox(Blank_Rows_Question(blank, composer_.list().count()))) {
         return false;
     }
     view_->setNumberFieldEnabled(false);

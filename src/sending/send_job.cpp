@@ -32,6 +32,14 @@ const QString kBlankQuestion = QStringLiteral(
 
 }  // namespace
 
+QString Blank_Rows_Question(int blank, int total) {
+    return QStringLiteral(
+               "\n%1 of the %2 contacts in the list have no text message. This action will send "
+               "blank message to them.\n\nAre you sure you want to continue?")
+        .arg(blank)
+        .arg(total);
+}
+
 void GSM_Send_Job::Send_SMS_Btn(const QString& deviceChoice) {
     if (Send_SMS_BY_Multi_Port(deviceChoice)) {
         GSM_Chk_Port_And_Send_Msg(deviceChoice);
@@ -67,11 +75,7 @@ bool GSM_Send_Job::Send_SMS_BY_Multi_Port(const QString& deviceChoice) {
             return false;
         }
     }
-    if (composer_.Blank_Msg_Chk() == 1 && !Show_YES_NO_MessageBox(kBlankQuestion)) {
-        return false;
-    }
     if (offerApply) {
-        composer_.Remember_Offered_Message();
         switch (view_->runApplyMessageDialog()) {
             case ApplyChoice::FillAll:
                 composer_.Apply_Message_For_Sending(false);
@@ -83,6 +87,18 @@ bool GSM_Send_Job::Send_SMS_BY_Multi_Port(const QString& deviceChoice) {
                 break;
             case ApplyChoice::Cancel:
                 return false;
+        }
+        composer_.Remember_Offered_Message();
+    }
+    // A run sends each row's own message: a row still without one goes out empty, which only
+    // the user's yes may allow.
+    const int blank = composer_.Blank_Message_Count();
+    if (blank > 0) {
+        const int total = composer_.list().count();
+        const QString question =
+            blank == total ? kBlankQuestion : Blank_Rows_Question(blank, total);
+        if (!Show_YES_NO_MessageBox(question)) {
+            return false;
         }
     }
     if (composer_.options().exclusion) {

@@ -16,6 +16,9 @@ inline const QString kNoDeviceForSending = QStringLiteral(
     "Either Mobile Device is not connected properly or No Mobile Phone Device is selected.\n\n"
     "Please use Mobile Phone Connection Wizard for finding device or establishing connection.");
 
+// The question before a run in which some, not all, of the rows have no message.
+QString Blank_Rows_Question(int blank, int total);
+
 // The apply-message dialog Send_Msg_Info.
 enum class ApplyChoice { FillAll, FillBlank, Continue, Cancel };
 

@@ -1,12 +1,12 @@
 #include "ui/app_shell.h"
 
-#include "ui/android_send_launcher.h"
 #include "android/phone_list_wnd.h"
 #include "appcore/selection_state.h"
 #include "core/dialogs.h"
 #include "devices/gsm_device_list.h"
 #include "devices/selected_device_details.h"
 #include "stores/exclusion_store.h"
+#include "ui/android_send_launcher.h"
 #include "ui/composer_window.h"
 #include "ui/connection_info_wnd.h"
 #include "ui/device_settings_wnd.h"
@@ -190,6 +190,7 @@ void AppShell::runDeviceSettingsWindow() {
     DeviceSettingsWnd window(composerWindow(kGsmMode));
     window.controller().Open_Gsm_Ph_Det_List_Wnd();
     window.exec();
+    composerWindow(kGsmMode)->refreshSendingModes();
 }
 
 }  // namespace tesk::ui

@@ -1,5 +1,6 @@
 #include "ui/composer_window.h"
 
+#include "appcore/selection_state.h"
 #include "core/dialogs.h"
 #include "core/pacing.h"
 #include "sending/android_sending.h"
@@ -119,6 +120,9 @@ ComposerWindow::ComposerWindow(composer::ComposerController& controller, QWidget
     setCountLabel(controller_.List_Count_Text());
     setCharCountLabel(controller_.charCountLabel());
     redrawTable();
+    if (controller_.kind() == composer::ComposerKind::Gsm) {
+        setCharCountToolTip(composer::Count_Basis_Text(controller_.Count_Basis()));
+    }
     redrawExclusionTable();
     updateSendButton();
     resize(1080, 700);
@@ -153,6 +157,8 @@ QWidget* ComposerWindow::buildDeviceBar(QWidget* parent) {
     deviceCombo_->setMinimumWidth(220);
     deviceCombo_->setVisible(!android);
     noDeviceNotice_ = makeButton(QStringLiteral("noDeviceNotice"),
+    // The count follows the chosen devices' SMS mode.
+    connect(deviceCombo_, &QComboBox::currentTextChanged, this, [this] { refreshSendingModes(); });
                                  android ? QStringLiteral("No phone connected - click here to "
                                                           "connect one")
                                          : QStringLiteral("No device selected - click here to "
@@ -567,6 +573,16 @@ void ComposerWindow::focus(composer::Field field) {
             break;
         case composer::Field::ComposerText:
             text_->setFocus();
+void ComposerWindow::setCharCountToolTip(const QString& text) {
+    charCount_->setToolTip(text);
+}
+
+void ComposerWindow::refreshSendingModes() {
+    if (controller_.kind() == composer::ComposerKind::Gsm) {
+        controller_.Set_Sending_Modes(Sending_Modes_For_Choice(deviceCombo_->currentText()));
+    }
+}
+
             break;
         case composer::Field::Table:
             table_->setFocus();

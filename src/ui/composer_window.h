@@ -36,6 +36,9 @@ class ComposerWindow : public QWidget, public composer::ComposerView {
     // The device area, set by the mode selection flow.
     void setDeviceChoices(const QStringList& entries, int selected);
     void setDeviceLabel(const QString& text);
+    // Tells the GSM count how the devices of the current choice send (after their settings
+    // changed; a change of choice does it by itself).
+    void refreshSendingModes();
     void setNoDeviceNoticeVisible(bool visible);
     QString deviceLabel() const;
     bool noDeviceNoticeVisible() const;
@@ -57,6 +60,7 @@ class ComposerWindow : public QWidget, public composer::ComposerView {
     void setCountLabel(const QString& text) override;
     void setCharCountLabel(const QString& text) override;
     void setNumberField(const QString& text) override;
+    void setCharCountToolTip(const QString& text) override;
     void setComposerText(const QString& text) override;
     void selectRows(const QList<int>& rows) override;
     void focus(composer::Field field) override;

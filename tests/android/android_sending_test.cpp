@@ -54,13 +54,6 @@ TEST_F(AndroidSendingValidationTest, EachCheckStopsTheSendWithItsMessageInOrder)
              t.delayed(QStringLiteral("15"), QString());
          },
          kPhoneLabel, noDelayed, "focus:pause"},
-        {"list_message_dialog_cancelled",
-         [](AndroidSendingTest& t) {
-             t.add(QStringLiteral("0170"), QString());
-             t.composer->textDidChange(QStringLiteral("Hello"));
-             t.view.listAnswer = ListMessageChoice::Cancel;
-         },
-         kPhoneLabel, "", ""},
         {"no_message_anywhere",
          [](AndroidSendingTest& t) {
              t.add(QStringLiteral("0170"), QString());
@@ -107,13 +100,21 @@ TEST(AndroidSkipRule, ExclusionFirstThenEarlierSameNumber) {
                                             {"0179", "d"}, {"+170", "e"}, {"0170", "f"}};
     const QSet<QString> excluded = {QStringLiteral("0179")};
     const QList<SkipCase> cases = {
-        {"neither", false, false,
+        {"neither",
+         false,
+         false,
          {Skip::None, Skip::None, Skip::None, Skip::None, Skip::None, Skip::None}},
-        {"exclusion_only", false, true,
+        {"exclusion_only",
+         false,
+         true,
          {Skip::None, Skip::Excluded, Skip::None, Skip::Excluded, Skip::None, Skip::None}},
-        {"duplicates_only", true, false,
+        {"duplicates_only",
+         true,
+         false,
          {Skip::None, Skip::None, Skip::Duplicate, Skip::Duplicate, Skip::None, Skip::Duplicate}},
-        {"both", true, true,
+        {"both",
+         true,
+         true,
          {Skip::None, Skip::Excluded, Skip::Duplicate, Skip::Excluded, Skip::None,
           Skip::Duplicate}},
     };
@@ -152,6 +153,33 @@ TEST_F(AndroidSendingTest, SecondSendWithTheSameTextSkipsTheDialogAndWarnsOnce) 
     EXPECT_EQ(files.at(1), expected);
     // The number field was disabled for the run and enabled again after it.
     EXPECT_EQ(view.numberFieldEnabled, (QList<bool>{false, true, false, true}));
+}
+
+// A cancelled or passed-over list-message dialog never lets a row go out empty by itself: the
+// dialog comes again while rows are blank, and only a yes to the blank-row question sends them.
+TEST_F(AndroidSendingTest, RowsWithoutMessageGoOnlyAfterAYes) {
+    andcntr = 1;
+    add(QStringLiteral("0170"), QString());
+    add(QStringLiteral("0171"), QStringLiteral("own text"));
+    composer->textDidChange(QStringLiteral("Hello"));
+    view.listAnswer = ListMessageChoice::Cancel;
+    EXPECT_FALSE(controller->Send_SMS_Btn(kPhoneLabel));
+    view.listAnswer = ListMessageChoice::Continue;
+    const QString blankRows =
+        QStringLiteral("1 of the 2 contacts in the list have no text message");
+    dialogs.expect(blankRows, QStringLiteral("No"));
+    EXPECT_FALSE(controller->Send_SMS_Btn(kPhoneLabel));
+    EXPECT_EQ(view.listDialogs, 2);
+    EXPECT_TRUE(state->calls().isEmpty());
+    PhoneFileWatcher watcher(*state);
+    dialogs.expect(blankRows, QStringLiteral("Yes"));
+    dialogs.expectNotice(android::kSendingCompleted);
+    send();
+    EXPECT_EQ(view.listDialogs, 3);
+    const QList<QByteArray> files = watcher.at(android::kMessageFileName);
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_EQ(files.first(), android::Message_File_Record("0170", "").toUtf8() +
+                                 android::Message_File_Record("0171", "own text").toUtf8());
 }
 
 TEST_F(AndroidSendingTest, PressingSendDuringARunDoesNothing) {
@@ -217,8 +245,8 @@ TEST_F(AndroidSendingTest, SingleShotWritesEachKeptItemOnceCutTo1600AndRecordsIt
     EXPECT_EQ(files.first(), (android::Message_File_Record("0170", cut) +
                               android::Message_File_Record("0171", twoLines))
                                  .toUtf8());
-    EXPECT_EQ(sentItems(),
-              (QList<stores::SentItem>{{"0170", cut, today(), ""}, {"0171", twoLines, today(), ""}}));
+    EXPECT_EQ(sentItems(), (QList<stores::SentItem>{{"0170", cut, today(), ""},
+                                                    {"0171", twoLines, today(), ""}}));
     EXPECT_EQ(templates(), (QStringList{cut, twoLines}));
     EXPECT_EQ(controller->handedOver(), 2);
     EXPECT_EQ(state->installedPackage(), packageBytes());
@@ -296,9 +324,8 @@ TEST_F(AndroidSendingTest, HelpTextsAreShown) {
     dialogs.expectNotice(QStringLiteral("What is One-by-One Contact Process Mode?"));
     sending::Send_SMS_Func_Android::Sending_Mode_Help_Pressed();
     sending::Send_SMS_Func_Android::Sending_Mode_Help_Pressed_2();
-    EXPECT_EQ(dialogs.messages(),
-              (QStringList{QStringLiteral("\n") + sending::kSingleShotHelp,
-                           QStringLiteral("\n") + sending::kOneByOneHelp}));
+    EXPECT_EQ(dialogs.messages(), (QStringList{QStringLiteral("\n") + sending::kSingleShotHelp,
+                                               QStringLiteral("\n") + sending::kOneByOneHelp}));
 }
 
 }  // namespace

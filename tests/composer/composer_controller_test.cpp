@@ -148,17 +148,18 @@ TEST(ComposerController, numberFieldAndReturnKey) {
     EXPECT_EQ(composer.list().count(), 1);
 }
 
-TEST(BlankMsgChk, differsBetweenTheComposers) {
+// A run sends the rows' own messages, so the composer text never makes a blank list less blank.
+TEST(BlankMsgChk, looksAtTheRowsOnlyInBothComposers) {
     for (const ComposerKind kind : {ComposerKind::Gsm, ComposerKind::Android}) {
         ComposerController composer(kind);
         composer.Create_Num_Msg_List(QStringLiteral("1"), QString());
         composer.Create_Num_Msg_List(QStringLiteral("2"), QString());
-        EXPECT_EQ(composer.Blank_Msg_Chk(), 1);
         composer.textDidChange(QStringLiteral("composer"));
-        EXPECT_EQ(composer.Blank_Msg_Chk(), kind == ComposerKind::Gsm ? 0 : 1);
-        composer.textDidChange(QString());
+        EXPECT_EQ(composer.Blank_Msg_Chk(), 1);
+        EXPECT_EQ(composer.Blank_Message_Count(), 2);
         composer.Create_Num_Msg_List(QStringLiteral("3"), QStringLiteral("m"));
         EXPECT_EQ(composer.Blank_Msg_Chk(), 0);
+        EXPECT_EQ(composer.Blank_Message_Count(), 2);
     }
 }
 

@@ -85,6 +85,9 @@ TEST(TextDidChange, warnsOncePerCrossing) {
     ScriptedDialogs dialogs;
     ComposerController composer(ComposerKind::Gsm);
     RecordingView view(composer);
+    // A 12-digit number through a PDU-mode device: 160 septets still make one SMS.
+    composer.Create_Num_Msg_List(QStringLiteral("+447700900001"), QString());
+    composer.Set_Sending_Modes({true, false, true});
     composer.textDidChange(repeat("a", 160));
     EXPECT_EQ(view.charCountLabel, QStringLiteral("160 Characters"));
     dialogs.expectNotice(k160Warning);

@@ -1,7 +1,9 @@
 // The GSM send job: the checks before a run in their order, the apply-message dialog once per
-// distinct text, and the device check with its single and all-device outcomes.
+// distinct text, no empty SMS unless asked for, and the device check with its single and
+// all-device outcomes.
 #include "sending/send_job.h"
 
+#include "appcore/data_paths.h"
 #include "appcore/selection_state.h"
 #include "core/log.h"
 #include "core/pacing.h"
@@ -13,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -40,6 +43,21 @@ struct RecordingJobView final : tesk::sending::SendJobView {
     QList<tesk::sending::SendingRequest> requests;
 };
 
+struct RecordingSendingView final : tesk::sending::SendingView {
+    void redrawTable() override {}
+    void setStatusText(const QString&) override {}
+    void setProgressText(const QString&) override {}
+    void setOverallBar(int, int) override {}
+    void setMessageBar(int) override {}
+    void setPauseLabel(const QString&) override {}
+    void setStopVisible(bool) override {}
+    void setExportVisible(bool) override {}
+    void setCloseEnabled(bool) override {}
+    void showPleaseWait(bool) override {}
+    void closeWindow() override {}
+    void offerToOpenExportedFile(const QString&) override {}
+};
+
 class SendJobTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -63,6 +81,9 @@ class SendJobTest : public ::testing::Test {
             record.setValue(QStringLiteral("COM_PORT"), config.name);
             record.setValue(QStringLiteral("Model"), QStringLiteral("VM-1"));
             record.setValue(QStringLiteral("PORT_DETAL"), modems.back()->portPath());
+            record.setValue(QStringLiteral("SMSMode"), QStringLiteral("PDU Mode"));
+            record.setValue(QStringLiteral("UseCusSMSC"), QStringLiteral("N"));
+            record.setValue(QStringLiteral("SMS_CAPABLE"), QStringLiteral("Yes"));
             records.append(record);
             entries.append(modems.back()->portPath());
             if (!answering[i]) {
@@ -128,14 +149,86 @@ TEST_F(SendJobTest, ApplyMessageDialogOncePerDistinctText) {
     EXPECT_EQ(view.requests.size(), 2);
 }
 
-TEST_F(SendJobTest, BlankMessagesEverywhereAreAskedAbout) {
-    choose({true});
-    dialogs.expect(QStringLiteral("clear the entire list"), QStringLiteral("Yes"));
-    composer.Clear_All_Btn();
-    composer.Create_Num_Msg_List(QStringLiteral("+447700900003"), QString());
-    dialogs.expect(QStringLiteral("You have composed no text message yet"), QStringLiteral("No"));
-    job.Send_SMS_Btn(modems[0]->portPath());
-    EXPECT_TRUE(view.requests.isEmpty());
+// Rows without a message, the way a user meets them: Send, an answer, Send again. Each run
+// goes through the virtual modem, whose log says what the recipients got; an empty SMS arrives
+// only where the user said yes to exactly that.
+TEST_F(SendJobTest, NothingGoesOutEmptyUnlessTheUserSaysSo) {
+    struct Press {
+        std::optional<ApplyChoice> apply;  // the apply-message dialog's answer; none: not shown
+        QString question;                  // the blank-message question ("" = none)
+        QString answer;
+    };
+    struct Case {
+        const char* name;
+        QStringList rows;  // the rows' messages
+        QString composerText;
+        QList<Press> presses;
+        QStringList received;  // what the modem got, in list order
+    };
+    const QString none = QStringLiteral("You have composed no text message yet for any");
+    const QString some = QStringLiteral("1 of the 2 contacts in the list have no text message.");
+    const QString yes = QStringLiteral("Yes");
+    const QString no = QStringLiteral("No");
+    const Case cases[] = {
+        {"cancel_then_send_again",
+         {"", ""},
+         "Hello",
+         {{ApplyChoice::Cancel, "", ""}, {ApplyChoice::FillBlank, "", ""}},
+         {"Hello", "Hello"}},
+        {"continue_then_send_again",
+         {"", ""},
+         "Hello",
+         {{ApplyChoice::Continue, none, no}, {ApplyChoice::FillAll, "", ""}},
+         {"Hello", "Hello"}},
+        {"continue_with_some_rows_blank",
+         {"hi", ""},
+         "Hello",
+         {{ApplyChoice::Continue, some, no}, {ApplyChoice::Continue, some, yes}},
+         {"hi", ""}},
+        {"nothing_composed", {"", ""}, "", {{std::nullopt, none, no}}, {}},
+    };
+    tesk::Set_Data_Paths(runtime.filePath(QStringLiteral("resources")));
+    Fill_Channel_Table();
+    RecordingSendingView sendingView;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        modems.clear();
+        choose({true});
+        dialogs.expect(QStringLiteral("continue to reset"), QStringLiteral("Yes"));
+        composer.Reset_Btn();
+        for (int i = 0; i < c.rows.size(); ++i) {
+            composer.Create_Num_Msg_List(QStringLiteral("+44770090010%1").arg(i), c.rows[i]);
+        }
+        composer.textDidChange(c.composerText);
+        view = RecordingJobView();
+        int expectedDialogs = 0;
+        for (const Press& press : c.presses) {
+            if (press.apply) {
+                view.applyAnswer = *press.apply;
+                ++expectedDialogs;
+            }
+            if (!press.question.isEmpty()) {
+                dialogs.expect(press.question, press.answer);
+            }
+            job.Send_SMS_Btn(modems[0]->portPath());
+            EXPECT_EQ(view.applyDialogs, expectedDialogs);
+        }
+        ASSERT_LE(view.requests.size(), 1);
+        QStringList received;
+        if (!view.requests.isEmpty()) {
+            tesk::sending::SMS_Sending run;
+            run.setView(&sendingView);
+            dialogs.expectNotice(QStringLiteral("SMS Sending process is finished."));
+            run.Open_SMS_Sending_Dialog(view.requests.first());
+            run.Wait_For_Run();
+            for (const auto& sms : modems[0]->received()) {
+                received.append(sms.text);
+            }
+        }
+        EXPECT_EQ(received, c.received);
+        ASSERT_EQ(dialogs.pending(), 0);
+    }
+    close_all_ports();
 }
 
 TEST_F(SendJobTest, AllDeviceGoesOnWithTheDevicesThatAnswer) {

@@ -1,6 +1,7 @@
 // The composer window with real widgets offscreen: what typing, pasting, clicking and importing
 // do to the fields, the labels and the table.
 #include "ui/composer_window.h"
+#include "appcore/selection_state.h"
 #include "core/pacing.h"
 #include "support/scripted_dialogs.h"
 #include "support/spin.h"
@@ -12,6 +13,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -71,8 +73,29 @@ TEST_F(Composer, NumberFieldHoldsTwentyCharactersAndReturnAddsTheNumber) {
 TEST_F(Composer, TypingPastOneSmsRecountsAndWarnsOncePerCrossing) {
     QPlainTextEdit* text = window_.composerTextEdit();
     text->setFocus();
+    // Before numbers and devices are known the count is the worst case, and says so.
+    dialogs_.expectNotice(kLongNotice);
     QTest::keyClicks(text, QString(160, QLatin1Char('a')));
+    EXPECT_EQ(window_.charCountLabel(),
+              QStringLiteral("160 Characters (Each Message will now consume 2 SMS)"));
+    EXPECT_TRUE(window_.findChild<QLabel*>(QStringLiteral("charCountLabel"))
+                    ->toolTip()
+                    .startsWith(QStringLiteral("No device is chosen yet")));
+    ASSERT_TRUE(spinUntil([&] { return dialogs_.pending() == 0; }));
+    // A 12-digit number and a device in PDU mode: 160 septets are one SMS.
+    DeviceRecord record;
+    record.setValue(QStringLiteral("PORT_DETAL"), QStringLiteral("/dev/ttyVM0"));
+    record.setValue(QStringLiteral("SMSMode"), QStringLiteral("PDU Mode"));
+    port_det_str_array.set({record});
+    window_.setDeviceChoices({QStringLiteral("/dev/ttyVM0")}, 0);
+    port_det_str_array.set({});
+    QTest::keyClicks(window_.numberField(), QStringLiteral("+447700900123"));
+    QTest::keyClick(window_.numberField(), Qt::Key_Return);
     EXPECT_EQ(window_.charCountLabel(), QStringLiteral("160 Characters"));
+    EXPECT_TRUE(window_.findChild<QLabel*>(QStringLiteral("charCountLabel"))
+                    ->toolTip()
+                    .startsWith(QStringLiteral("Counted for PDU mode")));
+    text->setFocus();
 
     dialogs_.expectNotice(kLongNotice);
     QTest::keyClicks(text, QStringLiteral("bb"));
@@ -82,7 +105,7 @@ TEST_F(Composer, TypingPastOneSmsRecountsAndWarnsOncePerCrossing) {
     ASSERT_TRUE(spinUntil([&] { return dialogs_.pending() == 0; }));
     QTest::keyClicks(text, QStringLiteral("ccc"));
     QTest::qWait(50);
-    EXPECT_EQ(dialogs_.messages().size(), 1);
+    EXPECT_EQ(dialogs_.messages().size(), 2);
 
     // Back to one SMS and over again: warned again.
     for (int i = 0; i < 5; ++i) {
@@ -92,7 +115,7 @@ TEST_F(Composer, TypingPastOneSmsRecountsAndWarnsOncePerCrossing) {
     dialogs_.expectNotice(kLongNotice);
     QTest::keyClicks(text, QStringLiteral("d"));
     ASSERT_TRUE(spinUntil([&] { return dialogs_.pending() == 0; }));
-    EXPECT_EQ(dialogs_.messages().size(), 2);
+    EXPECT_EQ(dialogs_.messages().size(), 3);
 }
 
 TEST_F(Composer, PastingTwoThousandCharactersKeepsSixteenHundred) {
