@@ -117,8 +117,10 @@ ComposerOptions ComposerController::options() const {
 
 ComposerControls ComposerController::controls() const {
     const bool delayedOffered = kind_ != ComposerKind::Android || !androidSingleShot_;
-    return {options(),          messageTypeIndex_,  delayedChoicesEnabled_, delayedCountIndex_,
-            delayedPauseIndex_, androidSingleShot_, delayedOffered,         pacingIndex_};
+    return {options(),          messageTypeIndex_,  delayedChoicesEnabled_,
+            delayedCountIndex_, delayedPauseIndex_, androidSingleShot_,
+            delayedOffered,     pacingIndex_,       deviceLimit_,
+            deviceLimitPerDay_, keepGoing_};
 }
 
 QStringList ComposerController::Pacing_Choices() {
@@ -127,6 +129,11 @@ QStringList ComposerController::Pacing_Choices() {
 
 void ComposerController::Pacing_Selected(int index) {
     pacingIndex_ = index == 1 ? 1 : 0;
+}
+
+void ComposerController::Device_Limit(int limit, bool perDay) {
+    deviceLimit_ = std::max(limit, 0);
+    deviceLimitPerDay_ = perDay;
 }
 
 QStringList ComposerController::Message_Types() {
@@ -221,13 +228,6 @@ void ComposerController::recountComposer(bool warn) {
         charCountLabel_ = label;
     }
     toView([label](ComposerView& view) { view.setCharCountLabel(label); });
-}
-
-void ComposerController::Skip_Duplicate_Chk(bool on) {
-    skipDuplicate_ = on;
-}
-
-void ComposerController::Reload_Exclusions() {
     if (kind_ == ComposerKind::Gsm) {
         const QString basis = Count_Basis_Text(Count_Basis());
         toView([basis](ComposerView& view) { view.setCharCountToolTip(basis); });
@@ -267,6 +267,13 @@ MessageSize ComposerController::measure(const QString& text) const {
     const CountBasis basis = Count_Basis();
     countedDigits_ = basis.numberDigits;
     return Measure_Message(text, unicode_, basis);
+}
+
+void ComposerController::Skip_Duplicate_Chk(bool on) {
+    skipDuplicate_ = on;
+}
+
+void ComposerController::Reload_Exclusions() {
     if (exclusionLoader_) {
         exclusionLoader_(*this);
     }
@@ -429,6 +436,7 @@ int ComposerController::Blank_Message_Count() const {
 }
 
 void ComposerController::Update_List_Count() {
+    recountForNumbers();
     const int count = list_.count();
     if (onWindowThread() || !poster_) {
         const QString text = List_Count_Text();
@@ -436,7 +444,6 @@ void ComposerController::Update_List_Count() {
             view.setCountLabel(text);
             if (count == 10) {
                 view.redrawTable();
-    recountForNumbers();
             }
         });
         return;
@@ -516,6 +523,9 @@ void ComposerController::Reset_Btn() {
         false;
     messageTypeIndex_ = 1;
     pacingIndex_ = 0;
+    deviceLimit_ = 0;
+    deviceLimitPerDay_ = false;
+    keepGoing_ = false;
     delayedChoicesEnabled_ = false;
     delayedCountIndex_ = delayedPauseIndex_ = -1;
     if (kind_ == ComposerKind::Android) {

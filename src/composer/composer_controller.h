@@ -96,6 +96,13 @@ class ComposerController {
     static QStringList Pacing_Choices();
     void Pacing_Selected(int index);
     bool Fast_Pacing() const { return pacingIndex_ == 1; }
+    // At most `limit` messages per device (0 = no limit), per run or per calendar day; and
+    // whether a refusal of one number leaves the device sending the others.
+    void Device_Limit(int limit, bool perDay);
+    int Device_Limit_Count() const { return deviceLimit_; }
+    bool Device_Limit_Per_Day() const { return deviceLimitPerDay_; }
+    void Keep_Going_Chk(bool on) { keepGoing_ = on; }
+    bool Keep_Going() const { return keepGoing_; }
     void Save_Templates_Chk(bool on);
     void Unicode_Chk(bool on);  // recounts, may bring up the long-message warning
     // On: both lists enabled with " 2  Minutes" and "15" selected. Off: both disabled and
@@ -124,17 +131,17 @@ class ComposerController {
     uint8_t Check_Duplicate_Number(const QString& number) const;
     uint8_t Check_Exclusion_Number(const QString& number) const;
     uint8_t Add_Number_In_List_First();
+    // 1 when no row has a message (the composer text does not count: a run sends the rows').
     uint8_t Blank_Msg_Chk() const;
+    // Rows whose message is empty.
+    int Blank_Message_Count() const;
     void Update_List_Count();
     void Clear_Sel_Btn();
     void Clear_All_Btn();
     void Reset_Btn();
     void doubleClickInTable();
     void OnGetSelected();
-    // 1 when no row has a message (the composer text does not count: a run sends the rows').
     void Export_Btn();
-    // Rows whose message is empty.
-    int Blank_Message_Count() const;
 
     // ---- templates ----
     // Where the composer text's cursor or selection is (UTF-16 positions); a template goes
@@ -152,6 +159,11 @@ class ComposerController {
     // The count text of the editing dialogs (never warns).
     QString Message_Count_Text(const QString& text) const;
     void Open_Long_sms_Dialog();
+    // GSM composer: how the devices the run would use submit (the device choice changed, or
+    // their settings did). Recounts the composer text without the long-message warning.
+    void Set_Sending_Modes(const SendingModes& modes);
+    // What the GSM count is made for now: the longest number of the list and the modes.
+    CountBasis Count_Basis() const;
 
     // ---- list message editing ----
     void Fill_Msg_Btn();
@@ -159,11 +171,6 @@ class ComposerController {
     bool Fill_Msg_In_List_OK(FillTarget target);
     void Update_Sel_Msgs_Btn();
     // Before a sending run: Message_IS := the composer text. True when the apply-message
-    // GSM composer: how the devices the run would use submit (the device choice changed, or
-    // their settings did). Recounts the composer text without the long-message warning.
-    void Set_Sending_Modes(const SendingModes& modes);
-    // What the GSM count is made for now: the longest number of the list and the modes.
-    CountBasis Count_Basis() const;
     // dialog is due: a non-empty text that differs from the one last answered, or any text
     // while some row has no message.
     bool Take_Message_For_Sending();
@@ -244,6 +251,9 @@ class ComposerController {
     std::atomic<bool> unicode_{false};
     std::atomic<bool> delayedDelivery_{false};
     std::atomic<int> pacingIndex_{0};
+    std::atomic<int> deviceLimit_{0};
+    std::atomic<bool> deviceLimitPerDay_{false};
+    std::atomic<bool> keepGoing_{false};
 
     // Window thread only.
     QList<int> selectedRows_;

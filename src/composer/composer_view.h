@@ -37,6 +37,9 @@ struct ComposerControls {
     bool androidSingleShot = true;       // Android composer: single-shot rather than one-by-one
     bool delayedDeliveryOffered = true;  // the Delayed Delivery checkbox can be used
     int pacingIndex = 0;                 // GSM composer: into Pacing_Choices()
+    int deviceLimit = 0;                 // GSM composer: messages per device, 0 = no limit
+    bool deviceLimitPerDay = false;
+    bool keepGoing = false;
     bool operator==(const ComposerControls&) const = default;
 };
 
@@ -56,11 +59,11 @@ class ComposerView {
     virtual void redrawExclusionTable() = 0;  // rows from Exclusion_Table_Value
     virtual void setCountLabel(const QString& text) = 0;      // "Total Numbers : %d"
     virtual void setCharCountLabel(const QString& text) = 0;  // _Msg_char_count
+    // What the GSM count was made for (numbers, device modes); shown as the label's tooltip.
+    virtual void setCharCountToolTip(const QString& /*text*/) {}
     virtual void setNumberField(const QString& text) = 0;
     virtual void setComposerText(const QString& text) = 0;
     virtual void selectRows(const QList<int>& rows) = 0;
-    // What the GSM count was made for (numbers, device modes); shown as the label's tooltip.
-    virtual void setCharCountToolTip(const QString& /*text*/) {}
     virtual void focus(Field field) = 0;
     virtual void showControls(const ComposerControls& controls) = 0;
     virtual void setPleaseWait(bool shown) = 0;

@@ -217,6 +217,9 @@ SendingRequest GSM_Send_Job::buildRequest() const {
     request.countText = composer_.Delayed_Count_Text();
     request.pauseText = composer_.Delayed_Pause_Text();
     request.pacing = composer_.Fast_Pacing() ? modem::Pacing::Fast : modem::Pacing::Standard;
+    request.deviceLimit = composer_.Device_Limit_Count();
+    request.deviceLimitPerDay = composer_.Device_Limit_Per_Day();
+    request.keepGoingAfterRefusal = composer_.Keep_Going();
     return request;
 }
 

@@ -7,6 +7,7 @@
 #include "core/pacing.h"
 #include "core/text_helpers.h"
 #include "modem/mfcsms.h"
+#include "stores/device_days.h"
 #include "stores/reports.h"
 #include "stores/sent_items.h"
 #include "stores/sent_items_controller.h"
@@ -116,6 +117,14 @@ void SMS_Sending::showProgress() {
     }
 }
 
+bool Refusal_Concerns_The_Message(const modem::SubmissionOutcome& outcome) {
+    if (outcome.kind != modem::SubmissionOutcome::Kind::Refused) {
+        return false;
+    }
+    const at::FinalResult final = at::Parse_Final_Result(outcome.refusal);
+    return final.kind == at::FinalKind::CmsError && final.code >= 0 && final.code <= 255;
+}
+
 bool SMS_Sending::pausesOn() const {
     return request_.delayed && pause_.everyMessages > 0 && pause_.pauseMs > 0;
 }
@@ -141,9 +150,13 @@ void SMS_Sending::deviceStarted(const QString& entry) {
     if (!sendingStarted_) {
         sendingStarted_ = now;
     }
-    QString name = entry.section(QLatin1Char('/'), -1);
-    if (name.startsWith(QLatin1String("tty"))) {
-        name = name.mid(3);
+    // The port name the device window shows (USB0, VM1); the path's last part without one.
+    QString name = recordOf(entry).text(QStringLiteral("COM_PORT"));
+    if (name.isEmpty()) {
+        name = entry.section(QLatin1Char('/'), -1);
+        if (name.startsWith(QLatin1String("tty"))) {
+            name = name.mid(3);
+        }
     }
     tallies_.push_back({entry, name, 0, now});
 }
@@ -195,6 +208,8 @@ void SMS_Sending::Open_SMS_Sending_Dialog(SendingRequest request) {
     pauseLeftMs_ = 0;
     msgCount_ = 0;
     batchClaims_ = 0;
+    devicesStarted_ = 0;
+    devicesAtLimit_ = 0;
     activeDevices_ = 1;  // the dispatcher itself, until every device has been started
     finisherStarted_ = false;
     modeZeroSeen_ = false;
@@ -233,6 +248,9 @@ void SMS_Sending::Open_SMS_Sending_Dialog(SendingRequest request) {
 void SMS_Sending::dispatch() {
     try {
         table_.Load(request_.list, request_.rules);
+        if (request_.deviceLimitPerDay && request_.deviceLimit > 0) {
+            stores::Prune_Device_Days(pacing::today());
+        }
         post([this] {
             statusText_ = kSendingStatus;
             if (view_) {
@@ -329,10 +347,28 @@ void SMS_Sending::sendLoop(Device device) {
             channel->Prepare_Modem_For_Text_SMS(fd);
         }
         deviceStarted(device.entry);
-        const QString today = pacing::today().toString(QStringLiteral("dd/MM/yyyy"));
+        ++devicesStarted_;
+        const QDate day = pacing::today();
+        const QString today = day.toString(QStringLiteral("dd/MM/yyyy"));
         channel->Set_Read_Timeout(5.0);
+        // The SIM's allowance for this run: the limit, less what it sent today already when
+        // the limit is per day. The IMEI names the device whatever port it sits on today.
+        const QString simKey = recordOf(device.entry).text(QStringLiteral("IMEI")).isEmpty()
+                                   ? device.entry
+                                   : recordOf(device.entry).text(QStringLiteral("IMEI"));
+        const int allowance =
+            request_.deviceLimit <= 0 ? -1
+            : request_.deviceLimitPerDay
+                ? std::max(0, request_.deviceLimit - stores::Device_Sent_On(simKey, day))
+                : request_.deviceLimit;
+        int sentHere = 0;
+        int refusedInARow = 0;
         bool failed = false;
         while (!stop_ && !failed) {
+            if (allowance >= 0 && sentHere >= allowance) {
+                ++devicesAtLimit_;
+                break;
+            }
             if (pauseRunning_) {
                 pacing::wait(1.0);
                 continue;
@@ -369,8 +405,21 @@ void SMS_Sending::sendLoop(Device device) {
             } else {
                 outcome = kNoModeOutcome;
             }
-            // A refusal counts as a failure like a lost device: this device takes no more.
-            failed = failed || (device.mode != 0 && !stores::Is_Successful_Status(outcome));
+            const bool sent = device.mode != 0 && stores::Is_Successful_Status(outcome);
+            if (sent) {
+                ++sentHere;
+                refusedInARow = 0;
+                if (request_.deviceLimitPerDay && request_.deviceLimit > 0) {
+                    stores::Add_Device_Sent(simKey, day);
+                }
+            } else if (device.mode != 0 && !failed && request_.keepGoingAfterRefusal &&
+                       Refusal_Concerns_The_Message(channel->Last_Submission())) {
+                // The network refused this number or this message, not the device.
+                failed = ++refusedInARow >= 3;
+            } else {
+                // A refusal counts as a failure like a lost device: this device takes no more.
+                failed = failed || device.mode != 0;
+            }
             table_.Finish_Sent(index, device.entry, outcome);
             deviceHandled(device.entry);
             post([this] { showProgress(); });
@@ -492,7 +541,14 @@ void SMS_Sending::deviceLeft(int mode) {
     if (modeZeroSeen_ && !quiet_) {
         Show_MessageBox(kModeZero);
     }
-    table_.Mark_Stopped();
+    const int left = table_.Mark_Stopped();
+    if (left > 0 && devicesStarted_ > 0 && devicesAtLimit_ == devicesStarted_ && !stop_ &&
+        !quiet_) {
+        Show_MessageBox(kLimitReached.arg(request_.deviceLimit)
+                            .arg(request_.deviceLimitPerDay ? QStringLiteral(" today")
+                                                            : QStringLiteral(" in this run"))
+                            .arg(left));
+    }
     post([this] { showProgress(); });
     startFinisher();
 }

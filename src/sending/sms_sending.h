@@ -12,6 +12,7 @@
 #include "modem/channel_users.h"
 #include "modem/device_list.h"
 #include "modem/pacing_choice.h"
+#include "modem/submission_outcome.h"
 #include "sending/delayed_delivery.h"
 #include "sending/run_rate.h"
 #include "sending/sending_table.h"
@@ -68,7 +69,24 @@ struct SendingRequest {
     QString countText;
     QString pauseText;
     modem::Pacing pacing = modem::Pacing::Standard;
+    // Operators block SIMs that send too much: at most this many messages per device in the
+    // run, or per calendar day across runs when `deviceLimitPerDay`; 0 = no limit.
+    int deviceLimit = 0;
+    bool deviceLimitPerDay = false;
+    // A refusal that concerns the message or its number (+CMS ERROR 0-255, the network's
+    // causes) ends that item only; the device ends on any other error or 3 refusals in a row.
+    bool keepGoingAfterRefusal = false;
 };
+
+// Shown when every device stopped at its limit while messages were left: %1 the limit, %2 the
+// messages marked "Stopped.".
+inline const QString kLimitReached = QStringLiteral(
+    "\nEvery device has sent its %1 messages allowed%2. The %3 messages left were not sent and "
+    "are marked \"Stopped.\"; send them later or through another device.");
+
+// True for a refusal by the network of one message or number (+CMS ERROR 0-255), as opposed to
+// the device's own errors (300 and above), a bare ERROR, silence or a lost line.
+bool Refusal_Concerns_The_Message(const modem::SubmissionOutcome& outcome);
 
 class SendingView {
   public:
@@ -172,6 +190,8 @@ class SMS_Sending {
     std::atomic<qint64> pauseLeftMs_{0};     // GSM_Pause_Delay_Time
     std::atomic<int> msgCount_{0};           // msg_cnt: messages finished in this batch
     std::atomic<int> batchClaims_{0};        // messages claimed in this batch
+    std::atomic<int> devicesStarted_{0};
+    std::atomic<int> devicesAtLimit_{0};
     bool pausesOn() const;
     bool takeBatchSlot();
     std::atomic<int> activeDevices_{0};

@@ -25,6 +25,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QSplitter>
 #include <QTableView>
 #include <QTimer>
@@ -119,10 +120,10 @@ ComposerWindow::ComposerWindow(composer::ComposerController& controller, QWidget
     setComposerText(controller_.composerText());
     setCountLabel(controller_.List_Count_Text());
     setCharCountLabel(controller_.charCountLabel());
-    redrawTable();
     if (controller_.kind() == composer::ComposerKind::Gsm) {
         setCharCountToolTip(composer::Count_Basis_Text(controller_.Count_Basis()));
     }
+    redrawTable();
     redrawExclusionTable();
     updateSendButton();
     resize(1080, 700);
@@ -156,9 +157,9 @@ QWidget* ComposerWindow::buildDeviceBar(QWidget* parent) {
     deviceCombo_->setEditable(false);
     deviceCombo_->setMinimumWidth(220);
     deviceCombo_->setVisible(!android);
-    noDeviceNotice_ = makeButton(QStringLiteral("noDeviceNotice"),
     // The count follows the chosen devices' SMS mode.
     connect(deviceCombo_, &QComboBox::currentTextChanged, this, [this] { refreshSendingModes(); });
+    noDeviceNotice_ = makeButton(QStringLiteral("noDeviceNotice"),
                                  android ? QStringLiteral("No phone connected - click here to "
                                                           "connect one")
                                          : QStringLiteral("No device selected - click here to "
@@ -279,6 +280,40 @@ QWidget* ComposerWindow::buildInputs(QWidget* parent) {
         grid->addWidget(pacing_, 5, 1);
         connect(pacing_, &QComboBox::activated, this,
                 [this](int index) { controller_.Pacing_Selected(index); });
+
+        deviceLimit_ = new QSpinBox(optionsBox);
+        deviceLimit_->setObjectName(QStringLiteral("deviceLimit"));
+        deviceLimit_->setRange(0, 100000);
+        deviceLimit_->setSpecialValueText(QStringLiteral("No limit"));
+        deviceLimit_->setToolTip(QStringLiteral(
+            "Operators block SIMs that send too many messages. A device stops at this many "
+            "messages and the others go on; what is left when every device has reached it is "
+            "marked \"Stopped.\"."));
+        limitPerDay_ = new QCheckBox(QStringLiteral("per day"), optionsBox);
+        limitPerDay_->setObjectName(QStringLiteral("limitPerDay"));
+        limitPerDay_->setToolTip(
+            QStringLiteral("Count the device's messages of the whole day, "
+                           "over every run, not only this run's."));
+        auto* limitRow = new QHBoxLayout;
+        limitRow->addWidget(deviceLimit_);
+        limitRow->addWidget(limitPerDay_);
+        limitRow->addStretch();
+        grid->addWidget(new QLabel(QStringLiteral("Messages per device:"), optionsBox), 6, 0);
+        grid->addLayout(limitRow, 6, 1);
+        const auto applyLimit = [this] {
+            controller_.Device_Limit(deviceLimit_->value(), limitPerDay_->isChecked());
+        };
+        connect(deviceLimit_, &QSpinBox::valueChanged, this, applyLimit);
+        connect(limitPerDay_, &QCheckBox::toggled, this, applyLimit);
+
+        keepGoing_ = new QCheckBox(QStringLiteral("Keep going after a refused number"), optionsBox);
+        keepGoing_->setObjectName(QStringLiteral("keepGoing"));
+        keepGoing_->setToolTip(QStringLiteral(
+            "When the network refuses one number or message, the device goes on with the "
+            "others. Errors of the device itself, and three refusals in a row, still stop it."));
+        grid->addWidget(keepGoing_, 7, 0, 1, 2);
+        connect(keepGoing_, &QCheckBox::toggled, this,
+                [this](bool on) { controller_.Keep_Going_Chk(on); });
     }
     layout->addWidget(optionsBox);
 
@@ -538,6 +573,16 @@ void ComposerWindow::setCountLabel(const QString& text) {
     count_->setText(text);
 }
 
+void ComposerWindow::setCharCountToolTip(const QString& text) {
+    charCount_->setToolTip(text);
+}
+
+void ComposerWindow::refreshSendingModes() {
+    if (controller_.kind() == composer::ComposerKind::Gsm) {
+        controller_.Set_Sending_Modes(Sending_Modes_For_Choice(deviceCombo_->currentText()));
+    }
+}
+
 void ComposerWindow::setCharCountLabel(const QString& text) {
     charCount_->setText(text);
 }
@@ -573,16 +618,6 @@ void ComposerWindow::focus(composer::Field field) {
             break;
         case composer::Field::ComposerText:
             text_->setFocus();
-void ComposerWindow::setCharCountToolTip(const QString& text) {
-    charCount_->setToolTip(text);
-}
-
-void ComposerWindow::refreshSendingModes() {
-    if (controller_.kind() == composer::ComposerKind::Gsm) {
-        controller_.Set_Sending_Modes(Sending_Modes_For_Choice(deviceCombo_->currentText()));
-    }
-}
-
             break;
         case composer::Field::Table:
             table_->setFocus();
@@ -612,6 +647,12 @@ void ComposerWindow::showControls(const composer::ComposerControls& controls) {
     if (pacing_ != nullptr) {
         QSignalBlocker block(pacing_);
         pacing_->setCurrentIndex(controls.pacingIndex);
+        QSignalBlocker blockLimit(deviceLimit_);
+        deviceLimit_->setValue(controls.deviceLimit);
+        QSignalBlocker blockPerDay(limitPerDay_);
+        limitPerDay_->setChecked(controls.deviceLimitPerDay);
+        QSignalBlocker blockKeepGoing(keepGoing_);
+        keepGoing_->setChecked(controls.keepGoing);
     }
     if (singleShot_ != nullptr) {
         QSignalBlocker blockSingle(singleShot_);

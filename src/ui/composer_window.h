@@ -13,6 +13,7 @@
 class QAbstractButton;
 class QCheckBox;
 class QComboBox;
+class QSpinBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -35,10 +36,10 @@ class ComposerWindow : public QWidget, public composer::ComposerView {
 
     // The device area, set by the mode selection flow.
     void setDeviceChoices(const QStringList& entries, int selected);
-    void setDeviceLabel(const QString& text);
     // Tells the GSM count how the devices of the current choice send (after their settings
     // changed; a change of choice does it by itself).
     void refreshSendingModes();
+    void setDeviceLabel(const QString& text);
     void setNoDeviceNoticeVisible(bool visible);
     QString deviceLabel() const;
     bool noDeviceNoticeVisible() const;
@@ -59,8 +60,8 @@ class ComposerWindow : public QWidget, public composer::ComposerView {
     void redrawExclusionTable() override;
     void setCountLabel(const QString& text) override;
     void setCharCountLabel(const QString& text) override;
-    void setNumberField(const QString& text) override;
     void setCharCountToolTip(const QString& text) override;
+    void setNumberField(const QString& text) override;
     void setComposerText(const QString& text) override;
     void selectRows(const QList<int>& rows) override;
     void focus(composer::Field field) override;
@@ -129,7 +130,10 @@ class ComposerWindow : public QWidget, public composer::ComposerView {
     QComboBox* messageType_ = nullptr;
     QComboBox* delayedCount_ = nullptr;
     QComboBox* delayedPause_ = nullptr;
-    QComboBox* pacing_ = nullptr;  // GSM composer only
+    QComboBox* pacing_ = nullptr;  // GSM composer only, as are the three below
+    QSpinBox* deviceLimit_ = nullptr;
+    QCheckBox* limitPerDay_ = nullptr;
+    QCheckBox* keepGoing_ = nullptr;
     QRadioButton* singleShot_ = nullptr;
     QRadioButton* oneByOne_ = nullptr;
     QTableView* table_ = nullptr;

@@ -74,6 +74,8 @@ class SampleSendingWindow final : private OwnedModems, public SendingWnd {
                 QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
                 QThread::msleep(1);
             }
+            // On the same clock as the run, so the rate shown is the rehearsal's own.
+            QCoreApplication::processEvents();
         }
         QCoreApplication::processEvents();
     }

@@ -169,18 +169,97 @@ TEST_F(SendingRunTest, TwoDevicesSendEveryRecipientExactlyOnce) {
     EXPECT_EQ(view.progress.last(), QStringLiteral("10 / 10 Message or 100.00%"));
 }
 
-TEST_F(SendingRunTest, RefusedMessageEndsTheOnlyDeviceAndTheRestStops) {
-    Config refusing;
-    refusing.cmsErrorOnSubmission = 3;
-    addModem(QStringLiteral("VM0"), refusing);
-    recipients(6);
+TEST_F(SendingRunTest, RefusalEndsTheDeviceUnlessItConcernsOnlyThatNumber) {
+    struct Case {
+        const char* name;
+        bool keepGoing;
+        int code;
+        bool goesOn;
+    };
+    const Case cases[] = {
+        {"refusal ends the only device", false, 38, false},
+        {"network cause with keep going", true, 38, true},
+        {"device error 330 with keep going", true, 330, false},
+        {"SIM error 310 with keep going", true, 310, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        modems.clear();
+        request = {};
+        Fill_Channel_Table();
+        Config refusing;
+        refusing.cmsErrorOnSubmission = 3;
+        refusing.cmsErrorCode = c.code;
+        addModem(QStringLiteral("VM0"), refusing);
+        recipients(6);
+        request.keepGoingAfterRefusal = c.keepGoing;
+        send(tesk::sending::kRunFinished);
+        const QString sent = QStringLiteral("Message sent successfully.");
+        QStringList want = {sent, sent, QStringLiteral("+CMS ERROR: %1").arg(c.code)};
+        want += QStringList(3, c.goesOn ? sent : QStringLiteral("Stopped."));
+        EXPECT_EQ(statuses(), want);
+        EXPECT_EQ(modems[0]->received().size(), c.goesOn ? 5 : 2);
+    }
+}
+
+TEST_F(SendingRunTest, EachDeviceStopsAtItsLimitAndTheOthersGoOn) {
+    for (const char* name : {"VM0", "VM1", "VM2"}) {
+        addModem(QString::fromLatin1(name));
+    }
+    recipients(10);
+    request.deviceLimit = 2;
+    dialogs.expectNotice(
+        QStringLiteral("\nEvery device has sent its 2 messages allowed in this run. The 4 "
+                       "messages left were not sent and are marked \"Stopped.\""));
     send(tesk::sending::kRunFinished);
-    const QStringList s = statuses();
-    EXPECT_EQ(s.mid(0, 2), QStringList(2, QStringLiteral("Message sent successfully.")));
-    EXPECT_TRUE(s[2].contains(QStringLiteral("+CMS ERROR"))) << s[2].toStdString();
-    EXPECT_EQ(s.mid(3), QStringList(3, QStringLiteral("Stopped.")));
-    EXPECT_EQ(run.table().at(3).CurrentStatus, QStringLiteral("Stopped"));
-    EXPECT_EQ(modems[0]->submissions(), 3);
+    for (const auto& modem : modems) {
+        EXPECT_LE(modem->received().size(), 2);
+    }
+    EXPECT_EQ(received().size(), 6);
+    EXPECT_EQ(statuses().count(QStringLiteral("Stopped.")), 4);
+}
+
+TEST_F(SendingRunTest, LimitsThatAreNotReachedChangeNothing) {
+    for (const int limit : {5, 100}) {
+        SCOPED_TRACE(limit);
+        modems.clear();
+        request = {};
+        Fill_Channel_Table();
+        for (const char* name : {"VM0", "VM1", "VM2"}) {
+            addModem(QString::fromLatin1(name));
+        }
+        recipients(10);
+        request.deviceLimit = limit;
+        send(tesk::sending::kRunFinished);
+        EXPECT_EQ(received().size(), 10);
+        for (const auto& modem : modems) {
+            EXPECT_LE(modem->received().size(), limit);
+        }
+    }
+}
+
+TEST_F(SendingRunTest, DailyLimitHoldsAcrossRunsUntilTheNextDay) {
+    tesk::pacing::setToday(QDate(2026, 12, 8));
+    const QList<std::pair<QDate, int>> runs = {
+        {QDate(2026, 12, 8), 3}, {QDate(2026, 12, 8), 0}, {QDate(2026, 12, 9), 3}};
+    int before = 0;
+    for (const auto& [day, expected] : runs) {
+        SCOPED_TRACE(day.toString(Qt::ISODate).toStdString());
+        tesk::pacing::setToday(day);
+        modems.clear();
+        request = {};
+        Fill_Channel_Table();
+        addModem(QStringLiteral("VM0"));
+        recipients(4);
+        request.deviceLimit = 3;
+        request.deviceLimitPerDay = true;
+        dialogs.expectNotice(QStringLiteral("\nEvery device has sent its 3 messages allowed today."));
+        send(tesk::sending::kRunFinished);
+        EXPECT_EQ(int(received().size()), expected);
+        before += expected;
+    }
+    tesk::pacing::setToday(QDate());
+    EXPECT_EQ(before, 6);
 }
 
 TEST_F(SendingRunTest, StoppingMarksTheWaitingItemsStopped) {

@@ -155,6 +155,16 @@ QString Parse_Send_Options(const QStringList& arguments, SendOptions* options) {
                    ? QString()
                    : QStringLiteral("--mode must be pdu or text, not '%1'").arg(value);
     });
+    walker.flag(QStringLiteral("--per-day"), [options] { options->limitPerDay = true; });
+    walker.flag(QStringLiteral("--keep-going"), [options] { options->keepGoing = true; });
+    walker.value(QStringLiteral("--limit-per-device"), [options](const QString& value) {
+        bool ok = false;
+        options->deviceLimit = value.trimmed().toInt(&ok);
+        return ok && options->deviceLimit > 0
+                   ? QString()
+                   : QStringLiteral("--limit-per-device needs a number above 0, not '%1'")
+                         .arg(value);
+    });
     walker.value(QStringLiteral("--pacing"), [options](const QString& value) {
         const QString pace = value.trimmed().toLower();
         options->fastPacing = pace == QLatin1String("fast");

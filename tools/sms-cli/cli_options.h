@@ -43,6 +43,9 @@ struct SendOptions {
     int pauseIndex = -1;       // into Delayed_Pause_Entries(), -1 when not given
     bool saveSentItems = false;
     bool fastPacing = false;  // --pacing fast
+    int deviceLimit = 0;      // --limit-per-device N
+    bool limitPerDay = false; // --per-day
+    bool keepGoing = false;   // --keep-going
     QString reportPath;
     bool reportHtml = false;
     ReportStatus status = ReportStatus::All;
