@@ -53,7 +53,19 @@ QString cleanAnswer(const QString& answer, const QStringList& prefixes, bool kee
     for (const QString& prefix : prefixes) {
         text.remove(prefix);
     }
-    return dropLeadingColon(text);
+    // A fact is one line. What is left of the answer's lines once the echo and the OK are gone
+    // is joined by blanks (a CR inside a line splits it too), and control characters (NUL, ESC,
+    // Ctrl-Z) are no part of any fact: a service centre holding one would carry it into the
+    // AT+CSCA command it is sent back in.
+    QStringList parts;
+    for (QString part : text.split(QRegularExpression(QStringLiteral("[\r\n]")))) {
+        part.removeIf([](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
+        part = Trim_Str(part);
+        if (!part.isEmpty()) {
+            parts.append(part);
+        }
+    }
+    return dropLeadingColon(parts.join(QLatin1Char(' ')));
 }
 
 // "IMEI: 3569..." and "IMEI 3569..." both give the number alone.
@@ -95,7 +107,9 @@ QString batteryText(const QString& cleaned) {
     return level;
 }
 
-// RSSI 0..31 as words; an answer that carries no number keeps the earlier text.
+// RSSI 0..31 as words; an answer that carries no number keeps the earlier text. 99 is the
+// standard's "not known"; anything else outside 0..31 is no level at all and says so with the
+// value the device gave.
 bool signalText(const QString& cleaned, QString* text) {
     const QString rssi = Trim_Str(cleaned.section(QLatin1Char(','), 0, 0));
     if (rssi == QLatin1String("99")) {
@@ -106,6 +120,10 @@ bool signalText(const QString& cleaned, QString* text) {
     const int value = rssi.toInt(&number);
     if (!number) {
         return false;
+    }
+    if (value < 0 || value > 31) {
+        *text = QStringLiteral("Unknown (%1)").arg(value);
+        return true;
     }
     const char* format = value <= 8    ? "Low (%1)"
                          : value <= 14 ? "Medium (%1)"
@@ -140,6 +158,11 @@ QString serviceCentreNumber(const QString& cleaned) {
     if (!result.startsWith(QLatin1Char('+')) && afterQuote.contains(QLatin1String(", 145"))) {
         result.prepend(QLatin1Char('+'));
     }
+    // The value goes back to the device inside AT+CSCA="...": an encoded answer may decode to
+    // control characters, and a line break there would end the command early. Blanks (where a
+    // line break stood) are no part of a number either.
+    result.removeIf(
+        [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F || c.isSpace(); });
     return result;
 }
 
