@@ -160,6 +160,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Broken{"udh_past_ud", "00510005912143F50008FF050600680069"},
                       Broken{"element_past_header", "00510005912143F50008FF0703000500680069"},
                       Broken{"concat_bad_length", "00510005912143F50008FF090400022A0100680069"},
+                      Broken{"concat_part_past_total",
+                             "00510005912143F50000FF0B0500032A0203E061391D"},
                       Broken{"ucs2_odd_octets", "00110005912143F50008FF03006800"},
                       Broken{"vp_past_end", "00190005912143F5000021107151"},
                       Broken{"truncated_after_first_octet", "0011"}),

@@ -181,6 +181,13 @@ bool readHeader(const QByteArray& header, Reader& r, SmsSubmit* sms) {
             sms->concatRef = ref16 ? (at(0) << 8 | at(1)) : at(0);
             sms->concatTotal = at(ref16 ? 2 : 1);
             sms->concatPart = at(ref16 ? 3 : 2);
+            // A recipient's phone cannot place such a part (TS 23.040 9.2.3.24.1 has it
+            // ignored); a sender that writes one has a fault worth seeing.
+            if (sms->concatPart < 1 || sms->concatPart > sms->concatTotal) {
+                return r.fail(QStringLiteral("concatenation part %1 of %2")
+                                  .arg(sms->concatPart)
+                                  .arg(sms->concatTotal));
+            }
         }
         i += 2 + length;
     }
@@ -312,7 +319,7 @@ QString EightBitToText(const QByteArray& octets) {
     QString text;
     for (const char c : octets) {
         const auto b = static_cast<quint8>(c);
-        if ((b >= 0x20 && b < 0x7F) || b >= 0xA0) {
+        if (((b >= 0x20 && b < 0x7F) || b >= 0xA0) && b != '\\') {
             text.append(QChar(b));
         } else {
             text.append(QString::asprintf("\\x%02X", unsigned(b)));

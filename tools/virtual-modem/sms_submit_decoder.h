@@ -60,7 +60,8 @@ struct SmsSubmit {
 SmsSubmit DecodeSmsSubmit(const QString& hex);
 
 // User data octets shown as text when the scheme says 8-bit: printable Latin-1 as itself, every
-// other octet as \xHH, so binary content stays readable and lossless.
+// other octet as \xHH, so binary content stays readable and lossless. The backslash itself is
+// shown as \x5C: written as it stands, the octets "\x41" would read back as "A".
 QString EightBitToText(const QByteArray& octets);
 
 }  // namespace tesk::vmodem
