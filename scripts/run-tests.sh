@@ -10,7 +10,11 @@
 #      the test message run on workers, every virtual modem has its own), halting at the first
 #      report. Qt itself is not instrumented; scripts/tsan.supp says what is suppressed and why
 #      (only Qt's own hand-over of queued calls; ours is named to the checker in
-#      core/app_thread_queue).
+#      core/app_thread_queue);
+#   5. when clang is there, builds the fuzzing harnesses (fuzz/) with libFuzzer, AddressSanitizer
+#      and UndefinedBehaviorSanitizer in build-fuzz/ and runs each for 30 seconds from its corpus
+#      (as many at once as there are cores), failing on the first broken property or fault. The corpora themselves run as ordinary
+#      tests in steps 2 and 3 (fuzz_replay_*), whatever the compiler.
 # Builds are incremental; a second run only rebuilds what changed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -57,4 +61,34 @@ for suite in "${tsan_suites[@]}"; do
     echo "-- ${suite##*/}"
     TSAN_OPTIONS="$tsan_options" timeout 900 "build-tsan/$suite" --gtest_brief=1
 done
+
+if command -v clang++ >/dev/null 2>&1; then
+    echo "== fuzzing build (build-fuzz/, clang, libFuzzer + address + undefined)"
+    cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESK_FUZZ=ON \
+        -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \
+        -DTESK_WITH_WIDGETS=OFF -DTESK_WITH_BENCH=OFF >/dev/null
+    harnesses=(import rtf stores modem_answers adb_output pdu vmodem_decoder)
+    cmake --build build-fuzz -j "$jobs" --target "${harnesses[@]/%/_fuzz}"
+    echo "== fuzzing (30 s per harness, $jobs at a time)"
+    findings=build-fuzz/findings
+    mkdir -p "$findings"
+    fuzz_harness() {
+        local harness=$1 scratch log
+        # New inputs go to a scratch folder: the repository's corpus changes only by hand.
+        scratch=$(mktemp -d "$XDG_RUNTIME_DIR/fuzz-$harness.XXXXXX")
+        log="$findings/$harness.log"
+        if ! "build-fuzz/fuzz/${harness}_fuzz" -max_total_time=30 -timeout=10 \
+            -print_final_stats=1 -artifact_prefix="$findings/$harness-" \
+            "$scratch" "fuzz/corpus/$harness" >"$log" 2>&1; then
+            tail -n 40 "$log"
+            echo "fuzzing $harness found a fault; the input is in $findings/ (add it to" \
+                "fuzz/corpus/$harness/ once mended)"
+            return 1
+        fi
+        echo "-- $harness: $(grep -m1 '^Done' "$log"), $(grep -o 'cov: [0-9]*' "$log" | tail -n 1)"
+    }
+    export -f fuzz_harness
+    export findings
+    printf '%s\n' "${harnesses[@]}" | xargs -P "$jobs" -I{} bash -c 'fuzz_harness {}' || exit 1
+fi
 echo "== all tests passed"

@@ -9,6 +9,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     clang-format util-linux
+    clang libclang-rt-14-dev
     # the companion app: smali/baksmali, aapt with the framework resources, zipalign, apksigner
     # and the Java runtime they run on (its keytool makes the signing key)
     libsmali-java aapt android-framework-res zipalign apksigner default-jre-headless
