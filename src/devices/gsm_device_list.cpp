@@ -4,6 +4,7 @@
 #include "core/dialogs.h"
 #include "core/log.h"
 #include "core/text_helpers.h"
+#include "devices/added_ports.h"
 #include "devices/device_details.h"
 #include "devices/port_access.h"
 
@@ -223,6 +224,11 @@ void GSM_Device_List_Wnd::Find_Ph_Thread() {
         } else {
             MFCSMS::FindModems(&iterator);
         }
+        QStringList found;
+        for (QString path; iterator.next(&path);) {
+            found.append(path);
+        }
+        iterator = ModemIterator(Ports_To_Scan(found, Added_Port_Paths()));
         ScanListener listener(this);
         char path[1024] = {0};
         mfc_sms_obj.GetModemPath(iterator, path, sizeof path, &listener);
@@ -351,7 +357,6 @@ void GSM_Device_List_Wnd::showDetailsOf(const DeviceRecord& record) {
     details_.portName = record.text(kComPort);
     details_.portPath = record.text(kPortDetail);
     details_.detailsText = Device_Details_Text(record);
-    details_.informationText = details_.detailsText;
     if (view_) {
         view_->showDetails(details_);
     }
@@ -645,6 +650,25 @@ void GSM_Device_List_Wnd::Apply_Test_Settings(const QString& path, bool pdu, boo
             }
         }
     });
+}
+
+// ---- ports added by path
+
+QStringList GSM_Device_List_Wnd::Added_Port_Paths() const {
+    return AddedPorts(addedPortsFile_.value_or(Default_Added_Ports_File())).paths();
+}
+
+bool GSM_Device_List_Wnd::Add_Port(const QString& typedPath) {
+    QString why;
+    if (!AddedPorts(addedPortsFile_.value_or(Default_Added_Ports_File())).add(typedPath, &why)) {
+        Show_MessageBox(why);
+        return false;
+    }
+    return true;
+}
+
+void GSM_Device_List_Wnd::Forget_Port(const QString& path) {
+    AddedPorts(addedPortsFile_.value_or(Default_Added_Ports_File())).remove(path);
 }
 
 void GSM_Device_List_Wnd::Wait_For_Workers() {

@@ -44,7 +44,6 @@ struct DeviceDetailsFields {
     QString portName;
     QString portPath;
     QString detailsText;
-    QString informationText;
     bool operator==(const DeviceDetailsFields&) const = default;
 };
 
@@ -86,8 +85,11 @@ class GSM_Device_List_Wnd final : public SettingsHost, public AutomatedTestOpene
     GSM_Device_List_Wnd& operator=(const GSM_Device_List_Wnd&) = delete;
 
     void setView(GsmDeviceListView* view) { view_ = view; }
-    // Scan these paths instead of the machine's modems (tests, rehearsals).
+    // Scan these paths instead of the machine's modems (tests, rehearsals). The ports the user
+    // added by path are scanned in either case.
     void Set_Modem_Paths(std::optional<QStringList> paths) { paths_ = std::move(paths); }
+    // Where the ports added by path are remembered (default: Default_Added_Ports_File()).
+    void Set_Added_Ports_File(std::optional<QString> file) { addedPortsFile_ = std::move(file); }
 
     // Clears the test number and starts a scan (or, while the previous one still finishes its
     // device, starts one as soon as it ends). The window then runs modally; the caller reads
@@ -121,6 +123,11 @@ class GSM_Device_List_Wnd final : public SettingsHost, public AutomatedTestOpene
     void Sel_Device_Pressed();
     void Send_Test_SMS_Pressed();
     void Automate_Button_Presses();
+    // Ports added by path: listed, added (checked; a refusal is shown) and forgotten. A change
+    // takes effect with the next scan, which the window starts once the user is done.
+    QStringList Added_Port_Paths() const;
+    bool Add_Port(const QString& typedPath);
+    void Forget_Port(const QString& path);
 
     // SettingsHost
     QString Highlighted_Path() const override { return details_.portPath; }
@@ -153,6 +160,7 @@ class GSM_Device_List_Wnd final : public SettingsHost, public AutomatedTestOpene
 
     GsmDeviceListView* view_ = nullptr;
     std::optional<QStringList> paths_;
+    std::optional<QString> addedPortsFile_;
     DeviceList list_;
     MFCSMS mfc_sms_obj;
     ConnectionSettings settings_{this};

@@ -2,6 +2,7 @@
 // over two virtual modems, which live as long as the window.
 #include "appcore/selection_state.h"
 #include "core/pacing.h"
+#include "ui/added_ports_dlg.h"
 #include "ui/automated_test_wnd.h"
 #include "ui/device_settings_wnd.h"
 #include "ui/gallery_parts.h"
@@ -9,6 +10,7 @@
 #include "virtual-modem/virtual_modem.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -81,12 +83,33 @@ class ScannedDeviceWindow final : private OwnedDeviceController, public GsmDevic
     std::vector<std::unique_ptr<vmodem::VirtualModem>> modems_;
 };
 
+// The ports added by path, two of them remembered in a file of their own; the folder and the
+// controller live in a base so they exist before the dialog that shows them.
+struct SampleAddedPortsParts {
+    SampleAddedPortsParts() {
+        const QString file = folder.filePath(QStringLiteral("AddedPorts.VORN"));
+        QFile out(file);
+        if (out.open(QIODevice::WriteOnly)) {
+            out.write("/dev/ttyS1\n/dev/ttyAMA0\n");
+        }
+        controller.Set_Added_Ports_File(file);
+    }
+    QTemporaryDir folder;
+    devices::GSM_Device_List_Wnd controller;
+};
+
+class SampleAddedPorts final : private SampleAddedPortsParts, public AddedPortsDlg {
+  public:
+    SampleAddedPorts() : AddedPortsDlg(SampleAddedPortsParts::controller) {}
+};
+
 }  // namespace
 
 QList<GalleryEntry> Gallery_Device_Entries() {
     return {
         {QStringLiteral("gsm_device_window"),
          [] { return std::make_unique<ScannedDeviceWindow>(); }},
+        {QStringLiteral("added_ports"), [] { return std::make_unique<SampleAddedPorts>(); }},
         {QStringLiteral("device_settings"),
          [] {
              chooseSampleDevices();

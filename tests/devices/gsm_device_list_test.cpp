@@ -139,7 +139,6 @@ TEST_F(DeviceWindowTest, ListsEachUsableDeviceOnceWithItsFacts) {
         QStringLiteral("COM Port : VM0\r\nManufacturer : Virtual Modems Ltd\r\nModel : VM-1\r\n"
                        "Revision : VM-1.0.0\r\nSupported SMS Mode : PDU Mode\r\n")))
         << view.details.detailsText.toStdString();
-    EXPECT_EQ(view.details.informationText, view.details.detailsText);
     EXPECT_TRUE(view.settings.pduOn);
     EXPECT_FALSE(view.settings.textOn);
     EXPECT_EQ(view.settings.defaultSmsc, QStringLiteral("+447785016005"));
@@ -228,6 +227,60 @@ TEST_F(DeviceWindowTest, AModemUnpluggedWhileQuestionedIsLeftOutAndNamed) {
     EXPECT_EQ(column(QStringLiteral("COM_PORT")),
               (QStringList{QStringLiteral("VM0"), QStringLiteral("VM2")}));
     EXPECT_EQ(window.Get_Item_Text(1, QStringLiteral("Model")), QStringLiteral("VM-1"));
+    ASSERT_EQ(dialogs.pending(), 0);
+}
+
+// A modem on a port the search does not look at (an on-board UART, say) is added by its path:
+// refused with a reason when the path cannot be a serial device, then scanned with the others,
+// remembered for the next run in a private file, and left alone once forgotten.
+TEST_F(DeviceWindowTest, APortAddedByPathIsScannedAndRememberedUntilForgotten) {
+    addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643920")));
+    Config unlisted = modem(QStringLiteral("VM1"), QStringLiteral("356938035643921"));
+    unlisted.announce = false;  // only its bare terminal exists, as an on-board port would
+    const QString port = addModem(unlisted).devicePath();
+    const QString file = runtime.filePath(QStringLiteral("AddedPorts.VORN"));
+    window.Set_Added_Ports_File(file);
+    window.Set_Modem_Paths(QStringList{modems[0]->portPath()});
+
+    const QString regular = runtime.filePath(QStringLiteral("received.jsonl"));
+    QFile(regular).open(QIODevice::WriteOnly);
+    const std::pair<QString, QString> refusals[] = {
+        {QStringLiteral("ttyS0"),
+         QStringLiteral("Please enter the full path of the serial device, e.g. /dev/ttyS0.")},
+        {QStringLiteral("/dev/ttyNOPE9"), QStringLiteral("/dev/ttyNOPE9 does not exist.")},
+        {regular, regular + QStringLiteral(" is not a serial device.")},
+    };
+    ScriptedDialogs dialogs;
+    for (const auto& [typed, message] : refusals) {
+        dialogs.expectNotice(QStringLiteral("\n") + message);
+        EXPECT_FALSE(window.Add_Port(typed));
+    }
+    EXPECT_FALSE(QFile::exists(file));
+    EXPECT_TRUE(window.Add_Port(QStringLiteral(" ") + port + QStringLiteral(" ")));
+    EXPECT_TRUE(window.Add_Port(port));  // once is enough
+    EXPECT_TRUE(window.Add_Port(modems[0]->portPath()));  // found anyway: scanned once
+    QFile stored(file);
+    ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
+    EXPECT_EQ(stored.readAll(), (port + QStringLiteral("\n") + modems[0]->portPath() +
+                                 QStringLiteral("\n"))
+                                    .toUtf8());
+    EXPECT_EQ(stored.permissions() & 0x0077, 0);
+
+    window.Open_Ph_List_Wnd();
+    ASSERT_TRUE(runUntil([&] { return !window.scanRunning(); }));
+    EXPECT_EQ(column(QStringLiteral("PORT_DETAL")), (QStringList{modems[0]->portPath(), port}));
+
+    // The next run finds what this one remembered; forgetting it ends its scanning.
+    GSM_Device_List_Wnd nextRun;
+    nextRun.Set_Added_Ports_File(file);
+    EXPECT_EQ(nextRun.Added_Port_Paths(), (QStringList{port, modems[0]->portPath()}));
+    window.Forget_Port(port);
+    EXPECT_EQ(nextRun.Added_Port_Paths(), QStringList{modems[0]->portPath()});
+    const int spokenTo = static_cast<int>(modems[1]->commands().size());
+    window.Open_Ph_List_Wnd();
+    ASSERT_TRUE(runUntil([&] { return !window.scanRunning(); }));
+    EXPECT_EQ(column(QStringLiteral("COM_PORT")), QStringList{QStringLiteral("VM0")});
+    EXPECT_EQ(modems[1]->commands().size(), spokenTo);
     ASSERT_EQ(dialogs.pending(), 0);
 }
 
