@@ -51,8 +51,8 @@ inline const QString kDoNotOperateNote = QStringLiteral(
     "execution and may result errors in process.");
 inline const QString kSendingNote =
     QStringLiteral("It may take a while, Please wait...\n\n") + kDoNotOperateNote;
-inline const QString kFinishedNote =
-    QStringLiteral("Sending Process, Finished.\n\n") + kDoNotOperateNote;
+// The warning not to touch the device belongs to the run; once it has ended it would mislead.
+inline const QString kFinishedNote = QStringLiteral("Sending Process, Finished.");
 
 struct SendingRequest {
     QList<composer::ListItem> list;

@@ -161,7 +161,7 @@ AutomatedTestWnd::AutomatedTestWnd(QWidget* parent) : QDialog(parent) {
     controller_.setView(this);
     showRunning(false);
     showFields(controller_.fields());
-    resize(900, 700);
+    resize(900, 760);
 }
 
 AutomatedTestWnd::~AutomatedTestWnd() {
@@ -208,7 +208,7 @@ QWidget* AutomatedTestWnd::buildDevice(QWidget* parent) {
     details_->setObjectName(QStringLiteral("detailsView"));
     details_->setReadOnly(true);
     details_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    details_->setMinimumHeight(110);
+    Fit_Details_Lines(details_);
     grid->addWidget(details_, row, 0, 1, 3);
     grid->setRowStretch(row, 1);
     grid->setColumnStretch(1, 1);
@@ -268,7 +268,7 @@ void AutomatedTestWnd::selectDevice(int row) {
 void AutomatedTestWnd::showFields(const devices::AutomatedTestFields& fields) {
     portName_->setText(fields.portName);
     portPath_->setText(fields.portPath);
-    details_->setPlainText(Shown_Text(fields.detailsText));
+    details_->setPlainText(Shown_Details_Text(fields.detailsText));
     model_->setText(fields.model);
     defaultSmsc_->setText(fields.defaultSmsc);
     if (custom_->text() != fields.customSmsc) {

@@ -1,6 +1,7 @@
 #include "ui/gsm_device_list_wnd.h"
 
 #include "devices/device_columns.h"
+#include "ui/added_ports_dlg.h"
 #include "ui/automated_test_wnd.h"
 #include "ui/please_wait.h"
 #include "ui/record_table_model.h"
@@ -17,7 +18,6 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -60,7 +60,7 @@ QPlainTextEdit* makeTextView(const char* name, QWidget* parent) {
 GsmDeviceListWnd::GsmDeviceListWnd(devices::GSM_Device_List_Wnd& controller, QWidget* parent)
     : QDialog(parent), controller_(controller) {
     setObjectName(QStringLiteral("GSM_Device_List_Wnd"));
-    setWindowTitle(QStringLiteral("Tesk SMS - GSM Devices"));
+    setWindowTitle(QStringLiteral("GSM Devices"));
     setModal(true);
 
     QVBoxLayout* layout = makeWindowContent(this, &content_);
@@ -129,14 +129,9 @@ QWidget* GsmDeviceListWnd::buildDetails(QWidget* parent) {
     form->addRow(QStringLiteral("Port:"), portName_);
     form->addRow(QStringLiteral("Device path:"), portPath_);
     detailsLayout->addLayout(form);
-    detailTabs_ = new QTabWidget(detailsBox);
-    detailTabs_->setObjectName(QStringLiteral("detailTabs"));
-    details_ = makeTextView("detailsView", detailTabs_);
-    information_ = makeTextView("informationView", detailTabs_);
-    detailTabs_->addTab(details_, QStringLiteral("Details"));
-    detailTabs_->addTab(information_, QStringLiteral("Information"));
-    detailTabs_->setMinimumHeight(190);
-    detailsLayout->addWidget(detailTabs_, 1);
+    details_ = makeTextView("detailsView", detailsBox);
+    Fit_Details_Lines(details_);
+    detailsLayout->addWidget(details_, 1);
     columns->addWidget(detailsBox, 1);
 
     auto* right = new QVBoxLayout;
@@ -171,6 +166,7 @@ QWidget* GsmDeviceListWnd::buildButtons(QWidget* parent) {
     search_ = makeButton("searchAgainButton", QStringLiteral("Search Mobile Device Again"), bar);
     stop_ = makeButton("stopButton", QStringLiteral("Stop"), bar);
     automatic_ = makeButton("automaticTestButton", QStringLiteral("Automatic Settings Test"), bar);
+    addPort_ = makeButton("addPortButton", QStringLiteral("Add Port..."), bar);
     offline_ = makeButton("continueOfflineButton", QStringLiteral("Continue Offline"), bar);
     select_ = makeButton("selectDeviceButton", QStringLiteral("Select Device"), bar);
     QFont bold = select_->font();
@@ -180,6 +176,7 @@ QWidget* GsmDeviceListWnd::buildButtons(QWidget* parent) {
     row->addWidget(search_);
     row->addWidget(stop_);
     row->addWidget(automatic_);
+    row->addWidget(addPort_);
     row->addStretch();
     row->addWidget(offline_);
     row->addWidget(select_);
@@ -189,6 +186,13 @@ QWidget* GsmDeviceListWnd::buildButtons(QWidget* parent) {
             [this] { controller_.Stopmodem_Searching_pressed(); });
     connect(automatic_, &QPushButton::clicked, this,
             [this] { controller_.Automate_Button_Presses(); });
+    connect(addPort_, &QPushButton::clicked, this, [this] {
+        AddedPortsDlg dialog(controller_, this);
+        dialog.exec();
+        if (dialog.changed()) {
+            controller_.Search_dev_Pressed();
+        }
+    });
     connect(offline_, &QPushButton::clicked, this,
             [this] { controller_.ContinueOfflinePressed(); });
     connect(select_, &QPushButton::clicked, this, [this] { controller_.Sel_Device_Pressed(); });
@@ -197,10 +201,6 @@ QWidget* GsmDeviceListWnd::buildButtons(QWidget* parent) {
 
 QString GsmDeviceListWnd::detailsText() const {
     return details_->toPlainText();
-}
-
-QString GsmDeviceListWnd::informationText() const {
-    return information_->toPlainText();
 }
 
 QPushButton* GsmDeviceListWnd::button(const QString& objectName) const {
@@ -233,8 +233,9 @@ void GsmDeviceListWnd::scrollToTop() {
 void GsmDeviceListWnd::showControls(const devices::DeviceWindowControls& controls) {
     table_->setEnabled(controls.table);
     detailsBox_->setEnabled(controls.details);
-    detailTabs_->setEnabled(controls.mobileDevice);
+    details_->setEnabled(controls.mobileDevice);
     search_->setEnabled(controls.search);
+    addPort_->setEnabled(controls.search);
     select_->setEnabled(controls.select);
     offline_->setEnabled(controls.cancel);
     testBox_->setEnabled(controls.testMessage);
@@ -252,8 +253,7 @@ void GsmDeviceListWnd::showProgress(int value, int maximum) {
 void GsmDeviceListWnd::showDetails(const devices::DeviceDetailsFields& fields) {
     portName_->setText(fields.portName);
     portPath_->setText(fields.portPath);
-    details_->setPlainText(Shown_Text(fields.detailsText));
-    information_->setPlainText(Shown_Text(fields.informationText));
+    details_->setPlainText(Shown_Details_Text(fields.detailsText));
 }
 
 void GsmDeviceListWnd::showSettings(const devices::SettingsFields& fields) {

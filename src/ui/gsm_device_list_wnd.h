@@ -12,7 +12,6 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QTableView;
-class QTabWidget;
 
 namespace tesk::ui {
 
@@ -34,7 +33,6 @@ class GsmDeviceListWnd : public QDialog, public devices::GsmDeviceListView {
     QLineEdit* portPathField() const { return portPath_; }
     QLineEdit* testNumberField() const { return testNumber_; }
     QString detailsText() const;
-    QString informationText() const;
     QProgressBar* progressBar() const { return progress_; }
     QPushButton* button(const QString& objectName) const;
     PleaseWaitSheet* pleaseWaitSheet() const { return sheet_; }
@@ -68,9 +66,7 @@ class GsmDeviceListWnd : public QDialog, public devices::GsmDeviceListView {
     QWidget* detailsBox_ = nullptr;
     QLineEdit* portName_ = nullptr;
     QLineEdit* portPath_ = nullptr;
-    QTabWidget* detailTabs_ = nullptr;
     QPlainTextEdit* details_ = nullptr;
-    QPlainTextEdit* information_ = nullptr;
     SettingsGroup* settings_ = nullptr;
     QWidget* testBox_ = nullptr;
     QLineEdit* testNumber_ = nullptr;
@@ -78,6 +74,7 @@ class GsmDeviceListWnd : public QDialog, public devices::GsmDeviceListView {
     QPushButton* search_ = nullptr;
     QPushButton* stop_ = nullptr;
     QPushButton* automatic_ = nullptr;
+    QPushButton* addPort_ = nullptr;
     QPushButton* offline_ = nullptr;
     QPushButton* select_ = nullptr;
     PleaseWaitSheet* sheet_ = nullptr;

@@ -37,7 +37,7 @@ QPushButton* makeButton(const char* name, const QString& title, QWidget* parent)
 PhoneListWnd::PhoneListWnd(android::Phone_List_Wnd& controller, QWidget* parent)
     : QDialog(parent), controller_(controller) {
     setObjectName(QStringLiteral("Phone_List_Wnd"));
-    setWindowTitle(QStringLiteral("Tesk SMS - Android Phone"));
+    setWindowTitle(QStringLiteral("Android Phone"));
     setModal(true);
 
     QVBoxLayout* layout = makeWindowContent(this, &content_);

@@ -1,6 +1,7 @@
 #include "ui/window_parts.h"
 
 #include "core/dialogs.h"
+#include "ui/record_table_model.h"
 
 #include <QUrl>
 
@@ -16,6 +17,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -109,6 +111,22 @@ QString Keep_Message_Limit(QPlainTextEdit* edit, bool& cutting) {
         cutting = false;
     }
     return cut;
+}
+
+QString Shown_Details_Text(const QString& detailsText) {
+    QString shown = Shown_Text(detailsText);
+    while (shown.endsWith(QLatin1Char('\n'))) {
+        shown.chop(1);
+    }
+    return shown;
+}
+
+void Fit_Details_Lines(QPlainTextEdit* view) {
+    // Nine facts, one per line, plus the frame and the document's margin on both sides.
+    constexpr int kLines = 9;
+    const int margins =
+        2 * (view->frameWidth() + static_cast<int>(view->document()->documentMargin()));
+    view->setMinimumHeight(view->fontMetrics().lineSpacing() * kLines + margins + 4);
 }
 
 void Offer_To_Open_Exported(const QString& path) {

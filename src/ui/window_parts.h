@@ -35,6 +35,12 @@ QString Keep_Message_Limit(QPlainTextEdit* edit, bool& cutting);
 // please-wait sheet covers exactly it), and its column layout with the windows' margins.
 QVBoxLayout* makeWindowContent(QWidget* window, QWidget** content, int spacing = 10);
 
+// A device's details text as a text view shows it: line ends as the view knows them and no
+// empty line after the last fact.
+QString Shown_Details_Text(const QString& detailsText);
+// Makes the view tall enough for every line of a details text, so none is cut off.
+void Fit_Details_Lines(QPlainTextEdit* view);
+
 // Asks whether to open a file just exported and opens it with the desktop's program.
 void Offer_To_Open_Exported(const QString& path);
 
