@@ -3,6 +3,10 @@
 #include "android_sending_support.h"
 #include "sending/sms_sending.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
 namespace tesk::test {
 namespace {
 
@@ -57,6 +61,30 @@ TEST_F(OneByOneTest, MessagesArriveExactlyAsTyped) {
     }
     EXPECT_EQ(sentItems(), expected);
     EXPECT_FALSE(QFile::exists(local(android::kOneByOneFileName)));
+}
+
+TEST_F(OneByOneTest, ABlankRowTheUserChoseGoesThroughAFreshFile) {
+    add(QStringLiteral("0172"), QStringLiteral("first"));
+    add(QStringLiteral("0173"), QString());
+    {
+        // What an earlier message left on the phone.
+        QFile stale(state->phonePath(QStringLiteral("/sdcard/") + android::kOneByOneFileName));
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(stale).path()) && stale.open(QIODevice::WriteOnly));
+        stale.write("an earlier message");
+    }
+    PhoneFileWatcher watcher(*state);
+    dialogs.expect(QStringLiteral("have no text message"), QStringLiteral("Yes"));
+    dialogs.expectNotice(android::kSendingCompleted);
+    send();
+    const QList<QJsonObject> starts = state->activityStarts();
+    ASSERT_EQ(starts.size(), 2);
+    EXPECT_EQ(Extra(starts.at(0), QStringLiteral("MSG")), QStringLiteral("first"));
+    // The number-only start reads the file: it holds this row's empty message, not a stale one.
+    EXPECT_FALSE(Has_Extra(starts.at(1), QStringLiteral("MSG")));
+    const QList<QByteArray> files = watcher.at(android::kOneByOneFileName);
+    ASSERT_EQ(files.size(), 2);
+    EXPECT_FALSE(files.at(1).isNull());
+    EXPECT_EQ(files.at(1), QByteArray(""));
 }
 
 TEST_F(OneByOneTest, UnicodeOptionSendsEveryMessageThroughTheFile) {
