@@ -175,12 +175,14 @@ TEST_F(SendingRunTest, RefusalEndsTheDeviceUnlessItConcernsOnlyThatNumber) {
         bool keepGoing;
         int code;
         bool goesOn;
+        bool everyLaterOne = false;  // the modem refuses the third message and all after it
     };
     const Case cases[] = {
         {"refusal ends the only device", false, 38, false},
         {"network cause with keep going", true, 38, true},
         {"device error 330 with keep going", true, 330, false},
         {"SIM error 310 with keep going", true, 310, false},
+        {"three network refusals in a row", true, 38, true, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -188,17 +190,22 @@ TEST_F(SendingRunTest, RefusalEndsTheDeviceUnlessItConcernsOnlyThatNumber) {
         request = {};
         Fill_Channel_Table();
         Config refusing;
-        refusing.cmsErrorOnSubmission = 3;
+        (c.everyLaterOne ? refusing.cmsErrorFromSubmission : refusing.cmsErrorOnSubmission) = 3;
         refusing.cmsErrorCode = c.code;
         addModem(QStringLiteral("VM0"), refusing);
-        recipients(6);
+        recipients(7);
         request.keepGoingAfterRefusal = c.keepGoing;
         send(tesk::sending::kRunFinished);
         const QString sent = QStringLiteral("Message sent successfully.");
-        QStringList want = {sent, sent, QStringLiteral("+CMS ERROR: %1").arg(c.code)};
-        want += QStringList(3, c.goesOn ? sent : QStringLiteral("Stopped."));
+        const QString refused = QStringLiteral("+CMS ERROR: %1").arg(c.code);
+        QStringList want = {sent, sent, refused};
+        if (c.everyLaterOne) {
+            want += {refused, refused, QStringLiteral("Stopped."), QStringLiteral("Stopped.")};
+        } else {
+            want += QStringList(4, c.goesOn ? sent : QStringLiteral("Stopped."));
+        }
         EXPECT_EQ(statuses(), want);
-        EXPECT_EQ(modems[0]->received().size(), c.goesOn ? 5 : 2);
+        EXPECT_EQ(modems[0]->received().size(), c.goesOn && !c.everyLaterOne ? 6 : 2);
     }
 }
 

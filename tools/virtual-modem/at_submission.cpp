@@ -132,7 +132,8 @@ void AtSession::finishSubmission() {
     ReceivedSms sms;
     const bool readable = pdu ? pduMessage(&sms) : textMessage(&sms);
     Reply reply;
-    if (config_.cmsErrorOnSubmission == submissions_) {
+    if (config_.cmsErrorOnSubmission == submissions_ ||
+        (config_.cmsErrorFromSubmission > 0 && submissions_ >= config_.cmsErrorFromSubmission)) {
         reply = error(Final::Cms, config_.cmsErrorCode);
     } else if (config_.notSupportedOnSubmission == submission_) {
         reply = error(Final::NotSupported);

@@ -131,6 +131,9 @@ Config parseConfig(const QStringList& arguments) {
           QStringLiteral("ms"));
     o.add(QStringLiteral("cms-error-on"),
           QStringLiteral("Refuse the Nth submission with +CMS ERROR."), QStringLiteral("n"));
+    o.add(QStringLiteral("cms-error-from"),
+          QStringLiteral("Refuse the Nth submission and every later one with +CMS ERROR."),
+          QStringLiteral("n"));
     o.add(QStringLiteral("cms-error-code"),
           QStringLiteral("Code of that +CMS ERROR (default 500)."), QStringLiteral("code"));
     o.add(QStringLiteral("silent-after"), QStringLiteral("Answer nothing after N delivered SMS."),
@@ -226,6 +229,7 @@ Config parseConfig(const QStringList& arguments) {
     number("latency-ms", &c.latencyMs, 0);
     number("late-ms", &c.lateAnswerMs, 0);
     number("cms-error-on", &c.cmsErrorOnSubmission, 0);
+    number("cms-error-from", &c.cmsErrorFromSubmission, 0);
     number("cms-error-code", &c.cmsErrorCode, 0);
     number("silent-after", &c.silentAfterSubmission, 0);
     number("hang-up-after", &c.hangUpAfterSubmission, 0);

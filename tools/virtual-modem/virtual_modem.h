@@ -55,6 +55,7 @@ struct Config {
     // The Nth message ended with Ctrl-Z (not the Nth AT+CMGS) is refused with +CMS ERROR
     // <cmsErrorCode>; 0 = never.
     int cmsErrorOnSubmission = 0;
+    int cmsErrorFromSubmission = 0;  // that message and every later one get +CMS ERROR; 0 = never
     int cmsErrorCode = 500;
     int silentAfterSubmission = 0;  // after this many submissions answer nothing at all; 0 = never
     int hangUpAfterSubmission = 0;  // after this many submissions close the line; 0 = never
