@@ -153,9 +153,8 @@ void GSM_Device_List_Wnd::Update_Column_Value(const QString& path, const QString
 // ---- the scan
 
 bool GSM_Device_List_Wnd::questionedDeviceLost(const QString& path) {
-    const int fd = mfc_sms_obj.port && mfc_sms_obj.port->isOpen()
-                       ? mfc_sms_obj.port->fileDescriptor()
-                       : -1;
+    const int fd =
+        mfc_sms_obj.port && mfc_sms_obj.port->isOpen() ? mfc_sms_obj.port->fileDescriptor() : -1;
     if (fd < 0 || !QFileInfo::exists(path)) {
         return true;  // the node went with the device
     }

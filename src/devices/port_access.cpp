@@ -162,16 +162,16 @@ QString Lost_Devices_Message(const QStringList& paths) {
     if (paths.isEmpty()) {
         return QString();
     }
-    return QStringLiteral("%1 stopped answering while %2 questioned and %3 not listed. Check "
-                          "that the device is still plugged in and switched on, then search "
-                          "again.")
+    return QStringLiteral(
+               "%1 stopped answering while %2 questioned and %3 not listed. Check "
+               "that the device is still plugged in and switched on, then search "
+               "again.")
         .arg(joined(paths),
              paths.size() == 1 ? QStringLiteral("it was") : QStringLiteral("they were"),
              paths.size() == 1 ? QStringLiteral("is") : QStringLiteral("are"));
 }
 
-QString Scan_End_Message(const QList<RefusedPort>& refused, const QStringList& lost,
-                         int listed) {
+QString Scan_End_Message(const QList<RefusedPort>& refused, const QStringList& lost, int listed) {
     QStringList parts;
     for (const QString& part : {Port_Access_Message(refused), Lost_Devices_Message(lost)}) {
         if (!part.isEmpty()) {

@@ -58,7 +58,6 @@ inline const QString kNoDeviceFound = QStringLiteral(
 
 // The one message shown after a scan: the refused ports, the devices lost while questioned,
 // and, when no device is listed and neither explains why, kNoDeviceFound. "" when all is well.
-QString Scan_End_Message(const QList<RefusedPort>& refused, const QStringList& lost,
-                         int listed);
+QString Scan_End_Message(const QList<RefusedPort>& refused, const QStringList& lost, int listed);
 
 }  // namespace tesk::devices

@@ -106,9 +106,9 @@ QStringList virtualPorts(const ModemPortRoots& roots) {
     for (const QFileInfo& link : dir.entryInfoList(
              {QStringLiteral("tty*")}, QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
         struct stat st {};
-        const bool ours = ::lstat(QFile::encodeName(link.absoluteFilePath()).constData(), &st) ==
-                              0 &&
-                          st.st_uid == ::geteuid();
+        const bool ours =
+            ::lstat(QFile::encodeName(link.absoluteFilePath()).constData(), &st) == 0 &&
+            st.st_uid == ::geteuid();
         if (!ours) {
             log::write(QStringLiteral("virtual modem link %1 is not this user's; passed over")
                            .arg(link.absoluteFilePath()));

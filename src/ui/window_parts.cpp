@@ -17,8 +17,8 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTextDocument>
 #include <QTableView>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 namespace tesk::ui {

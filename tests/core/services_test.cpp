@@ -127,9 +127,8 @@ TEST(RuntimePaths, VirtualModemFolderIsUsedOnlyWhenPrivate) {
             continue;
         }
         ASSERT_TRUE(c.prepare(runtime.path()));
-        const QString problem = c.problem.contains(QLatin1String("%1"))
-                                    ? c.problem.arg(runtime.path())
-                                    : c.problem;
+        const QString problem =
+            c.problem.contains(QLatin1String("%1")) ? c.problem.arg(runtime.path()) : c.problem;
         EXPECT_EQ(tesk::Virtual_Modem_Dir_Problem(), problem);
         tesk::log::Capture logged;
         QString why;
@@ -140,11 +139,11 @@ TEST(RuntimePaths, VirtualModemFolderIsUsedOnlyWhenPrivate) {
                 EXPECT_EQ(QFileInfo(folder).permissions() & 0x0077, 0) << folder.toStdString();
                 EXPECT_TRUE(QFileInfo(folder).isDir());
             }
-            EXPECT_EQ(logged.contains(QStringLiteral("made private again")),
-                      !c.problem.isEmpty());
+            EXPECT_EQ(logged.contains(QStringLiteral("made private again")), !c.problem.isEmpty());
         } else {
             EXPECT_EQ(why, problem);
-            EXPECT_TRUE(logged.contains(QStringLiteral("virtual modem folder refused: ") + problem));
+            EXPECT_TRUE(
+                logged.contains(QStringLiteral("virtual modem folder refused: ") + problem));
             EXPECT_FALSE(QFileInfo::exists(tesk::Virtual_Modem_Dir()));  // nothing made there
         }
     }

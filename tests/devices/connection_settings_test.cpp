@@ -136,7 +136,7 @@ TEST_F(ConnectionSettingsTest, ShowingARowFollowsItsRecord) {
     const Case cases[] = {
         {"N", "", "PDU Mode", false, true, false},
         {"Y", "+4412", "Text Mode", true, false, true},
-        {"Y", "", "PDU Mode", false, true, false},   // "Y" without a number shows it off
+        {"Y", "", "PDU Mode", false, true, false},    // "Y" without a number shows it off
         {"N", "+4412", "NONE", false, false, false},  // no mode chosen, whatever came before
     };
     for (const Case& c : cases) {

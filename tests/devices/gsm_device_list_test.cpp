@@ -257,13 +257,13 @@ TEST_F(DeviceWindowTest, APortAddedByPathIsScannedAndRememberedUntilForgotten) {
     }
     EXPECT_FALSE(QFile::exists(file));
     EXPECT_TRUE(window.Add_Port(QStringLiteral(" ") + port + QStringLiteral(" ")));
-    EXPECT_TRUE(window.Add_Port(port));  // once is enough
+    EXPECT_TRUE(window.Add_Port(port));                   // once is enough
     EXPECT_TRUE(window.Add_Port(modems[0]->portPath()));  // found anyway: scanned once
     QFile stored(file);
     ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
-    EXPECT_EQ(stored.readAll(), (port + QStringLiteral("\n") + modems[0]->portPath() +
-                                 QStringLiteral("\n"))
-                                    .toUtf8());
+    EXPECT_EQ(
+        stored.readAll(),
+        (port + QStringLiteral("\n") + modems[0]->portPath() + QStringLiteral("\n")).toUtf8());
     EXPECT_EQ(stored.permissions() & 0x0077, 0);
 
     window.Open_Ph_List_Wnd();

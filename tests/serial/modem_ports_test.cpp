@@ -54,7 +54,7 @@ TEST_F(FakeMachine, ListsUsbModemsThenWwanAtPortsThenLiveVirtualModems) {
     addTty(QStringLiteral("ttyACM1"), QStringLiteral("usb/drivers/cdc_acm"), false);  // unplugged
     addTty(QStringLiteral("ttyS0"), QStringLiteral("platform/drivers/serial8250"));
     addTty(QStringLiteral("tty1"), QString());  // a console has no driver link
-    touch(roots.deviceDir + "/wwan0at1");            // the kernel's WWAN AT ports
+    touch(roots.deviceDir + "/wwan0at1");       // the kernel's WWAN AT ports
     touch(roots.deviceDir + "/wwan0at0");
     touch(roots.deviceDir + "/wwan0mbim0");  // not an AT port
 
