@@ -62,8 +62,9 @@ class TemplateFiles : public ::testing::Test {
 TEST_F(TemplateFiles, RewriteAndLoadRoundTrip) {
     const QStringList templates{QStringLiteral("\uFEFFFirst"), "Two\nlines", "Ünïcödé ✓"};
     ASSERT_TRUE(tesk::stores::Write_Template_file(Templates_Path, templates));
-    EXPECT_EQ(fileBytes(),
-              "\xEF\xBB\xBF" + QStringLiteral("\uFEFFFirst\nTwo|AP*|DX/lines\nÜnïcödé ✓\n").toUtf8());
+    EXPECT_EQ(
+        fileBytes(),
+        "\xEF\xBB\xBF" + QStringLiteral("\uFEFFFirst\nTwo|AP*|DX/lines\nÜnïcödé ✓\n").toUtf8());
     EXPECT_EQ(tesk::stores::LoadItems_templates(Templates_Path), templates);
     EXPECT_TRUE(tesk::stores::Check_Duplicate_Template(templates, QStringLiteral("Two\nlines")));
     EXPECT_FALSE(tesk::stores::Check_Duplicate_Template(templates, QStringLiteral("first")));

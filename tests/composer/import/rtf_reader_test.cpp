@@ -64,7 +64,9 @@ INSTANTIATE_TEST_SUITE_P(
         RtfCase{"code pages repeated and returning",
                 "{\\rtf1\\ansi\\ansi\\mac\\ansicpg1251\\ansi\\ansicpg1251 \\'cf\\ansi\\'e9}", "Пé"},
         RtfCase{"control bytes from escapes and raw DEL are dropped",
-                "{\\rtf1 0770\\'000900\\'0a12\\'0d3\\'7f4\x7f" "5\\u10?6\\u0?7}", "077009001234567"},
+                "{\\rtf1 0770\\'000900\\'0a12\\'0d3\\'7f4\x7f"
+                "5\\u10?6\\u0?7}",
+                "077009001234567"},
         RtfCase{"malformed hex escape", "{\\rtf1 \\'zz1}", "zz1"},
         RtfCase{"unicode with fallback", "{\\rtf1\\uc1 \\u1055?\\u1088\\'3f}", "Пр"},
         RtfCase{"negative unicode", "{\\rtf1 \\u-3913?}", "\uF0B7"},
