@@ -50,8 +50,11 @@ bool LineFramer::nextLine(QString* line) {
         }
         held_.remove(0, next);
         if (!blank(bytes)) {
+            // Other white space (VT, FF, NEL) trims away too: such a line is no line.
             *line = Decode_Line(bytes).trimmed();
-            return true;
+            if (!line->isEmpty()) {
+                return true;
+            }
         }
     }
     return false;
