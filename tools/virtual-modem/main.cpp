@@ -41,14 +41,14 @@ int intValue(const QCommandLineParser& parser, const QString& name, int min) {
 }
 
 // "<when>[,<n>[,<ms>]]:<line>", the line with "\n" for a line break.
-Config::Unsolicited unsolicitedLine(const QString& spec) {
+Config::Unsolicited unsolicitedLine(const QString& option) {
     static const QHash<QString, Config::Unsolicited::When> kWhen = {
         {QStringLiteral("after-prompt"), Config::Unsolicited::AfterPrompt},
         {QStringLiteral("before-verdict"), Config::Unsolicited::BeforeVerdict},
         {QStringLiteral("after-verdict"), Config::Unsolicited::AfterVerdict},
         {QStringLiteral("after-every-command"), Config::Unsolicited::AfterEveryCommand}};
-    const qsizetype colon = spec.indexOf(QLatin1Char(':'));
-    const QStringList head = spec.left(colon).split(QLatin1Char(','));
+    const qsizetype colon = option.indexOf(QLatin1Char(':'));
+    const QStringList head = option.left(colon).split(QLatin1Char(','));
     Config::Unsolicited u;
     bool ok = colon > 0 && head.size() <= 3 && kWhen.contains(head[0]);
     u.when = kWhen.value(head[0]);
@@ -68,7 +68,7 @@ Config::Unsolicited unsolicitedLine(const QString& spec) {
                            "after-prompt, before-verdict, after-verdict, "
                            "after-every-command"));
     }
-    u.line = spec.mid(colon + 1).toUtf8().replace("\\n", "\r\n");
+    u.line = option.mid(colon + 1).toUtf8().replace("\\n", "\r\n");
     return u;
 }
 
@@ -239,8 +239,8 @@ Config parseConfig(const QStringList& arguments) {
     number("verdict-delay-on", &c.verdictDelayOnSubmission, 0);
     number("not-supported-on", &c.notSupportedOnSubmission, 0);
     number("silent-after-prompt-on", &c.silentAfterPromptOnSubmission, 0);
-    for (const QString& spec : p.values(QStringLiteral("unsolicited"))) {
-        c.unsolicited.append(unsolicitedLine(spec));
+    for (const QString& option : p.values(QStringLiteral("unsolicited"))) {
+        c.unsolicited.append(unsolicitedLine(option));
     }
     c.echoAfterReset = p.isSet(QStringLiteral("echo-after-reset"));
     c.ignoreNonCommands = !p.isSet(QStringLiteral("answer-non-commands"));
