@@ -93,6 +93,14 @@ void ConnectionSettings::showMode(int mode) {
 void ConnectionSettings::Set_Custom_Field(const QString& typed) {
     const QString kept = Cut_To_Field_Limit(typed);
     fields_.customSmsc = kept;
+    // Users tick the box first and type afterwards: a number typed into the ticked field is
+    // the device's setting as soon as it is one, so it is what the test message and the run
+    // use and it stays with this device when another row is highlighted.
+    QString cleaned;
+    if (fields_.customChecked && Valid_Custom_Smsc(kept, &cleaned)) {
+        setRecord(QStringLiteral("CusSMSC"), cleaned);
+        setRecord(QStringLiteral("UseCusSMSC"), kYes);
+    }
     if (kept != typed) {
         host_->settingsChanged();  // the field must drop what was cut
     }

@@ -65,14 +65,16 @@ bool Send_Test_SMS_fun(MFCSMS& channel, const TestMessageRequest& request,
         Show_MessageBox(kSelectDevice);
         return false;
     }
-    if (request.customChecked && !Check_Custom_Smsc(request.customField)) {
+    // The settings shown are the ones used: a ticked custom field is sent as it reads now.
+    QString shownCustom;
+    if (request.customChecked && !Check_Custom_Smsc(request.customField, &shownCustom)) {
         return false;
     }
     if (!Valid_Test_Number(testNumber)) {
         Show_MessageBox(kInvalidTestNumber);
         return false;
     }
-    const QString smsc = Effective_Custom_Smsc(record);
+    const QString smsc = request.customChecked ? shownCustom : Effective_Custom_Smsc(record);
     if (smsc.isEmpty() && record.text(QStringLiteral("DefSMSC")).isEmpty()) {
         Show_MessageBox(kNoDefaultSmscForTest);
         return false;

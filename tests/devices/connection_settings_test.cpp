@@ -171,9 +171,14 @@ TEST_F(ConnectionSettingsTest, CheckBoxStoresACleanedNumberAndClearsItWhenTurned
     EXPECT_FALSE(settings.fields().customEnabled);
     EXPECT_TRUE(settings.fields().defaultEnabled);
 
-    // Turning it on with an empty field asks nothing and stores nothing yet.
+    // Turning it on with an empty field asks nothing and stores nothing yet; the number typed
+    // afterwards is stored as soon as it is a valid one, cleaned.
     settings.Custom_SMSC_Pressed(true);
     EXPECT_EQ(host.record.text(QStringLiteral("UseCusSMSC")), QStringLiteral("N"));
+    settings.Set_Custom_Field(QStringLiteral("+44 77"));
+    settings.Set_Custom_Field(QStringLiteral("+44 7785-016 010"));
+    EXPECT_EQ(host.record.text(QStringLiteral("CusSMSC")), QStringLiteral("+447785016010"));
+    EXPECT_EQ(host.record.text(QStringLiteral("UseCusSMSC")), QStringLiteral("Y"));
     EXPECT_TRUE(dialogs.messages().isEmpty());
 }
 
