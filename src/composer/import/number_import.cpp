@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <QStringEncoder>
 #include <QStringView>
 #include <QVarLengthArray>
 
@@ -281,6 +282,12 @@ QString Decode_Text(QByteArrayView bytes, bool* ok) {
         encoding, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     QString text = decoder.decode(body);
     *ok = !decoder.hasError() && !text.contains(QChar(u'\0')) && !Has_Lone_Surrogate(text);
+    if (*ok && unit == 4) {
+        // The UTF-32 decoder lets a code unit beyond U+10FFFF pass as a replacement character
+        // without an error: such a file is as broken as invalid UTF-8 and is refused the same.
+        QStringEncoder encoder(encoding);
+        *ok = QByteArray(encoder.encode(text)) == body;
+    }
     if (!*ok) {
         text.clear();
     }
