@@ -98,17 +98,6 @@ TEST_F(Submission, DeviceWithoutDetectedCapabilityReportsDelivery) {
     EXPECT_EQ(outcome, QStringLiteral("Message sent to device."));
 }
 
-TEST_F(Submission, CmsErrorCodeIsTheOutcome) {
-    tesk::vmodem::Config config;
-    config.cmsErrorOnSubmission = 1;
-    config.cmsErrorCode = 38;
-    openFor(config);
-    EXPECT_TRUE(channel.Send_PDU_SMS(fd, number, QStringLiteral("hello"), QString(), false, false,
-                                     &outcome, QStringLiteral("Yes")));
-    EXPECT_EQ(outcome, QStringLiteral("+CMS ERROR: 38"));
-    EXPECT_TRUE(modem->received().isEmpty());
-}
-
 TEST_F(Submission, RefusedFirstPartEndsTheMessage) {
     tesk::vmodem::Config config;
     config.cmsErrorOnSubmission = 1;
