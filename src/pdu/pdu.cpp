@@ -13,6 +13,7 @@ namespace {
 
 constexpr int kFirstOctetSubmit = 0x11;        // SMS-SUBMIT, relative validity period
 constexpr int kFirstOctetSubmitHeader = 0x51;  // the same with a user-data header
+constexpr int kStatusReportRequest = 0x20;     // TP-SRR
 constexpr int kTypeInternational = 0x91;
 constexpr int kTypeUnknown = 0x81;
 constexpr int kDcs7Bit = 0x00;
@@ -257,7 +258,7 @@ QString PDU::EncodePDU(const QString& message, const QString& number, const QStr
         return QString();
     }
     const bool ucs2 = sendsAsUcs2(message, unicode);
-    QString pdu = pduHead(number, smsc, kFirstOctetSubmit, ucs2, flash);
+    QString pdu = pduHead(number, smsc, firstOctet(kFirstOctetSubmit), ucs2, flash);
     if (ucs2) {
         appendOctet(&pdu, static_cast<int>(message.size() * 2) & 0xFF);
         pdu += EncodeUserData_16_bit(message);
@@ -347,6 +348,10 @@ int PDU::Text_Mode_Submissions(const QString& message, const QString& number, bo
     return parts;
 }
 
+int PDU::firstOctet(int base) const {
+    return statusReportRequest_ ? base | kStatusReportRequest : base;
+}
+
 void PDU::prepareLongMessage(const QString& message, bool unicode) {
     windows_.clear();
     windowUdl_.clear();
@@ -387,7 +392,7 @@ QString PDU::Encode_UDH_PDU(const QString& message, const QString& number, const
     if (part > windows_.size()) {
         return QString();
     }
-    QString pdu = pduHead(number, smsc, kFirstOctetSubmitHeader, ucs2, flash);
+    QString pdu = pduHead(number, smsc, firstOctet(kFirstOctetSubmitHeader), ucs2, flash);
     appendOctet(&pdu, windowUdl_.at(part - 1));
     appendOctet(&pdu, kHeaderOctets - 1);  // UDHL
     appendOctet(&pdu, 0x08);               // IEI: concatenated message, 16-bit reference

@@ -81,7 +81,13 @@ class PDU {
     // The reference the current long message carries (valid after its first part).
     int Concatenation_Reference() const { return reference_; }
 
+    // Ask the network for a status report of every PDU this instance encodes from now on
+    // (TP-SRR, TS 23.040 9.2.3.5). Off by default.
+    void Set_Status_Report_Request(bool on) { statusReportRequest_ = on; }
+    bool Status_Report_Request() const { return statusReportRequest_; }
+
   private:
+    int firstOctet(int base) const;
     void prepareLongMessage(const QString& message, bool unicode);
 
     QString longMessage_;
@@ -90,4 +96,5 @@ class PDU {
     QList<QString> windows_;  // user data hex of each part
     QList<int> windowUdl_;    // TP-UDL of each part, header included
     int reference_ = 0;
+    bool statusReportRequest_ = false;
 };
