@@ -8,16 +8,56 @@ namespace {
 const QStringList& unsolicitedPrefixes() {
     static const QStringList prefixes = {
         // messages, reports and cell broadcasts arriving
-        "+CMTI:", "+CMT:", "+CDS:", "+CDSI:", "+CBM:", "+CBMI:",
+        "+CMTI:",
+        "+CMT:",
+        "+CDS:",
+        "+CDSI:",
+        "+CBM:",
+        "+CBMI:",
         // network registration and calls
-        "+CREG:", "+CGREG:", "+CEREG:", "+C5GREG:", "RING", "+CRING:", "+CLIP:", "+CCWA:",
-        "+CUSD:", "+CIEV:", "+CGEV:", "+CTZV:", "+CTZE:", "+CSSU:", "+CSSI:",
+        "+CREG:",
+        "+CGREG:",
+        "+CEREG:",
+        "+C5GREG:",
+        "RING",
+        "+CRING:",
+        "+CLIP:",
+        "+CCWA:",
+        "+CUSD:",
+        "+CIEV:",
+        "+CGEV:",
+        "+CTZV:",
+        "+CTZE:",
+        "+CSSU:",
+        "+CSSI:",
         // start-up and SIM state
-        "+CPIN:", "+CFUN:", "RDY", "+PACSP", "+QIND:", "+STIN:", "SMS DONE", "PB DONE",
-        "Call Ready", "SMS Ready",
+        "+CPIN:",
+        "+CFUN:",
+        "RDY",
+        "+PACSP",
+        "+QIND:",
+        "+STIN:",
+        "SMS DONE",
+        "PB DONE",
+        "Call Ready",
+        "SMS Ready",
         // vendor status lines
-        "^RSSI:", "^HCSQ:", "^BOOT:", "^MODE:", "^SRVST:", "^SIMST:", "^SYSSTART", "^DSFLOWRPT:",
-        "^CEND:", "^ORIG:", "^CONF:", "^CONN:", "^STIN:", "^NWTIME:", "+ZUSIMR:", "+ZPASR:",
+        "^RSSI:",
+        "^HCSQ:",
+        "^BOOT:",
+        "^MODE:",
+        "^SRVST:",
+        "^SIMST:",
+        "^SYSSTART",
+        "^DSFLOWRPT:",
+        "^CEND:",
+        "^ORIG:",
+        "^CONF:",
+        "^CONN:",
+        "^STIN:",
+        "^NWTIME:",
+        "+ZUSIMR:",
+        "+ZPASR:",
     };
     return prefixes;
 }
@@ -133,10 +173,17 @@ LineKind Classify_Line(const QString& raw, const QString& command) {
 
 int Unsolicited_Body_Lines(const QString& raw) {
     const QString line = Without_Noise(raw);
-    return line.startsWith(QLatin1String("+CMT:")) || line.startsWith(QLatin1String("+CDS:")) ||
-                   line.startsWith(QLatin1String("+CBM:"))
-               ? 1
-               : 0;
+    if (line.startsWith(QLatin1String("+CMT:")) || line.startsWith(QLatin1String("+CBM:"))) {
+        return 1;
+    }
+    // In PDU mode a report is "+CDS: <length>" and its PDU; in text mode the report's fields
+    // stand on the line itself, and the next line is something else.
+    if (line.startsWith(QLatin1String("+CDS:"))) {
+        bool length = false;
+        line.mid(5).trimmed().toInt(&length);
+        return length ? 1 : 0;
+    }
+    return 0;
 }
 
 QString Reply::text() const {

@@ -11,7 +11,7 @@
 namespace tesk::at {
 
 enum class FinalKind {
-    None,          // not a final result
+    None,  // not a final result
     Ok,
     Error,         // bare ERROR
     CmsError,      // +CMS ERROR: n (message service)
@@ -40,7 +40,8 @@ QString Command_Name(const QString& command);
 // name ("+CREG: 0,1" for AT+CREG?) is the command's intermediate result.
 LineKind Classify_Line(const QString& line, const QString& command);
 
-// How many lines of body follow this unsolicited line (+CMT and +CDS carry a PDU line).
+// How many lines of body follow this unsolicited line: +CMT and +CBM carry one (a PDU or the
+// text), +CDS one in PDU mode ("+CDS: <length>") and none in text mode.
 int Unsolicited_Body_Lines(const QString& line);
 
 // The line without the control characters and replacement characters that line noise leaves

@@ -93,6 +93,10 @@ class MFCSMS : public SerialPortDelegate {
     const tesk::at::Reply& Last_Reply() const { return lastReply_; }
     // Lines the device sent on its own (new messages, reports, registration), oldest first.
     QStringList Take_Unsolicited();
+    // With no command in flight: reads what the device says on its own for up to `seconds`
+    // (scaled), returning as soon as a whole unsolicited result (with its body) has come, or
+    // at the end of the time. What is returned is taken off the queue.
+    QStringList Wait_For_Unsolicited(int fileDescriptor, double seconds);
     // A sending run's stop request, honoured between the parts of a long message (beside the
     // process-wide Stop_SMS_Sending_Now). Not owned; null for none.
     void Set_Stop_Flag(const std::atomic<bool>* flag) { stopFlag_ = flag; }
@@ -152,6 +156,10 @@ class MFCSMS : public SerialPortDelegate {
                        const QString& smsc, bool flash, bool unicode, const QString& portPath,
                        QString* returnStatus, const QString& smsCapable);
     static QString Get_SMS_Error(const QString& answer);
+    // Asks the network for a status report of every message sent from now on (TP-SRR in PDU
+    // mode, the first octet of AT+CSMP in text mode).
+    void Set_Status_Reports(bool on) { statusReports_ = on; }
+    bool Status_Reports() const { return statusReports_; }
     // What became of the last message handed to Send_PDU_SMS / Send_Text_SMS.
     const tesk::modem::SubmissionOutcome& Last_Submission() const { return lastSubmission_; }
 
@@ -162,9 +170,9 @@ class MFCSMS : public SerialPortDelegate {
 
     // The line framing and answer reading under Write_Command / Read_Command.
     struct Expect {
-        QString command;            // as written, without its line end
-        QStringList payloadLines;   // a submission's body, whose echo is not an answer
-        bool prompt = false;        // the "> " ends the read
+        QString command;           // as written, without its line end
+        QStringList payloadLines;  // a submission's body, whose echo is not an answer
+        bool prompt = false;       // the "> " ends the read
     };
     tesk::at::Reply readReply(const Expect& expect, double seconds);
     bool writeBytes(int fileDescriptor, const QByteArray& bytes, const QString& shown);
@@ -191,15 +199,16 @@ class MFCSMS : public SerialPortDelegate {
     KnownSettings known_;
     QString customCentreToRestore_;
     Pacing pacing_ = Pacing::Standard;
+    bool statusReports_ = false;
     tesk::modem::SubmissionOutcome lastSubmission_;
 
     tesk::at::LineFramer framer_;
     tesk::at::Reply lastReply_;
-    QString lastCommand_;      // the command whose answer the next read belongs to
-    bool answered_ = true;     // its final result (or prompt) has been read
-    int patience_ = 1;         // read time-outs multiply by this once the device proved slow
+    QString lastCommand_;       // the command whose answer the next read belongs to
+    bool answered_ = true;      // its final result (or prompt) has been read
+    int patience_ = 1;          // read time-outs multiply by this once the device proved slow
     bool deviceAlive_ = false;  // the device has said something on this line
-    double readTimeout_ = 0;   // scaled seconds, as set by Set_Read_Timeout
+    double readTimeout_ = 0;    // scaled seconds, as set by Set_Read_Timeout
     tesk::at::UnsolicitedQueue unsolicited_;
     const std::atomic<bool>* stopFlag_ = nullptr;
 

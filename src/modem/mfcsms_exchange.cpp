@@ -2,8 +2,8 @@
 // judging the answer, the connection checks and the reset.
 #include "core/log.h"
 #include "core/pacing.h"
-#include "core/text_helpers.h"
 #include "core/run_flags.h"
+#include "core/text_helpers.h"
 #include "modem/mfcsms.h"
 
 #include <algorithm>
@@ -141,9 +141,9 @@ void MFCSMS::catchUp(int fileDescriptor) {
     }
     // A device that has spoken on this line is working on the command, however slowly; one
     // that never said a word gets no more than the usual time.
-    const double bound = deviceAlive_ ? std::max(readTimeout_ * patience_,
-                                                 tesk::pacing::scaled(kCatchUpSeconds))
-                                      : readTimeout_ * patience_;
+    const double bound =
+        deviceAlive_ ? std::max(readTimeout_ * patience_, tesk::pacing::scaled(kCatchUpSeconds))
+                     : readTimeout_ * patience_;
     const tesk::at::Reply late = readReply({lastCommand_, {}, false}, bound);
     if (!late.complete()) {
         deviceAlive_ = false;
@@ -201,9 +201,7 @@ tesk::at::Reply MFCSMS::readReply(const Expect& expect, double seconds) {
         }
         return reply;
     };
-    const SerialPort::CompleteTest anyByte = [](const QByteArray& held) {
-        return !held.isEmpty();
-    };
+    const SerialPort::CompleteTest anyByte = [](const QByteArray& held) { return !held.isEmpty(); };
     while (true) {
         QString line;
         while (framer_.nextLine(&line)) {
@@ -217,8 +215,9 @@ tesk::at::Reply MFCSMS::readReply(const Expect& expect, double seconds) {
         }
         if (collector.awaitingTrailingOk() && !trailingWindow) {
             trailingWindow = true;
-            deadline = std::min(deadline, Clock::now() + std::chrono::duration<double>(
-                                                             tesk::pacing::scaled(kTrailingOkSeconds)));
+            deadline =
+                std::min(deadline, Clock::now() + std::chrono::duration<double>(
+                                                      tesk::pacing::scaled(kTrailingOkSeconds)));
         }
         if (collector.wantsPrompt() && framer_.takePrompt()) {
             collector.promptSeen();
@@ -242,6 +241,56 @@ tesk::at::Reply MFCSMS::readReply(const Expect& expect, double seconds) {
 
 QStringList MFCSMS::Take_Unsolicited() {
     return unsolicited_.take();
+}
+
+QStringList MFCSMS::Wait_For_Unsolicited(int fileDescriptor, double seconds) {
+    using Clock = std::chrono::steady_clock;
+    if (!answered_) {
+        catchUp(fileDescriptor);
+    }
+    if (!unsolicited_.wantsBody()) {
+        // Results that came while commands were answered are handed over first.
+        QStringList waiting = unsolicited_.take();
+        if (!waiting.isEmpty()) {
+            return waiting;
+        }
+    }
+    const auto deadline =
+        Clock::now() + std::chrono::duration<double>(tesk::pacing::scaled(std::max(seconds, 0.0)));
+    const SerialPort::CompleteTest anyByte = [](const QByteArray& held) { return !held.isEmpty(); };
+    bool whole = false;
+    while (port) {
+        QString line;
+        while (framer_.nextLine(&line)) {
+            if (unsolicited_.wantsBody()) {
+                unsolicited_.addBody(line);
+            } else if (tesk::at::Classify_Line(line, QString()) ==
+                       tesk::at::LineKind::Unsolicited) {
+                unsolicited_.push(line);
+            } else if (!tesk::at::Without_Noise(line).isEmpty()) {
+                tesk::log::writef("Stray (%d) \"%s\"\n", fileDescriptor, line.toUtf8().constData());
+                continue;
+            }
+            whole = !unsolicited_.wantsBody();
+        }
+        const double left = std::chrono::duration<double>(deadline - Clock::now()).count();
+        if (whole || left <= 0) {
+            break;
+        }
+        port->setReadTimeout(left);
+        SerialError error;
+        const QByteArray bytes = port->readAndStopAfterBytes(false, 0, false, 0, &error, anyByte);
+        port->setReadTimeout(readTimeout_);
+        if (error.code == SerialErrorSystem) {
+            break;
+        }
+        framer_.feed(bytes);
+    }
+    const QStringList lines = unsolicited_.take();
+    for (const QString& line : lines) {
+        tesk::log::writef("Heard (%d) \"%s\"\n", fileDescriptor, line.toUtf8().constData());
+    }
+    return lines;
 }
 
 // One retry of the connection check: wait, ask again, accept OK or a bare echo.

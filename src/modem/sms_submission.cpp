@@ -85,9 +85,12 @@ bool MFCSMS::Prepare_Modem_For_Text_SMS(int fd) {
 
 bool MFCSMS::Set_Text_Mode_SMS_Param(int fd, bool flash, bool unicode) {
     try {
-        const char* command =
-            flash ? (unicode ? "AT+CSMP=17,255,0,24\r\n" : "AT+CSMP=17,255,0,16\r\n")
-                  : (unicode ? "AT+CSMP=17,255,0,8\r\n" : "AT+CSMP=17,255,0,0\r\n");
+        // First octet 17: SMS-SUBMIT with a relative validity period; 49 adds the request for
+        // a status report (TP-SRR).
+        const QByteArray text = QByteArray("AT+CSMP=") + (statusReports_ ? "49" : "17") +
+                                ",255,0," +
+                                (flash ? (unicode ? "24" : "16") : (unicode ? "8" : "0")) + "\r\n";
+        const char* command = text.constData();
         if (fast() && known_.textParameters == QLatin1String(command)) {
             return true;
         }
@@ -196,8 +199,8 @@ QString lineOf(const QByteArray& bytes) {
 // The lines of a message body as a device repeats them.
 QStringList bodyLines(const QString& payload) {
     QStringList lines;
-    for (const QString& line : payload.split(QRegularExpression(QStringLiteral("[\r\n]+")),
-                                             Qt::SkipEmptyParts)) {
+    for (const QString& line :
+         payload.split(QRegularExpression(QStringLiteral("[\r\n]+")), Qt::SkipEmptyParts)) {
         const QString bare = tesk::at::Without_Noise(line);
         if (!bare.isEmpty()) {
             lines.append(bare);
@@ -264,7 +267,8 @@ MFCSMS::PartResult MFCSMS::submitPart(int fd, SubmitKind kind, const QString& cm
     if (!fast()) {
         tesk::pacing::wait(2.0);  // the standard pace gives the network time before reading
     }
-    const double verdictBound = std::max(readTimeout_ * patience_, tesk::pacing::scaled(kVerdictSeconds));
+    const double verdictBound =
+        std::max(readTimeout_ * patience_, tesk::pacing::scaled(kVerdictSeconds));
     reply = readReply({lastCommand_, bodyLines(payload), false}, verdictBound);
     answered_ = reply.complete() || reply.lineLost;
     lastReply_ = reply;
@@ -321,6 +325,7 @@ bool MFCSMS::Send_PDU_SMS(int fd, const QString& number, const QString& message,
     try {
         const bool ucs2 = unicode || PDU::Needs_Unicode(message);
         PDU pdu;
+        pdu.Set_Status_Report_Request(statusReports_);
         const QString single = pdu.EncodePDU(message, number, smsc, true, flash, ucs2);
         if (!single.isEmpty()) {
             if (pdu.Fits_Single_Message(message, number, smsc, ucs2)) {
@@ -367,8 +372,8 @@ bool MFCSMS::Send_PDU_SMS(int fd, const QString& number, const QString& message,
 
 bool MFCSMS::selectTextCharacterSet(int fd, bool unicode) {
     if (unicode) {
-        if (fast() && (known_.charset == QLatin1String("UCS2") ||
-                       known_.charset == QLatin1String("HEX"))) {
+        if (fast() &&
+            (known_.charset == QLatin1String("UCS2") || known_.charset == QLatin1String("HEX"))) {
             return true;
         }
         m_sLastResponse = QString("");
@@ -397,9 +402,8 @@ bool MFCSMS::selectTextCharacterSet(int fd, bool unicode) {
             current.contains(QLatin1String("UCS2"))) {
             // A device in UCS2 may want the set's own name in UCS2 as well.
             const QString name = QString::fromLatin1(select).section(QLatin1Char('"'), 1, 1);
-            const QByteArray encoded = QStringLiteral("AT+CSCS=\"%1\"\r\n")
-                                           .arg(PDU::EncodeUserData_16_bit(name))
-                                           .toUtf8();
+            const QByteArray encoded =
+                QStringLiteral("AT+CSCS=\"%1\"\r\n").arg(PDU::EncodeUserData_16_bit(name)).toUtf8();
             if (Write_Command(fd, encoded.constData())) {
                 Read_Command(fd, kOk);
             }
@@ -424,7 +428,7 @@ bool MFCSMS::Send_Text_SMS(int fd, const QString& number, const QString& message
         // Anything outside plain ASCII, or ASCII the GSM character set reads differently, only
         // arrives intact through the UCS2 character set.
         wide = (unicode && Check_UNICODE_Message(message) == 1) ||
-                          Check_Non_English_Message(message) == 1 || hasAsciiOutsideGsmSet(message);
+               Check_Non_English_Message(message) == 1 || hasAsciiOutsideGsmSet(message);
         if (!smsc.isEmpty() && !(fast() && known_.serviceCentre == smsc)) {
             // A number goes out in the character set in force: make sure it is not UCS2.
             selectTextCharacterSet(fd, false);

@@ -10,14 +10,14 @@ const QStringList& SendingItem::Keys() {
     static const QStringList keys = {
         QStringLiteral("Number"),     QStringLiteral("Message"),        QStringLiteral("Use Port"),
         QStringLiteral("Use Status"), QStringLiteral("Current Status"), QStringLiteral("Status"),
-        QStringLiteral("Retry"),      QStringLiteral("Sent item"),
+        QStringLiteral("Retry"),      QStringLiteral("Sent item"),      QStringLiteral("Delivery"),
     };
     return keys;
 }
 
 QString SendingItem::value(const QString& key) const {
-    const QString* fields[] = {&Number,        &Message, &UsePort, &UseStatus,
-                               &CurrentStatus, &Status,  &Retry,   &SentItem};
+    const QString* fields[] = {&Number, &Message, &UsePort,  &UseStatus, &CurrentStatus,
+                               &Status, &Retry,   &SentItem, &Delivery};
     const qsizetype at = Keys().indexOf(key);
     return at < 0 ? QString("") : *fields[at];
 }
@@ -150,6 +150,15 @@ bool SendingTable::Mark_Sent_Item_Written(int index) {
         return false;
     }
     items_[index].SentItem = QStringLiteral("1");
+    return true;
+}
+
+bool SendingTable::Set_Delivery(int index, const QString& text) {
+    std::lock_guard lock(mutex_);
+    if (index < 0 || index >= static_cast<int>(items_.size())) {
+        return false;
+    }
+    items_[index].Delivery = text;
     return true;
 }
 

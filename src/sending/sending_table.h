@@ -24,7 +24,8 @@ inline const QString kSkippedStatus = QStringLiteral("Skipped.");
 inline const QString kStoppedStatus = QStringLiteral("Stopped.");
 
 // One recipient of the run. Keys: "Number", "Message", "Use Port", "Use Status",
-// "Current Status", "Status", "Retry", "Sent item".
+// "Current Status", "Status", "Retry", "Sent item", and "Delivery" (what the status reports
+// said, when the run asked for them).
 struct SendingItem {
     QString Number;
     QString Message;
@@ -34,6 +35,7 @@ struct SendingItem {
     QString Status;  // the outcome, "" until the item is finished
     QString Retry = QStringLiteral("0");
     QString SentItem = QStringLiteral("0");
+    QString Delivery;
 
     bool isFinal() const { return !Status.isEmpty(); }
     QString value(const QString& key) const;
@@ -74,6 +76,8 @@ class SendingTable {
     // True when the item changed.
     bool Finish_Sent(int index, const QString& device, const QString& outcome);
     bool Mark_Sent_Item_Written(int index);
+    // What the status reports say of the item's message ("No report yet", "Delivered", ...).
+    bool Set_Delivery(int index, const QString& text);
     // Every waiting item becomes "Stopped." / "Stopped" (its Use Port kept). Returns how many.
     int Mark_Stopped();
 

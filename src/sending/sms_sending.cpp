@@ -6,6 +6,8 @@
 #include "core/log.h"
 #include "core/pacing.h"
 #include "core/text_helpers.h"
+#include "delivery/delivery_book.h"
+#include "delivery/device_events.h"
 #include "modem/mfcsms.h"
 #include "stores/device_days.h"
 #include "stores/reports.h"
@@ -103,6 +105,49 @@ DeviceRecord SMS_Sending::recordOf(const QString& entry) const {
         }
     }
     return {};
+}
+
+// The IMEI names the device whatever port it sits on today.
+QString SMS_Sending::simKeyOf(const QString& entry) const {
+    const QString imei = recordOf(entry).text(QStringLiteral("IMEI"));
+    return imei.isEmpty() ? entry : imei;
+}
+
+void SMS_Sending::recordForDelivery(int row, const QString& device, const QString& number,
+                                    const QString& message, bool sent,
+                                    const modem::SubmissionOutcome& outcome) {
+    if (!sent) {
+        return;
+    }
+    const QString id =
+        delivery::DeliveryBook::Shared().Record_Sent(device, number, outcome.references, message);
+    if (id.isEmpty()) {
+        // The device accepted the message without naming its reference: no report can find it.
+        table_.Set_Delivery(row, QStringLiteral("No reference from the device"));
+        return;
+    }
+    {
+        std::lock_guard lock(deliveryMutex_);
+        deliveryRows_.insert(id, row);
+    }
+    table_.Set_Delivery(row, QStringLiteral("No report yet"));
+}
+
+void SMS_Sending::showDelivery(const QString& id) {
+    int row = -1;
+    {
+        std::lock_guard lock(deliveryMutex_);
+        row = deliveryRows_.value(id, -1);
+    }
+    const auto message = delivery::DeliveryBook::Shared().message(id);
+    if (row >= 0 && message) {
+        table_.Set_Delivery(row, delivery::State_Text(*message));
+        post([this] {
+            if (view_) {
+                view_->redrawTable();
+            }
+        });
+    }
 }
 
 void SMS_Sending::showProgress() {
@@ -340,11 +385,24 @@ void SMS_Sending::sendLoop(Device device) {
     channel->Set_Pacing(request_.pacing);
     const bool standard = request_.pacing == modem::Pacing::Standard;
     const int fd = channel->port ? channel->port->fileDescriptor() : -1;
+    std::unique_ptr<delivery::DeviceEvents> events;
     try {
         if (device.mode == 1) {
             channel->Prepare_Modem_For_PDU_SMS(fd);
         } else if (device.mode == 2) {
             channel->Prepare_Modem_For_Text_SMS(fd);
+        }
+        if (request_.deliveryReports && device.mode != 0) {
+            channel->Set_Status_Reports(true);
+            events = std::make_unique<delivery::DeviceEvents>(
+                channel, fd, simKeyOf(device.entry), device.mode == 2,
+                delivery::DeviceEvents::Sinks{&delivery::DeliveryBook::Shared(),
+                                              &delivery::Inbox::Shared(),
+                                              [this](const QString& id) { showDelivery(id); },
+                                              {}});
+            events->Enable();
+            // What came while the program was away: late reports of earlier runs, replies.
+            events->Read_Stored();
         }
         deviceStarted(device.entry);
         ++devicesStarted_;
@@ -353,9 +411,7 @@ void SMS_Sending::sendLoop(Device device) {
         channel->Set_Read_Timeout(5.0);
         // The SIM's allowance for this run: the limit, less what it sent today already when
         // the limit is per day. The IMEI names the device whatever port it sits on today.
-        const QString simKey = recordOf(device.entry).text(QStringLiteral("IMEI")).isEmpty()
-                                   ? device.entry
-                                   : recordOf(device.entry).text(QStringLiteral("IMEI"));
+        const QString simKey = simKeyOf(device.entry);
         const int allowance =
             request_.deviceLimit <= 0 ? -1
             : request_.deviceLimitPerDay
@@ -421,10 +477,14 @@ void SMS_Sending::sendLoop(Device device) {
                 failed = failed || device.mode != 0;
             }
             table_.Finish_Sent(index, device.entry, outcome);
+            if (events) {
+                recordForDelivery(index, simKey, item.Number, message, sent,
+                                  channel->Last_Submission());
+                events->Handle(channel->Take_Unsolicited());
+            }
             deviceHandled(device.entry);
             post([this] { showProgress(); });
-            const bool batchDone =
-                pausesOn() && msgCount_.fetch_add(1) + 1 == pause_.everyMessages;
+            const bool batchDone = pausesOn() && msgCount_.fetch_add(1) + 1 == pause_.everyMessages;
             if (request_.saveSentItems &&
                 stores::Append_Sent_Item(kGsmMode, {item.Number, message, today, outcome})) {
                 table_.Mark_Sent_Item_Written(index);
@@ -449,6 +509,10 @@ void SMS_Sending::sendLoop(Device device) {
     } catch (const std::exception& e) {
         log::writef("sending through %s: %s\n", device.entry.toUtf8().constData(), e.what());
     }
+    if (events) {
+        events->Handle(channel->Take_Unsolicited());
+    }
+    channel->Set_Status_Reports(false);
     channel->Finish_Run(fd, device.entry);
     channel->Set_Stop_Flag(nullptr);
     channel->Set_Pacing(modem::Pacing::Standard);
@@ -659,7 +723,8 @@ void SMS_Sending::Export_Btn() {
         if (which == stores::StatusChoice::All ||
             (which == stores::StatusChoice::Successful && sent) ||
             (which == stores::StatusChoice::Failed && !sent)) {
-            rows.append({item.Number, item.Message, item.CurrentStatus, item.Status});
+            rows.append(
+                {item.Number, item.Message, item.CurrentStatus, item.Status, item.Delivery});
         }
     }
     if (rows.isEmpty()) {

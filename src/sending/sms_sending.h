@@ -17,6 +17,7 @@
 #include "sending/run_rate.h"
 #include "sending/sending_table.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -76,6 +77,9 @@ struct SendingRequest {
     // A refusal that concerns the message or its number (+CMS ERROR 0-255, the network's
     // causes) ends that item only; the device ends on any other error or 3 refusals in a row.
     bool keepGoingAfterRefusal = false;
+    // Ask the network for a status report of every message, and read the reports (and any
+    // replies) the devices pass on while the run goes on.
+    bool deliveryReports = false;
 };
 
 // Shown when every device stopped at its limit while messages were left: %1 the limit, %2 the
@@ -129,6 +133,7 @@ class SMS_Sending {
     RateInput Rate_Input() const;
     bool running() const { return !ended_; }
     bool pausing() const { return pauseRunning_; }
+    bool deliveryReports() const { return request_.deliveryReports; }
     // The end message shown ("" until the run has ended).
     QString endMessage() const { return endMessage_; }
 
@@ -168,6 +173,12 @@ class SMS_Sending {
     void joinThreads();
     void showProgress();
     DeviceRecord recordOf(const QString& entry) const;
+    // The delivery state of the message the book knows by `id`, into its row.
+    void showDelivery(const QString& id);
+    QString simKeyOf(const QString& entry) const;
+    void recordForDelivery(int row, const QString& device, const QString& number,
+                           const QString& message, bool sent,
+                           const modem::SubmissionOutcome& outcome);
 
     SendingView* view_ = nullptr;
     SendingRequest request_;
@@ -215,6 +226,8 @@ class SMS_Sending {
     double pausedRealSeconds_ = 0;
     int handled_ = 0;
     std::vector<DeviceTally> tallies_;
+    std::mutex deliveryMutex_;
+    QHash<QString, int> deliveryRows_;  // the book's message ids of this run, by row
     std::mutex threadsMutex_;
     std::vector<std::thread> threads_;
     // Last, so it is the first to go: close_all_ports() stops this run before closing ports.

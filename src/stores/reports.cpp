@@ -152,6 +152,9 @@ QString Status_Report(const QList<StatusReportRow>& rows, ReportFormat format) {
                       QStringLiteral("\nMessage\t\t: ") + row.Message +
                       QStringLiteral("\nCurrent Status\t: ") + row.CurrentStatus +
                       QStringLiteral("\nSent Status\t: ") + row.Status + QLatin1Char('\n') +
+                      (row.Delivery.isEmpty()
+                           ? QString()
+                           : QStringLiteral("Delivery\t: ") + row.Delivery + QLatin1Char('\n')) +
                       kReportRule + QLatin1Char('\n');
         }
         return report;
@@ -169,6 +172,9 @@ QString Status_Report(const QList<StatusReportRow>& rows, ReportFormat format) {
                     field(60, QStringLiteral("Message"), Html_Cell_Text(row.Message)) +
                     field(100, QStringLiteral("Current Status"), Html_Escape(row.CurrentStatus)) +
                     field(100, QStringLiteral("Sent Status"), Html_Escape(row.Status)) +
+                    (row.Delivery.isEmpty()
+                         ? QString()
+                         : field(100, QStringLiteral("Delivery"), Html_Escape(row.Delivery))) +
                     QStringLiteral("</table>"));
     }
     return report;

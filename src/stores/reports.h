@@ -37,12 +37,14 @@ QString Html_Page_Head(const QString& title, const QString& heading);
 bool Is_Successful_Status(const QString& status);
 
 // One row of the sending-status report: the sending table's Number, Message, Current Status
-// and Status.
+// and Status, and what the status reports said when the run asked for them ("" otherwise: the
+// report then has no Delivery line).
 struct StatusReportRow {
     QString Number;
     QString Message;
     QString CurrentStatus;
     QString Status;
+    QString Delivery;
 };
 
 // The reports' texts. `gsm` adds the status of each entry.

@@ -88,7 +88,7 @@ SendingWnd::SendingWnd(QWidget* parent) : QDialog(parent) {
     model_ = new RecordTableModel(sendingColumns(), this);
     table_ = makeRowTable(model_, content_);
     table_->setObjectName(QStringLiteral("sendingTable"));
-    const int widths[] = {120, 190, 100, 100, 150, 200, 45, 65};
+    const int widths[] = {120, 190, 100, 100, 150, 200, 45, 65, 160};
     for (int column = 0; column < model_->columnCount(); ++column) {
         table_->setColumnWidth(column, widths[column]);
     }
@@ -148,6 +148,10 @@ void SendingWnd::redrawTable() {
     model_->refresh(items.count(), [&items](int row, const QString& key) -> QVariant {
         return items.at(row).value(key);
     });
+    // The Delivery column only says something when the run asked for reports.
+    table_->setColumnHidden(
+        static_cast<int>(SendingItem::Keys().indexOf(QStringLiteral("Delivery"))),
+        !run_.deliveryReports());
 }
 
 void SendingWnd::setStatusText(const QString& text) {

@@ -107,15 +107,16 @@ TEST(Reports, HtmlValuesAreEscapedBeforeTheirLineBreaksAndBlanks) {
 
 namespace {
 
-TEST(StatusReport, TextAndHtmlCarryBothStatuses) {
+// A row with a delivery state gets a Delivery line; one without keeps the plain form.
+TEST(StatusReport, TextAndHtmlCarryBothStatusesAndTheDeliveryWhereThereIsOne) {
     const QList<tesk::stores::StatusReportRow> rows{
-        {"+447700900001", "Hi <you>", "Done", "Message sent successfully."},
-        {"0777", "x", "Stopped", "+CMS ERROR: 500"}};
+        {"+447700900001", "Hi <you>", "Done", "Message sent successfully.", "Delivered"},
+        {"0777", "x", "Stopped", "+CMS ERROR: 500", ""}};
     const QString rule(76, QLatin1Char('='));
     EXPECT_EQ(tesk::stores::Status_Report(rows, ReportFormat::Text),
               rule + "\n\n\t\t\t[ Tesk SMS - Sent Items]\t\t\t\n\n" + rule + "\n" +
                   "Number\t\t: +447700900001\nMessage\t\t: Hi <you>\nCurrent Status\t: Done\n"
-                  "Sent Status\t: Message sent successfully.\n" +
+                  "Sent Status\t: Message sent successfully.\nDelivery\t: Delivered\n" +
                   rule + "\n" +
                   "Number\t\t: 0777\nMessage\t\t: x\nCurrent Status\t: Stopped\nSent Status\t: "
                   "+CMS ERROR: 500\n" +
@@ -124,6 +125,8 @@ TEST(StatusReport, TextAndHtmlCarryBothStatuses) {
     EXPECT_TRUE(page.contains(QStringLiteral(
         "<tr><td width=100>Current Status</td><td>:&nbsp;&nbsp;</td><td>Stopped</td>")));
     EXPECT_TRUE(page.contains(QStringLiteral("Hi&nbsp;&lt;you&gt;")));
+    EXPECT_EQ(page.count(QStringLiteral(">Delivery</td><td>:&nbsp;&nbsp;</td><td>Delivered</td>")),
+              1);
     EXPECT_TRUE(page.endsWith(QStringLiteral("</table></td></tr>")));
 }
 
