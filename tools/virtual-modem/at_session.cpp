@@ -16,8 +16,8 @@ constexpr qsizetype kMaxPayload = 4096;  // far more than any SMS; the rest is d
 constexpr int kCmeNotSupported = 4;
 
 bool isSmsCommand(const QByteArray& name) {
-    static const QList<QByteArray> kNames = {"+CSMS", "+CMGF", "+CMGS", "+CSCA",
-                                             "+CSMP", "+CMMS", "+CPMS", "+CNMI"};
+    static const QList<QByteArray> kNames = {"+CSMS", "+CMGF", "+CMGS", "+CSCA", "+CSMP", "+CMMS",
+                                             "+CPMS", "+CNMI", "+CMGR", "+CMGL", "+CMGD"};
     return kNames.contains(name);
 }
 
@@ -43,6 +43,8 @@ AtSession::AtSession(const Config& config, SessionHost& host) : config_(config),
     echo_ = config_.echo;
     scaNumber_ = config_.serviceCentre;
     scaType_ = scaNumber_.startsWith(QLatin1Char('+')) ? 145 : 129;
+    nextReference_ = qBound(0, config_.firstReference, 255);
+    prepareInbox();
 }
 
 bool AtSession::toInt(const QByteArray& text, int* value) {
@@ -61,6 +63,7 @@ void AtSession::resetProfile() {
     csmp_[2] = 0;
     csmp_[3] = 0;
     cmms_ = 0;
+    std::fill(std::begin(cnmi_), std::end(cnmi_), 0);
 }
 
 void AtSession::feed(const QByteArray& bytes) {

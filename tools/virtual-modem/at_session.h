@@ -6,8 +6,12 @@
 #include "virtual-modem/virtual_modem.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QList>
+#include <QMap>
 #include <QString>
+
+#include <chrono>
 
 namespace tesk::vmodem {
 
@@ -29,12 +33,18 @@ class SessionHost {
     virtual void refused(const Refusal& refusal) = 0;
     virtual void pause(int ms) = 0;  // hold back everything sent after this by ms
     virtual void hangUp() = 0;       // close the line once everything sent so far is out
+    virtual void reportIssued() {}   // a status report was shown or stored
 };
 
 class AtSession {
   public:
     AtSession(const Config& config, SessionHost& host);
     void feed(const QByteArray& bytes);
+    // Passes on the reports and messages that are due; the host calls it whenever it can.
+    // Nothing is shown in the middle of a submission's input: it waits for command mode.
+    void tick();
+    // The network brings a message (after its delayMs).
+    void arrive(const IncomingSms& sms);
 
   private:
     enum class Input { Command, Pdu, Text };
@@ -80,6 +90,44 @@ class AtSession {
     void refuse(const Reply& reply, const QString& number, const char* stage);
     void resetProfile();
 
+    // Storage, indications, incoming messages and status reports (at_inbox.cpp).
+    using Clock = std::chrono::steady_clock;
+    struct Stored {
+        bool report = false;
+        bool read = false;
+        QString pdu;  // hex with the service-centre field
+        int tpduOctets = 0;
+        QString sender;  // a message's originator
+        QDateTime centreTime;
+        QString text;
+        QString reportFields;  // a report's text-mode fields after its prefix
+    };
+    struct Event {
+        Clock::time_point due;
+        bool report = false;
+        IncomingSms sms;  // a message
+        // A report, and the one that follows it (followStatus >= 0) after followDelayMs.
+        QString recipient;
+        int reference = 0;
+        QDateTime submitted;
+        int status = 0;
+        int followStatus = -1;
+        int followDelayMs = 0;
+    };
+    void prepareInbox();
+    Reply inbox(const Extended& cmd);
+    Reply readStored(const Extended& cmd);
+    Reply listStored(const Extended& cmd);
+    Reply deleteStored(const Extended& cmd);
+    Reply storageQuery(const Extended& cmd);
+    Reply indications(const Extended& cmd);
+    QByteArray entryLines(int index, const Stored& entry, bool list) const;
+    void scheduleReport(const QString& number, int reference);
+    void fire(const Event& event);
+    int store(const Stored& entry);  // the index, 0 when the storage is full
+    void indicate(const QByteArray& lines);
+    int usedSlots() const { return int(storage_.size()); }
+
     static Reply error(Final kind = Final::Error, int code = 0);
     static bool toInt(const QByteArray& text, int* value);
     QByteArray finalText(const Reply& reply) const;
@@ -116,6 +164,12 @@ class AtSession {
     int submissions_ = 0;  // ended with Ctrl-Z: what cmsErrorOnSubmission counts
     int delivered_ = 0;
     int nextReference_ = 0;
+
+    int cnmi_[5] = {0, 0, 0, 0, 0};  // mode, mt, bm, ds, bfr
+    QMap<int, Stored> storage_;      // by index, from 1
+    QList<Event> events_;            // due in order of arrival
+    QList<Stored> waitingForRoom_;   // the network keeps them until the storage has room
+    int nextIncomingReference_ = 1;
     bool silent_ = false;
     bool hungUp_ = false;
 };

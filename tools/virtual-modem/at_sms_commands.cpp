@@ -79,9 +79,6 @@ AtSession::Reply AtSession::sms(const Extended& cmd) {
     if (n == "+CSCA") {
         return serviceCentre(cmd);
     }
-    if (n == "+CPMS" || n == "+CNMI") {  // storage and indications play no part here
-        return reply;
-    }
     if (n == "+CSMP") {
         if (cmd.form == Extended::Query) {
             reply.lines = {QStringLiteral("+CSMP: %1,%2,%3,%4")
@@ -121,6 +118,9 @@ AtSession::Reply AtSession::sms(const Extended& cmd) {
     }
     if (!config_.smsSupported) {
         return error();
+    }
+    if (n == "+CPMS" || n == "+CNMI" || n == "+CMGR" || n == "+CMGL" || n == "+CMGD") {
+        return inbox(cmd);
     }
     if (n == "+CSMS") {
         int value = 0;

@@ -100,6 +100,7 @@ bool AtSession::pduMessage(ReceivedSms* sms) const {
     sms->text = pdu.text;
     sms->coding = AlphabetName(pdu.coding.alphabet);
     sms->messageClass = pdu.coding.messageClass;
+    sms->statusReportRequest = pdu.statusReportRequest;
     if (pdu.concatRef >= 0) {
         sms->concatRef = pdu.concatRef;
         sms->concatPart = pdu.concatPart;
@@ -120,6 +121,7 @@ bool AtSession::textMessage(ReceivedSms* sms) const {
     sms->text = text.text;
     sms->coding = AlphabetName(coding.alphabet);
     sms->messageClass = coding.messageClass;
+    sms->statusReportRequest = (csmp_[0] & 0x20) != 0;  // TP-SRR of the first octet
     sms->raw = utf8OrLatin1(raw_);
     return true;
 }
@@ -147,6 +149,9 @@ void AtSession::finishSubmission() {
         ++delivered_;
         host_.delivered(sms);
         reply.lines = {"+CMGS: " + QByteArray::number(sms.reference)};
+        if (sms.statusReportRequest) {
+            scheduleReport(sms.number, sms.reference);
+        }
     }
     if (reply.final != Final::Ok) {
         refuse(reply, sms.number, "verdict");

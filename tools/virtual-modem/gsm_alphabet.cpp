@@ -123,4 +123,46 @@ bool UnpackSeptets(const QByteArray& octets, int bitOffset, int count, QList<qui
     return true;
 }
 
+bool TextToGsmSeptets(const QString& text, QList<quint8>* septets) {
+    septets->clear();
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        int found = -1;
+        for (int s = 0; s < 128 && found < 0; ++s) {
+            if (kDefault[s] == u && s != kGsmEscape) {
+                found = s;
+            }
+        }
+        if (found >= 0) {
+            septets->append(quint8(found));
+            continue;
+        }
+        for (int s = 0; s < 128 && found < 0; ++s) {
+            if (extension(quint8(s)) == u && u != 0) {
+                found = s;
+            }
+        }
+        if (found < 0) {
+            return false;
+        }
+        septets->append(kGsmEscape);
+        septets->append(quint8(found));
+    }
+    return true;
+}
+
+QByteArray PackSeptets(const QList<quint8>& septets, int bitOffset) {
+    const qint64 endBit = qint64(bitOffset) + qint64(septets.size()) * 7;
+    QByteArray octets(int((endBit + 7) / 8), '\0');
+    for (qsizetype i = 0; i < septets.size(); ++i) {
+        const qint64 bit = bitOffset + qint64(i) * 7;
+        const unsigned value = unsigned(septets[i] & 0x7F) << (bit % 8);
+        octets[bit / 8] = char(quint8(octets[bit / 8]) | (value & 0xFF));
+        if (value > 0xFF) {
+            octets[bit / 8 + 1] = char(quint8(octets[bit / 8 + 1]) | (value >> 8));
+        }
+    }
+    return octets;
+}
+
 }  // namespace tesk::vmodem

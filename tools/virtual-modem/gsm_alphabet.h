@@ -23,4 +23,11 @@ QString GsmBytesToText(const QByteArray& bytes);
 // Returns false when the data is too short.
 bool UnpackSeptets(const QByteArray& octets, int bitOffset, int count, QList<quint8>* septets);
 
+// The other way, for what the modem itself sends: the septets of a text, extension characters
+// as ESC and their code. False when a character is no GSM character.
+bool TextToGsmSeptets(const QString& text, QList<quint8>* septets);
+
+// Packs septets after `bitOffset` zero bits (room for a user-data header and its fill bits).
+QByteArray PackSeptets(const QList<quint8>& septets, int bitOffset);
+
 }  // namespace tesk::vmodem

@@ -72,6 +72,64 @@ Config::Unsolicited unsolicitedLine(const QString& option) {
     return u;
 }
 
+// "<number>=<outcome>[,<ms>]": <number> as addressed or "*", <outcome> delivered,
+// temporary[:<st>], failed[:<st>] or none.
+tesk::vmodem::ReportPlan reportPlan(const QString& option) {
+    using tesk::vmodem::ReportPlan;
+    const qsizetype equals = option.lastIndexOf(QLatin1Char('='));
+    const QStringList rest = option.mid(equals + 1).split(QLatin1Char(','));
+    const QStringList outcome = rest[0].split(QLatin1Char(':'));
+    static const QHash<QString, ReportPlan::Outcome> kOutcomes = {
+        {QStringLiteral("delivered"), ReportPlan::Delivered},
+        {QStringLiteral("temporary"), ReportPlan::TemporaryThenDelivered},
+        {QStringLiteral("failed"), ReportPlan::Failed},
+        {QStringLiteral("none"), ReportPlan::None}};
+    ReportPlan plan;
+    const QString who = option.left(equals);
+    plan.number = who == QLatin1String("*") ? QString() : who;
+    plan.outcome = kOutcomes.value(outcome[0], ReportPlan::Delivered);
+    bool ok =
+        equals > 0 && kOutcomes.contains(outcome[0]) && rest.size() <= 2 && outcome.size() <= 2;
+    if (outcome.size() == 2) {
+        bool number = false;
+        const int status = outcome[1].toInt(&number, 0);
+        ok = ok && number && status >= 0 && status <= 255 &&
+             (plan.outcome == ReportPlan::Failed ||
+              plan.outcome == ReportPlan::TemporaryThenDelivered);
+        (plan.outcome == ReportPlan::Failed ? plan.failedStatus : plan.temporaryStatus) = status;
+    }
+    if (rest.size() == 2) {
+        bool number = false;
+        plan.delayMs = rest[1].toInt(&number);
+        ok = ok && number && plan.delayMs >= 0;
+    }
+    if (!ok) {
+        usageError(
+            QStringLiteral("--report wants <number>=<outcome>[,<ms>], <number> as "
+                           "addressed or *, <outcome> delivered, temporary[:<st>], "
+                           "failed[:<st>] or none"));
+    }
+    return plan;
+}
+
+// "[<ms>:]<sender>:<text>", "\n" in the text a line break.
+tesk::vmodem::IncomingSms incomingSms(const QString& option, bool timed, const char* name) {
+    tesk::vmodem::IncomingSms sms;
+    QStringList pieces = option.split(QLatin1Char(':'));
+    bool ok = pieces.size() >= (timed ? 3 : 2);
+    if (ok && timed) {
+        sms.delayMs = pieces.takeFirst().toInt(&ok);
+        ok = ok && sms.delayMs >= 0;
+    }
+    if (!ok || pieces[0].isEmpty()) {
+        usageError(QStringLiteral("--%1 wants %2<sender>:<text>")
+                       .arg(QLatin1String(name), timed ? QStringLiteral("<ms>:") : QString()));
+    }
+    sms.sender = pieces.takeFirst();
+    sms.text = pieces.join(QLatin1Char(':')).replace(QStringLiteral("\\n"), QStringLiteral("\n"));
+    return sms;
+}
+
 Config parseConfig(const QStringList& arguments) {
     Options o;
     QCommandLineParser& p = o.parser;
@@ -181,6 +239,29 @@ Config parseConfig(const QStringList& arguments) {
     o.add(QStringLiteral("strict-charset"),
           QStringLiteral("Numbers in AT+CMGS=\"...\" and AT+CSCA=\"...\" must be in the "
                          "character set in force (UCS2 hex under UCS2), else +CMS ERROR."));
+    o.add(QStringLiteral("first-reference"),
+          QStringLiteral("The first \"+CMGS: n\" reference (0-255; they wrap to 0 after 255)."),
+          QStringLiteral("n"));
+    o.add(QStringLiteral("report"),
+          QStringLiteral("The status report a submission that asked for one gets; repeatable, "
+                         "the first matching number decides. <number> as addressed or *; "
+                         "<outcome> delivered (TP-ST 0), temporary[:<st>] (0x21, then 0 after "
+                         "the same delay again), failed[:<st>] (0x41) or none; <ms> after the "
+                         "verdict. Default: delivered at once. Example: --report "
+                         "'+447700900123=failed:0x45,500'."),
+          QStringLiteral("number=outcome[,ms]"));
+    o.add(QStringLiteral("storage-slots"),
+          QStringLiteral("Messages and reports the SIM storage holds (default 20)."),
+          QStringLiteral("n"));
+    o.add(QStringLiteral("sim-sms"),
+          QStringLiteral("A message already stored, unread, when the modem starts; "
+                         "repeatable. \\n in <text> is a line break."),
+          QStringLiteral("sender:text"));
+    o.add(QStringLiteral("incoming-sms"),
+          QStringLiteral("A message arriving <ms> after start; repeatable. Routed as AT+CNMI "
+                         "says; a long text comes in concatenated parts, a text outside the "
+                         "GSM alphabet as UCS2."),
+          QStringLiteral("ms:sender:text"));
     o.add(QStringLiteral("log"),
           QStringLiteral("Append one JSON line per received SMS (and per refused submission, "
                          "with \"refused\":true) to this file."),
@@ -239,6 +320,20 @@ Config parseConfig(const QStringList& arguments) {
     number("verdict-delay-on", &c.verdictDelayOnSubmission, 0);
     number("not-supported-on", &c.notSupportedOnSubmission, 0);
     number("silent-after-prompt-on", &c.silentAfterPromptOnSubmission, 0);
+    number("first-reference", &c.firstReference, 0);
+    if (c.firstReference > 255) {
+        usageError(QStringLiteral("--first-reference wants 0 to 255"));
+    }
+    number("storage-slots", &c.storageSlots, 1);
+    for (const QString& option : p.values(QStringLiteral("report"))) {
+        c.reports.append(reportPlan(option));
+    }
+    for (const QString& option : p.values(QStringLiteral("sim-sms"))) {
+        c.simMessages.append(incomingSms(option, false, "sim-sms"));
+    }
+    for (const QString& option : p.values(QStringLiteral("incoming-sms"))) {
+        c.incoming.append(incomingSms(option, true, "incoming-sms"));
+    }
     for (const QString& option : p.values(QStringLiteral("unsolicited"))) {
         c.unsolicited.append(unsolicitedLine(option));
     }

@@ -48,6 +48,8 @@ struct VirtualModem::Impl final : SessionHost {
     QList<Refusal> refusals;
     QStringList commands;
     int submissions = 0;
+    int reportsIssued = 0;
+    QList<IncomingSms> injected;  // waiting for the service thread to pass them to the session
     QString devicePath;
     QString announcedPath;
 
@@ -80,6 +82,10 @@ struct VirtualModem::Impl final : SessionHost {
     void refused(const Refusal& refusal) override;
     void pause(int ms) override;
     void hangUp() override { hangUpRequested = true; }
+    void reportIssued() override {
+        std::lock_guard lock(mutex);
+        ++reportsIssued;
+    }
     void appendToLog(const QJsonObject& line);
 
     QByteArray garbageBytes();
@@ -235,6 +241,15 @@ void VirtualModem::Impl::run() {
                 break;
             }
         }
+        QList<IncomingSms> arrived;
+        {
+            std::lock_guard lock(mutex);
+            arrived.swap(injected);
+        }
+        for (const IncomingSms& sms : arrived) {
+            session->arrive(sms);
+        }
+        session->tick();
         if (!writeDue()) {
             break;
         }
@@ -338,6 +353,16 @@ QStringList VirtualModem::commands() const {
 int VirtualModem::submissions() const {
     std::lock_guard lock(impl_->mutex);
     return impl_->submissions;
+}
+
+void VirtualModem::injectIncoming(const IncomingSms& sms) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->injected.append(sms);
+}
+
+int VirtualModem::reportsIssued() const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->reportsIssued;
 }
 
 QList<Refusal> VirtualModem::refusals() const {

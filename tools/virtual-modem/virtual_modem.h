@@ -5,6 +5,7 @@
 //
 // Threading: start() spawns one service thread that owns the pseudo-terminal master; every
 // public accessor is safe to call from any thread while it runs.
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -23,6 +24,34 @@ enum class ServiceCentreAnswer {
     Unsigned,        // +CSCA: "4479...",145 (the "+" left off, the type still international)
     NotSupportedOk,  // the line "COMMAND NOT SUPPORT" followed by OK
     Packed7Bit,      // +CSCA: "2B1A...",145 (the number as packed GSM 7-bit septets, hex)
+};
+
+// A message the network brings to the modem. The modem encodes it as SMS-DELIVER itself, in as
+// many concatenated parts as the text needs.
+struct IncomingSms {
+    enum class Coding { Auto, Gsm7, EightBit, Ucs2 };  // Auto: GSM 7-bit when it fits, else UCS2
+    QString sender;  // "+4477..." international, digits national, anything else a sender name
+    QString text;    // under EightBit, characters up to U+00FF (one octet each)
+    Coding coding = Coding::Auto;
+    bool reference16 = false;  // parts carry a 16-bit concatenation reference (else 8-bit)
+    int reference = -1;        // that reference; -1: the modem takes the next of its own
+    int delayMs = 0;           // after start (Config::incoming) or after injectIncoming()
+    QDateTime centreTime;      // the service centre's time stamp; invalid: when it arrives
+};
+
+// What the network answers, per recipient, to a submission that asked for a status report.
+struct ReportPlan {
+    enum Outcome {
+        Delivered,               // one report, TP-ST 0x00
+        TemporaryThenDelivered,  // TP-ST temporaryStatus, then 0x00 after delayMs more
+        Failed,                  // one report, TP-ST failedStatus
+        None,                    // no report at all (a network that never tells)
+    };
+    QString number;  // the destination as addressed ("+44..."); empty: every number
+    Outcome outcome = Delivered;
+    int delayMs = 0;  // after the verdict of the submission
+    int temporaryStatus = 0x21;
+    int failedStatus = 0x41;
 };
 
 struct Config {
@@ -112,6 +141,18 @@ struct Config {
     // The bytes "\xC3\x28" (not UTF-8) just before the line end of every ERROR, +CMS ERROR and
     // +CME ERROR final line.
     bool invalidUtf8InsideFinal = false;
+
+    // Status reports and incoming messages, as AT+CNMI routes them: shown at once (+CDS, +CMT),
+    // stored and announced (+CDSI, +CMTI) or stored silently, on a SIM of storageSlots entries
+    // read with AT+CMGR / AT+CMGL and emptied with AT+CMGD.
+
+    // The first "+CMGS: n" reference (they run to 255, then 0).
+    int firstReference = 0;
+    // The first plan whose number matches decides; without one a report says delivered at once.
+    QList<ReportPlan> reports;
+    int storageSlots = 20;
+    QList<IncomingSms> simMessages;  // on the SIM, unread, from the start
+    QList<IncomingSms> incoming;     // arriving delayMs after start
 };
 
 // One SMS as the network would deliver it (one entry per submitted PDU or text message).
@@ -126,8 +167,9 @@ struct ReceivedSms {
     int concatRef = -1;     // -1 when the message is not part of a concatenated one
     int concatPart = 0;
     int concatTotal = 0;
-    QString raw;        // the PDU hex, or the text-mode payload as received
-    int reference = 0;  // the message reference answered in +CMGS
+    QString raw;                       // the PDU hex, or the text-mode payload as received
+    int reference = 0;                 // the message reference answered in +CMGS
+    bool statusReportRequest = false;  // TP-SRR in the PDU, or AT+CSMP's first octet
 };
 
 // A submission the modem refused: before the prompt, or in its verdict after Ctrl-Z.
@@ -160,6 +202,11 @@ class VirtualModem {
     // Every AT+CMGS=... answered with an error instead of the prompt, and every submission
     // whose verdict was not "+CMGS: n" (a lost device's submission is in neither list).
     QList<Refusal> refusals() const;
+
+    // The network brings this message (after its delayMs); safe from any thread.
+    void injectIncoming(const IncomingSms& sms);
+    // Status reports the modem has passed on or stored so far.
+    int reportsIssued() const;
 
   private:
     struct Impl;

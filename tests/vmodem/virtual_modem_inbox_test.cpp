@@ -1,0 +1,359 @@
+// Status reports and incoming messages from a running virtual modem over its real
+// pseudo-terminal: as AT+CNMI routes them, stored on its SIM and read, listed and deleted there.
+// What it sends is read back with the program's decoders, which are checked against fixed
+// vectors of their own; the modem builds its PDUs without them.
+#include "pdu/sms_inbound.h"
+#include "virtual-modem/virtual_modem.h"
+#include "vmodem/modem_fixture.h"
+#include "vmodem/pty_client.h"
+
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace tesk::vmodem {
+namespace {
+
+using test::kCtrlZ;
+using test::ModemTest;
+using test::PtyClient;
+
+// "hello" to +12345 asking for a report: first octet 0x31 (SMS-SUBMIT, TP-VPF relative, TP-SRR)
+const QByteArray kHelloReportPdu = "00310005912143F50000FF05E8329BFD06";
+// the same to +1234 (one octet shorter) and to +123456
+const QByteArray kHelloReport1234 = "003100049121430000FF05E8329BFD06";
+const QByteArray kHelloReport123456 = "00310006912143650000FF05E8329BFD06";
+const QByteArray kHelloNoReportPdu = "00110005912143F50000FF05E8329BFD06";
+constexpr int kHelloTpdu = 16;
+const QByteArray kOk = "\r\nOK\r\n";
+
+// Everything the modem sends: answers to commands, and indications wherever they fall, also
+// between a command and its answer.
+class Line {
+  public:
+    explicit Line(PtyClient& client) : client_(client) {}
+
+    // The lines of the next indication that begins with `prefix`, `count` lines in all.
+    QStringList next(const QByteArray& prefix, int count = 1) {
+        buffer_.prepend(held_);
+        held_.clear();
+        for (int attempt = 0; attempt < 40; ++attempt) {
+            const qsizetype at = buffer_.indexOf(prefix);
+            QStringList out;
+            qsizetype pos = at;
+            while (at >= 0 && out.size() < count) {
+                const qsizetype end = buffer_.indexOf("\r\n", pos);
+                if (end < 0) {
+                    break;
+                }
+                const QByteArray piece = buffer_.mid(pos, end - pos).trimmed();
+                pos = end + 2;
+                if (!piece.isEmpty()) {
+                    out.append(QString::fromUtf8(piece));
+                }
+            }
+            if (out.size() == count) {
+                const qsizetype from = at >= 2 && buffer_.mid(at - 2, 2) == "\r\n" ? at - 2 : at;
+                buffer_.remove(from, pos - from);
+                return out;
+            }
+            buffer_ += client_.readUntil("\r\n", 250);
+        }
+        return {};
+    }
+
+    // A command and its whole answer up to OK or an error.
+    QByteArray command(const QByteArray& text) {
+        client_.write(text + "\r");
+        return answer();
+    }
+
+    // The answer (or the prompt) without the indications that came before or inside it, which
+    // next() finds.
+    QByteArray answer() {
+        static const QRegularExpression kFinal(
+            QStringLiteral("\r\n(OK|ERROR|\\+CMS ERROR: \\d+)\r\n|\r\n> $"));
+        static const QRegularExpression kIndication(
+            QStringLiteral("\r\n(\\+CDS: \\d+\r\n[0-9A-F]+|\\+CMT: [^\r]*\r\n[^\r]*|\\+CDS: [^\r]*|"
+                           "\\+CDSI: [^\r]*|\\+CMTI: [^\r]*)\r\n"));
+        for (int attempt = 0; attempt < 40; ++attempt) {
+            const QRegularExpressionMatch m = kFinal.match(QString::fromLatin1(buffer_));
+            if (!m.hasMatch()) {
+                buffer_ += client_.readUntil("\r\n", 250);
+                continue;
+            }
+            QString out = QString::fromLatin1(buffer_.left(m.capturedEnd()));
+            buffer_.remove(0, m.capturedEnd());
+            for (QRegularExpressionMatch i = kIndication.match(out); i.hasMatch();
+                 i = kIndication.match(out)) {
+                held_ += i.captured(0).toLatin1();
+                out.remove(i.capturedStart(), i.capturedLength());
+            }
+            return out.toLatin1();
+        }
+        return {};
+    }
+
+    // The reference "+CMGS: n" gave, -1 without one.
+    int submit(const QByteArray& pdu, int length) {
+        if (command("AT+CMGS=" + QByteArray::number(length)) != "\r\n> ") {
+            return -1;
+        }
+        client_.write(pdu + kCtrlZ);
+        static const QRegularExpression kReference(QStringLiteral("\\+CMGS: (\\d+)"));
+        const QRegularExpressionMatch m = kReference.match(QString::fromLatin1(answer()));
+        return m.hasMatch() ? m.captured(1).toInt() : -1;
+    }
+
+  private:
+    PtyClient& client_;
+    QByteArray buffer_;
+    QByteArray held_;  // indications taken out of answers, in order
+};
+
+IncomingSms message(const QString& sender, const QString& text) {
+    IncomingSms sms;
+    sms.sender = sender;
+    sms.text = text;
+    return sms;
+}
+
+// The non-empty lines of an answer.
+QStringList linesOf(const QByteArray& answer) {
+    QStringList lines;
+    for (const QByteArray& line : answer.split('\n')) {
+        if (!line.trimmed().isEmpty()) {
+            lines.append(QString::fromUtf8(line.trimmed()));
+        }
+    }
+    return lines;
+}
+
+std::optional<pdu::StatusReport> reportOf(const QStringList& lines) {
+    return lines.size() == 2 ? pdu::Decode_Status_Report(lines[1]) : std::nullopt;
+}
+
+TEST_F(ModemTest, reportCarriesTheReferenceOfItsSubmissionAcrossTheWrap) {
+    Config config;
+    config.firstReference = 255;
+    start(config);
+    auto client = connect();
+    Line line(*client);
+    EXPECT_EQ(line.command("AT+CNMI=2,1,0,1,0"), kOk);
+    EXPECT_EQ(line.submit(kHelloNoReportPdu, kHelloTpdu), 255);  // asks for none, gets none
+    EXPECT_EQ(line.submit(kHelloReportPdu, kHelloTpdu), 0);
+    EXPECT_EQ(line.submit(kHelloReport1234, kHelloTpdu - 1), 1);
+    for (const int reference : {0, 1}) {
+        const QStringList cds = line.next("+CDS:", 2);
+        const auto report = reportOf(cds);
+        ASSERT_TRUE(report.has_value()) << cds.join('|').toStdString();
+        EXPECT_EQ(cds[0], QStringLiteral("+CDS: %1").arg((cds[1].size() - 16) / 2));
+        EXPECT_EQ(report->reference, reference);
+        EXPECT_EQ(report->recipient, reference == 0 ? "+12345" : "+1234");
+        EXPECT_EQ(report->status, 0);
+        EXPECT_TRUE(report->centreTime.isValid() && report->dischargeTime.isValid());
+    }
+    EXPECT_EQ(modem_->reportsIssued(), 2);
+}
+
+TEST_F(ModemTest, eachRecipientGetsTheReportsOfItsPlan) {
+    Config config;
+    config.reports = {{"+12345", ReportPlan::Failed, 0, 0x21, 0x45},
+                      {"+1234", ReportPlan::TemporaryThenDelivered, 50, 0x22, 0x41},
+                      {"+123456", ReportPlan::None, 0, 0x21, 0x41}};
+    start(config);
+    auto client = connect();
+    Line line(*client);
+    EXPECT_EQ(line.command("AT+CNMI=2,1,0,1,0"), kOk);
+    EXPECT_EQ(line.submit(kHelloReport123456, kHelloTpdu), 0);  // its plan: no report at all
+    EXPECT_EQ(line.submit(kHelloReportPdu, kHelloTpdu), 1);
+    EXPECT_EQ(line.submit(kHelloReport1234, kHelloTpdu - 1), 2);
+    struct Expected {
+        int reference;
+        int status;
+        pdu::DeliveryState state;
+    };
+    // The failure comes at once; the temporary report after 50 ms and the final one after
+    // another 50 ms.
+    for (const Expected& e : std::vector<Expected>{{1, 0x45, pdu::DeliveryState::Failed},
+                                                   {2, 0x22, pdu::DeliveryState::Pending},
+                                                   {2, 0x00, pdu::DeliveryState::Delivered}}) {
+        const auto report = reportOf(line.next("+CDS:", 2));
+        ASSERT_TRUE(report.has_value());
+        EXPECT_EQ(report->reference, e.reference);
+        EXPECT_EQ(report->status, e.status);
+        EXPECT_EQ(report->state, e.state);
+    }
+    EXPECT_EQ(modem_->reportsIssued(), 3);
+}
+
+TEST_F(ModemTest, storedReportIsReadCountedAndDeleted) {
+    start();
+    auto client = connect();
+    Line line(*client);
+    EXPECT_EQ(line.command("AT+CNMI=2,1,0,2,0"), kOk);
+    EXPECT_EQ(line.command("AT+CNMI?"), "\r\n+CNMI: 2,1,0,2,0\r\n" + kOk);
+    EXPECT_EQ(line.submit(kHelloReportPdu, kHelloTpdu), 0);
+    EXPECT_EQ(line.next("+CDSI:"), QStringList{"+CDSI: \"SR\",1"});
+    EXPECT_EQ(line.command("AT+CPMS=\"SR\""), "\r\n+CPMS: 1,20,1,20,1,20\r\n" + kOk);
+
+    const QStringList read = linesOf(line.command("AT+CMGR=1"));
+    ASSERT_EQ(read.size(), 3);
+    EXPECT_EQ(read[0], QStringLiteral("+CMGR: 0,,%1").arg((read[1].size() - 16) / 2));
+    const auto report = pdu::Decode_Status_Report(read[1]);
+    ASSERT_TRUE(report.has_value());
+    EXPECT_EQ(report->reference, 0);
+    EXPECT_TRUE(line.command("AT+CMGR=1").startsWith("\r\n+CMGR: 1,,"));  // read now
+
+    EXPECT_EQ(line.command("AT+CMGD=1"), kOk);
+    EXPECT_EQ(line.command("AT+CMGR=1"), "\r\n+CMS ERROR: 321\r\n");
+    EXPECT_EQ(line.command("AT+CPMS?"), "\r\n+CPMS: \"SM\",0,20,\"SM\",0,20,\"SM\",0,20\r\n" + kOk);
+}
+
+TEST_F(ModemTest, textModeReportsFollowTheFirstOctetOfCsmp) {
+    start();
+    auto client = connect();
+    Line line(*client);
+    EXPECT_EQ(line.command("AT+CMGF=1;+CNMI=2,1,0,1,0"), kOk);
+    for (const QByteArray firstOctet : {"17", "49"}) {  // 49: TP-SRR set
+        EXPECT_EQ(line.command("AT+CSMP=" + firstOctet + ",167,0,0"), kOk);
+        EXPECT_EQ(line.command("AT+CMGS=\"+12345\""), "\r\n> ");
+        client->write("hello" + kCtrlZ);
+        EXPECT_TRUE(line.answer().contains("+CMGS:"));
+    }
+    const QStringList cds = line.next("+CDS:");
+    ASSERT_EQ(cds.size(), 1);
+    const auto report = pdu::Parse_Text_Status_Report(cds[0]);
+    ASSERT_TRUE(report.has_value()) << cds[0].toStdString();
+    EXPECT_EQ(report->reference, 1);
+    EXPECT_EQ(report->recipient, "+12345");
+    EXPECT_EQ(report->state, pdu::DeliveryState::Delivered);
+    EXPECT_TRUE(report->centreTime.isValid());
+}
+
+TEST_F(ModemTest, incomingMessagesAreAnnouncedStoredAndListed) {
+    start();
+    auto client = connect();
+    Line line(*client);
+    EXPECT_EQ(line.command("AT+CNMI=2,1,0,0,0"), kOk);
+    const IncomingSms single = message("+447700900123", QString::fromUtf8("Yes [please] €5"));
+    // two 7-bit parts
+    const IncomingSms longOne = message("Shop", QString(100, u'a') + QString(100, u'b'));
+    modem_->injectIncoming(single);
+    modem_->injectIncoming(longOne);
+    for (int index = 1; index <= 3; ++index) {
+        EXPECT_EQ(line.next("+CMTI:"), QStringList{QStringLiteral("+CMTI: \"SM\",%1").arg(index)});
+    }
+    const QStringList first = linesOf(line.command("AT+CMGR=1"));
+    ASSERT_EQ(first.size(), 3);
+    const auto read = pdu::Decode_Deliver(first[1]);
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(read->sender, single.sender);
+    EXPECT_EQ(read->text, single.text);
+    EXPECT_EQ(read->concatReference, -1);
+
+    // The list holds what is unread: the two parts, which put together give the text.
+    const QStringList listed = linesOf(line.command("AT+CMGL=0"));
+    ASSERT_EQ(listed.size(), 5) << listed.join('|').toStdString();
+    EXPECT_TRUE(listed[0].startsWith("+CMGL: 2,0,,"));
+    EXPECT_TRUE(listed[2].startsWith("+CMGL: 3,0,,"));
+    pdu::PartAssembler assembler;
+    const auto part1 = pdu::Decode_Deliver(listed[1]);
+    const auto part2 = pdu::Decode_Deliver(listed[3]);
+    ASSERT_TRUE(part1 && part2);
+    EXPECT_EQ(part2->partNumber, 2);
+    EXPECT_EQ(part1->concatReference, part2->concatReference);
+    EXPECT_FALSE(assembler.add(*part2));
+    const auto whole = assembler.add(*part1);
+    ASSERT_TRUE(whole.has_value());
+    EXPECT_EQ(whole->sender, "Shop");
+    EXPECT_EQ(whole->text, longOne.text);
+
+    EXPECT_EQ(line.command("AT+CMGL=0"), kOk);  // all read now
+    EXPECT_EQ(line.command("AT+CMGD=1,1"), kOk);
+    EXPECT_EQ(line.command("AT+CMGD=?"), "\r\n+CMGD: (),(0-4)\r\n" + kOk);
+}
+
+TEST_F(ModemTest, messagesShownDirectlyInBothModes) {
+    start();
+    auto client = connect();
+    Line line(*client);
+    const QString text = QString::fromUtf8("Привет 😀");
+    EXPECT_EQ(line.command("AT+CNMI=2,2,0,0,0"), kOk);
+    modem_->injectIncoming(message("+12345", text));
+    const QStringList cmt = line.next("+CMT:", 2);
+    ASSERT_EQ(cmt.size(), 2);
+    EXPECT_TRUE(cmt[0].startsWith("+CMT: ,"));
+    const auto shownPdu = pdu::Decode_Deliver(cmt[1]);
+    ASSERT_TRUE(shownPdu.has_value());
+    EXPECT_EQ(shownPdu->text, text);
+
+    EXPECT_EQ(line.command("AT+CMGF=1"), kOk);
+    modem_->injectIncoming(message("+12345", "Stop, please"));
+    const QStringList shown = line.next("+CMT:", 2);
+    ASSERT_EQ(shown.size(), 2);
+    const auto parsed = pdu::Parse_Text_Deliver(shown[0], shown[1]);
+    ASSERT_TRUE(parsed.has_value()) << shown.join('|').toStdString();
+    EXPECT_EQ(parsed->sender, "+12345");
+    EXPECT_EQ(parsed->text, "Stop, please");
+    EXPECT_TRUE(parsed->centreTime.isValid());
+    EXPECT_EQ(line.command("AT+CPMS?"), "\r\n+CPMS: \"SM\",0,20,\"SM\",0,20,\"SM\",0,20\r\n" + kOk);
+}
+
+TEST_F(ModemTest, whatWasOnTheSimBeforeIsListedAndAFullSimMakesTheNetworkWait) {
+    Config config;
+    config.storageSlots = 2;
+    config.simMessages = {message("+447700900123", "while you were away"),
+                          message("Bank", "code 1234")};
+    start(config);
+    auto client = connect();
+    Line line(*client);
+    EXPECT_EQ(line.command("AT+CMGF=1"), kOk);
+    const QStringList lines = linesOf(line.command("AT+CMGL=\"ALL\""));
+    ASSERT_EQ(lines.size(), 5) << lines.join('|').toStdString();
+    const auto first = pdu::Parse_Text_Deliver(lines[0], lines[1]);
+    ASSERT_TRUE(first.has_value());
+    EXPECT_TRUE(lines[0].startsWith("+CMGL: 1,\"REC UNREAD\",\"+447700900123\",,\""));
+    EXPECT_EQ(first->text, "while you were away");
+    EXPECT_EQ(lines[2], "+CMGL: 2,\"REC UNREAD\",\"Bank\",,\"" + lines[2].mid(31));
+    EXPECT_EQ(lines[3], "code 1234");
+    EXPECT_TRUE(line.command("AT+CMGR=2").startsWith("\r\n+CMGR: \"REC READ\",\"Bank\",,"));
+
+    // Full: the new message waits in the network until a slot is free.
+    EXPECT_EQ(line.command("AT+CNMI=2,1,0,0,0"), kOk);
+    modem_->injectIncoming(message("+1", "third"));
+    EXPECT_EQ(line.command("AT+CMGD=1"), kOk);
+    EXPECT_EQ(line.next("+CMTI:"), QStringList{"+CMTI: \"SM\",1"});
+    EXPECT_TRUE(line.command("AT+CMGR=1").contains("\r\nthird\r\n"));
+}
+
+TEST_F(ModemTest, indicationSettingsAreCheckedAndReadBack) {
+    start();
+    auto client = connect();
+    Line line(*client);
+    struct Case {
+        QByteArray command;
+        QByteArray answer;
+    };
+    const std::vector<Case> cases = {
+        {"AT+CNMI=?", "\r\n+CNMI: (0-3),(0-3),(0-3),(0-2),(0,1)\r\n" + kOk},
+        {"AT+CNMI?", "\r\n+CNMI: 0,0,0,0,0\r\n" + kOk},
+        {"AT+CNMI=2,1,0,3,0", "\r\n+CMS ERROR: 303\r\n"},
+        {"AT+CNMI=1,2", kOk},
+        {"AT+CNMI?", "\r\n+CNMI: 1,2,0,0,0\r\n" + kOk},
+        {"AT&F", kOk},
+        {"AT+CNMI?", "\r\n+CNMI: 0,0,0,0,0\r\n" + kOk},
+        {"AT+CPMS=\"XX\"", "\r\n+CMS ERROR: 302\r\n"},
+        {"AT+CMGL=\"ALL\"", "\r\n+CMS ERROR: 304\r\n"},  // PDU mode lists by number
+        {"AT+CMGL=?", "\r\n+CMGL: (0-4)\r\n" + kOk},
+        {"AT+CMGD=21", "\r\n+CMS ERROR: 321\r\n"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(line.command(c.command), c.answer) << c.command.toStdString();
+    }
+}
+
+}  // namespace
+}  // namespace tesk::vmodem
