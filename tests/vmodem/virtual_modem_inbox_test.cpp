@@ -290,6 +290,27 @@ TEST_F(ModemTest, messagesShownDirectlyInBothModes) {
     ASSERT_TRUE(shownPdu.has_value());
     EXPECT_EQ(shownPdu->text, text);
 
+    // 8-bit data, and UCS2 in parts with a 16-bit reference
+    IncomingSms eightBit = message("+12345", QString::fromLatin1("caf\xE9\x01"));
+    eightBit.coding = IncomingSms::Coding::EightBit;
+    IncomingSms wide = message("+12345", QString(60, QChar(0x0416)) + QString(20, u'z'));
+    wide.coding = IncomingSms::Coding::Ucs2;
+    wide.reference16 = true;
+    wide.reference = 0x1234;
+    for (const IncomingSms& sms : {eightBit, wide}) {
+        modem_->injectIncoming(sms);
+    }
+    pdu::PartAssembler assembler;
+    for (const QString& expected : {eightBit.text, QString(), wide.text}) {
+        const QStringList lines = line.next("+CMT:", 2);
+        ASSERT_EQ(lines.size(), 2);
+        const auto part = pdu::Decode_Deliver(lines[1]);
+        ASSERT_TRUE(part.has_value()) << lines[1].toStdString();
+        const auto whole = assembler.add(*part);
+        EXPECT_EQ(whole ? whole->text : QString(), expected);
+        EXPECT_EQ(part->concatReference, expected == eightBit.text ? -1 : 0x1234);
+    }
+
     EXPECT_EQ(line.command("AT+CMGF=1"), kOk);
     modem_->injectIncoming(message("+12345", "Stop, please"));
     const QStringList shown = line.next("+CMT:", 2);

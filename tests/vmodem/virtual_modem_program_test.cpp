@@ -131,11 +131,39 @@ TEST_F(ProgramTest, habitsAreChosenOnTheCommandLine) {
     }
 }
 
+TEST_F(ProgramTest, reportsAndMessagesAreChosenOnTheCommandLine) {
+    const QString path = launch({QStringLiteral("--no-echo"), QStringLiteral("--first-reference"),
+                                 QStringLiteral("255"), QStringLiteral("--report"),
+                                 QStringLiteral("+12345=failed:0x45"), QStringLiteral("--sim-sms"),
+                                 QStringLiteral("Bank:code\\n1234"),
+                                 QStringLiteral("--storage-slots"), QStringLiteral("1")});
+    test::PtyClient client(path);
+    ASSERT_TRUE(client.isOpen());
+    EXPECT_EQ(client.exchange("AT+CNMI=2,1,0,1,0;+CPMS?\r"),
+              "\r\n+CPMS: \"SM\",1,1,\"SM\",1,1,\"SM\",1,1\r\n\r\nOK\r\n");
+    const QByteArray listed = client.exchange("AT+CMGF=1;+CMGL=\"ALL\"\r");
+    EXPECT_TRUE(listed.startsWith("\r\n+CMGL: 1,\"REC UNREAD\",\"Bank\",,\"")) << listed.data();
+    EXPECT_TRUE(listed.endsWith("\"\r\ncode\n1234\r\n\r\nOK\r\n")) << listed.data();
+    EXPECT_EQ(client.exchange("AT+CMGF=0;+CMGS=16\r"), "\r\n> ");
+    client.write("00310005912143F50000FF05E8329BFD06\x1A");
+    // centre field, SMS-STATUS-REPORT, TP-MR 255, +12345, two time stamps, TP-ST 0x45
+    const QByteArray answer = client.readUntil("45\r\n");
+    EXPECT_TRUE(
+        answer.startsWith("\r\n+CMGS: 255\r\n\r\nOK\r\n\r\n+CDS: 22\r\n"
+                          "079144775810065006FF05912143F5"))
+        << answer.data();
+    EXPECT_EQ(answer.size(), 20 + 12 + 16 + 2 * 22 + 2);  // the report is 22 octets long
+}
+
 TEST_F(ProgramTest, refusesAnUnknownChoice) {
     const QStringList wrong[] = {
         {QStringLiteral("--modes"), QStringLiteral("fax")},
         {QStringLiteral("--unsolicited"), QStringLiteral("sometimes:+CMTI: \"SM\",1")},
         {QStringLiteral("--unsolicited"), QStringLiteral("after-verdict,x:+CMTI: \"SM\",1")},
+        {QStringLiteral("--report"), QStringLiteral("+12345=lost")},
+        {QStringLiteral("--report"), QStringLiteral("+12345=delivered:0x45")},
+        {QStringLiteral("--incoming-sms"), QStringLiteral("soon:+12345:hi")},
+        {QStringLiteral("--first-reference"), QStringLiteral("256")},
     };
     for (const QStringList& arguments : wrong) {
         program_.start(QStringLiteral(TESK_VIRTUAL_MODEM_BIN), arguments);
