@@ -6,7 +6,12 @@
 //   inside them included): the first device is named by its whole serial, several phones are
 //   counted by their states, a ready phone's serial appears in the report;
 // - 2: free text as build.prop: seven rows, every value trimmed; a property line's value is
-//   what follows its first "=", trimmed.
+//   what follows its first "=", trimmed;
+// - 3: free text as the answer of "getprop": its properties are "key=value" lines whose key
+//   holds no "=", and read as build.prop they give seven rows.
+// Any output also goes through the table of adb's own lines: the problem it names is one of its
+// lines' kinds, and a lost phone is exactly a missing, offline or unauthorized one.
+#include "android/adb_lines.h"
 #include "android/android_detection.h"
 #include "android/phone_details.h"
 #include "core/text_helpers.h"
@@ -30,18 +35,34 @@ const QStringList kStatusLines = {
     QStringLiteral("* daemon started successfully *"),
     QStringLiteral("* daemon not running; starting now at tcp:5037"),
     QStringLiteral("* daemon started successfully"),
-    QStringLiteral("adb server version (39) doesn't match this client (41); killing...")};
+    QStringLiteral("adb server version (39) doesn't match this client (41); killing..."),
+    QStringLiteral("adb server is out of date.  killing..."),
+    QStringLiteral("* failed to start daemon")};
 
 bool Names_Phone(const QString& state) {
     return state == QLatin1String("device") || state == QLatin1String("offline") ||
            state == QLatin1String("bootloader");
 }
 
+void Adb_Lines(const QString& output) {
+    const AdbLine problem = Adb_Output_Problem(output);
+    bool found = problem == AdbLine::Other;
+    for (const QString& line : output.split(u'\n')) {
+        found = found || Classify_Adb_Line(line) == problem;
+    }
+    FUZZ_CHECK(found && problem != AdbLine::ServerNotice, tesk::fuzz::Shown(output));
+    FUZZ_CHECK(
+        Phone_Lost_In(output) == (problem == AdbLine::NoDevice || problem == AdbLine::Offline ||
+                                  problem == AdbLine::Unauthorized),
+        tesk::fuzz::Shown(output));
+}
+
 void Free_Listing(const QString& output) {
     const QString cleaned = Clean_Device_Listing(output);
     for (const QString& line : cleaned.split(u'\n')) {
         FUZZ_CHECK(!line.trimmed().startsWith(QLatin1String("* ")) &&
-                       line.trimmed() != QLatin1String("List of devices attached"),
+                       line.trimmed() != QLatin1String("List of devices attached") &&
+                       Classify_Adb_Line(line) == AdbLine::Other,
                    tesk::fuzz::Shown(cleaned));
     }
     const QString first = First_Android_Device(cleaned);
@@ -127,19 +148,34 @@ void Build_Properties(const QString& text) {
     }
 }
 
+void Getprop(const QString& output) {
+    const QString properties = Getprop_Properties(output);
+    for (const QString& line : properties.split(u'\n', Qt::SkipEmptyParts)) {
+        const qsizetype equals = line.indexOf(u'=');
+        FUZZ_CHECK(equals > 0 && !line.left(equals).contains(u'#'), tesk::fuzz::Shown(line));
+    }
+    FUZZ_CHECK(Phone_Property_Rows(properties).size() == 7, tesk::fuzz::Shown(properties));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     tesk::fuzz::Input input(data, size);
-    switch (input.Byte() % 3) {
-        case 0:
-            Free_Listing(QString::fromUtf8(input.Rest()));
+    switch (input.Byte() % 4) {
+        case 0: {
+            const QString output = QString::fromUtf8(input.Rest());
+            Free_Listing(output);
+            Adb_Lines(output);
             break;
+        }
         case 1:
             Built_Listing(input);
             break;
-        default:
+        case 2:
             Build_Properties(QString::fromUtf8(input.Rest()));
+            break;
+        default:
+            Getprop(QString::fromUtf8(input.Rest()));
             break;
     }
     return 0;

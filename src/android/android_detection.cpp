@@ -1,11 +1,14 @@
 #include "android/android_detection.h"
 
+#include "android/adb_lines.h"
 #include "android/adb_runner.h"
 #include "android/companion_delivery.h"
 #include "core/dialogs.h"
 #include "core/log.h"
 #include "core/off_window_thread.h"
 #include "core/text_helpers.h"
+
+#include <QFileInfo>
 
 #include <exception>
 
@@ -32,6 +35,17 @@ ListingLine Split_Listing_Line(const QString& line) {
     return {trimmed.left(blank), Trim_Str(trimmed.mid(blank))};
 }
 
+QString First_Listed_State(const QString& cleanedListing) {
+    return Split_Listing_Line(cleanedListing.section(QLatin1Char('\n'), 0, 0)).state;
+}
+
+// Remembers the cleaned listing (Android_Device_List) and names its first device.
+QString Remember_Listing(const QString& output) {
+    const QString listing = Clean_Device_Listing(output);
+    Android_Device_List.set(listing + QLatin1Char('\n'));
+    return First_Android_Device(listing);
+}
+
 bool Names_Device(const QString& line) {
     const QString state = Split_Listing_Line(line).state;
     return state == QLatin1String("device") || state == QLatin1String("offline") ||
@@ -53,16 +67,14 @@ QString Without_Ready_State(const QString& line) {
 }  // namespace
 
 QString Clean_Device_Listing(const QString& output) {
-    // adb's own status lines ("* daemon not running; starting now at tcp:5037",
-    // "* daemon started successfully", in older wordings "... starting it now on port 5037 *")
-    // begin with "* ", except the one about restarting a server of another version ("adb
-    // server version (39) doesn't match this client (41); killing..."); the header line comes
-    // once. None of them names a phone.
+    // adb's own lines about its server (and, should one slip in, about the phone) name no
+    // phone; nor does the header. A line beginning with "* " is adb's too, even in a wording
+    // the table does not know yet.
     QStringList kept;
     for (const QString& line : output.split(QLatin1Char('\n'))) {
         const QString trimmed = Trim_Str(line);
-        if (trimmed.startsWith(QLatin1String("* ")) ||
-            trimmed.startsWith(QLatin1String("adb server ")) || trimmed == kListHeader) {
+        if (Classify_Adb_Line(trimmed) != AdbLine::Other ||
+            trimmed.startsWith(QLatin1String("* ")) || trimmed == kListHeader) {
             continue;
         }
         kept.append(line);
@@ -130,9 +142,41 @@ QString Get_Android_Device_List() {
 }
 
 QString Get_Android_Device() {
-    const QString listing = Get_Android_Device_List();
-    Android_Device_List.set(listing + QLatin1Char('\n'));
-    return First_Android_Device(listing);
+    return Remember_Listing(Run_Adb({QStringLiteral("devices")}).output);
+}
+
+QString Adb_Trouble_Message(bool started, bool crashed, bool timedOut, const QString& output) {
+    const QString path = ADB_File_Path();
+    if (!started && !QFileInfo::exists(path)) {
+        return QStringLiteral(
+                   "The program adb, which talks to the phone, was not found at:\n%1\n\nInstall "
+                   "adb (the package \"adb\" on Debian and Ubuntu), then install Tesk SMS again: "
+                   "the installation links adb there.")
+            .arg(path);
+    }
+    QString what;
+    if (!started) {
+        what = QStringLiteral("it could not be started");
+    } else if (crashed) {
+        what = QStringLiteral("it crashed");
+    } else if (timedOut) {
+        what = QStringLiteral("it did not answer in time");
+    } else if (Adb_Output_Problem(output) == AdbLine::ServerFailed) {
+        what = QStringLiteral("its server could not be started");
+    } else {
+        return QString("");
+    }
+    return QStringLiteral(
+               "The program adb, which talks to the phone, did not work (%1):\n%2\n\nClose other "
+               "programs that use the phone over USB and try again. If it keeps failing, "
+               "reinstall adb (the package \"adb\" on Debian and Ubuntu).")
+        .arg(what, path);
+}
+
+void Show_Not_Ready(const QString& error, const QString& usual) {
+    if (error != kMoreErrorText) {
+        Show_MessageBox(error.isEmpty() ? usual : error);
+    }
 }
 
 bool Check_More_Than_One_Android_Device() {
@@ -145,7 +189,12 @@ bool CheckConnection(QString* error) {
     errorText = QString("");
     try {
         Show_NSLog_Message(QStringLiteral("start check connection of android device"));
-        const QString name = Get_Android_Device();
+        const AdbCall call = Run_Adb({QStringLiteral("devices")});
+        errorText = Adb_Trouble_Message(call.started, call.crashed, call.timedOut, call.output);
+        if (!errorText.isEmpty()) {
+            return false;
+        }
+        const QString name = Remember_Listing(call.output);
         if (name.isEmpty()) {
             return false;
         }
@@ -162,6 +211,10 @@ bool CheckConnection(QString* error) {
         if (name.contains(QLatin1String("offline"), Qt::CaseInsensitive)) {
             return false;
         }
+        if (First_Listed_State(listing) == QLatin1String("unauthorized")) {
+            errorText = kPhoneUnauthorized;
+            return false;
+        }
         return Install_Companion_App(&errorText);
     } catch (const std::exception& e) {
         Show_NSLog_Message(QStringLiteral("CheckConnection exception"));
@@ -171,7 +224,13 @@ bool CheckConnection(QString* error) {
 }
 
 QString Get_Android_Device_Status() {
-    return Device_Status_Report(Get_Android_Device_List());
+    const AdbCall call = Run_Adb({QStringLiteral("devices")});
+    const QString trouble =
+        Adb_Trouble_Message(call.started, call.crashed, call.timedOut, call.output);
+    if (!trouble.isEmpty()) {
+        return kStatusTitle + trouble;
+    }
+    return Device_Status_Report(Clean_Device_Listing(call.output));
 }
 
 void Check_And_Dev_St_Pressed() {

@@ -31,6 +31,18 @@ inline const QString kMoreErrorText = QStringLiteral("MORE");
 inline const QString kMoreThanOnePhone = QStringLiteral(
     "More than one android device detected, please use only one android device at a time.");
 inline const QString kMobileNotReady = QStringLiteral("Mobile device is not ready.");
+inline const QString kPhoneUnauthorized = QStringLiteral(
+    "The phone has not allowed USB debugging from this computer yet.\n\nUnlock the phone: its "
+    "screen asks \"Allow USB debugging?\". Tap Allow (tick \"Always allow from this computer\" "
+    "to be asked only once) and try again. If the phone does not ask, unplug it and plug it in "
+    "again.");
+
+// What to tell the user when adb itself did not work: it is missing, could not be started,
+// crashed, did not answer, or could not start its server. "" when adb worked.
+QString Adb_Trouble_Message(bool started, bool crashed, bool timedOut, const QString& output);
+// The notice for a phone that is not ready, by CheckConnection's error text: nothing for
+// "MORE" (already told), `usual` for "", and the error text itself otherwise.
+void Show_Not_Ready(const QString& error, const QString& usual);
 inline const QString kDevicePrefix = QStringLiteral("Android Device ");
 inline const QString kStatusTitle = QStringLiteral("Android device status:\n\n");
 
@@ -56,9 +68,12 @@ QString Get_Android_Device_List();
 QString Get_Android_Device();
 // The first-line rule on a fresh listing.
 bool Check_More_Than_One_Android_Device();
-// The phone is ready and the companion application installed. `error` becomes "" or "MORE"
-// (the several-phones message was shown; callers then show nothing more). On yes the phone's
-// name is in Android_Selected_Device.
+// The phone is ready and the companion application installed. On yes the phone's name is in
+// Android_Selected_Device. On no, `error` says what the caller tells the user (Show_Not_Ready):
+// "" when no ready phone is there (the caller's usual message), "MORE" when the several-phones
+// message was already shown, or the message to show instead of the usual one when the reason
+// is something the user can put right: adb missing or not working, the phone not allowing USB
+// debugging, the companion package missing.
 bool CheckConnection(QString* error);
 // "Android device status:\n\n" and the state of what is attached.
 QString Get_Android_Device_Status();

@@ -1,5 +1,6 @@
 #include "android/companion_delivery.h"
 
+#include "android/adb_lines.h"
 #include "android/android_detection.h"
 #include "appcore/data_paths.h"
 #include "core/dialogs.h"
@@ -76,14 +77,26 @@ bool installAnswer(const AdbCall& call, QString* error) {
     if (output.isEmpty()) {
         return call.exitCode == 0;
     }
-    if (output.contains(QLatin1String("error"))) {
-        if (output.contains(QLatin1String("more than one device"))) {
+    switch (Adb_Output_Problem(output)) {
+        case AdbLine::MoreThanOne:
             Show_MessageBox(kMoreThanOnePhone);
             // Told once; the caller must not add its own message.
             if (error != nullptr) {
                 *error = kMoreErrorText;
             }
-        }
+            return false;
+        case AdbLine::Unauthorized:
+            if (error != nullptr) {
+                *error = kPhoneUnauthorized;
+            }
+            return false;
+        case AdbLine::Other:
+        case AdbLine::ServerNotice:
+            break;
+        default:
+            return false;
+    }
+    if (output.contains(QLatin1String("error"))) {
         return false;
     }
     if (output.contains(QLatin1String("Success"))) {
@@ -114,11 +127,31 @@ bool grantRefused(const AdbCall& call) {
 
 }  // namespace
 
+QString Companion_Missing_Message(const QString& directory) {
+    return QStringLiteral(
+               "The companion app %1, which sends the messages on the phone, is missing. It "
+               "belongs in:\n%2\n\nThe project's build makes it when the Android build tools "
+               "are installed (scripts/setup-deps.sh installs them; see \"The companion app on "
+               "the phone\" in the README), and installing Tesk SMS copies it there.")
+        .arg(kCompanionPackage, directory);
+}
+
+QString Companion_Not_Started_Message(const QString& what) {
+    return QStringLiteral(
+               "The companion app on the phone could not be started, so %1.\n\n"
+               "Unlock the phone and check that Tesk SMS Companion is installed there (Settings, "
+               "Apps), then try again.")
+        .arg(what);
+}
+
 bool Install_Companion_App(QString* error) {
     const QString package = Join_Path(Resource_Path, kCompanionPackage);
     if (!QFileInfo(package).isFile()) {
         // adb would only say it cannot read the file, in words the rules below take for success.
         Show_NSLog_Message(QStringLiteral("companion package missing: %1").arg(package));
+        if (error != nullptr) {
+            *error = Companion_Missing_Message(Resource_Path);
+        }
         return false;
     }
     const AdbCall call = Run_Adb({QStringLiteral("install"), QStringLiteral("-r"), package});

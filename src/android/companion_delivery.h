@@ -43,13 +43,21 @@ inline const QString kStorageInaccessible = QStringLiteral(
     "storage is full or inaccessible.");
 inline const QString kSendingCompleted = QStringLiteral("Message Sending Process Completed.");
 
+// The companion package is not in the resource directory (`directory`).
+QString Companion_Missing_Message(const QString& directory);
+// The message file reached the phone, but the companion did not start to send it; `what` says
+// what was therefore not sent ("the test message to 0170 was not sent").
+QString Companion_Not_Started_Message(const QString& what);
+
 // ---- companion package
 
 // The install step of CheckConnection: installs or refreshes the package with "install -r",
 // then grants its permissions (Grant_Companion_Permissions).
-// No: the package is missing in the resource directory (logged, nothing run), adb did not
-// answer in time, adb named an error (several phones: the message is shown and `error` becomes
-// "MORE"), or the installer reported a failure (the copy-failed message is shown).
+// No: the package is missing in the resource directory (nothing run; `error` becomes
+// Companion_Missing_Message), adb did not answer in time, adb named an error (several phones:
+// the message is shown and `error` becomes "MORE"; a phone that has not allowed USB debugging:
+// `error` becomes kPhoneUnauthorized), or the installer reported a failure (the copy-failed
+// message is shown).
 bool Install_Companion_App(QString* error);
 // "pm grant" of each of kCompanionPermissions. A refused grant is logged and the rest go on:
 // the phone may not know the permission, or its maker may ask the user instead. The

@@ -9,6 +9,7 @@
 #include "core/text_helpers.h"
 
 #include <QFile>
+#include <QHash>
 
 #include <array>
 #include <exception>
@@ -17,20 +18,31 @@ namespace tesk::android {
 
 namespace {
 
-struct PropertyKey {
-    const char* key;
+// Each row reads the first of its keys the phone has. Android 10 and later keep maker and
+// model per partition (ro.product.<partition>.*) and derive ro.product.* from them at boot in
+// this order; /system/build.prop alone then holds only the system partition's values, which on
+// some phones describe the generic system image rather than the phone.
+struct PropertyRow {
     const char* label;
+    std::array<const char*, 6> keys;  // unused places stay null
     bool upper;
 };
 
-constexpr std::array<PropertyKey, 7> kPropertyKeys = {{
-    {"ro.product.manufacturer", "Manufacturer", true},
-    {"ro.product.model", "Model Number", false},
-    {"ro.build.version.release", "Firmware Version", false},
-    {"ro.build.display.id", "Build Number", false},
-    {"ro.build.version.sdk", "SDK Version", false},
-    {"ro.build.PDA", "Build PDA", false},
-    {"ro.build.host", "Build Host", false},
+constexpr std::array<PropertyRow, 7> kPropertyRows = {{
+    {"Manufacturer",
+     {"ro.product.manufacturer", "ro.product.product.manufacturer", "ro.product.odm.manufacturer",
+      "ro.product.vendor.manufacturer", "ro.product.system_ext.manufacturer",
+      "ro.product.system.manufacturer"},
+     true},
+    {"Model Number",
+     {"ro.product.model", "ro.product.product.model", "ro.product.odm.model",
+      "ro.product.vendor.model", "ro.product.system_ext.model", "ro.product.system.model"},
+     false},
+    {"Firmware Version", {"ro.build.version.release", "ro.system.build.version.release"}, false},
+    {"Build Number", {"ro.build.display.id"}, false},
+    {"SDK Version", {"ro.build.version.sdk", "ro.system.build.version.sdk"}, false},
+    {"Build PDA", {"ro.build.PDA"}, false},
+    {"Build Host", {"ro.build.host"}, false},
 }};
 
 const QString kComPort = QStringLiteral("COM_PORT");
@@ -53,6 +65,13 @@ QString readPulledBuildProp() {
     }
     Delete_File(local);
     return text;
+}
+
+// The properties as the running phone reports them, which include the values Android derives
+// at boot; "" when the phone could not be asked.
+QString askedProperties() {
+    const AdbCall call = Run_Adb({QStringLiteral("shell"), QStringLiteral("getprop")});
+    return call.succeeded() ? Getprop_Properties(call.output) : QString("");
 }
 
 QString serialNumber() {
@@ -86,24 +105,49 @@ QString Row_Value(const DeviceRecord& row) {
 }
 
 QList<DeviceRecord> Phone_Property_Rows(const QString& buildProp) {
-    std::array<QString, kPropertyKeys.size()> values;
+    QHash<QString, QString> values;
     for (const QString& line : buildProp.split(QLatin1Char('\n'))) {
-        if (Trim_Str(line).startsWith(QLatin1Char('#'))) {
+        const QString trimmed = Trim_Str(line);
+        const qsizetype equals = trimmed.indexOf(QLatin1Char('='));
+        if (trimmed.startsWith(QLatin1Char('#')) || equals < 0) {
             continue;
         }
-        for (size_t i = 0; i < kPropertyKeys.size(); ++i) {
-            if (line.contains(QLatin1String(kPropertyKeys[i].key))) {
-                values[i] = Android_Device_Details(line);
+        values.insert(Trim_Str(trimmed.left(equals)), Android_Device_Details(trimmed));
+    }
+    QList<DeviceRecord> rows;
+    for (const PropertyRow& row : kPropertyRows) {
+        QString value;
+        for (const char* key : row.keys) {
+            if (key == nullptr) {
+                break;
+            }
+            value = values.value(QLatin1String(key));
+            if (!value.isEmpty()) {
                 break;
             }
         }
-    }
-    QList<DeviceRecord> rows;
-    for (size_t i = 0; i < kPropertyKeys.size(); ++i) {
-        const QString value = kPropertyKeys[i].upper ? MakeUpper(values[i]) : values[i];
-        addRow(rows, QLatin1String(kPropertyKeys[i].label), value);
+        addRow(rows, QLatin1String(row.label), row.upper ? MakeUpper(value) : value);
     }
     return rows;
+}
+
+QString Getprop_Properties(const QString& output) {
+    // "[ro.product.model]: [Pixel 8]"; a value never holds "]: [", a key never "]".
+    QStringList lines;
+    for (const QString& raw : output.split(QLatin1Char('\n'))) {
+        const QString line = Trim_Str(raw);
+        const qsizetype middle = line.indexOf(QLatin1String("]: ["));
+        if (!line.startsWith(QLatin1Char('[')) || !line.endsWith(QLatin1Char(']')) || middle < 1 ||
+            middle + 4 > line.size() - 1) {
+            continue;
+        }
+        const QString key = line.mid(1, middle - 1);
+        if (key.contains(QLatin1Char('=')) || key.contains(QLatin1Char('#'))) {
+            continue;
+        }
+        lines.append(key + QLatin1Char('=') + line.mid(middle + 4, line.size() - middle - 5));
+    }
+    return lines.join(QLatin1Char('\n'));
 }
 
 QString Selected_Phone_Name(const QList<DeviceRecord>& rows, const QString& fallback) {
@@ -133,9 +177,7 @@ QList<DeviceRecord> Find_Android_Ph_List() {
             // A fresh server often finds a phone the old one lost track of.
             Run_Adb({QStringLiteral("kill-server")});
             pacing::wait(5.0);
-            if (error != kMoreErrorText) {
-                Show_MessageBox(kMobileNotReady);
-            }
+            Show_Not_Ready(error, kMobileNotReady);
             return rows;
         }
         const QString name = Trim_Str(Android_Selected_Device.get());
@@ -148,9 +190,11 @@ QList<DeviceRecord> Find_Android_Ph_List() {
             }
             pacing::wait(1.0);
             addRow(rows, QStringLiteral("Device"), name);
-            const QString buildProp = readPulledBuildProp();
-            if (!buildProp.isEmpty()) {
-                rows.append(Phone_Property_Rows(buildProp));
+            // What the phone reports comes last, so it wins over the file for the same key.
+            const QString properties =
+                Trim_Str(readPulledBuildProp() + QLatin1Char('\n') + askedProperties());
+            if (!properties.isEmpty()) {
+                rows.append(Phone_Property_Rows(properties));
             }
             addRow(rows, QStringLiteral("Serial Number"), serialNumber());
         }

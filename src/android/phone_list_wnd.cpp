@@ -237,9 +237,7 @@ void Phone_List_Wnd::Android_Phone_Selected_Func() {
                         view_->showPleaseWait(false);
                     }
                 });
-                if (error != kMoreErrorText) {
-                    Show_MessageBox(kMobileNotReady);
-                }
+                Show_Not_Ready(error, kMobileNotReady);
             } else {
                 const QString name = Selected_Phone_Name(rows, Android_Selected_Device.get());
                 sel_port_name_str.set(name);

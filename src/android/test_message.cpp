@@ -40,8 +40,9 @@ bool sendThroughFile(const QString& number) {
     const AdbCall start = Send_AN_MSG_Command(number, QString(""), 0);
     Delete_File(local);
     if (Activity_Start_Failed(start)) {
-        // Saying "completed" here would tell the user a message went out that never did.
-        Show_MessageBox(kMobileNotReady);
+        // The phone has the file, so neither "completed" nor a storage problem would be true.
+        Show_MessageBox(Companion_Not_Started_Message(
+            QStringLiteral("the test message to %1 was not sent").arg(number)));
         return false;
     }
     pacing::wait(5.0);
@@ -58,9 +59,7 @@ bool Android_Send_Test_SMS_fun(const QString& number, const std::function<void(b
         QString error;
         if (!CheckConnection(&error)) {
             sheet(false);
-            if (error != kMoreErrorText) {
-                Show_MessageBox(kMobileNotReady);
-            }
+            Show_Not_Ready(error, kMobileNotReady);
             return false;
         }
         Send_DEL_File_Command_To_Phone();

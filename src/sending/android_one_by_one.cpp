@@ -1,4 +1,5 @@
 // The one-by-one mode: one activity start per message, the live sheet, pauses and stop.
+#include "android/adb_lines.h"
 #include "android/android_detection.h"
 #include "android/companion_delivery.h"
 #include "composer/message_rules.h"
@@ -16,7 +17,8 @@ namespace {
 // How one message went.
 enum class Outcome {
     HandedOver,  // the companion has it
-    NotSent,     // the phone could not take it; the run goes on (or stops, if the user said so)
+    NotSent,     // the phone could not store it; the run goes on (or stops, if the user said so)
+    NotStarted,  // the phone stored it but the companion did not start: the run ends
     PhoneLost,   // the phone is gone: the run ends
 };
 
@@ -62,7 +64,8 @@ void Send_SMS_Func_Android::SMS_Sent_By_One_By_One_Mode(const AndroidSendRequest
     });
 
     const QList<Skip> reasons = Skip_Reasons(request.list, request.options, request.excluded);
-    int counted = 0;  // handed-over messages since the last pause
+    int counted = 0;    // handed-over messages since the last pause
+    int attempted = 0;  // messages tried and not excluded or skipped as duplicates
     for (int i = 0; i < total && !stop_; ++i) {
         const QString number = request.list.at(i).Number;
         const QString message = composer::Cut_Message(request.list.at(i).Message);
@@ -74,7 +77,8 @@ void Send_SMS_Func_Android::SMS_Sent_By_One_By_One_Mode(const AndroidSendRequest
             view_->setCurrentBar(100);
         });
         if (reasons.at(i) != Skip::None) {
-            const QString text = number + (reasons.at(i) == Skip::Excluded ? kIsExcluded : kIsSkipped);
+            const QString text =
+                number + (reasons.at(i) == Skip::Excluded ? kIsExcluded : kIsSkipped);
             post([this, text] { view_->setCurrentNumber(text); });
             pacing::wait(1.0);
             continue;
@@ -92,7 +96,7 @@ void Send_SMS_Func_Android::SMS_Sent_By_One_By_One_Mode(const AndroidSendRequest
             // A call that never came back counts as a lost phone: the phone did not answer
             // within the whole time-out, and going on would only wait out the same time-out
             // (and the fallback's longer one) for every message left.
-            if (!call.completed() || phoneGone(call.output)) {
+            if (!call.completed() || android::Phone_Lost_In(call.output)) {
                 outcome = Outcome::PhoneLost;
             } else if (!android::Activity_Start_Failed(call)) {
                 outcome = Outcome::HandedOver;
@@ -107,10 +111,14 @@ void Send_SMS_Func_Android::SMS_Sent_By_One_By_One_Mode(const AndroidSendRequest
                 pacing::wait(2.0);
                 const android::AdbCall call = android::Send_AN_MSG_Command(number, QString(), 0);
                 Delete_File(android::Local_File_Path(android::kOneByOneFileName));
-                if (!call.completed() || phoneGone(call.output)) {
+                if (!call.completed() || android::Phone_Lost_In(call.output)) {
                     outcome = Outcome::PhoneLost;
                 } else if (!android::Activity_Start_Failed(call)) {
                     outcome = Outcome::HandedOver;
+                } else {
+                    // Storage worked; asking whether to skip a message that "could not be
+                    // stored" would be untrue, and the next start would fail the same way.
+                    outcome = Outcome::NotStarted;
                 }
                 pacing::wait(2.0);
             } else {
@@ -120,15 +128,15 @@ void Send_SMS_Func_Android::SMS_Sent_By_One_By_One_Mode(const AndroidSendRequest
                 // A push also fails when the phone went away: asking whether to skip a message
                 // for a phone that is not there would be the wrong question.
                 const QString name = android::Get_Android_Device();
-                if (name.isEmpty() || name.contains(QLatin1String("offline"), Qt::CaseInsensitive)) {
+                if (name.isEmpty() ||
+                    name.contains(QLatin1String("offline"), Qt::CaseInsensitive)) {
                     outcome = Outcome::PhoneLost;
                 }
             }
             if (outcome == Outcome::NotSent && !skipAll_) {
                 bool skipForAll = false;
-                const int code = askOnWindowThread([this, &skipForAll] {
-                    return view_->runFileCreationFail(&skipForAll);
-                });
+                const int code = askOnWindowThread(
+                    [this, &skipForAll] { return view_->runFileCreationFail(&skipForAll); });
                 if (code == 0) {
                     skipAll_ = false;
                     stop_ = true;
@@ -142,6 +150,13 @@ void Send_SMS_Func_Android::SMS_Sent_By_One_By_One_Mode(const AndroidSendRequest
             aborted_ = true;
             break;
         }
+        if (outcome == Outcome::NotStarted) {
+            Show_MessageBox(android::Companion_Not_Started_Message(
+                QStringLiteral("the message to %1 and those after it were not sent").arg(number)));
+            aborted_ = true;
+            break;
+        }
+        ++attempted;
         if (outcome == Outcome::HandedOver) {
             ++handedOver_;
             ++counted;
@@ -166,8 +181,32 @@ void Send_SMS_Func_Android::SMS_Sent_By_One_By_One_Mode(const AndroidSendRequest
         aborted_ = true;
     }
     if (!stop_ && !aborted_) {
-        Show_MessageBox(android::kSendingCompleted);
+        Show_MessageBox(One_By_One_End_Message(attempted, handedOver_));
     }
+}
+
+QString One_By_One_End_Message(int attempted, int handedOver) {
+    if (handedOver >= attempted) {
+        return android::kSendingCompleted;
+    }
+    if (handedOver == 0) {
+        const QString what =
+            attempted == 1 ? QStringLiteral("the message could not be stored on it and was skipped")
+                           : QStringLiteral(
+                                 "none of the %1 messages could be stored on it, and "
+                                 "each was skipped")
+                                 .arg(attempted);
+        return QStringLiteral(
+                   "No message was handed to the phone: %1.\n\nCheck that the phone "
+                   "is unlocked and its storage is not full, then send again.")
+            .arg(what);
+    }
+    return android::kSendingCompleted +
+           QStringLiteral(
+               "\n\n%1 of %2 messages could not be stored on the phone and were "
+               "skipped; they were not sent.")
+               .arg(attempted - handedOver)
+               .arg(attempted);
 }
 
 void Send_SMS_Func_Android::runPause(qint64 pauseMs) {

@@ -260,9 +260,7 @@ void Send_SMS_Func_Android::Send_SMS_Thread(AndroidSendRequest request) {
 bool Send_SMS_Func_Android::phoneReady() {
     QString error;
     if (!android::CheckConnection(&error)) {
-        if (error != android::kMoreErrorText) {
-            Show_MessageBox(kNoDeviceForSending);
-        }
+        android::Show_Not_Ready(error, kNoDeviceForSending);
         return false;
     }
     if (andcntr == 0) {
@@ -284,11 +282,6 @@ void Send_SMS_Func_Android::recordItem(const AndroidSendRequest& request, const 
         stores::Save_Composed_Template(message);
         templatesSaved_.insert(message);
     }
-}
-
-bool Send_SMS_Func_Android::phoneGone(const QString& output) const {
-    return output.contains(QLatin1String("error: device not found"), Qt::CaseInsensitive) ||
-           output.contains(QLatin1String("offline"), Qt::CaseInsensitive);
 }
 
 void Send_SMS_Func_Android::SMS_Sent_By_Single_Shot_Mode(const AndroidSendRequest& request) {

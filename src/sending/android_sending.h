@@ -124,6 +124,11 @@ struct AndroidSendRequest {
     QString pauseText;
 };
 
+// How a one-by-one run that ran to its end tells the user: `attempted` messages were tried
+// (excluded and duplicate items do not count), `handedOver` of them reached the companion, the
+// rest were skipped after the phone could not store them.
+QString One_By_One_End_Message(int attempted, int handedOver);
+
 class Send_SMS_Func_Android {
   public:
     // Neither is owned; both outlive the controller.
@@ -171,7 +176,6 @@ class Send_SMS_Func_Android {
     void recordItem(const AndroidSendRequest& request, const QString& number,
                     const QString& message);
     void runPause(qint64 pauseMs);
-    bool phoneGone(const QString& output) const;
     int askOnWindowThread(std::function<int()> question);
     void post(std::function<void()> task);
     void startAnimation(bool singleShot);

@@ -34,7 +34,7 @@ TEST_F(AdbRunnerTest, StandardErrorAndOutputArriveInOneText) {
     // The restarted daemon speaks on stderr, the listing comes on stdout.
     const AdbCall call = Run_Adb({QStringLiteral("devices")});
     EXPECT_TRUE(call.succeeded());
-    EXPECT_EQ(call.output, fakeadb::kDaemonLines +
+    EXPECT_EQ(call.output, fakeadb::kCurrentDaemonLines +
                                QStringLiteral("List of devices attached\n0123abcd\tdevice\n\n"));
 }
 
@@ -58,7 +58,7 @@ TEST_F(AdbRunnerTest, ExitCodeIsReported) {
     const AdbCall call = Run_Adb({QStringLiteral("get-serialno")});  // no phone
     EXPECT_TRUE(call.completed());
     EXPECT_EQ(call.exitCode, 1);
-    EXPECT_EQ(call.output, QStringLiteral("error: device not found\n"));
+    EXPECT_EQ(call.output, QStringLiteral("adb: no devices/emulators found\n"));
 }
 
 TEST_F(AdbRunnerTest, AHangingCallEndsByTimeOutAsAFailure) {

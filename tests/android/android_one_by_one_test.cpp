@@ -17,6 +17,22 @@ class OneByOneTest : public AndroidSendingTest {
         oneByOne();
         composer->Save_Sent_Item_Chk(true);
     }
+    // A new composer, controller and phone for the next row of a table.
+    void freshRun() {
+        controller.reset();
+        composer = std::make_unique<composer::ComposerController>(composer::ComposerKind::Android);
+        controller = std::make_unique<sending::Send_SMS_Func_Android>(*composer, &view);
+        view = RecordingSendView();
+        oneByOne();
+        composer->Save_Sent_Item_Chk(true);
+        for (const QString& name : QDir(state->directory()).entryList(QDir::Files)) {
+            QFile::remove(state->path(name));
+        }
+        QDir(state->path(fakeadb::kPhoneDir)).removeRecursively();
+        QFile::remove(stores::Sent_Item_File(kAndroidMode));
+        onePhone();
+    }
+    void checkLostAfterTwo();
 };
 
 struct ExactCase {
@@ -123,14 +139,13 @@ TEST_F(OneByOneTest, SheetShowsEachItemAndSkipsDuplicatesAndExclusions) {
     ASSERT_EQ(starts.size(), 2);
     EXPECT_EQ(Extra(starts.at(0), QStringLiteral("NUM")), QStringLiteral("0170"));
     EXPECT_EQ(Extra(starts.at(1), QStringLiteral("MSG")), QString(1600, QLatin1Char('x')));
-    EXPECT_EQ(sentItems(), (QList<stores::SentItem>{{"0170", "hello", today(), ""},
-                                                    {"0171", QString(1600, QLatin1Char('x')),
-                                                     today(), ""}}));
+    EXPECT_EQ(sentItems(),
+              (QList<stores::SentItem>{{"0170", "hello", today(), ""},
+                                       {"0171", QString(1600, QLatin1Char('x')), today(), ""}}));
     EXPECT_EQ(templates(), (QStringList{"hello", QString(1600, QLatin1Char('x'))}));
     EXPECT_EQ(view.events.first(), QStringLiteral("send:show:4:4"));
-    EXPECT_EQ(view.countLabels,
-              (QStringList{sending::kInitializingDevice, "1 / 4 Message", "2 / 4 Message",
-                           "3 / 4 Message", "4 / 4 Message"}));
+    EXPECT_EQ(view.countLabels, (QStringList{sending::kInitializingDevice, "1 / 4 Message",
+                                             "2 / 4 Message", "3 / 4 Message", "4 / 4 Message"}));
     EXPECT_EQ(view.numberTexts, (QStringList{"0170", "0179", "0179 is Excluded.", "0170",
                                              "0170 is Skipped.", "0171"}));
     EXPECT_EQ(view.totalBar, (QList<int>{0, 1, 2, 3, 4}));
@@ -210,13 +225,25 @@ TEST_F(OneByOneTest, StopAnsweredNoGoesOn) {
 }
 
 TEST_F(OneByOneTest, LostPhoneEndsTheRunWithDeviceConnectionError) {
-    state->setLoseAfterStarts(2);
-    for (int i = 0; i < 5; ++i) {
-        add(QStringLiteral("01700%1").arg(i), QStringLiteral("message %1").arg(i));
+    for (const fakeadb::AdbWording wording :
+         {fakeadb::AdbWording::Old, fakeadb::AdbWording::Current}) {
+        SCOPED_TRACE(wording == fakeadb::AdbWording::Old ? "old adb" : "current adb");
+        freshRun();
+        state->setWording(wording);
+        state->setLoseAfterStarts(2);
+        for (int i = 0; i < 5; ++i) {
+            add(QStringLiteral("01700%1").arg(i), QStringLiteral("message %1").arg(i));
+        }
+        dialogs.expectNotice(sending::kDeviceConnectionError);
+        send();
+        checkLostAfterTwo();
     }
-    dialogs.expectNotice(sending::kDeviceConnectionError);
-    send();
+}
+
+void OneByOneTest::checkLostAfterTwo() {
     EXPECT_EQ(state->activityStarts().size(), 2);
+    // adb's own words told at once: no message file was tried for a phone that is gone.
+    EXPECT_EQ(pushesOf(android::kOneByOneFileName), 0);
     // Only what the phone took is recorded; nothing is asked about the message files.
     EXPECT_EQ(sentItems(), (QList<stores::SentItem>{{"017000", "message 0", today(), ""},
                                                     {"017001", "message 1", today(), ""}}));
@@ -258,24 +285,24 @@ struct StorageFailCase {
     const char* name;
     int answer;
     bool skipForAll;
-    int dialogs;   // File_Creation_Fail shown
-    bool completed;
+    int dialogs;  // File_Creation_Fail shown
+    bool stops;
 };
 
+// Nothing reached the phone: the run does not end as "completed", it says what happened.
 TEST_F(OneByOneTest, FullStorageAsksPerMessageUnlessSkippedForAll) {
+    const QString nothingSent = QStringLiteral(
+        "No message was handed to the phone: none of the 3 messages could be stored on it, and "
+        "each was skipped.\n\nCheck that the phone is unlocked and its storage is not full, "
+        "then send again.");
     const QList<StorageFailCase> cases = {
-        {"skip_each", 1, false, 3, true},
-        {"skip_for_all", 1, true, 1, true},
-        {"stop", 0, false, 1, false},
+        {"skip_each", 1, false, 3, false},
+        {"skip_for_all", 1, true, 1, false},
+        {"stop", 0, false, 1, true},
     };
     for (const StorageFailCase& c : cases) {
         SCOPED_TRACE(c.name);
-        controller.reset();
-        composer = std::make_unique<composer::ComposerController>(composer::ComposerKind::Android);
-        controller = std::make_unique<sending::Send_SMS_Func_Android>(*composer, &view);
-        view = RecordingSendView();
-        oneByOne();
-        composer->Save_Sent_Item_Chk(true);
+        freshRun();
         composer->Unicode_Chk(true);
         state->setStorageFull(true);
         add(QStringLiteral("0170"), QStringLiteral("one"));
@@ -283,16 +310,63 @@ TEST_F(OneByOneTest, FullStorageAsksPerMessageUnlessSkippedForAll) {
         add(QStringLiteral("0172"), QStringLiteral("three"));
         view.storageFailAnswer = c.answer;
         view.storageFailSkipAll = c.skipForAll;
-        if (c.completed) {
-            dialogs.expectNotice(android::kSendingCompleted);
+        if (!c.stops) {
+            dialogs.expectNotice(nothingSent);
         }
         send();
         EXPECT_EQ(view.events.count(QStringLiteral("dialog:File_Creation_Fail")), c.dialogs);
-        EXPECT_EQ(controller->stopped(), !c.completed);
+        EXPECT_EQ(controller->stopped(), c.stops);
         EXPECT_TRUE(state->activityStarts().isEmpty());
         // A message the phone never got is not a sent item.
         EXPECT_TRUE(sentItems().isEmpty());
+        EXPECT_FALSE(dialogs.messages().contains(android::kSendingCompleted));
     }
+}
+
+struct EndCase {
+    const char* name;
+    int attempted;
+    int handedOver;
+    QString message;
+};
+
+TEST(OneByOneEndTest, CompletedOnlyWhenEveryTriedMessageReachedThePhone) {
+    const QList<EndCase> cases = {
+        {"all", 3, 3, android::kSendingCompleted},
+        {"nothing_tried", 0, 0, android::kSendingCompleted},  // every item excluded
+        {"some", 5, 3,
+         android::kSendingCompleted + "\n\n2 of 5 messages could not be stored on the phone and "
+                                      "were skipped; they were not sent."},
+        {"the_only_one", 1, 0,
+         "No message was handed to the phone: the message could not be stored on it and was "
+         "skipped.\n\nCheck that the phone is unlocked and its storage is not full, then send "
+         "again."},
+    };
+    for (const EndCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(sending::One_By_One_End_Message(c.attempted, c.handedOver), c.message);
+    }
+}
+
+// The message file reached the phone but the companion did not start: that is not a storage
+// problem, and the next start would fail the same way.
+TEST_F(OneByOneTest, CompanionThatDoesNotStartEndsTheRunSayingSo) {
+    state->setActivityAnswer(
+        QStringLiteral("Error: Activity class {com.VUVEZAZUREVAVU/"
+                       "com.VUVEZAZUREVAVU.SMS} does not exist.\n"));
+    add(QStringLiteral("0170"), QStringLiteral("one"));
+    add(QStringLiteral("0171"), QStringLiteral("two"));
+    dialogs.expectNotice(QStringLiteral(
+        "The companion app on the phone could not be started, so the message to 0170 and those "
+        "after it were not sent.\n\nUnlock the phone and check that Tesk SMS Companion is "
+        "installed there (Settings, Apps), then try again."));
+    send();
+    // The extra twice (both ways of writing it), then the file and a number-only start.
+    EXPECT_EQ(state->activityStarts().size(), 3);
+    EXPECT_EQ(pushesOf(android::kOneByOneFileName), 1);
+    EXPECT_FALSE(view.events.contains(QStringLiteral("dialog:File_Creation_Fail")));
+    EXPECT_TRUE(controller->aborted());
+    EXPECT_TRUE(sentItems().isEmpty());
 }
 
 }  // namespace

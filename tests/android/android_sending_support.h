@@ -197,7 +197,8 @@ class AndroidSendingTest : public AndroidTest {
     void delayed(const QString& count, const QString& pause) {
         composer->Delayed_Delivry_Chk(true);
         composer->Delayed_Choices(
-            true, static_cast<int>(composer::ComposerController::Delayed_Count_Entries().indexOf(count)),
+            true,
+            static_cast<int>(composer::ComposerController::Delayed_Count_Entries().indexOf(count)),
             static_cast<int>(composer::ComposerController::Delayed_Pause_Entries().indexOf(pause)));
     }
     // Presses Send and waits for the run to end.

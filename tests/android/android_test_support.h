@@ -27,16 +27,6 @@ namespace tesk::test {
 // machine.
 inline constexpr double kAndroidTimeScale = 0.1;
 
-inline const QString kPlainBuildProp = QStringLiteral(
-    "# begin build properties\n"
-    "ro.build.display.id=JZO54K.I9100XWLSW\n"
-    "ro.build.version.sdk=16\n"
-    "ro.build.version.release=4.1.2\n"
-    "ro.build.host=SEP-132\n"
-    "ro.build.PDA=I9100XWLSW\n"
-    "ro.product.model=GT-I9100\n"
-    "ro.product.manufacturer=samsung\n");
-
 // The companion package this build made, or "" when the Android build tools were missing.
 inline QString Built_Companion() {
 #ifdef TESK_COMPANION_APK

@@ -52,23 +52,23 @@ INSTANTIATE_TEST_SUITE_P(
                     "Failure [INSTALL_FAILED_INSUFFICIENT_STORAGE]\n", 1, false,
                     kCompanionCopyFailed, ""},
         InstallCase{"device_error", "error: device offline\n", 1, false, "", ""},
+        InstallCase{"current_device_error",
+                    "adb: error: failed to get feature set: device offline\n", 1, false, "", ""},
         InstallCase{"more_than_one_device", "error: more than one device/emulator\n", 1, false,
                     kMoreThanOnePhone, kMoreErrorText},
+        InstallCase{"current_more_than_one_device",
+                    "adb: error: failed to get feature set: more than one device/emulator\n", 1,
+                    false, kMoreThanOnePhone, kMoreErrorText},
+        // Authorization withdrawn on the phone after the listing was taken.
+        InstallCase{"unauthorized",
+                    "adb: device unauthorized.\nThis adb server's "
+                    "$ADB_VENDOR_KEYS is not set\n",
+                    1, false, "", kPhoneUnauthorized},
         InstallCase{"other_words_exit_zero", "Performing Push Install\n", 0, true, "", ""},
         InstallCase{"other_words_failed_exit", "adb: connect error for write\n", 1, false, "", ""}),
     ByCaseName{});
 
 class DeliveryTest : public AndroidTest {};
-
-TEST_F(DeliveryTest, MissingPackageIsNotReadyAndNothingIsInstalled) {
-    onePhone();
-    ASSERT_TRUE(QFile::remove(local(kCompanionPackage)));
-    QString error;
-    EXPECT_FALSE(CheckConnection(&error));
-    EXPECT_EQ(error, QString(""));
-    EXPECT_TRUE(state->callsOf(QStringLiteral("install")).isEmpty());
-    EXPECT_TRUE(logged.contains(QStringLiteral("companion package missing")));
-}
 
 TEST_F(DeliveryTest, PermissionsAreGrantedOnlyAfterAnInstallAndARefusalIsNotFatal) {
     onePhone();

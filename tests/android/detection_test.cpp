@@ -1,4 +1,5 @@
-// Reading the adb listing, the readiness test and the status report.
+// Reading the adb listing and adb's own lines, the readiness test and the status report.
+#include "android/adb_lines.h"
 #include "android_test_support.h"
 #include "support/param_names.h"
 
@@ -45,6 +46,11 @@ INSTANTIATE_TEST_SUITE_P(
                     "of devices attached\nmydevice01\tdevice\n\n",
                     "mydevice01\tdevice", "Android Device MYDEVICE01", false,
                     "Android device status:\n\nConnected:\nMYDEVICE01"},
+        ListingCase{"out_of_date_server_and_failed_daemon_start",
+                    "adb server is out of date.  killing...\n* failed to start daemon\nList of "
+                    "devices attached\n0123abcd\tdevice\n",
+                    "0123abcd\tdevice", "Android Device 0123ABCD", false,
+                    "Android device status:\n\nConnected:\n0123ABCD"},
         ListingCase{"offline", "List of devices attached\n0123abcd\toffline\n", "0123abcd\toffline",
                     "Android Device 0123ABCD\tOFFLINE", false,
                     "Android device status:\n\n0123ABCD\tOFFLINE\nNot connected properly, "
@@ -63,6 +69,73 @@ INSTANTIATE_TEST_SUITE_P(
                     "zz9\tunauthorized", "Android Device ZZ9\tUNAUTHORIZED", false,
                     "Android device status:\n\nZZ9\tUNAUTHORIZED\nNot connected properly, "
                     "Please reconnect your device."}),
+    ByCaseName{});
+
+struct AdbLineCase {
+    const char* name;
+    QString line;
+    AdbLine kind;
+};
+
+class AdbLineTest : public ::testing::TestWithParam<AdbLineCase> {};
+
+// What adb releases from before 2017 and of today print about their server and the phone.
+TEST_P(AdbLineTest, OldAndCurrentWordingsAreKnown) {
+    EXPECT_EQ(Classify_Adb_Line(GetParam().line), GetParam().kind);
+    // A problem is found wherever it stands after harmless lines.
+    const QString output = QStringLiteral("* daemon started successfully\n") + GetParam().line;
+    const bool notice = GetParam().kind == AdbLine::ServerNotice;
+    EXPECT_EQ(Adb_Output_Problem(output), notice ? AdbLine::Other : GetParam().kind);
+    EXPECT_EQ(Phone_Lost_In(output), GetParam().kind == AdbLine::NoDevice ||
+                                         GetParam().kind == AdbLine::Offline ||
+                                         GetParam().kind == AdbLine::Unauthorized);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, AdbLineTest,
+    ::testing::Values(
+        AdbLineCase{"old_daemon_start", "* daemon not running. starting it now on port 5037 *",
+                    AdbLine::ServerNotice},
+        AdbLineCase{"current_daemon_start", "* daemon not running; starting now at tcp:5037",
+                    AdbLine::ServerNotice},
+        AdbLineCase{"old_daemon_started", "* daemon started successfully *", AdbLine::ServerNotice},
+        AdbLineCase{"current_daemon_started", " * daemon started successfully\r",
+                    AdbLine::ServerNotice},
+        AdbLineCase{"other_version_server",
+                    "adb server version (41) doesn't match this client (39); killing...",
+                    AdbLine::ServerNotice},
+        AdbLineCase{"old_out_of_date_server", "adb server is out of date.  killing...",
+                    AdbLine::ServerNotice},
+        AdbLineCase{"daemon_failed", "* failed to start daemon", AdbLine::ServerFailed},
+        AdbLineCase{"old_daemon_failed", "* failed to start daemon *", AdbLine::ServerFailed},
+        AdbLineCase{"no_daemon_connection",
+                    "adb: cannot connect to daemon at tcp:5037: Connection refused",
+                    AdbLine::ServerFailed},
+        AdbLineCase{"old_no_daemon_connection", "error: cannot connect to daemon",
+                    AdbLine::ServerFailed},
+        AdbLineCase{"current_no_device", "adb: no devices/emulators found", AdbLine::NoDevice},
+        AdbLineCase{"current_no_device_on_push",
+                    "adb: error: failed to get feature set: no devices/emulators found",
+                    AdbLine::NoDevice},
+        AdbLineCase{"old_no_device", "error: no devices/emulators found", AdbLine::NoDevice},
+        AdbLineCase{"oldest_no_device", "error: device not found", AdbLine::NoDevice},
+        AdbLineCase{"serial_not_found", "adb: device '0123abcd' not found", AdbLine::NoDevice},
+        AdbLineCase{"old_offline", "error: device offline", AdbLine::Offline},
+        AdbLineCase{"current_offline", "adb: device offline", AdbLine::Offline},
+        AdbLineCase{"old_unauthorized", "error: device unauthorized.", AdbLine::Unauthorized},
+        AdbLineCase{"current_unauthorized", "adb: device unauthorized.", AdbLine::Unauthorized},
+        AdbLineCase{"old_more", "error: more than one device/emulator", AdbLine::MoreThanOne},
+        AdbLineCase{"oldest_more", "error: more than one device and emulator",
+                    AdbLine::MoreThanOne},
+        AdbLineCase{"current_more", "adb: more than one device/emulator", AdbLine::MoreThanOne},
+        // Words of a phone or a program, not of adb.
+        AdbLineCase{"listed_phone", "0123abcd\tdevice", AdbLine::Other},
+        AdbLineCase{"offline_inside_a_message", "Starting: Intent { MSG=device offline }",
+                    AdbLine::Other},
+        AdbLineCase{"pull_failure",
+                    "adb: error: failed to stat remote object '/system/build.prop': No such file",
+                    AdbLine::Other},
+        AdbLineCase{"empty", "", AdbLine::Other}),
     ByCaseName{});
 
 struct PropertyLineCase {
@@ -99,9 +172,24 @@ TEST_F(CheckConnectionTest, NoPhoneAnswersNoWithoutInstalling) {
     EXPECT_TRUE(logged.contains(QStringLiteral("start check connection of android device")));
 }
 
-TEST_F(CheckConnectionTest, ReadyPhoneAfterDaemonStartIsDetectedAndCompanionInstalled) {
-    state->setListing(fakeadb::kDaemonLines +
-                      QStringLiteral("List of devices attached\n0123abcd\tdevice\n\n"));
+// The listing and the installer's refusals read alike in the words of old and of today's adb.
+class WordingTest : public AndroidTest, public ::testing::WithParamInterface<fakeadb::AdbWording> {
+  protected:
+    void SetUp() override {
+        AndroidTest::SetUp();
+        state->setWording(GetParam());
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Wordings, WordingTest,
+                         ::testing::Values(fakeadb::AdbWording::Old, fakeadb::AdbWording::Current),
+                         [](const auto& info) {
+                             return info.param == fakeadb::AdbWording::Old ? "old" : "current";
+                         });
+
+TEST_P(WordingTest, ReadyPhoneAfterDaemonStartIsDetectedAndCompanionInstalled) {
+    onePhone();
+    Run_Adb({QStringLiteral("kill-server")});  // the next call starts the daemon and says so
     QString error;
     EXPECT_TRUE(CheckConnection(&error));
     EXPECT_EQ(error, QString(""));
@@ -135,7 +223,7 @@ TEST_F(CheckConnectionTest, OfflinePhoneAnswersNoWithoutInstalling) {
 
 // The listing rule only counts lines that say device, offline or bootloader; a second phone
 // that is still unauthorized is caught by the installer, and the user is told once.
-TEST_F(CheckConnectionTest, SecondUnauthorizedPhoneIsCaughtByTheInstaller) {
+TEST_P(WordingTest, SecondUnauthorizedPhoneIsCaughtByTheInstaller) {
     state->setListing(
         QStringLiteral("List of devices attached\nAAA1\tdevice\nBBB2\tunauthorized\n"));
     ScriptedDialogs dialogs;
@@ -144,22 +232,6 @@ TEST_F(CheckConnectionTest, SecondUnauthorizedPhoneIsCaughtByTheInstaller) {
     EXPECT_FALSE(CheckConnection(&error));
     EXPECT_EQ(error, kMoreErrorText);
     EXPECT_EQ(state->callsOf(QStringLiteral("install")).size(), 1);
-}
-
-TEST_F(CheckConnectionTest, UnauthorizedPhoneIsNotReadySilently) {
-    state->setListing(QStringLiteral("List of devices attached\nzz9\tunauthorized\n"));
-    QString error;
-    EXPECT_FALSE(CheckConnection(&error));
-    EXPECT_EQ(error, QString(""));
-}
-
-TEST_F(CheckConnectionTest, MissingAdbIsNotReady) {
-    ASSERT_TRUE(QFile::remove(resource.filePath("adb")));
-    QString error;
-    EXPECT_FALSE(CheckConnection(&error));
-    EXPECT_EQ(error, QString(""));
-    EXPECT_EQ(Get_Android_Device_Status(),
-              QStringLiteral("Android device status:\n\nNo device found."));
 }
 
 TEST_F(CheckConnectionTest, StatusButtonShowsTheReport) {

@@ -1,5 +1,6 @@
 // Activity starts: what the companion application's extras hold when the phone's shell has
 // parsed the command line, the fallback attempt and the failure words.
+#include "android/adb_lines.h"
 #include "android_test_support.h"
 #include "support/param_names.h"
 
@@ -117,13 +118,17 @@ TEST_F(AndroidTest, FileFormHasNoExtras) {
     EXPECT_EQ(starts.first().value(QStringLiteral("component")).toString(), kCompanionComponent);
 }
 
-TEST_F(AndroidTest, LostPhoneFailsTheStartWithDeviceNotFound) {
+TEST_F(AndroidTest, LostPhoneFailsTheStartAndSaysSoInOldAndCurrentWords) {
     onePhone();
     state->setLoseAfterStarts(1);
     EXPECT_FALSE(Activity_Start_Failed(Send_AN_MSG_Command("0123", QStringLiteral("one"), 0)));
-    const AdbCall lost = Send_AN_MSG_Command("0123", QStringLiteral("two"), 0);
-    EXPECT_TRUE(Activity_Start_Failed(lost));
-    EXPECT_TRUE(lost.output.contains(QStringLiteral("error: device not found")));
+    for (const fakeadb::AdbWording wording :
+         {fakeadb::AdbWording::Old, fakeadb::AdbWording::Current}) {
+        state->setWording(wording);
+        const AdbCall lost = Send_AN_MSG_Command("0123", QStringLiteral("two"), 0);
+        EXPECT_TRUE(Activity_Start_Failed(lost));
+        EXPECT_TRUE(Phone_Lost_In(lost.output)) << lost.output.toStdString();
+    }
     EXPECT_EQ(state->activityStarts().size(), 1);
 }
 

@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -85,22 +86,34 @@ class Phone {
         return state_.exists(kDevicesFile) ? state_.text(kDevicesFile) : kDefaultListing;
     }
     // What a command that needs exactly one ready phone gets instead, or "" when it may run.
-    QString gateError() const {
+    // Today's adb prefixes push and install errors with the feature-set question it asks first.
+    QString gateError(const QString& command) const {
         const QList<Listed> devices = listedDevices(listing());
+        const bool old = state_.wording() == AdbWording::Old;
+        const QString prefix =
+            old ? QStringLiteral("error: ")
+                : (command == QLatin1String("push") || command == QLatin1String("install")
+                       ? QStringLiteral("adb: error: failed to get feature set: ")
+                       : QStringLiteral("adb: "));
         if (devices.isEmpty()) {
-            return QStringLiteral("error: device not found\n");
+            return prefix + (old ? QStringLiteral("device not found\n")
+                                 : QStringLiteral("no devices/emulators found\n"));
         }
         if (devices.size() > 1) {
-            return QStringLiteral("error: more than one device/emulator\n");
+            return prefix + QStringLiteral("more than one device/emulator\n");
         }
         const QString state = devices.first().state;
         if (state == QLatin1String("offline")) {
-            return QStringLiteral("error: device offline\n");
+            return prefix + QStringLiteral("device offline\n");
         }
         if (state == QLatin1String("unauthorized")) {
-            return QStringLiteral(
-                "error: device unauthorized.\nPlease check the confirmation dialog on your "
-                "device.\n");
+            return prefix + (old ? QStringLiteral("device unauthorized.\nPlease check the "
+                                                  "confirmation dialog on your device.\n")
+                                 : QStringLiteral("device unauthorized.\nThis adb server's "
+                                                  "$ADB_VENDOR_KEYS is not set\nTry 'adb "
+                                                  "kill-server' if that seems wrong.\nOtherwise "
+                                                  "check for a confirmation dialog on your "
+                                                  "device.\n"));
         }
         return QString();
     }
@@ -192,7 +205,7 @@ int shellCommand(FakeAdbState& state, const QStringList& args) {
     const QString binDir = state.path(kBinDir);
     QDir().mkpath(binDir);
     const QString self = selfPath();
-    for (const char* tool : {"am", "echo", "rm", "pm"}) {
+    for (const char* tool : {"am", "echo", "rm", "pm", "getprop", "settings"}) {
         const QString link = QDir(binDir).filePath(QString::fromLatin1(tool));
         if (QFileInfo(link).symLinkTarget() != self) {
             QFile::remove(link);
@@ -306,6 +319,44 @@ int pmStandIn(FakeAdbState& state, int argc, char** argv) {
     return 0;
 }
 
+// "getprop" with no argument lists every property as "[key]: [value]", sorted by key.
+int getpropStandIn(FakeAdbState& state) {
+    if (state.exists(kGetpropFile)) {
+        out(state.text(kGetpropFile));
+        return 0;
+    }
+    QMap<QString, QString> properties;
+    for (const QString& raw : state.text(kBuildPropFile).split(QLatin1Char('\n'))) {
+        const QString line = raw.trimmed();
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        if (line.startsWith(QLatin1Char('#')) || equals <= 0) {
+            continue;
+        }
+        properties[line.left(equals).trimmed()] = line.mid(equals + 1).trimmed();
+    }
+    for (auto it = properties.cbegin(); it != properties.cend(); ++it) {
+        out(QStringLiteral("[%1]: [%2]\n").arg(it.key(), it.value()));
+    }
+    return 0;
+}
+
+// "settings get global KEY" ("null" when unset) and "settings put global KEY VALUE".
+int settingsStandIn(FakeAdbState& state, int argc, char** argv) {
+    const QString verb = argc > 1 ? QString::fromUtf8(argv[1]) : QString();
+    const QString table = argc > 2 ? QString::fromUtf8(argv[2]) : QString();
+    if (table == QLatin1String("global") && verb == QLatin1String("get") && argc == 4) {
+        const QString value = state.globalSetting(QString::fromUtf8(argv[3]));
+        out((value.isEmpty() ? QStringLiteral("null") : value) + QLatin1Char('\n'));
+        return 0;
+    }
+    if (table == QLatin1String("global") && verb == QLatin1String("put") && argc == 5) {
+        state.setGlobalSetting(QString::fromUtf8(argv[3]), QString::fromUtf8(argv[4]));
+        return 0;
+    }
+    err(QStringLiteral("Invalid command: %1\n").arg(verb));
+    return 255;
+}
+
 int echoStandIn(int argc, char** argv) {
     QStringList words;
     for (int i = 1; i < argc; ++i) {
@@ -349,6 +400,12 @@ int Fake_Adb_Main(int argc, char** argv) {
     if (name == QLatin1String("pm")) {
         return pmStandIn(state, argc, argv);
     }
+    if (name == QLatin1String("getprop")) {
+        return getpropStandIn(state);
+    }
+    if (name == QLatin1String("settings")) {
+        return settingsStandIn(state, argc, argv);
+    }
 
     QStringList args;
     QJsonArray logged;
@@ -368,7 +425,7 @@ int Fake_Adb_Main(int argc, char** argv) {
     if (state.exists(kServerDown)) {
         // The first call after the server was stopped starts it again and says so.
         state.remove(kServerDown);
-        err(kDaemonLines);
+        err(DaemonLines(state.wording()));
     }
     if (command == QLatin1String("start-server")) {
         return 0;
@@ -376,7 +433,7 @@ int Fake_Adb_Main(int argc, char** argv) {
     if (command == QLatin1String("devices")) {
         return devicesCommand(state);
     }
-    const QString gate = Phone(state).gateError();
+    const QString gate = Phone(state).gateError(command);
     if (command == QLatin1String("get-serialno")) {
         if (!gate.isEmpty()) {
             err(gate);

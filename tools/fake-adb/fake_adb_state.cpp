@@ -124,6 +124,41 @@ void FakeAdbState::setGrantAnswer(const QString& text) {
     writeText(kGrantAnswerFile, text);
 }
 
+void FakeAdbState::setGetprop(const QString& text) {
+    writeText(kGetpropFile, text);
+}
+
+void FakeAdbState::setWording(AdbWording wording) {
+    writeText(kWordingFile,
+              wording == AdbWording::Old ? QStringLiteral("old\n") : QStringLiteral("current\n"));
+}
+
+AdbWording FakeAdbState::wording() const {
+    return text(kWordingFile).trimmed() == QLatin1String("old") ? AdbWording::Old
+                                                                : AdbWording::Current;
+}
+
+void FakeAdbState::setGlobalSetting(const QString& key, const QString& value) {
+    QStringList kept;
+    for (const QString& line : text(kSettingsFile).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        if (line.section(QLatin1Char('='), 0, 0) != key) {
+            kept.append(line);
+        }
+    }
+    kept.append(key + QLatin1Char('=') + value);
+    writeText(kSettingsFile, kept.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+}
+
+QString FakeAdbState::globalSetting(const QString& key) const {
+    QString value;
+    for (const QString& line : text(kSettingsFile).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        if (line.section(QLatin1Char('='), 0, 0) == key) {
+            value = line.section(QLatin1Char('='), 1);
+        }
+    }
+    return value;
+}
+
 namespace {
 
 QList<QByteArray> lines(const QString& path) {

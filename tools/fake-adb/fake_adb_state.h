@@ -17,6 +17,12 @@
 //   hang.txt              adb commands (first word, e.g. "install", "shell") that never end
 //   grant_answer.txt      what every "pm grant" prints; with "Exception" in it the grant fails
 //                         [nothing: granted]
+//   wording.txt           "old": adb's own lines in the wording of releases before 2017
+//                         ("* daemon ... *", "error: device not found"); otherwise today's
+//                         ("* daemon not running; starting now at tcp:5037", "adb: no
+//                         devices/emulators found") [today's]
+//   settings_global.txt   the phone's global settings, "key=value" lines [none]
+//   getprop.txt           what "getprop" prints, verbatim [build.prop as "[key]: [value]" lines]
 // Outputs:
 //   calls.jsonl           one JSON array of the argv (without the program) per adb call
 //   activity_starts.jsonl one JSON object per activity start as the phone's `am` got it:
@@ -27,7 +33,9 @@
 //   server_down           present after "kill-server" until the next call restarts the daemon
 //   installed.apk         a copy of the last package installed
 //   grants.txt            one "package permission" line per granted runtime permission
-//   bin/                  the stand-in am, echo, rm and pm the phone's shell finds on its PATH
+//   settings_global.txt   "settings put global" writes here
+//   bin/                  the stand-in am, echo, rm, pm, getprop and settings the phone's
+//                         shell finds on its PATH (getprop answers from build.prop)
 #include <QByteArray>
 #include <QJsonObject>
 #include <QList>
@@ -59,6 +67,12 @@ inline const QString kBinDir = QStringLiteral("bin");
 inline const QString kGrantAnswerFile = QStringLiteral("grant_answer.txt");
 inline const QString kInstalledPackageFile = QStringLiteral("installed.apk");
 inline const QString kGrantsLog = QStringLiteral("grants.txt");
+inline const QString kWordingFile = QStringLiteral("wording.txt");
+inline const QString kSettingsFile = QStringLiteral("settings_global.txt");
+inline const QString kGetpropFile = QStringLiteral("getprop.txt");
+
+// Which release's words adb uses for its own lines.
+enum class AdbWording { Current, Old };
 
 // The one package the stand-in phone knows once something was installed: the companion's.
 inline const QString kCompanionPackageName = QStringLiteral("com.VUVEZAZUREVAVU");
@@ -68,8 +82,13 @@ inline const QString kDefaultStorageRoot = QStringLiteral("/sdcard");
 inline const QString kDefaultActivityAnswer = QStringLiteral(
     "Starting: Intent { act=android.intent.category.MAIN cmp=com.VUVEZAZUREVAVU/.SMS (has "
     "extras) }\n");
-inline const QString kDaemonLines = QStringLiteral(
+inline const QString kOldDaemonLines = QStringLiteral(
     "* daemon not running. starting it now on port 5037 *\n* daemon started successfully *\n");
+inline const QString kCurrentDaemonLines = QStringLiteral(
+    "* daemon not running; starting now at tcp:5037\n* daemon started successfully\n");
+inline QString DaemonLines(AdbWording wording) {
+    return wording == AdbWording::Old ? kOldDaemonLines : kCurrentDaemonLines;
+}
 
 QString ActivityAnswerFile(int start);  // "am_answer.<N>.txt"
 
@@ -95,6 +114,12 @@ class FakeAdbState {
     void setLoseAfterStarts(int starts);
     void setHang(const QStringList& commands);
     void setGrantAnswer(const QString& text);
+    void setGetprop(const QString& text);
+    void setWording(AdbWording wording);
+    AdbWording wording() const;
+    void setGlobalSetting(const QString& key, const QString& value);
+    // "" when the phone has no such setting.
+    QString globalSetting(const QString& key) const;
 
     // ---- what the program did
     QList<QStringList> calls() const;
