@@ -5,8 +5,16 @@
 // it are stored as the line-break marker so that a record never spans lines. Reading is
 // tolerant: a line may hold several records, a missing mark leaves its field empty, and an
 // entry without a number is dropped.
+//
+// The message runs up to the BEL that opens the date as this program writes it (BEL, "dd/MM/
+// yyyy", VT), so a message may carry BELs and VTs of its own (only that exact sequence inside a
+// message would read as the end of it); in a record without such a date the first BEL ends the
+// message. Numbers never hold a VT (they are digits and signs), so the first VT ends the number.
+#include <QByteArray>
 #include <QList>
 #include <QString>
+
+#include <utility>
 
 namespace tesk::stores {
 
@@ -36,14 +44,31 @@ QString Sent_Item_File(int mode);
 // False when the file could not be written (the run carries on regardless).
 bool Append_Sent_Item(int mode, const SentItem& item);
 
+// A sent-items file as read: its bytes, its entries, and where each entry's record stands in the
+// bytes, so that deleting entries can leave every other byte as it was (lines that hold no
+// record, bytes that are not UTF-8, records written by other programs).
+struct SentItemsFile {
+    QByteArray bytes;
+    QList<SentItem> items;
+    QList<std::pair<qsizetype, qsizetype>> records;  // per entry: [from, to) in bytes
+};
+SentItemsFile Read_Sent_Items(const QByteArray& bytes);
+// A missing or unreadable file reads as an empty one.
+SentItemsFile Load_Sent_Items_File(const QString& path);
+// The file's bytes once only the entries `kept` (indexes into its entries, ascending) are left:
+// the records of the others are cut out, and a line left empty goes with its line feed.
+// Uses the bytes and the records only.
+QByteArray Sent_Items_Keeping(const SentItemsFile& file, const QList<int>& kept);
+
 // Every entry of the text, in order (the whole file's contents as read).
 QList<SentItem> Parse_Sent_Items(const QString& text);
 // The entries of a file; a missing or unreadable file gives none.
 QList<SentItem> LoadItems_Sent_Items(const QString& path);
 
-// The file's contents for the list, in list order; clearStatus writes every status as "".
+// The contents of a new file holding the list, in list order; clearStatus writes every status
+// as "".
 QByteArray Sent_Items_File_Contents(const QList<SentItem>& items, bool clearStatus);
-// Rewrites the file from the list atomically. False (old file kept) when it cannot.
+// Writes a new file holding the list, atomically. False (old file kept) when it cannot.
 bool Rewrite_Sent_Items(const QString& path, const QList<SentItem>& items, bool clearStatus);
 
 }  // namespace tesk::stores

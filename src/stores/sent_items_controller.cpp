@@ -5,10 +5,10 @@
 #include "core/dialogs.h"
 #include "core/text_helpers.h"
 
-#include <QFile>
-#include <QSet>
+#include "stores/store_file.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace tesk::stores {
 namespace {
@@ -56,11 +56,14 @@ QString Sent_Items::Count_Text() const {
 }
 
 void Sent_Items::Load() {
-    Set_Items(LoadItems_Sent_Items(Sent_Item_File(mode_)));
+    Set_File(Load_Sent_Items_File(Sent_Item_File(mode_)));
 }
 
-void Sent_Items::Set_Items(QList<SentItem> items) {
-    items_ = std::move(items);
+void Sent_Items::Set_File(SentItemsFile file) {
+    items_ = std::move(file.items);
+    file_ = std::move(file);
+    origins_.resize(items_.size());
+    std::iota(origins_.begin(), origins_.end(), 0);
     selected_.clear();
     view_->redrawTable();
     view_->selectRows({});
@@ -105,6 +108,7 @@ void Sent_Items::Clear_Sel_Btn() {
     for (auto row = selected_.crbegin(); row != selected_.crend(); ++row) {
         if (*row >= 0 && *row < items_.size()) {
             items_.removeAt(*row);
+            origins_.removeAt(*row);
         }
     }
     selected_ = items_.isEmpty() ? QList<int>() : QList<int>{0};
@@ -125,7 +129,9 @@ void Sent_Items::Clear_All_Btn() {
     }
     Delete_File(Sent_Item_File(mode_));
     Check_Path_And_Create_Files();
+    file_ = {};
     items_.clear();
+    origins_.clear();
     selected_.clear();
     view_->redrawTable();
     showCountAndDetails();
@@ -202,8 +208,14 @@ void Sent_Items::Export_Btn() {
 }
 
 void Sent_Items::Cancel_Btn() {
-    if (!Rewrite_Sent_Items(Sent_Item_File(mode_), items_, mode_ == kAndroidMode)) {
-        Show_MessageBox(QStringLiteral("Error in file accessing."));
+    // Entries are only ever deleted here, so the same count means nothing changed, and an
+    // unchanged file is left alone.
+    if (origins_.size() != file_.records.size()) {
+        Check_Path_And_Create_Files();
+        if (!Rewrite_Store_File_Keeping_Appends(Sent_Item_File(mode_), file_.bytes,
+                                                Sent_Items_Keeping(file_, origins_))) {
+            Show_MessageBox(QStringLiteral("Error in file accessing."));
+        }
     }
     view_->endModal(0);
 }

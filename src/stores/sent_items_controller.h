@@ -41,8 +41,8 @@ class Sent_Items {
 
     // Reads the mode's file into the list (LoadItems_Sent_Items).
     void Load();
-    // Takes a list read elsewhere (the window reads the file on a worker thread).
-    void Set_Items(QList<SentItem> items);
+    // Takes a file read elsewhere (the window reads it on a worker thread).
+    void Set_File(SentItemsFile file);
     void Set_Selected_Rows(const QList<int>& rows);
     // The details pane text of an entry ("" out of range).
     QString Details_Text(int row) const;
@@ -51,7 +51,9 @@ class Sent_Items {
     void Clear_All_Btn();
     void Send_To_Main_Wnd_Btn();
     void Export_Btn();
-    // Rewrites the file from the list (Android: empty statuses) and ends the window.
+    // Ends the window; when entries were deleted, first rewrites the file without their
+    // records, every other byte as it was (also in Android mode: an entry the user kept keeps
+    // its status).
     void Cancel_Btn();
 
   private:
@@ -60,7 +62,9 @@ class Sent_Items {
     const int mode_;
     composer::ComposerController& composer_;
     SentItemsView* view_;
+    SentItemsFile file_;  // as read; its entries have moved to items_
     QList<SentItem> items_;
+    QList<int> origins_;  // per entry listed, its index in the file
     QList<int> selected_;
 };
 

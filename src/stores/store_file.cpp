@@ -17,9 +17,53 @@
 
 namespace tesk::stores {
 
+namespace {
+
+const QByteArray kMark("\xEF\xBB\xBF");
+
+}  // namespace
+
 QByteArray Store_File_Bytes(const QString& text) {
     const QByteArray bytes = text.toUtf8();
-    return text.startsWith(QChar(0xFEFF)) ? QByteArray("\xEF\xBB\xBF") + bytes : bytes;
+    return text.startsWith(QChar(0xFEFF)) ? kMark + bytes : bytes;
+}
+
+QByteArray Read_Store_File(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+StoreLines::StoreLines(const QByteArray& bytes) : bytes_(bytes) {
+    mark_ = bytes.startsWith(kMark);
+    qsizetype from = mark_ ? kMark.size() : 0;
+    starts_.append(from);
+    while ((from = bytes.indexOf('\n', from)) >= 0) {
+        starts_.append(++from);
+    }
+}
+
+QByteArrayView StoreLines::line(qsizetype i) const {
+    const qsizetype end = i + 1 < starts_.size() ? starts_.at(i + 1) - 1 : bytes_.size();
+    return bytes_.sliced(starts_.at(i), end - starts_.at(i));
+}
+
+QByteArray Join_Store_Lines(const QList<QByteArrayView>& lines, bool mark) {
+    qsizetype size = kMark.size() + lines.size();
+    for (const QByteArrayView line : lines) {
+        size += line.size();
+    }
+    QByteArray bytes;
+    bytes.reserve(size);
+    if (mark || (!lines.isEmpty() && lines.first().startsWith(kMark))) {
+        bytes += kMark;
+    }
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i > 0) {
+            bytes += '\n';
+        }
+        bytes += lines.at(i);
+    }
+    return bytes;
 }
 
 namespace {
@@ -102,6 +146,18 @@ bool Rewrite_Store_File(const QString& path, const QByteArray& contents) {
         ::close(folder);
     }
     return true;
+}
+
+bool Rewrite_Store_File_Keeping_Appends(const QString& path, const QByteArray& read,
+                                        const QByteArray& contents) {
+    // Under the append lock, so that no record lands between the look at the file and the
+    // rename that replaces it.
+    std::lock_guard guard(appendLock());
+    const QByteArray now = Read_Store_File(path);
+    if (now.size() > read.size() && now.startsWith(read)) {
+        return Rewrite_Store_File(path, contents + now.sliced(read.size()));
+    }
+    return Rewrite_Store_File(path, contents);
 }
 
 }  // namespace tesk::stores

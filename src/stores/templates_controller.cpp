@@ -6,9 +6,11 @@
 #include "core/text_helpers.h"
 #include "stores/reports.h"
 #include "stores/sent_items_controller.h"
+#include "stores/store_file.h"
 #include "stores/templates.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace tesk::stores {
 namespace {
@@ -40,11 +42,14 @@ void Templates::showCount() {
 }
 
 void Templates::Load() {
-    Set_Templates(LoadItems_templates(Templates_Path));
+    Set_File(Load_Templates_File(Templates_Path));
 }
 
-void Templates::Set_Templates(QStringList templates) {
-    templates_ = std::move(templates);
+void Templates::Set_File(TemplatesFile file) {
+    file_ = std::move(file);
+    templates_ = file_.templates;
+    origins_.resize(templates_.size());
+    std::iota(origins_.begin(), origins_.end(), 0);
     selected_.clear();
     view_->redrawTable();
     view_->selectRows({});
@@ -104,6 +109,7 @@ bool Templates::Editor_OK(const QString& text, int row) {
             return false;
         }
         templates_.append(cut);
+        origins_.append(-1);
     }
     view_->redrawTable();
     showCount();
@@ -122,6 +128,7 @@ void Templates::Clear_Sel_Btn() {
     for (auto row = selected_.crbegin(); row != selected_.crend(); ++row) {
         if (*row >= 0 && *row < templates_.size()) {
             templates_.removeAt(*row);
+            origins_.removeAt(*row);
         }
     }
     selected_ = templates_.isEmpty() ? QList<int>() : QList<int>{0};
@@ -142,7 +149,9 @@ void Templates::Clear_All_Btn() {
     }
     Delete_File(Templates_Path);
     Check_Path_And_Create_Files();
+    file_ = {};
     templates_.clear();
+    origins_.clear();
     selected_.clear();
     view_->redrawTable();
     showCount();
@@ -194,8 +203,12 @@ void Templates::Export_Btn() {
 }
 
 void Templates::Cancel_Btn() {
-    if (!Write_Template_file(Templates_Path, templates_)) {
-        Show_MessageBox(QStringLiteral("Error in file accessing."));
+    const QByteArray contents = Templates_File_After(file_, templates_, origins_);
+    if (contents != file_.bytes) {
+        Check_Path_And_Create_Files();
+        if (!Rewrite_Store_File_Keeping_Appends(Templates_Path, file_.bytes, contents)) {
+            Show_MessageBox(QStringLiteral("Error in file accessing."));
+        }
     }
     view_->endModal(0);
 }

@@ -3,6 +3,7 @@
 // editor's checks, deleting, putting a template into the current mode's composer, the export,
 // and the rewrite of the file when the window closes. No widgets.
 #include "composer/composer_controller.h"
+#include "stores/templates.h"
 
 #include <QList>
 #include <QString>
@@ -35,8 +36,8 @@ class Templates {
     static QString Editor_Count_Text(const QString& text);
 
     void Load();
-    // Takes a list read elsewhere (the window reads the file on a worker thread).
-    void Set_Templates(QStringList templates);
+    // Takes a file read elsewhere (the window reads it on a worker thread).
+    void Set_File(TemplatesFile file);
     void Set_Selected_Rows(const QList<int>& rows);
 
     void AddNew_Btn();
@@ -47,6 +48,8 @@ class Templates {
     void Clear_All_Btn();
     void Use_template_Btn();
     void Export_Btn();
+    // Ends the window; when the list was changed, first rewrites the file for it, keeping every
+    // line of a template left as it was byte for byte (Templates_File_After).
     void Cancel_Btn();
 
   private:
@@ -54,7 +57,9 @@ class Templates {
 
     composer::ComposerController& composer_;
     TemplatesView* view_;
+    TemplatesFile file_;  // as read
     QStringList templates_;
+    QList<int> origins_;  // per template listed, its index in the file, -1 when added
     QList<int> selected_;
 };
 

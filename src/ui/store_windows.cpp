@@ -199,9 +199,9 @@ SentItemsWnd::SentItemsWnd(int mode, composer::ComposerController& composer, QWi
     resize(860, 560);
     count_->setText(QStringLiteral("Loading..."));
     const QString path = stores::Sent_Item_File(mode);
-    loader_.start<QList<stores::SentItem>>(
-        [path] { return stores::LoadItems_Sent_Items(path); },
-        [this](QList<stores::SentItem> items) { controller_.Set_Items(std::move(items)); });
+    loader_.start<stores::SentItemsFile>(
+        [path] { return stores::Load_Sent_Items_File(path); },
+        [this](stores::SentItemsFile file) { controller_.Set_File(std::move(file)); });
 }
 
 QString SentItemsWnd::details() const {
@@ -300,9 +300,9 @@ TemplatesWnd::TemplatesWnd(composer::ComposerController& composer, QWidget* pare
     resize(760, 480);
     count_->setText(QStringLiteral("Loading..."));
     const QString path = Templates_Path;
-    loader_.start<QStringList>(
-        [path] { return stores::LoadItems_templates(path); },
-        [this](QStringList templates) { controller_.Set_Templates(std::move(templates)); });
+    loader_.start<stores::TemplatesFile>(
+        [path] { return stores::Load_Templates_File(path); },
+        [this](stores::TemplatesFile file) { controller_.Set_File(std::move(file)); });
 }
 
 QString TemplatesWnd::countText() const {

@@ -2,6 +2,7 @@
 #include "appcore/data_paths.h"
 #include "appcore/selection_state.h"
 #include "composer/recording_view.h"
+#include "stores/store_file.h"
 #include "support/scripted_dialogs.h"
 
 #include <QFile>
@@ -9,6 +10,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -106,15 +109,36 @@ TEST_F(SentItemsWindow, DeletingChangesTheFileOnlyWhenTheWindowCloses) {
     EXPECT_EQ(tesk::stores::LoadItems_Sent_Items(Sent_Item_Path), QList<SentItem>{kStored.at(1)});
 }
 
-TEST_F(SentItemsWindow, ClosingTheAndroidWindowStoresEmptyStatuses) {
-    RecordingSentItemsView androidView;
-    tesk::stores::Sent_Items android(tesk::kAndroidMode, composer_, &androidView);
-    android.Load();
-    android.Cancel_Btn();
-    for (const SentItem& item : tesk::stores::LoadItems_Sent_Items(Sent_Item_Path_Android)) {
-        EXPECT_EQ(item.Status, QString()) << item.Number.toStdString();
+// A rewrite replaces the file by another.
+ino_t inodeOf(const QString& path) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
+}
+
+// Closing leaves an unchanged file alone (not even replaced by a copy); after a deletion only
+// the deleted record goes, in either mode: a kept entry keeps its status in the Android file
+// too, and records appended by a sending run while the window was open stay.
+TEST_F(SentItemsWindow, ClosingRewritesOnlyAfterADeletionAndKeepsWhatItDidNotDelete) {
+    for (const int mode : {tesk::kGsmMode, tesk::kAndroidMode}) {
+        const QString path = tesk::stores::Sent_Item_File(mode);
+        const QByteArray before = tesk::stores::Read_Store_File(path);
+        const auto inode = inodeOf(path);
+        RecordingSentItemsView view;
+        tesk::stores::Sent_Items window(mode, composer_, &view);
+        window.Load();
+        window.Cancel_Btn();
+        EXPECT_EQ(tesk::stores::Read_Store_File(path), before);
+        EXPECT_EQ(inodeOf(path), inode) << "an unchanged file is not rewritten";
+
+        window.Load();
+        window.Set_Selected_Rows({1});
+        window.Clear_Sel_Btn();
+        const SentItem late{"07700900004", "Late", "08/12/2026", "Message sent successfully."};
+        ASSERT_TRUE(tesk::stores::Append_Sent_Item(mode, late));
+        window.Cancel_Btn();
+        EXPECT_EQ(tesk::stores::LoadItems_Sent_Items(path),
+                  (QList<SentItem>{kStored.at(0), kStored.at(2), late}));
     }
-    EXPECT_EQ(tesk::stores::LoadItems_Sent_Items(Sent_Item_Path), kStored) << "GSM file untouched";
 }
 
 TEST_F(SentItemsWindow, DeleteAllAsksThenEmptiesTheFile) {

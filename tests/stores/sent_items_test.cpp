@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <numeric>
 #include <thread>
 #include <vector>
 
@@ -72,7 +73,67 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"last_line_without_line_feed",
                   "\a777\vend\a05/01/2026\vok",
                   {{"777", "end", "05/01/2026", "ok"}}},
-        ParseCase{"stray_marks_only", "\v\a\v\n\v\n\a\v\n", {}}),
+        ParseCase{"stray_marks_only", "\v\a\v\n\v\n\a\v\n", {}},
+        // A message runs to the mark of its date, whatever BELs and VTs it carries itself.
+        ParseCase{"bel_and_vt_in_message_and_number_round_trip",
+                  Sent_Item_Record({"07\a77", "ring\a\vbell", "01/02/2026", "Done"}) +
+                      Sent_Item_Record({"0888", "\v\a\v\a\a", "02/02/2026", "ok"}) +
+                      Sent_Item_Record({"0999", "tab\v\aonly", "03/02/2026", ""}),
+                  {{"07\a77", "ring\a\vbell", "01/02/2026", "Done"},
+                   {"0888", "\v\a\v\a\a", "02/02/2026", "ok"},
+                   {"0999", "tab\v\aonly", "03/02/2026", ""}}},
+        ParseCase{"bel_in_message_of_second_record_on_a_line",
+                  "\a111\va\ab\a01/01/2026\vok\a222\vc\vd\a02/01/2026\vdone\n",
+                  {{"111", "a\ab", "01/01/2026", "ok"}, {"222", "c\vd", "02/01/2026", "done"}}},
+        ParseCase{"without_a_written_date_the_first_bel_ends_the_message",
+                  "\a111\va\ab\vc\n",
+                  {{"111", "a", "b", "c"}}}),
+    tesk::test::ByCaseName());
+
+// Deleting entries cuts out their records and nothing else.
+struct KeepingCase {
+    const char* name;
+    QByteArray file;
+    QList<int> kept;
+    QByteArray expected;
+};
+
+class SentItemDeletion : public ::testing::TestWithParam<KeepingCase> {};
+
+TEST_P(SentItemDeletion, CutsOnlyTheDeletedRecords) {
+    const tesk::stores::SentItemsFile file = tesk::stores::Read_Sent_Items(GetParam().file);
+    EXPECT_EQ(tesk::stores::Sent_Items_Keeping(file, GetParam().kept), GetParam().expected);
+    QList<int> all(file.items.size());
+    std::iota(all.begin(), all.end(), 0);
+    EXPECT_EQ(tesk::stores::Sent_Items_Keeping(file, all), GetParam().file);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Store, SentItemDeletion,
+    ::testing::Values(
+        KeepingCase{"foreign_lines_and_bytes_stay",
+                    "# kept by hand\n\a1\vbad \xFF\xFE byte\a01/01/2026\vok\n"
+                    "\a2\vgone\a01/01/2026\vok\n\n\a3\vr\x07ng\v\a01/01/2026\vok\n",
+                    {0, 2},
+                    "# kept by hand\n\a1\vbad \xFF\xFE byte\a01/01/2026\vok\n"
+                    "\n\a3\vr\x07ng\v\a01/01/2026\vok\n"},
+        KeepingCase{"one_of_two_records_on_a_line",
+                    "\a1\va\a01/01/2026\vok\a2\vb\a02/01/2026\vok\n",
+                    {1},
+                    "\a2\vb\a02/01/2026\vok\n"},
+        KeepingCase{"record_between_an_unread_one_and_another",
+                    "\a\vno number\a01/01/2026\vok\a1\va\a01/01/2026\vok\a2\vb\a02/01/2026\vok",
+                    {1},
+                    "\a\vno number\a01/01/2026\vok\a2\vb\a02/01/2026\vok"},
+        KeepingCase{"last_line_without_line_feed",
+                    "\a1\va\a01/01/2026\vok\n\a2\vb\a02/01/2026\vok",
+                    {0},
+                    "\a1\va\a01/01/2026\vok\n"},
+        KeepingCase{"byte_order_mark_stays",
+                    "\xEF\xBB\xBF\a1\va\a01/01/2026\vok\n\a2\vb\a02/01/2026\vok\n",
+                    {1},
+                    "\xEF\xBB\xBF\a2\vb\a02/01/2026\vok\n"},
+        KeepingCase{"all_deleted", "\a1\va\a01/01/2026\vok\n", {}, ""}),
     tesk::test::ByCaseName());
 
 class SentItemFiles : public ::testing::Test {
@@ -100,16 +161,6 @@ TEST_F(SentItemFiles, AppendRecreatesAMissingDataFolder) {
     ASSERT_TRUE(tesk::stores::Append_Sent_Item(1, {"111", "m", "07/12/2026", "ok"}));
     EXPECT_EQ(LoadItems_Sent_Items(Sent_Item_Path).size(), 1);
     EXPECT_TRUE(QFile::exists(Exclusion_Index_Path));
-}
-
-TEST_F(SentItemFiles, AndroidRewriteStoresEmptyStatuses) {
-    const QList<SentItem> items{{"111", "a\nb", "01/01/2026", "Sent"},
-                                {"222", "c", "02/01/2026", "Sent"}};
-    ASSERT_TRUE(tesk::stores::Rewrite_Sent_Items(Sent_Item_Path_Android, items, true));
-    EXPECT_EQ(LoadItems_Sent_Items(Sent_Item_Path_Android),
-              (QList<SentItem>{{"111", "a\nb", "01/01/2026", ""}, {"222", "c", "02/01/2026", ""}}));
-    ASSERT_TRUE(tesk::stores::Rewrite_Sent_Items(Sent_Item_Path, items, false));
-    EXPECT_EQ(LoadItems_Sent_Items(Sent_Item_Path), items);
 }
 
 TEST_F(SentItemFiles, MissingFileLoadsAsEmpty) {

@@ -1,5 +1,6 @@
 #include "stores/templates.h"
 #include "appcore/data_paths.h"
+#include "stores/store_file.h"
 #include "support/param_names.h"
 
 #include <QFile>
@@ -7,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <numeric>
 #include <thread>
 #include <vector>
 
@@ -41,6 +43,64 @@ INSTANTIATE_TEST_SUITE_P(
                      {QString(1600, QLatin1Char('a'))}},
         TemplateCase{"case_matters", "Hello\nhello\n", {"Hello", "hello"}},
         TemplateCase{"no_final_line_feed", "Last", {"Last"}}),
+    tesk::test::ByCaseName());
+
+// The window's changes reach the file and leave every other line as it was.
+struct ChangeCase {
+    const char* name;
+    QByteArray file;
+    QStringList templates;  // the window's list after the change
+    QList<int> origins;
+    QByteArray expected;
+};
+
+class TemplateFileChanges : public ::testing::TestWithParam<ChangeCase> {};
+
+TEST_P(TemplateFileChanges, TouchOnlyTheChangedLines) {
+    const tesk::stores::TemplatesFile file = tesk::stores::Read_Templates(GetParam().file);
+    EXPECT_EQ(tesk::stores::Templates_File_After(file, GetParam().templates, GetParam().origins),
+              GetParam().expected);
+    QList<int> unchanged(file.templates.size());
+    std::iota(unchanged.begin(), unchanged.end(), 0);
+    EXPECT_EQ(tesk::stores::Templates_File_After(file, file.templates, unchanged), GetParam().file);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Store, TemplateFileChanges,
+    ::testing::Values(
+        ChangeCase{"deleted_template_takes_its_repeated_lines",
+                   "A\n\nB\n  \nA\nC\n",
+                   {"B", "C"},
+                   {1, 2},
+                   "\nB\n  \nC\n"},
+        ChangeCase{"edited_in_the_place_of_its_first_line",
+                   "A\nB\nA\n",
+                   {"A2\nx", "B"},
+                   {0, 1},
+                   "A2|AP*|DX/x\nB\n"},
+        ChangeCase{"added_at_the_end", "A\nB\n", {"A", "B", "New"}, {0, 1, -1}, "A\nB\nNew\n"},
+        ChangeCase{"added_after_a_last_line_without_line_feed",
+                   "A\nB",
+                   {"A", "B", "New"},
+                   {0, 1, -1},
+                   "A\nB\nNew\n"},
+        ChangeCase{"long_line_and_undecodable_bytes_stay",
+                   k1700.toUtf8() + "\n\xFF\xFE\nC",
+                   {QString(1600, QLatin1Char('a')), QStringLiteral("\uFFFD\uFFFD")},
+                   {0, 1},
+                   k1700.toUtf8() + "\n\xFF\xFE\n"},
+        ChangeCase{"utf16_file_gets_a_template_added",
+                   QByteArray("\xFF\xFEH\0i\0\n\0", 8),
+                   {QStringLiteral("\uFFFD\uFFFDH\0i\0"), QStringLiteral("\0"), "New"},
+                   {0, 1, -1},
+                   QByteArray("\xFF\xFEH\0i\0\n\0\nNew\n", 13)},
+        ChangeCase{"byte_order_mark_stays",
+                   "\xEF\xBB\xBF"
+                   "A\nB\n",
+                   {"B"},
+                   {1},
+                   "\xEF\xBB\xBF"
+                   "B\n"}),
     tesk::test::ByCaseName());
 
 class TemplateFiles : public ::testing::Test {
@@ -80,6 +140,13 @@ TEST_F(TemplateFiles, SavingTheComposedMessageTwiceStoresItOnce) {
     ASSERT_TRUE(tesk::stores::Save_Composed_Template(k1700));
     EXPECT_EQ(tesk::stores::LoadItems_templates(Templates_Path).size(), 3);
     EXPECT_FALSE(tesk::stores::Save_Composed_Template(QStringLiteral("   ")));
+
+    // The saves remember what the file holds; a change made to it by anybody else counts.
+    ASSERT_TRUE(tesk::stores::Write_Template_file(Templates_Path, {QStringLiteral("Other")}));
+    ASSERT_TRUE(tesk::stores::Save_Composed_Template(QStringLiteral("See you\nat 9")));
+    ASSERT_TRUE(tesk::stores::Append_Store_Record(Templates_Path, "By hand\n"));
+    ASSERT_TRUE(tesk::stores::Save_Composed_Template(QStringLiteral("By hand")));
+    EXPECT_EQ(fileBytes(), QByteArray("Other\nSee you|AP*|DX/at 9\nBy hand\n"));
 }
 
 TEST_F(TemplateFiles, ComposedMessageThatIsTheMarkCharacterStartsAFileAndStays) {

@@ -5,6 +5,7 @@
 #include "stores/exclusion_store.h"
 #include "stores/sent_items.h"
 #include "stores/templates.h"
+#include "support/param_names.h"
 #include "support/scripted_dialogs.h"
 #include "support/spin.h"
 #include "ui/composer_window.h"
@@ -13,6 +14,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLineEdit>
@@ -83,20 +85,82 @@ TEST_F(StoreWindows, SentItemsShowTheStatusColumnOnlyInGsmMode) {
     EXPECT_EQ(android.table()->model()->columnCount(), 3);
 }
 
-TEST_F(StoreWindows, SentItemsDeleteThenCloseRewritesTheFile) {
+// Lines this program did not write, bytes that are not UTF-8, BELs and VTs inside a message.
+const QByteArray kForeignRecord(
+    "\a+447700900001\vring\a\vbell\a05/12/2026\vMessage sent successfully.\n");
+const QByteArray kForeignRest(
+    "\xC3\x28 not UTF-8, no record\n\a07700900002\vbad \xFF byte\a06/12/2026\v"
+    "+CMS ERROR: 500");
+const QByteArray kForeignSentItems = "# notes\n" + kForeignRecord + kForeignRest;
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+TEST_F(StoreWindows, SentItemsDeleteThenCloseCutsOnlyThatRecord) {
+    writeFile(Sent_Item_Path, kForeignSentItems);
     tesk::ui::SentItemsWnd window(tesk::kGsmMode, composer_);
     ASSERT_TRUE(loaded(window));
     window.show();
+    EXPECT_EQ(window.table()->model()->index(0, 1).data(Qt::ToolTipRole).toString(),
+              QStringLiteral("ring\a\vbell"));
     selectRow(window.table(), 0);
     window.button(QStringLiteral("removeSelectedButton"))->click();
     EXPECT_EQ(window.table()->model()->rowCount(), 1);
     EXPECT_EQ(window.countText(), QStringLiteral("Total Items : 1"));
     window.button(QStringLiteral("closeButton"))->click();
     EXPECT_FALSE(window.isVisible());
-    const QList<SentItem> left = tesk::stores::LoadItems_Sent_Items(Sent_Item_Path);
-    ASSERT_EQ(left.size(), 1);
-    EXPECT_EQ(left.first().Number, QStringLiteral("07700900002"));
+    EXPECT_EQ(readFile(Sent_Item_Path), "# notes\n" + kForeignRest);
 }
+
+struct UntouchedCase {
+    const char* name;
+    int window;  // kGsmMode or kAndroidMode for sent items, 0 for templates
+    QByteArray file;
+    int entries;  // what the window lists, so that it did read the file
+};
+
+class StoreWindowsUntouched : public StoreWindows,
+                              public ::testing::WithParamInterface<UntouchedCase> {};
+
+TEST_P(StoreWindowsUntouched, OpenAndCloseLeaveTheFileByteForByte) {
+    const UntouchedCase& c = GetParam();
+    const QString path = c.window == 0 ? Templates_Path : tesk::stores::Sent_Item_File(c.window);
+    writeFile(path, c.file);
+    if (c.window == 0) {
+        tesk::ui::TemplatesWnd window(composer_);
+        ASSERT_TRUE(loaded(window));
+        EXPECT_EQ(window.countText(), QStringLiteral("Total Items : %1").arg(c.entries));
+        window.button(QStringLiteral("closeButton"))->click();
+    } else {
+        tesk::ui::SentItemsWnd window(c.window, composer_);
+        ASSERT_TRUE(loaded(window));
+        EXPECT_EQ(window.countText(), QStringLiteral("Total Items : %1").arg(c.entries));
+        window.button(QStringLiteral("closeButton"))->click();
+    }
+    EXPECT_EQ(readFile(path), c.file);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, StoreWindowsUntouched,
+    ::testing::Values(UntouchedCase{"gsm_sent_items", tesk::kGsmMode, kForeignSentItems, 2},
+                      UntouchedCase{"android_sent_items_with_a_status", tesk::kAndroidMode,
+                                    "\xEF\xBB\xBF" + kForeignRecord + "\n\n\a\v\a\v\n", 1},
+                      UntouchedCase{"templates_in_utf16", 0,
+                                    QByteArray("\xFF\xFEH\0i\0\n\0B\0\n\0", 12), 3},
+                      UntouchedCase{"templates_repeated_blank_long_and_undecodable", 0,
+                                    "\xEF\xBB\xBF"
+                                    "A\n\nA\n" +
+                                        QByteArray(1700, 'x') + "\n bad \xFF\n\a\v\a\n",
+                                    4}),
+    tesk::test::ByCaseName());
 
 TEST_F(StoreWindows, SentItemsGoBackIntoTheComposer) {
     tesk::ui::SentItemsWnd window(tesk::kGsmMode, composer_);
