@@ -73,21 +73,40 @@ DeviceEvents::Routing DeviceEvents::Enable() {
     // New messages stay stored until the program has kept them (mt 1); reports come at once
     // where the device can (ds 1), else stored and announced (ds 2).
     if (command(QStringLiteral("AT+CNMI=2,1,0,1,0"))) {
-        return Routing::Direct;
+        routing_ = Routing::Direct;
+    } else if (command(QStringLiteral("AT+CNMI=2,1,0,2,0"))) {
+        routing_ = Routing::Stored;
+    } else if (command(QStringLiteral("AT+CNMI=2,1,0,0,0"))) {
+        routing_ = Routing::MessagesOnly;
+    } else {
+        routing_ = Routing::None;
     }
-    if (command(QStringLiteral("AT+CNMI=2,1,0,2,0"))) {
-        return Routing::Stored;
+    return routing_;
+}
+
+void DeviceEvents::Leave() {
+    Handle(channel_->Take_Unsolicited());
+    if (routing_ == Routing::Direct && !command(QStringLiteral("AT+CNMI=2,1,0,2,0"))) {
+        log::writef("%s cannot store reports: those that come before the next run are lost\n",
+                    device_.toUtf8().constData());
     }
-    if (command(QStringLiteral("AT+CNMI=2,1,0,0,0"))) {
-        return Routing::MessagesOnly;
-    }
-    return Routing::None;
 }
 
 int DeviceEvents::Read_Stored() {
     const int before = reports_ + stored_;
+    readList();
+    // Some devices keep reports in a memory of their own.
+    if (command(QStringLiteral("AT+CPMS=\"SR\""))) {
+        readList();
+        command(QStringLiteral("AT+CPMS=\"SM\""));
+    }
+    Handle(channel_->Take_Unsolicited());
+    return reports_ + stored_ - before;
+}
+
+void DeviceEvents::readList() {
     if (!command(textMode_ ? QStringLiteral("AT+CMGL=\"ALL\"") : QStringLiteral("AT+CMGL=4"))) {
-        return 0;
+        return;
     }
     // Each entry is its header and the lines up to the next header. The whole list is read
     // before the first entry is handled: reading and deleting are commands of their own.
@@ -107,8 +126,6 @@ int DeviceEvents::Read_Stored() {
     for (const Entry& entry : entries) {
         handleStoredEntry(entry.index, entry.header, entry.body.join(QLatin1Char('\n')));
     }
-    Handle(channel_->Take_Unsolicited());
-    return reports_ + stored_ - before;
 }
 
 void DeviceEvents::Handle(const QStringList& unsolicited) {
@@ -253,7 +270,12 @@ void DeviceEvents::readIndex(const QString& memory, int index) {
 void DeviceEvents::deliver(const pdu::IncomingMessage& part, QList<int> indices) {
     const bool concatenated = part.partCount > 1 && part.concatReference >= 0;
     if (concatenated) {
-        partIndices_[partKey(part)] += indices;
+        QList<int>& known = partIndices_[partKey(part)];
+        for (const int index : indices) {
+            if (!known.contains(index)) {
+                known.append(index);  // a part listed again is still one entry on the device
+            }
+        }
     }
     const std::optional<pdu::IncomingMessage> whole = assembler_->add(part);
     if (!whole) {

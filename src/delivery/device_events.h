@@ -61,12 +61,16 @@ class DeviceEvents {
     void Handle(const QStringList& unsolicited);
     // Waits up to `seconds` for the device to say something, and handles it.
     void Listen(double seconds);
+    // Before the program lets go of the device: reports that come later are to be stored on it
+    // (a report passed on directly while nothing listens is lost), to be read next time.
+    void Leave();
 
     int reportsHandled() const { return reports_; }
     int messagesStored() const { return stored_; }
 
   private:
     bool command(const QString& text);
+    void readList();
     void handleReportPdu(const QString& hex);
     void handleReportText(const QString& line);
     // A stored entry read by AT+CMGR / AT+CMGL: its header line and its body.
@@ -83,6 +87,7 @@ class DeviceEvents {
     std::unique_ptr<pdu::PartAssembler> assembler_;
     // Indices on the device of the parts of long messages not yet whole, by the part's key.
     QHash<QString, QList<int>> partIndices_;
+    Routing routing_ = Routing::None;
     int reports_ = 0;
     int stored_ = 0;
 };

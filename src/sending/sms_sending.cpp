@@ -34,6 +34,9 @@ const QString kModeZero =
 const QString kNoModeOutcome = QStringLiteral("Error : +CMS ERROR: 500.");
 const QString kPauseQuestion = QStringLiteral("Are you sure you want to continue?");
 constexpr int kMaxMessageLength = 1600;
+// How long a device that sent with reports requested waits, at its end, for the reports of
+// its last messages.
+constexpr double kReportLingerSeconds = 5.0;
 
 }  // namespace
 
@@ -113,24 +116,25 @@ QString SMS_Sending::simKeyOf(const QString& entry) const {
     return imei.isEmpty() ? entry : imei;
 }
 
-void SMS_Sending::recordForDelivery(int row, const QString& device, const QString& number,
-                                    const QString& message, bool sent,
-                                    const modem::SubmissionOutcome& outcome) {
+QString SMS_Sending::recordForDelivery(int row, const QString& device, const QString& number,
+                                       const QString& message, bool sent,
+                                       const modem::SubmissionOutcome& outcome) {
     if (!sent) {
-        return;
+        return {};
     }
     const QString id =
         delivery::DeliveryBook::Shared().Record_Sent(device, number, outcome.references, message);
     if (id.isEmpty()) {
         // The device accepted the message without naming its reference: no report can find it.
         table_.Set_Delivery(row, QStringLiteral("No reference from the device"));
-        return;
+        return {};
     }
     {
         std::lock_guard lock(deliveryMutex_);
         deliveryRows_.insert(id, row);
     }
     table_.Set_Delivery(row, QStringLiteral("No report yet"));
+    return id;
 }
 
 void SMS_Sending::showDelivery(const QString& id) {
@@ -386,6 +390,7 @@ void SMS_Sending::sendLoop(Device device) {
     const bool standard = request_.pacing == modem::Pacing::Standard;
     const int fd = channel->port ? channel->port->fileDescriptor() : -1;
     std::unique_ptr<delivery::DeviceEvents> events;
+    QStringList awaitingReport;  // this device's messages of the run, by delivery id
     try {
         if (device.mode == 1) {
             channel->Prepare_Modem_For_PDU_SMS(fd);
@@ -478,8 +483,11 @@ void SMS_Sending::sendLoop(Device device) {
             }
             table_.Finish_Sent(index, device.entry, outcome);
             if (events) {
-                recordForDelivery(index, simKey, item.Number, message, sent,
-                                  channel->Last_Submission());
+                const QString id = recordForDelivery(index, simKey, item.Number, message, sent,
+                                                     channel->Last_Submission());
+                if (!id.isEmpty()) {
+                    awaitingReport.append(id);
+                }
                 events->Handle(channel->Take_Unsolicited());
             }
             deviceHandled(device.entry);
@@ -510,7 +518,23 @@ void SMS_Sending::sendLoop(Device device) {
         log::writef("sending through %s: %s\n", device.entry.toUtf8().constData(), e.what());
     }
     if (events) {
+        // Reports usually follow within seconds: the last messages' are worth a short wait.
+        const auto lingerEnd =
+            Clock::now() + std::chrono::duration<double>(pacing::scaled(kReportLingerSeconds));
+        const auto waiting = [&awaitingReport] {
+            for (const QString& id : awaitingReport) {
+                const auto message = delivery::DeliveryBook::Shared().message(id);
+                if (message && message->state == delivery::State::NoReport) {
+                    return true;
+                }
+            }
+            return false;
+        };
         events->Handle(channel->Take_Unsolicited());
+        while (!stop_ && Clock::now() < lingerEnd && waiting()) {
+            events->Listen(1.0);
+        }
+        events->Leave();
     }
     channel->Set_Status_Reports(false);
     channel->Finish_Run(fd, device.entry);

@@ -176,9 +176,10 @@ class SMS_Sending {
     // The delivery state of the message the book knows by `id`, into its row.
     void showDelivery(const QString& id);
     QString simKeyOf(const QString& entry) const;
-    void recordForDelivery(int row, const QString& device, const QString& number,
-                           const QString& message, bool sent,
-                           const modem::SubmissionOutcome& outcome);
+    // The book's id of the message, "" when it was not sent or no report can find it.
+    QString recordForDelivery(int row, const QString& device, const QString& number,
+                              const QString& message, bool sent,
+                              const modem::SubmissionOutcome& outcome);
 
     SendingView* view_ = nullptr;
     SendingRequest request_;
