@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <exception>
 #include <utility>
 
@@ -21,16 +22,19 @@ const QString kExportRule = QString(76, QLatin1Char('='));
 }  // namespace
 
 QString Clean_Valid_Number(const QString& raw) {
-    // Imports hand over pieces that are already clean; sparing them the cleaner's copies
-    // matters at a million lines, and cleaning a clean piece changes nothing.
-    const bool clean = !raw.contains(QLatin1Char(' ')) && !raw.contains(QLatin1Char('-')) &&
-                       (raw.isEmpty() || (!raw.front().isSpace() && !raw.back().isSpace()));
-    const QString number = clean ? raw : Replace_Char_For_Valid_Number(raw);
+    const QString number = Clean_Number_Form(raw);
     if (number.isEmpty() || Check_Ph_Number(number, 0) == 1) {
         return QString();
     }
     // A leading "+" stands for "00"; any other "+" makes the number invalid.
-    return number.indexOf(QLatin1Char('+'), 1) >= 0 ? QString() : number;
+    if (number.indexOf(QLatin1Char('+'), 1) >= 0) {
+        return QString();
+    }
+    // "+" alone (or with hyphens around it) passes the syntax check, yet reaches nobody.
+    const bool hasDigit = std::any_of(number.begin(), number.end(), [](QChar c) {
+        return c.unicode() >= u'0' && c.unicode() <= u'9';
+    });
+    return hasDigit ? number : QString();
 }
 
 ComposerController::ComposerController(ComposerKind kind)

@@ -2,6 +2,10 @@
 
 #include "core/text_helpers.h"
 
+#include <QVarLengthArray>
+
+#include <algorithm>
+
 namespace {
 
 constexpr int kMaxNumberLength = 20;
@@ -83,4 +87,129 @@ int Check_Non_English_Message(const QString& text) {
         }
     }
     return 0;
+}
+
+namespace {
+
+bool isAsciiDigit(QChar c) {
+    return c.unicode() >= u'0' && c.unicode() <= u'9';
+}
+
+// Dots separate digit groups only when every dot stands between two digits and nothing but
+// digits (after an optional "+") surrounds them. Three groups shaped like a date, and a single
+// dot followed by fewer than three digits or by zeros only (a spreadsheet decimal), are no
+// number: removing those dots would make up one.
+bool dotsSeparateGroups(QStringView text) {
+    const QStringView body = text.startsWith(u'+') ? text.sliced(1) : text;
+    QVarLengthArray<QStringView, 8> groups;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= body.size(); ++i) {
+        if (i < body.size() && isAsciiDigit(body[i])) {
+            continue;
+        }
+        if (i < body.size() && body[i] != u'.') {
+            return false;
+        }
+        if (i == start) {
+            return false;  // a dot at either end, or two dots in a row
+        }
+        groups.append(body.sliced(start, i - start));
+        start = i + 1;
+    }
+    const auto within = [](qsizetype n, qsizetype low, qsizetype high) {
+        return n >= low && n <= high;
+    };
+    if (groups.size() == 2) {
+        const QStringView tail = groups[1];
+        const bool zerosOnly = tail.count(u'0') == tail.size();
+        return tail.size() >= 3 && !zerosOnly;
+    }
+    if (groups.size() == 3 && !text.startsWith(u'+')) {
+        const qsizetype a = groups[0].size();
+        const qsizetype b = groups[1].size();
+        const qsizetype c = groups[2].size();
+        const bool dayFirst = within(a, 1, 2) && within(b, 1, 2) && (c == 2 || c == 4);
+        const bool yearFirst = a == 4 && within(b, 1, 2) && within(c, 1, 2);
+        return !dayFirst && !yearFirst;
+    }
+    return true;
+}
+
+// Digits after an optional "+": how most numbers of an import file arrive.
+bool isPlainNumber(QStringView text) {
+    const QStringView digits = text.startsWith(u'+') ? text.sliced(1) : text;
+    return !digits.isEmpty() &&
+           std::all_of(digits.begin(), digits.end(), [](QChar c) { return isAsciiDigit(c); });
+}
+
+// The inside of a spreadsheet's text mark ('0778..., ="0778..."), or the text itself. Taken off
+// once only: what still starts with a mark after that is no number, and a second cleaning must
+// come to the same result.
+QStringView withoutTextMark(QStringView text) {
+    QStringView inner = text;
+    if (text.size() >= 3 && text.startsWith(u"=\"") && text.endsWith(u'"')) {
+        inner = text.sliced(2, text.size() - 3).trimmed();
+    } else if (text.startsWith(u'\'')) {
+        inner = text.sliced(1).trimmed();
+    }
+    if (inner.data() != text.data() &&
+        (inner.startsWith(u'\'') || (inner.startsWith(u"=\"") && inner.endsWith(u'"')))) {
+        return text;
+    }
+    return inner;
+}
+
+}  // namespace
+
+QString Clean_Number_Form(const QString& text) {
+    return isPlainNumber(text) ? text : Clean_Number_Form(QStringView(text));
+}
+
+QString Clean_Number_Form(QStringView text) {
+    if (isPlainNumber(text)) {
+        return text.toString();
+    }
+    QString kept;
+    kept.reserve(text.size());
+    // "(0)" is the national trunk zero written beside the international prefix; dialled from
+    // abroad it must go.
+    qsizetype trunkZero = text.indexOf(u"(0)");
+    if (trunkZero >= 0 && !text.first(trunkZero).contains(u'+')) {
+        trunkZero = -1;
+    }
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (i == trunkZero + 1 && trunkZero >= 0) {
+            continue;
+        }
+        if (!Is_Number_Layout_Mark(text[i])) {
+            kept.append(text[i]);
+        }
+    }
+    QStringView number = withoutTextMark(QStringView(kept).trimmed());
+    if (number.contains(u'.') && dotsSeparateGroups(number)) {
+        QString joined = number.toString();
+        joined.remove(u'.');
+        return joined;
+    }
+    return number.toString();
+}
+
+bool Is_Number_Layout_Mark(QChar c) {
+    switch (c.unicode()) {
+        case u'-':
+        case u'(':
+        case u')':
+        case u'\u2010':  // hyphen
+        case u'\u2011':  // non-breaking hyphen
+        case u'\u2012':  // figure dash
+        case u'\u2013':  // en dash, which word processors put in place of a typed hyphen
+        case u'\u2014':  // em dash
+        case u'\u2015':  // horizontal bar
+        case u'\u2212':  // minus sign
+            return true;
+        default: {
+            const QChar::Category category = c.category();
+            return category == QChar::Separator_Space || category == QChar::Other_Format;
+        }
+    }
 }

@@ -2,6 +2,7 @@
 // Pure text tests shared by the composers, device questioning, submission and every window that
 // validates a number. Callable from any thread.
 #include <QString>
+#include <QStringView>
 
 #include <cstdint>
 
@@ -11,3 +12,19 @@ uint8_t Check_Ph_Number(const QString& text, uint8_t testFlag);
 int Check_UNICODE_Message(const QString& text);
 // 1 when some non-blank character is outside plain ASCII letters, digits and signs.
 int Check_Non_English_Message(const QString& text);
+
+// A number as people and spreadsheets write it, reduced to what the syntax check judges. Removed:
+// white space of every kind (no-break and thin spaces included), invisible format marks, hyphens
+// and dashes, parentheses, and "(0)" with its zero when a "+" stands before it ("+44 (0)20 ...").
+// Dots between digit groups ("06.12.34.56.78") are removed unless the text reads as a date or a
+// decimal ("01.02.2024", "447911123456.0"). A spreadsheet's text mark, a leading apostrophe or
+// ="...", is taken off once. The ends are trimmed. Anything else stays for the check to refuse,
+// so a number in scientific notation ("4.47911E+11", its last digits lost) stays invalid.
+// Cleaning a cleaned text changes nothing.
+QString Clean_Number_Form(QStringView text);
+// The same; a text of digits (after an optional "+") comes back shared, without a copy.
+QString Clean_Number_Form(const QString& text);
+// What Clean_Number_Form always removes: blanks of every width, invisible format marks (numbers
+// copied from a phone's contacts often carry direction marks), hyphens, dashes, the minus sign
+// and parentheses.
+bool Is_Number_Layout_Mark(QChar c);

@@ -4,9 +4,11 @@
 
 namespace tesk::composer {
 
-// The cleaned number (spaces and hyphens removed, trimmed) when it is not empty, passes the
-// syntax check (digits, "+" and "-", at most 20 characters) and carries a "+" only as its
-// first character; "" otherwise.
+// The cleaned number (Clean_Number_Form: spaces, hyphens, parentheses, separating dots and a
+// spreadsheet's text mark removed, trimmed) when it passes the syntax check (digits, "+" and
+// "-", at most 20 characters), holds a digit and carries a "+" only as its first character;
+// "" otherwise. Typed, pasted, imported and edited numbers and exclusion numbers all pass here,
+// so each is cleaned the same way.
 QString Clean_Valid_Number(const QString& raw);
 
 }  // namespace tesk::composer

@@ -44,6 +44,14 @@ TEST(AddNumberToList, cleansAndValidatesTypedNumbers) {
         {"letter", "12a45", ""},
         {"comma", "123,456", ""},
         {"blank", "   ", ""},
+        // Typed or pasted into the field, a number is cleaned as an import cleans it.
+        {"parentheses and no-break space", QString::fromUtf8("(020)\u00A07946 0018"),
+         "02079460018"},
+        {"dots", "06.12.34.56.78", "0612345678"},
+        {"date", "01.02.2024", ""},
+        {"scientific notation", "4.47911E+11", ""},
+        {"lone plus", "+", ""},
+        {"plus among hyphens", "- + -", ""},
     };
     for (const TypedCase& c : cases) {
         ScriptedDialogs dialogs;

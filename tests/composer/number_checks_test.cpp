@@ -37,6 +37,53 @@ TEST(CheckPhNumber, followsTheNumberSyntax) {
     }
 }
 
+struct CleanCase {
+    const char* name;
+    QString written;
+    QString cleaned;
+};
+
+// Numbers as people, word processors and spreadsheets write them. Whatever still holds something
+// other than digits and a "+" is left for the syntax check to refuse.
+TEST(CleanNumberForm, keepsTheDigitsOfEveryWayOfWritingANumber) {
+    const std::vector<CleanCase> cases = {
+        {"digits", "07785016005", "07785016005"},
+        {"spaces hyphens and blanks around", "  +44 7785-016 005\r\n", "+447785016005"},
+        {"no-break thin and narrow spaces", QString::fromUtf8("0778\u00A0501\u2009600\u202F5"),
+         "07785016005"},
+        {"direction marks of a copied contact", QString::fromUtf8("\u202A+44 7785 016005\u202C"),
+         "+447785016005"},
+        {"en dash and minus sign", QString::fromUtf8("0778\u2013501\u22126005"), "07785016005"},
+        {"parentheses", "(020) 7946 0018", "02079460018"},
+        {"international prefix in parentheses", "(+44) 20 7946 0018", "+442079460018"},
+        {"trunk zero after the prefix", "+44 (0)20 7946 0018", "+442079460018"},
+        {"zero in parentheses without a prefix", "(0)20 7946 0018", "02079460018"},
+        {"dots between groups", "06.12.34.56.78", "0612345678"},
+        {"dots and a prefix", "+1.202.555.0100", "+12025550100"},
+        {"one dot before a long group", "0171.2345678", "01712345678"},
+        {"date with the day first", "01.02.2024", "01.02.2024"},
+        {"date with the year first", "2024.1.2", "2024.1.2"},
+        {"spreadsheet decimal", "447911123456.0", "447911123456.0"},
+        {"amount", "12.50", "12.50"},
+        {"dot at the end", "07785016005.", "07785016005."},
+        {"two dots in a row", "0778..5016005", "0778..5016005"},
+        {"dots beside letters", "tel.0778", "tel.0778"},
+        {"leading apostrophe", "'07785016005", "07785016005"},
+        {"formula text", "=\"07785 016005\"", "07785016005"},
+        {"formula text with blanks inside", "=\" +44 (0) 7785.016.005 \"", "+447785016005"},
+        {"two text marks", "''07785016005", "''07785016005"},
+        {"apostrophe inside", "0778'5016005", "0778'5016005"},
+        {"scientific notation", "4.47911E+11", "4.47911E+11"},
+        {"lone plus", " - + - ", "+"},
+        {"only marks", QString::fromUtf8(" (\u00A0) - "), ""},
+    };
+    for (const auto& c : cases) {
+        const QString once = Clean_Number_Form(c.written);
+        EXPECT_EQ(once, c.cleaned) << c.name;
+        EXPECT_EQ(Clean_Number_Form(once), once) << c.name << ": cleaning twice";
+    }
+}
+
 struct AlphabetCase {
     const char* name;
     QString text;
