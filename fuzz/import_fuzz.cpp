@@ -1,14 +1,18 @@
 // Import of number files (text, CSV, RTF) and of pasted blocks. The first byte chooses the kind,
 // the rest is the file or the pasted text. Properties:
-// - decoding is strict: without a byte-order mark a file reads only when it is valid UTF-8
-//   (no overlong forms, no surrogates, nothing past U+10FFFF) and every valid file without NUL
-//   reads; whatever reads encodes back to exactly the bytes it came from;
+// - decoding: a byte-order mark decides the encoding; without one a file is UTF-8 when it is
+//   strictly valid UTF-8 (no overlong forms, no surrogates, nothing past U+10FFFF) and
+//   Windows-1252 otherwise, so every file without a mark and without NUL reads; whatever reads
+//   encodes back to exactly the bytes it came from in the encoding it was read in;
 // - no candidate holds a digit the document did not show: the digits of all candidates, in
 //   order, are a subsequence of the digits of the text;
-// - every candidate is cleaned: not empty, no blank, hyphen or RTF leftover, no white space at
-//   its ends, at most 20 other characters, no line break (unless a quoted CSV field held one);
-// - CSV fields are exactly those of the small reference splitter below, header rule included.
+// - every candidate is cleaned: not empty, cleaning it again changes nothing, no blank, format
+//   mark, hyphen, dash, parenthesis or RTF leftover, no white space at its ends, at most 20 other
+//   characters, no line break (unless a quoted CSV field held one);
+// - CSV fields are exactly those of the small reference splitter below, separator detection and
+//   header rule included.
 #include "composer/import/number_import.h"
+#include "composer/number_checks.h"
 #include "fuzz_check.h"
 
 #include <QDir>
@@ -16,6 +20,8 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <iterator>
 #include <optional>
 
 namespace {
@@ -87,6 +93,30 @@ Bom Bom_Of(const QByteArray& b) {
     return {};
 }
 
+// Windows-1252 written out: the code unit of each byte 0x80-0x9F; the undefined five stay C1.
+QByteArray Encode_Windows_1252(const QString& text, bool* ok) {
+    static const char16_t kHigh[32] = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    QByteArray bytes;
+    *ok = true;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+            bytes.append(static_cast<char>(u));
+            continue;
+        }
+        const char16_t* at = std::find(std::begin(kHigh), std::end(kHigh), u);
+        if (at == std::end(kHigh)) {
+            *ok = false;
+            return bytes;
+        }
+        bytes.append(static_cast<char>(0x80 + (at - std::begin(kHigh))));
+    }
+    return bytes;
+}
+
 QString Digits_Of(const QString& text) {
     QString digits;
     for (const QChar c : text) {
@@ -117,8 +147,12 @@ void Check_Candidates(const QStringList& candidates, const QString& text, bool l
         FUZZ_CHECK(!c.isEmpty(), c);
         FUZZ_CHECK(!c.front().isSpace() && !c.back().isSpace(), tesk::fuzz::Shown(c));
         int solid = 0;
+        FUZZ_CHECK(Clean_Number_Form(c) == c, tesk::fuzz::Shown(c));
         for (const QChar ch : c) {
-            FUZZ_CHECK(ch != u' ' && ch != u'-', tesk::fuzz::Shown(c));
+            const QChar::Category category = ch.category();
+            FUZZ_CHECK(category != QChar::Separator_Space && category != QChar::Other_Format &&
+                           ch != u'-' && ch != u'(' && ch != u')' && ch != u'\u2013',
+                       tesk::fuzz::Shown(c));
             FUZZ_CHECK(!fromFile || (ch != u'\\' && ch != u'{' && ch != u'}'),
                        tesk::fuzz::Shown(c));
             FUZZ_CHECK(lineBreaksAllowed || ch != u'\n', tesk::fuzz::Shown(c));
@@ -132,7 +166,7 @@ void Check_Candidates(const QStringList& candidates, const QString& text, bool l
 
 // The reference: a character-at-a-time reading of the CSV rules (quoted fields, "" for a quote,
 // an unclosed quote read again as an ordinary character, records ending at CR LF, CR or LF).
-QList<QStringList> Reference_Records(const QString& text) {
+QList<QStringList> Reference_Records(const QString& text, QChar separator) {
     QList<QStringList> records;
     QStringList fields;
     QString field;
@@ -162,7 +196,7 @@ QList<QStringList> Reference_Records(const QString& text) {
             ++i;
             continue;
         }
-        if (c == u',') {
+        if (c == separator) {
             endField();
             fieldStart = ++i;
             continue;
@@ -196,7 +230,8 @@ QList<QStringList> Reference_Records(const QString& text) {
     if (state == Quoted) {
         // Never closed: the field is plain text from where it began, and reading goes on after
         // it. A leading mark keeps the quote from opening a field again; it is taken off after.
-        QList<QStringList> again = Reference_Records(QStringLiteral("\x01") + text.mid(fieldStart));
+        QList<QStringList> again =
+            Reference_Records(QStringLiteral("\x01") + text.mid(fieldStart), separator);
         again.first().first().remove(0, 1);
         fields += again.first();
         records.append(fields);
@@ -212,12 +247,10 @@ QList<QStringList> Reference_Records(const QString& text) {
 
 std::optional<QString> Cleaned(const QString& field) {
     QString c = field;
-    c.remove(u' ');
-    c.remove(u'-');
     c.remove(u'\\');
     c.remove(u'{');
     c.remove(u'}');
-    c = c.trimmed();
+    c = Clean_Number_Form(c);
     int solid = 0;
     for (const QChar ch : c) {
         solid += ch.isSpace() ? 0 : 1;
@@ -228,8 +261,34 @@ std::optional<QString> Cleaned(const QString& field) {
     return c;
 }
 
-QStringList Reference_Csv_Candidates(const QString& text, QString* phoneColumn) {
-    const QList<QStringList> records = Reference_Records(text);
+// "sep=X" on the first line names the separator; otherwise the most fields in the first record,
+// the earlier of ",", ";", tab on a tie.
+QChar Reference_Separator(QString* text) {
+    const QString& t = *text;
+    if (t.startsWith(QStringLiteral("sep=")) && t.size() >= 5 && t[4] != u'"' && t[4] != u'\r' &&
+        t[4] != u'\n' && (t.size() == 5 || t[5] == u'\r' || t[5] == u'\n')) {
+        const QChar named = t[4];
+        const qsizetype lineEnd =
+            t.size() > 6 && t[5] == u'\r' && t[6] == u'\n' ? 7 : std::min<qsizetype>(t.size(), 6);
+        text->remove(0, lineEnd);
+        return named;
+    }
+    QChar best = u',';
+    qsizetype most = 1;
+    for (const QChar candidate : {QChar(u','), QChar(u';'), QChar(u'\t')}) {
+        const QList<QStringList> records = Reference_Records(*text, candidate);
+        const qsizetype fields = records.isEmpty() ? 0 : records.first().size();
+        if (fields > most) {
+            best = candidate;
+            most = fields;
+        }
+    }
+    return best;
+}
+
+QStringList Reference_Csv_Candidates(QString text, QString* phoneColumn, QChar* separator) {
+    *separator = Reference_Separator(&text);
+    const QList<QStringList> records = Reference_Records(text, *separator);
     const int column = records.isEmpty() ? -1 : tesk::import::Phone_Column(records.first());
     QStringList candidates;
     for (qsizetype r = 0; r < records.size(); ++r) {
@@ -263,13 +322,20 @@ void Check_File(const QByteArray& bytes, FileKind kind) {
     if (kind != FileKind::Rtf) {
         const Bom bom = Bom_Of(bytes);
         const QByteArray body = bytes.mid(bom.size);
+        const bool windows1252 = bom.size == 0 && !Is_Strict_Utf8(body);
         if (read.ok) {
-            QStringEncoder encoder(bom.encoding);
-            const QByteArray again = encoder.encode(read.text);
-            FUZZ_CHECK(again == body, QStringLiteral("text does not encode back to the file"));
-            FUZZ_CHECK(bom.size > 0 || Is_Strict_Utf8(body), QStringLiteral("invalid UTF-8 read"));
-        } else if (bom.size == 0 && !body.isEmpty() && !body.contains('\0')) {
-            FUZZ_CHECK(!Is_Strict_Utf8(body), QStringLiteral("valid UTF-8 refused"));
+            bool encodable = true;
+            QByteArray again;
+            if (windows1252) {
+                again = Encode_Windows_1252(read.text, &encodable);
+            } else {
+                QStringEncoder encoder(bom.encoding);
+                again = encoder.encode(read.text);
+            }
+            FUZZ_CHECK(encodable && again == body,
+                       QStringLiteral("text does not encode back to the file"));
+        } else if (bom.size == 0 && !body.isEmpty()) {
+            FUZZ_CHECK(body.contains('\0'), QStringLiteral("file without a mark refused"));
         }
     }
     if (!read.ok) {
@@ -282,10 +348,13 @@ void Check_File(const QByteArray& bytes, FileKind kind) {
     Check_Candidates(candidates, read.text, kind == FileKind::Csv, true);
     if (kind == FileKind::Csv) {
         QString referenceColumn;
-        const QStringList expected = Reference_Csv_Candidates(read.text, &referenceColumn);
+        QChar referenceSeparator;
+        const QStringList expected =
+            Reference_Csv_Candidates(read.text, &referenceColumn, &referenceSeparator);
         FUZZ_CHECK(candidates == expected,
                    candidates.join(u'|') + QStringLiteral(" != ") + expected.join(u'|'));
         FUZZ_CHECK(notes.phoneColumn == referenceColumn, notes.phoneColumn);
+        FUZZ_CHECK(notes.separator == referenceSeparator, QString(notes.separator));
     }
 }
 

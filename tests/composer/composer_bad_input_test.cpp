@@ -73,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         BadInput{
             "binary", "photo.txt", QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\x02\x80", 20), {}},
-        BadInput{"invalid_utf8",
+        BadInput{"windows_1252_letter_inside_the_number",
                  "latin1.txt",
                  QByteArray("07700\xE9"
                             "900003\n"),

@@ -1,5 +1,6 @@
 #include "composer/import/number_import.h"
 
+#include "composer/number_checks.h"
 #include "core/log.h"
 
 #include <QFile>
@@ -24,17 +25,21 @@ bool Cancelled(const std::atomic<bool>* cancel) {
     return cancel != nullptr && cancel->load(std::memory_order_relaxed);
 }
 
-// More characters than any phone number keeps once spaces, hyphens (and the RTF leftovers) are
-// gone and the ends are trimmed: the acceptance rules would refuse such a piece whatever it
-// holds, so it is dropped at the first character past the limit. A 100 MB line without a break
-// then costs a few dozen steps instead of several full-size copies.
+// More characters than any phone number keeps once cleaned: the acceptance rules would refuse
+// such a piece whatever it holds, so it is dropped. Before cleaning, a number may also carry up
+// to 19 dots between its digits, a spreadsheet's text mark (3 characters) and the zero of "(0)";
+// counting those too lets a 100 MB line without a break be dropped at its first few dozen
+// characters instead of being copied and cleaned whole.
 constexpr qsizetype kLongestNumber = 20;
+constexpr qsizetype kLongestWrittenNumber = kLongestNumber + (kLongestNumber - 1) + 3 + 1;
 
-// Cleans each piece the way Replace_Char_For_Valid_Number does (spaces and hyphens removed,
-// then trimmed), optionally removing "\", "{" and "}" as well, and hands it on unless it is
-// empty or too long for a number. One pass per piece into reused buffers: import files run to
-// millions of lines, and the helper would cost several string copies per line. The tests hold
-// both to the same results.
+qsizetype Solid_Length(QStringView text) {
+    return std::count_if(text.begin(), text.end(), [](QChar c) { return !c.isSpace(); });
+}
+
+// Cleans each piece with Clean_Number_Form, optionally removing "\", "{" and "}" first, and
+// hands it on unless it is empty or too long for a number. Reused buffers: import files run to
+// millions of lines.
 class Emitter {
   public:
     Emitter(const CandidateSink& sink, bool removeRtfLeftovers)
@@ -42,33 +47,25 @@ class Emitter {
 
     void operator()(QStringView part) {
         kept_.clear();
-        qsizetype solid = 0;  // kept characters that trimming could not remove
+        qsizetype solid = 0;  // kept characters that cleaning may leave
         for (const QChar c : part) {
             const char16_t u = c.unicode();
-            if (u == u'-' || u == u' ' ||
-                (removeRtfLeftovers_ && (u == u'\\' || u == u'{' || u == u'}'))) {
+            if (removeRtfLeftovers_ && (u == u'\\' || u == u'{' || u == u'}')) {
                 continue;
             }
-            if (!c.isSpace() && ++solid > kLongestNumber) {
+            if (!c.isSpace() && !Is_Number_Layout_Mark(c) && ++solid > kLongestWrittenNumber) {
                 return;
             }
             kept_.append(u);
         }
-        const char16_t* first = kept_.constData();
-        const char16_t* last = first + kept_.size();
-        while (first < last && QChar::isSpace(*first)) {
-            ++first;
-        }
-        while (last > first && QChar::isSpace(*(last - 1))) {
-            --last;
-        }
-        if (first == last) {
+        // The sink may keep the string: then this assignment allocates afresh, otherwise it
+        // reuses the buffer, and a piece of plain digits comes out of the cleaning shared.
+        buffer_.setUnicode(reinterpret_cast<const QChar*>(kept_.constData()), kept_.size());
+        const QString cleaned = Clean_Number_Form(buffer_);
+        if (cleaned.isEmpty() || Solid_Length(cleaned) > kLongestNumber) {
             return;
         }
-        // The sink may keep the string: then this assignment allocates afresh, otherwise it
-        // reuses the buffer.
-        buffer_.setUnicode(reinterpret_cast<const QChar*>(first), last - first);
-        sink_(buffer_);
+        sink_(cleaned);
     }
 
   private:
@@ -78,12 +75,16 @@ class Emitter {
     QString buffer_;
 };
 
-void For_Each_Line(QStringView text, const std::atomic<bool>* cancel, Emitter& send) {
+void For_Each_Line(QStringView text, const std::atomic<bool>* cancel, Emitter& send,
+                   const RecordStart& recordStart) {
     qsizetype start = 0;
     while (start <= text.size() && !Cancelled(cancel)) {
         qsizetype end = text.indexOf(u'\n', start);
         if (end < 0) {
             end = text.size();
+        }
+        if (recordStart) {
+            recordStart();
         }
         send(text.sliced(start, end - start));
         start = end + 1;
@@ -92,11 +93,11 @@ void For_Each_Line(QStringView text, const std::atomic<bool>* cancel, Emitter& s
 
 // On raw code units: this scan covers every character of an unquoted file, and the per-character
 // calls of the view accessors cost more than the comparisons themselves in unoptimised builds.
-qsizetype Unquoted_End(QStringView text, qsizetype from) {
+qsizetype Unquoted_End(QStringView text, qsizetype from, char16_t separator) {
     const char16_t* const begin = text.utf16();
     const char16_t* const end = begin + text.size();
     const char16_t* p = begin + from;
-    while (p < end && *p != u',' && *p != u'\r' && *p != u'\n') {
+    while (p < end && *p != separator && *p != u'\r' && *p != u'\n') {
         ++p;
     }
     return p - begin;
@@ -104,7 +105,8 @@ qsizetype Unquoted_End(QStringView text, qsizetype from) {
 
 // The quoted field whose opening quote is at open: its content into field and the position of
 // the break that ends it into end. False when the quote is never closed.
-bool Read_Quoted(QStringView text, qsizetype open, QString& field, qsizetype& end) {
+bool Read_Quoted(QStringView text, qsizetype open, char16_t separator, QString& field,
+                 qsizetype& end) {
     const qsizetype n = text.size();
     field.clear();
     qsizetype from = open + 1;
@@ -119,22 +121,23 @@ bool Read_Quoted(QStringView text, qsizetype open, QString& field, qsizetype& en
             from = quote + 2;
             continue;
         }
-        end = Unquoted_End(text, quote + 1);
+        end = Unquoted_End(text, quote + 1, separator);
         field.append(text.sliced(quote + 1, end - quote - 1));
         return true;
     }
 }
 
 // CSV as spreadsheets write it: a field whose first non-blank character is a double quote runs
-// to the matching closing quote, "" inside standing for one quote; commas and line ends inside
-// belong to the field; anything between the closing quote and the next comma is kept as it
-// stands. A quote that is never closed is an ordinary character, so one stray quote cannot
+// to the matching closing quote, "" inside standing for one quote; separators and line ends
+// inside belong to the field; anything between the closing quote and the next separator is kept
+// as it stands. A quote that is never closed is an ordinary character, so one stray quote cannot
 // swallow the rest of the file. Records end at CR LF, CR or LF.
 // Linear: once a quote has failed to close, every quote after it stands in a "" pair, so every
 // later quoted field closes at the end of its own run of quotes.
 // `field(text, startsRecord)` gets every field in order and returns false to stop the reading.
 template <typename FieldFn>
-void For_Each_Csv_Field(QStringView text, const std::atomic<bool>* cancel, FieldFn&& field) {
+void For_Each_Csv_Field(QStringView text, char16_t separator, const std::atomic<bool>* cancel,
+                        FieldFn&& field) {
     const qsizetype n = text.size();
     QString quoted;
     qsizetype pos = 0;
@@ -144,15 +147,15 @@ void For_Each_Csv_Field(QStringView text, const std::atomic<bool>* cancel, Field
             return;
         }
         qsizetype open = pos;
-        while (open < n && (text[open] == u' ' || text[open] == u'\t')) {
+        while (open < n && (text[open] == u' ' || text[open] == u'\t') && text[open] != separator) {
             ++open;
         }
         qsizetype end = pos;
         bool more = true;
-        if (open < n && text[open] == u'"' && Read_Quoted(text, open, quoted, end)) {
+        if (open < n && text[open] == u'"' && Read_Quoted(text, open, separator, quoted, end)) {
             more = field(QStringView(quoted), newRecord);
         } else {
-            end = Unquoted_End(text, pos);
+            end = Unquoted_End(text, pos, separator);
             more = field(text.sliced(pos, end - pos), newRecord);
         }
         if (!more) {
@@ -161,7 +164,7 @@ void For_Each_Csv_Field(QStringView text, const std::atomic<bool>* cancel, Field
         if (end >= n) {
             return;
         }
-        newRecord = text[end] != u',';
+        newRecord = text[end] != separator;
         if (text[end] == u'\r' && end + 1 < n && text[end + 1] == u'\n') {
             ++end;
         }
@@ -170,6 +173,47 @@ void For_Each_Csv_Field(QStringView text, const std::atomic<bool>* cancel, Field
             return;  // a final line end opens no record
         }
     }
+}
+
+// Where the records of a CSV file begin and what separates their fields.
+struct CsvLayout {
+    char16_t separator = u',';
+    qsizetype start = 0;
+};
+
+// As spreadsheets read a file: a first line "sep=X" names the separator and is no record;
+// otherwise it is whichever of ",", ";" and tab separates the most fields of the first record,
+// quoted fields read under each choice, "," when none occurs and on a tie (then ";" before tab).
+// European spreadsheets write ";" because "," is their decimal mark.
+CsvLayout Detect_Csv_Layout(QStringView text) {
+    if (text.startsWith(u"sep=") && text.size() >= 5 && text[4] != u'"' && text[4] != u'\r' &&
+        text[4] != u'\n' && (text.size() == 5 || text[5] == u'\r' || text[5] == u'\n')) {
+        qsizetype start = 5;
+        if (start < text.size() && text[start] == u'\r') {
+            ++start;
+        }
+        if (start < text.size() && text[start] == u'\n') {
+            ++start;
+        }
+        return {text[4].unicode(), start};
+    }
+    CsvLayout best;
+    qsizetype bestFields = 1;
+    for (const char16_t separator : {u',', u';', u'\t'}) {
+        qsizetype fields = 0;
+        For_Each_Csv_Field(text, separator, nullptr, [&](QStringView, bool startsRecord) {
+            if (startsRecord && fields > 0) {
+                return false;
+            }
+            ++fields;
+            return true;
+        });
+        if (fields > bestFields) {
+            best.separator = separator;
+            bestFields = fields;
+        }
+    }
+    return best;
 }
 
 // Words of a column header, lower case: a column of phone numbers by name (2), or of some kind
@@ -249,6 +293,23 @@ bool Has_Lone_Surrogate(QStringView text) {
     return false;
 }
 
+// Windows-1252: Latin-1 except for the printable characters in 0x80-0x9F. The five bytes that
+// code page leaves undefined stay C1 controls, as Windows itself maps them.
+QString Decode_Windows_1252(QByteArrayView bytes) {
+    static constexpr char16_t kHighControls[32] = {
+        u'\u20AC', u'\u0081', u'\u201A', u'\u0192', u'\u201E', u'\u2026', u'\u2020', u'\u2021',
+        u'\u02C6', u'\u2030', u'\u0160', u'\u2039', u'\u0152', u'\u008D', u'\u017D', u'\u008F',
+        u'\u0090', u'\u2018', u'\u2019', u'\u201C', u'\u201D', u'\u2022', u'\u2013', u'\u2014',
+        u'\u02DC', u'\u2122', u'\u0161', u'\u203A', u'\u0153', u'\u009D', u'\u017E', u'\u0178'};
+    QString text(bytes.size(), Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    for (const char byte : bytes) {
+        const auto b = static_cast<unsigned char>(byte);
+        *out++ = b >= 0x80 && b < 0xA0 ? kHighControls[b - 0x80] : char16_t{b};
+    }
+    return text;
+}
+
 QString Decode_Text(QByteArrayView bytes, bool* ok) {
     auto encoding = QStringConverter::Utf8;
     qsizetype bom = 0;
@@ -281,6 +342,16 @@ QString Decode_Text(QByteArrayView bytes, bool* ok) {
     QStringDecoder decoder(
         encoding, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     QString text = decoder.decode(body);
+    if (bom == 0 && (decoder.hasError() || Has_Lone_Surrogate(text))) {
+        // No mark and no valid UTF-8: the code page of Western spreadsheets, which reads any
+        // bytes.
+        text = Decode_Windows_1252(body);
+        *ok = !text.contains(QChar(u'\0'));
+        if (!*ok) {
+            text.clear();
+        }
+        return text;
+    }
     *ok = !decoder.hasError() && !text.contains(QChar(u'\0')) && !Has_Lone_Surrogate(text);
     if (*ok && unit == 4) {
         // The UTF-32 decoder lets a code unit beyond U+10FFFF pass as a replacement character
@@ -399,7 +470,8 @@ int Digit_Count(const QString& text) {
 }
 
 void For_Each_Candidate(const QString& text, FileKind kind, const CandidateSink& sink,
-                        const std::atomic<bool>* cancel, CandidateNotes* notes) {
+                        const std::atomic<bool>* cancel, CandidateNotes* notes,
+                        const RecordStart& recordStart) {
     // CSV fields are cleaned like text lines, so every sink gets the same kind of candidate;
     // the acceptance rules clean again, which changes nothing.
     Emitter send(sink, true);
@@ -407,45 +479,50 @@ void For_Each_Candidate(const QString& text, FileKind kind, const CandidateSink&
         *notes = CandidateNotes();
     }
     if (kind != FileKind::Csv) {
-        For_Each_Line(text, cancel, send);
+        For_Each_Line(text, cancel, send, recordStart);
         return;
+    }
+    const CsvLayout layout = Detect_Csv_Layout(text);
+    const QStringView records = QStringView(text).sliced(layout.start);
+    if (notes != nullptr) {
+        notes->separator = layout.separator;
     }
     QStringList header;
-    For_Each_Csv_Field(text, cancel, [&](QStringView field, bool startsRecord) {
-        if (startsRecord && !header.isEmpty()) {
-            return false;
-        }
-        header.append(field.toString());
-        return true;
-    });
+    For_Each_Csv_Field(records, layout.separator, cancel,
+                       [&](QStringView field, bool startsRecord) {
+                           if (startsRecord && !header.isEmpty()) {
+                               return false;
+                           }
+                           header.append(field.toString());
+                           return true;
+                       });
     const int phoneColumn = Phone_Column(header);
-    if (phoneColumn < 0) {
-        For_Each_Csv_Field(text, cancel, [&](QStringView field, bool) {
-            send(field);
-            return true;
-        });
-        return;
-    }
-    if (notes != nullptr) {
+    if (phoneColumn >= 0 && notes != nullptr) {
         notes->phoneColumn = header.at(phoneColumn).trimmed();
     }
     qsizetype record = -1;
     int column = 0;
-    For_Each_Csv_Field(text, cancel, [&](QStringView field, bool startsRecord) {
-        if (startsRecord) {
-            ++record;
-            column = 0;
-        } else {
-            ++column;
-        }
-        if (record > 0 && column == phoneColumn) {
-            send(field);
-        }
-        return true;
-    });
+    For_Each_Csv_Field(records, layout.separator, cancel,
+                       [&](QStringView field, bool startsRecord) {
+                           if (startsRecord) {
+                               ++record;
+                               column = 0;
+                               // The header names columns and brings no number.
+                               if (recordStart && (phoneColumn < 0 || record > 0)) {
+                                   recordStart();
+                               }
+                           } else {
+                               ++column;
+                           }
+                           if (phoneColumn < 0 || (record > 0 && column == phoneColumn)) {
+                               send(field);
+                           }
+                           return true;
+                       });
 }
 
-void For_Each_Pasted_Candidate(const QString& text, const CandidateSink& sink) {
+void For_Each_Pasted_Candidate(const QString& text, const CandidateSink& sink,
+                               const RecordStart& recordStart) {
     Emitter send(sink, false);
     const QStringView all(text);
     qsizetype start = 0;
@@ -455,6 +532,9 @@ void For_Each_Pasted_Candidate(const QString& text, const CandidateSink& sink) {
             end = all.size();
         }
         const QStringView line = all.sliced(start, end - start);
+        if (recordStart) {
+            recordStart();
+        }
         // A line without a tab is one piece: the same loop covers both cases.
         qsizetype from = 0;
         while (from <= line.size()) {

@@ -21,21 +21,29 @@ struct ReadResult {
     QString text;     // RTF already converted to plain text, one line per paragraph
 };
 
-// Reads the whole file and decodes it (UTF-8; RTF through Rtf_To_Plain_Text). A cancel flag,
-// when given, is checked while reading large files.
+// Reads the whole file and decodes it (RTF through Rtf_To_Plain_Text). A cancel flag, when
+// given, is checked while reading large files.
 // Text and CSV files may start with a byte-order mark: UTF-8 (dropped), UTF-16 or UTF-32 (either
-// byte order, decoded). Without one the bytes must be valid UTF-8. Text holding NUL characters
-// is taken for a binary file. ok is false for a missing path, anything but a regular file, an
-// empty or oversized file, undecodable bytes, a cancelled read and an empty result.
+// byte order, decoded); the mark decides, and bytes that do not fit it are refused. Without one
+// the bytes are UTF-8 when they are valid UTF-8 and Windows-1252 otherwise: spreadsheets in
+// Western locales save CSV in that code page, and one accented name must not cost the numbers.
+// Text holding NUL characters is taken for a binary file. ok is false for a missing path, anything
+// but a regular file, an empty or oversized file, undecodable bytes, a cancelled read and an empty
+// result.
 ReadResult Read_Import_Text(const QString& path, const std::atomic<bool>* cancel = nullptr);
 
 using CandidateSink = std::function<void(const QString& candidate)>;
+// Called as each record begins (a line of text, a CSV record after the header, a pasted line),
+// before its candidates; a record may bring none.
+using RecordStart = std::function<void()>;
 
 // What reading the candidates found out about the file beside them.
 struct CandidateNotes {
     // CSV: the header of the one column the candidates came from, when the first record names
     // a column of phone numbers (see Phone_Column); "" when every field was read.
     QString phoneColumn;
+    // CSV: what separates the fields.
+    QChar separator = u',';
 };
 
 // The column of a CSV header that holds phone numbers, or -1. A field names one when a word of
@@ -45,21 +53,24 @@ struct CandidateNotes {
 int Phone_Column(const QStringList& headerFields);
 
 // Text and RTF: every line (split at "\n") with "\\", "{", "}" removed and cleaned with
-// Replace_Char_For_Valid_Number. CSV: records end at any line end (CR LF, CR or LF) and split at
-// ","; a record without "," is one field. A field in double quotes loses its quotes, "" inside
-// stands for one quote, and commas and line ends inside the quotes belong to the field. Every
-// field has "\\", "{", "}" removed and is cleaned like a text line. When the first record names
-// a phone column (Phone_Column), only that column of the later records is read, and `notes`
-// says so. Candidates that are empty after cleaning, or keep more characters than any number
-// may have, are not passed on: the acceptance rules would refuse them anyway. The cancel flag
-// is checked per line.
+// Clean_Number_Form. CSV: records end at any line end (CR LF, CR or LF) and split at the
+// separator: a first line "sep=X" names it, else it is whichever of ",", ";" and tab separates
+// the most fields of the first record (quoted fields respected), "," when none does or on a tie.
+// A record without a separator is one field. A field in double quotes loses its quotes, "" inside
+// stands for one quote, and separators and line ends inside the quotes belong to the field.
+// Every field has "\\", "{", "}" removed and is cleaned like a text line. When the first record
+// names a phone column (Phone_Column), only that column of the later records is read, and
+// `notes` says so. Candidates that are empty after cleaning, or keep more characters than any
+// number may have, are not passed on: the acceptance rules would refuse them anyway. The cancel
+// flag is checked per line.
 void For_Each_Candidate(const QString& text, FileKind kind, const CandidateSink& sink,
-                        const std::atomic<bool>* cancel = nullptr, CandidateNotes* notes = nullptr);
+                        const std::atomic<bool>* cancel = nullptr, CandidateNotes* notes = nullptr,
+                        const RecordStart& recordStart = {});
 
 // The pasting dialog: lines split at "\n"; a line holding a tab is split at every tab. Each
-// piece is cleaned with Replace_Char_For_Valid_Number; empty and over-long pieces are not
-// passed on.
-void For_Each_Pasted_Candidate(const QString& text, const CandidateSink& sink);
+// piece is cleaned with Clean_Number_Form; empty and over-long pieces are not passed on.
+void For_Each_Pasted_Candidate(const QString& text, const CandidateSink& sink,
+                               const RecordStart& recordStart = {});
 
 // Plain text of an RTF document: groups, control words, \par and \line as line breaks, \'hh and
 // \uN escapes, skipped destinations (font and colour tables, \*, pictures...). Control
