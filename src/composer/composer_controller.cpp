@@ -385,17 +385,17 @@ void ComposerController::Add_number_To_List() {
 }
 
 QString ComposerController::Num_Able_To_insert(const QString& rawNumber) const {
+    Refusal refusal = Refusal::None;
+    return Num_Able_To_insert(rawNumber, &refusal);
+}
+
+QString ComposerController::Num_Able_To_insert(const QString& rawNumber, Refusal* refusal) const {
     const QString number = Clean_Valid_Number(rawNumber);
-    if (number.isEmpty()) {
-        return QString();
-    }
-    if (skipDuplicate_ && Check_Duplicate_Number(number) == 1) {
-        return QString();
-    }
-    if (exclusion_ && Check_Exclusion_Number(number) == 1) {
-        return QString();
-    }
-    return number;
+    *refusal = number.isEmpty()                                        ? Refusal::Invalid
+               : skipDuplicate_ && Check_Duplicate_Number(number) == 1 ? Refusal::Duplicate
+               : exclusion_ && Check_Exclusion_Number(number) == 1     ? Refusal::Excluded
+                                                                       : Refusal::None;
+    return *refusal == Refusal::None ? number : QString();
 }
 
 void ComposerController::Create_Num_Msg_List(const QString& number, const QString& message) {

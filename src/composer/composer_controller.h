@@ -29,6 +29,19 @@ namespace tesk::composer {
 
 enum class FillTarget { All, Selected, Blank };
 
+// Why the silent acceptance rules refused a number.
+enum class Refusal { None, Invalid, Duplicate, Excluded };
+
+// What one import (file or pasted block) did with the numbers it found.
+struct ImportTally {
+    int added = 0;
+    int invalid = 0;     // records that held something written as a number, none valid
+    int duplicates = 0;  // numbers already in the list (Skip Duplicate Numbers)
+    int excluded = 0;    // numbers in the exclusion list (Exclusion List)
+    QString scientific;  // the first number written in scientific notation, if any
+    int leftOut() const { return invalid + duplicates + excluded; }
+};
+
 class ComposerController {
   public:
     // Hands a task to the window thread, in order (the window layer queues it with the window
@@ -130,6 +143,8 @@ class ComposerController {
     void Create_Num_Msg_List(const QString& number, const QString& message);
     uint8_t Check_Duplicate_Number(const QString& number) const;
     uint8_t Check_Exclusion_Number(const QString& number) const;
+    // The same, saying why a number was refused.
+    QString Num_Able_To_insert(const QString& rawNumber, Refusal* refusal) const;
     uint8_t Add_Number_In_List_First();
     // 1 when no row has a message (the composer text does not count: a run sends the rows').
     uint8_t Blank_Msg_Chk() const;
@@ -219,7 +234,8 @@ class ComposerController {
     // behind, and the replace-or-append question answered. False: stop here.
     bool Begin_Filling_List();
     void clearListAndView();
-    void showImportFailure();
+    // The failure message; the tally, when something was left out, says what and why.
+    void showImportFailure(const ImportTally& tally = {});
     void reportProgress(int numbersRead);
     void Load_NUM_Thread(const QString& path);
 
@@ -262,7 +278,8 @@ class ComposerController {
     int delayedCountIndex_ = -1;
     int delayedPauseIndex_ = -1;
     bool androidSingleShot_ = true;
-    int prevListItem_ = 0;  // prev_list_item of the paste path
+    int prevListItem_ = 0;    // prev_list_item of the paste path
+    ImportTally pasteTally_;  // what the last pasted block brought
 
     // Coalescing of worker updates: at most one label and one progress task in flight.
     std::atomic<bool> countPending_{false};

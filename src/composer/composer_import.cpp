@@ -6,6 +6,8 @@
 #include "core/dialogs.h"
 #include "core/log.h"
 
+#include <QRegularExpression>
+
 #include <exception>
 
 namespace tesk::composer {
@@ -40,6 +42,119 @@ QString Short_Numbers_Question(const QStringList& numbers) {
     return text + QStringLiteral("\n\nDo you want to keep them in the list?");
 }
 
+// "4.47911E+11": a spreadsheet showed a long number in scientific notation and saved it so.
+bool Is_Scientific_Notation(const QString& candidate) {
+    static const QRegularExpression kScientific(
+        QStringLiteral("^[+-]?[0-9]+([.,][0-9]+)?[Ee][+-]?[0-9]+$"));
+    return kScientific.match(candidate).hasMatch();
+}
+
+// Digits and no letter: what someone wrote as a number, unlike a name, a header or a message.
+bool Written_As_Number(const QString& candidate) {
+    bool digit = false;
+    for (const QChar c : candidate) {
+        if (c.isLetter()) {
+            return Is_Scientific_Notation(candidate);
+        }
+        digit = digit || c.isDigit();
+    }
+    return digit;
+}
+
+// Counts record by record what the acceptance rules made of the candidates. Duplicates and
+// excluded numbers count one by one. A record (line, CSV row) that brought no number at all
+// counts as one invalid number when something in it was written as a number; names, headers and
+// messages count for nothing, and neither do the ids and dates beside a number that was taken.
+class Tally_Keeper {
+  public:
+    explicit Tally_Keeper(ImportTally& tally) : tally_(tally) {}
+    ~Tally_Keeper() { recordStart(); }
+    Tally_Keeper(const Tally_Keeper&) = delete;
+    Tally_Keeper& operator=(const Tally_Keeper&) = delete;
+
+    void recordStart() {
+        if (!recordTookANumber_ && writtenAsNumber_) {
+            ++tally_.invalid;
+        }
+        recordTookANumber_ = false;
+        writtenAsNumber_ = false;
+    }
+
+    void candidate(const QString& candidate, Refusal refusal) {
+        switch (refusal) {
+            case Refusal::None:
+                break;
+            case Refusal::Duplicate:
+                ++tally_.duplicates;
+                break;
+            case Refusal::Excluded:
+                ++tally_.excluded;
+                break;
+            case Refusal::Invalid:
+                if (Written_As_Number(candidate)) {
+                    writtenAsNumber_ = true;
+                    if (tally_.scientific.isEmpty() && Is_Scientific_Notation(candidate)) {
+                        tally_.scientific = candidate;
+                    }
+                }
+                return;
+        }
+        recordTookANumber_ = true;
+    }
+
+  private:
+    ImportTally& tally_;
+    bool recordTookANumber_ = false;
+    bool writtenAsNumber_ = false;
+};
+
+// "Left out 7: 3 invalid, 2 duplicates, 2 excluded.", with a word on numbers a spreadsheet
+// rounded; "" when nothing was left out.
+QString Left_Out_Text(const ImportTally& tally) {
+    if (tally.leftOut() == 0) {
+        return QString();
+    }
+    QStringList reasons;
+    if (tally.invalid > 0) {
+        reasons.append(QStringLiteral("%1 invalid").arg(tally.invalid));
+    }
+    if (tally.duplicates > 0) {
+        reasons.append(tally.duplicates == 1
+                           ? QStringLiteral("1 duplicate")
+                           : QStringLiteral("%1 duplicates").arg(tally.duplicates));
+    }
+    if (tally.excluded > 0) {
+        reasons.append(QStringLiteral("%1 excluded").arg(tally.excluded));
+    }
+    QString text = QStringLiteral("Left out %1: %2.")
+                       .arg(tally.leftOut())
+                       .arg(reasons.join(QStringLiteral(", ")));
+    if (!tally.scientific.isEmpty()) {
+        text += QStringLiteral(
+                    "\n\nNumbers such as %1 were saved by a spreadsheet in scientific notation, "
+                    "which has lost their last digits. Format the column as text in the "
+                    "spreadsheet and save the file again.")
+                    .arg(tally.scientific);
+    }
+    return text;
+}
+
+QString Import_Summary_Text(const ImportTally& tally, const QString& phoneColumn) {
+    QString text = tally.added == 1 ? QStringLiteral("Imported 1 number.")
+                                    : QStringLiteral("Imported %1 numbers.").arg(tally.added);
+    const QString leftOut = Left_Out_Text(tally);
+    if (!leftOut.isEmpty()) {
+        text += QLatin1Char(' ') + leftOut;
+    }
+    if (!phoneColumn.isEmpty()) {
+        text += QStringLiteral(
+                    "\n\nOnly the column \"%1\" was imported: the first line of the "
+                    "file names it as the column of phone numbers.")
+                    .arg(phoneColumn);
+    }
+    return text;
+}
+
 }  // namespace
 
 int ComposerController::askReplaceOrAppend() {
@@ -51,8 +166,19 @@ int ComposerController::askReplaceOrAppend() {
     return pressed == 0 || pressed == 1 ? pressed : 2;  // a dismissed box counts as Cancel
 }
 
-void ComposerController::showImportFailure() {
-    Show_MessageBox(texts::kImportFailure);
+void ComposerController::showImportFailure(const ImportTally& tally) {
+    const QString leftOut = Left_Out_Text(tally);
+    if (leftOut.isEmpty()) {
+        Show_MessageBox(texts::kImportFailure);
+        return;
+    }
+    try {
+        tesk::dialogs().ask(
+            {QStringLiteral("\n") + texts::kImportFailure, leftOut, {QStringLiteral("OK")}});
+    } catch (const std::exception& e) {
+        Show_NSLog_Message(QStringLiteral("showImportFailure exception: ") +
+                           QString::fromUtf8(e.what()));
+    }
 }
 
 void ComposerController::reportProgress(int numbersRead) {
@@ -140,43 +266,44 @@ int ComposerController::Load_Num_Func(const QString& path) {
     int numbersRead = 0;
     QList<int> shortRows;
     QStringList shortNumbers;
-    const auto addCandidate = [&](const QString& candidate) {
-        reportProgress(++numbersRead);
-        // Names and messages in the other columns fail the number check at their first
-        // letter; they are spared the full acceptance rules.
-        if (!May_Be_A_Number(candidate)) {
-            return;
-        }
-        const QString number = Num_Able_To_insert(candidate);
-        if (!number.isEmpty()) {
-            Create_Num_Msg_List(number, message);
-            if (import::Digit_Count(number) < kFewestPhoneDigits) {
-                shortRows.append(list_.count() - 1);
-                shortNumbers.append(number);
-            }
-        }
-    };
+    ImportTally tally;
     import::CandidateNotes notes;
-    tesk::import::For_Each_Candidate(read.text, tesk::import::Kind_Of(path), addCandidate,
-                                     &cancelImport_, &notes);
+    {
+        Tally_Keeper keeper(tally);
+        const auto addCandidate = [&](const QString& candidate) {
+            reportProgress(++numbersRead);
+            // Names and messages in the other columns fail the number check at their first
+            // letter; they are spared the full acceptance rules.
+            Refusal refusal = Refusal::Invalid;
+            const QString number =
+                May_Be_A_Number(candidate) ? Num_Able_To_insert(candidate, &refusal) : QString();
+            keeper.candidate(candidate, refusal);
+            if (!number.isEmpty()) {
+                Create_Num_Msg_List(number, message);
+                if (import::Digit_Count(number) < kFewestPhoneDigits) {
+                    shortRows.append(list_.count() - 1);
+                    shortNumbers.append(number);
+                }
+            }
+        };
+        tesk::import::For_Each_Candidate(read.text, tesk::import::Kind_Of(path), addCandidate,
+                                         &cancelImport_, &notes, [&] { keeper.recordStart(); });
+    }
     toView([](ComposerView& view) { view.setPleaseWait(false); });
     if (cancelImport_) {
         return list_.count() - before;
     }
     if (list_.isEmpty() || list_.count() == before) {
-        showImportFailure();
+        showImportFailure(tally);
         return 0;
-    }
-    if (!notes.phoneColumn.isEmpty()) {
-        Show_MessageBox(QStringLiteral("Only the column \"%1\" was imported: the first line of "
-                                       "the file names it as the column of phone numbers.")
-                            .arg(notes.phoneColumn));
     }
     if (!shortRows.isEmpty() && !Show_YES_NO_MessageBox(Short_Numbers_Question(shortNumbers))) {
         list_.removeRows(shortRows);
         Update_List_Count();
     }
-    return list_.count() - before;
+    tally.added = list_.count() - before;
+    Show_MessageBox(Import_Summary_Text(tally, notes.phoneColumn));
+    return tally.added;
 }
 
 void ComposerController::Wait_For_Import() {
@@ -195,8 +322,10 @@ void ComposerController::Manually_Add_Btn() {
         return;
     }
     if (list_.isEmpty() || list_.count() == prevListItem_) {
-        showImportFailure();
+        showImportFailure(pasteTally_);
+        return;
     }
+    Show_MessageBox(Import_Summary_Text(pasteTally_, QString()));
 }
 
 int ComposerController::Insert_From_Store(const QList<ListItem>& rows) {
@@ -227,12 +356,23 @@ bool ComposerController::Manually_Add_OK(const QString& text) {
     }
     toView([](ComposerView& view) { view.setPleaseWait(true); });
     const QString message = composerText();
-    tesk::import::For_Each_Pasted_Candidate(text, [&](const QString& candidate) {
-        const QString number = Num_Able_To_insert(candidate);
-        if (!number.isEmpty()) {
-            Create_Num_Msg_List(number, message);
-        }
-    });
+    const int before = list_.count();
+    pasteTally_ = ImportTally();
+    {
+        Tally_Keeper keeper(pasteTally_);
+        tesk::import::For_Each_Pasted_Candidate(
+            text,
+            [&](const QString& candidate) {
+                Refusal refusal = Refusal::Invalid;
+                const QString number = Num_Able_To_insert(candidate, &refusal);
+                keeper.candidate(candidate, refusal);
+                if (!number.isEmpty()) {
+                    Create_Num_Msg_List(number, message);
+                }
+            },
+            [&] { keeper.recordStart(); });
+    }
+    pasteTally_.added = list_.count() - before;
     toView([](ComposerView& view) {
         view.redrawTable();
         view.setPleaseWait(false);
