@@ -140,11 +140,11 @@ class ComposerController {
     // The silent acceptance rules: the accepted number, or "" when any rule rejects it.
     // Callable from the import worker.
     QString Num_Able_To_insert(const QString& rawNumber) const;
+    // The same, saying why a number was refused.
+    QString Num_Able_To_insert(const QString& rawNumber, Refusal* refusal) const;
     void Create_Num_Msg_List(const QString& number, const QString& message);
     uint8_t Check_Duplicate_Number(const QString& number) const;
     uint8_t Check_Exclusion_Number(const QString& number) const;
-    // The same, saying why a number was refused.
-    QString Num_Able_To_insert(const QString& rawNumber, Refusal* refusal) const;
     uint8_t Add_Number_In_List_First();
     // 1 when no row has a message (the composer text does not count: a run sends the rows').
     uint8_t Blank_Msg_Chk() const;
