@@ -191,7 +191,8 @@ QString Clean_Number_Form(QStringView text) {
         joined.remove(u'.');
         return joined;
     }
-    return number.toString();
+    // Nothing trimmed or unwrapped: the kept characters are the result, without another copy.
+    return number.size() == kept.size() ? kept : number.toString();
 }
 
 bool Is_Number_Layout_Mark(QChar c) {
