@@ -38,7 +38,7 @@ struct ImportTally {
     int invalid = 0;     // records that held something written as a number, none valid
     int duplicates = 0;  // numbers already in the list (Skip Duplicate Numbers)
     int excluded = 0;    // numbers in the exclusion list (Exclusion List)
-    QString scientific;  // the first number written in scientific notation, if any
+    QString scientific;  // an invalid number written in scientific notation, if any
     int leftOut() const { return invalid + duplicates + excluded; }
 };
 

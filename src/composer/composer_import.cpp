@@ -77,9 +77,13 @@ class Tally_Keeper {
     void recordStart() {
         if (!recordTookANumber_ && writtenAsNumber_) {
             ++tally_.invalid;
+            if (tally_.scientific.isEmpty()) {
+                tally_.scientific = scientific_;
+            }
         }
         recordTookANumber_ = false;
         writtenAsNumber_ = false;
+        scientific_.clear();
     }
 
     void candidate(const QString& candidate, Refusal refusal) {
@@ -95,8 +99,8 @@ class Tally_Keeper {
             case Refusal::Invalid:
                 if (Written_As_Number(candidate)) {
                     writtenAsNumber_ = true;
-                    if (tally_.scientific.isEmpty() && Is_Scientific_Notation(candidate)) {
-                        tally_.scientific = candidate;
+                    if (scientific_.isEmpty() && Is_Scientific_Notation(candidate)) {
+                        scientific_ = candidate;
                     }
                 }
                 return;
@@ -108,6 +112,7 @@ class Tally_Keeper {
     ImportTally& tally_;
     bool recordTookANumber_ = false;
     bool writtenAsNumber_ = false;
+    QString scientific_;  // of the record under way
 };
 
 // "Left out 7: 3 invalid, 2 duplicates, 2 excluded.", with a word on numbers a spreadsheet

@@ -89,9 +89,10 @@ TEST_F(ComposerImport, realWorldFilesAreReadAndWhatIsLeftOutIsCounted) {
          "900008\n+\n- + -\n01.02.2024\n",
          {"07700900004", "07700900005", "07700900006", "07700900007", "+447700900008"},
          QStringLiteral("Imported 5 numbers. Left out 1: 1 invalid.")},
-        {"commas, dates beside the numbers",
+        {"commas, a date and a rounded number beside the numbers",
          "people.csv",
-         "Ann,+447700900009,01.02.2024\r\nBob,447700900010,see you\r\nCy,07700900001,\r\n",
+         "Ann,+447700900009,01.02.2024,4.47911E+11\r\nBob,447700900010,see you\r\n"
+         "Cy,07700900001,\r\n",
          {"+447700900009", "447700900010"},
          QStringLiteral("Imported 2 numbers. Left out 1: 1 duplicate.")},
     };
