@@ -67,7 +67,7 @@ if command -v clang++ >/dev/null 2>&1; then
     cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESK_FUZZ=ON \
         -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \
         -DTESK_WITH_WIDGETS=OFF -DTESK_WITH_BENCH=OFF >/dev/null
-    harnesses=(import rtf stores modem_answers adb_output pdu pdu_inbound vmodem_decoder)
+    harnesses=(import rtf stores modem_answers adb_output pdu pdu_inbound delivery_files vmodem_decoder)
     cmake --build build-fuzz -j "$jobs" --target "${harnesses[@]/%/_fuzz}"
     echo "== fuzzing (30 s per harness, $jobs at a time)"
     findings=build-fuzz/findings

@@ -124,7 +124,7 @@ ComposerControls ComposerController::controls() const {
     return {options(),          messageTypeIndex_,  delayedChoicesEnabled_,
             delayedCountIndex_, delayedPauseIndex_, androidSingleShot_,
             delayedOffered,     pacingIndex_,       deviceLimit_,
-            deviceLimitPerDay_, keepGoing_};
+            deviceLimitPerDay_, keepGoing_,         deliveryReports_};
 }
 
 QStringList ComposerController::Pacing_Choices() {
@@ -530,6 +530,7 @@ void ComposerController::Reset_Btn() {
     deviceLimit_ = 0;
     deviceLimitPerDay_ = false;
     keepGoing_ = false;
+    deliveryReports_ = false;
     delayedChoicesEnabled_ = false;
     delayedCountIndex_ = delayedPauseIndex_ = -1;
     if (kind_ == ComposerKind::Android) {

@@ -116,6 +116,9 @@ class ComposerController {
     bool Device_Limit_Per_Day() const { return deviceLimitPerDay_; }
     void Keep_Going_Chk(bool on) { keepGoing_ = on; }
     bool Keep_Going() const { return keepGoing_; }
+    // Ask the network for a status report of every message ("Ask for delivery reports").
+    void Delivery_Reports_Chk(bool on) { deliveryReports_ = on; }
+    bool Delivery_Reports() const { return deliveryReports_; }
     void Save_Templates_Chk(bool on);
     void Unicode_Chk(bool on);  // recounts, may bring up the long-message warning
     // On: both lists enabled with " 2  Minutes" and "15" selected. Off: both disabled and
@@ -270,6 +273,7 @@ class ComposerController {
     std::atomic<int> deviceLimit_{0};
     std::atomic<bool> deviceLimitPerDay_{false};
     std::atomic<bool> keepGoing_{false};
+    std::atomic<bool> deliveryReports_{false};
 
     // Window thread only.
     QList<int> selectedRows_;

@@ -40,6 +40,7 @@ struct ComposerControls {
     int deviceLimit = 0;                 // GSM composer: messages per device, 0 = no limit
     bool deviceLimitPerDay = false;
     bool keepGoing = false;
+    bool deliveryReports = false;  // GSM composer: ask for status reports
     bool operator==(const ComposerControls&) const = default;
 };
 

@@ -2,6 +2,7 @@
 
 #include "appcore/data_paths.h"
 #include "delivery/record_fields.h"
+#include "delivery/shared_store.h"
 #include "pdu/sms_inbound.h"
 #include "stores/store_file.h"
 
@@ -149,9 +150,8 @@ QString DeliveryBook::Default_File() {
     return Join_Path(Tesk_SMS_Data_Folder_Path, QStringLiteral("Deliveries.VORN"));
 }
 
-DeliveryBook& DeliveryBook::Shared() {
-    static DeliveryBook book(Default_File());
-    return book;
+std::shared_ptr<DeliveryBook> DeliveryBook::Shared() {
+    return Shared_For_File<DeliveryBook>(Default_File());
 }
 
 void DeliveryBook::replay(const QByteArray& bytes) {

@@ -13,6 +13,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <vector>
@@ -62,8 +63,10 @@ class DeliveryBook {
     // Replays the file at `path` (a missing file is an empty book).
     explicit DeliveryBook(QString path);
 
-    // The book of the data folder, shared by the whole program.
-    static DeliveryBook& Shared();
+    // The book of the data folder, shared by the whole program; a new one when the data folder
+    // changed since (holders keep theirs alive).
+    static std::shared_ptr<DeliveryBook> Shared();
+    const QString& path() const { return path_; }
     static QString Default_File();
 
     // Writes down a message sent with a report requested; returns its id. Nothing is written

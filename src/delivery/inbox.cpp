@@ -2,6 +2,7 @@
 
 #include "appcore/data_paths.h"
 #include "delivery/record_fields.h"
+#include "delivery/shared_store.h"
 #include "stores/exclusion_store.h"
 #include "stores/store_file.h"
 
@@ -100,9 +101,8 @@ QString Inbox::Default_File() {
     return Join_Path(Tesk_SMS_Data_Folder_Path, QStringLiteral("Inbox.VORN"));
 }
 
-Inbox& Inbox::Shared() {
-    static Inbox inbox(Default_File());
-    return inbox;
+std::shared_ptr<Inbox> Inbox::Shared() {
+    return Shared_For_File<Inbox>(Default_File());
 }
 
 bool Inbox::Store(const InboxMessage& message) {

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <mutex>
 
 namespace tesk::delivery {
@@ -40,7 +41,9 @@ bool Add_Opt_Outs(const QStringList& numbers);
 class Inbox {
   public:
     explicit Inbox(QString path);
-    static Inbox& Shared();
+    // The inbox of the data folder (a new one when the data folder changed since).
+    static std::shared_ptr<Inbox> Shared();
+    const QString& path() const { return path_; }
     static QString Default_File();
 
     // Appends the message (one write). False when it could not be stored: the caller must

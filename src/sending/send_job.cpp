@@ -220,6 +220,7 @@ SendingRequest GSM_Send_Job::buildRequest() const {
     request.deviceLimit = composer_.Device_Limit_Count();
     request.deviceLimitPerDay = composer_.Device_Limit_Per_Day();
     request.keepGoingAfterRefusal = composer_.Keep_Going();
+    request.deliveryReports = composer_.Delivery_Reports();
     return request;
 }
 

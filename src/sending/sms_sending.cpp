@@ -123,7 +123,7 @@ QString SMS_Sending::recordForDelivery(int row, const QString& device, const QSt
         return {};
     }
     const QString id =
-        delivery::DeliveryBook::Shared().Record_Sent(device, number, outcome.references, message);
+        book_->Record_Sent(device, number, outcome.references, message);
     if (id.isEmpty()) {
         // The device accepted the message without naming its reference: no report can find it.
         table_.Set_Delivery(row, QStringLiteral("No reference from the device"));
@@ -143,7 +143,7 @@ void SMS_Sending::showDelivery(const QString& id) {
         std::lock_guard lock(deliveryMutex_);
         row = deliveryRows_.value(id, -1);
     }
-    const auto message = delivery::DeliveryBook::Shared().message(id);
+    const auto message = book_->message(id);
     if (row >= 0 && message) {
         table_.Set_Delivery(row, delivery::State_Text(*message));
         post([this] {
@@ -249,6 +249,12 @@ RateInput SMS_Sending::Rate_Input() const {
 
 void SMS_Sending::Open_SMS_Sending_Dialog(SendingRequest request) {
     request_ = std::move(request);
+    if (request_.deliveryReports) {
+        book_ = delivery::DeliveryBook::Shared();
+        inbox_ = delivery::Inbox::Shared();
+        std::lock_guard lock(deliveryMutex_);
+        deliveryRows_.clear();
+    }
     pause_ = request_.delayed ? Read_Pause_Settings(request_.countText, request_.pauseText)
                               : PauseSettings{};
     stop_ = false;
@@ -401,8 +407,7 @@ void SMS_Sending::sendLoop(Device device) {
             channel->Set_Status_Reports(true);
             events = std::make_unique<delivery::DeviceEvents>(
                 channel, fd, simKeyOf(device.entry), device.mode == 2,
-                delivery::DeviceEvents::Sinks{&delivery::DeliveryBook::Shared(),
-                                              &delivery::Inbox::Shared(),
+                delivery::DeviceEvents::Sinks{book_.get(), inbox_.get(),
                                               [this](const QString& id) { showDelivery(id); },
                                               {}});
             events->Enable();
@@ -521,9 +526,9 @@ void SMS_Sending::sendLoop(Device device) {
         // Reports usually follow within seconds: the last messages' are worth a short wait.
         const auto lingerEnd =
             Clock::now() + std::chrono::duration<double>(pacing::scaled(kReportLingerSeconds));
-        const auto waiting = [&awaitingReport] {
+        const auto waiting = [this, &awaitingReport] {
             for (const QString& id : awaitingReport) {
-                const auto message = delivery::DeliveryBook::Shared().message(id);
+                const auto message = book_->message(id);
                 if (message && message->state == delivery::State::NoReport) {
                     return true;
                 }

@@ -9,6 +9,8 @@
 // queue every screen update to the window thread. Questions and notices go through the
 // dialogs port.
 #include "composer/list_item.h"
+#include "delivery/delivery_book.h"
+#include "delivery/inbox.h"
 #include "modem/channel_users.h"
 #include "modem/device_list.h"
 #include "modem/pacing_choice.h"
@@ -229,6 +231,9 @@ class SMS_Sending {
     std::vector<DeviceTally> tallies_;
     std::mutex deliveryMutex_;
     QHash<QString, int> deliveryRows_;  // the book's message ids of this run, by row
+    // The data folder's delivery book and inbox, held for the run when it asks for reports.
+    std::shared_ptr<delivery::DeliveryBook> book_;
+    std::shared_ptr<delivery::Inbox> inbox_;
     std::mutex threadsMutex_;
     std::vector<std::thread> threads_;
     // Last, so it is the first to go: close_all_ports() stops this run before closing ports.

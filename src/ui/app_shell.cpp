@@ -9,6 +9,7 @@
 #include "ui/android_send_launcher.h"
 #include "ui/composer_window.h"
 #include "ui/connection_info_wnd.h"
+#include "ui/deliveries_wnd.h"
 #include "ui/device_settings_wnd.h"
 #include "ui/exclusion_wizard_wnd.h"
 #include "ui/gsm_dev_conn_step_wnd.h"
@@ -88,6 +89,10 @@ void AppShell::wire(ComposerWindow* window, int mode) {
         templates.exec();
     });
     if (mode == kGsmMode) {
+        connect(window, &ComposerWindow::deliveriesRequested, this, [window] {
+            DeliveriesWnd deliveries(window);
+            deliveries.exec();
+        });
         connect(window, &ComposerWindow::deviceSettingsRequested, this,
                 [this] { runDeviceSettingsWindow(); });
         connect(window, &ComposerWindow::sendRequested, this,

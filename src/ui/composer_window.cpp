@@ -314,6 +314,17 @@ QWidget* ComposerWindow::buildInputs(QWidget* parent) {
         grid->addWidget(keepGoing_, 7, 0, 1, 2);
         connect(keepGoing_, &QCheckBox::toggled, this,
                 [this](bool on) { controller_.Keep_Going_Chk(on); });
+
+        deliveryReports_ = new QCheckBox(QStringLiteral("Ask for delivery reports"), optionsBox);
+        deliveryReports_->setObjectName(QStringLiteral("deliveryReports"));
+        deliveryReports_->setToolTip(QStringLiteral(
+            "The network reports whether each message reached the phone. The sending table and "
+            "the Deliveries window show it; replies are kept in the Inbox, and a reply STOP "
+            "puts the number on the \"Opt-outs\" exclusion list. Some operators charge for "
+            "reports."));
+        grid->addWidget(deliveryReports_, 8, 0, 1, 2);
+        connect(deliveryReports_, &QCheckBox::toggled, this,
+                [this](bool on) { controller_.Delivery_Reports_Chk(on); });
     }
     layout->addWidget(optionsBox);
 
@@ -444,6 +455,12 @@ QWidget* ComposerWindow::buildActionBar(QWidget* parent) {
         row->addWidget(deviceSettings);
         connect(deviceSettings, &QPushButton::clicked, this,
                 &ComposerWindow::deviceSettingsRequested);
+        QPushButton* deliveries =
+            makeButton(QStringLiteral("deliveriesButton"), QStringLiteral("Deliveries"), bar);
+        deliveries->setToolTip(
+            QStringLiteral("What the delivery reports said, and what recipients replied."));
+        row->addWidget(deliveries);
+        connect(deliveries, &QPushButton::clicked, this, &ComposerWindow::deliveriesRequested);
     }
     row->addStretch();
     QPushButton* help = makeButton(QStringLiteral("helpButton"), QStringLiteral("Help"), bar);
@@ -653,6 +670,8 @@ void ComposerWindow::showControls(const composer::ComposerControls& controls) {
         limitPerDay_->setChecked(controls.deviceLimitPerDay);
         QSignalBlocker blockKeepGoing(keepGoing_);
         keepGoing_->setChecked(controls.keepGoing);
+        QSignalBlocker blockReports(deliveryReports_);
+        deliveryReports_->setChecked(controls.deliveryReports);
     }
     if (singleShot_ != nullptr) {
         QSignalBlocker blockSingle(singleShot_);

@@ -100,6 +100,7 @@ class ComposerWindow : public QWidget, public composer::ComposerView {
     void exclusionListsRequested();
     // GSM only: review the connection settings of the chosen devices.
     void deviceSettingsRequested();
+    void deliveriesRequested();
     // The Send button (only while sending is available and no import runs).
     void sendRequested();
 
@@ -134,6 +135,7 @@ class ComposerWindow : public QWidget, public composer::ComposerView {
     QSpinBox* deviceLimit_ = nullptr;
     QCheckBox* limitPerDay_ = nullptr;
     QCheckBox* keepGoing_ = nullptr;
+    QCheckBox* deliveryReports_ = nullptr;
     QRadioButton* singleShot_ = nullptr;
     QRadioButton* oneByOne_ = nullptr;
     QTableView* table_ = nullptr;

@@ -2,9 +2,12 @@
 // (the gallery never touches the user's own data).
 #include "appcore/data_paths.h"
 #include "appcore/selection_state.h"
+#include "delivery/delivery_book.h"
+#include "delivery/inbox.h"
 #include "stores/exclusion_store.h"
 #include "stores/sent_items.h"
 #include "stores/templates.h"
+#include "ui/deliveries_wnd.h"
 #include "ui/exclusion_wizard_wnd.h"
 #include "ui/gallery_parts.h"
 #include "ui/store_windows.h"
@@ -14,6 +17,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
 
@@ -60,6 +64,36 @@ void useSampleStores() {
     stores::Write_Entry_File(stores::Exclusion_List_File(QStringLiteral("Πελάτες VIP")),
                              {"+302101234567"});
     stores::Write_Entry_File(Applied_Exclusion_Path, {"Opted out"});
+
+    delivery::DeliveryBook book(delivery::DeliveryBook::Default_File());
+    const QDateTime sent = QDateTime::currentDateTimeUtc().addSecs(-3600);
+    const QString device = QStringLiteral("356938035643809");
+    const struct {
+        const char* number;
+        QList<int> references;
+        QList<int> statuses;
+    } deliveries[] = {{"+447700900123", {17}, {0x00}},
+                      {"+447700900124", {18}, {0x41}},
+                      {"+447700900125", {19, 20}, {0x00}},
+                      {"+447700900126", {21}, {0x21}},
+                      {"+447700900127", {22}, {}}};
+    int minute = 0;
+    for (const auto& entry : deliveries) {
+        book.Record_Sent(device, QString::fromLatin1(entry.number), entry.references,
+                         QStringLiteral("Dear customer, our spring sale starts on Monday."),
+                         sent.addSecs(60 * minute++));
+        for (int i = 0; i < entry.statuses.size(); ++i) {
+            book.Apply_Report(device,
+                              {entry.references[i], QString::fromLatin1(entry.number),
+                               entry.statuses[i], sent.addSecs(60 * minute)},
+                              sent.addSecs(60 * minute + 30));
+        }
+    }
+    delivery::Inbox inbox(delivery::Inbox::Default_File());
+    inbox.Store({sent.addSecs(900), device, QStringLiteral("+447700900123"), sent.addSecs(880),
+                 QStringLiteral("Thanks, see you Monday!"), false});
+    inbox.Store({sent.addSecs(1200), device, QStringLiteral("+447700900126"), sent.addSecs(1190),
+                 QStringLiteral("STOP"), true});
 }
 
 // The windows read their files on a worker; the picture shows them loaded.
@@ -128,6 +162,18 @@ QList<GalleryEntry> Gallery_Store_Entries() {
              return window;
          }},
         {QStringLiteral("template_editor"), [] { return std::make_unique<EditorEntry>(); }},
+        {QStringLiteral("deliveries"),
+         [] {
+             useSampleStores();
+             return std::make_unique<DeliveriesWnd>();
+         }},
+        {QStringLiteral("deliveries_inbox"),
+         [] {
+             useSampleStores();
+             auto window = std::make_unique<DeliveriesWnd>();
+             window->findChild<QTabWidget*>()->setCurrentIndex(1);
+             return window;
+         }},
         {QStringLiteral("exclusion_wizard_lists"),
          [] {
              useSampleStores();

@@ -8,6 +8,7 @@ namespace tesk::cli {
 
 int Run_Scan_Command(const ScanOptions& options);
 int Run_Send_Command(const SendOptions& options);
+int Run_Listen_Command(const ListenOptions& options);
 
 // The whole command line, program name first (as QCoreApplication::arguments() gives it).
 int Run_Sms_Cli(const QStringList& arguments);

@@ -50,6 +50,18 @@ int Run_Sms_Cli(const QStringList& arguments) {
         }
         return Run_Send_Command(options);
     }
+    if (command == QLatin1String("listen")) {
+        ListenOptions options;
+        const QString error = Parse_Listen_Options(rest, &options);
+        if (!error.isEmpty()) {
+            return usageError("listen", error);
+        }
+        if (options.help) {
+            std::fputs(kListenUsage, stdout);
+            return kExitOk;
+        }
+        return Run_Listen_Command(options);
+    }
     if (command == QLatin1String("pdu")) {
         // The PDU tool skips its first word as the program name.
         return Run_Pdu_Tool(QStringList{arguments.value(0) + QStringLiteral(" pdu")} + rest);

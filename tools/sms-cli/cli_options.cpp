@@ -122,6 +122,25 @@ QString Parse_Scan_Options(const QStringList& arguments, ScanOptions* options) {
     return walker.walk(arguments);
 }
 
+QString Parse_Listen_Options(const QStringList& arguments, ListenOptions* options) {
+    ArgumentWalker walker;
+    walker.flag(QStringLiteral("--help"), [options] { options->help = true; });
+    walker.flag(QStringLiteral("-h"), [options] { options->help = true; });
+    walker.value(QStringLiteral("--devices"), [options](const QString& value) {
+        options->devices = Device_Paths_Argument(value);
+        return options->devices && options->devices->isEmpty()
+                   ? QStringLiteral("--devices needs at least one path, or 'all'")
+                   : QString();
+    });
+    walker.value(QStringLiteral("--for"), [options](const QString& value) {
+        bool ok = false;
+        options->seconds = value.toInt(&ok);
+        return ok && options->seconds > 0 ? QString()
+                                          : QStringLiteral("--for needs a number of seconds");
+    });
+    return walker.walk(arguments);
+}
+
 QString Parse_Send_Options(const QStringList& arguments, SendOptions* options) {
     ArgumentWalker walker;
     walker.flag(QStringLiteral("--help"), [options] { options->help = true; });
@@ -157,6 +176,8 @@ QString Parse_Send_Options(const QStringList& arguments, SendOptions* options) {
     });
     walker.flag(QStringLiteral("--per-day"), [options] { options->limitPerDay = true; });
     walker.flag(QStringLiteral("--keep-going"), [options] { options->keepGoing = true; });
+    walker.flag(QStringLiteral("--delivery-reports"),
+                [options] { options->deliveryReports = true; });
     walker.value(QStringLiteral("--limit-per-device"), [options](const QString& value) {
         bool ok = false;
         options->deviceLimit = value.trimmed().toInt(&ok);

@@ -16,6 +16,7 @@ inline constexpr int kExitUsage = 2;
 extern const char kMainUsage[];
 extern const char kScanUsage[];
 extern const char kSendUsage[];
+extern const char kListenUsage[];
 
 struct ScanOptions {
     bool json = false;
@@ -42,10 +43,11 @@ struct SendOptions {
     int pauseEveryIndex = -1;  // into Delayed_Count_Entries(), -1 when not given
     int pauseIndex = -1;       // into Delayed_Pause_Entries(), -1 when not given
     bool saveSentItems = false;
-    bool fastPacing = false;  // --pacing fast
-    int deviceLimit = 0;      // --limit-per-device N
-    bool limitPerDay = false; // --per-day
-    bool keepGoing = false;   // --keep-going
+    bool fastPacing = false;       // --pacing fast
+    int deviceLimit = 0;           // --limit-per-device N
+    bool limitPerDay = false;      // --per-day
+    bool keepGoing = false;        // --keep-going
+    bool deliveryReports = false;  // --delivery-reports
     QString reportPath;
     bool reportHtml = false;
     ReportStatus status = ReportStatus::All;
@@ -56,7 +58,15 @@ struct SendOptions {
 };
 
 // `arguments` are the words after the subcommand.
+// tesk-sms-cli listen: reports and replies from the devices until stopped.
+struct ListenOptions {
+    std::optional<QStringList> devices;  // nullopt: every modem port of the machine
+    int seconds = 0;                     // 0: until Ctrl-C
+    bool help = false;
+};
+
 QString Parse_Scan_Options(const QStringList& arguments, ScanOptions* options);
+QString Parse_Listen_Options(const QStringList& arguments, ListenOptions* options);
 QString Parse_Send_Options(const QStringList& arguments, SendOptions* options);
 
 // The index of the composer's list entry a user typed, compared without case and with runs

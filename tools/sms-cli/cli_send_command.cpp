@@ -82,6 +82,7 @@ void setUpComposer(ComposerController& composer, const SendOptions& options,
     composer.Pacing_Selected(options.fastPacing ? 1 : 0);
     composer.Device_Limit(options.deviceLimit, options.limitPerDay);
     composer.Keep_Going_Chk(options.keepGoing);
+    composer.Delivery_Reports_Chk(options.deliveryReports);
     composer.Unicode_Chk(options.unicode);
     const QStringList types = ComposerController::Message_Types();
     composer.Msg_Type_Selected(static_cast<int>(types.indexOf(

@@ -12,6 +12,7 @@ const char kMainUsage[] =
     "Commands:\n"
     "  scan    list the GSM devices found and their facts\n"
     "  send    send a message to the numbers of a file\n"
+    "  listen  collect delivery reports and replies from the devices until stopped\n"
     "  pdu     print the PDUs PDU-mode sending would submit (see 'tesk-sms-cli pdu --help')\n"
     "\n"
     "'tesk-sms-cli COMMAND --help' describes a command.\n"
@@ -38,6 +39,7 @@ const char kSendUsage[] =
     "                         [--unicode] [--flash] [--skip-duplicates] [--exclude FILE]...\n"
     "                         [--pause-every N --pause LENGTH] [--pacing standard|fast]\n"
     "                         [--limit-per-device N [--per-day]] [--keep-going]\n"
+    "                         [--delivery-reports]\n"
     "                         [--save-sent-items]\n"
     "                         [--report FILE.txt|FILE.html [--status all|sent|not-sent]]\n"
     "\n"
@@ -75,6 +77,9 @@ const char kSendUsage[] =
     "  --per-day             the limit counts per calendar day, across runs\n"
     "  --keep-going          a device refused one number (network cause, +CMS ERROR 0-255)\n"
     "                        goes on with the others; 3 refusals in a row still end it\n"
+    "  --delivery-reports    ask the network for a status report of every message; the\n"
+    "                        reports that come during the run are shown in the summary and\n"
+    "                        the report, later ones are read by 'tesk-sms-cli listen'\n"
     "  --save-sent-items     add every handled message to the sent items\n"
     "  --report FILE         write the status report after the run, as text (.txt) or HTML\n"
     "                        (.html)\n"
@@ -98,5 +103,22 @@ const char kSendUsage[] =
     "Exit status: 0 every item was sent (numbers left out on purpose as excluded or duplicate\n"
     "do not count against it), 1 some items were not sent or the report could not be written,\n"
     "2 usage error, nothing to send, or no working device.\n";
+
+const char kListenUsage[] =
+    "Usage: tesk-sms-cli listen [--devices PATH,...|all] [--for SECONDS]\n"
+    "\n"
+    "Asks the devices to pass on status reports and new messages, reads what they already\n"
+    "hold (reports of earlier runs, replies that came while nothing listened), then waits for\n"
+    "more until Ctrl-C (or for the given time). Reports find their messages in the data\n"
+    "folder's Deliveries.VORN; replies are kept in Inbox.VORN and removed from the device only\n"
+    "once kept; a reply that is a stop word puts its sender on the \"Opt-outs\" exclusion list.\n"
+    "Each report and reply is printed to standard output as it comes.\n"
+    "\n"
+    "  --devices PATH,...    listen on these device paths; 'all' (the default) uses every\n"
+    "                        modem port of the machine\n"
+    "  --for SECONDS         stop after this many seconds\n"
+    "  -h, --help            this text\n"
+    "\n"
+    "Exit status: 0 listened, 2 usage error or no working device.\n";
 
 }  // namespace tesk::cli

@@ -1,0 +1,144 @@
+// tesk-sms-cli listen: the devices' status reports and replies, for runs left to the command
+// line. The devices are scanned as the device window does, then each gets its own channel and
+// is asked in turn, a moment at a time, so one thread serves them all and Ctrl-C is noticed
+// between two moments.
+#include "delivery/delivery_book.h"
+#include "delivery/device_events.h"
+#include "modem/mfcsms.h"
+#include "sms-cli/cli_commands.h"
+#include "sms-cli/cli_devices.h"
+#include "sms-cli/cli_dialogs.h"
+#include "sms-cli/cli_events.h"
+#include "sms-cli/cli_interrupt.h"
+#include "sms-cli/cli_startup.h"
+#include "sms-cli/cli_terminal.h"
+
+#include <QElapsedTimer>
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace tesk::cli {
+namespace {
+
+// How long each device is listened to before the next one gets its turn.
+constexpr double kTurnSeconds = 0.5;
+
+void printLine(const QString& line) {
+    std::fputs((line + QLatin1Char('\n')).toUtf8().constData(), stdout);
+    std::fflush(stdout);
+}
+
+struct Listener {
+    QString path;
+    std::unique_ptr<MFCSMS> channel;
+    std::unique_ptr<delivery::DeviceEvents> events;
+};
+
+}  // namespace
+
+int Run_Listen_Command(const ListenOptions& options) {
+    CliDialogs dialogs;
+    InterruptWatch watch;
+    bool stop = false;
+    std::function<void()> stopCurrentStep;
+    watch.setHandler([&] {
+        dialogs.setInterrupted();
+        stop = true;
+        if (stopCurrentStep) {
+            stopCurrentStep();
+        }
+    });
+    if (!Start_Data_Store()) {
+        return kExitUsage;
+    }
+    QList<DeviceRecord> records;
+    {
+        DeviceWindow window(options.devices);
+        stopCurrentStep = [&window] { window.stopScan(); };
+        records = window.scan();
+        stopCurrentStep = nullptr;
+    }
+    const std::shared_ptr<delivery::DeliveryBook> shared = delivery::DeliveryBook::Shared();
+    delivery::DeliveryBook& book = *shared;
+    const std::shared_ptr<delivery::Inbox> inbox = delivery::Inbox::Shared();
+    std::vector<Listener> listeners;
+    for (const DeviceRecord& record : records) {
+        if (stop) {
+            break;
+        }
+        const QString path = record.text(QStringLiteral("PORT_DETAL"));
+        const QString imei = record.text(QStringLiteral("IMEI"));
+        const QString device = imei.isEmpty() ? path : imei;
+        const bool textMode = record.text(QStringLiteral("SMSMode")) == QLatin1String("Text Mode");
+        Listener listener{path, std::make_unique<MFCSMS>(), nullptr};
+        int fd = -1;
+        listener.channel->initPort_with_decp(path.toUtf8().constData(), &fd);
+        listener.channel->Set_Read_Timeout(5.0);
+        if (fd < 0 || !listener.channel->Check_Connection(fd)) {
+            Print_Error_Text(QStringLiteral("%1: the device does not answer; left out").arg(path));
+            continue;
+        }
+        if (textMode) {
+            listener.channel->Prepare_Modem_For_Text_SMS(fd);
+        } else {
+            listener.channel->Prepare_Modem_For_PDU_SMS(fd);
+        }
+        delivery::DeviceEvents::Sinks sinks;
+        sinks.book = &book;
+        sinks.inbox = inbox.get();
+        sinks.reportMatched = [&book, path](const QString& id) {
+            if (const auto message = book.message(id)) {
+                printLine(QStringLiteral("Report\t%1\t%2\t%3")
+                              .arg(path, message->recipient, delivery::State_Text(*message)));
+            }
+        };
+        sinks.messageStored = [path](const delivery::InboxMessage& message) {
+            printLine(QStringLiteral("Reply\t%1\t%2\t%3%4")
+                          .arg(path, message.sender, message.text.simplified(),
+                               message.optOut ? QStringLiteral("\t(opted out)") : QString()));
+        };
+        listener.events = std::make_unique<delivery::DeviceEvents>(listener.channel.get(), fd,
+                                                                   device, textMode, sinks);
+        if (listener.events->Enable() == delivery::DeviceEvents::Routing::None) {
+            Print_Error_Text(
+                QStringLiteral("%1: the device passes on neither reports nor new messages")
+                    .arg(path));
+        }
+        listener.events->Read_Stored();
+        listeners.push_back(std::move(listener));
+    }
+    if (listeners.empty()) {
+        Print_Error_Text(QStringLiteral("No GSM device to listen on."));
+        return kExitUsage;
+    }
+    Print_Error_Text(QStringLiteral("Listening on %1 device(s)%2.")
+                         .arg(listeners.size())
+                         .arg(options.seconds > 0
+                                  ? QStringLiteral(" for %1 seconds").arg(options.seconds)
+                                  : QStringLiteral("; Ctrl-C stops")));
+    QElapsedTimer clock;
+    clock.start();
+    while (!stop && (options.seconds <= 0 || clock.elapsed() < options.seconds * 1000LL)) {
+        for (Listener& listener : listeners) {
+            listener.events->Listen(kTurnSeconds);
+            Run_Events_Until([] { return true; });
+            if (stop) {
+                break;
+            }
+        }
+    }
+    int reports = 0;
+    int messages = 0;
+    for (Listener& listener : listeners) {
+        reports += listener.events->reportsHandled();
+        messages += listener.events->messagesStored();
+        listener.events.reset();
+        listener.channel->Close_Port();
+    }
+    Print_Error_Text(QStringLiteral("Reports: %1, replies: %2.").arg(reports).arg(messages));
+    return kExitOk;
+}
+
+}  // namespace tesk::cli
