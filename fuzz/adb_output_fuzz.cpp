@@ -8,12 +8,14 @@
 // - 2: free text as build.prop: seven rows, every value trimmed; a property line's value is
 //   what follows its first "=", trimmed;
 // - 3: free text as the answer of "getprop": its properties are "key=value" lines whose key
-//   holds no "=", and read as build.prop they give seven rows.
+//   holds no "=", and read as build.prop they give seven rows; as the answer of "settings get"
+//   it is a number only when the trimmed text is one.
 // Any output also goes through the table of adb's own lines: the problem it names is one of its
 // lines' kinds, and a lost phone is exactly a missing, offline or unauthorized one.
 #include "android/adb_lines.h"
 #include "android/android_detection.h"
 #include "android/phone_details.h"
+#include "android/sms_limit.h"
 #include "core/text_helpers.h"
 #include "fuzz_check.h"
 
@@ -155,6 +157,11 @@ void Getprop(const QString& output) {
         FUZZ_CHECK(equals > 0 && !line.left(equals).contains(u'#'), tesk::fuzz::Shown(line));
     }
     FUZZ_CHECK(Phone_Property_Rows(properties).size() == 7, tesk::fuzz::Shown(properties));
+    const std::optional<int> number = Setting_Number(output);
+    FUZZ_CHECK(!number || QString::number(*number) == output.trimmed() ||
+                   output.trimmed().startsWith(u'+') || output.trimmed().startsWith(u'0') ||
+                   output.trimmed().startsWith(QLatin1String("-0")),
+               tesk::fuzz::Shown(output));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "android/android_detection.h"
 #include "android/phone_details.h"
+#include "android/sms_limit.h"
 #include "android/test_message.h"
 #include "appcore/mode_selection.h"
 #include "appcore/selection_state.h"
@@ -50,6 +51,7 @@ Phone_List_Wnd::~Phone_List_Wnd() {
     joinIfDone(detectionThread_);
     joinIfDone(selectionThread_);
     joinIfDone(testThread_);
+    joinIfDone(limitThread_);
 }
 
 Phone_List_Wnd* Phone_List_Wnd::defaultInstance() {
@@ -116,15 +118,17 @@ void Phone_List_Wnd::startDetection() {
 
 void Phone_List_Wnd::Find_Ph_Thread() {
     QList<DeviceRecord> found;
+    bool limitLow = false;
     try {
         found = Find_Android_Ph_List();
+        limitLow = !found.isEmpty() && !limitOffered_ && Sms_Limit_Low();
     } catch (const std::exception& e) {
         log::writef("phone detection ended: %s\n", e.what());
     }
-    gui_.post([this, found] { detectionEnded(found); });
+    gui_.post([this, found, limitLow] { detectionEnded(found, limitLow); });
 }
 
-void Phone_List_Wnd::detectionEnded(const QList<DeviceRecord>& rows) {
+void Phone_List_Wnd::detectionEnded(const QList<DeviceRecord>& rows, bool limitLow) {
     joinIfDone(detectionThread_);
     rows_ = rows;
     stopAnimation();
@@ -146,12 +150,40 @@ void Phone_List_Wnd::detectionEnded(const QList<DeviceRecord>& rows) {
         if (view_) {
             view_->selectRow(0);
         }
+        if (limitLow) {
+            offerToRaiseSmsLimit();
+        }
     } else {
         PhoneWindowControls empty;
         empty.testMessage = false;
         empty.settings = false;
         showControls(empty);
     }
+}
+
+// Android would stop a long list on the phone's screen; the phone-wide setting that prevents it
+// is changed only with the user's consent, asked once per window.
+void Phone_List_Wnd::offerToRaiseSmsLimit() {
+    if (limitOffered_ || raisingLimit_ || !view_) {
+        return;
+    }
+    limitOffered_ = true;
+    if (!view_->askAboutPhone(kRaiseSmsLimitQuestion)) {
+        return;
+    }
+    raisingLimit_ = true;
+    joinIfDone(limitThread_);
+    limitThread_ = std::thread([this] {
+        try {
+            Raise_Sms_Limit();
+        } catch (const std::exception& e) {
+            log::writef("sms limit: %s\n", e.what());
+        }
+        gui_.post([this] {
+            joinIfDone(limitThread_);
+            raisingLimit_ = false;
+        });
+    });
 }
 
 void Phone_List_Wnd::Search_dev_Pressed() {
@@ -309,7 +341,7 @@ void Phone_List_Wnd::Chk_And_Dev_Status_Pressed() {
 }
 
 void Phone_List_Wnd::Wait_For_Workers() {
-    while (ph_find_thread == 1 || tst_sms_th == 1 || selecting_) {
+    while (ph_find_thread == 1 || tst_sms_th == 1 || selecting_ || raisingLimit_) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         QThread::msleep(1);
     }

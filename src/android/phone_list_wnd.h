@@ -51,6 +51,8 @@ class PhoneListView {
     virtual void focusTestNumber() = 0;
     // 1 phone selected, 0 continue without a phone, kEndBack back to the mode selection.
     virtual void endModal(int code) = 0;
+    // A Yes/No question about the phone (raising its SMS limit); yes when the user agreed.
+    virtual bool askAboutPhone(const QString& question) = 0;
 };
 
 class Phone_List_Wnd {
@@ -80,6 +82,7 @@ class Phone_List_Wnd {
     bool detectionRunning() const { return ph_find_thread == 1; }
     bool testMessageRunning() const { return tst_sms_th == 1; }
     bool selectionRunning() const { return selecting_; }
+    bool limitChangeRunning() const { return raisingLimit_; }
 
     // ---- user actions
     void Set_Test_Number_Field(const QString& typed) { testNumber_ = typed; }
@@ -97,7 +100,8 @@ class Phone_List_Wnd {
   private:
     void startDetection();
     void Find_Ph_Thread();  // worker
-    void detectionEnded(const QList<DeviceRecord>& rows);
+    void detectionEnded(const QList<DeviceRecord>& rows, bool limitLow);
+    void offerToRaiseSmsLimit();
     void Android_Phone_Selected_Func();
     void selectionEnded(bool accepted);
     void showControls(const PhoneWindowControls& controls);
@@ -119,9 +123,12 @@ class Phone_List_Wnd {
     std::atomic<int> tst_sms_th{0};
     std::atomic<int> Stop_Modem_SRCH{0};
     std::atomic<bool> selecting_{false};
+    std::atomic<bool> raisingLimit_{false};
+    std::atomic<bool> limitOffered_{false};  // once per window: a "no" is not asked again
     std::thread detectionThread_;
     std::thread selectionThread_;
     std::thread testThread_;
+    std::thread limitThread_;
 };
 
 }  // namespace tesk::android

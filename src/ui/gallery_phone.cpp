@@ -32,6 +32,9 @@ class DetectedPhoneWindow final : private OwnedPhoneController, public PhoneList
         }
         fakeadb::FakeAdbState state(phone_.path());
         state.setOnePhone(QStringLiteral("r58m41xyzq"));
+        // A phone whose SMS limit was raised before: the window shows without the question.
+        state.setGlobalSetting(QStringLiteral("sms_outgoing_check_max_count"),
+                               QStringLiteral("1000"));
         state.setBuildProp(
             QStringLiteral("ro.product.manufacturer=samsung\n"
                            "ro.product.model=SM-A525F\n"

@@ -1,5 +1,6 @@
 #include "ui/phone_list_wnd.h"
 
+#include "core/dialogs.h"
 #include "devices/connection_settings.h"
 #include "ui/please_wait.h"
 #include "ui/record_table_model.h"
@@ -189,6 +190,10 @@ void PhoneListWnd::focusTestNumber() {
 
 void PhoneListWnd::endModal(int code) {
     done(code);
+}
+
+bool PhoneListWnd::askAboutPhone(const QString& question) {
+    return Show_YES_NO_MessageBox(question);
 }
 
 }  // namespace tesk::ui

@@ -40,6 +40,7 @@ class PhoneListWnd : public QDialog, public android::PhoneListView {
     void focusRows() override;
     void focusTestNumber() override;
     void endModal(int code) override;
+    bool askAboutPhone(const QString& question) override;
 
     // Closing the window is going on without a phone.
     void reject() override { controller_.ContinueOfflinePressed(); }

@@ -102,6 +102,10 @@ struct RecordingPhoneView final : android::PhoneListView {
     void focusRows() override { ++rowFocus; }
     void focusTestNumber() override { ++numberFocus; }
     void endModal(int code) override { endCodes.append(code); }
+    bool askAboutPhone(const QString& question) override {
+        questions.append(question);
+        return phoneAnswer;
+    }
 
     int redraws = 0;
     int selected = -2;
@@ -113,6 +117,8 @@ struct RecordingPhoneView final : android::PhoneListView {
     int rowFocus = 0;
     int numberFocus = 0;
     QList<int> endCodes;
+    QStringList questions;
+    bool phoneAnswer = false;
 };
 
 }  // namespace tesk::test

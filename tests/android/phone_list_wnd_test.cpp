@@ -1,6 +1,7 @@
 // The phone connection window's controller against the fake adb: detection rows, the stop and
 // leave actions, selection and the test message.
 #include "android/phone_details.h"
+#include "android/sms_limit.h"
 #include "android/test_message.h"
 #include "android_test_support.h"
 #include "appcore/mode_selection.h"
@@ -174,6 +175,63 @@ TEST_F(PhoneWindowTest, DetectedPhoneShowsItsRowsInOrder) {
     EXPECT_EQ(window.progressValue(), 0);
     EXPECT_FALSE(window.progressAnimating());
     EXPECT_EQ(view.testNumber, QString(""));
+}
+
+// The phone-wide SMS limit is changed only after the user said yes, and asked about once.
+TEST_F(PhoneWindowTest, SmsLimitIsRaisedOnlyWithConsent) {
+    struct Case {
+        const char* name;
+        QString before;  // "" when never set
+        bool answer;
+        bool asked;
+        QString after;
+    };
+    const QList<Case> cases = {
+        {"default_limit_no", "", false, true, ""},
+        {"default_limit_yes", "", true, true, "1000"},
+        {"low_limit_yes", "100", true, true, "1000"},
+        {"already_raised", "5000", true, false, "5000"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(state->path(fakeadb::kSettingsFile));
+        QFile::remove(state->path(fakeadb::kCallsLog));
+        if (!c.before.isEmpty()) {
+            state->setGlobalSetting(kSmsLimitCountSetting, c.before);
+        }
+        onePhone();
+        RecordingPhoneView caseView;
+        caseView.phoneAnswer = c.answer;
+        Phone_List_Wnd caseWindow;
+        caseWindow.setView(&caseView);
+        caseWindow.Open_Ph_List_Wnd();
+        ASSERT_TRUE(spinUntil([&] { return !caseWindow.detectionRunning(); }));
+        caseWindow.Wait_For_Workers();
+        EXPECT_EQ(caseView.questions,
+                  c.asked ? QStringList{kRaiseSmsLimitQuestion} : QStringList{});
+        QList<QStringList> puts;
+        for (const QStringList& call : state->callsOf(QStringLiteral("shell"))) {
+            if (call.mid(1, 2) == QStringList{"settings", "put"}) {
+                puts.append(call);
+            }
+        }
+        if (c.asked && c.answer) {
+            EXPECT_EQ(
+                puts,
+                (QList<QStringList>{
+                    {"shell", "settings", "put", "global", kSmsLimitCountSetting, "1000"},
+                    {"shell", "settings", "put", "global", kSmsLimitIntervalSetting, "60000"}}));
+            EXPECT_EQ(state->globalSetting(kSmsLimitIntervalSetting), QStringLiteral("60000"));
+        } else {
+            EXPECT_TRUE(puts.isEmpty());
+        }
+        EXPECT_EQ(state->globalSetting(kSmsLimitCountSetting), c.after);
+        // A second search in the same window does not ask again.
+        caseWindow.Search_dev_Pressed();
+        ASSERT_TRUE(spinUntil([&] { return !caseWindow.detectionRunning(); }));
+        caseWindow.Wait_For_Workers();
+        EXPECT_EQ(caseView.questions.size(), c.asked ? 1 : 0);
+    }
 }
 
 TEST_F(PhoneWindowTest, WithoutBuildPropOnlyDeviceAndSerial) {

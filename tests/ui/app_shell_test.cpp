@@ -317,6 +317,9 @@ class PhoneShell : public Shell {
         ASSERT_TRUE(phone_.isValid());
         state_ = std::make_unique<tesk::fakeadb::FakeAdbState>(phone_.path());
         state_->setOnePhone(QStringLiteral("0123abcd"));
+        // Its SMS limit was raised before, so the phone window asks no question about it.
+        state_->setGlobalSetting(QStringLiteral("sms_outgoing_check_max_count"),
+                                 QStringLiteral("1000"));
         state_->setBuildProp(
             QStringLiteral("ro.product.manufacturer = samsung\n"
                            "ro.product.model=GT-I9100\n"
