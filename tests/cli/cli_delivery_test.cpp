@@ -53,7 +53,10 @@ class CliDelivery : public CliTest {
     }
 };
 
-TEST_F(CliDelivery, TheRunsReportSaysWhatBecameOfEachMessageAndAStopReplyOptsOut) {
+class CliDeliveryModes : public CliDelivery, public ::testing::WithParamInterface<const char*> {};
+
+// In PDU mode the request is a bit of each message, in text mode a parameter of the device.
+TEST_P(CliDeliveryModes, TheRunsReportSaysWhatBecameOfEachMessageAndAStopReplyOptsOut) {
     const QStringList to = numbers(4);
     auto config = modem(QStringLiteral("VM0"), QStringLiteral("356938035643809"));
     config.firstReference = 254;  // the references wrap during the run
@@ -63,11 +66,11 @@ TEST_F(CliDelivery, TheRunsReportSaysWhatBecameOfEachMessageAndAStopReplyOptsOut
     config.incoming = {reply(to[0], QStringLiteral(" Stop "))};
     addModem(config);
     const QString report = dir.filePath(QStringLiteral("report.txt"));
-    const auto run =
-        this->run({QStringLiteral("send"), QStringLiteral("--numbers"), numbersFile(to),
-                   QStringLiteral("--message"), QStringLiteral("Sale today"),
-                   QStringLiteral("--devices"), devicesArgument(),
-                   QStringLiteral("--delivery-reports"), QStringLiteral("--report"), report});
+    const auto run = this->run(
+        {QStringLiteral("send"), QStringLiteral("--numbers"), numbersFile(to),
+         QStringLiteral("--message"), QStringLiteral("Sale today"), QStringLiteral("--devices"),
+         devicesArgument(), QStringLiteral("--delivery-reports"), QStringLiteral("--mode"),
+         QString::fromLatin1(GetParam()), QStringLiteral("--report"), report});
     ASSERT_EQ(run.exitCode, 0) << Describe(run);
     const QString text = readUtf16(report);
     const QStringList expected = {
@@ -88,7 +91,19 @@ TEST_F(CliDelivery, TheRunsReportSaysWhatBecameOfEachMessageAndAStopReplyOptsOut
                   .split(QLatin1Char('\n'), Qt::SkipEmptyParts),
               QStringList{to[0]});
     EXPECT_TRUE(readData(QStringLiteral("AppExclusion.VORN")).contains(QStringLiteral("Opt-outs")));
+
+    // The next run leaves the number out.
+    const int before = static_cast<int>(receivedNumbers().size());
+    const auto next =
+        this->run({QStringLiteral("send"), QStringLiteral("--numbers"), numbersFile(to),
+                   QStringLiteral("--message"), QStringLiteral("Last day"),
+                   QStringLiteral("--devices"), devicesArgument()});
+    EXPECT_EQ(next.exitCode, 0) << Describe(next);
+    EXPECT_TRUE(next.err.contains(QStringLiteral("1 excluded"))) << Describe(next);
+    EXPECT_EQ(receivedNumbers().mid(before), to.mid(1));
 }
+
+INSTANTIATE_TEST_SUITE_P(Cli, CliDeliveryModes, ::testing::Values("pdu", "text"));
 
 TEST_F(CliDelivery, ListenReadsWhatCameWhileNothingListenedAndKeepsARepliesUntilStored) {
     const QStringList to = numbers(1);

@@ -2,8 +2,10 @@
 // by the composer, the devices chosen by the device window, the checks made by the send job and
 // the messages sent by the sending run, exactly as in the application; this file only supplies
 // the answers a user would give and prints what a user would see.
+#include "appcore/data_paths.h"
 #include "appcore/selection_state.h"
 #include "composer/composer_controller.h"
+#include "delivery/inbox.h"
 #include "devices/connection_settings.h"
 #include "sending/send_job.h"
 #include "sending/sms_sending.h"
@@ -64,15 +66,23 @@ bool readMessageFile(const QString& path, QString* message) {
 void setUpComposer(ComposerController& composer, const SendOptions& options,
                    const QString& message) {
     composer.Skip_Duplicate_Chk(options.skipDuplicates);
-    if (!options.excludeFiles.isEmpty()) {
+    // Recipients who answered a stop word asked for no more messages: while their list is
+    // applied, no run sends to them, from the window or from here.
+    const bool optOuts =
+        stores::Read_Entry_File(Applied_Exclusion_Path).contains(delivery::kOptOutListName);
+    if (!options.excludeFiles.isEmpty() || optOuts) {
         // The exclusion numbers come from the files of the command line, read again whenever
         // the composer reloads them, as the applied lists are in the application.
         const QStringList files = options.excludeFiles;
-        composer.Set_Exclusion_Loader([files](ComposerController& target) {
+        composer.Set_Exclusion_Loader([files, optOuts](ComposerController& target) {
             QStringList numbers;
             for (const QString& file : files) {
                 bool ok = false;
                 numbers += stores::Exclusion_Numbers_From_File(file, numbers, &ok);
+            }
+            if (optOuts) {
+                numbers +=
+                    stores::Read_Entry_File(stores::Exclusion_List_File(delivery::kOptOutListName));
             }
             target.Fill_Exclusion_Num_List(numbers);
         });
