@@ -8,9 +8,6 @@
 #include "devices/connection_settings.h"
 #include "devices/device_details.h"
 
-#include <QCoreApplication>
-#include <QThread>
-
 #include <exception>
 
 namespace tesk::devices {
@@ -35,12 +32,6 @@ const QString kStopQuestion = QStringLiteral(
     "the process?");
 
 tesk::Guarded<QStringList> Automate_SMS_Case_Array;
-
-void joinIfDone(std::thread& thread) {
-    if (thread.joinable() && thread.get_id() != std::this_thread::get_id()) {
-        thread.join();
-    }
-}
 
 }  // namespace
 
@@ -100,8 +91,7 @@ Automated_GSM_Sending::Automated_GSM_Sending() {
 }
 
 Automated_GSM_Sending::~Automated_GSM_Sending() {
-    stop_ = true;
-    joinIfDone(worker_);
+    stop_ = true;  // the worker, declared last, joins before anything else goes
 }
 
 QList<DeviceRecord> Automated_GSM_Sending::devices() const {
@@ -292,8 +282,7 @@ void Automated_GSM_Sending::Start_Case_Button_Presses() {
     }
     stop_ = false;
     running_ = true;
-    joinIfDone(worker_);
-    worker_ = std::thread(&Automated_GSM_Sending::runTest, this, std::move(job));
+    worker_.start([this, job = std::move(job)] { runTest(job); });
 }
 
 void Automated_GSM_Sending::setStatus(int index, const QString& status) {
@@ -334,10 +323,7 @@ void Automated_GSM_Sending::runTest(TestJob job) {
         const int probe = channel_.OpenSerialPort(devicePath.constData());
         if (probe == -1) {
             Show_MessageBox(kProbeFailed);
-            gui_.post([this] {
-                joinIfDone(worker_);
-                running_ = false;
-            });
+            gui_.post([this] { running_ = false; });
             return;
         }
         channel_.CloseSerialPort(probe);
@@ -414,7 +400,6 @@ void Automated_GSM_Sending::runTest(TestJob job) {
 }
 
 void Automated_GSM_Sending::finishTest(bool stopped, int row, const QString& history) {
-    joinIfDone(worker_);
     {
         std::lock_guard lock(mutex_);
         if (row < devices_.size()) {
@@ -596,11 +581,7 @@ void Automated_GSM_Sending::More_Info_SMSC_Pressed() {
 }
 
 void Automated_GSM_Sending::Wait_For_Test() {
-    while (running_) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-    QCoreApplication::processEvents();
+    worker_.wait();
 }
 
 }  // namespace tesk::devices

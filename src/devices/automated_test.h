@@ -6,6 +6,7 @@
 // Threads: the controller belongs to the window thread. The test runs on its own worker, which
 // changes the case statuses under the controller's lock and queues every screen update to the
 // window thread; the progress animation is a window-thread timer.
+#include "core/off_window_thread.h"
 #include "devices/gui_queue.h"
 #include "modem/device_list.h"
 #include "modem/mfcsms.h"
@@ -18,7 +19,6 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
-#include <thread>
 
 namespace tesk::devices {
 
@@ -172,7 +172,7 @@ class Automated_GSM_Sending {
 
     std::atomic<bool> running_{false};  // test_auto_sms_th
     std::atomic<bool> stop_{false};     // stop_automate_thread
-    std::thread worker_;
+    Worker worker_;  // last, so that it joins before anything the test touches goes
 };
 
 }  // namespace tesk::devices

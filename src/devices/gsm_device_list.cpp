@@ -8,9 +8,7 @@
 #include "devices/device_details.h"
 #include "devices/port_access.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
-#include <QThread>
 
 #include <poll.h>
 
@@ -38,12 +36,6 @@ const QString kNoSmsCapability = kNoSmsCapabilityQuestion;
 
 const QString kPortDetail = QStringLiteral("PORT_DETAL");
 const QString kComPort = QStringLiteral("COM_PORT");
-
-void joinIfDone(std::thread& thread) {
-    if (thread.joinable() && thread.get_id() != std::this_thread::get_id()) {
-        thread.join();
-    }
-}
 
 }  // namespace
 
@@ -104,10 +96,7 @@ GSM_Device_List_Wnd::GSM_Device_List_Wnd() {
 }
 
 GSM_Device_List_Wnd::~GSM_Device_List_Wnd() {
-    Stop_Modem_SRCH = 1;
-    joinIfDone(scanThread_);
-    joinIfDone(selectionThread_);
-    joinIfDone(testThread_);
+    Stop_Modem_SRCH = 1;  // the workers, declared last, join before anything else goes
 }
 
 void GSM_Device_List_Wnd::view_showProgress() {
@@ -189,7 +178,6 @@ void GSM_Device_List_Wnd::startScan() {
         return;
     }
     scanPending_ = false;
-    joinIfDone(scanThread_);
     Stop_Modem_SRCH = 0;
     gsm_ph_find_thread = 1;
 
@@ -212,7 +200,7 @@ void GSM_Device_List_Wnd::startScan() {
     clearDetails();
     settings_.Clear();
 
-    scanThread_ = std::thread(&GSM_Device_List_Wnd::Find_Ph_Thread, this);
+    scan_.start([this] { Find_Ph_Thread(); }, [this] { scanEnded(); });
 }
 
 void GSM_Device_List_Wnd::Find_Ph_Thread() {
@@ -234,11 +222,9 @@ void GSM_Device_List_Wnd::Find_Ph_Thread() {
     } catch (const std::exception& e) {
         log::writef("device scan ended: %s\n", e.what());
     }
-    gui_.post([this] { scanEnded(); });
 }
 
 void GSM_Device_List_Wnd::scanEnded() {
-    joinIfDone(scanThread_);
     showControls(DeviceWindowControls{});
     progressValue_ = 0;
     progressMaximum_ = 0;
@@ -434,15 +420,19 @@ void GSM_Device_List_Wnd::Multi_Phone_Selected_Func() {
     port_val_str_array.set({});
     port_det_str_array.set({});
     selecting_ = true;
-    joinIfDone(selectionThread_);
-    selectionThread_ = std::thread(&GSM_Device_List_Wnd::selectionWorker, this, ticked,
-                                   settings_.fields().customSmsc, settings_.fields().customChecked);
+    auto accepted = std::make_shared<bool>(false);
+    selection_.start(
+        [this, accepted, ticked, customField = settings_.fields().customSmsc,
+         customChecked = settings_.fields().customChecked] {
+            *accepted = selectionWorker(ticked, customField, customChecked);
+        },
+        [this, accepted] { selectionEnded(*accepted); });
 }
 
 // Talks to each ticked device; runs on a worker so the window stays responsive while several
 // modems are questioned. Questions go through the dialogs port, which waits for the answer.
-void GSM_Device_List_Wnd::selectionWorker(QList<DeviceRecord> ticked, QString customField,
-                                          bool customChecked) {
+bool GSM_Device_List_Wnd::selectionWorker(const QList<DeviceRecord>& ticked,
+                                          const QString& customField, bool customChecked) {
     const int count = static_cast<int>(ticked.size());
     enum class Next { Skip, Stop };
     bool stopped = false;
@@ -528,12 +518,10 @@ void GSM_Device_List_Wnd::selectionWorker(QList<DeviceRecord> ticked, QString cu
         sel_port_bsd_str.set(QString(""));
         Cus_SMS_Num_STR.set(QString(""));
     }
-    const bool accepted = !stopped && !port_val_str_array.get().isEmpty();
-    gui_.post([this, accepted] { selectionEnded(accepted); });
+    return !stopped && !port_val_str_array.get().isEmpty();
 }
 
 void GSM_Device_List_Wnd::selectionEnded(bool accepted) {
-    joinIfDone(selectionThread_);
     selecting_ = false;
     if (view_) {
         view_->showPleaseWait(false);
@@ -568,24 +556,21 @@ void GSM_Device_List_Wnd::Send_Test_SMS_Pressed() {
     request.customField = settings_.fields().customSmsc;
     request.window = TestMessageWindow::DeviceList;
     gsm_tst_sms_th = 1;
-    joinIfDone(testThread_);
-    testThread_ = std::thread([this, request] {
-        try {
-            Send_Test_SMS_fun(mfc_sms_obj, request, [this](bool shown) {
-                gui_.post([this, shown] {
-                    if (view_) {
-                        view_->showPleaseWait(shown);
-                    }
+    test_.start(
+        [this, request] {
+            try {
+                Send_Test_SMS_fun(mfc_sms_obj, request, [this](bool shown) {
+                    gui_.post([this, shown] {
+                        if (view_) {
+                            view_->showPleaseWait(shown);
+                        }
+                    });
                 });
-            });
-        } catch (const std::exception& e) {
-            log::writef("test message: %s\n", e.what());
-        }
-        gui_.post([this] {
-            joinIfDone(testThread_);
-            gsm_tst_sms_th = 0;
-        });
-    });
+            } catch (const std::exception& e) {
+                log::writef("test message: %s\n", e.what());
+            }
+        },
+        [this] { gsm_tst_sms_th = 0; });
 }
 
 void GSM_Device_List_Wnd::Automate_Button_Presses() {
@@ -671,11 +656,12 @@ void GSM_Device_List_Wnd::Forget_Port(const QString& path) {
 }
 
 void GSM_Device_List_Wnd::Wait_For_Workers() {
-    while (gsm_ph_find_thread == 1 || gsm_tst_sms_th == 1 || selecting_ || scanPending_) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-    QCoreApplication::processEvents();
+    // A worker's end may lead to another's start (a pending scan follows the one that ended).
+    do {
+        scan_.wait();
+        selection_.wait();
+        test_.wait();
+    } while (scan_.running() || selection_.running() || test_.running());
 }
 
 }  // namespace tesk::devices

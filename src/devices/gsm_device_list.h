@@ -8,6 +8,7 @@
 // talk to the modems) and the test message each run on a worker; they share the window's modem
 // channel, but never at the same time (each refuses to start while another runs). Workers queue
 // every screen update to the window thread.
+#include "core/off_window_thread.h"
 #include "devices/automated_test.h"
 #include "devices/connection_settings.h"
 #include "devices/gui_queue.h"
@@ -22,7 +23,6 @@
 #include <atomic>
 #include <memory>
 #include <optional>
-#include <thread>
 
 namespace tesk::devices {
 
@@ -151,7 +151,9 @@ class GSM_Device_List_Wnd final : public SettingsHost, public AutomatedTestOpene
     // Scan thread: the device just questioned on this path has gone (see the scan listener).
     bool questionedDeviceLost(const QString& path);
     void Multi_Phone_Selected_Func();
-    void selectionWorker(QList<DeviceRecord> ticked, QString customField, bool customChecked);
+    // Worker: true when the devices were accepted.
+    bool selectionWorker(const QList<DeviceRecord>& ticked, const QString& customField,
+                         bool customChecked);
     void selectionEnded(bool accepted);
     void showControls(const DeviceWindowControls& controls);
     void view_showProgress();
@@ -181,9 +183,10 @@ class GSM_Device_List_Wnd final : public SettingsHost, public AutomatedTestOpene
     std::atomic<int> gsm_tst_sms_th{0};
     std::atomic<int> Stop_Modem_SRCH{0};
     std::atomic<bool> selecting_{false};
-    std::thread scanThread_;
-    std::thread selectionThread_;
-    std::thread testThread_;
+    // Last, so that they join before anything their jobs touch goes.
+    Worker scan_;
+    Worker selection_;
+    Worker test_;
 };
 
 }  // namespace tesk::devices

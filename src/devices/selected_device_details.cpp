@@ -6,9 +6,6 @@
 #include "core/text_helpers.h"
 #include "devices/device_details.h"
 
-#include <QCoreApplication>
-#include <QThread>
-
 #include <exception>
 
 namespace tesk::devices {
@@ -34,12 +31,6 @@ const QStringList kCopiedKeys = {
 const QStringList kEditableKeys = {QStringLiteral("CusSMSC"), QStringLiteral("UseCusSMSC"),
                                    QStringLiteral("SMSMode")};
 
-void joinIfDone(std::thread& thread) {
-    if (thread.joinable() && thread.get_id() != std::this_thread::get_id()) {
-        thread.join();
-    }
-}
-
 // Copies the editable settings of `from` into the hand-over record with the same path.
 void writeBack(const DeviceRecord& from) {
     const QString path = from.text(kPortDetail);
@@ -61,9 +52,7 @@ Selected_Device_Details_GSM::Selected_Device_Details_GSM() {
     channel_.Set_Device_List(&facts_);
 }
 
-Selected_Device_Details_GSM::~Selected_Device_Details_GSM() {
-    joinIfDone(testThread_);
-}
+Selected_Device_Details_GSM::~Selected_Device_Details_GSM() = default;
 
 bool Selected_Device_Details_GSM::Devices_Chosen() {
     if (sel_port_name_str.get().isEmpty() || port_det_str_array.get().isEmpty()) {
@@ -241,32 +230,25 @@ void Selected_Device_Details_GSM::Send_Test_SMS_Pressed() {
         facts_.Insert_port_in_List(record);
     }
     tst_sms_th_2 = 1;
-    joinIfDone(testThread_);
-    testThread_ = std::thread([this, request] {
-        try {
-            Send_Test_SMS_fun(channel_, request, [this](bool shown) {
-                gui_.post([this, shown] {
-                    if (view_) {
-                        view_->showPleaseWait(shown);
-                    }
+    test_.start(
+        [this, request] {
+            try {
+                Send_Test_SMS_fun(channel_, request, [this](bool shown) {
+                    gui_.post([this, shown] {
+                        if (view_) {
+                            view_->showPleaseWait(shown);
+                        }
+                    });
                 });
-            });
-        } catch (const std::exception& e) {
-            log::writef("test message: %s\n", e.what());
-        }
-        gui_.post([this] {
-            joinIfDone(testThread_);
-            tst_sms_th_2 = 0;
-        });
-    });
+            } catch (const std::exception& e) {
+                log::writef("test message: %s\n", e.what());
+            }
+        },
+        [this] { tst_sms_th_2 = 0; });
 }
 
 void Selected_Device_Details_GSM::Wait_For_Test() {
-    while (tst_sms_th_2 == 1) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-    QCoreApplication::processEvents();
+    test_.wait();
 }
 
 }  // namespace tesk::devices

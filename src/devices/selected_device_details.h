@@ -7,6 +7,7 @@
 // back into the selection hand-over, so the sending run uses what the user confirmed; closing
 // the window any other way leaves the hand-over as it was (the automatic test's applied
 // settings excepted, which always reach it).
+#include "core/off_window_thread.h"
 #include "devices/automated_test.h"
 #include "devices/connection_settings.h"
 #include "devices/gui_queue.h"
@@ -17,7 +18,6 @@
 #include <QString>
 
 #include <atomic>
-#include <thread>
 
 namespace tesk::devices {
 
@@ -93,7 +93,7 @@ class Selected_Device_Details_GSM final : public SettingsHost, public AutomatedT
     QString testNumber_;
     qint64 prevIndex_ = -1;
     std::atomic<int> tst_sms_th_2{0};
-    std::thread testThread_;
+    Worker test_;  // last, so that it joins before anything the test message touches goes
 };
 
 }  // namespace tesk::devices
