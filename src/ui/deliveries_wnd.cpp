@@ -1,7 +1,10 @@
 #include "ui/deliveries_wnd.h"
 
+#include "appcore/selection_state.h"
 #include "core/dialogs.h"
+#include "core/off_window_thread.h"
 #include "delivery/delivery_book.h"
+#include "delivery/device_listener.h"
 #include "delivery/inbox.h"
 #include "stores/reports.h"
 #include "ui/record_table_model.h"
@@ -81,6 +84,12 @@ DeliveriesWnd::DeliveriesWnd(QWidget* parent) : QDialog(parent) {
     layout->addWidget(tabs_, 1);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, content);
+    QPushButton* readButton =
+        buttons->addButton(QStringLiteral("Read From Devices"), QDialogButtonBox::ActionRole);
+    readButton->setObjectName(QStringLiteral("readDevicesButton"));
+    readButton->setToolTip(QStringLiteral(
+        "Reads the reports and replies the chosen devices kept since the last run."));
+    connect(readButton, &QPushButton::clicked, this, &DeliveriesWnd::readDevices);
     QPushButton* exportButton =
         buttons->addButton(QStringLiteral("Export Inbox..."), QDialogButtonBox::ActionRole);
     exportButton->setObjectName(QStringLiteral("exportInboxButton"));
@@ -142,6 +151,33 @@ void DeliveriesWnd::refresh() {
                           .arg(delivered)
                           .arg(sent.size())
                           .arg(received.size()));
+}
+
+void DeliveriesWnd::readDevices() {
+    const QList<DeviceRecord> devices = port_det_str_array.get();
+    if (devices.isEmpty()) {
+        Show_MessageBox(QStringLiteral(
+            "No device is chosen. Choose the devices in the device window (Search Mobile "
+            "Device), then read them here."));
+        return;
+    }
+    int reports = 0;
+    int messages = 0;
+    QStringList problems;
+    Run_Off_Window_Thread([&] {
+        delivery::DeviceEvents::Sinks sinks;
+        const std::shared_ptr<delivery::DeliveryBook> book = delivery::DeliveryBook::Shared();
+        const std::shared_ptr<delivery::Inbox> inbox = delivery::Inbox::Shared();
+        sinks.book = book.get();
+        sinks.inbox = inbox.get();
+        problems = delivery::Read_Devices(devices, sinks, &reports, &messages);
+    });
+    refresh();
+    QString text = QStringLiteral("%1 reports and %2 replies read.").arg(reports).arg(messages);
+    if (!problems.isEmpty()) {
+        text += QStringLiteral("\n\n") + problems.join(QLatin1Char('\n'));
+    }
+    Show_MessageBox(text);
 }
 
 bool DeliveriesWnd::exportInbox(const QString& path) const {

@@ -22,6 +22,9 @@ class DeliveriesWnd : public QDialog {
     void refresh();
     // Writes the inbox as text (one message per block) to `path`; false when it cannot.
     bool exportInbox(const QString& path) const;
+    // Reads the reports and replies the chosen devices hold (those left stored after a run),
+    // then says how many.
+    void readDevices();
 
   private:
     void exportInboxAsked();

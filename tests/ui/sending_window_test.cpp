@@ -3,10 +3,12 @@
 #include "ui/sending_wnd.h"
 
 #include "appcore/data_paths.h"
+#include "appcore/selection_state.h"
 #include "core/pacing.h"
 #include "modem/mfcsms.h"
 #include "support/scripted_dialogs.h"
 #include "support/spin.h"
+#include "ui/deliveries_wnd.h"
 #include "virtual-modem/virtual_modem.h"
 
 #include <QAbstractItemModel>
@@ -23,6 +25,7 @@
 
 namespace {
 
+using tesk::sending::SendingItem;
 using tesk::sending::SendingRequest;
 using tesk::test::ScriptedDialogs;
 using tesk::test::spinUntil;
@@ -181,6 +184,44 @@ TEST_F(SendingWindow, ClosingMidRunAsksThenStopsTheRestAndCloses) {
     EXPECT_GE(stopped, 1);
     EXPECT_EQ(sent + stopped, 12);
     EXPECT_EQ(received().size(), sent);
+}
+
+}  // namespace
+
+namespace {
+
+// A run that asks for reports shows them in its Delivery column; a report that comes after the
+// run is kept on the device and reaches its message when the Deliveries window reads it.
+TEST_F(SendingWindow, ReportsDuringAndAfterTheRunReachTheirMessages) {
+    Check_Path_And_Create_Files();
+    tesk::vmodem::Config config;
+    tesk::vmodem::ReportPlan late;
+    late.number = QStringLiteral("+447700900002");
+    late.delayMs = 3000;  // long after the run and its short wait at its end, at this clock
+    config.reports = {late};
+    addModem(QStringLiteral("VM0"), config);
+    recipients({"+447700900001", "+447700900002"});
+    request.deliveryReports = true;
+    dialogs.expectNotice(QStringLiteral("\nSMS Sending process is finished."));
+    start();
+    ASSERT_TRUE(spinUntil([&] { return !window.run().running(); }));
+    EXPECT_EQ(cell(0, QStringLiteral("Delivery")), QStringLiteral("Delivered"));
+    EXPECT_EQ(cell(1, QStringLiteral("Delivery")), QStringLiteral("No report yet"));
+    EXPECT_FALSE(window.table()->isColumnHidden(
+        static_cast<int>(SendingItem::Keys().indexOf(QStringLiteral("Delivery")))));
+
+    ASSERT_TRUE(spinUntil([&] { return modems[0]->reportsIssued() == 2; }));
+    port_det_str_array.set(request.devices);
+    tesk::ui::DeliveriesWnd deliveries;
+    dialogs.expectNotice(QStringLiteral("1 reports and 0 replies read."));
+    deliveries.readDevices();
+    const auto* table = deliveries.findChild<QTableView*>(QStringLiteral("deliveryTable"));
+    ASSERT_NE(table, nullptr);
+    ASSERT_EQ(table->model()->rowCount(), 2);
+    for (int row = 0; row < 2; ++row) {
+        EXPECT_EQ(table->model()->index(row, 3).data().toString(), QStringLiteral("Delivered"))
+            << row;
+    }
 }
 
 }  // namespace

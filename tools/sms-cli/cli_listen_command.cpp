@@ -3,8 +3,7 @@
 // is asked in turn, a moment at a time, so one thread serves them all and Ctrl-C is noticed
 // between two moments.
 #include "delivery/delivery_book.h"
-#include "delivery/device_events.h"
-#include "modem/mfcsms.h"
+#include "delivery/device_listener.h"
 #include "sms-cli/cli_commands.h"
 #include "sms-cli/cli_devices.h"
 #include "sms-cli/cli_dialogs.h"
@@ -29,12 +28,6 @@ void printLine(const QString& line) {
     std::fputs((line + QLatin1Char('\n')).toUtf8().constData(), stdout);
     std::fflush(stdout);
 }
-
-struct Listener {
-    QString path;
-    std::unique_ptr<MFCSMS> channel;
-    std::unique_ptr<delivery::DeviceEvents> events;
-};
 
 }  // namespace
 
@@ -63,28 +56,12 @@ int Run_Listen_Command(const ListenOptions& options) {
     const std::shared_ptr<delivery::DeliveryBook> shared = delivery::DeliveryBook::Shared();
     delivery::DeliveryBook& book = *shared;
     const std::shared_ptr<delivery::Inbox> inbox = delivery::Inbox::Shared();
-    std::vector<Listener> listeners;
+    std::vector<std::unique_ptr<delivery::DeviceListener>> listeners;
     for (const DeviceRecord& record : records) {
         if (stop) {
             break;
         }
         const QString path = record.text(QStringLiteral("PORT_DETAL"));
-        const QString imei = record.text(QStringLiteral("IMEI"));
-        const QString device = imei.isEmpty() ? path : imei;
-        const bool textMode = record.text(QStringLiteral("SMSMode")) == QLatin1String("Text Mode");
-        Listener listener{path, std::make_unique<MFCSMS>(), nullptr};
-        int fd = -1;
-        listener.channel->initPort_with_decp(path.toUtf8().constData(), &fd);
-        listener.channel->Set_Read_Timeout(5.0);
-        if (fd < 0 || !listener.channel->Check_Connection(fd)) {
-            Print_Error_Text(QStringLiteral("%1: the device does not answer; left out").arg(path));
-            continue;
-        }
-        if (textMode) {
-            listener.channel->Prepare_Modem_For_Text_SMS(fd);
-        } else {
-            listener.channel->Prepare_Modem_For_PDU_SMS(fd);
-        }
         delivery::DeviceEvents::Sinks sinks;
         sinks.book = &book;
         sinks.inbox = inbox.get();
@@ -99,15 +76,16 @@ int Run_Listen_Command(const ListenOptions& options) {
                           .arg(path, message.sender, message.text.simplified(),
                                message.optOut ? QStringLiteral("\t(opted out)") : QString()));
         };
-        listener.events = std::make_unique<delivery::DeviceEvents>(listener.channel.get(), fd,
-                                                                   device, textMode, sinks);
-        if (listener.events->Enable() == delivery::DeviceEvents::Routing::None) {
-            Print_Error_Text(
-                QStringLiteral("%1: the device passes on neither reports nor new messages")
-                    .arg(path));
+        QString problem;
+        std::unique_ptr<delivery::DeviceListener> listener =
+            delivery::DeviceListener::Open(record, sinks, &problem);
+        if (!problem.isEmpty()) {
+            Print_Error_Text(problem);
         }
-        listener.events->Read_Stored();
-        listeners.push_back(std::move(listener));
+        if (listener) {
+            listener->events().Read_Stored();
+            listeners.push_back(std::move(listener));
+        }
     }
     if (listeners.empty()) {
         Print_Error_Text(QStringLiteral("No GSM device to listen on."));
@@ -121,8 +99,8 @@ int Run_Listen_Command(const ListenOptions& options) {
     QElapsedTimer clock;
     clock.start();
     while (!stop && (options.seconds <= 0 || clock.elapsed() < options.seconds * 1000LL)) {
-        for (Listener& listener : listeners) {
-            listener.events->Listen(kTurnSeconds);
+        for (const auto& listener : listeners) {
+            listener->events().Listen(kTurnSeconds);
             Run_Events_Until([] { return true; });
             if (stop) {
                 break;
@@ -131,11 +109,10 @@ int Run_Listen_Command(const ListenOptions& options) {
     }
     int reports = 0;
     int messages = 0;
-    for (Listener& listener : listeners) {
-        reports += listener.events->reportsHandled();
-        messages += listener.events->messagesStored();
-        listener.events.reset();
-        listener.channel->Close_Port();
+    for (auto& listener : listeners) {
+        reports += listener->events().reportsHandled();
+        messages += listener->events().messagesStored();
+        listener.reset();  // later reports are left stored on the device
     }
     Print_Error_Text(QStringLiteral("Reports: %1, replies: %2.").arg(reports).arg(messages));
     return kExitOk;
