@@ -11,9 +11,6 @@
 #include "core/pacing.h"
 #include "core/text_helpers.h"
 
-#include <QCoreApplication>
-#include <QThread>
-
 #include <cmath>
 #include <exception>
 
@@ -22,12 +19,6 @@ namespace tesk::android {
 namespace {
 
 std::atomic<Phone_List_Wnd*> gDefaultInstance{nullptr};
-
-void joinIfDone(std::thread& thread) {
-    if (thread.joinable() && thread.get_id() != std::this_thread::get_id()) {
-        thread.join();
-    }
-}
 
 PhoneWindowControls detectingControls() {
     PhoneWindowControls c;
@@ -48,10 +39,7 @@ Phone_List_Wnd::Phone_List_Wnd() {
 Phone_List_Wnd::~Phone_List_Wnd() {
     Phone_List_Wnd* self = this;
     gDefaultInstance.compare_exchange_strong(self, nullptr);
-    joinIfDone(detectionThread_);
-    joinIfDone(selectionThread_);
-    joinIfDone(testThread_);
-    joinIfDone(limitThread_);
+    // The workers, declared last, join before anything else goes.
 }
 
 Phone_List_Wnd* Phone_List_Wnd::defaultInstance() {
@@ -102,7 +90,6 @@ void Phone_List_Wnd::Open_Ph_List_Wnd() {
 }
 
 void Phone_List_Wnd::startDetection() {
-    joinIfDone(detectionThread_);
     Stop_Modem_SRCH = 0;
     ph_find_thread = 1;
     showControls(detectingControls());
@@ -113,23 +100,23 @@ void Phone_List_Wnd::startDetection() {
     }
     setProgress(0);
     startAnimation();
-    detectionThread_ = std::thread(&Phone_List_Wnd::Find_Ph_Thread, this);
+    auto found = std::make_shared<Detected>();
+    detection_.start([this, found] { *found = Find_Ph_Thread(); },
+                     [this, found] { detectionEnded(found->rows, found->limitLow); });
 }
 
-void Phone_List_Wnd::Find_Ph_Thread() {
-    QList<DeviceRecord> found;
-    bool limitLow = false;
+Phone_List_Wnd::Detected Phone_List_Wnd::Find_Ph_Thread() {
+    Detected found;
     try {
-        found = Find_Android_Ph_List();
-        limitLow = !found.isEmpty() && !limitOffered_ && Sms_Limit_Low();
+        found.rows = Find_Android_Ph_List();
+        found.limitLow = !found.rows.isEmpty() && !limitOffered_ && Sms_Limit_Low();
     } catch (const std::exception& e) {
         log::writef("phone detection ended: %s\n", e.what());
     }
-    gui_.post([this, found, limitLow] { detectionEnded(found, limitLow); });
+    return found;
 }
 
 void Phone_List_Wnd::detectionEnded(const QList<DeviceRecord>& rows, bool limitLow) {
-    joinIfDone(detectionThread_);
     rows_ = rows;
     stopAnimation();
     setProgress(0);
@@ -172,18 +159,15 @@ void Phone_List_Wnd::offerToRaiseSmsLimit() {
         return;
     }
     raisingLimit_ = true;
-    joinIfDone(limitThread_);
-    limitThread_ = std::thread([this] {
-        try {
-            Raise_Sms_Limit();
-        } catch (const std::exception& e) {
-            log::writef("sms limit: %s\n", e.what());
-        }
-        gui_.post([this] {
-            joinIfDone(limitThread_);
-            raisingLimit_ = false;
-        });
-    });
+    limit_.start(
+        [] {
+            try {
+                Raise_Sms_Limit();
+            } catch (const std::exception& e) {
+                log::writef("sms limit: %s\n", e.what());
+            }
+        },
+        [this] { raisingLimit_ = false; });
 }
 
 void Phone_List_Wnd::Search_dev_Pressed() {
@@ -258,33 +242,32 @@ void Phone_List_Wnd::Android_Phone_Selected_Func() {
         view_->showPleaseWait(true);
     }
     selecting_ = true;
-    joinIfDone(selectionThread_);
-    selectionThread_ = std::thread([this, rows = rows_] {
-        bool accepted = false;
-        try {
-            QString error;
-            if (!CheckConnection(&error)) {
-                gui_.post([this] {
-                    if (view_) {
-                        view_->showPleaseWait(false);
-                    }
-                });
-                Show_Not_Ready(error, kMobileNotReady);
-            } else {
-                const QString name = Selected_Phone_Name(rows, Android_Selected_Device.get());
-                sel_port_name_str.set(name);
-                sel_port_bsd_str.set(name);
-                accepted = true;
+    auto accepted = std::make_shared<bool>(false);
+    selection_.start(
+        [this, rows = rows_, accepted] {
+            try {
+                QString error;
+                if (!CheckConnection(&error)) {
+                    gui_.post([this] {
+                        if (view_) {
+                            view_->showPleaseWait(false);
+                        }
+                    });
+                    Show_Not_Ready(error, kMobileNotReady);
+                } else {
+                    const QString name = Selected_Phone_Name(rows, Android_Selected_Device.get());
+                    sel_port_name_str.set(name);
+                    sel_port_bsd_str.set(name);
+                    *accepted = true;
+                }
+            } catch (const std::exception& e) {
+                log::writef("phone selection: %s\n", e.what());
             }
-        } catch (const std::exception& e) {
-            log::writef("phone selection: %s\n", e.what());
-        }
-        gui_.post([this, accepted] { selectionEnded(accepted); });
-    });
+        },
+        [this, accepted] { selectionEnded(*accepted); });
 }
 
 void Phone_List_Wnd::selectionEnded(bool accepted) {
-    joinIfDone(selectionThread_);
     selecting_ = false;
     if (view_) {
         view_->showPleaseWait(false);
@@ -316,24 +299,21 @@ void Phone_List_Wnd::Send_Test_SMS_Pressed() {
         return;
     }
     tst_sms_th = 1;
-    joinIfDone(testThread_);
-    testThread_ = std::thread([this, number] {
-        try {
-            Android_Send_Test_SMS_fun(number, [this](bool shown) {
-                gui_.post([this, shown] {
-                    if (view_) {
-                        view_->showPleaseWait(shown);
-                    }
+    test_.start(
+        [this, number] {
+            try {
+                Android_Send_Test_SMS_fun(number, [this](bool shown) {
+                    gui_.post([this, shown] {
+                        if (view_) {
+                            view_->showPleaseWait(shown);
+                        }
+                    });
                 });
-            });
-        } catch (const std::exception& e) {
-            log::writef("test message: %s\n", e.what());
-        }
-        gui_.post([this] {
-            joinIfDone(testThread_);
-            tst_sms_th = 0;
-        });
-    });
+            } catch (const std::exception& e) {
+                log::writef("test message: %s\n", e.what());
+            }
+        },
+        [this] { tst_sms_th = 0; });
 }
 
 void Phone_List_Wnd::Chk_And_Dev_Status_Pressed() {
@@ -341,11 +321,13 @@ void Phone_List_Wnd::Chk_And_Dev_Status_Pressed() {
 }
 
 void Phone_List_Wnd::Wait_For_Workers() {
-    while (ph_find_thread == 1 || tst_sms_th == 1 || selecting_ || raisingLimit_) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-    QCoreApplication::processEvents();
+    // A worker's end may lead to another's start (a detection offers to raise the SMS limit).
+    do {
+        detection_.wait();
+        selection_.wait();
+        test_.wait();
+        limit_.wait();
+    } while (detection_.running() || selection_.running() || test_.running() || limit_.running());
 }
 
 }  // namespace tesk::android

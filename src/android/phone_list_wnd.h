@@ -6,6 +6,7 @@
 // Threads: the controller belongs to the window thread. The detection, the selection check and
 // the test message each run on a worker (they run adb, which may take minutes); workers queue
 // every screen update to the window thread and ask their questions through the dialogs port.
+#include "core/off_window_thread.h"
 #include "devices/gui_queue.h"
 #include "modem/device_list.h"
 
@@ -14,7 +15,6 @@
 #include <QTimer>
 
 #include <atomic>
-#include <thread>
 
 namespace tesk::android {
 
@@ -99,7 +99,11 @@ class Phone_List_Wnd {
 
   private:
     void startDetection();
-    void Find_Ph_Thread();  // worker
+    struct Detected {
+        QList<DeviceRecord> rows;
+        bool limitLow = false;  // the phone's SMS limit would stop a long list
+    };
+    Detected Find_Ph_Thread();  // worker
     void detectionEnded(const QList<DeviceRecord>& rows, bool limitLow);
     void offerToRaiseSmsLimit();
     void Android_Phone_Selected_Func();
@@ -125,10 +129,11 @@ class Phone_List_Wnd {
     std::atomic<bool> selecting_{false};
     std::atomic<bool> raisingLimit_{false};
     std::atomic<bool> limitOffered_{false};  // once per window: a "no" is not asked again
-    std::thread detectionThread_;
-    std::thread selectionThread_;
-    std::thread testThread_;
-    std::thread limitThread_;
+    // Last, so that they join before anything their jobs touch goes.
+    Worker detection_;
+    Worker selection_;
+    Worker test_;
+    Worker limit_;
 };
 
 }  // namespace tesk::android
