@@ -41,8 +41,7 @@ ComposerController::ComposerController(ComposerKind kind)
     : kind_(kind), windowThread_(std::this_thread::get_id()) {}
 
 ComposerController::~ComposerController() {
-    cancelImport_ = true;
-    Wait_For_Import();
+    cancelImport_ = true;  // the import worker, declared last, joins before anything else goes
 }
 
 void ComposerController::setView(ComposerView* view) {

@@ -13,6 +13,7 @@
 #include "composer/list_item.h"
 #include "composer/message_rules.h"
 #include "composer/recipient_list.h"
+#include "core/off_window_thread.h"
 
 #include <QList>
 #include <QString>
@@ -219,8 +220,8 @@ class ComposerController {
     // list is not empty, then each number through the silent acceptance rules, added with the
     // row's own message. -1 when the question was cancelled, else how many rows were added.
     int Insert_From_Store(const QList<ListItem>& rows);
-    // Waits for the import worker to end. Shutdown and tests only: on the window thread it
-    // could wait for a worker that waits for a message box.
+    // Waits for the import worker to end (tests and tools); on the window thread it serves the
+    // window thread's queue meanwhile, so the worker's questions and updates still come through.
     void Wait_For_Import();
 
   private:
@@ -290,9 +291,9 @@ class ComposerController {
     std::atomic<bool> progressPending_{false};
     std::atomic<int> progressValue_{0};
 
-    std::thread importThread_;
     std::atomic<bool> importRunning_{false};
     std::atomic<bool> cancelImport_{false};
+    Worker import_;  // last, so that it joins before anything the import touches goes
 };
 
 }  // namespace tesk::composer

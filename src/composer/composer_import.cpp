@@ -229,16 +229,12 @@ void ComposerController::Load_Number() {
     if (files.isEmpty() || files.first().isEmpty()) {
         return;
     }
-    // A finished worker may still be returning; joining it costs nothing.
-    if (importThread_.joinable()) {
-        importThread_.join();
-    }
     importRunning_ = true;
     cancelImport_ = false;
     // Disabled here rather than by the worker, so there is no moment in which the button works
     // while the import has already begun.
     toView([](ComposerView& view) { view.setSendEnabled(false); });
-    importThread_ = std::thread(&ComposerController::Load_NUM_Thread, this, files.first());
+    import_.start([this, path = files.first()] { Load_NUM_Thread(path); });
 }
 
 void ComposerController::Load_NUM_Thread(const QString& path) {
@@ -314,9 +310,7 @@ int ComposerController::Load_Num_Func(const QString& path) {
 }
 
 void ComposerController::Wait_For_Import() {
-    if (importThread_.joinable() && importThread_.get_id() != std::this_thread::get_id()) {
-        importThread_.join();
-    }
+    import_.wait();
 }
 
 void ComposerController::Manually_Add_Btn() {
