@@ -15,9 +15,7 @@
 #include "stores/sent_items.h"
 #include "stores/templates.h"
 
-#include <QCoreApplication>
 #include <QFile>
-#include <QThread>
 
 #include <chrono>
 #include <condition_variable>
@@ -60,9 +58,6 @@ Send_SMS_Func_Android::~Send_SMS_Func_Android() {
     stop_ = true;
     pauseRunning_ = false;
     pauseLeftMs_ = 0;
-    if (worker_.joinable()) {
-        worker_.join();
-    }
 }
 
 void Send_SMS_Func_Android::post(std::function<void()> task) {
@@ -120,9 +115,6 @@ bool Send_SMS_Func_Android::Send_SMS_Btn(const QString& deviceLabel) {
     if (!validate(deviceLabel)) {
         return false;
     }
-    if (worker_.joinable()) {
-        worker_.join();  // the previous run has already ended; its thread is only being reaped
-    }
     AndroidSendRequest request = buildRequest();
     running_ = true;
     sms_thread_var_s = 1;
@@ -130,7 +122,8 @@ bool Send_SMS_Func_Android::Send_SMS_Btn(const QString& deviceLabel) {
     aborted_ = false;
     pauses_ = 0;
     handedOver_ = 0;
-    worker_ = std::thread(&Send_SMS_Func_Android::Send_SMS_Thread, this, std::move(request));
+    worker_.start(
+        [this, request = std::move(request)]() mutable { Send_SMS_Thread(std::move(request)); });
     return true;
 }
 
@@ -416,14 +409,7 @@ void Send_SMS_Func_Android::Stop_Sending_Pressed() {
 }
 
 void Send_SMS_Func_Android::Wait_For_Run() {
-    while (running_) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-    if (worker_.joinable()) {
-        worker_.join();
-    }
-    QCoreApplication::processEvents();
+    worker_.wait();
 }
 
 }  // namespace tesk::sending

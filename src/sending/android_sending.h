@@ -15,6 +15,7 @@
 // questions through the dialogs port. One run exists at a time (sms_thread_var_s).
 #include "composer/composer_controller.h"
 #include "composer/list_item.h"
+#include "core/off_window_thread.h"
 #include "sending/delayed_delivery.h"
 
 #include <QList>
@@ -26,7 +27,6 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <thread>
 
 // 1 while an Android send runs.
 inline std::atomic<int> sms_thread_var_s{0};
@@ -185,7 +185,6 @@ class Send_SMS_Func_Android {
     AndroidSendView* view_;
 
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);
-    std::thread worker_;
     std::atomic<bool> running_{false};
     std::atomic<bool> destroying_{false};
     std::atomic<bool> stop_{false};          // Stop_SMS_Sending_Now of this send
@@ -202,6 +201,8 @@ class Send_SMS_Func_Android {
     std::unique_ptr<QTimer> activity_;
     bool animateSingleShot_ = false;
     int activityValue_ = 0;
+
+    Worker worker_;  // last, so that it joins before anything the run touches goes
 };
 
 }  // namespace tesk::sending
