@@ -15,9 +15,6 @@
 #include "stores/sent_items_controller.h"
 #include "stores/templates.h"
 
-#include <QCoreApplication>
-#include <QThread>
-
 #include <chrono>
 #include <exception>
 
@@ -52,49 +49,8 @@ void SMS_Sending::Stop_For_Shutdown() {
     pauseRunning_ = false;
     pauseLeftMs_ = 0;
     // A thread may be waiting for a message box or queue a last update: both need the window
-    // thread, so a plain join there could wait forever.
-    QCoreApplication* app = QCoreApplication::instance();
-    const bool windowThread = app != nullptr && QThread::currentThread() == app->thread();
-    bool waited = false;
-    while (threadsRunning_ > 0) {
-        waited = true;
-        if (windowThread) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    joinThreads();
-    if (waited && windowThread) {
-        QCoreApplication::processEvents();  // the run's last updates, its end among them
-    }
-}
-
-void SMS_Sending::startThread(std::function<void()> body) {
-    ++threadsRunning_;
-    std::lock_guard lock(threadsMutex_);
-    threads_.emplace_back([this, body = std::move(body)] {
-        body();
-        --threadsRunning_;
-    });
-}
-
-void SMS_Sending::joinThreads() {
-    // Joined outside the lock: a worker may be starting another thread at this moment.
-    for (;;) {
-        std::vector<std::thread> running;
-        {
-            std::lock_guard lock(threadsMutex_);
-            running.swap(threads_);
-        }
-        if (running.empty()) {
-            return;
-        }
-        for (std::thread& t : running) {
-            if (t.joinable()) {
-                t.join();
-            }
-        }
-    }
+    // thread, whose queue the wait serves (the run's last updates, its end among them).
+    threads_.wait();
 }
 
 void SMS_Sending::post(std::function<void()> task) {
@@ -122,8 +78,7 @@ QString SMS_Sending::recordForDelivery(int row, const QString& device, const QSt
     if (!sent) {
         return {};
     }
-    const QString id =
-        book_->Record_Sent(device, number, outcome.references, message);
+    const QString id = book_->Record_Sent(device, number, outcome.references, message);
     if (id.isEmpty()) {
         // The device accepted the message without naming its reference: no report can find it.
         table_.Set_Delivery(row, QStringLiteral("No reference from the device"));
@@ -267,6 +222,7 @@ void SMS_Sending::Open_SMS_Sending_Dialog(SendingRequest request) {
     devicesAtLimit_ = 0;
     activeDevices_ = 1;  // the dispatcher itself, until every device has been started
     finisherStarted_ = false;
+    finishingShown_ = false;
     modeZeroSeen_ = false;
     quiet_ = false;
     {
@@ -297,7 +253,7 @@ void SMS_Sending::Open_SMS_Sending_Dialog(SendingRequest request) {
             view_->setMessageBar(messageBar_);
         }
     });
-    startThread([this] { dispatch(); });
+    threads_.start([this] { dispatch(); });
 }
 
 void SMS_Sending::dispatch() {
@@ -380,7 +336,7 @@ void SMS_Sending::dispatch() {
                 break;
             }
             ++activeDevices_;
-            startThread([this, device] { sendLoop(device); });
+            threads_.start([this, device] { sendLoop(device); });
         }
     } catch (const std::exception& e) {
         log::writef("sending run: %s\n", e.what());
@@ -407,7 +363,8 @@ void SMS_Sending::sendLoop(Device device) {
             channel->Set_Status_Reports(true);
             events = std::make_unique<delivery::DeviceEvents>(
                 channel, fd, simKeyOf(device.entry), device.mode == 2,
-                delivery::DeviceEvents::Sinks{book_.get(), inbox_.get(),
+                delivery::DeviceEvents::Sinks{book_.get(),
+                                              inbox_.get(),
                                               [this](const QString& id) { showDelivery(id); },
                                               {}});
             events->Enable();
@@ -643,27 +600,26 @@ void SMS_Sending::deviceLeft(int mode) {
                             .arg(left));
     }
     post([this] { showProgress(); });
-    startFinisher();
+    finishRun();
 }
 
-void SMS_Sending::startFinisher() {
-    if (finisherStarted_.exchange(true)) {
+void SMS_Sending::showFinishing() {
+    if (finishingShown_.exchange(true)) {
         return;
     }
-    startThread([this] { finisher(); });
-}
-
-void SMS_Sending::finisher() {
     post([this] {
         if (view_) {
             view_->showPleaseWait(true);
         }
     });
+}
+
+// Run by the last thread out of the run, so every device has left when it marks what is left.
+void SMS_Sending::finishRun() {
+    finisherStarted_ = true;
+    showFinishing();
     if (!quiet_) {
         pacing::wait(2.0);
-    }
-    while (activeDevices_ > 0) {
-        pacing::wait(quiet_ ? 0.01 : 1.0);
     }
     table_.Mark_Stopped();
     const QString message = closing_ ? kRunStoppedAndClosed : stop_ ? kRunStopped : kRunFinished;
@@ -706,7 +662,8 @@ void SMS_Sending::stopRun(bool closing) {
         if (view_) {
             view_->setCloseEnabled(false);
         }
-        startFinisher();
+        // The run ends once its devices have left; the last one out finishes it.
+        showFinishing();
     }
 }
 
@@ -791,12 +748,7 @@ void SMS_Sending::Export_Btn() {
 }
 
 void SMS_Sending::Wait_For_Run() {
-    while (!ended_) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-    QCoreApplication::processEvents();
-    joinThreads();
+    threads_.wait();
 }
 
 }  // namespace tesk::sending

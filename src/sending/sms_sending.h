@@ -4,11 +4,12 @@
 // the devices take items first come first served, records every outcome, pauses every N
 // messages, stops on request and ends with one of three messages.
 //
-// Threads: the controller belongs to the window thread. The loader/dispatcher, each device and
-// the finisher run on workers; they change the sending table (which has its own lock) and
-// queue every screen update to the window thread. Questions and notices go through the
-// dialogs port.
+// Threads: the controller belongs to the window thread. The loader/dispatcher and each device
+// run on the run's workers, and the last of them to leave ends the run; they change the sending
+// table (which has its own lock) and queue every screen update to the window thread. Questions
+// and notices go through the dialogs port.
 #include "composer/list_item.h"
+#include "core/off_window_thread.h"
 #include "delivery/delivery_book.h"
 #include "delivery/inbox.h"
 #include "modem/channel_users.h"
@@ -30,7 +31,6 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <thread>
 #include <vector>
 
 namespace tesk::sending {
@@ -165,14 +165,11 @@ class SMS_Sending {
     void sendLoop(Device device);
     void runPause(bool* stoppedDuringPause);
     void deviceLeft(int mode);
-    void startFinisher();
-    void finisher();
+    void showFinishing();
+    void finishRun();
     void endPause();
     void stopRun(bool closing);
     void post(std::function<void()> task);
-    // Every thread of the run starts here, so shutdown knows when the last one has ended.
-    void startThread(std::function<void()> body);
-    void joinThreads();
     void showProgress();
     DeviceRecord recordOf(const QString& entry) const;
     // The delivery state of the message the book knows by `id`, into its row.
@@ -210,10 +207,10 @@ class SMS_Sending {
     bool takeBatchSlot();
     std::atomic<int> activeDevices_{0};
     std::atomic<bool> finisherStarted_{false};
+    std::atomic<bool> finishingShown_{false};  // the please-wait sheet of the run's end
     std::atomic<bool> ended_{true};
     std::atomic<bool> modeZeroSeen_{false};
     std::atomic<bool> quiet_{false};  // shutdown: no more message boxes
-    std::atomic<int> threadsRunning_{0};
     // The run's pace, for messages per minute and the time left.
     using Clock = std::chrono::steady_clock;
     struct DeviceTally {
@@ -234,8 +231,8 @@ class SMS_Sending {
     // The data folder's delivery book and inbox, held for the run when it asks for reports.
     std::shared_ptr<delivery::DeliveryBook> book_;
     std::shared_ptr<delivery::Inbox> inbox_;
-    std::mutex threadsMutex_;
-    std::vector<std::thread> threads_;
+    // Every thread of the run starts here, so shutdown knows when the last one has ended.
+    WorkerGroup threads_;
     // Last, so it is the first to go: close_all_ports() stops this run before closing ports.
     ChannelTableUse channelUse_{[this] { Stop_For_Shutdown(); }};
 };
