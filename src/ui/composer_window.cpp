@@ -1,6 +1,7 @@
 #include "ui/composer_window.h"
 
 #include "appcore/selection_state.h"
+#include "core/app_thread_queue.h"
 #include "core/dialogs.h"
 #include "core/pacing.h"
 #include "sending/android_sending.h"
@@ -99,19 +100,11 @@ ComposerWindow::ComposerWindow(composer::ComposerController& controller, QWidget
     layout->addWidget(buildActionBar(content_));
     sheet_ = new PleaseWaitSheet(content_, this);
 
-    // Worker updates are queued to the window thread. The application object is the context
-    // because the poster may still be called after this window is gone (an import worker ends
-    // on its own); each task first checks that its controller still exists, and the
-    // controller itself checks for its view.
+    // Worker updates are queued to the window thread. They are tied to the controller, not to
+    // this window, because the poster may still be called after the window is gone (an import
+    // worker ends on its own); the controller itself checks for its view.
     controller_.setGuiPoster([alive = controller_.lifetime()](std::function<void()> task) {
-        QMetaObject::invokeMethod(
-            qApp,
-            [alive, task = std::move(task)] {
-                if (!alive.expired()) {
-                    task();
-                }
-            },
-            Qt::QueuedConnection);
+        Queue_To_App_Thread(alive, std::move(task));
     });
     controller_.setView(this);
 

@@ -69,28 +69,17 @@ QPushButton* addButton(QBoxLayout* row, const char* name, const QString& title, 
 
 // ---- StoreLoader ----
 
-StoreLoader::~StoreLoader() {
-    if (worker_.joinable()) {
-        worker_.join();
-    }
-}
+StoreLoader::~StoreLoader() = default;
 
 template <typename Result>
 void StoreLoader::start(std::function<Result()> read, std::function<void(Result)> deliver) {
     loading_ = true;
-    std::weak_ptr<int> alive = alive_;
-    worker_ = std::thread([this, alive, read = std::move(read), deliver = std::move(deliver)] {
-        Result result = read();
-        QMetaObject::invokeMethod(
-            qApp,
-            [this, alive, deliver, result = std::move(result)]() mutable {
-                if (!alive.expired()) {
-                    loading_ = false;
-                    deliver(std::move(result));
-                }
-            },
-            Qt::QueuedConnection);
-    });
+    auto result = std::make_shared<Result>();
+    worker_.start([read = std::move(read), result] { *result = read(); },
+                  [this, deliver = std::move(deliver), result] {
+                      loading_ = false;
+                      deliver(std::move(*result));
+                  });
 }
 
 // ---- StoreTableModel ----

@@ -1,6 +1,7 @@
 #pragma once
 // The sent-items window, the templates window and the template editor: thin windows over the
 // store controllers, which hold the lists and do every check, question and file operation.
+#include "core/off_window_thread.h"
 #include "stores/sent_items_controller.h"
 #include "stores/templates_controller.h"
 
@@ -9,7 +10,6 @@
 
 #include <functional>
 #include <memory>
-#include <thread>
 
 class QLabel;
 class QPlainTextEdit;
@@ -54,9 +54,8 @@ class StoreLoader {
     bool loading() const { return loading_; }
 
   private:
-    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
-    std::thread worker_;
     bool loading_ = false;
+    Worker worker_;
 };
 
 class SentItemsWnd : public QDialog, public stores::SentItemsView {
