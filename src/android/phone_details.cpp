@@ -137,7 +137,7 @@ QString Getprop_Properties(const QString& output) {
     for (const QString& raw : output.split(QLatin1Char('\n'))) {
         const QString line = Trim_Str(raw);
         const qsizetype middle = line.indexOf(QLatin1String("]: ["));
-        if (!line.startsWith(QLatin1Char('[')) || !line.endsWith(QLatin1Char(']')) || middle < 1 ||
+        if (!line.startsWith(QLatin1Char('[')) || !line.endsWith(QLatin1Char(']')) || middle < 2 ||
             middle + 4 > line.size() - 1) {
             continue;
         }

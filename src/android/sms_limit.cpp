@@ -27,7 +27,12 @@ bool putSetting(const QString& name, int value) {
 
 std::optional<int> Setting_Number(const QString& output) {
     bool ok = false;
-    const int value = Trim_Str(output).toInt(&ok);
+    // The whole answer must be the number; the conversion would stop at a NUL and take what
+    // comes before it for the whole.
+    if (output.contains(QChar(u'\0'))) {
+        return std::nullopt;
+    }
+    const int value = output.trimmed().toInt(&ok);
     return ok ? std::optional<int>(value) : std::nullopt;
 }
 
