@@ -1,4 +1,4 @@
-#include "ui/gallery.h"
+#include "gallery/gallery.h"
 
 #include <QImage>
 #include <QProcess>

@@ -1,6 +1,6 @@
-#include "ui/gallery.h"
+#include "gallery/gallery.h"
 
-#include "ui/gallery_parts.h"
+#include "gallery/gallery_parts.h"
 
 namespace tesk::ui {
 

@@ -1,8 +1,8 @@
 // Gallery entries of the composer windows and of the dialogs and sheets they open, each filled
 // the way a user would see it in the middle of preparing a campaign.
+#include "gallery/gallery_parts.h"
 #include "ui/composer_window.h"
 #include "ui/editing_dialogs.h"
-#include "ui/gallery_parts.h"
 #include "ui/please_wait.h"
 
 #include <QPlainTextEdit>

@@ -2,10 +2,10 @@
 // over two virtual modems, which live as long as the window.
 #include "appcore/selection_state.h"
 #include "core/pacing.h"
+#include "gallery/gallery_parts.h"
 #include "ui/added_ports_dlg.h"
 #include "ui/automated_test_wnd.h"
 #include "ui/device_settings_wnd.h"
-#include "ui/gallery_parts.h"
 #include "ui/gsm_device_list_wnd.h"
 #include "virtual-modem/virtual_modem.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 // The gallery's entries, one list per group of windows; Gallery_Entries joins them.
-#include "ui/gallery.h"
+#include "gallery/gallery.h"
 
 namespace tesk::ui {
 

@@ -5,8 +5,8 @@
 #include "appcore/data_paths.h"
 #include "core/pacing.h"
 #include "fake-adb/fake_adb_state.h"
+#include "gallery/gallery_parts.h"
 #include "ui/android_send_sheets.h"
-#include "ui/gallery_parts.h"
 #include "ui/phone_list_wnd.h"
 
 #include <QCoreApplication>

@@ -1,9 +1,9 @@
 // Gallery entries of the sending window: a real run over virtual modems, caught while it
 // pauses after every five messages, and a run that has ended with one refused message.
 #include "core/pacing.h"
+#include "gallery/gallery_parts.h"
 #include "modem/mfcsms.h"
 #include "sending/sms_sending.h"
-#include "ui/gallery_parts.h"
 #include "ui/sending_wnd.h"
 #include "virtual-modem/virtual_modem.h"
 

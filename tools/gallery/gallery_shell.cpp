@@ -1,4 +1,4 @@
-#include "ui/gallery_parts.h"
+#include "gallery/gallery_parts.h"
 
 #include "android/android_detection.h"
 #include "android/phone_details.h"
@@ -69,8 +69,8 @@ QList<GalleryEntry> Gallery_Shell_Entries() {
         {QStringLiteral("phone_not_ready"), notice(android::kMobileNotReady)},
         {QStringLiteral("phone_security_warning"), notice(android::kPhoneSecurityWarning)},
         {QStringLiteral("port_access_problem"),
-         notice(devices::Port_Access_Message({{QStringLiteral("/dev/ttyUSB0"), EACCES},
-                                              {QStringLiteral("/dev/ttyACM1"), EBUSY}}))},
+         notice(devices::Port_Access_Message(
+             {{QStringLiteral("/dev/ttyUSB0"), EACCES}, {QStringLiteral("/dev/ttyACM1"), EBUSY}}))},
         {QStringLiteral("app_icon"),
          [] {
              auto label = std::make_unique<QLabel>();

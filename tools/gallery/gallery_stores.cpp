@@ -4,12 +4,12 @@
 #include "appcore/selection_state.h"
 #include "delivery/delivery_book.h"
 #include "delivery/inbox.h"
+#include "gallery/gallery_parts.h"
 #include "stores/exclusion_store.h"
 #include "stores/sent_items.h"
 #include "stores/templates.h"
 #include "ui/deliveries_wnd.h"
 #include "ui/exclusion_wizard_wnd.h"
-#include "ui/gallery_parts.h"
 #include "ui/store_windows.h"
 
 #include <QCoreApplication>

@@ -1,5 +1,5 @@
 // tesk-sms-gallery DIR: renders every window and dialog offscreen, one PNG each, into DIR.
-#include "ui/gallery.h"
+#include "gallery/gallery.h"
 
 #include <QApplication>
 #include <QDir>
