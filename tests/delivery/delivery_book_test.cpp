@@ -131,6 +131,10 @@ INSTANTIATE_TEST_SUITE_P(
                  {Sent{kA, kNum, {3}}, Heard{kA, "+447911999999", 3, 0}, Heard{kB, kNum, 3, 0}},
                  {"No report yet"},
                  2},
+        BookCase{"reference_of_no_part_is_not_matched",
+                 {Sent{kA, kNum, {8}}, Heard{kA, kNum, 9, 0}},
+                 {"No report yet"},
+                 1},
         BookCase{"report_before_the_message_was_sent_is_not_its_own",
                  {Sent{kA, kNum, {3}, 600}, Heard{kA, kNum, 3, 0, 1}},
                  {"No report yet"},
@@ -144,12 +148,14 @@ TEST(DeliveryBook, MessageWithoutReferencesIsNotRecordedAndDamagedLinesArePassed
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(
         "S\tnot a date\tx\td\tn\t1\tt\nR\t2026\nS\t2026-12-01T09:00:00.000Z\tid1\td\t+4479\t"
-        "300\tt\ngarbage \xff\n");
+        "300\tt\ngarbage \xff\nS\t2026-12-01T09:00:00.000Z\tid2\td\t+4479\t5\tt\r\n");
     file.close();
     DeliveryBook book(path);
-    EXPECT_TRUE(book.messages().isEmpty());
+    // Only the last record is whole; the line end another system wrote is still a line end.
+    ASSERT_EQ(book.messages().size(), 1);
+    EXPECT_EQ(book.messages().first().excerpt, QStringLiteral("t"));
     EXPECT_EQ(book.Record_Sent(QStringLiteral("d"), kNum, {}, QStringLiteral("x")), QString());
-    EXPECT_TRUE(book.messages().isEmpty());
+    EXPECT_EQ(book.messages().size(), 1);
 }
 
 struct StopWordCase {
@@ -190,6 +196,13 @@ TEST(OptOuts, CreateAndApplyTheirListOnceAndKeepTheUsersLaterChoice) {
     EXPECT_EQ(Read_Entry_File(Applied_Exclusion_Path), QStringList{QStringLiteral("Opt-outs")});
     EXPECT_EQ(tesk::stores::Applied_Exclusion_Numbers(),
               (QStringList{kNum, QStringLiteral("07911123456")}));
+
+    // A list of the user's own replaces the default words.
+    ASSERT_TRUE(tesk::delivery::Save_Stop_Words({QStringLiteral("Arret")}));
+    EXPECT_TRUE(
+        tesk::delivery::Is_Stop_Word(QStringLiteral("ARRET"), tesk::delivery::Stop_Words()));
+    EXPECT_FALSE(
+        tesk::delivery::Is_Stop_Word(QStringLiteral("STOP"), tesk::delivery::Stop_Words()));
 
     // The user takes the list out of the applied ones: a later opt-out does not put it back.
     ASSERT_TRUE(tesk::stores::Write_Entry_File(Applied_Exclusion_Path, {}));
