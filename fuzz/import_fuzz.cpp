@@ -11,8 +11,8 @@
 //   characters, no line break (unless a quoted CSV field held one);
 // - CSV fields are exactly those of the small reference splitter below, separator detection and
 //   header rule included.
+#include "checks/number_checks.h"
 #include "composer/import/number_import.h"
-#include "composer/number_checks.h"
 #include "fuzz_check.h"
 
 #include <QDir>

@@ -2,7 +2,7 @@
 
 #include "android/android_detection.h"
 #include "android/companion_delivery.h"
-#include "composer/number_checks.h"
+#include "checks/number_checks.h"
 #include "core/dialogs.h"
 #include "core/log.h"
 #include "core/pacing.h"

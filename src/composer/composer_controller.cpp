@@ -1,8 +1,8 @@
 #include "composer/composer_controller.h"
 
+#include "checks/number_checks.h"
 #include "composer/composer_internal.h"
 #include "composer/message_rules.h"
-#include "composer/number_checks.h"
 #include "core/dialogs.h"
 #include "core/log.h"
 #include "core/text_helpers.h"

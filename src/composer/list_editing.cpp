@@ -1,10 +1,10 @@
 // Editing the messages of list rows after the list is built: the composer message into all,
 // the selected or the blank rows; one new message into the selected rows; one row's number and
 // message. Rows are replaced in place; the order of the list never changes.
+#include "checks/number_checks.h"
 #include "composer/composer_controller.h"
 #include "composer/composer_internal.h"
 #include "composer/message_rules.h"
-#include "composer/number_checks.h"
 #include "core/dialogs.h"
 #include "core/text_helpers.h"
 

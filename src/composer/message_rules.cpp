@@ -1,6 +1,6 @@
 #include "composer/message_rules.h"
 
-#include "composer/number_checks.h"
+#include "checks/number_checks.h"
 #include "pdu/pdu.h"
 
 namespace tesk::composer {

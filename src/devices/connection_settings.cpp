@@ -1,6 +1,6 @@
 #include "devices/connection_settings.h"
 
-#include "composer/number_checks.h"
+#include "checks/number_checks.h"
 #include "core/dialogs.h"
 #include "core/text_helpers.h"
 

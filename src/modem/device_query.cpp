@@ -1,6 +1,6 @@
 // Questioning a device: maker, model, IMEI, battery, signal, operator, revision and service
 // centre, each answer cleaned of its echo, result prefix and final OK before it becomes a fact.
-#include "composer/number_checks.h"
+#include "checks/number_checks.h"
 #include "core/log.h"
 #include "core/text_helpers.h"
 #include "modem/mfcsms.h"

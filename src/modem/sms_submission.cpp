@@ -1,6 +1,6 @@
 // Submitting one message to one recipient through one device, in PDU or text mode, and turning
 // the device's answers into the outcome text the sending runs store with the message.
-#include "composer/number_checks.h"
+#include "checks/number_checks.h"
 #include "core/log.h"
 #include "core/pacing.h"
 #include "core/run_flags.h"

@@ -1,6 +1,6 @@
 #include "pdu/pdu.h"
 
-#include "composer/number_checks.h"
+#include "checks/number_checks.h"
 #include "pdu/gsm7_table.h"
 
 #include <QRandomGenerator>

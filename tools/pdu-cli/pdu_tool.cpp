@@ -1,7 +1,7 @@
 // The PDU tool behind tesk-sms-pdu and "tesk-sms-cli pdu".
 #include "pdu-cli/pdu_tool.h"
 
-#include "composer/number_checks.h"
+#include "checks/number_checks.h"
 #include "core/text_helpers.h"
 #include "pdu/pdu.h"
 

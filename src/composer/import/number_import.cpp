@@ -1,6 +1,6 @@
 #include "composer/import/number_import.h"
 
-#include "composer/number_checks.h"
+#include "checks/number_checks.h"
 #include "core/log.h"
 
 #include <QFile>

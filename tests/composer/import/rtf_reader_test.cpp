@@ -1,5 +1,5 @@
+#include "checks/number_checks.h"
 #include "composer/import/number_import.h"
-#include "composer/number_checks.h"
 #include "support/param_names.h"
 
 #include <QFile>

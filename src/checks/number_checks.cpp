@@ -1,4 +1,4 @@
-#include "composer/number_checks.h"
+#include "checks/number_checks.h"
 
 #include "core/text_helpers.h"
 
