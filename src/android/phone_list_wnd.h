@@ -6,8 +6,8 @@
 // Threads: the controller belongs to the window thread. The detection, the selection check and
 // the test message each run on a worker (they run adb, which may take minutes); workers queue
 // every screen update to the window thread and ask their questions through the dialogs port.
+#include "core/gui_queue.h"
 #include "core/off_window_thread.h"
-#include "devices/gui_queue.h"
 #include "modem/device_list.h"
 
 #include <QList>
@@ -115,7 +115,7 @@ class Phone_List_Wnd {
     void animationTick();
 
     PhoneListView* view_ = nullptr;
-    devices::GuiQueue gui_;
+    GuiQueue gui_;
     QTimer animation_;
     QList<DeviceRecord> rows_;
     PhoneWindowControls controls_;

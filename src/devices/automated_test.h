@@ -6,8 +6,8 @@
 // Threads: the controller belongs to the window thread. The test runs on its own worker, which
 // changes the case statuses under the controller's lock and queues every screen update to the
 // window thread; the progress animation is a window-thread timer.
+#include "core/gui_queue.h"
 #include "core/off_window_thread.h"
-#include "devices/gui_queue.h"
 #include "modem/device_list.h"
 #include "modem/mfcsms.h"
 

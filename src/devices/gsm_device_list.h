@@ -8,10 +8,10 @@
 // talk to the modems) and the test message each run on a worker; they share the window's modem
 // channel, but never at the same time (each refuses to start while another runs). Workers queue
 // every screen update to the window thread.
+#include "core/gui_queue.h"
 #include "core/off_window_thread.h"
 #include "devices/automated_test.h"
 #include "devices/connection_settings.h"
-#include "devices/gui_queue.h"
 #include "devices/port_access.h"
 #include "modem/device_list.h"
 #include "modem/mfcsms.h"

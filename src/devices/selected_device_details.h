@@ -7,10 +7,10 @@
 // back into the selection hand-over, so the sending run uses what the user confirmed; closing
 // the window any other way leaves the hand-over as it was (the automatic test's applied
 // settings excepted, which always reach it).
+#include "core/gui_queue.h"
 #include "core/off_window_thread.h"
 #include "devices/automated_test.h"
 #include "devices/connection_settings.h"
-#include "devices/gui_queue.h"
 #include "modem/device_list.h"
 #include "modem/mfcsms.h"
 

@@ -5,7 +5,7 @@
 #include <functional>
 #include <memory>
 
-namespace tesk::devices {
+namespace tesk {
 
 class GuiQueue {
   public:
@@ -21,4 +21,4 @@ class GuiQueue {
     std::shared_ptr<int> alive_;
 };
 
-}  // namespace tesk::devices
+}  // namespace tesk
