@@ -4,7 +4,7 @@
 // stored on the device and reaches its message the next time.
 #include "delivery/device_events.h"
 #include "../modem/modem_test_support.h"
-#include "appcore/data_paths.h"
+#include "appstate/data_paths.h"
 #include "modem/mfcsms.h"
 #include "stores/exclusion_store.h"
 #include "support/spin.h"
@@ -100,6 +100,18 @@ TEST_P(DeviceEventsOverAModem, RepliesAndReportsReachTheirPlaceWhenTheyCome) {
         }));
         EXPECT_EQ(state(first), QStringLiteral("Delivered"));
         EXPECT_EQ(state(second), QStringLiteral("No report yet"));
+
+        // A reply that comes while the device is listened to is announced, read and kept.
+        tesk::vmodem::IncomingSms thanks;
+        thanks.sender = kSecond;
+        thanks.text = QStringLiteral("Thanks");
+        modem->injectIncoming(thanks);
+        ASSERT_TRUE(tesk::test::spinUntil([&] {
+            events.Listen(0.2);
+            return inbox.Messages().size() == 2;
+        }));
+        EXPECT_EQ(inbox.Messages().last().text, QStringLiteral("Thanks"));
+        EXPECT_FALSE(inbox.Messages().last().optOut);
         events.Leave();  // the second report comes after this: the device keeps it
     }
     ASSERT_TRUE(tesk::test::spinUntil([&] { return modem->reportsIssued() == 2; }));
