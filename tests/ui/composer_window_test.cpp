@@ -195,6 +195,7 @@ TEST_F(Composer, FileImportFillsTheTableAndGivesSendBack) {
     window_.setSendAvailable(true);
     ASSERT_TRUE(window_.sendEnabled());
     dialogs_.expectFilesToOpen({path});
+    dialogs_.expectNotice(QStringLiteral("Imported 50 numbers."));
     window_.button(QStringLiteral("importButton"))->click();
     ASSERT_TRUE(spinUntil([&] { return !controller_.Import_Running(); }));
     controller_.Wait_For_Import();
