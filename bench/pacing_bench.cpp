@@ -2,7 +2,7 @@
 // in both pacings, for a modem that answers every command at once, after 0.3 s and after 1 s.
 // Six messages against one, so the start of a run (device check, preparation) cancels out:
 // s_per_sms = (time for 6 - time for 1) / 5. The standard pace runs for minutes at 1 s.
-#include "appcore/data_paths.h"
+#include "appstate/data_paths.h"
 #include "modem/mfcsms.h"
 #include "sending/sms_sending.h"
 #include "virtual-modem/virtual_modem.h"
@@ -52,8 +52,8 @@ double runSeconds(int messages, int latencyMs, tesk::modem::Pacing pacing, int* 
 
 void BM_SecondsPerSms(benchmark::State& state) {
     const int latencyMs = static_cast<int>(state.range(0));
-    const auto pacing = state.range(1) == 0 ? tesk::modem::Pacing::Standard
-                                            : tesk::modem::Pacing::Fast;
+    const auto pacing =
+        state.range(1) == 0 ? tesk::modem::Pacing::Standard : tesk::modem::Pacing::Fast;
     QTemporaryDir runtime;
     qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
     tesk::Set_Data_Paths(runtime.filePath(QStringLiteral("resources")));

@@ -8,7 +8,7 @@
 // bounds an exchange that ends at its final result code, but a scale so small that time-outs
 // fall below the modems' answer time turns into failed devices, so the run reports what was
 // sent and what failed next to the rate.
-#include "appcore/data_paths.h"
+#include "appstate/data_paths.h"
 #include "core/pacing.h"
 #include "modem/mfcsms.h"
 #include "sending/sending_table.h"

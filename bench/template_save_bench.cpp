@@ -1,7 +1,7 @@
 // Saving the composed message as a template after each of 10,000 messages of a run (Save
 // Templates on, every message different, as in a mail-merge campaign). Reports the seconds for
 // the whole run and per save.
-#include "appcore/data_paths.h"
+#include "appstate/data_paths.h"
 #include "stores/templates.h"
 
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 #include "android/adb_runner.h"
 
-#include "appcore/data_paths.h"
+#include "appstate/data_paths.h"
 #include "core/log.h"
 #include "core/pacing.h"
 

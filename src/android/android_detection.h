@@ -5,7 +5,7 @@
 //
 // All of these run adb synchronously: call them from a worker thread (or through
 // Run_Off_Window_Thread), never straight from the window thread.
-#include "appcore/selection_state.h"
+#include "appstate/selection_state.h"
 
 #include <QString>
 

@@ -2,7 +2,7 @@
 
 #include "android/adb_lines.h"
 #include "android/android_detection.h"
-#include "appcore/data_paths.h"
+#include "appstate/data_paths.h"
 #include "core/dialogs.h"
 #include "core/log.h"
 #include "core/pacing.h"

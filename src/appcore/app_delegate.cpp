@@ -1,8 +1,8 @@
 #include "appcore/app_delegate.h"
 
-#include "appcore/data_paths.h"
 #include "appcore/help_document.h"
-#include "appcore/selection_state.h"
+#include "appstate/data_paths.h"
+#include "appstate/selection_state.h"
 #include "core/dialogs.h"
 #include "core/log.h"
 #include "modem/mfcsms.h"

@@ -1,6 +1,6 @@
 #include "appcore/help_document.h"
 
-#include "appcore/data_paths.h"
+#include "appstate/data_paths.h"
 #include "core/dialogs.h"
 #include "core/log.h"
 

@@ -1,6 +1,6 @@
 #include "appcore/mode_selection.h"
 
-#include "appcore/selection_state.h"
+#include "appstate/selection_state.h"
 
 namespace tesk {
 

@@ -3,18 +3,12 @@
 // walks through the connection steps of that mode and then chooses the device. The windows it
 // opens are reached through the interfaces below, so the flow runs the same with real windows
 // and with scripted ones.
+#include "appstate/selection_state.h"
+
 #include <QString>
 #include <QStringList>
 
 namespace tesk {
-
-// How a modal window ended.
-inline constexpr int kEndContinue = 1;  // accept or continue
-inline constexpr int kEndCancel = 0;    // cancel
-inline constexpr int kEndBack = -1;     // back: the previous window comes again
-
-inline const QString kNoDeviceSelected = QStringLiteral("No Mobile Phone Device is selected.");
-inline const QString kAllDevice = QStringLiteral("All Device");
 
 // The two composers as far as the mode choice touches them. `mode` is kGsmMode or kAndroidMode.
 class ComposerHost {

@@ -1,6 +1,6 @@
 #include "delivery/inbox.h"
 
-#include "appcore/data_paths.h"
+#include "appstate/data_paths.h"
 #include "delivery/record_fields.h"
 #include "delivery/shared_store.h"
 #include "stores/exclusion_store.h"

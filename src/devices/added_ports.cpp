@@ -1,6 +1,6 @@
 #include "devices/added_ports.h"
 
-#include "appcore/data_paths.h"
+#include "appstate/data_paths.h"
 #include "stores/store_file.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "devices/automated_test.h"
 
-#include "appcore/selection_state.h"
+#include "appstate/selection_state.h"
 #include "core/dialogs.h"
 #include "core/log.h"
 #include "core/pacing.h"

@@ -1,6 +1,6 @@
 #include "devices/gsm_device_list.h"
 
-#include "appcore/selection_state.h"
+#include "appstate/selection_state.h"
 #include "core/dialogs.h"
 #include "core/log.h"
 #include "core/text_helpers.h"

@@ -2,8 +2,7 @@
 
 #include "android/android_detection.h"
 #include "android/companion_delivery.h"
-#include "appcore/mode_selection.h"
-#include "appcore/selection_state.h"
+#include "appstate/selection_state.h"
 #include "composer/message_rules.h"
 #include "core/app_thread_queue.h"
 #include "core/dialogs.h"

@@ -1,6 +1,6 @@
 #include "sending/send_job.h"
 
-#include "appcore/selection_state.h"
+#include "appstate/selection_state.h"
 #include "core/dialogs.h"
 #include "core/off_window_thread.h"
 #include "core/pacing.h"

@@ -1,6 +1,6 @@
 #include "sending/sms_sending.h"
 
-#include "appcore/selection_state.h"
+#include "appstate/selection_state.h"
 #include "core/app_thread_queue.h"
 #include "core/dialogs.h"
 #include "core/log.h"

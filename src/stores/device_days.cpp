@@ -1,6 +1,6 @@
 #include "stores/device_days.h"
 
-#include "appcore/data_paths.h"
+#include "appstate/data_paths.h"
 #include "stores/store_file.h"
 
 #include <QFile>
@@ -41,8 +41,8 @@ bool Add_Device_Sent(const QString& device, const QDate& day) {
     QString name = device;
     name.replace(QLatin1Char('\t'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
     Check_Path_And_Create_Files();
-    return Append_Store_Record(Device_Days_File(),
-                               (dayText(day) + QLatin1Char('\t') + name + QLatin1Char('\n')).toUtf8());
+    return Append_Store_Record(
+        Device_Days_File(), (dayText(day) + QLatin1Char('\t') + name + QLatin1Char('\n')).toUtf8());
 }
 
 bool Prune_Device_Days(const QDate& day) {

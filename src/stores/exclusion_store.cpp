@@ -1,6 +1,6 @@
 #include "stores/exclusion_store.h"
 
-#include "appcore/data_paths.h"
+#include "appstate/data_paths.h"
 #include "composer/import/number_import.h"
 #include "composer/number_rules.h"
 #include "core/text_helpers.h"

@@ -1,6 +1,6 @@
 #include "stores/exclusion_wizard.h"
 
-#include "appcore/data_paths.h"
+#include "appstate/data_paths.h"
 #include "core/dialogs.h"
 #include "core/off_window_thread.h"
 #include "core/text_helpers.h"

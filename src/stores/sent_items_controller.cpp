@@ -1,7 +1,7 @@
 #include "stores/sent_items_controller.h"
 
-#include "appcore/data_paths.h"
-#include "appcore/selection_state.h"
+#include "appstate/data_paths.h"
+#include "appstate/selection_state.h"
 #include "core/dialogs.h"
 #include "core/text_helpers.h"
 

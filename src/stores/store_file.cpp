@@ -1,6 +1,6 @@
 #include "stores/store_file.h"
 
-#include "appcore/data_paths.h"
+#include "appstate/data_paths.h"
 #include "core/log.h"
 
 #include <QFile>

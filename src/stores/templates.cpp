@@ -1,6 +1,6 @@
 #include "stores/templates.h"
 
-#include "appcore/data_paths.h"
+#include "appstate/data_paths.h"
 #include "composer/message_rules.h"
 #include "core/text_helpers.h"
 #include "stores/store_file.h"

@@ -1,6 +1,6 @@
 #include "stores/templates_controller.h"
 
-#include "appcore/data_paths.h"
+#include "appstate/data_paths.h"
 #include "composer/message_rules.h"
 #include "core/dialogs.h"
 #include "core/text_helpers.h"

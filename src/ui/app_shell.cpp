@@ -1,7 +1,7 @@
 #include "ui/app_shell.h"
 
 #include "android/phone_list_wnd.h"
-#include "appcore/selection_state.h"
+#include "appstate/selection_state.h"
 #include "core/dialogs.h"
 #include "devices/gsm_device_list.h"
 #include "devices/selected_device_details.h"

@@ -1,6 +1,6 @@
 #include "ui/composer_window.h"
 
-#include "appcore/selection_state.h"
+#include "appstate/selection_state.h"
 #include "core/app_thread_queue.h"
 #include "core/dialogs.h"
 #include "core/pacing.h"

@@ -1,6 +1,6 @@
 #include "ui/deliveries_wnd.h"
 
-#include "appcore/selection_state.h"
+#include "appstate/selection_state.h"
 #include "core/dialogs.h"
 #include "core/off_window_thread.h"
 #include "delivery/delivery_book.h"

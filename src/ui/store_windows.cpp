@@ -1,7 +1,7 @@
 #include "ui/store_windows.h"
 
-#include "appcore/data_paths.h"
-#include "appcore/selection_state.h"
+#include "appstate/data_paths.h"
+#include "appstate/selection_state.h"
 #include "composer/message_rules.h"
 #include "core/dialogs.h"
 #include "stores/sent_items.h"

@@ -1,7 +1,7 @@
 // The Send button of the Android composer: its checks in order, one run at a time, the
 // single-shot message file and what the stores record.
 #include "android_sending_support.h"
-#include "appcore/mode_selection.h"
+#include "appstate/selection_state.h"
 #include "sending/send_job.h"
 #include "sending/sms_sending.h"
 

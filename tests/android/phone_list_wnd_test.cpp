@@ -4,7 +4,7 @@
 #include "android/sms_limit.h"
 #include "android/test_message.h"
 #include "android_test_support.h"
-#include "appcore/mode_selection.h"
+#include "appstate/selection_state.h"
 #include "support/param_names.h"
 
 #include <QFileInfo>

@@ -1,5 +1,5 @@
-#include "appcore/data_paths.h"
 #include "appcore_test_support.h"
+#include "appstate/data_paths.h"
 #include "support/scripted_dialogs.h"
 
 #include <QDir>

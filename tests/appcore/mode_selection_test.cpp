@@ -1,7 +1,7 @@
 #include "appcore/mode_selection.h"
 #include "appcore/connection_steps.h"
-#include "appcore/selection_state.h"
 #include "appcore_test_support.h"
+#include "appstate/selection_state.h"
 #include "support/scripted_dialogs.h"
 
 #include <gtest/gtest.h>

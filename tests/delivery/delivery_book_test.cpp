@@ -1,7 +1,7 @@
 // The delivery book: reports find their messages by device, reference and recipient, whatever
 // the order, the wrap of the references or the run of the program they arrive in.
 #include "delivery/delivery_book.h"
-#include "appcore/data_paths.h"
+#include "appstate/data_paths.h"
 #include "delivery/inbox.h"
 #include "stores/exclusion_store.h"
 #include "support/param_names.h"

@@ -1,7 +1,7 @@
 #pragma once
 // Device windows under test: virtual modems in a private runtime folder, a fast clock, scripted
 // dialogs, and views that record what the controllers show.
-#include "appcore/selection_state.h"
+#include "appstate/selection_state.h"
 #include "core/log.h"
 #include "core/pacing.h"
 #include "devices/automated_test.h"

@@ -9,7 +9,7 @@
 // of a loaded machine); the shape of each run is the same.
 #include "sending/sms_sending.h"
 
-#include "appcore/data_paths.h"
+#include "appstate/data_paths.h"
 #include "core/pacing.h"
 #include "modem/mfcsms.h"
 #include "stores/sent_items.h"

@@ -3,8 +3,8 @@
 // all-device outcomes.
 #include "sending/send_job.h"
 
-#include "appcore/data_paths.h"
-#include "appcore/selection_state.h"
+#include "appstate/data_paths.h"
+#include "appstate/selection_state.h"
 #include "core/log.h"
 #include "core/pacing.h"
 #include "support/scripted_dialogs.h"

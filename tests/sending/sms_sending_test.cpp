@@ -4,7 +4,7 @@
 #include "sending/sms_sending.h"
 
 #include "appcore/app_delegate.h"
-#include "appcore/data_paths.h"
+#include "appstate/data_paths.h"
 #include "core/log.h"
 #include "core/pacing.h"
 #include "modem/mfcsms.h"
@@ -260,7 +260,8 @@ TEST_F(SendingRunTest, DailyLimitHoldsAcrossRunsUntilTheNextDay) {
         recipients(4);
         request.deviceLimit = 3;
         request.deviceLimitPerDay = true;
-        dialogs.expectNotice(QStringLiteral("\nEvery device has sent its 3 messages allowed today."));
+        dialogs.expectNotice(
+            QStringLiteral("\nEvery device has sent its 3 messages allowed today."));
         send(tesk::sending::kRunFinished);
         EXPECT_EQ(int(received().size()), expected);
         before += expected;

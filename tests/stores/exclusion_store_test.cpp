@@ -1,5 +1,5 @@
 #include "stores/exclusion_store.h"
-#include "appcore/data_paths.h"
+#include "appstate/data_paths.h"
 #include "composer/composer_controller.h"
 #include "support/param_names.h"
 

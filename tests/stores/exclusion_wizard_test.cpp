@@ -1,5 +1,5 @@
 #include "stores/exclusion_wizard.h"
-#include "appcore/data_paths.h"
+#include "appstate/data_paths.h"
 #include "stores/exclusion_store.h"
 #include "support/scripted_dialogs.h"
 

@@ -1,6 +1,6 @@
 #include "stores/sent_items_controller.h"
-#include "appcore/data_paths.h"
-#include "appcore/selection_state.h"
+#include "appstate/data_paths.h"
+#include "appstate/selection_state.h"
 #include "composer/recording_view.h"
 #include "stores/store_file.h"
 #include "support/scripted_dialogs.h"

@@ -1,5 +1,5 @@
 #include "stores/sent_items.h"
-#include "appcore/data_paths.h"
+#include "appstate/data_paths.h"
 #include "support/param_names.h"
 
 #include <QDir>

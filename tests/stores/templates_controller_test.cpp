@@ -1,5 +1,5 @@
 #include "stores/templates_controller.h"
-#include "appcore/data_paths.h"
+#include "appstate/data_paths.h"
 #include "composer/recording_view.h"
 #include "stores/reports.h"
 #include "stores/templates.h"

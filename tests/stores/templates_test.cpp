@@ -1,5 +1,5 @@
 #include "stores/templates.h"
-#include "appcore/data_paths.h"
+#include "appstate/data_paths.h"
 #include "stores/store_file.h"
 #include "support/param_names.h"
 

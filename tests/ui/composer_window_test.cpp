@@ -1,7 +1,7 @@
 // The composer window with real widgets offscreen: what typing, pasting, clicking and importing
 // do to the fields, the labels and the table.
 #include "ui/composer_window.h"
-#include "appcore/selection_state.h"
+#include "appstate/selection_state.h"
 #include "core/pacing.h"
 #include "support/scripted_dialogs.h"
 #include "support/spin.h"

@@ -1,7 +1,7 @@
 // The Deliveries window over real files: it shows what the book and the inbox hold, picks up a
 // report another process wrote while it is open, and exports the inbox.
 #include "ui/deliveries_wnd.h"
-#include "appcore/data_paths.h"
+#include "appstate/data_paths.h"
 #include "delivery/delivery_book.h"
 #include "delivery/inbox.h"
 #include "ui/record_table_model.h"

@@ -2,8 +2,8 @@
 // and once the run has ended, its buttons, and closing in the middle of a run.
 #include "ui/sending_wnd.h"
 
-#include "appcore/data_paths.h"
-#include "appcore/selection_state.h"
+#include "appstate/data_paths.h"
+#include "appstate/selection_state.h"
 #include "core/pacing.h"
 #include "modem/mfcsms.h"
 #include "support/scripted_dialogs.h"

@@ -1,7 +1,7 @@
 // The sent-items and templates windows with real widgets offscreen, over real store files.
 #include "ui/store_windows.h"
-#include "appcore/data_paths.h"
-#include "appcore/selection_state.h"
+#include "appstate/data_paths.h"
+#include "appstate/selection_state.h"
 #include "stores/exclusion_store.h"
 #include "stores/sent_items.h"
 #include "stores/templates.h"

@@ -1,6 +1,6 @@
 // Gallery entries of the GSM device windows. The device window shows the rows of a real scan
 // over two virtual modems, which live as long as the window.
-#include "appcore/selection_state.h"
+#include "appstate/selection_state.h"
 #include "core/pacing.h"
 #include "gallery/gallery_parts.h"
 #include "ui/added_ports_dlg.h"

@@ -2,7 +2,7 @@
 // build tree with one phone on it. Without the fake adb next to the gallery the window shows
 // its state before any detection.
 #include "android/phone_list_wnd.h"
-#include "appcore/data_paths.h"
+#include "appstate/data_paths.h"
 #include "core/pacing.h"
 #include "fake-adb/fake_adb_state.h"
 #include "gallery/gallery_parts.h"

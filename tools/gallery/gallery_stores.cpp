@@ -1,7 +1,7 @@
 // Gallery entries of the store windows, over sample files in a private temporary data folder
 // (the gallery never touches the user's own data).
-#include "appcore/data_paths.h"
-#include "appcore/selection_state.h"
+#include "appstate/data_paths.h"
+#include "appstate/selection_state.h"
 #include "delivery/delivery_book.h"
 #include "delivery/inbox.h"
 #include "gallery/gallery_parts.h"

@@ -1,7 +1,6 @@
 #include "sms-cli/cli_devices.h"
 
-#include "appcore/mode_selection.h"
-#include "appcore/selection_state.h"
+#include "appstate/selection_state.h"
 #include "devices/connection_settings.h"
 #include "sms-cli/cli_events.h"
 #include "sms-cli/cli_terminal.h"

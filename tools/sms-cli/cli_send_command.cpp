@@ -2,8 +2,8 @@
 // by the composer, the devices chosen by the device window, the checks made by the send job and
 // the messages sent by the sending run, exactly as in the application; this file only supplies
 // the answers a user would give and prints what a user would see.
-#include "appcore/data_paths.h"
-#include "appcore/selection_state.h"
+#include "appstate/data_paths.h"
+#include "appstate/selection_state.h"
 #include "composer/composer_controller.h"
 #include "delivery/inbox.h"
 #include "devices/connection_settings.h"

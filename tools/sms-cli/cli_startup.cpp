@@ -1,7 +1,7 @@
 #include "sms-cli/cli_startup.h"
 
 #include "appcore/app_delegate.h"
-#include "appcore/data_paths.h"
+#include "appstate/data_paths.h"
 #include "modem/mfcsms.h"
 #include "sms-cli/cli_terminal.h"
 

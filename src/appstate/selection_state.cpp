@@ -1,4 +1,4 @@
-#include "appcore/selection_state.h"
+#include "appstate/selection_state.h"
 
 #include "core/log.h"
 

@@ -1,4 +1,4 @@
-#include "appcore/data_paths.h"
+#include "appstate/data_paths.h"
 
 #include "core/log.h"
 

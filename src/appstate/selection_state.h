@@ -18,6 +18,14 @@ namespace tesk {
 inline constexpr int kGsmMode = 1;
 inline constexpr int kAndroidMode = 2;
 
+// How a modal window of the mode flow ended; the device windows end with these too.
+inline constexpr int kEndContinue = 1;  // accept or continue
+inline constexpr int kEndCancel = 0;    // cancel
+inline constexpr int kEndBack = -1;     // back: the previous window comes again
+
+inline const QString kNoDeviceSelected = QStringLiteral("No Mobile Phone Device is selected.");
+inline const QString kAllDevice = QStringLiteral("All Device");
+
 // A value behind a lock; readers get copies.
 template <typename T>
 class Guarded {
