@@ -10,7 +10,8 @@ struct PauseSettings {
     int everyMessages = 0;  // N; 0 = never
     qint64 pauseMs = 0;     // 0 = no pause
 };
-// Reads the composer's two list texts ("15", " 2  Minutes"); a pause text beginning with "No" is no pause.
+// Reads the composer's two list texts ("15", " 2  Minutes"); a pause text beginning with "No"
+// is no pause.
 PauseSettings Read_Pause_Settings(const QString& countText, const QString& pauseText);
 
 // "Pausing the process for 1 Hour 0 Minute 0 Second." and its shorter forms.

@@ -10,7 +10,9 @@ namespace {
 QString duration(double seconds) {
     const qint64 s = std::llround(std::max(seconds, 0.0));
     if (s >= 3600) {
-        return QStringLiteral("%1 h %2 min").arg(s / 3600).arg((s % 3600) / 60, 2, 10, QLatin1Char('0'));
+        return QStringLiteral("%1 h %2 min")
+            .arg(s / 3600)
+            .arg((s % 3600) / 60, 2, 10, QLatin1Char('0'));
     }
     if (s >= 60) {
         return QStringLiteral("%1 min %2 s").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
@@ -53,8 +55,9 @@ QString Rate_Text(const RateInput& in, int maxDevices) {
     if (in.devices.size() > 1 && in.devices.size() <= maxDevices) {
         QStringList each;
         for (const DeviceRate& device : in.devices) {
-            each.append(QStringLiteral("%1 %2").arg(device.name).arg(
-                Messages_Per_Minute(device.handled, device.seconds), 0, 'f', 1));
+            each.append(QStringLiteral("%1 %2")
+                            .arg(device.name)
+                            .arg(Messages_Per_Minute(device.handled, device.seconds), 0, 'f', 1));
         }
         text += QStringLiteral(" (") + each.join(QStringLiteral(", ")) + QLatin1Char(')');
     }

@@ -9,9 +9,9 @@
 namespace tesk::sending {
 
 struct DeviceRate {
-    QString name;       // the port name, e.g. "USB0"
-    int handled = 0;    // messages this device has finished
-    double seconds = 0; // since it started sending
+    QString name;        // the port name, e.g. "USB0"
+    int handled = 0;     // messages this device has finished
+    double seconds = 0;  // since it started sending
 };
 
 struct RateInput {

@@ -89,5 +89,4 @@ class AppShell final : public QObject,
     bool terminating_ = false;
 };
 
-
 }  // namespace tesk::ui

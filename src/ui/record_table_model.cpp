@@ -114,8 +114,8 @@ void Highlight_Table_Row(QTableView* table, int row) {
         return;
     }
     const QModelIndex first = model->index(row, 0);
-    selection->setCurrentIndex(first, QItemSelectionModel::ClearAndSelect |
-                                          QItemSelectionModel::Rows);
+    selection->setCurrentIndex(first,
+                               QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     table->scrollTo(first);
 }
 

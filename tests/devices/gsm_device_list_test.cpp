@@ -567,7 +567,8 @@ TEST_F(DeviceWindowTest, ServiceCentreTypedAfterTickingIsKeptAndUsedByTheTestMes
     const auto received = modems[0]->received();
     ASSERT_EQ(received.size(), 1);
     // The PDU names the typed service centre: type 91 (international), digits 447785016006.
-    EXPECT_TRUE(received[0].raw.startsWith(QStringLiteral("0791447758100660"))) << received[0].raw.toStdString();
+    EXPECT_TRUE(received[0].raw.startsWith(QStringLiteral("0791447758100660")))
+        << received[0].raw.toStdString();
 }
 
 TEST_F(DeviceWindowTest, TestMessageChecksInOrderAndTouchesNoPortWhenTheyFail) {

@@ -36,9 +36,8 @@ Config::Unsolicited before(const char* line) {
 constexpr int kLateMs = 700;
 
 const Fault kFaults[] = {
-    {"refusal before the prompt",
-     [](Config& c) { c.refuseBeforePromptOnSubmission = 2; }, QStringLiteral("+CMS ERROR: 330"),
-     false, QStringLiteral("Call now\rATD+19005550000;")},
+    {"refusal before the prompt", [](Config& c) { c.refuseBeforePromptOnSubmission = 2; },
+     QStringLiteral("+CMS ERROR: 330"), false, QStringLiteral("Call now\rATD+19005550000;")},
     {"bare ERROR before the prompt",
      [](Config& c) {
          c.refuseBeforePromptOnSubmission = 2;
@@ -77,8 +76,7 @@ const Fault kFaults[] = {
          c.invalidUtf8InsideFinal = true;
      },
      QStringLiteral("+CMS ERROR: 38")},
-    {"prompt, then silence", [](Config& c) { c.silentAfterPromptOnSubmission = 2; }, kLost,
-     true},
+    {"prompt, then silence", [](Config& c) { c.silentAfterPromptOnSubmission = 2; }, kLost, true},
     {"echo switched on by the reset",
      [](Config& c) {
          c.echo = false;
@@ -151,9 +149,9 @@ TEST_P(FaultTable, OutcomeAgreesWithTheModem) {
         }
         if (outcomes[i] == kSent) {
             // A line break typed in text mode reaches the recipient as LF.
-            const QString text = row.text ? QString(messages[i]).replace(QLatin1Char('\r'),
-                                                                         QLatin1Char('\n'))
-                                          : messages[i];
+            const QString text =
+                row.text ? QString(messages[i]).replace(QLatin1Char('\r'), QLatin1Char('\n'))
+                         : messages[i];
             EXPECT_EQ(arrived, QStringList({text})) << "message " << i + 1;
         } else {
             EXPECT_TRUE(arrived.isEmpty()) << "message " << i + 1;

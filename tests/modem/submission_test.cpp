@@ -167,8 +167,8 @@ TEST_F(Submission, StopDuringPartTwoOfThreeSendsNoMoreParts) {
 struct PacingCase {
     const char* name;
     MFCSMS::Pacing pacing;
-    int formatQuestions;   // AT+CMGF? before a submission
-    int textParameters;    // AT+CSMP=... sent
+    int formatQuestions;  // AT+CMGF? before a submission
+    int textParameters;   // AT+CSMP=... sent
 };
 
 class PacedSubmission : public Submission, public ::testing::WithParamInterface<PacingCase> {};
@@ -184,13 +184,13 @@ TEST_P(PacedSubmission, SettingsAreSentOnlyAsOftenAsThePaceNeeds) {
     openFor(config);
     channel.Set_Pacing(c.pacing);
     ASSERT_TRUE(channel.Prepare_Modem_For_Text_SMS(fd));
-    const QStringList messages = {QStringLiteral("one"), QStringLiteral("two"),
+    const QStringList messages = {QStringLiteral("one"),   QStringLiteral("two"),
                                   QStringLiteral("three"), QStringLiteral("four"),
                                   QStringLiteral(u"пять"), QStringLiteral("six")};
     QStringList outcomes;
     for (const QString& message : messages) {
-        channel.Send_Text_SMS(fd, number, message, QString(), false, true,
-                              QString::fromUtf8(path), &outcome, QStringLiteral("Yes"));
+        channel.Send_Text_SMS(fd, number, message, QString(), false, true, QString::fromUtf8(path),
+                              &outcome, QStringLiteral("Yes"));
         outcomes.append(outcome);
     }
     channel.Finish_Run(fd, QString::fromUtf8(path));

@@ -1,6 +1,6 @@
 // Delayed delivery: the two option lists, reading them, and the countdown text.
-#include "composer/composer_controller.h"
 #include "sending/delayed_delivery.h"
+#include "composer/composer_controller.h"
 
 #include <gtest/gtest.h>
 
