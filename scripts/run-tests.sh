@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test:
 #   1. installs missing Debian packages (scripts/setup-deps.sh);
-#   2. builds everything in build/ and runs all suites with CTest;
+#   2. builds everything in build/, checks that every source file is clang-formatted
+#      (target format-check) and runs all suites with CTest;
 #   3. builds the logic libraries, the virtual modem and their suites with AddressSanitizer and
 #      UndefinedBehaviorSanitizer in build-asan/ and runs the core, serial, modem and virtual
 #      modem suites there;
@@ -33,6 +34,10 @@ trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
 echo "== build (build/)"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs"
+# Formatting is part of the tests: a file clang-format would change fails the run here, before
+# the long suites. `cmake --build build --target format` mends them.
+echo "== format check"
+cmake --build build --target format-check
 echo "== tests (build/)"
 ctest --test-dir build --output-on-failure -j "$jobs" --timeout 600
 
