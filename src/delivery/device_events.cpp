@@ -162,12 +162,7 @@ void DeviceEvents::Listen(double seconds) {
 
 void DeviceEvents::handleReportPdu(const QString& hex) {
     if (const auto decoded = pdu::Decode_Status_Report(hex.trimmed())) {
-        ++reports_;
-        const auto id =
-            sinks_.book ? sinks_.book->Apply_Report(device_, reportFrom(*decoded)) : std::nullopt;
-        if (id && sinks_.reportMatched) {
-            sinks_.reportMatched(*id);
-        }
+        applyReport(*decoded);
     } else {
         log::writef("Unreadable report from %s: \"%s\"\n", device_.toUtf8().constData(),
                     hex.toUtf8().constData());
@@ -176,12 +171,16 @@ void DeviceEvents::handleReportPdu(const QString& hex) {
 
 void DeviceEvents::handleReportText(const QString& line) {
     if (const auto decoded = pdu::Parse_Text_Status_Report(line)) {
-        ++reports_;
-        const auto id =
-            sinks_.book ? sinks_.book->Apply_Report(device_, reportFrom(*decoded)) : std::nullopt;
-        if (id && sinks_.reportMatched) {
-            sinks_.reportMatched(*id);
-        }
+        applyReport(*decoded);
+    }
+}
+
+void DeviceEvents::applyReport(const pdu::StatusReport& decoded) {
+    ++reports_;
+    const auto id =
+        sinks_.book ? sinks_.book->Apply_Report(device_, reportFrom(decoded)) : std::nullopt;
+    if (id && sinks_.reportMatched) {
+        sinks_.reportMatched(*id);
     }
 }
 
@@ -198,13 +197,7 @@ bool DeviceEvents::handleStoredEntry(int index, const QString& header, const QSt
             QStringLiteral("+CDS: ") + fields.mid(listed ? 2 : 1).join(QLatin1Char(','));
         if (body.isEmpty()) {
             if (const auto decoded = pdu::Parse_Text_Status_Report(asReport)) {
-                ++reports_;
-                if (sinks_.book) {
-                    const auto id = sinks_.book->Apply_Report(device_, reportFrom(*decoded));
-                    if (id && sinks_.reportMatched) {
-                        sinks_.reportMatched(*id);
-                    }
-                }
+                applyReport(*decoded);
                 deleteIndices({index});
                 return true;
             }
@@ -224,13 +217,7 @@ bool DeviceEvents::handleStoredEntry(int index, const QString& header, const QSt
         return true;
     }
     if (const auto decoded = pdu::Decode_Status_Report(hex)) {
-        ++reports_;
-        if (sinks_.book) {
-            const auto id = sinks_.book->Apply_Report(device_, reportFrom(*decoded));
-            if (id && sinks_.reportMatched) {
-                sinks_.reportMatched(*id);
-            }
-        }
+        applyReport(*decoded);
         // The report is written down in the book: the device's copy can go.
         deleteIndices({index});
         return true;

@@ -23,6 +23,7 @@ class MFCSMS;
 namespace pdu {
 class PartAssembler;
 struct IncomingMessage;
+struct StatusReport;
 }  // namespace pdu
 
 namespace tesk::delivery {
@@ -73,6 +74,8 @@ class DeviceEvents {
     void readList();
     void handleReportPdu(const QString& hex);
     void handleReportText(const QString& line);
+    // Counts the report and matches it in the book.
+    void applyReport(const pdu::StatusReport& report);
     // A stored entry read by AT+CMGR / AT+CMGL: its header line and its body.
     bool handleStoredEntry(int index, const QString& header, const QString& body);
     void readIndex(const QString& memory, int index);
