@@ -77,6 +77,22 @@ class ArgumentWalker {
     std::map<QString, SwitchHandler> switches_;
 };
 
+// "--help" and "-h", the same in every command.
+void helpOption(ArgumentWalker& walker, bool* help) {
+    walker.flag(QStringLiteral("--help"), [help] { *help = true; });
+    walker.flag(QStringLiteral("-h"), [help] { *help = true; });
+}
+
+// "--devices PATH,...|all", the same in every command that talks to devices.
+void devicesOption(ArgumentWalker& walker, std::optional<QStringList>* devices) {
+    walker.value(QStringLiteral("--devices"), [devices](const QString& value) {
+        *devices = Device_Paths_Argument(value);
+        return *devices && (*devices)->isEmpty()
+                   ? QStringLiteral("--devices needs at least one path, or 'all'")
+                   : QString();
+    });
+}
+
 QString readableFile(const QString& option, const QString& path) {
     const QFileInfo info(path);
     if (!info.isFile() || !info.isReadable()) {
@@ -111,27 +127,15 @@ std::optional<QStringList> Device_Paths_Argument(const QString& value) {
 QString Parse_Scan_Options(const QStringList& arguments, ScanOptions* options) {
     ArgumentWalker walker;
     walker.flag(QStringLiteral("--json"), [options] { options->json = true; });
-    walker.flag(QStringLiteral("--help"), [options] { options->help = true; });
-    walker.flag(QStringLiteral("-h"), [options] { options->help = true; });
-    walker.value(QStringLiteral("--devices"), [options](const QString& value) {
-        options->devices = Device_Paths_Argument(value);
-        return options->devices && options->devices->isEmpty()
-                   ? QStringLiteral("--devices needs at least one path, or 'all'")
-                   : QString();
-    });
+    helpOption(walker, &options->help);
+    devicesOption(walker, &options->devices);
     return walker.walk(arguments);
 }
 
 QString Parse_Listen_Options(const QStringList& arguments, ListenOptions* options) {
     ArgumentWalker walker;
-    walker.flag(QStringLiteral("--help"), [options] { options->help = true; });
-    walker.flag(QStringLiteral("-h"), [options] { options->help = true; });
-    walker.value(QStringLiteral("--devices"), [options](const QString& value) {
-        options->devices = Device_Paths_Argument(value);
-        return options->devices && options->devices->isEmpty()
-                   ? QStringLiteral("--devices needs at least one path, or 'all'")
-                   : QString();
-    });
+    helpOption(walker, &options->help);
+    devicesOption(walker, &options->devices);
     walker.value(QStringLiteral("--for"), [options](const QString& value) {
         bool ok = false;
         options->seconds = value.toInt(&ok);
@@ -143,8 +147,7 @@ QString Parse_Listen_Options(const QStringList& arguments, ListenOptions* option
 
 QString Parse_Send_Options(const QStringList& arguments, SendOptions* options) {
     ArgumentWalker walker;
-    walker.flag(QStringLiteral("--help"), [options] { options->help = true; });
-    walker.flag(QStringLiteral("-h"), [options] { options->help = true; });
+    helpOption(walker, &options->help);
     walker.flag(QStringLiteral("--unicode"), [options] { options->unicode = true; });
     walker.flag(QStringLiteral("--flash"), [options] { options->flash = true; });
     walker.flag(QStringLiteral("--skip-duplicates"), [options] { options->skipDuplicates = true; });
@@ -162,12 +165,7 @@ QString Parse_Send_Options(const QStringList& arguments, SendOptions* options) {
         options->messageFile = value;
         return readableFile(QStringLiteral("--message-file"), value);
     });
-    walker.value(QStringLiteral("--devices"), [options](const QString& value) {
-        options->devices = Device_Paths_Argument(value);
-        return options->devices && options->devices->isEmpty()
-                   ? QStringLiteral("--devices needs at least one path, or 'all'")
-                   : QString();
-    });
+    devicesOption(walker, &options->devices);
     walker.value(QStringLiteral("--mode"), [options](const QString& value) {
         options->mode = value.trimmed().toLower();
         return options->mode == QLatin1String("pdu") || options->mode == QLatin1String("text")
