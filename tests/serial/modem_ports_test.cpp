@@ -13,12 +13,11 @@ class FakeMachine : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(root.isValid());
-        QDir(root.path()).mkpath(QStringLiteral("sys/bus/usb-serial/drivers/option1"));
-        QDir(root.path()).mkpath(QStringLiteral("sys/bus/usb/drivers/cdc_acm"));
-        QDir(root.path()).mkpath(QStringLiteral("sys/bus/platform/drivers/serial8250"));
-        QDir(root.path()).mkpath(QStringLiteral("sys/class/tty"));
-        QDir(root.path()).mkpath(QStringLiteral("dev"));
-        QDir(root.path()).mkpath(QStringLiteral("modems"));
+        for (const char* folder :
+             {"sys/bus/usb-serial/drivers/option1", "sys/bus/usb/drivers/cdc_acm",
+              "sys/bus/platform/drivers/serial8250", "sys/class/tty", "dev", "modems"}) {
+            ASSERT_TRUE(QDir(root.path()).mkpath(QString::fromLatin1(folder)));
+        }
         roots.sysClassTty = root.filePath(QStringLiteral("sys/class/tty"));
         roots.deviceDir = root.filePath(QStringLiteral("dev"));
         roots.virtualModemDir = root.filePath(QStringLiteral("modems"));
