@@ -3,13 +3,7 @@
 #include "core/log.h"
 #include "core/pacing.h"
 #include "modem/mfcsms.h"
-#include "virtual-modem/virtual_modem.h"
-
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
-#include <memory>
+#include "support/virtual_modems.h"
 
 namespace tesk::test {
 
@@ -20,27 +14,25 @@ class ModemChannelTest : public ::testing::Test {
   protected:
     void SetUp() override {
         channel.Set_Device_List(&devices);  // no rows left over from other tests
-        ASSERT_TRUE(runtime.isValid());
-        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
     }
 
-    // Starts a virtual modem and opens the channel's port on it as the program does.
+    // Starts a virtual modem (in place of any earlier one, which may share its name) and opens
+    // the channel's port on it as the program does.
     void openOn(vmodem::Config config) {
-        channel.Close_Port();  // a second modem may be announced under the same name
-        config.logPath = runtime.filePath(QStringLiteral("received.jsonl"));
-        modem = std::make_unique<vmodem::VirtualModem>(config);
-        QString error;
-        ASSERT_TRUE(modem->start(&error)) << error.toStdString();
+        channel.Close_Port();
+        modems.clear();
+        modem = &modems.add(config);
         path = modem->portPath().toUtf8();
         channel.initPort_with_decp(path.constData(), &fd);
         ASSERT_TRUE(channel.port && channel.port->isOpen());
         channel.Set_Read_Timeout(1.0);
     }
 
-    QTemporaryDir runtime;
+    VirtualModems modems;
+    const QTemporaryDir& runtime = modems.dir();
     pacing::ScopedScale fast{kModemTimeScale};
     log::Capture logged;
-    std::unique_ptr<vmodem::VirtualModem> modem;
+    vmodem::VirtualModem* modem = nullptr;
     DeviceList devices;
     MFCSMS channel;
     QByteArray path;

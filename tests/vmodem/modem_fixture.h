@@ -1,18 +1,16 @@
 #pragma once
 // A virtual modem started for one test and a client on its real pseudo-terminal.
-#include "virtual-modem/virtual_modem.h"
-#include "vmodem/pty_client.h"
-
-#include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QTemporaryDir>
+#include "support/pty_client.h"
+#include "support/virtual_modems.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
 namespace tesk::vmodem::test {
+
+using tesk::test::PtyClient;
+using tesk::test::WaitFor;
 
 // "hello" to +12345, no service centre: 00 | 11 00 | 05 91 2143F5 | 00 00 | FF | 05 E8329BFD06
 inline const QByteArray kHelloPdu = "00110005912143F50000FF05E8329BFD06";
@@ -23,16 +21,9 @@ inline const QByteArray kCtrlZ = "\x1A\r\n";
 
 class ModemTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(runtime_.isValid());
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime_.path()));
-    }
-
     VirtualModem& start(Config config = {}) {
         config.echo = config.echo && echo_;
-        modem_ = std::make_unique<VirtualModem>(config);
-        QString error;
-        EXPECT_TRUE(modem_->start(&error)) << error.toStdString();
+        modem_ = &modems_.add(config);
         return *modem_;
     }
 
@@ -48,25 +39,12 @@ class ModemTest : public ::testing::Test {
         return client.exchange(pdu + kCtrlZ);
     }
 
-    QString logPath() const { return runtime_.filePath(QStringLiteral("received.jsonl")); }
-
-    // Every line of the log, refusals included.
-    QList<QJsonObject> logLines() const {
-        QFile file(logPath());
-        QList<QJsonObject> lines;
-        if (file.open(QIODevice::ReadOnly)) {
-            for (const QByteArray& line : file.readAll().split('\n')) {
-                if (!line.isEmpty()) {
-                    lines.append(QJsonDocument::fromJson(line).object());
-                }
-            }
-        }
-        return lines;
-    }
+    QString logPath() const { return modems_.logPath(); }
+    QList<QJsonObject> logLines() const { return modems_.logLines(); }
 
     bool echo_ = false;  // most conversations read better without echo
-    QTemporaryDir runtime_;
-    std::unique_ptr<VirtualModem> modem_;
+    tesk::test::VirtualModems modems_;
+    VirtualModem* modem_ = nullptr;
 };
 
 }  // namespace tesk::vmodem::test

@@ -1,7 +1,7 @@
 // The awkward habits of real modems, as a client on the pseudo-terminal sees them.
+#include "support/pty_client.h"
 #include "virtual-modem/virtual_modem.h"
 #include "vmodem/modem_fixture.h"
-#include "vmodem/pty_client.h"
 
 #include <QJsonObject>
 

@@ -3,9 +3,9 @@
 // What it sends is read back with the program's decoders, which are checked against fixed
 // vectors of their own; the modem builds its PDUs without them.
 #include "pdu/sms_inbound.h"
+#include "support/pty_client.h"
 #include "virtual-modem/virtual_modem.h"
 #include "vmodem/modem_fixture.h"
-#include "vmodem/pty_client.h"
 
 #include <QRegularExpression>
 

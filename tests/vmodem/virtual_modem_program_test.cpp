@@ -1,5 +1,5 @@
 // The tesk-virtual-modem program as a user starts it.
-#include "vmodem/pty_client.h"
+#include "support/pty_client.h"
 
 #include <QFileInfo>
 #include <QJsonDocument>

@@ -1,9 +1,9 @@
 // Conversations with a running virtual modem over its real pseudo-terminal.
 #include "core/runtime_paths.h"
 #include "support/param_names.h"
+#include "support/pty_client.h"
 #include "virtual-modem/virtual_modem.h"
 #include "vmodem/modem_fixture.h"
-#include "vmodem/pty_client.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -6,7 +6,7 @@
 
 #include <unistd.h>
 
-namespace tesk::vmodem::test {
+namespace tesk::test {
 
 class PtyClient {
   public:
@@ -53,4 +53,4 @@ bool WaitFor(Condition condition, int limitMs = 5000) {
 // True when the data ends with something a modem ends an answer with.
 bool EndsWithFinalResult(const QByteArray& data);
 
-}  // namespace tesk::vmodem::test
+}  // namespace tesk::test

@@ -1,4 +1,4 @@
-#include "vmodem/pty_client.h"
+#include "support/pty_client.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -11,7 +11,7 @@
 #include <cerrno>
 #include <chrono>
 
-namespace tesk::vmodem::test {
+namespace tesk::test {
 
 PtyClient::PtyClient(const QString& path) {
     fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -93,4 +93,4 @@ int PtyClient::readOnceAfterHangUp(int limitMs) {
     return n < 0 ? -errno : (n == 0 ? 0 : 1);
 }
 
-}  // namespace tesk::vmodem::test
+}  // namespace tesk::test
