@@ -21,45 +21,27 @@ namespace {
 
 using tesk::test::ScriptedDialogs;
 
-TEST(Dialogs, MessageBoxPutsALineFeedFirstAndOffersOnlyOk) {
+// A message box gets a line feed first and only OK; a question is asked as given, with Yes and
+// No, and is true only for Yes, also when a worker thread asks it.
+TEST(Dialogs, MessageBoxAndYesNoQuestionFromAnyThread) {
     ScriptedDialogs script;
     script.expectNotice(QStringLiteral("port not initialized."));
-    Show_MessageBox(QStringLiteral("port not initialized."));
-    ASSERT_EQ(script.requests().size(), 1);
-    const tesk::DialogRequest shown = script.requests().first();
-    EXPECT_EQ(shown.message, QStringLiteral("\nport not initialized."));
-    EXPECT_EQ(shown.buttons, QStringList{QStringLiteral("OK")});
-    EXPECT_TRUE(shown.informativeText.isEmpty());
-}
-
-TEST(Dialogs, YesNoIsTrueOnlyForYes) {
-    ScriptedDialogs script;
     script.expect(QStringLiteral("Stop?"), QStringLiteral("Yes"));
-    script.expect(QStringLiteral("Stop?"), QStringLiteral("No"));
-    EXPECT_TRUE(Show_YES_NO_MessageBox(QStringLiteral("Stop?")));
-    EXPECT_FALSE(Show_YES_NO_MessageBox(QStringLiteral("Stop?")));
-    EXPECT_EQ(script.requests().at(0).buttons,
-              QStringList({QStringLiteral("Yes"), QStringLiteral("No")}));
-    EXPECT_EQ(script.requests().at(0).message, QStringLiteral("Stop?"));  // no line feed added
-}
-
-TEST(Dialogs, WorkerThreadsReachTheSameImplementation) {
-    ScriptedDialogs script;
     script.expect(QStringLiteral("from a worker"), QStringLiteral("No"));
+    Show_MessageBox(QStringLiteral("port not initialized."));
+    EXPECT_TRUE(Show_YES_NO_MessageBox(QStringLiteral("Stop?")));
     bool answer = true;
     std::thread worker([&] { answer = Show_YES_NO_MessageBox(QStringLiteral("from a worker")); });
     worker.join();
     EXPECT_FALSE(answer);
     EXPECT_EQ(script.pending(), 0);
-}
-
-TEST(Dialogs, ScriptRestoresThePreviousImplementation) {
-    tesk::Dialogs* outer = &tesk::dialogs();
-    {
-        ScriptedDialogs inner;
-        EXPECT_EQ(&tesk::dialogs(), &inner);
-    }
-    EXPECT_EQ(&tesk::dialogs(), outer);
+    ASSERT_EQ(script.requests().size(), 3);
+    EXPECT_EQ(script.requests().at(0).message, QStringLiteral("\nport not initialized."));
+    EXPECT_EQ(script.requests().at(0).buttons, QStringList{QStringLiteral("OK")});
+    EXPECT_TRUE(script.requests().at(0).informativeText.isEmpty());
+    EXPECT_EQ(script.requests().at(1).message, QStringLiteral("Stop?"));
+    EXPECT_EQ(script.requests().at(1).buttons,
+              QStringList({QStringLiteral("Yes"), QStringLiteral("No")}));
 }
 
 TEST(Pacing, ScalesEveryWait) {
