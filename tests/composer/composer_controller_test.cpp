@@ -1,13 +1,9 @@
 #include "composer/composer_controller.h"
 #include "recording_view.h"
-#include "support/scripted_dialogs.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-#include <vector>
 
 namespace {
 
@@ -15,12 +11,12 @@ using tesk::composer::ComposerController;
 using tesk::composer::ComposerKind;
 using tesk::composer::Field;
 using tesk::composer::ListItem;
+using tesk::composer::test::ComposerTest;
 using tesk::composer::test::RecordingView;
 using tesk::test::ScriptedDialogs;
 
 const QString kInvalid = QStringLiteral("\nPlease enter a valid phone number.");
 const QString kExists = QStringLiteral("\nEntered number already exists.");
-const QString kExcluded = QStringLiteral("\nEntered number is in exclusion list.");
 const QString kEmptyList = QStringLiteral("\nPhone numbers-Messages list is empty.");
 
 void addTyped(ComposerController& composer, const QString& number) {
@@ -28,136 +24,122 @@ void addTyped(ComposerController& composer, const QString& number) {
     composer.Add_number_To_List();
 }
 
-struct TypedCase {
-    const char* name;
-    QString typed;
-    QString stored;  // "" when refused
-};
-
-TEST(AddNumberToList, cleansAndValidatesTypedNumbers) {
-    const std::vector<TypedCase> cases = {
-        {"leading plus kept", "+447700900123", "+447700900123"},
-        {"spaces and hyphens removed", " +44 7700-900 123 ", "+447700900123"},
-        {"20 digits", "12345678901234567890", "12345678901234567890"},
-        {"plus inside", "4477+00", ""},
-        {"two leading plus", "++4477", ""},
-        {"letter", "12a45", ""},
-        {"comma", "123,456", ""},
-        {"blank", "   ", ""},
-        // Typed or pasted into the field, a number is cleaned as an import cleans it.
-        {"parentheses and no-break space", QString::fromUtf8("(020)\u00A07946 0018"),
-         "02079460018"},
-        {"dots", "06.12.34.56.78", "0612345678"},
-        {"date", "01.02.2024", ""},
-        {"scientific notation", "4.47911E+11", ""},
-        {"lone plus", "+", ""},
-        {"plus among hyphens", "- + -", ""},
+// A typed or pasted number is cleaned as an import cleans it; "" marks a refusal.
+TEST(AddNumberToList, CleansAndValidatesTypedNumbers) {
+    const std::pair<QString, QString> cases[] = {
+        {"+447700900123", "+447700900123"},
+        {" +44 7700-900 123 ", "+447700900123"},
+        {"12345678901234567890", "12345678901234567890"},
+        {"4477+00", ""},
+        {"++4477", ""},
+        {"12a45", ""},
+        {"123,456", ""},
+        {"   ", ""},
+        {QString::fromUtf8("(020)\u00A07946 0018"), "02079460018"},
+        {"06.12.34.56.78", "0612345678"},
+        {"01.02.2024", ""},
+        {"4.47911E+11", ""},
+        {"+", ""},
+        {"- + -", ""},
     };
-    for (const TypedCase& c : cases) {
+    for (const auto& [typed, stored] : cases) {
+        SCOPED_TRACE(typed.toStdString());
         ScriptedDialogs dialogs;
         ComposerController composer(ComposerKind::Gsm);
         RecordingView view(composer);
         composer.textDidChange(QStringLiteral("Hello"));
-        if (c.stored.isEmpty()) {
+        if (stored.isEmpty()) {
             dialogs.expectNotice(kInvalid);
         }
-        composer.controlTextDidChange(c.typed);
-        composer.Add_number_To_List();
-        if (c.stored.isEmpty()) {
-            EXPECT_EQ(composer.list().count(), 0) << c.name;
-            EXPECT_EQ(dialogs.messages(), QStringList{kInvalid}) << c.name;
-            EXPECT_EQ(view.focused, Field::Number) << c.name;
+        addTyped(composer, typed);
+        if (stored.isEmpty()) {
+            EXPECT_EQ(composer.list().count(), 0);
+            EXPECT_EQ(dialogs.messages(), QStringList{kInvalid});
+            EXPECT_EQ(view.focused, Field::Number);
         } else {
-            ASSERT_EQ(composer.list().count(), 1) << c.name;
-            EXPECT_EQ(composer.list().at(0), (ListItem{c.stored, QStringLiteral("Hello")}))
-                << c.name;
-            EXPECT_EQ(composer.numberField(), QString()) << c.name;
-            EXPECT_EQ(view.numberField, QString()) << c.name;
-            EXPECT_EQ(view.countLabel, QStringLiteral("Total Numbers : 1")) << c.name;
+            EXPECT_EQ(composer.list().items(), (QList<ListItem>{{stored, "Hello"}}));
+            EXPECT_EQ(composer.numberField(), QString());
+            EXPECT_EQ(view.numberField, QString());
+            EXPECT_EQ(view.countLabel, QStringLiteral("Total Numbers : 1"));
         }
     }
 }
 
-TEST(AddNumberToList, duplicatesAndExclusionsFollowTheOptions) {
-    ScriptedDialogs dialogs;
-    ComposerController composer(ComposerKind::Gsm);
-    RecordingView view(composer);
-    composer.Fill_Exclusion_Num_List({QStringLiteral(" 555 "), QStringLiteral("777")});
-    addTyped(composer, QStringLiteral("555"));
-    addTyped(composer, QStringLiteral("555"));
-    EXPECT_EQ(composer.list().count(), 2) << "both options off";
-
-    composer.Skip_Duplicate_Chk(true);
-    composer.Exclusion_Chk(true);
-    dialogs.expectNotice(kExists);  // duplicate and excluded: the duplicate test comes first
-    addTyped(composer, QStringLiteral("555"));
-    dialogs.expectNotice(kExcluded);
-    addTyped(composer, QStringLiteral("777"));
-    composer.Exclusion_Chk(false);
-    addTyped(composer, QStringLiteral("777"));
-    EXPECT_EQ(composer.list().numbers(),
-              (QStringList{QStringLiteral("555"), QStringLiteral("555"), QStringLiteral("777")}));
-    EXPECT_EQ(dialogs.messages(), (QStringList{kExists, kExcluded}));
+TEST_F(ComposerTest, DuplicatesAndExclusionsFollowTheOptions) {
+    composer_.Fill_Exclusion_Num_List({QStringLiteral(" 555 "), QStringLiteral("777")});
+    addTyped(composer_, QStringLiteral("555"));
+    addTyped(composer_, QStringLiteral("555"));
+    EXPECT_EQ(composer_.list().count(), 2) << "both options off";
+    composer_.Skip_Duplicate_Chk(true);
+    composer_.Exclusion_Chk(true);
+    const QString excluded = QStringLiteral("\nEntered number is in exclusion list.");
+    dialogs_.expectNotice(kExists);  // duplicate and excluded: the duplicate test comes first
+    addTyped(composer_, QStringLiteral("555"));
+    dialogs_.expectNotice(excluded);
+    addTyped(composer_, QStringLiteral("777"));
+    composer_.Exclusion_Chk(false);
+    addTyped(composer_, QStringLiteral("777"));
+    EXPECT_EQ(composer_.list().numbers(), (QStringList{"555", "555", "777"}));
+    EXPECT_EQ(dialogs_.messages(), (QStringList{kExists, excluded}));
 }
 
-TEST(NumAbleToInsert, appliesTheRulesSilently) {
+TEST(NumAbleToInsert, AppliesTheRulesSilently) {
     ComposerController composer(ComposerKind::Android);
     composer.Fill_Exclusion_Num_List({QStringLiteral("0044123")});
     composer.Create_Num_Msg_List(QStringLiteral("+44123"), QString());
     composer.Skip_Duplicate_Chk(true);
     composer.Exclusion_Chk(true);
     EXPECT_EQ(composer.Num_Able_To_insert(QStringLiteral(" +44 99-1 ")), QStringLiteral("+44991"));
-    EXPECT_EQ(composer.Num_Able_To_insert(QStringLiteral("+44123")), QString());
-    EXPECT_EQ(composer.Num_Able_To_insert(QStringLiteral("0044123")), QString());
-    EXPECT_EQ(composer.Num_Able_To_insert(QStringLiteral("44+123")), QString());
-    EXPECT_EQ(composer.Num_Able_To_insert(QStringLiteral("123456789012345678901")), QString());
-    EXPECT_EQ(composer.Num_Able_To_insert(QStringLiteral("1,2")), QString());
+    for (const char* refused : {"+44123", "0044123", "44+123", "123456789012345678901", "1,2"}) {
+        EXPECT_EQ(composer.Num_Able_To_insert(QString::fromLatin1(refused)), QString()) << refused;
+    }
     composer.Skip_Duplicate_Chk(false);
     composer.Exclusion_Chk(false);
     EXPECT_EQ(composer.Num_Able_To_insert(QStringLiteral("+44123")), QStringLiteral("+44123"));
     EXPECT_EQ(composer.Num_Able_To_insert(QStringLiteral("0044123")), QStringLiteral("0044123"));
 }
 
-TEST(CreateNumMsgList, remembersTheFirstNonEmptyComposerText) {
-    ComposerController composer(ComposerKind::Gsm);
-    composer.Create_Num_Msg_List(QStringLiteral("  "), QStringLiteral("x"));
-    EXPECT_EQ(composer.list().count(), 0);
-    composer.Create_Num_Msg_List(QStringLiteral("1"), QString());
-    EXPECT_EQ(composer.prevComposerMsg(), QString());
-    composer.textDidChange(QStringLiteral("first"));
-    composer.Create_Num_Msg_List(QStringLiteral(" 2 "), QStringLiteral("own"));
-    composer.textDidChange(QStringLiteral("second"));
-    composer.Create_Num_Msg_List(QStringLiteral("3"), QString());
-    EXPECT_EQ(composer.prevComposerMsg(), QStringLiteral("first"));
-    EXPECT_EQ(composer.list().at(1), (ListItem{QStringLiteral("2"), QStringLiteral("own")}));
-}
-
-TEST(UpdateListCount, redrawsTheTableAtTheTenthRow) {
-    ComposerController composer(ComposerKind::Gsm);
-    RecordingView view(composer);
-    for (int i = 1; i <= 11; ++i) {
-        composer.Create_Num_Msg_List(QString::number(i), QString());
-        EXPECT_EQ(view.calls().count(QStringLiteral("redraw")), i >= 10 ? 1 : 0) << i;
+// Rows are counted as they come, the table is redrawn from the tenth on; the first non-empty
+// composer text is remembered.
+TEST_F(ComposerTest, CreateNumMsgListCountsAndRemembersTheFirstComposerText) {
+    composer_.Create_Num_Msg_List(QStringLiteral("  "), QStringLiteral("x"));
+    EXPECT_EQ(composer_.list().count(), 0);
+    composer_.Create_Num_Msg_List(QStringLiteral("1"), QString());
+    EXPECT_EQ(composer_.prevComposerMsg(), QString());
+    composer_.textDidChange(QStringLiteral("first"));
+    composer_.Create_Num_Msg_List(QStringLiteral(" 2 "), QStringLiteral("own"));
+    composer_.textDidChange(QStringLiteral("second"));
+    EXPECT_EQ(view_.calls().count(QStringLiteral("redraw")), 0);
+    for (int i = 3; i <= 11; ++i) {
+        composer_.Create_Num_Msg_List(QString::number(i), QString());
+        EXPECT_EQ(view_.calls().count(QStringLiteral("redraw")), i >= 10 ? 1 : 0) << i;
     }
-    EXPECT_EQ(view.countLabel, QStringLiteral("Total Numbers : 11"));
+    EXPECT_EQ(view_.countLabel, QStringLiteral("Total Numbers : 11"));
+    EXPECT_EQ(composer_.prevComposerMsg(), QStringLiteral("first"));
+    EXPECT_EQ(composer_.list().at(1), (ListItem{QStringLiteral("2"), QStringLiteral("own")}));
 }
 
-TEST(ComposerController, numberFieldAndReturnKey) {
-    ComposerController composer(ComposerKind::Gsm);
-    RecordingView view(composer);
-    composer.controlTextDidChange(QStringLiteral("123456789012345678901234"));
-    EXPECT_EQ(composer.numberField(), QStringLiteral("12345678901234567890"));
-    EXPECT_EQ(view.numberField, QStringLiteral("12345678901234567890"));
-    composer.controlTextDidEndEditing(false);
-    EXPECT_EQ(composer.list().count(), 0);
-    composer.controlTextDidEndEditing(true);
-    EXPECT_EQ(composer.list().numbers(), QStringList{QStringLiteral("12345678901234567890")});
-    composer.controlTextDidEndEditing(true);  // empty field: nothing, no message
-    EXPECT_EQ(composer.list().count(), 1);
+TEST_F(ComposerTest, NumberFieldIsCutAndReturnAddsIt) {
+    composer_.controlTextDidChange(QStringLiteral("123456789012345678901234"));
+    EXPECT_EQ(composer_.numberField(), QStringLiteral("12345678901234567890"));
+    EXPECT_EQ(view_.numberField, QStringLiteral("12345678901234567890"));
+    composer_.controlTextDidEndEditing(false);
+    EXPECT_EQ(composer_.list().count(), 0);
+    composer_.controlTextDidEndEditing(true);
+    EXPECT_EQ(composer_.list().numbers(), QStringList{QStringLiteral("12345678901234567890")});
+    composer_.controlTextDidEndEditing(true);  // empty field: nothing, no message
+    EXPECT_EQ(composer_.list().count(), 1);
+
+    // A typed number must be added before an import or a send.
+    EXPECT_EQ(composer_.Add_Number_In_List_First(), 0);
+    composer_.controlTextDidChange(QStringLiteral("12"));
+    dialogs_.expectNotice(QStringLiteral("\nPlease insert entered number to the list."));
+    EXPECT_EQ(composer_.Add_Number_In_List_First(), 1);
+    EXPECT_EQ(view_.focused, Field::Number);
 }
 
 // A run sends the rows' own messages, so the composer text never makes a blank list less blank.
-TEST(BlankMsgChk, looksAtTheRowsOnlyInBothComposers) {
+TEST(BlankMsgChk, LooksAtTheRowsOnlyInBothComposers) {
     for (const ComposerKind kind : {ComposerKind::Gsm, ComposerKind::Android}) {
         ComposerController composer(kind);
         composer.Create_Num_Msg_List(QStringLiteral("1"), QString());
@@ -171,64 +153,41 @@ TEST(BlankMsgChk, looksAtTheRowsOnlyInBothComposers) {
     }
 }
 
-TEST(AddNumberInListFirst, asksToAddTheTypedNumber) {
-    ScriptedDialogs dialogs;
-    ComposerController composer(ComposerKind::Gsm);
-    RecordingView view(composer);
-    composer.controlTextDidChange(QStringLiteral("  "));
-    EXPECT_EQ(composer.Add_Number_In_List_First(), 0);
-    composer.controlTextDidChange(QStringLiteral("12"));
-    dialogs.expectNotice(QStringLiteral("\nPlease insert entered number to the list."));
-    EXPECT_EQ(composer.Add_Number_In_List_First(), 1);
-    EXPECT_EQ(view.focused, Field::Number);
-}
-
-TEST(ClearSelBtn, removesTheSelectedRows) {
-    ScriptedDialogs dialogs;
-    ComposerController composer(ComposerKind::Gsm);
-    RecordingView view(composer);
-    dialogs.expectNotice(kEmptyList);
-    composer.Clear_Sel_Btn();
+TEST_F(ComposerTest, ClearingSelectedAndAllRows) {
+    dialogs_.expectNotice(kEmptyList);
+    composer_.Clear_Sel_Btn();
+    dialogs_.expectNotice(kEmptyList);
+    composer_.Clear_All_Btn();
     for (const char* number : {"1", "2", "3", "4"}) {
-        composer.Create_Num_Msg_List(QString::fromLatin1(number), QString());
+        composer_.Create_Num_Msg_List(QString::fromLatin1(number), QString());
     }
-    dialogs.expectNotice(QStringLiteral(
+    dialogs_.expectNotice(QStringLiteral(
         "\nPlease select at least one record from the phone numbers-messages list to continue."));
-    composer.Clear_Sel_Btn();
-    EXPECT_EQ(view.focused, Field::Table);
-    composer.Set_Selected_Rows({3, 1});
-    view.clearCalls();
-    composer.Clear_Sel_Btn();
-    EXPECT_EQ(composer.list().numbers(), (QStringList{QStringLiteral("1"), QStringLiteral("3")}));
-    EXPECT_EQ(composer.selectedRows(), QList<int>{0});
-    EXPECT_EQ(view.selection, QList<int>{0});
-    EXPECT_EQ(view.calls(), (QStringList{QStringLiteral("wait+"), QStringLiteral("redraw"),
-                                         QStringLiteral("wait-")}));
-    EXPECT_EQ(view.countLabel, QStringLiteral("Total Numbers : 2"));
-    EXPECT_EQ(dialogs.pending(), 0);
-}
+    composer_.Clear_Sel_Btn();
+    EXPECT_EQ(view_.focused, Field::Table);
+    composer_.Set_Selected_Rows({3, 1});
+    view_.clearCalls();
+    composer_.Clear_Sel_Btn();
+    EXPECT_EQ(composer_.list().numbers(), (QStringList{"1", "3"}));
+    EXPECT_EQ(composer_.selectedRows(), QList<int>{0});
+    EXPECT_EQ(view_.selection, QList<int>{0});
+    EXPECT_EQ(view_.calls(), (QStringList{"wait+", "redraw", "wait-"}));
+    EXPECT_EQ(view_.countLabel, QStringLiteral("Total Numbers : 2"));
 
-TEST(ClearAllBtn, asksBeforeClearing) {
-    ScriptedDialogs dialogs;
-    ComposerController composer(ComposerKind::Gsm);
-    RecordingView view(composer);
-    dialogs.expectNotice(kEmptyList);
-    composer.Clear_All_Btn();
-    composer.Create_Num_Msg_List(QStringLiteral("1"), QString());
     const QString question = QStringLiteral(
         "\nThis option will clear the entire list contents. Are you sure you want to continue "
         "clearing the entire list?");
-    dialogs.expect(question, QStringLiteral("No"));
-    composer.Clear_All_Btn();
-    EXPECT_EQ(composer.list().count(), 1);
-    dialogs.expect(question, QStringLiteral("Yes"));
-    composer.Clear_All_Btn();
-    EXPECT_EQ(composer.list().count(), 0);
-    EXPECT_EQ(view.countLabel, QStringLiteral("Total Numbers : 0"));
-    EXPECT_EQ(dialogs.messages(), (QStringList{kEmptyList, question, question}));
+    dialogs_.expect(question, QStringLiteral("No"));
+    composer_.Clear_All_Btn();
+    EXPECT_EQ(composer_.list().count(), 2);
+    dialogs_.expect(question, QStringLiteral("Yes"));
+    composer_.Clear_All_Btn();
+    EXPECT_EQ(composer_.list().count(), 0);
+    EXPECT_EQ(view_.countLabel, QStringLiteral("Total Numbers : 0"));
+    EXPECT_EQ(dialogs_.messages().mid(3), (QStringList{question, question}));
 }
 
-TEST(ResetBtn, putsTheComposerBack) {
+TEST(ResetBtn, PutsTheComposerBack) {
     for (const ComposerKind kind : {ComposerKind::Gsm, ComposerKind::Android}) {
         ScriptedDialogs dialogs;
         ComposerController composer(kind);
@@ -268,85 +227,64 @@ TEST(ResetBtn, putsTheComposerBack) {
     }
 }
 
-TEST(ExclusionChk, switchingOnRunsTheLoader) {
-    ComposerController composer(ComposerKind::Gsm);
-    RecordingView view(composer);
+TEST_F(ComposerTest, SwitchingTheExclusionListOnRunsTheLoader) {
     int loads = 0;
-    composer.Set_Exclusion_Loader([&loads](ComposerController& c) {
+    composer_.Set_Exclusion_Loader([&loads](ComposerController& c) {
         ++loads;
         c.Fill_Exclusion_Num_List({QStringLiteral("9"), QStringLiteral(" "), QStringLiteral("8")});
     });
-    composer.Exclusion_Chk(true);
-    composer.Exclusion_Chk(false);
+    composer_.Exclusion_Chk(true);
+    composer_.Exclusion_Chk(false);
     EXPECT_EQ(loads, 1);
-    EXPECT_EQ(composer.exclusions().numbers(), (QStringList{"9", "8"}));
-    EXPECT_EQ(composer.Exclusion_Table_Value(1, QStringLiteral("Number")), QStringLiteral("8"));
-    EXPECT_EQ(composer.Check_Exclusion_Number(QStringLiteral("9")), 1);
+    EXPECT_EQ(composer_.exclusions().numbers(), (QStringList{"9", "8"}));
+    EXPECT_EQ(composer_.Exclusion_Table_Value(1, QStringLiteral("Number")), QStringLiteral("8"));
+    EXPECT_EQ(composer_.Check_Exclusion_Number(QStringLiteral("9")), 1);
 }
 
-TEST(DoubleClickInTable, opensTheEditorForOneRow) {
-    ScriptedDialogs dialogs;
-    ComposerController composer(ComposerKind::Gsm);
-    RecordingView view(composer);
-    composer.Create_Num_Msg_List(QStringLiteral("1"), QString(161, QLatin1Char('a')));
-    composer.Create_Num_Msg_List(QStringLiteral("2"), QStringLiteral("b"));
-    composer.doubleClickInTable();  // nothing selected: nothing happens
-    composer.Set_Selected_Rows({0, 1});
-    dialogs.expectNotice(QStringLiteral("\nPlease select only one record to update."));
-    composer.doubleClickInTable();
-    EXPECT_TRUE(view.edits.isEmpty());
-    composer.Set_Selected_Rows({0});
-    view.editDialog = [](const tesk::composer::EditRequest&) { return 1; };
-    view.clearCalls();
-    composer.doubleClickInTable();
-    ASSERT_EQ(view.edits.size(), 1);
-    EXPECT_EQ(view.edits[0].row, 0);
-    EXPECT_EQ(view.edits[0].number, QStringLiteral("1"));
-    EXPECT_EQ(view.edits[0].countText,
+TEST_F(ComposerTest, DoubleClickOpensTheEditorForOneRow) {
+    composer_.Create_Num_Msg_List(QStringLiteral("1"), QString(161, QLatin1Char('a')));
+    composer_.Create_Num_Msg_List(QStringLiteral("2"), QStringLiteral("b"));
+    composer_.doubleClickInTable();  // nothing selected: nothing happens
+    composer_.Set_Selected_Rows({0, 1});
+    dialogs_.expectNotice(QStringLiteral("\nPlease select only one record to update."));
+    composer_.doubleClickInTable();
+    EXPECT_TRUE(view_.edits.isEmpty());
+    composer_.Set_Selected_Rows({0});
+    view_.editDialog = [](const tesk::composer::EditRequest&) { return 1; };
+    view_.clearCalls();
+    composer_.doubleClickInTable();
+    ASSERT_EQ(view_.edits.size(), 1);
+    EXPECT_EQ(view_.edits[0].row, 0);
+    EXPECT_EQ(view_.edits[0].number, QStringLiteral("1"));
+    EXPECT_EQ(view_.edits[0].countText,
               QStringLiteral("161 Characters (Each Message will now consume 2 SMS)"));
-    EXPECT_EQ(view.calls(), QStringList{QStringLiteral("redraw")});
-    EXPECT_TRUE(view.delays.isEmpty()) << "the editor's count never warns";
+    EXPECT_EQ(view_.calls(), QStringList{QStringLiteral("redraw")});
+    EXPECT_TRUE(view_.delays.isEmpty()) << "the editor's count never warns";
 }
 
-TEST(ExportBtn, writesTheNumbersUnderTheHeader) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
+// The chosen name gets ".txt" unless it has it in any case; an existing file is replaced.
+TEST_F(ComposerTest, ExportWritesTheNumbersUnderTheHeader) {
     const QString rule(76, QLatin1Char('='));
-    const QString header =
-        rule + QStringLiteral("\n\n\t\t\t[ Tesk SMS - Contact List ]\t\t\t\n\n") + rule + "\n";
-    struct Case {
-        QString chosen;
-        QString written;
-    };
-    const std::vector<Case> cases = {
-        {dir.filePath("contacts.txt"), dir.filePath("contacts.txt")},
-        {dir.filePath("upper.TXT"), dir.filePath("upper.TXT")},
-        {dir.filePath("list.csv"), dir.filePath("list.csv.txt")},
-        {dir.filePath("plain"), dir.filePath("plain.txt")},
-    };
-    for (const Case& c : cases) {
-        ScriptedDialogs dialogs;
-        ComposerController composer(ComposerKind::Gsm);
-        RecordingView view(composer);
-        composer.Create_Num_Msg_List(QStringLiteral("+447700900123"), QStringLiteral("msg"));
-        composer.Create_Num_Msg_List(QString::fromUtf8("٠١٢"), QString());
-        composer.Create_Num_Msg_List(QStringLiteral("0044"), QStringLiteral("x\ny"));
-        {
-            QFile old(c.written);  // an existing file is replaced, not appended to
-            ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-            old.write(QByteArray(500, 'z'));
-        }
-        dialogs.expectFileToSave(c.chosen);
-        composer.Export_Btn();
-        QFile file(c.written);
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << c.written.toStdString();
+    const QString header = rule + "\n\n\t\t\t[ Tesk SMS - Contact List ]\t\t\t\n\n" + rule + "\n";
+    composer_.Create_Num_Msg_List(QStringLiteral("+447700900123"), QStringLiteral("msg"));
+    composer_.Create_Num_Msg_List(QString::fromUtf8("٠١٢"), QString());
+    composer_.Create_Num_Msg_List(QStringLiteral("0044"), QStringLiteral("x\ny"));
+    for (const auto& [chosen, written] : {std::pair{"contacts.txt", "contacts.txt"},
+                                          {"upper.TXT", "upper.TXT"},
+                                          {"list.csv", "list.csv.txt"},
+                                          {"plain", "plain.txt"}}) {
+        write(written, QByteArray(500, 'z'));
+        dialogs_.expectFileToSave(dir_.filePath(chosen));
+        composer_.Export_Btn();
+        QFile file(dir_.filePath(written));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << written;
         EXPECT_EQ(QString::fromUtf8(file.readAll()),
                   header + QString::fromUtf8("+447700900123\n٠١٢\n0044\n"));
-        EXPECT_EQ(view.exported, c.written);
+        EXPECT_EQ(view_.exported, dir_.filePath(written));
     }
 }
 
-TEST(ExportBtn, refusesAnEmptyListAndReportsFileErrors) {
+TEST(ExportBtn, RefusesAnEmptyListAndReportsFileErrors) {
     ScriptedDialogs dialogs;
     ComposerController composer(ComposerKind::Android);
     RecordingView view(composer);
@@ -362,55 +300,44 @@ TEST(ExportBtn, refusesAnEmptyListAndReportsFileErrors) {
     EXPECT_EQ(view.exported, QString());
 }
 
-}  // namespace
-
-TEST(DelayedDelivery, switchPreselectsTwoMinutesAndFifteenAndOffClearsBoth) {
-    ScriptedDialogs dialogs;
-    ComposerController composer(ComposerKind::Gsm);
-    RecordingView view(composer);
+TEST_F(ComposerTest, DelayedDeliveryPreselectsTwoMinutesAndFifteenAndOffClearsBoth) {
     const QStringList pauses = ComposerController::Delayed_Pause_Entries();
-    const QStringList counts = ComposerController::Delayed_Count_Entries();
     ASSERT_EQ(pauses.size(), 32);
-    ASSERT_EQ(counts.size(), 19);
+    ASSERT_EQ(ComposerController::Delayed_Count_Entries().size(), 19);
     // The sending run reads each pause back as: two digits, then the unit letter fourth.
     for (const QString& entry : pauses) {
         const QString trimmed = entry.trimmed();
         EXPECT_GT(trimmed.left(2).trimmed().toInt(), 0) << entry.toStdString();
         EXPECT_TRUE(QStringLiteral("SMH").contains(trimmed.at(3))) << entry.toStdString();
     }
-    EXPECT_EQ(composer.Delayed_Pause_Text(), QString());
-
-    composer.Delayed_Delivry_Chk(true);
-    EXPECT_TRUE(view.controls.delayedChoicesEnabled);
-    EXPECT_EQ(composer.Delayed_Pause_Text(), QStringLiteral(" 2  Minutes"));
-    EXPECT_EQ(composer.Delayed_Count_Text(), QStringLiteral("15"));
-    composer.Delayed_Choices(true, 18, 31);
-    EXPECT_EQ(composer.Delayed_Pause_Text(), QStringLiteral("12 Hours"));
-    EXPECT_EQ(composer.Delayed_Count_Text(), QStringLiteral("1000"));
-
-    composer.Delayed_Delivry_Chk(false);
-    EXPECT_FALSE(view.controls.delayedChoicesEnabled);
-    EXPECT_EQ(view.controls.delayedCountIndex, -1);
-    EXPECT_EQ(view.controls.delayedPauseIndex, -1);
-    EXPECT_EQ(composer.Delayed_Count_Text(), QString());
+    EXPECT_EQ(composer_.Delayed_Pause_Text(), QString());
+    composer_.Delayed_Delivry_Chk(true);
+    EXPECT_TRUE(view_.controls.delayedChoicesEnabled);
+    EXPECT_EQ(composer_.Delayed_Pause_Text(), QStringLiteral(" 2  Minutes"));
+    EXPECT_EQ(composer_.Delayed_Count_Text(), QStringLiteral("15"));
+    composer_.Delayed_Choices(true, 18, 31);
+    EXPECT_EQ(composer_.Delayed_Pause_Text(), QStringLiteral("12 Hours"));
+    EXPECT_EQ(composer_.Delayed_Count_Text(), QStringLiteral("1000"));
+    composer_.Delayed_Delivry_Chk(false);
+    EXPECT_FALSE(view_.controls.delayedChoicesEnabled);
+    EXPECT_EQ(view_.controls.delayedCountIndex, -1);
+    EXPECT_EQ(view_.controls.delayedPauseIndex, -1);
+    EXPECT_EQ(composer_.Delayed_Count_Text(), QString());
+    EXPECT_TRUE(composer_.controls().delayedDeliveryOffered) << "the GSM composer always offers it";
 }
 
-namespace {
-
 // Single-shot hands the whole list to the phone at once, so it has nothing to pause: choosing
-// it takes Delayed Delivery away, one-by-one offers it again. The GSM composer always offers it.
+// it takes Delayed Delivery away, one-by-one offers it again.
 TEST(AndroidSendingMode, SingleShotTakesDelayedDeliveryAwayAndOneByOneOffersIt) {
     ComposerController android(ComposerKind::Android);
     RecordingView view(android);
     EXPECT_TRUE(android.controls().androidSingleShot);
     EXPECT_FALSE(android.controls().delayedDeliveryOffered);
-
     android.One_By_One_Mode_Radio();
     EXPECT_TRUE(android.controls().delayedDeliveryOffered);
     android.Delayed_Delivry_Chk(true);
     ASSERT_TRUE(android.options().delayedDelivery);
     ASSERT_GE(android.controls().delayedCountIndex, 0);
-
     android.Single_Shot_Mode_Radio();
     const tesk::composer::ComposerControls shown = android.controls();
     EXPECT_TRUE(shown.androidSingleShot);
@@ -421,9 +348,6 @@ TEST(AndroidSendingMode, SingleShotTakesDelayedDeliveryAwayAndOneByOneOffersIt) 
     EXPECT_FALSE(shown.delayedDeliveryOffered);
     EXPECT_EQ(view.controls, shown) << "the window is told";
     EXPECT_TRUE(android.Delayed_Count_Text().isEmpty());
-
-    ComposerController gsm(ComposerKind::Gsm);
-    EXPECT_TRUE(gsm.controls().delayedDeliveryOffered);
 }
 
 }  // namespace

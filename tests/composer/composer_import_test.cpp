@@ -1,40 +1,30 @@
+// Importing into the composer, from a file or pasted text, through the whole path: reading,
+// the acceptance rules, the counts said afterwards, and files a user may pick by mistake.
 #include "composer/composer_controller.h"
 #include "recording_view.h"
-#include "support/scripted_dialogs.h"
 
+#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
+
+#include <sys/fsuid.h>
+#include <unistd.h>
+
+#include <thread>
 
 namespace {
 
 using tesk::composer::ComposerController;
 using tesk::composer::ComposerKind;
 using tesk::composer::ListItem;
+using tesk::composer::test::kImportFailure;
 using tesk::composer::test::RecordingView;
 using tesk::test::ScriptedDialogs;
+using ComposerImport = tesk::composer::test::ComposerTest;
 
-const QString kFailure = QStringLiteral(
-    "\nEither file is corrupted or selected file contains invalid characters.\n\nOR\n\nRecipient "
-    "number is skipped because of using 'Skip Duplicate Numbers' or 'Exclusion List' option.");
 const QString kReplace = QStringLiteral("\nDo you want to replace the current list?");
-
-class ComposerImport : public ::testing::Test {
-  protected:
-    QString write(const QString& name, const QByteArray& bytes) {
-        const QString path = dir_.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        return path;
-    }
-
-    QTemporaryDir dir_;
-    ScriptedDialogs dialogs_;
-    ComposerController composer_{ComposerKind::Gsm};
-    RecordingView view_{composer_};
-};
 
 TEST_F(ComposerImport, textFileGivesEveryNumberTheComposerText) {
     composer_.textDidChange(QStringLiteral("Hi there"));
@@ -147,18 +137,18 @@ TEST_F(ComposerImport, nothingAddedShowsTheFailureWithWhatWasLeftOut) {
               1);
     EXPECT_EQ(composer_.list().numbers(), QStringList{"1111111"});
 
-    dialogs_.expectNotice(kFailure);
+    dialogs_.expectNotice(kImportFailure);
     EXPECT_EQ(composer_.Load_Num_Func(write("again.txt", "1111111\n9999999\n")), 0);
     // A record without a comma is one field: a single-column file imports its new numbers.
     dialogs_.expectNotice(QStringLiteral("Imported 1 number. Left out 1: 1 duplicate."));
     EXPECT_EQ(composer_.Load_Num_Func(write("single-column.csv", "1111111\r2222222\r")), 1);
-    dialogs_.expectNotice(kFailure);
+    dialogs_.expectNotice(kImportFailure);
     EXPECT_EQ(composer_.Load_Num_Func(write("known.csv", "1111111\r\n2222222\r\n9999999\r\n")), 0);
-    dialogs_.expectNotice(kFailure);
+    dialogs_.expectNotice(kImportFailure);
     EXPECT_EQ(composer_.Load_Num_Func(dir_.filePath("missing.txt")), 0);
     QStringList failures;
     for (const tesk::DialogRequest& request : dialogs_.requests()) {
-        if (request.message == kFailure) {
+        if (request.message == kImportFailure) {
             failures.append(request.informativeText);
         }
     }
@@ -184,7 +174,7 @@ TEST_F(ComposerImport, loadNumberReplacesOnYesAndImportsOnTheWorker) {
     EXPECT_EQ(dialogs_.requests().at(0).buttons, (QStringList{"Yes", "No", "Cancel"}));
 }
 
-TEST_F(ComposerImport, loadNumberAppendsOnNoAndStopsOnCancel) {
+TEST_F(ComposerImport, loadNumberAppendsOnNoStopsOnCancelAndEmptiesOnYesWithoutAFile) {
     composer_.Create_Num_Msg_List(QStringLiteral("1"), QString());
     const QString path = write("n.txt", "2000000\n");
     dialogs_.expect(kReplace, QStringLiteral("Cancel"));
@@ -195,10 +185,7 @@ TEST_F(ComposerImport, loadNumberAppendsOnNoAndStopsOnCancel) {
     composer_.Load_Number();
     composer_.Wait_For_Import();
     EXPECT_EQ(composer_.list().numbers(), (QStringList{"1", "2000000"}));
-}
-
-TEST_F(ComposerImport, yesThenNoFileLeavesTheListEmpty) {
-    composer_.Create_Num_Msg_List(QStringLiteral("1"), QString());
+    view_.clearCalls();
     dialogs_.expect(kReplace, QStringLiteral("Yes"));
     dialogs_.expectFilesToOpen({});
     composer_.Load_Number();
@@ -233,7 +220,7 @@ TEST_F(ComposerImport, pastedSpreadsheetColumnsAreSplitAtTabs) {
     composer_.Skip_Duplicate_Chk(true);
     view_.pasteDialog = [this] { return composer_.Manually_Add_OK(QStringLiteral("3\n+441")); };
     dialogs_.expect(kReplace, QStringLiteral("No"));
-    dialogs_.expectNotice(kFailure);
+    dialogs_.expectNotice(kImportFailure);
     composer_.Manually_Add_Btn();
     EXPECT_EQ(composer_.list().count(), 3);
     EXPECT_EQ(dialogs_.requests().last().informativeText,
@@ -244,6 +231,83 @@ TEST_F(ComposerImport, pastedSpreadsheetColumnsAreSplitAtTabs) {
     dialogs_.expect(kReplace, QStringLiteral("No"));
     composer_.Manually_Add_Btn();
     EXPECT_EQ(dialogs_.pending(), 0);
+}
+
+// Files a user may pick by mistake: each ends in the failure message (or imports what it really
+// holds), never in a crash or a hang, the please-wait sheet always comes down, and the numbers
+// that were in the list before stay there.
+TEST(BadInputImport, EndsInTheMessageAndKeepsTheList) {
+    const QStringList before{"+447700900001", "07700900002"};
+    const struct {
+        const char* file;
+        QByteArray bytes;
+        QStringList added;  // what the file really holds; empty: the failure message
+    } cases[] = {
+        {"photo.txt", QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\x02\x80", 20), {}},
+        {"latin1.txt",
+         QByteArray("07700\xE9"
+                    "900003\n"),
+         {}},
+        {"one-line.txt", QByteArray(qsizetype{100} << 20, '7'), {}},
+        {"empty.csv", QByteArray(), {}},
+        {"blank.txt", QByteArray("\r\n\r\n\n"), {}},
+        {"broken.rtf", QByteArray("{\\rtf1\\ansi {{{\\b hello}} world\\par"), {}},
+        {"broken2.rtf",
+         QByteArray("{\\rtf1\\ansi}}} 07700900004\\par {{07700900005\\par"),
+         {"07700900004", "07700900005"}},
+        {"quote.csv",
+         QByteArray("\"Ann,+447700900006\r\nBob,447700900007\r\n"),
+         {"+447700900006", "447700900007"}},
+        {"numbers.txt", QByteArray(), {}},  // a folder
+        {"gone.csv", QByteArray(), {}},     // missing
+    };
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("numbers.txt")));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const QString path = dir.filePath(QString::fromUtf8(c.file));
+        if (!QFileInfo::exists(path) && !path.endsWith(QStringLiteral("gone.csv"))) {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            ASSERT_EQ(file.write(c.bytes), c.bytes.size());
+        }
+        ScriptedDialogs dialogs;
+        ComposerController composer(ComposerKind::Gsm);
+        RecordingView view(composer);
+        for (const QString& number : before) {
+            composer.Create_Num_Msg_List(number, QString());
+        }
+        dialogs.expectNotice(c.added.isEmpty() ? kImportFailure : QStringLiteral("\nImported "));
+        EXPECT_EQ(composer.Load_Num_Func(path), c.added.size());
+        EXPECT_EQ(composer.list().numbers(), before + c.added);
+        EXPECT_EQ(view.calls(), (QStringList{"wait+", "wait-"}));
+    }
+}
+
+// Root reads any file whatever its mode, so the import runs on a thread whose file-system
+// identity is the unprivileged "nobody": that drops root's permission override for the
+// thread's own file accesses only.
+TEST_F(ComposerImport, AnUnreadableFileEndsInTheMessage) {
+    ASSERT_TRUE(QFile::setPermissions(dir_.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                       QFile::ExeOwner | QFile::ReadOther |
+                                                       QFile::ExeOther));
+    const QString path = write(QStringLiteral("private.txt"), "07700900008\n");
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::WriteOwner));
+    composer_.Create_Num_Msg_List(QStringLiteral("5551"), QString());
+    dialogs_.expectNotice(kImportFailure);
+    int added = -1;
+    bool unprivileged = true;
+    std::thread worker([&] {
+        if (geteuid() == 0) {
+            setfsuid(65534);
+            unprivileged = setfsuid(static_cast<uid_t>(-1)) == 65534;
+        }
+        added = composer_.Load_Num_Func(path);
+    });
+    worker.join();
+    ASSERT_TRUE(unprivileged);
+    EXPECT_EQ(added, 0);
+    EXPECT_EQ(composer_.list().numbers(), QStringList{"5551"});
 }
 
 }  // namespace

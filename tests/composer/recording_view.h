@@ -3,14 +3,24 @@
 // play the modal dialogs. Safe to call from the import worker (the inline poster runs there).
 #include "composer/composer_controller.h"
 #include "composer/composer_view.h"
+#include "support/scripted_dialogs.h"
 
+#include <QFile>
 #include <QStringList>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <mutex>
 #include <optional>
 
 namespace tesk::composer::test {
+
+// What an import that adds nothing says.
+inline const QString kImportFailure = QStringLiteral(
+    "\nEither file is corrupted or selected file contains invalid characters.\n\nOR\n\nRecipient "
+    "number is skipped because of using 'Skip Duplicate Numbers' or 'Exclusion List' option.");
 
 class RecordingView final : public ComposerView {
   public:
@@ -22,40 +32,16 @@ class RecordingView final : public ComposerView {
 
     void redrawTable() override { record("redraw"); }
     void redrawExclusionTable() override { record("redrawExclusions"); }
-    void setCountLabel(const QString& text) override {
-        std::lock_guard lock(mutex_);
-        countLabel = text;
-    }
-    void setCharCountLabel(const QString& text) override {
-        std::lock_guard lock(mutex_);
-        charCountLabel = text;
-    }
-    void setNumberField(const QString& text) override {
-        std::lock_guard lock(mutex_);
-        numberField = text;
-    }
-    void setComposerText(const QString& text) override {
-        std::lock_guard lock(mutex_);
-        composerText = text;
-    }
-    void selectRows(const QList<int>& rows) override {
-        std::lock_guard lock(mutex_);
-        selection = rows;
-    }
-    void focus(Field field) override {
-        std::lock_guard lock(mutex_);
-        focused = field;
-    }
-    void showControls(const ComposerControls& shown) override {
-        std::lock_guard lock(mutex_);
-        controls = shown;
-    }
+    void setCountLabel(const QString& text) override { set(countLabel, text); }
+    void setCharCountLabel(const QString& text) override { set(charCountLabel, text); }
+    void setNumberField(const QString& text) override { set(numberField, text); }
+    void setComposerText(const QString& text) override { set(composerText, text); }
+    void selectRows(const QList<int>& rows) override { set(selection, rows); }
+    void focus(Field field) override { set(focused, field); }
+    void showControls(const ComposerControls& shown) override { set(controls, shown); }
     void setPleaseWait(bool shown) override { record(shown ? "wait+" : "wait-"); }
     void setSendEnabled(bool enabled) override { record(enabled ? "send+" : "send-"); }
-    void setImportProgress(int numbersRead) override {
-        std::lock_guard lock(mutex_);
-        progress = numbersRead;
-    }
+    void setImportProgress(int numbersRead) override { set(progress, numbersRead); }
     void runAfter(double seconds, std::function<void()> task) override {
         {
             std::lock_guard lock(mutex_);
@@ -70,10 +56,7 @@ class RecordingView final : public ComposerView {
         return editDialog ? editDialog(request) : 0;
     }
     bool runPasteDialog() override { return pasteDialog ? pasteDialog() : false; }
-    void offerToOpenExportedFile(const QString& path) override {
-        std::lock_guard lock(mutex_);
-        exported = path;
-    }
+    void offerToOpenExportedFile(const QString& path) override { set(exported, path); }
 
     QStringList calls() const {
         std::lock_guard lock(mutex_);
@@ -96,12 +79,34 @@ class RecordingView final : public ComposerView {
     std::function<bool()> pasteDialog;
 
   private:
+    template <typename Field_, typename Value>
+    void set(Field_& field, const Value& value) {
+        std::lock_guard lock(mutex_);
+        field = value;
+    }
     void record(const char* call) {
         std::lock_guard lock(mutex_);
         calls_.append(QString::fromLatin1(call));
     }
     mutable std::mutex mutex_;
     QStringList calls_;
+};
+
+// A GSM composer on its recording view, with scripted dialogs and a folder for files.
+class ComposerTest : public ::testing::Test {
+  protected:
+    QString write(const QString& name, const QByteArray& bytes) {
+        const QString path = dir_.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        EXPECT_EQ(file.write(bytes), bytes.size());
+        return path;
+    }
+
+    QTemporaryDir dir_;
+    tesk::test::ScriptedDialogs dialogs_;
+    ComposerController composer_{ComposerKind::Gsm};
+    RecordingView view_{composer_};
 };
 
 }  // namespace tesk::composer::test
