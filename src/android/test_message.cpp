@@ -20,7 +20,7 @@ bool Android_Test_Number_Valid(const QString& trimmedNumber) {
     if (rest.contains(QLatin1Char('+'))) {
         return false;
     }
-    return Check_Ph_Number(trimmedNumber, 0) == 0;
+    return isValidPhoneNumber(trimmedNumber);
 }
 
 namespace {

@@ -13,6 +13,18 @@ int Check_UNICODE_Message(const QString& text);
 // 1 when some non-blank character is outside plain ASCII letters, digits and signs.
 int Check_Non_English_Message(const QString& text);
 
+// The same three checks as plain answers, for the program's own use (the inverted 1 = invalid
+// forms above are what the composers and their stored settings were written against).
+inline bool isValidPhoneNumber(const QString& text) {
+    return Check_Ph_Number(text, 0) == 0;
+}
+inline bool needsUcs2(const QString& text) {
+    return Check_UNICODE_Message(text) == 1;
+}
+inline bool hasNonEnglishText(const QString& text) {
+    return Check_Non_English_Message(text) == 1;
+}
+
 // A number as people and spreadsheets write it, reduced to what the syntax check judges. Removed:
 // white space of every kind (no-break and thin spaces included), invisible format marks, hyphens
 // and dashes, parentheses, and "(0)" with its zero when a "+" stands before it ("+44 (0)20 ...").

@@ -23,7 +23,7 @@ const QString kExportRule = QString(76, QLatin1Char('='));
 
 QString Clean_Valid_Number(const QString& raw) {
     const QString number = Clean_Number_Form(raw);
-    if (number.isEmpty() || Check_Ph_Number(number, 0) == 1) {
+    if (number.isEmpty() || !isValidPhoneNumber(number)) {
         return QString();
     }
     // A leading "+" stands for "00"; any other "+" makes the number invalid.

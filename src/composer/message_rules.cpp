@@ -24,7 +24,7 @@ MessageSize Measure_Message(const QString& text, bool unicodeOption) {
     const QString message = Cut_Message(text);
     MessageSize size;
     size.characters = static_cast<int>(message.size());
-    size.ucs2 = unicodeOption || Check_UNICODE_Message(message) == 1;
+    size.ucs2 = unicodeOption || needsUcs2(message);
     if (size.ucs2) {
         size.multiPart = message.size() > PDU::kSingleUnits;
     } else {

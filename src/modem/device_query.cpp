@@ -148,7 +148,7 @@ QString serviceCentreNumber(const QString& cleaned) {
             const QString septets = PDU::DecodeUserData(number);
             if (septets.startsWith(QLatin1Char('+'))) {
                 result = septets;
-            } else if (Check_Ph_Number(ucs2, 0) == 0) {
+            } else if (isValidPhoneNumber(ucs2)) {
                 result = ucs2;
             }
         }

@@ -249,7 +249,7 @@ int PDU::hex2int(const QString& hex) {
 }
 
 bool PDU::Needs_Unicode(const QString& text) {
-    return Check_UNICODE_Message(text) == 1;
+    return needsUcs2(text);
 }
 
 QString PDU::EncodePDU(const QString& message, const QString& number, const QString& smsc,
@@ -318,8 +318,7 @@ int PDU::Pdu_Mode_Submissions(const QString& message, const QString& number, boo
 
 bool PDU::Text_Mode_Wide(const QString& message, bool unicode) {
     static const QString differing = QStringLiteral("@$_`[\\]^{|}~");
-    if ((unicode && Check_UNICODE_Message(message) == 1) ||
-        Check_Non_English_Message(message) == 1) {
+    if ((unicode && needsUcs2(message)) || hasNonEnglishText(message)) {
         return true;
     }
     for (const QChar c : message) {

@@ -90,7 +90,7 @@ void Send_SMS_Func_Android::SMS_Sent_By_One_By_One_Mode(const AndroidSendRequest
         // a start with the number alone makes the phone read the file, which must then hold
         // this message and not whatever an earlier one left there.
         const bool asExtra = !Trim_Str(message).isEmpty() && !request.options.unicode &&
-                             Check_Non_English_Message(message) == 0;
+                             !hasNonEnglishText(message);
         if (asExtra) {
             const android::AdbCall call = android::Send_AN_MSG_Command(number, message, 0);
             // A call that never came back counts as a lost phone: the phone did not answer

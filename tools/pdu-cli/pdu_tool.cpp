@@ -116,7 +116,7 @@ QString parseArguments(const QStringList& args, Options* options) {
 // Blanks and dashes are removed; what is left must pass the number check with "+" only first.
 QString validNumber(const QString& raw, const char* what, QString* error) {
     const QString number = Replace_Char_For_Valid_Number(raw);
-    if (Check_Ph_Number(number, 0) != 0 || number.lastIndexOf(QLatin1Char('+')) > 0) {
+    if (!isValidPhoneNumber(number) || number.lastIndexOf(QLatin1Char('+')) > 0) {
         *error = QStringLiteral(
                      "invalid %1 number '%2': use up to 20 digits, optionally after "
                      "one leading '+'")
