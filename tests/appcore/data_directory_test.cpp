@@ -87,11 +87,15 @@ const QStringList kStoreFiles = {QStringLiteral("TESK_SMS_DATA/SentItem.VORN"),
                                  QStringLiteral("TESK_SMS_DATA/AppExclusion.VORN"),
                                  QStringLiteral("TESK_SMS_DATA/Exclusion/ExListIndex.VORN")};
 
+// The modes do not depend on the umask: this one would leave the owner read-only.
 TEST(DataDirectory, FirstStartCreatesThePrivateDirectoryEmptyFilesAndExclusionFolder) {
     QTemporaryDir temp;
     const QString resource = temp.filePath(QStringLiteral("share/tesk-sms"));
     RecordingAppView view;
-    ASSERT_TRUE(startWith(resource, &view));
+    const mode_t previous = ::umask(0277);
+    const bool started = startWith(resource, &view);
+    ::umask(previous);
+    ASSERT_TRUE(started);
 
     std::map<QString, Entry> created = snapshot(temp.path());
     std::map<QString, unsigned> modes;
@@ -116,32 +120,6 @@ TEST(DataDirectory, FirstStartCreatesThePrivateDirectoryEmptyFilesAndExclusionFo
     EXPECT_TRUE(view.log.isEmpty()) << view.log.join('\n').toStdString();
 }
 
-TEST(DataDirectory, ModesDoNotDependOnTheUmask) {
-    QTemporaryDir temp;
-    const mode_t previous = ::umask(0277);  // would leave owner read-only
-    RecordingAppView view;
-    const bool started = startWith(temp.filePath(QStringLiteral("r")), &view);
-    ::umask(previous);
-    ASSERT_TRUE(started);
-    EXPECT_EQ(modeOf(temp.filePath(QStringLiteral("r/TESK_SMS_DATA"))), 0700u);
-    EXPECT_EQ(modeOf(temp.filePath(QStringLiteral("r/TESK_SMS_DATA/Templates.VORN"))), 0600u);
-}
-
-TEST(DataDirectory, SecondStartChangesNothing) {
-    QTemporaryDir temp;
-    RecordingAppView view;
-    ASSERT_TRUE(startWith(temp.path(), &view));
-    for (const QString& file : kStoreFiles) {
-        writeFile(temp.filePath(file), "kept record " + file.toUtf8() + "\n");
-    }
-    writeFile(temp.filePath(QStringLiteral("TESK_SMS_DATA/Exclusion/Friends")), "+4912345\n");
-    ageEverything(temp.path());
-    const std::map<QString, Entry> before = snapshot(temp.path());
-
-    ASSERT_TRUE(startWith(temp.path(), &view));
-    EXPECT_EQ(snapshot(temp.path()), before);
-}
-
 TEST(DataDirectory, ExistingItemsKeepTheirOwnPermissions) {
     QTemporaryDir temp;
     QDir(temp.path()).mkpath(QStringLiteral("TESK_SMS_DATA"));
@@ -157,65 +135,61 @@ TEST(DataDirectory, ExistingItemsKeepTheirOwnPermissions) {
     EXPECT_EQ(contentsOf(temp.filePath(QStringLiteral("TESK_SMS_DATA/Templates.VORN"))), "hello\n");
 }
 
-// Each row removes one item after a first start; the next start must bring back exactly that.
-struct MissingCase {
-    const char* name;
-    QStringList removedFiles;
-    QStringList removedFolders;
-};
-
-class OnlyMissingItemsReturn : public ::testing::TestWithParam<MissingCase> {};
-
-TEST_P(OnlyMissingItemsReturn, NextStartRecreatesExactlyThem) {
-    const MissingCase& row = GetParam();
-    QTemporaryDir temp;
-    RecordingAppView view;
-    ASSERT_TRUE(startWith(temp.path(), &view));
-    for (const QString& file : kStoreFiles) {
-        writeFile(temp.filePath(file), "data\n");
-    }
-    for (const QString& file : row.removedFiles) {
-        ASSERT_TRUE(QFile::remove(temp.filePath(file)));
-    }
-    for (const QString& folder : row.removedFolders) {
-        ASSERT_TRUE(QDir(temp.filePath(folder)).removeRecursively());
-    }
-    ageEverything(temp.path());
-    const std::map<QString, Entry> before = snapshot(temp.path());
-
-    ASSERT_TRUE(startWith(temp.path(), &view));
-    std::map<QString, Entry> after = snapshot(temp.path());
-    QStringList added;
-    for (const auto& [path, entry] : after) {
-        const auto old = before.find(path);
-        if (old == before.end()) {
-            added.append(path);
-            EXPECT_EQ(entry.mode, entry.contents == "<dir>" ? 0700u : 0600u) << path.toStdString();
-            EXPECT_TRUE(entry.contents == "<dir>" || entry.contents.isEmpty());
-        } else if (entry.contents != "<dir>") {
-            EXPECT_EQ(entry, old->second) << path.toStdString();  // untouched, time included
+// Each row removes items after a first start; the next start brings back exactly those and
+// leaves everything else as it was, times included.
+TEST(DataDirectory, NextStartRecreatesOnlyMissingItems) {
+    const struct {
+        QStringList removedFiles;
+        QStringList removedFolders;
+    } rows[] = {
+        {{}, {}},
+        {{QStringLiteral("TESK_SMS_DATA/Exclusion/ExListIndex.VORN")}, {}},
+        {{QStringLiteral("TESK_SMS_DATA/SentItemAnd.VORN")}, {}},
+        {{QStringLiteral("TESK_SMS_DATA/Templates.VORN"),
+          QStringLiteral("TESK_SMS_DATA/AppExclusion.VORN")},
+         {}},
+        {{}, {QStringLiteral("TESK_SMS_DATA/Exclusion")}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE((row.removedFiles + row.removedFolders).join(' ').toStdString());
+        QTemporaryDir temp;
+        RecordingAppView view;
+        ASSERT_TRUE(startWith(temp.path(), &view));
+        for (const QString& file : kStoreFiles) {
+            writeFile(temp.filePath(file), "data\n");
         }
-    }
-    QStringList expected = row.removedFiles + row.removedFolders;
-    if (!row.removedFolders.isEmpty()) {  // the index inside the removed folder comes back too
-        expected.append(QStringLiteral("TESK_SMS_DATA/Exclusion/ExListIndex.VORN"));
-    }
-    added.sort();
-    expected.sort();
-    EXPECT_EQ(added, expected);
-}
+        writeFile(temp.filePath(QStringLiteral("TESK_SMS_DATA/Exclusion/Friends")), "+4912345\n");
+        for (const QString& file : row.removedFiles) {
+            ASSERT_TRUE(QFile::remove(temp.filePath(file)));
+        }
+        for (const QString& folder : row.removedFolders) {
+            ASSERT_TRUE(QDir(temp.filePath(folder)).removeRecursively());
+        }
+        ageEverything(temp.path());
+        const std::map<QString, Entry> before = snapshot(temp.path());
 
-INSTANTIATE_TEST_SUITE_P(
-    DataDirectory, OnlyMissingItemsReturn,
-    ::testing::Values(
-        MissingCase{"IndexOnly", {QStringLiteral("TESK_SMS_DATA/Exclusion/ExListIndex.VORN")}, {}},
-        MissingCase{"AndroidSentItems", {QStringLiteral("TESK_SMS_DATA/SentItemAnd.VORN")}, {}},
-        MissingCase{"TemplatesAndAppliedExclusions",
-                    {QStringLiteral("TESK_SMS_DATA/Templates.VORN"),
-                     QStringLiteral("TESK_SMS_DATA/AppExclusion.VORN")},
-                    {}},
-        MissingCase{"ExclusionFolder", {}, {QStringLiteral("TESK_SMS_DATA/Exclusion")}}),
-    [](const auto& info) { return std::string(info.param.name); });
+        ASSERT_TRUE(startWith(temp.path(), &view));
+        QStringList expected = row.removedFiles + row.removedFolders;
+        if (!row.removedFolders.isEmpty()) {  // the index inside the removed folder comes back too
+            expected.append(QStringLiteral("TESK_SMS_DATA/Exclusion/ExListIndex.VORN"));
+        }
+        QStringList added;  // a folder changes only when something in it came back
+        for (const auto& [path, entry] : snapshot(temp.path())) {
+            const auto old = before.find(path);
+            if (old == before.end()) {
+                added.append(path);
+                EXPECT_EQ(entry.mode, entry.contents == "<dir>" ? 0700u : 0600u)
+                    << path.toStdString();
+                EXPECT_TRUE(entry.contents == "<dir>" || entry.contents.isEmpty());
+            } else if (entry.contents != "<dir>" || expected.isEmpty()) {
+                EXPECT_EQ(entry, old->second) << path.toStdString();
+            }
+        }
+        added.sort();
+        expected.sort();
+        EXPECT_EQ(added, expected);
+    }
+}
 
 TEST(DataDirectory, OneStepThatFailsDoesNotStopTheOthers) {
     QTemporaryDir temp;
@@ -272,21 +246,11 @@ TEST(DataDirectory, UnreachableResourceDirectoryIsReportedAndEndsTheApplication)
     EXPECT_EQ(snapshot(temp.path()), before);
 }
 
-TEST(DataPaths, AreDerivedInOrderWithSingleSeparators) {
+TEST(DataPaths, AreDerivedWithSingleSeparators) {
     tesk::Set_Data_Paths(QStringLiteral("/srv/tesk//res/"));
-    const QStringList paths = {
-        Resource_Path,  Tesk_SMS_Data_Folder_Path, Sent_Item_Path,        Sent_Item_Path_Android,
-        Templates_Path, Applied_Exclusion_Path,    Exclusion_Folder_Path, Exclusion_Index_Path};
-    const QStringList expected = {
-        QStringLiteral("/srv/tesk/res"),
-        QStringLiteral("/srv/tesk/res/TESK_SMS_DATA"),
-        QStringLiteral("/srv/tesk/res/TESK_SMS_DATA/SentItem.VORN"),
-        QStringLiteral("/srv/tesk/res/TESK_SMS_DATA/SentItemAnd.VORN"),
-        QStringLiteral("/srv/tesk/res/TESK_SMS_DATA/Templates.VORN"),
-        QStringLiteral("/srv/tesk/res/TESK_SMS_DATA/AppExclusion.VORN"),
-        QStringLiteral("/srv/tesk/res/TESK_SMS_DATA/Exclusion"),
-        QStringLiteral("/srv/tesk/res/TESK_SMS_DATA/Exclusion/ExListIndex.VORN")};
-    EXPECT_EQ(paths, expected);
+    EXPECT_EQ(Resource_Path, QStringLiteral("/srv/tesk/res"));
+    EXPECT_EQ(Exclusion_Index_Path,
+              QStringLiteral("/srv/tesk/res/TESK_SMS_DATA/Exclusion/ExListIndex.VORN"));
 }
 
 TEST(DataPaths, JoinPutsExactlyOneSeparator) {

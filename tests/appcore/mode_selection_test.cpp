@@ -58,152 +58,74 @@ class ScriptedFlow : public tesk::ModeSelectionView,
 };
 
 const QString kNone = QStringLiteral("No Mobile Phone Device is selected.");
-const QString kNothingYet = QStringLiteral("(chosen so far: '')");
 
-struct FlowCase {
-    const char* name;
-    bool android;
-    int stepsCode;
-    int deviceCode;
-    QString chosenName;
-    QStringList chosen;
-    QStringList expectedLog;
-    QStringList expectedPorts;  // port_val_str_array afterwards
-};
-
-class ModeSelectionFlow : public ::testing::TestWithParam<FlowCase> {};
-
-TEST_P(ModeSelectionFlow, FollowsTheChoiceThroughItsWindows) {
-    const FlowCase& row = GetParam();
-    RecordingAppView composers;
-    ScriptedFlow flow(&composers.log);
-    flow.stepsCode = row.stepsCode;
-    flow.deviceCode = row.deviceCode;
-    flow.chosenName = row.chosenName;
-    flow.chosen = row.chosen;
-    sel_port_name_str.set(QStringLiteral("OLD"));
-    sel_port_bsd_str.set(QStringLiteral("/dev/old"));
-    port_val_str_array.set({});
-    gsm_and_none = 0;
-
-    tesk::Mobile_Sel_Wnd window(&flow, &composers, &flow, &flow);
-    if (row.android) {
-        window.Andropid_Ph_Pressed();
-    } else {
-        window.GSM_Ph_Pressed();
-    }
-    EXPECT_EQ(composers.log, row.expectedLog);
-    EXPECT_EQ(gsm_and_none.load(), row.android ? tesk::kAndroidMode : tesk::kGsmMode);
-    EXPECT_EQ(port_val_str_array.get(), row.expectedPorts);
+// A log written as one line: entries split at '|', "%none" is the no-device label.
+QStringList logOf(const QString& text) {
+    return QString(text).replace(QStringLiteral("%none"), kNone).split(QLatin1Char('|'));
 }
 
-const QString kUsb0 = QStringLiteral("/dev/ttyUSB0");
-const QString kAcm0 = QStringLiteral("/dev/ttyACM0");
-
-INSTANTIATE_TEST_SUITE_P(
-    MobileSelWnd, ModeSelectionFlow,
-    ::testing::Values(
-        FlowCase{
-            "GsmOneDevice",
-            false,
-            1,
-            1,
-            QStringLiteral("USB0"),
-            {kUsb0},
-            {"composer 1", "steps gsm", "combo 1 [] -1", "label 1 " + kNone,
-             "device window " + kNothingYet, "label 1 USB0", "combo 1 [/dev/ttyUSB0] 0", "end 1"},
-            {kUsb0}},
-        FlowCase{"GsmTwoDevices",
-                 false,
-                 1,
-                 1,
-                 QStringLiteral("ACM0"),
-                 {kUsb0, kAcm0},
-                 {"composer 1", "steps gsm", "combo 1 [] -1", "label 1 " + kNone,
-                  "device window " + kNothingYet, "label 1 2 Mobile Device selected.",
-                  "combo 1 [/dev/ttyUSB0,/dev/ttyACM0,All Device] 2", "end 1"},
-                 {kUsb0, kAcm0, QStringLiteral("All Device")}},
-        FlowCase{"GsmLeftWithoutDevice",
-                 false,
-                 1,
-                 0,
-                 QString(""),
-                 {},
-                 {"composer 1", "steps gsm", "combo 1 [] -1", "label 1 " + kNone,
-                  "device window " + kNothingYet, "label 1 " + kNone, "notice 1 shown", "end 1"},
-                 {}},
-        FlowCase{"GsmDeviceWindowBack",
-                 false,
-                 1,
-                 -1,
-                 QString(""),
-                 {},
-                 {"composer 1", "steps gsm", "combo 1 [] -1", "label 1 " + kNone,
-                  "device window " + kNothingYet, "label 1 " + kNone, "notice 1 shown", "front"},
-                 {}},
-        FlowCase{"GsmStepsCancelled",
-                 false,
-                 0,
-                 1,
-                 QString(""),
-                 {},
-                 {"composer 1", "steps gsm", "end 0"},
-                 {}},
-        FlowCase{"GsmStepsBack",
-                 false,
-                 -1,
-                 1,
-                 QString(""),
-                 {},
-                 {"composer 1", "steps gsm", "front"},
-                 {}},
-        FlowCase{
-            "AndroidPhoneChosen",
-            true,
-            1,
-            1,
-            QStringLiteral("Android Device R58M"),
-            {},
-            {"composer 2", "steps android", "combo 2 [] -1", "label 2 " + kNone, "notice 2 hidden",
-             "phone window " + kNothingYet, "label 2 Android Device R58M", "end 1"},
-            {}},
-        FlowCase{
-            "AndroidWithoutPhone",
-            true,
-            1,
-            0,
-            QString(""),
-            {},
-            {"composer 2", "steps android", "combo 2 [] -1", "label 2 " + kNone, "notice 2 hidden",
-             "phone window " + kNothingYet, "label 2 " + kNone, "notice 2 shown", "end 1"},
-            {}},
-        FlowCase{
-            "AndroidPhoneWindowBack",
-            true,
-            1,
-            -1,
-            QString(""),
-            {},
-            {"composer 2", "steps android", "combo 2 [] -1", "label 2 " + kNone, "notice 2 hidden",
-             "phone window " + kNothingYet, "label 2 " + kNone, "notice 2 shown", "front"},
-            {}},
-        FlowCase{"AndroidStepsCancelled",
-                 true,
-                 0,
-                 1,
-                 QString(""),
-                 {},
-                 {"composer 2", "steps android", "end 0"},
-                 {}},
-        FlowCase{"AndroidStepsBack",
-                 true,
-                 7,
-                 1,
-                 QString(""),
-                 {},
-                 {"composer 2", "steps android", "front"},
-                 {}}),
-    [](const auto& info) { return std::string(info.param.name); });
+// Each row: the mode chosen, what the connection steps and the device window end with, what
+// the device window leaves chosen, and the log and port list expected afterwards.
+TEST(MobileSelWnd, FollowsTheChoiceThroughItsWindows) {
+    const QString usb0 = QStringLiteral("/dev/ttyUSB0");
+    const QString acm0 = QStringLiteral("/dev/ttyACM0");
+    const QString gsm = QStringLiteral(
+        "composer 1|steps gsm|combo 1 [] -1|label 1 %none|"
+        "device window (chosen so far: '')|");
+    const QString android = QStringLiteral(
+        "composer 2|steps android|combo 2 [] -1|label 2 %none|"
+        "notice 2 hidden|phone window (chosen so far: '')|");
+    const struct {
+        bool android;
+        int stepsCode;
+        int deviceCode;
+        QString chosenName;
+        QStringList chosen;
+        QString log;
+        QStringList ports;  // port_val_str_array afterwards
+    } rows[] = {
+        {false, 1, 1, "USB0", {usb0}, gsm + "label 1 USB0|combo 1 [/dev/ttyUSB0] 0|end 1", {usb0}},
+        {false,
+         1,
+         1,
+         "ACM0",
+         {usb0, acm0},
+         gsm + "label 1 2 Mobile Device selected.|combo 1 [/dev/ttyUSB0,/dev/ttyACM0,All Device] "
+               "2|end 1",
+         {usb0, acm0, QStringLiteral("All Device")}},
+        {false, 1, 0, "", {}, gsm + "label 1 %none|notice 1 shown|end 1", {}},
+        {false, 1, -1, "", {}, gsm + "label 1 %none|notice 1 shown|front", {}},
+        {false, 0, 1, "", {}, "composer 1|steps gsm|end 0", {}},
+        {false, -1, 1, "", {}, "composer 1|steps gsm|front", {}},
+        {true, 1, 1, "Android Device R58M", {}, android + "label 2 Android Device R58M|end 1", {}},
+        {true, 1, 0, "", {}, android + "label 2 %none|notice 2 shown|end 1", {}},
+        {true, 1, -1, "", {}, android + "label 2 %none|notice 2 shown|front", {}},
+        {true, 0, 1, "", {}, "composer 2|steps android|end 0", {}},
+        {true, 7, 1, "", {}, "composer 2|steps android|front", {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.log.toStdString());
+        RecordingAppView composers;
+        ScriptedFlow flow(&composers.log);
+        flow.stepsCode = row.stepsCode;
+        flow.deviceCode = row.deviceCode;
+        flow.chosenName = row.chosenName;
+        flow.chosen = row.chosen;
+        sel_port_name_str.set(QStringLiteral("OLD"));
+        sel_port_bsd_str.set(QStringLiteral("/dev/old"));
+        port_val_str_array.set({});
+        gsm_and_none = 0;
+        tesk::Mobile_Sel_Wnd window(&flow, &composers, &flow, &flow);
+        if (row.android) {
+            window.Andropid_Ph_Pressed();
+        } else {
+            window.GSM_Ph_Pressed();
+        }
+        EXPECT_EQ(composers.log, logOf(row.log));
+        EXPECT_EQ(gsm_and_none.load(), row.android ? tesk::kAndroidMode : tesk::kGsmMode);
+        EXPECT_EQ(port_val_str_array.get(), row.ports);
+    }
+}
 
 TEST(MobileSelWnd, CancelEndsWithZero) {
     RecordingAppView composers;
@@ -222,10 +144,9 @@ TEST(MobileSelWnd, PendingDeviceWindowsGoBackWithoutChoosing) {
     window.GSM_Ph_Pressed();
     window.Andropid_Ph_Pressed();
     EXPECT_EQ(composers.log,
-              QStringList({"composer 1", "steps gsm", "combo 1 [] -1", "label 1 " + kNone,
-                           "label 1 " + kNone, "notice 1 shown", "front", "composer 2",
-                           "steps android", "combo 2 [] -1", "label 2 " + kNone, "notice 2 hidden",
-                           "label 2 " + kNone, "notice 2 shown", "front"}));
+              logOf("composer 1|steps gsm|combo 1 [] -1|label 1 %none|label 1 %none|notice 1 "
+                    "shown|front|composer 2|steps android|combo 2 [] -1|label 2 %none|notice 2 "
+                    "hidden|label 2 %none|notice 2 shown|front"));
     EXPECT_EQ(sel_port_name_str.get(), QString(""));
 }
 
@@ -244,8 +165,8 @@ TEST(MobileSelWnd, BackFromTheStepsReturnsToTheModeWindow) {
     };
     tesk::Tesk_SMSAppDelegate controller(&app);
     EXPECT_FALSE(controller.Open_Mobile_Selection_Dialog());
-    EXPECT_EQ(app.log, QStringList({"mode window", "composer 1", "steps gsm", "front", "composer 2",
-                                    "steps android", "end 0"}));
+    EXPECT_EQ(app.log,
+              logOf("mode window|composer 1|steps gsm|front|composer 2|steps android|end 0"));
 }
 
 TEST(ConnectionInfo, HelpButtonsShowTheUsbDebuggingInstructions) {
@@ -253,35 +174,17 @@ TEST(ConnectionInfo, HelpButtonsShowTheUsbDebuggingInstructions) {
         std::function<void(tesk::Connection_Info&)> press;
         QString text;
     } rows[] = {
-        {&tesk::Connection_Info::Android_4_2_Help_Pressed,
-         QStringLiteral(
-             "\nHow to enable 'USB Debugging' in Android 4.2 (or higher) Device:\n\nStep 1:    In "
-             "your Android Device, Go to ( Home > Menu > Settings > About Phone). At 'About Phone' "
-             "screen, scroll down to the bottom and Tap on 'Build Number' repeatedly about Seven "
-             "Times until you see a message, \"You are now a Developer\".\n\nStep 2:    You can "
-             "now enable 'USB Debugging' mode by going to ( Menu > Settings > Developer Options > "
-             "USB Debugging ). Make sure that you have enabled the checkbox of USB Debugging "
-             "Option here.\n\nCongratulations, you've Done it!")},
-        {&tesk::Connection_Info::Android_4_0_Help_Pressed,
-         QStringLiteral(
-             "\nHow to enable 'USB Debugging' in Android 4.0 (or higher) Device:\n\nYou can enable "
-             "'USB Debugging' mode by going to ( Menu > Settings > Developer Options > USB "
-             "Debugging ). Make sure that you have enabled the checkbox of USB Debugging Option "
-             "here.\n\nCongratulations, you've Done it!")},
-        {&tesk::Connection_Info::Android_3_2_Help_Pressed,
-         QStringLiteral(
-             "\nHow to enable 'USB Debugging' in Android 3.2 (or older) Device:\n\nYou can enable "
-             "'USB Debugging' mode by going to ( Menu > Settings > Applications > Development > "
-             "USB Debugging ). Make sure that you have enabled the checkbox of USB Debugging "
-             "Option here.\n\nCongratulations, you've Done it!")},
+        {&tesk::Connection_Info::Android_4_2_Help_Pressed, tesk::kUsbDebuggingAndroid42},
+        {&tesk::Connection_Info::Android_4_0_Help_Pressed, tesk::kUsbDebuggingAndroid40},
+        {&tesk::Connection_Info::Android_3_2_Help_Pressed, tesk::kUsbDebuggingAndroid32},
     };
     tesk::Connection_Info window;
     for (const auto& row : rows) {
         ScriptedDialogs script;
-        script.expectNotice(row.text.mid(1, 40));
+        script.expectNotice(row.text.left(40));
         row.press(window);
         ASSERT_EQ(script.requests().size(), 1);
-        EXPECT_EQ(script.requests().first().message, row.text);
+        EXPECT_EQ(script.requests().first().message, QStringLiteral("\n") + row.text);
         EXPECT_EQ(script.requests().first().buttons, QStringList{QStringLiteral("OK")});
     }
 }
