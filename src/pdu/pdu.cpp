@@ -2,9 +2,11 @@
 
 #include "checks/number_checks.h"
 #include "pdu/gsm7_table.h"
+#include "pdu/hex_digits.h"
 
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <atomic>
 
 using namespace tesk::pdu;
@@ -30,18 +32,9 @@ void appendOctet(QString* out, int octet) {
     out->append(QLatin1Char(kHexDigits[octet & 0xF]));
 }
 
+// Lenient: a character that is not a hex digit counts as 0 (the incoming codec refuses it).
 int hexDigitValue(QChar c) {
-    const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9') {
-        return u - u'0';
-    }
-    if (u >= u'A' && u <= u'F') {
-        return u - u'A' + 10;
-    }
-    if (u >= u'a' && u <= u'f') {
-        return u - u'a' + 10;
-    }
-    return 0;
+    return std::max(0, pdu_detail::hexDigitValue(c));
 }
 
 QString encodeAddress(const QString& number, bool serviceCentre) {

@@ -1,6 +1,7 @@
 #include "pdu/sms_inbound.h"
 
 #include "pdu/gsm7_table.h"
+#include "pdu/hex_digits.h"
 
 #include <QList>
 #include <QRegularExpression>
@@ -20,20 +21,6 @@ constexpr int kMaxOctets = 140;
 constexpr int kMaxQuarterHours = 14 * 4;  // zone offsets run from -14 to +14 hours
 constexpr int kMaxIncomplete = 256;       // messages waiting for parts, before old ones go
 
-int hexValue(QChar c) {
-    const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9') {
-        return u - u'0';
-    }
-    if (u >= u'A' && u <= u'F') {
-        return u - u'A' + 10;
-    }
-    if (u >= u'a' && u <= u'f') {
-        return u - u'a' + 10;
-    }
-    return -1;
-}
-
 // Octets of a hex line; nullopt for an odd length or a character that is not a hex digit.
 std::optional<QByteArray> octetsOf(const QString& text) {
     const QString hex = text.trimmed();
@@ -43,8 +30,8 @@ std::optional<QByteArray> octetsOf(const QString& text) {
     QByteArray octets;
     octets.reserve(hex.size() / 2);
     for (qsizetype i = 0; i < hex.size(); i += 2) {
-        const int high = hexValue(hex.at(i));
-        const int low = hexValue(hex.at(i + 1));
+        const int high = pdu_detail::hexDigitValue(hex.at(i));
+        const int low = pdu_detail::hexDigitValue(hex.at(i + 1));
         if (high < 0 || low < 0) {
             return std::nullopt;
         }
@@ -355,7 +342,7 @@ bool isUcs2Hex(const QString& text) {
         return false;
     }
     for (const QChar c : text) {
-        if (hexValue(c) < 0) {
+        if (pdu_detail::hexDigitValue(c) < 0) {
             return false;
         }
     }
