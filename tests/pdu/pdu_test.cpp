@@ -50,7 +50,7 @@ TEST(PduFields, matchTheirVectors) {
         {PDU::EncodeUserData_16_bit(QString::fromUtf8("A€")), "004120AC"},
         {PDU::DecodeUserData_16_bit("002B0031"), "+1"},
         {PDU::DecodeUserData_16_bit("20ac"), QString::fromUtf8("€")},
-        {PDU::DecodeUserData_16_bit("002B003"), "+"},  // an incomplete group is dropped
+        {PDU::DecodeUserData_16_bit("002B003"), "+"}  // an incomplete group is dropped
     };
     for (std::size_t i = 0; i < cases.size(); ++i) {
         EXPECT_EQ(cases[i].first, cases[i].second) << "row " << i;
@@ -65,8 +65,7 @@ TEST(PduFields, matchTheirVectors) {
         {PDU::hex2int("ff"), 255},
         {PDU::hex2int("0x10"), 16},  // "x" counts as 0
         {PDU::hex2int("12345"), 0x12345},
-        {PDU::hex2int(""), 0},
-    };
+        {PDU::hex2int(""), 0}};
     for (std::size_t i = 0; i < numbers.size(); ++i) {
         EXPECT_EQ(numbers[i].first, numbers[i].second) << "row " << i;
     }

@@ -167,8 +167,7 @@ TEST(StatusReportText, namesEveryStatusRange) {
         {0x5A, "permanent error"},
         {0x61, "SC stopped trying: SME busy"},
         {0x70, "SC stopped trying"},
-        {0xC0, "unknown status"},
-    };
+        {0xC0, "unknown status"}};
     for (const auto& [status, words] : cases) {
         EXPECT_EQ(pdu::Status_Text(status), QString::fromUtf8(words)) << status;
     }
