@@ -1,46 +1,34 @@
 #include "stores/exclusion_store.h"
 #include "appstate/data_paths.h"
 #include "composer/composer_controller.h"
-#include "support/param_names.h"
-
-#include <QFile>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
+#include "store_test.h"
 
 namespace {
 
 using tesk::stores::Check_Exclusion_List_Name;
 
-struct NameCase {
-    const char* name;
-    QString listName;
-    QString message;  // "" accepted
-};
-
-class ExclusionListNames : public ::testing::TestWithParam<NameCase> {};
-
-TEST_P(ExclusionListNames, AreCheckedInOrder) {
-    EXPECT_EQ(Check_Exclusion_List_Name(GetParam().listName, {"Staff", "VIP customers"}),
-              GetParam().message);
+// Checked in order: blank, characters, the index file's own name, names taken.
+TEST(ExclusionListNames, AreCheckedInOrder) {
+    const QString valid = QStringLiteral("Please enter a valid name.");
+    const std::pair<QString, QString> cases[] = {
+        {"Suppliers", ""},
+        {"Πελάτες", ""},
+        {"顧客", ""},  // above 255
+        {"   ", "Please enter exclusion list name."},
+        {"a:b", valid},
+        {QStringLiteral("Caf\u00E9"), valid},  // 233
+        {QStringLiteral("a\u0001b"), valid},
+        {"a/b", valid},
+        {"ExListIndex", "Please enter the another name."},
+        {" ExListIndex ", "Please enter the another name."},
+        {"Staff", "Entered exclusion list name already exists."},
+        {"staff", ""},
+        {"Staff?", valid}};
+    for (const auto& [name, message] : cases) {
+        EXPECT_EQ(Check_Exclusion_List_Name(name, {"Staff", "VIP customers"}), message)
+            << name.toStdString();
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Store, ExclusionListNames,
-    ::testing::Values(
-        NameCase{"plain", "Suppliers", ""}, NameCase{"greek_letters", "Πελάτες", ""},
-        NameCase{"cjk_above_255", "顧客", ""},
-        NameCase{"empty", "   ", "Please enter exclusion list name."},
-        NameCase{"colon", "a:b", "Please enter a valid name."},
-        NameCase{"code_233", QStringLiteral("Caf\u00E9"), "Please enter a valid name."},
-        NameCase{"control_character", QStringLiteral("a\u0001b"), "Please enter a valid name."},
-        NameCase{"slash", "a/b", "Please enter a valid name."},
-        NameCase{"index_name", "ExListIndex", "Please enter the another name."},
-        NameCase{"index_name_trimmed", " ExListIndex ", "Please enter the another name."},
-        NameCase{"taken", "Staff", "Entered exclusion list name already exists."},
-        NameCase{"taken_differs_in_case", "staff", ""},
-        NameCase{"bad_characters_come_before_taken", "Staff?", "Please enter a valid name."}),
-    tesk::test::ByCaseName());
 
 TEST(ExclusionNumbers, TypedPlusBecomesDoubleZeroImportedKeepsIt) {
     EXPECT_EQ(tesk::stores::Exclusion_Number(QStringLiteral("+44 7700-900123"), true),
@@ -51,22 +39,7 @@ TEST(ExclusionNumbers, TypedPlusBecomesDoubleZeroImportedKeepsIt) {
     EXPECT_EQ(tesk::stores::Exclusion_Number(QString(21, QLatin1Char('1')), false), QString());
 }
 
-class ExclusionFiles : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        tesk::Set_Data_Paths(dir_.path());
-        Check_Path_And_Create_Files();
-    }
-    QString write(const QString& name, const QByteArray& bytes) {
-        const QString path = dir_.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        return path;
-    }
-    QTemporaryDir dir_;
-};
+using ExclusionFiles = tesk::stores::test::DataFolderTest;
 
 TEST_F(ExclusionFiles, ImportKeepsPlusAndSkipsWhatTheListHolds) {
     bool ok = false;
@@ -83,6 +56,10 @@ TEST_F(ExclusionFiles, ImportKeepsPlusAndSkipsWhatTheListHolds) {
               (QStringList{"0711", "0722"}));
     tesk::stores::Exclusion_Numbers_From_File(dir_.filePath(QStringLiteral("none.txt")), {}, &ok);
     EXPECT_FALSE(ok);
+    // The lists' own files: blank lines ignored, entries trimmed.
+    const QString path = write(QStringLiteral("e.VORN"), "  A \n\n \t\nB\r\nC");
+    EXPECT_EQ(tesk::stores::Read_Entry_File(path), (QStringList{"A", "B", "C"}));
+    EXPECT_TRUE(tesk::stores::Read_Entry_File(dir_.filePath(QStringLiteral("x"))).isEmpty());
 }
 
 TEST_F(ExclusionFiles, AppliedListsGiveEveryNumberEvenTwice) {
@@ -104,12 +81,6 @@ TEST_F(ExclusionFiles, AppliedListsGiveEveryNumberEvenTwice) {
     EXPECT_EQ(composer.exclusions().count(), 4);
     EXPECT_EQ(composer.Num_Able_To_insert(QStringLiteral("0722")), QString());
     EXPECT_EQ(composer.Num_Able_To_insert(QStringLiteral("0733")), QStringLiteral("0733"));
-}
-
-TEST_F(ExclusionFiles, EntryFilesIgnoreBlankLinesAndTrim) {
-    const QString path = write(QStringLiteral("e.VORN"), "  A \n\n \t\nB\r\nC");
-    EXPECT_EQ(tesk::stores::Read_Entry_File(path), (QStringList{"A", "B", "C"}));
-    EXPECT_TRUE(tesk::stores::Read_Entry_File(dir_.filePath(QStringLiteral("x"))).isEmpty());
 }
 
 }  // namespace

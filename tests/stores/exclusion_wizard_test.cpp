@@ -1,12 +1,7 @@
 #include "stores/exclusion_wizard.h"
-#include "appstate/data_paths.h"
+#include "store_test.h"
 #include "stores/exclusion_store.h"
 #include "support/scripted_dialogs.h"
-
-#include <QFile>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 #include <functional>
 
@@ -49,12 +44,10 @@ class RecordingWizardView final : public tesk::stores::ExclusionWizardView {
     QString exported;
 };
 
-class Wizard : public ::testing::Test {
+class Wizard : public tesk::stores::test::DataFolderTest {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        tesk::Set_Data_Paths(dir_.path());
-        Check_Path_And_Create_Files();
+        DataFolderTest::SetUp();
         wizard_.Open_Exclusion_Wnd();
     }
     // Creates a list through the screens as a user does.
@@ -67,8 +60,23 @@ class Wizard : public ::testing::Test {
         dialogs_.expect(kContinue, QStringLiteral("Yes"));
         ASSERT_TRUE(wizard_.Finish_Btn());
     }
+    // Staff (0711) and VIP (0722), both applied and saved.
+    void createTwoApplied() {
+        create(QStringLiteral("Staff"), {"0711"});
+        create(QStringLiteral("VIP"), {"0722"});
+        wizard_.Add_All_List_Btn();
+        dialogs_.expect(kContinue, QStringLiteral("Yes"));
+        wizard_.Save_Applied_Btn();
+    }
+    // Staff applied but not saved, open for editing with 0733 typed in and not saved.
+    void editStaffUnsaved() {
+        create(QStringLiteral("Staff"), {"0711"});
+        wizard_.Add_All_List_Btn();
+        wizard_.Set_Selected_Available({0});
+        wizard_.Update_Btn();
+        wizard_.Add_number_To_List(QStringLiteral("0733"));
+    }
 
-    QTemporaryDir dir_;
     ScriptedDialogs dialogs_;
     RecordingWizardView view_;
     int refreshes_ = 0;
@@ -111,11 +119,8 @@ TEST_F(Wizard, ImportKeepsPlusAndTellsWhenNothingCameIn) {
     wizard_.AddNew_Btn();
     wizard_.Next_Btn(QStringLiteral("Imported"));
     wizard_.Add_number_To_List(QStringLiteral("+447700900123"));  // stored 0044...
-    const QString path = dir_.filePath(QStringLiteral("numbers.txt"));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("+447700900123\n00447700900123\n0711\n");
-    file.close();
+    const QString path =
+        write(QStringLiteral("numbers.txt"), "+447700900123\n00447700900123\n0711\n");
     wizard_.Load_File_Btn(path);
     EXPECT_EQ(wizard_.numbers(), (QStringList{"00447700900123", "+447700900123", "0711"}));
     dialogs_.expectNotice(QStringLiteral("Numbers are skipped because of duplicate number"));
@@ -154,11 +159,7 @@ TEST_F(Wizard, ApplyingAndSavingTheAppliedLists) {
 }
 
 TEST_F(Wizard, DeletingAListAlsoRemovesItFromTheAppliedFile) {
-    create(QStringLiteral("Staff"), {"0711"});
-    create(QStringLiteral("VIP"), {"0722"});
-    wizard_.Add_All_List_Btn();
-    dialogs_.expect(kContinue, QStringLiteral("Yes"));
-    wizard_.Save_Applied_Btn();
+    createTwoApplied();
     wizard_.Set_Selected_Available({0});
     dialogs_.expect(QStringLiteral("\nAre you sure you want delete the selected available list?"),
                     QStringLiteral("Yes"));
@@ -169,11 +170,7 @@ TEST_F(Wizard, DeletingAListAlsoRemovesItFromTheAppliedFile) {
 }
 
 TEST_F(Wizard, RenameKeepsTheFilesInStep) {
-    create(QStringLiteral("Staff"), {"0711"});
-    create(QStringLiteral("VIP"), {"0722"});
-    wizard_.Add_All_List_Btn();
-    dialogs_.expect(kContinue, QStringLiteral("Yes"));
-    wizard_.Save_Applied_Btn();
+    createTwoApplied();
     wizard_.Set_Selected_Available({0});
     wizard_.Update_Btn();
     ASSERT_EQ(view_.screen, WizardScreen::Numbers);
@@ -214,11 +211,7 @@ TEST_F(Wizard, UpdatedNumbersKeepTheirPlusAndRefuseDuplicates) {
 }
 
 TEST_F(Wizard, LeavingWithUnsavedChangesAsksBothQuestions) {
-    create(QStringLiteral("Staff"), {"0711"});
-    wizard_.Add_All_List_Btn();
-    wizard_.Set_Selected_Available({0});
-    wizard_.Update_Btn();
-    wizard_.Add_number_To_List(QStringLiteral("0733"));
+    editStaffUnsaved();
 
     // Back: No stays on the numbers screen.
     dialogs_.expect(kUnsavedNumbers, QStringLiteral("No"));
@@ -237,11 +230,7 @@ TEST_F(Wizard, LeavingWithUnsavedChangesAsksBothQuestions) {
 }
 
 TEST_F(Wizard, NoToTheFirstQuestionClosesWithoutSavingAnything) {
-    create(QStringLiteral("Staff"), {"0711"});
-    wizard_.Add_All_List_Btn();
-    wizard_.Set_Selected_Available({0});
-    wizard_.Update_Btn();
-    wizard_.Add_number_To_List(QStringLiteral("0733"));
+    editStaffUnsaved();
     dialogs_.expect(kUnsavedNumbers, QStringLiteral("No"));
     wizard_.Cancel_Btn();
     EXPECT_EQ(view_.ended, 0);
@@ -257,10 +246,8 @@ TEST_F(Wizard, ExportWritesTheHeaderAndTheNumbers) {
     dialogs_.expectFileToSave(dir_.filePath(QStringLiteral("staff.doc")));
     wizard_.Export_Number_Btn();
     ASSERT_EQ(view_.exported, dir_.filePath(QStringLiteral("staff.doc.txt")));
-    QFile file(view_.exported);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QString rule(76, QLatin1Char('='));
-    EXPECT_EQ(QString::fromUtf8(file.readAll()),
+    EXPECT_EQ(QString::fromUtf8(tesk::stores::test::readBytes(view_.exported)),
               rule + "\n\n\t\t\t[ Tesk SMS - Exclusion Number List ]\t\t\t\n\n" + rule +
                   "\n0711\n004479\n");
 }

@@ -1,43 +1,30 @@
 #include "stores/reports.h"
-#include "support/param_names.h"
-
-#include <QFile>
-#include <QStringDecoder>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
+#include "store_test.h"
 
 namespace {
 
 using tesk::stores::ReportFormat;
 using tesk::stores::SentItem;
 
-struct NameCase {
-    const char* name;
-    QString chosen;
-    ReportFormat format;
-    QString expected;
-};
-
-class ReportNames : public ::testing::TestWithParam<NameCase> {};
-
-TEST_P(ReportNames, FollowTheExtensionRule) {
-    EXPECT_EQ(tesk::stores::Report_File_Name(GetParam().chosen, GetParam().format),
-              GetParam().expected);
+// A chosen name keeps its extension when it is the format's own in any case, else gets it added.
+TEST(ReportNames, FollowTheExtensionRule) {
+    const struct {
+        const char* chosen;
+        ReportFormat format;
+        const char* expected;
+    } cases[] = {{"/x/report.TXT", ReportFormat::Text, "/x/report.TXT"},
+                 {"/x/report.doc", ReportFormat::Text, "/x/report.doc.txt"},
+                 {"/x/report", ReportFormat::Text, "/x/report.txt"},
+                 {"/x/r.Html", ReportFormat::Html, "/x/r.Html"},
+                 {"/x/r.htm", ReportFormat::Html, "/x/r.htm.html"},
+                 {"/x/r.txt", ReportFormat::Html, "/x/r.txt.html"},
+                 {"/x/mytxt", ReportFormat::Text, "/x/mytxt.txt"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(tesk::stores::Report_File_Name(QString::fromUtf8(c.chosen), c.format),
+                  QString::fromUtf8(c.expected))
+            << c.chosen;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Reports, ReportNames,
-    ::testing::Values(
-        NameCase{"upper_case_txt_kept", "/x/report.TXT", ReportFormat::Text, "/x/report.TXT"},
-        NameCase{"other_extension_gets_txt", "/x/report.doc", ReportFormat::Text,
-                 "/x/report.doc.txt"},
-        NameCase{"no_extension", "/x/report", ReportFormat::Text, "/x/report.txt"},
-        NameCase{"html_kept", "/x/r.Html", ReportFormat::Html, "/x/r.Html"},
-        NameCase{"htm_is_not_html", "/x/r.htm", ReportFormat::Html, "/x/r.htm.html"},
-        NameCase{"txt_asked_for_html", "/x/r.txt", ReportFormat::Html, "/x/r.txt.html"},
-        NameCase{"name_ending_in_txt_without_dot", "/x/mytxt", ReportFormat::Text, "/x/mytxt.txt"}),
-    tesk::test::ByCaseName());
 
 const QList<SentItem> kItems{
     {"+447700900123", "Hi\nthere", "07/12/2026", "Message sent successfully."},
@@ -78,9 +65,7 @@ TEST(Reports, AreWrittenAsUtf16WithOneByteOrderMark) {
     const QString text = tesk::stores::Sent_Items_Report(kItems, ReportFormat::Text, true) +
                          QStringLiteral("Ωμέγα ✓");
     ASSERT_TRUE(tesk::stores::Write_Report(path, text));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
+    const QByteArray bytes = tesk::stores::test::readBytes(path);
     ASSERT_GE(bytes.size(), 2);
     QStringDecoder decoder(QStringDecoder::Utf16);  // reads the mark and drops it
     const QString decoded = decoder.decode(bytes);
@@ -102,10 +87,6 @@ TEST(Reports, HtmlValuesAreEscapedBeforeTheirLineBreaksAndBlanks) {
     EXPECT_TRUE(page.contains(QStringLiteral("a&nbsp;b")));
     EXPECT_TRUE(page.endsWith(QStringLiteral("</table></td></tr>")));
 }
-
-}  // namespace
-
-namespace {
 
 // A row with a delivery state gets a Delivery line; one without keeps the plain form.
 TEST(StatusReport, TextAndHtmlCarryBothStatusesAndTheDeliveryWhereThereIsOne) {

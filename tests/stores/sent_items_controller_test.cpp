@@ -1,15 +1,8 @@
 #include "stores/sent_items_controller.h"
-#include "appstate/data_paths.h"
 #include "appstate/selection_state.h"
 #include "composer/recording_view.h"
+#include "store_test.h"
 #include "stores/store_file.h"
-#include "support/scripted_dialogs.h"
-
-#include <QFile>
-#include <QStringDecoder>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
@@ -17,12 +10,11 @@ namespace {
 
 using tesk::composer::ComposerController;
 using tesk::composer::ComposerKind;
+using tesk::composer::test::kImportFailure;
 using tesk::stores::SentItem;
+using tesk::stores::test::readReport;
 using tesk::test::ScriptedDialogs;
 
-const QString kImportFailure = QStringLiteral(
-    "\nEither file is corrupted or selected file contains invalid characters.\n\nOR\n\nRecipient "
-    "number is skipped because of using 'Skip Duplicate Numbers' or 'Exclusion List' option.");
 const QString kStatusQuestion = QStringLiteral("\nWhich sent items do you want to export?");
 const QString kFormatQuestion = QStringLiteral("\nIn which format do you want to export?");
 
@@ -48,23 +40,13 @@ const QList<SentItem> kStored{
     {"07700900002", "Second", "06/12/2026", "+CMS ERROR: 500"},
     {"07700900003", "Third", "07/12/2026", "Message sent to device."}};
 
-class SentItemsWindow : public ::testing::Test {
+class SentItemsWindow : public tesk::stores::test::DataFolderTest {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        tesk::Set_Data_Paths(dir_.path());
-        Check_Path_And_Create_Files();
+        DataFolderTest::SetUp();
         ASSERT_TRUE(tesk::stores::Rewrite_Sent_Items(Sent_Item_Path, kStored, false));
         ASSERT_TRUE(tesk::stores::Rewrite_Sent_Items(Sent_Item_Path_Android, kStored, false));
     }
-    QString decodeReport(const QString& path) {
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-        QStringDecoder decoder(QStringDecoder::Utf16);
-        return decoder.decode(file.readAll());
-    }
-
-    QTemporaryDir dir_;
     ScriptedDialogs dialogs_;
     ComposerController composer_{ComposerKind::Gsm};
     tesk::composer::test::RecordingView composerView_{composer_};
@@ -182,51 +164,30 @@ TEST_F(SentItemsWindow, InsertingIntoTheComposerFollowsItsRules) {
     EXPECT_EQ(composer_.list().numbers(), QStringList{"07700900003"});
 }
 
-TEST_F(SentItemsWindow, ExportOfOnlySuccessfulEntriesAsText) {
+// Each export asks which entries and which format, and writes just those entries; a choice that
+// leaves nothing, a cancel and a file that cannot be written write nothing.
+TEST_F(SentItemsWindow, ExportsTheChosenEntriesInTheChosenFormat) {
     window_.Load();
     dialogs_.expect(kStatusQuestion, QStringLiteral("Sent Successfully"));
     dialogs_.expect(kFormatQuestion, QStringLiteral("Text"));
     dialogs_.expectFileToSave(dir_.filePath(QStringLiteral("report.TXT")));
     window_.Export_Btn();
     EXPECT_EQ(view_.exported, dir_.filePath(QStringLiteral("report.TXT")));
-    const QString report = decodeReport(view_.exported);
-    EXPECT_EQ(report, tesk::stores::Sent_Items_Report({kStored.at(0), kStored.at(2)},
-                                                      tesk::stores::ReportFormat::Text, true));
-    EXPECT_FALSE(report.contains(QStringLiteral("+CMS ERROR")));
-}
+    EXPECT_EQ(readReport(view_.exported),
+              tesk::stores::Sent_Items_Report({kStored.at(0), kStored.at(2)},
+                                              tesk::stores::ReportFormat::Text, true));
 
-TEST_F(SentItemsWindow, ExportOfFailedEntriesAsHtmlAndTheAndroidExportAsksNoStatus) {
-    window_.Load();
     dialogs_.expect(kStatusQuestion, QStringLiteral("Not Sent"));
     dialogs_.expect(kFormatQuestion, QStringLiteral("HTML"));
     dialogs_.expectFileToSave(dir_.filePath(QStringLiteral("report.doc")));
     window_.Export_Btn();
     EXPECT_EQ(view_.exported, dir_.filePath(QStringLiteral("report.doc.html")));
-    const QString page = decodeReport(view_.exported);
+    const QString page = readReport(view_.exported);
     EXPECT_TRUE(page.contains(QStringLiteral("07700900002")));
     EXPECT_FALSE(page.contains(QStringLiteral("07700900003")));
+    EXPECT_FALSE(page.contains(QStringLiteral("+447700900001")));
 
-    RecordingSentItemsView androidView;
-    tesk::stores::Sent_Items android(tesk::kAndroidMode, composer_, &androidView);
-    android.Load();
-    dialogs_.expect(kFormatQuestion, QStringLiteral("Text"));
-    dialogs_.expectFileToSave(dir_.filePath(QStringLiteral("android")));
-    android.Export_Btn();
-    EXPECT_EQ(androidView.exported, dir_.filePath(QStringLiteral("android.txt")));
-    EXPECT_FALSE(decodeReport(androidView.exported).contains(QStringLiteral("Status")));
-}
-
-TEST_F(SentItemsWindow, AChoiceThatLeavesNothingIsSaidAndWritesNothing) {
-    ASSERT_TRUE(tesk::stores::Rewrite_Sent_Items(Sent_Item_Path, {kStored.at(0)}, false));
-    window_.Load();
-    dialogs_.expect(kStatusQuestion, QStringLiteral("Not Sent"));
-    dialogs_.expectNotice(QStringLiteral("\nThere is no item for selected Export Option."));
-    window_.Export_Btn();
-    EXPECT_EQ(view_.exported, QString());
-}
-
-TEST_F(SentItemsWindow, ExportThatCannotBeWrittenSaysSoAndCancelsStopQuietly) {
-    window_.Load();
+    view_.exported.clear();
     dialogs_.expect(kStatusQuestion, QStringLiteral("Cancel"));
     window_.Export_Btn();
     dialogs_.expect(kStatusQuestion, QStringLiteral("All Items"));
@@ -238,6 +199,23 @@ TEST_F(SentItemsWindow, ExportThatCannotBeWrittenSaysSoAndCancelsStopQuietly) {
     dialogs_.expectNotice(QStringLiteral("\nError in file accessing."));
     window_.Export_Btn();
     EXPECT_EQ(view_.exported, QString());
+
+    ASSERT_TRUE(tesk::stores::Rewrite_Sent_Items(Sent_Item_Path, {kStored.at(0)}, false));
+    window_.Load();
+    dialogs_.expect(kStatusQuestion, QStringLiteral("Not Sent"));
+    dialogs_.expectNotice(QStringLiteral("\nThere is no item for selected Export Option."));
+    window_.Export_Btn();
+    EXPECT_EQ(view_.exported, QString());
+
+    // The Android window shows no statuses: no question about them, none in the report.
+    RecordingSentItemsView androidView;
+    tesk::stores::Sent_Items android(tesk::kAndroidMode, composer_, &androidView);
+    android.Load();
+    dialogs_.expect(kFormatQuestion, QStringLiteral("Text"));
+    dialogs_.expectFileToSave(dir_.filePath(QStringLiteral("android")));
+    android.Export_Btn();
+    EXPECT_EQ(androidView.exported, dir_.filePath(QStringLiteral("android.txt")));
+    EXPECT_FALSE(readReport(androidView.exported).contains(QStringLiteral("Status")));
 }
 
 }  // namespace

@@ -1,55 +1,32 @@
 #include "stores/store_file.h"
+#include "store_test.h"
 #include "stores/sent_items.h"
 
 #include <QDir>
-#include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
-#include <sys/fsuid.h>
-#include <unistd.h>
-
-#include <thread>
 
 namespace {
 
 using tesk::stores::Rewrite_Store_File;
 using tesk::stores::SentItem;
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Runs `body` on a thread whose file-system identity is the unprivileged "nobody", so that
-// permissions apply even though the suite runs as root.
-template <typename Body>
-void asNobody(Body body) {
-    std::thread worker([&] {
-        if (geteuid() == 0) {
-            // Both: with root's group the group bits, not the other bits, would apply.
-            setfsgid(65534);
-            setfsuid(65534);
-            ASSERT_EQ(setfsuid(static_cast<uid_t>(-1)), 65534);
-        }
-        body();
-    });
-    worker.join();
-}
+using tesk::stores::test::asNobody;
+using tesk::stores::test::readBytes;
 
 TEST(RewriteStoreFile, ReplacesTheContentsAndKeepsTheFilePrivate) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Templates.VORN"));
     ASSERT_TRUE(Rewrite_Store_File(path, "first\n"));
     ASSERT_TRUE(Rewrite_Store_File(path, "second\n"));
-    EXPECT_EQ(readAll(path), QByteArray("second\n"));
+    EXPECT_EQ(readBytes(path), QByteArray("second\n"));
     EXPECT_EQ(QFile::permissions(path),
               QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
     // Nothing is left beside it.
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
               QStringList{"Templates.VORN"});
+    // An append to what cannot be opened is reported.
+    EXPECT_FALSE(
+        tesk::stores::Append_Store_Record(dir.filePath(QStringLiteral("no/such/dir/f")), "x\n"));
+    EXPECT_FALSE(tesk::stores::Append_Store_Record(dir.path(), "x\n"));  // a folder
 }
 
 TEST(RewriteStoreFile, AReadOnlyFolderKeepsTheOldFile) {
@@ -70,14 +47,7 @@ TEST(RewriteStoreFile, AReadOnlyFolderKeepsTheOldFile) {
     });
     EXPECT_FALSE(rewritten);
     EXPECT_TRUE(appended);
-    EXPECT_EQ(readAll(path), QByteArray("old records\nappended\n"));
-}
-
-TEST(AppendStoreRecord, AFileThatCannotBeOpenedIsReported) {
-    QTemporaryDir dir;
-    EXPECT_FALSE(
-        tesk::stores::Append_Store_Record(dir.filePath(QStringLiteral("no/such/dir/f")), "x\n"));
-    EXPECT_FALSE(tesk::stores::Append_Store_Record(dir.path(), "x\n"));  // a folder
+    EXPECT_EQ(readBytes(path), QByteArray("old records\nappended\n"));
 }
 
 // A process rewrites a 100,000-record store in a loop and is killed at arbitrary moments:

@@ -1,15 +1,8 @@
 #include "stores/templates_controller.h"
-#include "appstate/data_paths.h"
 #include "composer/recording_view.h"
+#include "store_test.h"
 #include "stores/reports.h"
 #include "stores/templates.h"
-#include "support/scripted_dialogs.h"
-
-#include <QFile>
-#include <QStringDecoder>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 #include <functional>
 
@@ -51,18 +44,15 @@ class RecordingTemplatesView final : public tesk::stores::TemplatesView {
     QString exported;
 };
 
-class TemplatesWindow : public ::testing::Test {
+class TemplatesWindow : public tesk::stores::test::DataFolderTest {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        tesk::Set_Data_Paths(dir_.path());
-        Check_Path_And_Create_Files();
+        DataFolderTest::SetUp();
         ASSERT_TRUE(tesk::stores::Write_Template_file(
             Templates_Path, {"Welcome!", "See you\nat 9", "Thanks for your order."}));
         window_.Load();
     }
 
-    QTemporaryDir dir_;
     ScriptedDialogs dialogs_;
     ComposerController composer_{ComposerKind::Gsm};
     tesk::composer::test::RecordingView composerView_{composer_};
@@ -72,6 +62,12 @@ class TemplatesWindow : public ::testing::Test {
 
 TEST_F(TemplatesWindow, EditorAddsAndUpdatesWithoutDuplicates) {
     EXPECT_EQ(view_.count, QStringLiteral("Total Items : 3"));
+    dialogs_.expectNotice(kSelectOne);
+    window_.Update_Btn();
+    window_.Set_Selected_Rows({0, 2});
+    dialogs_.expectNotice(QStringLiteral("\nPlease select only one record to update."));
+    window_.Update_Btn();
+    EXPECT_EQ(view_.editorRow, -2) << "no editor opened";
     window_.AddNew_Btn();
     EXPECT_EQ(view_.editorTitle, QStringLiteral("Add Templates"));
     dialogs_.expectNotice(QStringLiteral("\nPlease type template message."));
@@ -94,15 +90,6 @@ TEST_F(TemplatesWindow, EditorAddsAndUpdatesWithoutDuplicates) {
     EXPECT_EQ(window_.templates().at(1), QStringLiteral("See you at 10"));
     EXPECT_EQ(tesk::stores::Templates::Editor_Count_Text(QString(2000, QLatin1Char('q'))),
               QStringLiteral("1600 Characters"));
-}
-
-TEST_F(TemplatesWindow, UpdateNeedsExactlyOneNonBlankRow) {
-    dialogs_.expectNotice(kSelectOne);
-    window_.Update_Btn();
-    window_.Set_Selected_Rows({0, 2});
-    dialogs_.expectNotice(QStringLiteral("\nPlease select only one record to update."));
-    window_.Update_Btn();
-    EXPECT_EQ(view_.editorRow, -2) << "no editor opened";
 }
 
 TEST_F(TemplatesWindow, DeletionsReachTheFileWhenTheWindowCloses) {
@@ -178,10 +165,7 @@ TEST_F(TemplatesWindow, ExportAsHtml) {
     dialogs_.expectFileToSave(dir_.filePath(QStringLiteral("templates")));
     window_.Export_Btn();
     ASSERT_EQ(view_.exported, dir_.filePath(QStringLiteral("templates.html")));
-    QFile file(view_.exported);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    QStringDecoder decoder(QStringDecoder::Utf16);
-    const QString page = decoder.decode(file.readAll());
+    const QString page = tesk::stores::test::readReport(view_.exported);
     EXPECT_EQ(page, tesk::stores::Templates_Report(window_.templates(),
                                                    tesk::stores::ReportFormat::Html));
     EXPECT_TRUE(page.contains(QStringLiteral("See&nbsp;you<br>at&nbsp;9")));

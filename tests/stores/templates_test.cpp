@@ -1,12 +1,6 @@
 #include "stores/templates.h"
-#include "appstate/data_paths.h"
+#include "store_test.h"
 #include "stores/store_file.h"
-#include "support/param_names.h"
-
-#include <QFile>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 #include <numeric>
 #include <thread>
@@ -16,105 +10,83 @@ namespace {
 
 using tesk::stores::Parse_Templates;
 
-struct TemplateCase {
-    const char* name;
-    QString file;
-    QStringList expected;
-};
-
-class TemplateParsing : public ::testing::TestWithParam<TemplateCase> {};
-
-TEST_P(TemplateParsing, GivesTheTemplates) {
-    EXPECT_EQ(Parse_Templates(GetParam().file), GetParam().expected);
-}
-
 const QString k1700 = QString(1600, QLatin1Char('a')) + QString(100, QLatin1Char('b'));
 const QString k1700Other = QString(1600, QLatin1Char('a')) + QString(100, QLatin1Char('c'));
 
-INSTANTIATE_TEST_SUITE_P(
-    Store, TemplateParsing,
-    ::testing::Values(
-        TemplateCase{"same_template_on_two_lines", "Hello\nBye\nHello\n", {"Hello", "Bye"}},
-        TemplateCase{"marker_back_to_line_feed", "Dear|AP*|DX/customer\n", {"Dear\ncustomer"}},
-        TemplateCase{"blank_lines_dropped", "\n   \n\t\nOne\n\n", {"One"}},
-        TemplateCase{"cut_to_1600", k1700 + "\n", {QString(1600, QLatin1Char('a'))}},
-        TemplateCase{"equal_after_the_cut_loads_once",
-                     k1700 + "\n" + k1700Other + "\n",
-                     {QString(1600, QLatin1Char('a'))}},
-        TemplateCase{"case_matters", "Hello\nhello\n", {"Hello", "hello"}},
-        TemplateCase{"no_final_line_feed", "Last", {"Last"}}),
-    tesk::test::ByCaseName());
-
-// The window's changes reach the file and leave every other line as it was.
-struct ChangeCase {
-    const char* name;
-    QByteArray file;
-    QStringList templates;  // the window's list after the change
-    QList<int> origins;
-    QByteArray expected;
-};
-
-class TemplateFileChanges : public ::testing::TestWithParam<ChangeCase> {};
-
-TEST_P(TemplateFileChanges, TouchOnlyTheChangedLines) {
-    const tesk::stores::TemplatesFile file = tesk::stores::Read_Templates(GetParam().file);
-    EXPECT_EQ(tesk::stores::Templates_File_After(file, GetParam().templates, GetParam().origins),
-              GetParam().expected);
-    QList<int> unchanged(file.templates.size());
-    std::iota(unchanged.begin(), unchanged.end(), 0);
-    EXPECT_EQ(tesk::stores::Templates_File_After(file, file.templates, unchanged), GetParam().file);
+TEST(TemplateParsing, GivesTheTemplates) {
+    const struct {
+        const char* name;
+        QString file;
+        QStringList expected;
+    } cases[] = {{"same_template_on_two_lines", "Hello\nBye\nHello\n", {"Hello", "Bye"}},
+                 {"marker_back_to_line_feed", "Dear|AP*|DX/customer\n", {"Dear\ncustomer"}},
+                 {"blank_lines_dropped", "\n   \n\t\nOne\n\n", {"One"}},
+                 {"cut_to_1600", k1700 + "\n", {QString(1600, QLatin1Char('a'))}},
+                 {"equal_after_the_cut_loads_once",
+                  k1700 + "\n" + k1700Other + "\n",
+                  {QString(1600, QLatin1Char('a'))}},
+                 {"case_matters", "Hello\nhello\n", {"Hello", "hello"}},
+                 {"no_final_line_feed", "Last", {"Last"}}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(Parse_Templates(c.file), c.expected) << c.name;
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Store, TemplateFileChanges,
-    ::testing::Values(
-        ChangeCase{"deleted_template_takes_its_repeated_lines",
-                   "A\n\nB\n  \nA\nC\n",
-                   {"B", "C"},
-                   {1, 2},
-                   "\nB\n  \nC\n"},
-        ChangeCase{"edited_in_the_place_of_its_first_line",
-                   "A\nB\nA\n",
-                   {"A2\nx", "B"},
-                   {0, 1},
-                   "A2|AP*|DX/x\nB\n"},
-        ChangeCase{"added_at_the_end", "A\nB\n", {"A", "B", "New"}, {0, 1, -1}, "A\nB\nNew\n"},
-        ChangeCase{"added_after_a_last_line_without_line_feed",
-                   "A\nB",
-                   {"A", "B", "New"},
-                   {0, 1, -1},
-                   "A\nB\nNew\n"},
-        ChangeCase{"long_line_and_undecodable_bytes_stay",
-                   k1700.toUtf8() + "\n\xFF\xFE\nC",
-                   {QString(1600, QLatin1Char('a')), QStringLiteral("\uFFFD\uFFFD")},
-                   {0, 1},
-                   k1700.toUtf8() + "\n\xFF\xFE\n"},
-        ChangeCase{"utf16_file_gets_a_template_added",
-                   QByteArray("\xFF\xFEH\0i\0\n\0", 8),
-                   {QStringLiteral("\uFFFD\uFFFDH\0i\0"), QStringLiteral("\0"), "New"},
-                   {0, 1, -1},
-                   QByteArray("\xFF\xFEH\0i\0\n\0\nNew\n", 13)},
-        ChangeCase{"byte_order_mark_stays",
-                   "\xEF\xBB\xBF"
-                   "A\nB\n",
-                   {"B"},
-                   {1},
-                   "\xEF\xBB\xBF"
-                   "B\n"}),
-    tesk::test::ByCaseName());
+// The window's changes reach the file and leave every other line as it was.
+// The window's changes reach the file and leave every other line as it was.
+TEST(TemplateFileChanges, TouchOnlyTheChangedLines) {
+    const struct {
+        const char* name;
+        QByteArray file;
+        QStringList templates;  // the window's list after the change
+        QList<int> origins;
+        QByteArray expected;
+    } cases[] = {{"deleted_template_takes_its_repeated_lines",
+                  "A\n\nB\n  \nA\nC\n",
+                  {"B", "C"},
+                  {1, 2},
+                  "\nB\n  \nC\n"},
+                 {"edited_in_the_place_of_its_first_line",
+                  "A\nB\nA\n",
+                  {"A2\nx", "B"},
+                  {0, 1},
+                  "A2|AP*|DX/x\nB\n"},
+                 {"added_at_the_end", "A\nB\n", {"A", "B", "New"}, {0, 1, -1}, "A\nB\nNew\n"},
+                 {"added_after_a_last_line_without_line_feed",
+                  "A\nB",
+                  {"A", "B", "New"},
+                  {0, 1, -1},
+                  "A\nB\nNew\n"},
+                 {"long_line_and_undecodable_bytes_stay",
+                  k1700.toUtf8() + "\n\xFF\xFE\nC",
+                  {QString(1600, QLatin1Char('a')), QStringLiteral("\uFFFD\uFFFD")},
+                  {0, 1},
+                  k1700.toUtf8() + "\n\xFF\xFE\n"},
+                 {"utf16_file_gets_a_template_added",
+                  QByteArray("\xFF\xFEH\0i\0\n\0", 8),
+                  {QStringLiteral("\uFFFD\uFFFDH\0i\0"), QStringLiteral("\0"), "New"},
+                  {0, 1, -1},
+                  QByteArray("\xFF\xFEH\0i\0\n\0\nNew\n", 13)},
+                 {"byte_order_mark_stays",
+                  "\xEF\xBB\xBF"
+                  "A\nB\n",
+                  {"B"},
+                  {1},
+                  "\xEF\xBB\xBF"
+                  "B\n"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const tesk::stores::TemplatesFile file = tesk::stores::Read_Templates(c.file);
+        EXPECT_EQ(tesk::stores::Templates_File_After(file, c.templates, c.origins), c.expected);
+        QList<int> unchanged(file.templates.size());
+        std::iota(unchanged.begin(), unchanged.end(), 0);
+        EXPECT_EQ(tesk::stores::Templates_File_After(file, file.templates, unchanged), c.file);
+    }
+}
 
-class TemplateFiles : public ::testing::Test {
+class TemplateFiles : public tesk::stores::test::DataFolderTest {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        tesk::Set_Data_Paths(dir_.path());
-        Check_Path_And_Create_Files();
-    }
-    QByteArray fileBytes() const {
-        QFile file(Templates_Path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    QTemporaryDir dir_;
+    QByteArray fileBytes() const { return tesk::stores::test::readBytes(Templates_Path); }
 };
 
 // A template may start with U+FEFF, which readers take for a byte-order mark at the start of a
@@ -128,6 +100,12 @@ TEST_F(TemplateFiles, RewriteAndLoadRoundTrip) {
     EXPECT_EQ(tesk::stores::LoadItems_templates(Templates_Path), templates);
     EXPECT_TRUE(tesk::stores::Check_Duplicate_Template(templates, QStringLiteral("Two\nlines")));
     EXPECT_FALSE(tesk::stores::Check_Duplicate_Template(templates, QStringLiteral("first")));
+    // A composed message that is the mark character alone starts a file, and stays.
+    ASSERT_TRUE(tesk::stores::Write_Template_file(Templates_Path, {}));
+    ASSERT_TRUE(tesk::stores::Save_Composed_Template(QStringLiteral("\uFEFF")));
+    ASSERT_TRUE(tesk::stores::Save_Composed_Template(QStringLiteral("\uFEFFHi")));
+    EXPECT_EQ(tesk::stores::LoadItems_templates(Templates_Path),
+              (QStringList{QStringLiteral("\uFEFF"), QStringLiteral("\uFEFFHi")}));
 }
 
 TEST_F(TemplateFiles, SavingTheComposedMessageTwiceStoresItOnce) {
@@ -147,13 +125,6 @@ TEST_F(TemplateFiles, SavingTheComposedMessageTwiceStoresItOnce) {
     ASSERT_TRUE(tesk::stores::Append_Store_Record(Templates_Path, "By hand\n"));
     ASSERT_TRUE(tesk::stores::Save_Composed_Template(QStringLiteral("By hand")));
     EXPECT_EQ(fileBytes(), QByteArray("Other\nSee you|AP*|DX/at 9\nBy hand\n"));
-}
-
-TEST_F(TemplateFiles, ComposedMessageThatIsTheMarkCharacterStartsAFileAndStays) {
-    ASSERT_TRUE(tesk::stores::Save_Composed_Template(QStringLiteral("\uFEFF")));
-    ASSERT_TRUE(tesk::stores::Save_Composed_Template(QStringLiteral("\uFEFFHi")));
-    EXPECT_EQ(tesk::stores::LoadItems_templates(Templates_Path),
-              (QStringList{QStringLiteral("\uFEFF"), QStringLiteral("\uFEFFHi")}));
 }
 
 TEST_F(TemplateFiles, SendingThreadsSavingTheSameMessageStoreItOnce) {
