@@ -11,6 +11,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
+#include <type_traits>
+#include <variant>
+#include <vector>
 
 namespace {
 
@@ -18,26 +22,9 @@ using tesk::vmodem::Config;
 using tesk::vmodem::ServiceCentreAnswer;
 using tesk::vmodem::SmsModes;
 
-struct Options {
-    QCommandLineParser parser;
-    void add(const QString& name, const QString& help, const QString& value = {}) {
-        parser.addOption(value.isEmpty() ? QCommandLineOption(name, help)
-                                         : QCommandLineOption(name, help, value));
-    }
-};
-
 [[noreturn]] void usageError(const QString& message) {
     std::fprintf(stderr, "tesk-virtual-modem: %s (see --help)\n", qPrintable(message));
     std::exit(2);
-}
-
-int intValue(const QCommandLineParser& parser, const QString& name, int min) {
-    bool ok = false;
-    const int value = parser.value(name).toInt(&ok);
-    if (!ok || value < min) {
-        usageError(QStringLiteral("--%1 wants a whole number of at least %2").arg(name).arg(min));
-    }
-    return value;
 }
 
 // "<when>[,<n>[,<ms>]]:<line>", the line with "\n" for a line break.
@@ -130,142 +117,199 @@ tesk::vmodem::IncomingSms incomingSms(const QString& option, bool timed, const c
     return sms;
 }
 
+// How an option lands in the configuration. Each option is declared and read through one row,
+// so none can appear in --help without being read. Options with a grammar of their own are
+// Special and read after the table.
+struct Text {
+    QString Config::*field;
+};
+struct Number {
+    int Config::*field;
+    int min = 0;
+    int max = std::numeric_limits<int>::max();
+};
+struct Switch {
+    bool Config::*field;
+    bool whenSet;
+};
+struct Commands {
+    QStringList Config::*field;
+};
+struct Special {};
+
+struct OptionRow {
+    const char* name;
+    const char* value;  // its name in --help; nullptr for a switch
+    const char* help;
+    std::variant<Text, Number, Switch, Commands, Special> binding;
+};
+
+const std::vector<OptionRow>& optionRows() {
+    static const std::vector<OptionRow> rows = {
+        {"name", "name", "Port name, announced as tty<name> (default VM0).", Text{&Config::name}},
+        {"no-announce", nullptr, "Do not create the symlink; print the slave path.",
+         Switch{&Config::announce, false}},
+        {"imei", "imei", "IMEI answered to AT+CGSN.", Text{&Config::imei}},
+        {"imei-prefix", "text", "Text before the IMEI in the AT+CGSN answer (e.g. \"IMEI: \").",
+         Text{&Config::imeiPrefix}},
+        {"maker", "text", "Manufacturer (AT+CGMI).", Text{&Config::manufacturer}},
+        {"model", "text", "Model (AT+CGMM).", Text{&Config::model}},
+        {"revision", "text", "Firmware revision (AT+CGMR).", Text{&Config::revision}},
+        {"operator", "text", "Network operator (AT+COPS?).", Text{&Config::operatorName}},
+        {"operator-unquoted", nullptr, "Answer AT+COPS? in numeric format without quotes.",
+         Switch{&Config::operatorQuoted, false}},
+        {"battery", "pct", "Battery percentage (AT+CBC).", Number{&Config::batteryPercent}},
+        {"battery-state", "n", "Charge state in AT+CBC: 0 battery, 1 charging, 2 none, 3 fault.",
+         Number{&Config::batteryState}},
+        {"signal", "n", "Signal RSSI 0-31 or 99 (AT+CSQ).", Number{&Config::signal}},
+        {"modes", "modes", "SMS modes offered: pdu, text, both or none.", Special{}},
+        {"sca", "form",
+         "AT+CSCA? answer: plain, ucs2, unsigned, packed7, not-supported, "
+         "not-supported-ok or absent.",
+         Special{}},
+        {"sca-blank", nullptr, "Write the service centre's type as \", 145\" (with a blank).",
+         Switch{&Config::serviceCentreTypeBlank, true}},
+        {"undefined", "commands",
+         "Comma-separated commands answered \"Undefined\" (e.g. +GMI,+CGSN).",
+         Commands{&Config::undefinedCommands}},
+        {"error-on", "commands", "Comma-separated commands answered ERROR (e.g. +CBC,+CSQ).",
+         Commands{&Config::errorCommands}},
+        {"sca-number", "number", "Service centre number.", Text{&Config::serviceCentre}},
+        {"no-sms", nullptr, "Refuse the SMS commands (+CSMS, +CMGF, +CMGS).",
+         Switch{&Config::smsSupported, false}},
+        {"no-echo", nullptr, "Start with echo off (as after ATE0).", Switch{&Config::echo, false}},
+        {"echo-only", nullptr, "Echo every command and never answer.",
+         Switch{&Config::echoOnly, true}},
+        {"latency-ms", "ms", "Delay before every answer.", Number{&Config::latencyMs}},
+        {"late-ms", "ms", "Extra delay before every final result.", Number{&Config::lateAnswerMs}},
+        {"cms-error-on", "n", "Refuse the Nth submission with +CMS ERROR.",
+         Number{&Config::cmsErrorOnSubmission}},
+        {"cms-error-from", "n", "Refuse the Nth submission and every later one with +CMS ERROR.",
+         Number{&Config::cmsErrorFromSubmission}},
+        {"cms-error-code", "code", "Code of that +CMS ERROR (default 500).",
+         Number{&Config::cmsErrorCode}},
+        {"silent-after", "n", "Answer nothing after N delivered SMS.",
+         Number{&Config::silentAfterSubmission}},
+        {"hang-up-after", "n", "Drop the line after the Nth submission's answer.",
+         Number{&Config::hangUpAfterSubmission}},
+        {"garbage", nullptr, "Random non-text bytes before every answer.",
+         Switch{&Config::garbage, true}},
+        {"invalid-utf8", nullptr, "Every answer carries bytes that are not UTF-8.",
+         Switch{&Config::invalidUtf8, true}},
+        {"invalid-utf8-in-final", nullptr,
+         "Bytes that are not UTF-8 inside every ERROR, +CMS ERROR and +CME "
+         "ERROR line, just before its line end.",
+         Switch{&Config::invalidUtf8InsideFinal, true}},
+        {"echo-after-reset", nullptr, "AT&F and ATZ switch echo on, whatever --no-echo said.",
+         Switch{&Config::echoAfterReset, true}},
+        {"answer-non-commands", nullptr,
+         "Answer ERROR to a line that does not begin with AT (by default it "
+         "gets no answer at all).",
+         Switch{&Config::ignoreNonCommands, false}},
+        {"refuse-before-prompt", "n",
+         "Answer the Nth AT+CMGS at once, without the \"> \" prompt; what the "
+         "client types next is read as commands.",
+         Number{&Config::refuseBeforePromptOnSubmission}},
+        {"refuse-answer", "line", "The final line of that refusal (default \"+CMS ERROR: 330\").",
+         Text{&Config::refuseBeforePromptAnswer}},
+        {"verdict-delay-ms", "ms",
+         "Extra delay before the answer after Ctrl-Z; commands sent meanwhile "
+         "are answered after it.",
+         Number{&Config::verdictDelayMs}},
+        {"verdict-delay-on", "n", "Delay only the verdict of the Nth AT+CMGS.",
+         Number{&Config::verdictDelayOnSubmission}},
+        {"unsolicited", "when[,n[,ms]]:line",
+         "Send a line of the modem's own accord; repeatable. <when> is "
+         "after-prompt, before-verdict, after-verdict or after-every-command, "
+         "optionally followed by \",<n>\" (only the Nth AT+CMGS) and \",<ms>\" "
+         "(a delay first); \\n in <line> starts a second line. Example: "
+         "--unsolicited 'after-verdict,2:+CMTI: \"SM\",3'.",
+         Special{}},
+        {"not-supported-on", "n",
+         "Answer the Nth AT+CMGS \"COMMAND NOT SUPPORT\" after Ctrl-Z and "
+         "deliver nothing.",
+         Number{&Config::notSupportedOnSubmission}},
+        {"silent-after-prompt-on", "n",
+         "Give the Nth AT+CMGS its prompt, then never answer anything again.",
+         Number{&Config::silentAfterPromptOnSubmission}},
+        {"strict-charset", nullptr,
+         "Numbers in AT+CMGS=\"...\" and AT+CSCA=\"...\" must be in the "
+         "character set in force (UCS2 hex under UCS2), else +CMS ERROR.",
+         Switch{&Config::strictCharset, true}},
+        {"first-reference", "n",
+         "The first \"+CMGS: n\" reference (0-255; they wrap to 0 after 255).",
+         Number{&Config::firstReference, 0, 255}},
+        {"report", "number=outcome[,ms]",
+         "The status report a submission that asked for one gets; repeatable, "
+         "the first matching number decides. <number> as addressed or *; "
+         "<outcome> delivered (TP-ST 0), temporary[:<st>] (0x21, then 0 after "
+         "the same delay again), failed[:<st>] (0x41) or none; <ms> after the "
+         "verdict. Default: delivered at once. Example: --report "
+         "'+447700900123=failed:0x45,500'.",
+         Special{}},
+        {"storage-slots", "n", "Messages and reports the SIM storage holds (default 20).",
+         Number{&Config::storageSlots, 1}},
+        {"sim-sms", "sender:text",
+         "A message already stored, unread, when the modem starts; repeatable. "
+         "\\n in <text> is a line break.",
+         Special{}},
+        {"incoming-sms", "ms:sender:text",
+         "A message arriving <ms> after start; repeatable. Routed as AT+CNMI "
+         "says; a long text comes in concatenated parts, a text outside the "
+         "GSM alphabet as UCS2.",
+         Special{}},
+        {"log", "file",
+         "Append one JSON line per received SMS (and per refused submission, "
+         "with \"refused\":true) to this file.",
+         Text{&Config::logPath}},
+    };
+    return rows;
+}
+
+int numberValue(const QCommandLineParser& parser, const QString& name, const Number& n) {
+    bool ok = false;
+    const int value = parser.value(name).toInt(&ok);
+    if (ok && value >= n.min && value <= n.max) {
+        return value;
+    }
+    usageError(n.max == std::numeric_limits<int>::max()
+                   ? QStringLiteral("--%1 wants a whole number of at least %2").arg(name).arg(n.min)
+                   : QStringLiteral("--%1 wants %2 to %3").arg(name).arg(n.min).arg(n.max));
+}
+
+void readRow(const QCommandLineParser& p, const OptionRow& row, Config* c) {
+    const QString name = QLatin1String(row.name);
+    if (!p.isSet(name)) {
+        return;
+    }
+    std::visit(
+        [&](const auto& b) {
+            using B = std::decay_t<decltype(b)>;
+            if constexpr (std::is_same_v<B, Text>) {
+                c->*b.field = p.value(name);
+            } else if constexpr (std::is_same_v<B, Number>) {
+                c->*b.field = numberValue(p, name, b);
+            } else if constexpr (std::is_same_v<B, Switch>) {
+                c->*b.field = b.whenSet;
+            } else if constexpr (std::is_same_v<B, Commands>) {
+                c->*b.field = p.value(name).split(QLatin1Char(','), Qt::SkipEmptyParts);
+            }
+        },
+        row.binding);
+}
+
 Config parseConfig(const QStringList& arguments) {
-    Options o;
-    QCommandLineParser& p = o.parser;
+    QCommandLineParser p;
     p.setApplicationDescription(QStringLiteral(
         "A GSM modem on a pseudo-terminal: answers AT commands, takes SMS in PDU and text mode "
         "and logs every received SMS as one JSON line."));
     p.addHelpOption();
-    o.add(QStringLiteral("name"),
-          QStringLiteral("Port name, announced as tty<name> (default VM0)."),
-          QStringLiteral("name"));
-    o.add(QStringLiteral("no-announce"),
-          QStringLiteral("Do not create the symlink; print the slave path."));
-    o.add(QStringLiteral("imei"), QStringLiteral("IMEI answered to AT+CGSN."),
-          QStringLiteral("imei"));
-    o.add(QStringLiteral("imei-prefix"),
-          QStringLiteral("Text before the IMEI in the AT+CGSN answer (e.g. \"IMEI: \")."),
-          QStringLiteral("text"));
-    o.add(QStringLiteral("maker"), QStringLiteral("Manufacturer (AT+CGMI)."),
-          QStringLiteral("text"));
-    o.add(QStringLiteral("model"), QStringLiteral("Model (AT+CGMM)."), QStringLiteral("text"));
-    o.add(QStringLiteral("revision"), QStringLiteral("Firmware revision (AT+CGMR)."),
-          QStringLiteral("text"));
-    o.add(QStringLiteral("operator"), QStringLiteral("Network operator (AT+COPS?)."),
-          QStringLiteral("text"));
-    o.add(QStringLiteral("operator-unquoted"),
-          QStringLiteral("Answer AT+COPS? in numeric format without quotes."));
-    o.add(QStringLiteral("battery"), QStringLiteral("Battery percentage (AT+CBC)."),
-          QStringLiteral("pct"));
-    o.add(QStringLiteral("battery-state"),
-          QStringLiteral("Charge state in AT+CBC: 0 battery, 1 charging, 2 none, 3 fault."),
-          QStringLiteral("n"));
-    o.add(QStringLiteral("signal"), QStringLiteral("Signal RSSI 0-31 or 99 (AT+CSQ)."),
-          QStringLiteral("n"));
-    o.add(QStringLiteral("modes"), QStringLiteral("SMS modes offered: pdu, text, both or none."),
-          QStringLiteral("modes"));
-    o.add(QStringLiteral("sca"),
-          QStringLiteral("AT+CSCA? answer: plain, ucs2, unsigned, packed7, not-supported, "
-                         "not-supported-ok or absent."),
-          QStringLiteral("form"));
-    o.add(QStringLiteral("sca-blank"),
-          QStringLiteral("Write the service centre's type as \", 145\" (with a blank)."));
-    o.add(QStringLiteral("undefined"),
-          QStringLiteral("Comma-separated commands answered \"Undefined\" (e.g. +GMI,+CGSN)."),
-          QStringLiteral("commands"));
-    o.add(QStringLiteral("error-on"),
-          QStringLiteral("Comma-separated commands answered ERROR (e.g. +CBC,+CSQ)."),
-          QStringLiteral("commands"));
-    o.add(QStringLiteral("sca-number"), QStringLiteral("Service centre number."),
-          QStringLiteral("number"));
-    o.add(QStringLiteral("no-sms"),
-          QStringLiteral("Refuse the SMS commands (+CSMS, +CMGF, +CMGS)."));
-    o.add(QStringLiteral("no-echo"), QStringLiteral("Start with echo off (as after ATE0)."));
-    o.add(QStringLiteral("echo-only"), QStringLiteral("Echo every command and never answer."));
-    o.add(QStringLiteral("latency-ms"), QStringLiteral("Delay before every answer."),
-          QStringLiteral("ms"));
-    o.add(QStringLiteral("late-ms"), QStringLiteral("Extra delay before every final result."),
-          QStringLiteral("ms"));
-    o.add(QStringLiteral("cms-error-on"),
-          QStringLiteral("Refuse the Nth submission with +CMS ERROR."), QStringLiteral("n"));
-    o.add(QStringLiteral("cms-error-from"),
-          QStringLiteral("Refuse the Nth submission and every later one with +CMS ERROR."),
-          QStringLiteral("n"));
-    o.add(QStringLiteral("cms-error-code"),
-          QStringLiteral("Code of that +CMS ERROR (default 500)."), QStringLiteral("code"));
-    o.add(QStringLiteral("silent-after"), QStringLiteral("Answer nothing after N delivered SMS."),
-          QStringLiteral("n"));
-    o.add(QStringLiteral("hang-up-after"),
-          QStringLiteral("Drop the line after the Nth submission's answer."), QStringLiteral("n"));
-    o.add(QStringLiteral("garbage"), QStringLiteral("Random non-text bytes before every answer."));
-    o.add(QStringLiteral("invalid-utf8"),
-          QStringLiteral("Every answer carries bytes that are not UTF-8."));
-    o.add(QStringLiteral("invalid-utf8-in-final"),
-          QStringLiteral("Bytes that are not UTF-8 inside every ERROR, +CMS ERROR and "
-                         "+CME ERROR line, just before its line end."));
-    o.add(QStringLiteral("echo-after-reset"),
-          QStringLiteral("AT&F and ATZ switch echo on, whatever --no-echo said."));
-    o.add(QStringLiteral("answer-non-commands"),
-          QStringLiteral("Answer ERROR to a line that does not begin with AT (by default it "
-                         "gets no answer at all)."));
-    o.add(QStringLiteral("refuse-before-prompt"),
-          QStringLiteral("Answer the Nth AT+CMGS at once, without the \"> \" prompt; what the "
-                         "client types next is read as commands."),
-          QStringLiteral("n"));
-    o.add(QStringLiteral("refuse-answer"),
-          QStringLiteral("The final line of that refusal (default \"+CMS ERROR: 330\")."),
-          QStringLiteral("line"));
-    o.add(QStringLiteral("verdict-delay-ms"),
-          QStringLiteral("Extra delay before the answer after Ctrl-Z; commands sent meanwhile "
-                         "are answered after it."),
-          QStringLiteral("ms"));
-    o.add(QStringLiteral("verdict-delay-on"),
-          QStringLiteral("Delay only the verdict of the Nth AT+CMGS."), QStringLiteral("n"));
-    o.add(QStringLiteral("unsolicited"),
-          QStringLiteral("Send a line of the modem's own accord; repeatable. <when> is "
-                         "after-prompt, before-verdict, after-verdict or after-every-command, "
-                         "optionally followed by \",<n>\" (only the Nth AT+CMGS) and "
-                         "\",<ms>\" (a delay first); \\n in <line> starts a second line. "
-                         "Example: --unsolicited 'after-verdict,2:+CMTI: \"SM\",3'."),
-          QStringLiteral("when[,n[,ms]]:line"));
-    o.add(QStringLiteral("not-supported-on"),
-          QStringLiteral("Answer the Nth AT+CMGS \"COMMAND NOT SUPPORT\" after Ctrl-Z and "
-                         "deliver nothing."),
-          QStringLiteral("n"));
-    o.add(QStringLiteral("silent-after-prompt-on"),
-          QStringLiteral("Give the Nth AT+CMGS its prompt, then never answer anything again."),
-          QStringLiteral("n"));
-    o.add(QStringLiteral("strict-charset"),
-          QStringLiteral("Numbers in AT+CMGS=\"...\" and AT+CSCA=\"...\" must be in the "
-                         "character set in force (UCS2 hex under UCS2), else +CMS ERROR."));
-    o.add(QStringLiteral("first-reference"),
-          QStringLiteral("The first \"+CMGS: n\" reference (0-255; they wrap to 0 after 255)."),
-          QStringLiteral("n"));
-    o.add(QStringLiteral("report"),
-          QStringLiteral("The status report a submission that asked for one gets; repeatable, "
-                         "the first matching number decides. <number> as addressed or *; "
-                         "<outcome> delivered (TP-ST 0), temporary[:<st>] (0x21, then 0 after "
-                         "the same delay again), failed[:<st>] (0x41) or none; <ms> after the "
-                         "verdict. Default: delivered at once. Example: --report "
-                         "'+447700900123=failed:0x45,500'."),
-          QStringLiteral("number=outcome[,ms]"));
-    o.add(QStringLiteral("storage-slots"),
-          QStringLiteral("Messages and reports the SIM storage holds (default 20)."),
-          QStringLiteral("n"));
-    o.add(QStringLiteral("sim-sms"),
-          QStringLiteral("A message already stored, unread, when the modem starts; "
-                         "repeatable. \\n in <text> is a line break."),
-          QStringLiteral("sender:text"));
-    o.add(QStringLiteral("incoming-sms"),
-          QStringLiteral("A message arriving <ms> after start; repeatable. Routed as AT+CNMI "
-                         "says; a long text comes in concatenated parts, a text outside the "
-                         "GSM alphabet as UCS2."),
-          QStringLiteral("ms:sender:text"));
-    o.add(QStringLiteral("log"),
-          QStringLiteral("Append one JSON line per received SMS (and per refused submission, "
-                         "with \"refused\":true) to this file."),
-          QStringLiteral("file"));
+    for (const OptionRow& row : optionRows()) {
+        const QString name = QLatin1String(row.name);
+        const QString help = QString::fromUtf8(row.help);
+        p.addOption(row.value ? QCommandLineOption(name, help, QLatin1String(row.value))
+                              : QCommandLineOption(name, help));
+    }
     if (!p.parse(arguments)) {
         usageError(p.errorText());
     }
@@ -276,55 +320,9 @@ Config parseConfig(const QStringList& arguments) {
         usageError(QStringLiteral("unexpected argument %1").arg(p.positionalArguments().first()));
     }
     Config c;
-    auto text = [&](const char* name, QString* field) {
-        if (p.isSet(QLatin1String(name))) {
-            *field = p.value(QLatin1String(name));
-        }
-    };
-    auto number = [&](const char* name, int* field, int min) {
-        if (p.isSet(QLatin1String(name))) {
-            *field = intValue(p, QLatin1String(name), min);
-        }
-    };
-    text("name", &c.name);
-    text("imei", &c.imei);
-    text("imei-prefix", &c.imeiPrefix);
-    text("maker", &c.manufacturer);
-    text("model", &c.model);
-    text("revision", &c.revision);
-    text("operator", &c.operatorName);
-    text("sca-number", &c.serviceCentre);
-    text("log", &c.logPath);
-    number("battery", &c.batteryPercent, 0);
-    number("signal", &c.signal, 0);
-    number("battery-state", &c.batteryState, 0);
-    auto commands = [&](const char* name, QStringList* field) {
-        if (p.isSet(QLatin1String(name))) {
-            *field = p.value(QLatin1String(name)).split(QLatin1Char(','), Qt::SkipEmptyParts);
-        }
-    };
-    commands("undefined", &c.undefinedCommands);
-    commands("error-on", &c.errorCommands);
-    c.operatorQuoted = !p.isSet(QStringLiteral("operator-unquoted"));
-    c.serviceCentreTypeBlank = p.isSet(QStringLiteral("sca-blank"));
-    number("latency-ms", &c.latencyMs, 0);
-    number("late-ms", &c.lateAnswerMs, 0);
-    number("cms-error-on", &c.cmsErrorOnSubmission, 0);
-    number("cms-error-from", &c.cmsErrorFromSubmission, 0);
-    number("cms-error-code", &c.cmsErrorCode, 0);
-    number("silent-after", &c.silentAfterSubmission, 0);
-    number("hang-up-after", &c.hangUpAfterSubmission, 0);
-    number("refuse-before-prompt", &c.refuseBeforePromptOnSubmission, 0);
-    text("refuse-answer", &c.refuseBeforePromptAnswer);
-    number("verdict-delay-ms", &c.verdictDelayMs, 0);
-    number("verdict-delay-on", &c.verdictDelayOnSubmission, 0);
-    number("not-supported-on", &c.notSupportedOnSubmission, 0);
-    number("silent-after-prompt-on", &c.silentAfterPromptOnSubmission, 0);
-    number("first-reference", &c.firstReference, 0);
-    if (c.firstReference > 255) {
-        usageError(QStringLiteral("--first-reference wants 0 to 255"));
+    for (const OptionRow& row : optionRows()) {
+        readRow(p, row, &c);
     }
-    number("storage-slots", &c.storageSlots, 1);
     for (const QString& option : p.values(QStringLiteral("report"))) {
         c.reports.append(reportPlan(option));
     }
@@ -337,16 +335,6 @@ Config parseConfig(const QStringList& arguments) {
     for (const QString& option : p.values(QStringLiteral("unsolicited"))) {
         c.unsolicited.append(unsolicitedLine(option));
     }
-    c.echoAfterReset = p.isSet(QStringLiteral("echo-after-reset"));
-    c.ignoreNonCommands = !p.isSet(QStringLiteral("answer-non-commands"));
-    c.strictCharset = p.isSet(QStringLiteral("strict-charset"));
-    c.invalidUtf8InsideFinal = p.isSet(QStringLiteral("invalid-utf8-in-final"));
-    c.announce = !p.isSet(QStringLiteral("no-announce"));
-    c.smsSupported = !p.isSet(QStringLiteral("no-sms"));
-    c.echo = !p.isSet(QStringLiteral("no-echo"));
-    c.echoOnly = p.isSet(QStringLiteral("echo-only"));
-    c.garbage = p.isSet(QStringLiteral("garbage"));
-    c.invalidUtf8 = p.isSet(QStringLiteral("invalid-utf8"));
     if (p.isSet(QStringLiteral("modes"))) {
         static const QHash<QString, SmsModes> kModes = {{QStringLiteral("pdu"), SmsModes::Pdu},
                                                         {QStringLiteral("text"), SmsModes::Text},
