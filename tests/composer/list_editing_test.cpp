@@ -1,16 +1,12 @@
 #include "composer/composer_controller.h"
 #include "recording_view.h"
-#include "support/scripted_dialogs.h"
-
-#include <gtest/gtest.h>
-
-#include <vector>
 
 namespace {
 
 using tesk::composer::ComposerController;
 using tesk::composer::ComposerKind;
 using tesk::composer::FillTarget;
+using tesk::composer::test::ComposerTest;
 using tesk::composer::test::RecordingView;
 using tesk::test::ScriptedDialogs;
 
@@ -107,35 +103,32 @@ TEST(FillMsgInList, refusals) {
         << "the row came in with an empty composer, and a cancelled dialog remembers nothing";
 }
 
-TEST(UpdateSelNumSms, writesOneMessageIntoTheSelectedRows) {
-    ScriptedDialogs dialogs;
-    ComposerController composer(ComposerKind::Gsm);
-    RecordingView view(composer);
-    dialogs.expectNotice(QStringLiteral("Phone numbers-Messages list is empty."));
-    composer.Update_Sel_Msgs_Btn();
-    fillFour(composer);
-    dialogs.expectNotice(kSelectOne);
-    composer.Update_Sel_Msgs_Btn();
+TEST_F(ComposerTest, UpdateSelNumSmsWritesOneMessageIntoTheSelectedRows) {
+    dialogs_.expectNotice(QStringLiteral("Phone numbers-Messages list is empty."));
+    composer_.Update_Sel_Msgs_Btn();
+    fillFour(composer_);
+    dialogs_.expectNotice(kSelectOne);
+    composer_.Update_Sel_Msgs_Btn();
 
-    composer.Set_Selected_Rows({2, 0});
+    composer_.Set_Selected_Rows({2, 0});
     const QString question = QStringLiteral(
         "This action will copy the above message to the selected numbers in the list. The "
         "messages of rest of the numbers remain unchanged.\n\nDo you want to continue?");
-    view.updateSelDialog = [&] {
-        const QStringList numbers = composer.Open_Update_Sel_Num_SMS_Dialog();
+    view_.updateSelDialog = [&] {
+        const QStringList numbers = composer_.Open_Update_Sel_Num_SMS_Dialog();
         EXPECT_EQ(numbers, (QStringList{"1", "3"}));
         EXPECT_EQ(ComposerController::Selected_Numbers_Text(static_cast<int>(numbers.size())),
                   QStringLiteral("Total Selected Numbers : 2"));
-        dialogs.expectNotice(QStringLiteral("Please enter some text message."));
-        EXPECT_FALSE(composer.Update_Sel_Num_SMS_OK(QString()));
-        dialogs.expect(question, QStringLiteral("No"));
-        EXPECT_FALSE(composer.Update_Sel_Num_SMS_OK(QStringLiteral("fresh")));
-        dialogs.expect(question, QStringLiteral("Yes"));
-        return composer.Update_Sel_Num_SMS_OK(QString(1700, QLatin1Char('f'))) ? 1 : 0;
+        dialogs_.expectNotice(QStringLiteral("Please enter some text message."));
+        EXPECT_FALSE(composer_.Update_Sel_Num_SMS_OK(QString()));
+        dialogs_.expect(question, QStringLiteral("No"));
+        EXPECT_FALSE(composer_.Update_Sel_Num_SMS_OK(QStringLiteral("fresh")));
+        dialogs_.expect(question, QStringLiteral("Yes"));
+        return composer_.Update_Sel_Num_SMS_OK(QString(1700, QLatin1Char('f'))) ? 1 : 0;
     };
-    composer.Update_Sel_Msgs_Btn();
+    composer_.Update_Sel_Msgs_Btn();
     const QString cut(1600, QLatin1Char('f'));
-    EXPECT_EQ(messagesOf(composer), (QStringList{cut, "m2", cut, "m4"}));
+    EXPECT_EQ(messagesOf(composer_), (QStringList{cut, "m2", cut, "m4"}));
 }
 
 struct EditCase {
@@ -188,15 +181,14 @@ TEST(UpdateNumSms, validatesOnlyAChangedNumber) {
     }
 }
 
-TEST(UpdateNumSms, ownRowIsNotItsOwnDuplicate) {
-    ComposerController composer(ComposerKind::Gsm);
-    composer.Create_Num_Msg_List(QStringLiteral("5551"), QString());
-    composer.Create_Num_Msg_List(QStringLiteral("777"), QString());
-    composer.Skip_Duplicate_Chk(true);
-    EXPECT_TRUE(composer.Update_Num_SMS_OK(0, QStringLiteral("5551"), QStringLiteral("555-1"),
-                                           QStringLiteral("m")));
-    EXPECT_EQ(composer.list().at(0).Number, QStringLiteral("5551"));
-    EXPECT_EQ(composer.Check_Duplicate_Number(QStringLiteral("5551")), 1);
+TEST_F(ComposerTest, UpdateNumSmsOwnRowIsNotItsOwnDuplicate) {
+    composer_.Create_Num_Msg_List(QStringLiteral("5551"), QString());
+    composer_.Create_Num_Msg_List(QStringLiteral("777"), QString());
+    composer_.Skip_Duplicate_Chk(true);
+    EXPECT_TRUE(composer_.Update_Num_SMS_OK(0, QStringLiteral("5551"), QStringLiteral("555-1"),
+                                            QStringLiteral("m")));
+    EXPECT_EQ(composer_.list().at(0).Number, QStringLiteral("5551"));
+    EXPECT_EQ(composer_.Check_Duplicate_Number(QStringLiteral("5551")), 1);
 }
 
 }  // namespace

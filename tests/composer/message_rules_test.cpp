@@ -2,11 +2,6 @@
 #include "composer/composer_controller.h"
 #include "pdu/pdu.h"
 #include "recording_view.h"
-#include "support/scripted_dialogs.h"
-
-#include <gtest/gtest.h>
-
-#include <vector>
 
 namespace {
 
@@ -14,6 +9,7 @@ using tesk::composer::ComposerController;
 using tesk::composer::ComposerKind;
 using tesk::composer::Measure_Message;
 using tesk::composer::Message_Count_Text;
+using tesk::composer::test::ComposerTest;
 using tesk::composer::test::RecordingView;
 using tesk::test::ScriptedDialogs;
 
@@ -81,39 +77,33 @@ const QString k70Warning = QStringLiteral(
     "characters to each recipient.\n\nEither shorten the length of your existing text message or "
     "click OK to continue anyway by delivering each message in multiple parts of 70 characters.");
 
-TEST(TextDidChange, warnsOncePerCrossing) {
-    ScriptedDialogs dialogs;
-    ComposerController composer(ComposerKind::Gsm);
-    RecordingView view(composer);
+TEST_F(ComposerTest, TextDidChangeWarnsOncePerCrossing) {
     // A 12-digit number through a PDU-mode device: 160 septets still make one SMS.
-    composer.Create_Num_Msg_List(QStringLiteral("+447700900001"), QString());
-    composer.Set_Sending_Modes({true, false, true});
-    composer.textDidChange(repeat("a", 160));
-    EXPECT_EQ(view.charCountLabel, QStringLiteral("160 Characters"));
-    dialogs.expectNotice(k160Warning);
-    composer.textDidChange(repeat("a", 161));
-    composer.textDidChange(repeat("a", 400));  // still past the limit: no second warning
-    EXPECT_EQ(view.charCountLabel,
+    composer_.Create_Num_Msg_List(QStringLiteral("+447700900001"), QString());
+    composer_.Set_Sending_Modes({true, false, true});
+    composer_.textDidChange(repeat("a", 160));
+    EXPECT_EQ(view_.charCountLabel, QStringLiteral("160 Characters"));
+    dialogs_.expectNotice(k160Warning);
+    composer_.textDidChange(repeat("a", 161));
+    composer_.textDidChange(repeat("a", 400));  // still past the limit: no second warning
+    EXPECT_EQ(view_.charCountLabel,
               QStringLiteral("400 Characters (Each Message will now consume 3 SMS)"));
-    composer.textDidChange(repeat("a", 160));
-    dialogs.expectNotice(k160Warning);
-    composer.textDidChange(repeat("a", 170));
-    EXPECT_EQ(dialogs.messages(), (QStringList{k160Warning, k160Warning}));
-    EXPECT_EQ(view.delays, (QList<double>{1.0, 1.0}));
-    EXPECT_EQ(dialogs.requests().at(0).buttons, QStringList{QStringLiteral("OK")});
+    composer_.textDidChange(repeat("a", 160));
+    dialogs_.expectNotice(k160Warning);
+    composer_.textDidChange(repeat("a", 170));
+    EXPECT_EQ(dialogs_.messages(), (QStringList{k160Warning, k160Warning}));
+    EXPECT_EQ(view_.delays, (QList<double>{1.0, 1.0}));
+    EXPECT_EQ(dialogs_.requests().at(0).buttons, QStringList{QStringLiteral("OK")});
 }
 
-TEST(TextDidChange, cutsTheComposerTextTo1600) {
-    ScriptedDialogs dialogs;
-    ComposerController composer(ComposerKind::Gsm);
-    RecordingView view(composer);
-    composer.Unicode_Chk(true);
-    dialogs.expectNotice(k70Warning);
-    composer.textDidChange(repeat("b", 2000));
-    EXPECT_EQ(composer.composerText(), repeat("b", 1600));
-    EXPECT_EQ(view.composerText, repeat("b", 1600));
-    EXPECT_EQ(composer.messageIS(), repeat("b", 1600));
-    EXPECT_EQ(view.charCountLabel,
+TEST_F(ComposerTest, TextDidChangeCutsTheComposerTextTo1600) {
+    composer_.Unicode_Chk(true);
+    dialogs_.expectNotice(k70Warning);
+    composer_.textDidChange(repeat("b", 2000));
+    EXPECT_EQ(composer_.composerText(), repeat("b", 1600));
+    EXPECT_EQ(view_.composerText, repeat("b", 1600));
+    EXPECT_EQ(composer_.messageIS(), repeat("b", 1600));
+    EXPECT_EQ(view_.charCountLabel,
               QStringLiteral("1600 Characters (Each Message will now consume 25 SMS)"));
 }
 
