@@ -2,7 +2,6 @@
 // time-out; and the quoting of words for the phone's shell against a real /bin/sh.
 #include "android/adb_runner.h"
 #include "android_test_support.h"
-#include "support/param_names.h"
 
 #include <QProcess>
 
@@ -81,35 +80,26 @@ TEST_F(AdbRunnerTest, InstallAndPushWaitThreeTimesLonger) {
     EXPECT_EQ(android::Adb_Timeout_Ms(android::Adb_Wait_For({QStringLiteral("push")})), 180000);
 }
 
-struct QuoteCase {
-    const char* name;
-    QString text;
-};
-
-class ShellQuoteTest : public ::testing::TestWithParam<QuoteCase> {};
-
 // What a POSIX shell makes of the quoted word is the text itself.
-TEST_P(ShellQuoteTest, PosixShellReadsTheTextBack) {
-    const QString text = GetParam().text;
-    QProcess sh;
-    sh.start(QStringLiteral("/bin/sh"),
-             {QStringLiteral("-c"), QStringLiteral("printf '%s' ") + android::Shell_Quote(text)});
-    ASSERT_TRUE(sh.waitForFinished(30000));
-    EXPECT_EQ(QString::fromUtf8(sh.readAllStandardOutput()), text);
+TEST(ShellQuote, PosixShellReadsTheTextBack) {
+    const QString texts[] = {QString(""),
+                             QStringLiteral("Hello"),
+                             QStringLiteral("it's 'quoted''"),
+                             QStringLiteral("say \"hi\""),
+                             QStringLiteral("$HOME ${PATH} $(id) `id` $1 *"),
+                             QStringLiteral("a;b&c|d<e>f && g || h"),
+                             QStringLiteral("\\ \\\\ \\n end\\"),
+                             QStringLiteral("one\ntwo\r\nthree\ttab"),
+                             QStringLiteral("😀 ünïcödé ✓"),
+                             QStringLiteral("-n --es MSG")};
+    for (const QString& text : texts) {
+        QProcess sh;
+        sh.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("printf '%s' ") +
+                                                                       android::Shell_Quote(text)});
+        ASSERT_TRUE(sh.waitForFinished(30000));
+        EXPECT_EQ(QString::fromUtf8(sh.readAllStandardOutput()), text);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Texts, ShellQuoteTest,
-    ::testing::Values(QuoteCase{"empty", QString("")}, QuoteCase{"plain", QStringLiteral("Hello")},
-                      QuoteCase{"single_quotes", QStringLiteral("it's 'quoted''")},
-                      QuoteCase{"double_quotes", QStringLiteral("say \"hi\"")},
-                      QuoteCase{"expansions", QStringLiteral("$HOME ${PATH} $(id) `id` $1 *")},
-                      QuoteCase{"operators", QStringLiteral("a;b&c|d<e>f && g || h")},
-                      QuoteCase{"backslashes", QStringLiteral("\\ \\\\ \\n end\\")},
-                      QuoteCase{"line_breaks", QStringLiteral("one\ntwo\r\nthree\ttab")},
-                      QuoteCase{"emoji", QStringLiteral("😀 ünïcödé ✓")},
-                      QuoteCase{"leading_dash", QStringLiteral("-n --es MSG")}),
-    ByCaseName{});
 
 }  // namespace
 }  // namespace tesk::test
