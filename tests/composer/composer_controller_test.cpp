@@ -262,13 +262,23 @@ TEST_F(ComposerTest, DoubleClickOpensTheEditorForOneRow) {
     EXPECT_TRUE(view_.delays.isEmpty()) << "the editor's count never warns";
 }
 
-// The chosen name gets ".txt" unless it has it in any case; an existing file is replaced.
+// An empty list, a cancelled choice and an unwritable file write nothing. The chosen name gets
+// ".txt" unless it has it in any case; an existing file is replaced.
 TEST_F(ComposerTest, ExportWritesTheNumbersUnderTheHeader) {
     const QString rule(76, QLatin1Char('='));
     const QString header = rule + "\n\n\t\t\t[ Tesk SMS - Contact List ]\t\t\t\n\n" + rule + "\n";
+    dialogs_.expectNotice(kEmptyList);
+    composer_.Export_Btn();
+    EXPECT_EQ(view_.focused, Field::Number);
     composer_.Create_Num_Msg_List(QStringLiteral("+447700900123"), QStringLiteral("msg"));
     composer_.Create_Num_Msg_List(QString::fromUtf8("٠١٢"), QString());
     composer_.Create_Num_Msg_List(QStringLiteral("0044"), QStringLiteral("x\ny"));
+    dialogs_.expectFileToSave(QString());  // cancelled: nothing
+    composer_.Export_Btn();
+    dialogs_.expectFileToSave(QStringLiteral("/nonexistent-dir/contacts.txt"));
+    dialogs_.expectNotice(QStringLiteral("\nError in file accessing."));
+    composer_.Export_Btn();
+    EXPECT_EQ(view_.exported, QString());
     for (const auto& [chosen, written] : {std::pair{"contacts.txt", "contacts.txt"},
                                           {"upper.TXT", "upper.TXT"},
                                           {"list.csv", "list.csv.txt"},
@@ -282,22 +292,6 @@ TEST_F(ComposerTest, ExportWritesTheNumbersUnderTheHeader) {
                   header + QString::fromUtf8("+447700900123\n٠١٢\n0044\n"));
         EXPECT_EQ(view_.exported, dir_.filePath(written));
     }
-}
-
-TEST(ExportBtn, RefusesAnEmptyListAndReportsFileErrors) {
-    ScriptedDialogs dialogs;
-    ComposerController composer(ComposerKind::Android);
-    RecordingView view(composer);
-    dialogs.expectNotice(kEmptyList);
-    composer.Export_Btn();
-    EXPECT_EQ(view.focused, Field::Number);
-    composer.Create_Num_Msg_List(QStringLiteral("1"), QString());
-    dialogs.expectFileToSave(QString());  // cancelled: nothing
-    composer.Export_Btn();
-    dialogs.expectFileToSave(QStringLiteral("/nonexistent-dir/contacts.txt"));
-    dialogs.expectNotice(QStringLiteral("\nError in file accessing."));
-    composer.Export_Btn();
-    EXPECT_EQ(view.exported, QString());
 }
 
 TEST_F(ComposerTest, DelayedDeliveryPreselectsTwoMinutesAndFifteenAndOffClearsBoth) {

@@ -45,13 +45,6 @@ TEST(SentItemsReport, PlainTextHasTheHeaderAndOneBlockPerEntry) {
         android.contains(QStringLiteral("Date\t: 06/12/2026\nNumber\t: 0777\nMessage\t: x\n")));
 }
 
-TEST(SentItemsReport, SuccessfulStatusesAreTheTwoDeliveryTexts) {
-    EXPECT_TRUE(tesk::stores::Is_Successful_Status(QStringLiteral("Message sent successfully.")));
-    EXPECT_TRUE(tesk::stores::Is_Successful_Status(QStringLiteral("Message sent to device.")));
-    EXPECT_FALSE(tesk::stores::Is_Successful_Status(QStringLiteral("+CMS ERROR: 500")));
-    EXPECT_FALSE(tesk::stores::Is_Successful_Status(QStringLiteral("Device Connection Error!")));
-}
-
 TEST(TemplatesReport, PlainTextIsEachTemplateUnderTheRule) {
     const QString rule(76, QLatin1Char('='));
     EXPECT_EQ(tesk::stores::Templates_Report({"One", "Two\nlines"}, ReportFormat::Text),

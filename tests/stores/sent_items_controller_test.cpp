@@ -89,6 +89,18 @@ TEST_F(SentItemsWindow, DeletingChangesTheFileOnlyWhenTheWindowCloses) {
     window_.Cancel_Btn();
     EXPECT_EQ(view_.ended, 0);
     EXPECT_EQ(tesk::stores::LoadItems_Sent_Items(Sent_Item_Path), QList<SentItem>{kStored.at(1)});
+
+    // Delete All asks, and empties the file at once.
+    const QString question = QStringLiteral("\nThis option will clear the entire list contents.");
+    dialogs_.expect(question, QStringLiteral("No"));
+    window_.Clear_All_Btn();
+    EXPECT_EQ(window_.items().size(), 1);
+    dialogs_.expect(question, QStringLiteral("Yes"));
+    window_.Clear_All_Btn();
+    EXPECT_TRUE(window_.items().isEmpty());
+    EXPECT_TRUE(QFile::exists(Sent_Item_Path));
+    EXPECT_EQ(QFile(Sent_Item_Path).size(), 0);
+    EXPECT_EQ(view_.count, QStringLiteral("Total Items : 0"));
 }
 
 // A rewrite replaces the file by another.
@@ -121,20 +133,6 @@ TEST_F(SentItemsWindow, ClosingRewritesOnlyAfterADeletionAndKeepsWhatItDidNotDel
         EXPECT_EQ(tesk::stores::LoadItems_Sent_Items(path),
                   (QList<SentItem>{kStored.at(0), kStored.at(2), late}));
     }
-}
-
-TEST_F(SentItemsWindow, DeleteAllAsksThenEmptiesTheFile) {
-    window_.Load();
-    const QString question = QStringLiteral("\nThis option will clear the entire list contents.");
-    dialogs_.expect(question, QStringLiteral("No"));
-    window_.Clear_All_Btn();
-    EXPECT_EQ(window_.items().size(), 3);
-    dialogs_.expect(question, QStringLiteral("Yes"));
-    window_.Clear_All_Btn();
-    EXPECT_TRUE(window_.items().isEmpty());
-    EXPECT_TRUE(QFile::exists(Sent_Item_Path));
-    EXPECT_EQ(QFile(Sent_Item_Path).size(), 0);
-    EXPECT_EQ(view_.count, QStringLiteral("Total Items : 0"));
 }
 
 TEST_F(SentItemsWindow, InsertingIntoTheComposerFollowsItsRules) {
