@@ -20,14 +20,13 @@ const QString kFormatQuestion = QStringLiteral("\nIn which format do you want to
 
 class RecordingSentItemsView final : public tesk::stores::SentItemsView {
   public:
-    void redrawTable() override { ++redraws; }
+    void redrawTable() override {}
     void selectRows(const QList<int>& rows) override { selection = rows; }
     void setCountLabel(const QString& text) override { count = text; }
     void setDetails(const QString& text) override { details = text; }
     void endModal(int code) override { ended = code; }
     void offerToOpenExportedFile(const QString& path) override { exported = path; }
 
-    int redraws = 0;
     QList<int> selection;
     QString count;
     QString details;

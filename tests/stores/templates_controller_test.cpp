@@ -4,8 +4,6 @@
 #include "stores/reports.h"
 #include "stores/templates.h"
 
-#include <functional>
-
 namespace {
 
 using tesk::composer::ComposerController;
@@ -21,26 +19,23 @@ const QString kLimitQuestion = QStringLiteral("Maximum characters limit is 1600.
 
 class RecordingTemplatesView final : public tesk::stores::TemplatesView {
   public:
-    void redrawTable() override { ++redraws; }
-    void selectRows(const QList<int>& rows) override { selection = rows; }
+    void redrawTable() override {}
+    void selectRows(const QList<int>&) override {}
     void setCountLabel(const QString& text) override { count = text; }
     void endModal(int code) override { ended = code; }
     int runEditor(const QString& title, const QString& text, int row) override {
         editorTitle = title;
         editorText = text;
         editorRow = row;
-        return editor ? editor(row) : 0;
+        return 0;
     }
     void offerToOpenExportedFile(const QString& path) override { exported = path; }
 
-    int redraws = 0;
-    QList<int> selection;
     QString count;
     int ended = -2;
     QString editorTitle;
     QString editorText;
     int editorRow = -2;
-    std::function<int(int)> editor;
     QString exported;
 };
 
