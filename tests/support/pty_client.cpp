@@ -74,6 +74,10 @@ QByteArray PtyClient::readUntil(const QByteArray& marker, int limitMs) {
     return collect(limitMs, [&](const QByteArray& d) { return d.contains(marker); });
 }
 
+QByteArray PtyClient::readSize(qsizetype size, int limitMs) {
+    return collect(limitMs, [&](const QByteArray& d) { return d.size() >= size; });
+}
+
 QByteArray PtyClient::readFor(int limitMs) {
     return collect(limitMs, [](const QByteArray&) { return false; });
 }

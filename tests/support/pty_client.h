@@ -23,6 +23,8 @@ class PtyClient {
     QByteArray readAnswer(int limitMs = 5000);
     // Collects bytes until `marker` has arrived.
     QByteArray readUntil(const QByteArray& marker, int limitMs = 5000);
+    // Collects bytes until at least `size` have arrived.
+    QByteArray readSize(qsizetype size, int limitMs = 5000);
     // Everything that arrives within limitMs (used to show that nothing comes).
     QByteArray readFor(int limitMs);
     // Writes and reads the answer.

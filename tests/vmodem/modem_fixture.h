@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 namespace tesk::vmodem::test {
 
@@ -18,11 +19,20 @@ inline constexpr int kHelloTpdu = 16;
 // The same with service centre +447785016005: 07 91 447758100650 | ... (TPDU unchanged)
 inline const QByteArray kHelloWithScaPdu = "0791447758100650110005912143F50000FF05E8329BFD06";
 inline const QByteArray kCtrlZ = "\x1A\r\n";
+inline const QByteArray kOk = "\r\nOK\r\n";
+
+// What the client writes and everything it reads back, echo included.
+struct Step {
+    QByteArray sent;
+    QByteArray answer;
+};
 
 class ModemTest : public ::testing::Test {
   protected:
+    // A fresh modem in place of any earlier one; it echoes only when the test says so.
     VirtualModem& start(Config config = {}) {
         config.echo = config.echo && echo_;
+        modems_.clear();
         modem_ = &modems_.add(config);
         return *modem_;
     }
@@ -30,6 +40,23 @@ class ModemTest : public ::testing::Test {
     std::unique_ptr<PtyClient> connect() {
         auto client = std::make_unique<PtyClient>(modem_->portPath());
         EXPECT_TRUE(client->isOpen());
+        return client;
+    }
+
+    // Writes each step and expects exactly its answer.
+    static void run(PtyClient& client, const std::vector<Step>& steps) {
+        for (const Step& step : steps) {
+            client.write(step.sent);
+            EXPECT_EQ(client.readSize(step.answer.size()), step.answer) << step.sent.constData();
+        }
+    }
+    // Starts a modem, connects and runs the steps; the client stays open for more.
+    std::unique_ptr<PtyClient> talk(const Config& config, const std::vector<Step>& steps,
+                                    bool echo = false) {
+        echo_ = echo;
+        start(config);
+        auto client = connect();
+        run(*client, steps);
         return client;
     }
 

@@ -1,22 +1,13 @@
 // Conversations with a running virtual modem over its real pseudo-terminal.
 #include "core/runtime_paths.h"
-#include "support/param_names.h"
-#include "support/pty_client.h"
-#include "virtual-modem/virtual_modem.h"
 #include "vmodem/modem_fixture.h"
 
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QStringDecoder>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-#include <memory>
 
 namespace tesk::vmodem {
 namespace {
@@ -25,14 +16,16 @@ using test::kCtrlZ;
 using test::kHelloPdu;
 using test::kHelloTpdu;
 using test::kHelloWithScaPdu;
+using test::kOk;
 using test::ModemTest;
 using test::PtyClient;
+using test::Step;
 using test::WaitFor;
 
-TEST_F(ModemTest, announcesItselfPrivatelyAndRemovesTheLinkAtStop) {
-    Config config;
-    config.name = QStringLiteral("T7");
-    VirtualModem& modem = start(config);
+const QByteArray kKlingon = "AT+CSCS=\"KLINGON\"\r";
+
+TEST_F(ModemTest, announcesItselfPrivatelyRemovesTheLinkAtStopAndReplacesAStaleOne) {
+    VirtualModem& modem = start({.name = QStringLiteral("T7")});
     const QString link = Virtual_Modem_Dir() + QStringLiteral("/ttyT7");
     EXPECT_EQ(modem.announcedPath(), link);
     EXPECT_EQ(modem.portPath(), link);
@@ -43,217 +36,153 @@ TEST_F(ModemTest, announcesItselfPrivatelyAndRemovesTheLinkAtStop) {
     modem.stop();
     EXPECT_FALSE(modem.running());
     EXPECT_FALSE(QFileInfo(link).isSymLink());
-}
 
-TEST_F(ModemTest, replacesAStaleLinkOfTheSameName) {
-    ASSERT_TRUE(QDir().mkpath(Virtual_Modem_Dir()));
-    const QString link = Virtual_Modem_Dir() + QStringLiteral("/ttyVM0");
     ASSERT_TRUE(QFile::link(QStringLiteral("/dev/pts/999999"), link));
-    VirtualModem& modem = start();
-    EXPECT_EQ(QFileInfo(link).symLinkTarget(), modem.devicePath());
-    EXPECT_EQ(connect()->exchange("AT\r"), "\r\nOK\r\n");
+    const VirtualModem& again = start({.name = QStringLiteral("T7")});
+    EXPECT_EQ(QFileInfo(link).symLinkTarget(), again.devicePath());
+    EXPECT_EQ(connect()->exchange("AT\r"), kOk);
 }
 
-TEST_F(ModemTest, echoesWhatItReceivesUntilATE0) {
-    echo_ = true;
-    VirtualModem& modem = start();
-    auto client = connect();
-    EXPECT_EQ(client->exchange("AT\r\n"), "AT\r\r\nOK\r\n");
-    EXPECT_EQ(client->exchange("at\r"), "at\r\r\nOK\r\n");
-    EXPECT_EQ(client->exchange("ATE0\r\n"), "ATE0\r\r\nOK\r\n");
-    EXPECT_EQ(client->exchange("AT\r\n"), "\r\nOK\r\n");
-    EXPECT_EQ(client->exchange("ATE1\n"), "\r\nOK\r\n");
-    EXPECT_EQ(client->exchange("\r\nAT\r"), "AT\r\r\nOK\r\n");
-    EXPECT_EQ(modem.commands(), QStringList({"AT", "at", "ATE0", "AT", "ATE1", "AT"}));
-}
-
-TEST_F(ModemTest, factoryResetRestoresTheProfile) {
-    echo_ = true;
-    start();
-    auto client = connect();
-    client->exchange("ATE0;+CMGF=1;+CSCS=\"UCS2\";+CMEE=1\r");
-    EXPECT_EQ(client->exchange("AT+CMGF?\r"), "\r\n+CMGF: 1\r\n\r\nOK\r\n");
-    EXPECT_EQ(client->exchange("AT&F\r"), "\r\nOK\r\n");
-    EXPECT_EQ(
-        client->exchange("AT+CMGF?;+CSCS?;+CMEE?\r"),
-        "AT+CMGF?;+CSCS?;+CMEE?\r\r\n+CMGF: 0\r\n\r\n+CSCS: \"GSM\"\r\n\r\n+CMEE: 0\r\n\r\nOK\r\n");
-}
-
-struct CmeeCase {
-    int cmee;
-    QByteArray answer;
-};
-
-class CmeeFormat : public ModemTest, public ::testing::WithParamInterface<CmeeCase> {};
-
-TEST_P(CmeeFormat, decidesHowEquipmentErrorsRead) {
-    start();
-    auto client = connect();
-    EXPECT_EQ(client->exchange("AT+CMEE=" + QByteArray::number(GetParam().cmee) + "\r"),
-              "\r\nOK\r\n");
-    EXPECT_EQ(client->exchange("AT+CSCS=\"KLINGON\"\r"), GetParam().answer);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Levels, CmeeFormat,
-    ::testing::Values(CmeeCase{0, "\r\nERROR\r\n"}, CmeeCase{1, "\r\n+CME ERROR: 4\r\n"},
-                      CmeeCase{2, "\r\n+CME ERROR: operation not supported\r\n"}),
-    tesk::test::ByCaseName());
-
-TEST_F(ModemTest, answersIdentityQuestionsWithBareLines) {
-    Config config;
-    config.imei = QStringLiteral("490154203237518");
-    config.operatorName = QStringLiteral("Nordnet");
-    start(config);
-    auto client = connect();
-    EXPECT_EQ(client->exchange("AT+CGSN\r"), "\r\n490154203237518\r\n\r\nOK\r\n");
-    EXPECT_EQ(client->exchange("AT+GSN\r"), "\r\n490154203237518\r\n\r\nOK\r\n");
-    EXPECT_EQ(client->exchange("AT+CGMI;+GMM\r"),
-              "\r\nVirtual Modems Ltd\r\n\r\nVM-1\r\n\r\nOK\r\n");
-    EXPECT_EQ(client->exchange("AT+COPS?\r"), "\r\n+COPS: 0,0,\"Nordnet\"\r\n\r\nOK\r\n");
-    EXPECT_EQ(client->exchange("AT+CBC\r"), "\r\n+CBC: 0,80\r\n\r\nOK\r\n");
-    EXPECT_EQ(client->exchange("AT+CSQ\r"), "\r\n+CSQ: 20,99\r\n\r\nOK\r\n");
-    EXPECT_EQ(client->exchange("AT+NONSENSE\r"), "\r\nERROR\r\n");
-}
-
-struct ScaCase {
-    const char* name;
-    ServiceCentreAnswer form;
-    QByteArray answer;
-};
-
-class ServiceCentreForm : public ModemTest, public ::testing::WithParamInterface<ScaCase> {};
-
-TEST_P(ServiceCentreForm, answersTheQueryInItsForm) {
-    Config config;
-    config.serviceCentreAnswer = GetParam().form;
-    config.serviceCentre = QStringLiteral("+4479");
-    start(config);
-    auto client = connect();
-    client->write("AT+CSCA?\r");
-    // "COMMAND NOT SUPPORT" is itself a final line; where an OK follows, wait for it too.
-    const QByteArray got = GetParam().answer.endsWith("\r\nOK\r\n")
-                               ? client->readUntil("\r\nOK\r\n")
-                               : client->readAnswer();
-    EXPECT_EQ(got, GetParam().answer);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Forms, ServiceCentreForm,
-    ::testing::Values(
-        ScaCase{"plain", ServiceCentreAnswer::Plain, "\r\n+CSCA: \"+4479\",145\r\n\r\nOK\r\n"},
-        ScaCase{"ucs2", ServiceCentreAnswer::Ucs2Hex,
-                "\r\n+CSCA: \"002B0034003400370039\",145\r\n\r\nOK\r\n"},
-        ScaCase{"not_supported", ServiceCentreAnswer::NotSupported, "\r\nCOMMAND NOT SUPPORT\r\n"},
-        ScaCase{"absent", ServiceCentreAnswer::Absent, "\r\nOK\r\n"},
-        ScaCase{"unsigned", ServiceCentreAnswer::Unsigned, "\r\n+CSCA: \"4479\",145\r\n\r\nOK\r\n"},
-        ScaCase{"packed7", ServiceCentreAnswer::Packed7Bit,
-                "\r\n+CSCA: \"2B1AED9603\",145\r\n\r\nOK\r\n"},
-        ScaCase{"not_supported_ok", ServiceCentreAnswer::NotSupportedOk,
-                "\r\nCOMMAND NOT SUPPORT\r\n\r\nOK\r\n"}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(ModemTest, writesTheServiceCentreTypeWithABlankWhenAsked) {
-    Config config;
-    config.serviceCentre = QStringLiteral("+4479");
-    config.serviceCentreTypeBlank = true;
-    start(config);
-    EXPECT_EQ(connect()->exchange("AT+CSCA?\r"), "\r\n+CSCA: \"+4479\", 145\r\n\r\nOK\r\n");
-}
-
-TEST_F(ModemTest, answersInTheChosenShapes) {
-    Config config;
-    config.imei = QStringLiteral("490154203237518");
-    config.imeiPrefix = QStringLiteral("IMEI: ");
-    config.batteryState = 1;
-    config.batteryPercent = 75;
-    config.operatorQuoted = false;
-    config.operatorName = QStringLiteral("23415");
-    config.undefinedCommands = QStringList{QStringLiteral("+GMI"), QStringLiteral("+gmr")};
-    config.errorCommands = QStringList{QStringLiteral("+CSQ")};
-    start(config);
-    auto client = connect();
-    const struct {
-        QByteArray command;
-        QByteArray answer;
-    } cases[] = {
-        {"AT+CGSN\r", "\r\nIMEI: 490154203237518\r\n\r\nOK\r\n"},
-        {"AT+CBC\r", "\r\n+CBC: 1,75\r\n\r\nOK\r\n"},
-        {"AT+COPS?\r", "\r\n+COPS: 0,2,23415\r\n\r\nOK\r\n"},
-        {"AT+GMI\r", "\r\nUndefined\r\n\r\nOK\r\n"},
-        {"AT+CGMI\r", "\r\nVirtual Modems Ltd\r\n\r\nOK\r\n"},
-        {"AT+GMR\r", "\r\nUndefined\r\n\r\nOK\r\n"},
-        {"AT+CGMR\r", "\r\nVM-1.0.0\r\n\r\nOK\r\n"},
-        {"AT+CSQ\r", "\r\nERROR\r\n"},
-        {"AT+CSQ=?\r", "\r\nERROR\r\n"},
-        {"AT+GMI=?\r", "\r\nOK\r\n"},  // only the question itself is undefined
+// Each row: a modem set up its way, then what the client writes and reads back.
+TEST_F(ModemTest, answersEachQuestionInTheShapeItWasSetUpFor) {
+    const auto sca = [](ServiceCentreAnswer form) {
+        return Config{.serviceCentreAnswer = form, .serviceCentre = QStringLiteral("+4479")};
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(client->exchange(c.command), c.answer) << c.command.constData();
+    const Step cscaQuery = {"AT+CSCA?\r", "\r\n+CSCA: \"+4479\",145\r\n" + kOk};
+    const struct {
+        const char* name;
+        Config config;
+        std::vector<Step> steps;
+    } rows[] = {
+        {"identity with bare lines",
+         {.imei = "490154203237518", .operatorName = "Nordnet"},
+         {{"AT+CGSN\r", "\r\n490154203237518\r\n" + kOk},
+          {"AT+GSN\r", "\r\n490154203237518\r\n" + kOk},
+          {"AT+CGMI;+GMM\r", "\r\nVirtual Modems Ltd\r\n\r\nVM-1\r\n" + kOk},
+          {"AT+COPS?\r", "\r\n+COPS: 0,0,\"Nordnet\"\r\n" + kOk},
+          {"AT+CBC\r", "\r\n+CBC: 0,80\r\n" + kOk},
+          {"AT+CSQ\r", "\r\n+CSQ: 20,99\r\n" + kOk},
+          {"AT+NONSENSE\r", "\r\nERROR\r\n"}}},
+        {"chosen shapes",
+         {.imei = "490154203237518",
+          .imeiPrefix = "IMEI: ",
+          .operatorName = "23415",
+          .operatorQuoted = false,
+          .batteryState = 1,
+          .batteryPercent = 75,
+          .undefinedCommands = {"+GMI", "+gmr"},
+          .errorCommands = {"+CSQ"}},
+         {{"AT+CGSN\r", "\r\nIMEI: 490154203237518\r\n" + kOk},
+          {"AT+CBC\r", "\r\n+CBC: 1,75\r\n" + kOk},
+          {"AT+COPS?\r", "\r\n+COPS: 0,2,23415\r\n" + kOk},
+          {"AT+GMI\r", "\r\nUndefined\r\n" + kOk},
+          {"AT+CGMI\r", "\r\nVirtual Modems Ltd\r\n" + kOk},
+          {"AT+GMR\r", "\r\nUndefined\r\n" + kOk},
+          {"AT+CGMR\r", "\r\nVM-1.0.0\r\n" + kOk},
+          {"AT+CSQ\r", "\r\nERROR\r\n"},
+          {"AT+CSQ=?\r", "\r\nERROR\r\n"},
+          {"AT+GMI=?\r", kOk}}},  // only the question itself is undefined
+        {"equipment errors by AT+CMEE",
+         {},
+         {{kKlingon, "\r\nERROR\r\n"},
+          {"AT+CMEE=1\r", kOk},
+          {kKlingon, "\r\n+CME ERROR: 4\r\n"},
+          {"AT+CMEE=2\r", kOk},
+          {kKlingon, "\r\n+CME ERROR: operation not supported\r\n"},
+          {"AT+CMEE=0\r", kOk},
+          {kKlingon, "\r\nERROR\r\n"}}},
+        {"centre plain", sca(ServiceCentreAnswer::Plain), {cscaQuery}},
+        {"centre ucs2",
+         sca(ServiceCentreAnswer::Ucs2Hex),
+         {{"AT+CSCA?\r", "\r\n+CSCA: \"002B0034003400370039\",145\r\n" + kOk}}},
+        {"centre not supported",
+         sca(ServiceCentreAnswer::NotSupported),
+         {{"AT+CSCA?\r", "\r\nCOMMAND NOT SUPPORT\r\n"}}},
+        {"centre absent", sca(ServiceCentreAnswer::Absent), {{"AT+CSCA?\r", kOk}}},
+        {"centre unsigned",
+         sca(ServiceCentreAnswer::Unsigned),
+         {{"AT+CSCA?\r", "\r\n+CSCA: \"4479\",145\r\n" + kOk}}},
+        {"centre packed",
+         sca(ServiceCentreAnswer::Packed7Bit),
+         {{"AT+CSCA?\r", "\r\n+CSCA: \"2B1AED9603\",145\r\n" + kOk}}},
+        {"centre not supported, then OK",
+         sca(ServiceCentreAnswer::NotSupportedOk),
+         {{"AT+CSCA?\r", "\r\nCOMMAND NOT SUPPORT\r\n" + kOk}}},
+        {"centre type after a blank",
+         {.serviceCentre = "+4479", .serviceCentreTypeBlank = true},
+         {{"AT+CSCA?\r", "\r\n+CSCA: \"+4479\", 145\r\n" + kOk}}},
+        {"centre kept once set",
+         {},
+         {{"AT+CSCA=\"4917012345\",145\r", kOk},
+          {"AT+CSCA?\r", "\r\n+CSCA: \"+4917012345\",145\r\n" + kOk},
+          {"AT+CSCA=\"0170123\"\r", kOk},
+          {"AT+CSCA?\r", "\r\n+CSCA: \"0170123\",129\r\n" + kOk}}},
+        {"both modes",
+         {.modes = SmsModes::Both},
+         {{"AT+CMGF=?\r", "\r\n+CMGF: (0,1)\r\n" + kOk},
+          {"AT+CMGF=0\r", kOk},
+          {"AT+CMGF=1\r", kOk}}},
+        {"PDU mode only",
+         {.modes = SmsModes::Pdu},
+         {{"AT+CMGF=?\r", "\r\n+CMGF: (0)\r\n" + kOk},
+          {"AT+CMGF=0\r", kOk},
+          {"AT+CMGF=1\r", "\r\nERROR\r\n"}}},
+        {"text mode only",
+         {.modes = SmsModes::Text},
+         {{"AT+CMGF=?\r", "\r\n+CMGF: (1)\r\n" + kOk},
+          {"AT+CMGF=0\r", "\r\nERROR\r\n"},
+          {"AT+CMGF=1\r", kOk}}},
+        {"no mode",
+         {.modes = SmsModes::None},
+         {{"AT+CMGF=?\r", "\r\n+CMGF: ()\r\n" + kOk},
+          {"AT+CMGF=0\r", "\r\nERROR\r\n"},
+          {"AT+CMGF=1\r", "\r\nERROR\r\n"}}},
+        {"no SMS at all",
+         {.smsSupported = false},
+         {{"AT+CSMS=?\r", "\r\nERROR\r\n"},
+          {"AT+CMGS=?\r", "\r\nERROR\r\n"},
+          {"AT+CMGF=0\r", "\r\nERROR\r\n"},
+          {"AT+CGSN\r", "\r\n356938035643809\r\n" + kOk}}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        talk(row.config, row.steps);
     }
 }
 
-TEST_F(ModemTest, keepsAServiceCentreThatWasSet) {
-    start();
-    auto client = connect();
-    EXPECT_EQ(client->exchange("AT+CSCA=\"4917012345\",145\r"), "\r\nOK\r\n");
-    EXPECT_EQ(client->exchange("AT+CSCA?\r"), "\r\n+CSCA: \"+4917012345\",145\r\n\r\nOK\r\n");
-    EXPECT_EQ(client->exchange("AT+CSCA=\"0170123\"\r"), "\r\nOK\r\n");
-    EXPECT_EQ(client->exchange("AT+CSCA?\r"), "\r\n+CSCA: \"0170123\",129\r\n\r\nOK\r\n");
+TEST_F(ModemTest, echoesWhatItReceivesUntilATE0AndAFactoryResetRestoresTheProfile) {
+    auto client = talk({},
+                       {{"AT\r\n", "AT\r\r\nOK\r\n"},
+                        {"at\r", "at\r\r\nOK\r\n"},
+                        {"ATE0\r\n", "ATE0\r\r\nOK\r\n"},
+                        {"AT\r\n", kOk},
+                        {"ATE1\n", kOk},
+                        {"\r\nAT\r", "AT\r\r\nOK\r\n"}},
+                       true);
+    EXPECT_EQ(modem_->commands(), QStringList({"AT", "at", "ATE0", "AT", "ATE1", "AT"}));
+    run(*client,
+        {{"ATE0;+CMGF=1;+CSCS=\"UCS2\";+CMEE=1\r", "ATE0;+CMGF=1;+CSCS=\"UCS2\";+CMEE=1\r" + kOk},
+         {"AT+CMGF?\r", "\r\n+CMGF: 1\r\n" + kOk},
+         {"AT&F\r", kOk},
+         {"AT+CMGF?;+CSCS?;+CMEE?\r",
+          "AT+CMGF?;+CSCS?;+CMEE?\r\r\n+CMGF: 0\r\n\r\n+CSCS: \"GSM\"\r\n\r\n+CMEE: 0\r\n" + kOk}});
 }
 
-struct ModesCase {
-    const char* name;
-    SmsModes modes;
-    QByteArray offer;
-    QByteArray pduAnswer;
-    QByteArray textAnswer;
-};
-
-class ModesOffer : public ModemTest, public ::testing::WithParamInterface<ModesCase> {};
-
-TEST_P(ModesOffer, matchesWhatCanBeSelected) {
-    Config config;
-    config.modes = GetParam().modes;
-    start(config);
-    auto client = connect();
-    EXPECT_EQ(client->exchange("AT+CMGF=?\r"), "\r\n" + GetParam().offer + "\r\n\r\nOK\r\n");
-    EXPECT_EQ(client->exchange("AT+CMGF=0\r"), GetParam().pduAnswer);
-    EXPECT_EQ(client->exchange("AT+CMGF=1\r"), GetParam().textAnswer);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Modes, ModesOffer,
-    ::testing::Values(
-        ModesCase{"both", SmsModes::Both, "+CMGF: (0,1)", "\r\nOK\r\n", "\r\nOK\r\n"},
-        ModesCase{"pdu", SmsModes::Pdu, "+CMGF: (0)", "\r\nOK\r\n", "\r\nERROR\r\n"},
-        ModesCase{"text", SmsModes::Text, "+CMGF: (1)", "\r\nERROR\r\n", "\r\nOK\r\n"},
-        ModesCase{"none", SmsModes::None, "+CMGF: ()", "\r\nERROR\r\n", "\r\nERROR\r\n"}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(ModemTest, withoutSmsTheSmsCommandsFail) {
-    Config config;
-    config.smsSupported = false;
-    start(config);
-    auto client = connect();
-    EXPECT_EQ(client->exchange("AT+CSMS=?\r"), "\r\nERROR\r\n");
-    EXPECT_EQ(client->exchange("AT+CMGS=?\r"), "\r\nERROR\r\n");
-    EXPECT_EQ(client->exchange("AT+CMGF=0\r"), "\r\nERROR\r\n");
-    EXPECT_EQ(client->exchange("AT+CGSN\r"), "\r\n356938035643809\r\n\r\nOK\r\n");
-}
-
-TEST_F(ModemTest, pduSubmissionIsDecodedAnsweredAndLogged) {
-    Config config;
-    config.name = QStringLiteral("VM3");
-    config.logPath = logPath();
-    VirtualModem& modem = start(config);
-    auto client = connect();
-    EXPECT_EQ(client->exchange("AT+CMGS=?\r"), "\r\nOK\r\n");
-    EXPECT_EQ(submitPdu(*client, kHelloPdu, kHelloTpdu), "\r\n+CMGS: 0\r\n\r\nOK\r\n");
-    EXPECT_EQ(submitPdu(*client, kHelloWithScaPdu, kHelloTpdu), "\r\n+CMGS: 1\r\n\r\nOK\r\n");
-
+TEST_F(ModemTest, pduSubmissionsAreDecodedAnsweredAndLoggedPartByPart) {
+    auto client = talk(
+        {.name = "VM3"},
+        {{"AT+CMGS=?\r", kOk},
+         {"AT+CMGS=16\r\n", "\r\n> "},
+         {kHelloPdu + kCtrlZ, "\r\n+CMGS: 0\r\n" + kOk},
+         {"AT+CMGS=16\r\n", "\r\n> "},
+         {kHelloWithScaPdu + kCtrlZ, "\r\n+CMGS: 1\r\n" + kOk},
+         // UDH 06 | 08 04 1234 02 0n, then "hello " and "world"
+         {"AT+CMGS=24\r", "\r\n> "},
+         {"00510005912143F50000FF0E06080412340201E8329BFD0601" + kCtrlZ, "\r\n+CMGS: 2\r\n" + kOk},
+         {"AT+CMGS=23\r", "\r\n> "},
+         {"00510005912143F50000FF0D06080412340202F7B79C4D06" + kCtrlZ, "\r\n+CMGS: 3\r\n" + kOk}});
     const QList<QJsonObject> lines = logLines();
-    ASSERT_EQ(lines.size(), 2);
+    ASSERT_EQ(lines.size(), 4);
     const QJsonObject& first = lines[0];
     EXPECT_EQ(first.value("text").toString(), QStringLiteral("hello"));
     EXPECT_EQ(first.value("number").toString(), QStringLiteral("+12345"));
@@ -266,82 +195,56 @@ TEST_F(ModemTest, pduSubmissionIsDecodedAnsweredAndLogged) {
     EXPECT_EQ(first.value("reference").toInt(-1), 0);
     EXPECT_EQ(lines[1].value("reference").toInt(-1), 1);
     EXPECT_TRUE(QDateTime::fromString(first.value("time").toString(), Qt::ISODateWithMs).isValid());
-    EXPECT_EQ(modem.received().size(), 2);
-    EXPECT_EQ(modem.submissions(), 2);
-}
-
-TEST_F(ModemTest, eachConcatenatedPartIsOneEntry) {
-    Config config;
-    config.logPath = logPath();
-    VirtualModem& modem = start(config);
-    auto client = connect();
-    // UDH 06 | 08 04 1234 02 0n, then "hello " and "world"
-    EXPECT_EQ(submitPdu(*client, "00510005912143F50000FF0E06080412340201E8329BFD0601", 24),
-              "\r\n+CMGS: 0\r\n\r\nOK\r\n");
-    EXPECT_EQ(submitPdu(*client, "00510005912143F50000FF0D06080412340202F7B79C4D06", 23),
-              "\r\n+CMGS: 1\r\n\r\nOK\r\n");
-    const QList<ReceivedSms> received = modem.received();
-    ASSERT_EQ(received.size(), 2);
-    EXPECT_EQ(received[0].text + received[1].text, QStringLiteral("hello world"));
-    EXPECT_EQ(received[1].concatRef, 0x1234);
-    EXPECT_EQ(received[1].concatPart, 2);
-    EXPECT_EQ(received[1].concatTotal, 2);
-    const QJsonObject concat = logLines().value(0).value("concat").toObject();
+    const QJsonObject concat = lines[2].value("concat").toObject();
     EXPECT_EQ(concat.value("ref").toInt(), 0x1234);
     EXPECT_EQ(concat.value("part").toInt(), 1);
     EXPECT_EQ(concat.value("total").toInt(), 2);
+
+    const QList<ReceivedSms> received = modem_->received();
+    ASSERT_EQ(received.size(), 4);
+    EXPECT_EQ(received[2].text + received[3].text, QStringLiteral("hello world"));
+    EXPECT_EQ(received[3].concatRef, 0x1234);
+    EXPECT_EQ(received[3].concatPart, 2);
+    EXPECT_EQ(received[3].concatTotal, 2);
+    EXPECT_EQ(modem_->submissions(), 4);
 }
 
 TEST_F(ModemTest, escapeCancelsWithoutSending) {
-    Config config;
-    config.logPath = logPath();
-    VirtualModem& modem = start(config);
-    auto client = connect();
-    EXPECT_EQ(client->exchange("AT+CMGS=16\r\n"), "\r\n> ");
-    EXPECT_EQ(client->exchange(kHelloPdu + "\x1B"), "\r\nOK\r\n");
-    EXPECT_EQ(client->exchange("AT\r"), "\r\nOK\r\n");
-    EXPECT_TRUE(modem.received().isEmpty());
-    EXPECT_EQ(modem.submissions(), 0);
+    talk({}, {{"AT+CMGS=16\r\n", "\r\n> "}, {kHelloPdu + "\x1B", kOk}, {"AT\r", kOk}});
+    EXPECT_TRUE(modem_->received().isEmpty());
+    EXPECT_EQ(modem_->submissions(), 0);
     EXPECT_FALSE(QFile::exists(logPath()));
 }
 
-struct RefusedCase {
-    const char* name;
-    int announced;
-    QByteArray pdu;
-    QString number;  // as far as the PDU could be read
-};
-
-class RefusedSubmission : public ModemTest, public ::testing::WithParamInterface<RefusedCase> {};
-
-TEST_P(RefusedSubmission, answersCms304AndDeliversNothing) {
-    VirtualModem& modem = start();
-    auto client = connect();
-    EXPECT_EQ(submitPdu(*client, GetParam().pdu, GetParam().announced), "\r\n+CMS ERROR: 304\r\n");
-    EXPECT_TRUE(modem.received().isEmpty());
-    EXPECT_EQ(modem.submissions(), 1);
-    const QList<Refusal> refusals = modem.refusals();
-    ASSERT_EQ(refusals.size(), 1);
-    EXPECT_EQ(refusals[0].stage, QStringLiteral("verdict"));
-    EXPECT_EQ(refusals[0].answer, QStringLiteral("+CMS ERROR: 304"));
-    EXPECT_EQ(refusals[0].number, GetParam().number);
+TEST_F(ModemTest, refusesWithCms304WhatIsNoSubmissionOfTheAnnouncedLength) {
+    const struct {
+        int announced;
+        QByteArray pdu;
+        QString number;  // as far as the PDU could be read
+    } rows[] = {
+        {17, kHelloPdu, "+12345"},         // one octet too many
+        {24, kHelloWithScaPdu, "+12345"},  // the length counted the service centre
+        {16, "00110005912143F50000FF05E8329BFDXX", ""},
+        {16, "00040005912143F50000FF05E8329BFD06", ""},  // an SMS-DELIVER
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.pdu.constData());
+        VirtualModem& modem = start();
+        EXPECT_EQ(submitPdu(*connect(), row.pdu, row.announced), "\r\n+CMS ERROR: 304\r\n");
+        EXPECT_TRUE(modem.received().isEmpty());
+        EXPECT_EQ(modem.submissions(), 1);
+        ASSERT_EQ(modem.refusals().size(), 1);
+        EXPECT_EQ(modem.refusals()[0].stage, QStringLiteral("verdict"));
+        EXPECT_EQ(modem.refusals()[0].answer, QStringLiteral("+CMS ERROR: 304"));
+        EXPECT_EQ(modem.refusals()[0].number, row.number);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, RefusedSubmission,
-    ::testing::Values(RefusedCase{"length_one_too_many", 17, kHelloPdu, "+12345"},
-                      RefusedCase{"length_counts_the_sca", 24, kHelloWithScaPdu, "+12345"},
-                      RefusedCase{"not_hex", 16, "00110005912143F50000FF05E8329BFDXX", ""},
-                      RefusedCase{"sms_deliver", 16, "00040005912143F50000FF05E8329BFD06", ""}),
-    [](const auto& info) { return std::string(info.param.name); });
-
 TEST_F(ModemTest, textModeUnderUcs2TakesHexadecimalUtf16) {
-    VirtualModem& modem = start();
-    auto client = connect();
-    EXPECT_EQ(client->exchange("AT+CMGF=1;+CSCS=\"UCS2\";+CSMP=17,255,0,8\r"), "\r\nOK\r\n");
-    EXPECT_EQ(client->exchange("AT+CMGS=\"+12345\"\r\n"), "\r\n> ");
-    EXPECT_EQ(client->exchange("041F04400438043204350442" + kCtrlZ), "\r\n+CMGS: 0\r\n\r\nOK\r\n");
-    const QList<ReceivedSms> received = modem.received();
+    talk({}, {{"AT+CMGF=1;+CSCS=\"UCS2\";+CSMP=17,255,0,8\r", kOk},
+              {"AT+CMGS=\"+12345\"\r\n", "\r\n> "},
+              {"041F04400438043204350442" + kCtrlZ, "\r\n+CMGS: 0\r\n" + kOk}});
+    const QList<ReceivedSms> received = modem_->received();
     ASSERT_EQ(received.size(), 1);
     EXPECT_EQ(received[0].mode, QStringLiteral("text"));
     EXPECT_EQ(received[0].number, QStringLiteral("+12345"));
@@ -350,102 +253,72 @@ TEST_F(ModemTest, textModeUnderUcs2TakesHexadecimalUtf16) {
     EXPECT_EQ(received[0].raw, QStringLiteral("041F04400438043204350442"));
 }
 
-class TextLineBreaks : public ModemTest, public ::testing::WithParamInterface<bool> {};
-
 // Each CR inside the message is a line break the modem answers with a fresh prompt, echo or not.
-TEST_P(TextLineBreaks, promptAgainAndFlashComesFromTheCodingScheme) {
-    echo_ = GetParam();
-    VirtualModem& modem = start();
-    auto client = connect();
-    const QByteArray echoed[] = {"AT+CMGS=\"12345\",145\r", "line1", "line2", "line3"};
-    auto shown = [&](int i) { return echo_ ? echoed[i] : QByteArray(); };
-    EXPECT_TRUE(client->exchange("AT+CMGF=1;+CSMP=17,255,0,16\r").endsWith("\r\nOK\r\n"));
-    EXPECT_EQ(client->exchange(echoed[0]), shown(0) + "\r\n> ");
-    EXPECT_EQ(client->exchange("line1\r"), shown(1) + "\r\n> ");
-    EXPECT_EQ(client->exchange("line2\r"), shown(2) + "\r\n> ");
-    EXPECT_EQ(client->exchange("line3" + kCtrlZ), shown(3) + "\r\n+CMGS: 0\r\n\r\nOK\r\n");
-    const QList<ReceivedSms> received = modem.received();
-    ASSERT_EQ(received.size(), 1);
-    EXPECT_EQ(received[0].number, QStringLiteral("+12345"));
-    EXPECT_EQ(received[0].text, QStringLiteral("line1\nline2\nline3"));
-    EXPECT_EQ(received[0].coding, QStringLiteral("gsm7"));
-    EXPECT_EQ(received[0].messageClass, 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(Echo, TextLineBreaks, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "on" : "off"; });
-
-struct VerdictCase {
-    const char* name;
-    int Config::*onSubmission;
-    QByteArray answer;
-};
-
-class VerdictRefusal : public ModemTest, public ::testing::WithParamInterface<VerdictCase> {};
-
-TEST_P(VerdictRefusal, refusesTheChosenSubmissionAfterCtrlZ) {
-    Config config;
-    config.*GetParam().onSubmission = 2;
-    config.cmsErrorCode = 38;
-    VirtualModem& modem = start(config);
-    auto client = connect();
-    EXPECT_EQ(submitPdu(*client, kHelloPdu, kHelloTpdu), "\r\n+CMGS: 0\r\n\r\nOK\r\n");
-    EXPECT_EQ(submitPdu(*client, kHelloPdu, kHelloTpdu), "\r\n" + GetParam().answer + "\r\n");
-    EXPECT_EQ(submitPdu(*client, kHelloPdu, kHelloTpdu), "\r\n+CMGS: 1\r\n\r\nOK\r\n");
-    EXPECT_EQ(modem.received().size(), 2);
-    EXPECT_EQ(modem.submissions(), 3);
-    const QList<Refusal> refusals = modem.refusals();
-    ASSERT_EQ(refusals.size(), 1);
-    EXPECT_EQ(refusals[0].answer, QString::fromLatin1(GetParam().answer));
-    EXPECT_EQ(refusals[0].stage, QStringLiteral("verdict"));
-    EXPECT_EQ(refusals[0].number, QStringLiteral("+12345"));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Answers, VerdictRefusal,
-    ::testing::Values(VerdictCase{"cms_error", &Config::cmsErrorOnSubmission, "+CMS ERROR: 38"},
-                      VerdictCase{"not_supported", &Config::notSupportedOnSubmission,
-                                  "COMMAND NOT SUPPORT"}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-struct SilenceCase {
-    const char* name;
-    int Config::*onSubmission;
-    QByteArray verdict;  // empty: the device is lost before it
-};
-
-class FallsSilent : public ModemTest, public ::testing::WithParamInterface<SilenceCase> {};
-
-TEST_P(FallsSilent, answersNothingMore) {
-    Config config;
-    config.*GetParam().onSubmission = 1;
-    VirtualModem& modem = start(config);
-    auto client = connect();
-    EXPECT_EQ(client->exchange("AT+CMGS=16\r"), "\r\n> ");
-    client->write(kHelloPdu + kCtrlZ);
-    if (!GetParam().verdict.isEmpty()) {
-        EXPECT_EQ(client->readAnswer(), GetParam().verdict);
+TEST_F(ModemTest, textLineBreaksPromptAgainAndFlashComesFromTheCodingScheme) {
+    for (const bool echo : {false, true}) {
+        SCOPED_TRACE(echo);
+        const auto shown = [echo](const QByteArray& typed) { return echo ? typed : QByteArray(); };
+        const QByteArray command = "AT+CMGS=\"12345\",145\r";
+        talk({},
+             {{"AT+CMGF=1;+CSMP=17,255,0,16\r", shown("AT+CMGF=1;+CSMP=17,255,0,16\r") + kOk},
+              {command, shown(command) + "\r\n> "},
+              {"line1\r", shown("line1") + "\r\n> "},
+              {"line2\r", shown("line2") + "\r\n> "},
+              {"line3" + kCtrlZ, shown("line3") + "\r\n+CMGS: 0\r\n" + kOk}},
+             echo);
+        const QList<ReceivedSms> received = modem_->received();
+        ASSERT_EQ(received.size(), 1);
+        EXPECT_EQ(received[0].number, QStringLiteral("+12345"));
+        EXPECT_EQ(received[0].text, QStringLiteral("line1\nline2\nline3"));
+        EXPECT_EQ(received[0].coding, QStringLiteral("gsm7"));
+        EXPECT_EQ(received[0].messageClass, 0);
     }
-    client->write("AT\r");
-    // Once the modem has taken the command in, any answer would already be on its way.
-    ASSERT_TRUE(WaitFor([&] { return modem.commands().endsWith(QStringLiteral("AT")); }));
-    EXPECT_EQ(client->readFor(300), QByteArray());
-    EXPECT_TRUE(modem.running());
-    EXPECT_EQ(modem.received().size(), GetParam().verdict.isEmpty() ? 0 : 1);
-    EXPECT_TRUE(modem.refusals().isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Moments, FallsSilent,
-    ::testing::Values(SilenceCase{"after_delivery", &Config::silentAfterSubmission,
-                                  "\r\n+CMGS: 0\r\n\r\nOK\r\n"},
-                      SilenceCase{"after_prompt", &Config::silentAfterPromptOnSubmission, {}}),
-    [](const auto& info) { return std::string(info.param.name); });
+TEST_F(ModemTest, refusesTheChosenSubmissionAfterCtrlZ) {
+    for (const auto& [onSubmission, answer] :
+         {std::pair{&Config::cmsErrorOnSubmission, QByteArray("+CMS ERROR: 38")},
+          std::pair{&Config::notSupportedOnSubmission, QByteArray("COMMAND NOT SUPPORT")}}) {
+        SCOPED_TRACE(answer.constData());
+        Config config{.cmsErrorCode = 38};
+        config.*onSubmission = 2;
+        const QByteArray pdu = kHelloPdu + kCtrlZ;
+        talk(config, {{"AT+CMGS=16\r", "\r\n> "},
+                      {pdu, "\r\n+CMGS: 0\r\n" + kOk},
+                      {"AT+CMGS=16\r", "\r\n> "},
+                      {pdu, "\r\n" + answer + "\r\n"},
+                      {"AT+CMGS=16\r", "\r\n> "},
+                      {pdu, "\r\n+CMGS: 1\r\n" + kOk}});
+        EXPECT_EQ(modem_->received().size(), 2);
+        EXPECT_EQ(modem_->submissions(), 3);
+        const QList<Refusal> refusals = modem_->refusals();
+        ASSERT_EQ(refusals.size(), 1);
+        EXPECT_EQ(refusals[0].answer, QString::fromLatin1(answer));
+        EXPECT_EQ(refusals[0].stage, QStringLiteral("verdict"));
+        EXPECT_EQ(refusals[0].number, QStringLiteral("+12345"));
+    }
+}
+
+TEST_F(ModemTest, fallsSilentAfterADeliveryOrAfterThePrompt) {
+    for (const auto& [onSubmission, verdict] :
+         {std::pair{&Config::silentAfterSubmission, "\r\n+CMGS: 0\r\n" + kOk},
+          std::pair{&Config::silentAfterPromptOnSubmission, QByteArray()}}) {
+        SCOPED_TRACE(verdict.constData());
+        Config config;
+        config.*onSubmission = 1;
+        auto client = talk(config, {{"AT+CMGS=16\r", "\r\n> "}, {kHelloPdu + kCtrlZ, verdict}});
+        client->write("AT\r");
+        // Once the modem has taken the command in, any answer would already be on its way.
+        ASSERT_TRUE(WaitFor([&] { return modem_->commands().endsWith(QStringLiteral("AT")); }));
+        EXPECT_EQ(client->readFor(300), QByteArray());
+        EXPECT_TRUE(modem_->running());
+        EXPECT_EQ(modem_->received().size(), verdict.isEmpty() ? 0 : 1);
+        EXPECT_TRUE(modem_->refusals().isEmpty());
+    }
+}
 
 TEST_F(ModemTest, echoOnlyEchoesAndNeverAnswers) {
-    Config config;
-    config.echoOnly = true;
-    VirtualModem& modem = start(config);
+    VirtualModem& modem = start({.echoOnly = true});
     auto client = connect();
     client->write("AT\rAT+CMGS=16\r");
     ASSERT_TRUE(WaitFor([&] { return modem.commands().size() == 2; }));
@@ -453,12 +326,10 @@ TEST_F(ModemTest, echoOnlyEchoesAndNeverAnswers) {
 }
 
 TEST_F(ModemTest, hangsUpAfterTheChosenSubmissionsAnswer) {
-    Config config;
-    config.hangUpAfterSubmission = 1;
-    VirtualModem& modem = start(config);
+    VirtualModem& modem = start({.hangUpAfterSubmission = 1});
     const QString link = modem.announcedPath();
     auto client = connect();
-    EXPECT_EQ(submitPdu(*client, kHelloPdu, kHelloTpdu), "\r\n+CMGS: 0\r\n\r\nOK\r\n");
+    EXPECT_EQ(submitPdu(*client, kHelloPdu, kHelloTpdu), "\r\n+CMGS: 0\r\n" + kOk);
     const int result = client->readOnceAfterHangUp();
     EXPECT_TRUE(result == 0 || result == -EIO) << result;
     EXPECT_TRUE(WaitFor([&] { return !modem.running(); }));
@@ -468,30 +339,23 @@ TEST_F(ModemTest, hangsUpAfterTheChosenSubmissionsAnswer) {
 TEST_F(ModemTest, servesClientsOneAfterAnother) {
     VirtualModem& modem = start();
     for (int session = 0; session < 3; ++session) {
+        SCOPED_TRACE(session);
         PtyClient client(modem.portPath());
         ASSERT_TRUE(client.isOpen());
-        EXPECT_EQ(client.exchange("AT\r\n"), "\r\nOK\r\n") << session;
-        EXPECT_EQ(client.exchange("AT+CGMM\r\n"), "\r\nVM-1\r\n\r\nOK\r\n") << session;
+        run(client, {{"AT\r\n", kOk}, {"AT+CGMM\r\n", "\r\nVM-1\r\n" + kOk}});
     }
     EXPECT_TRUE(modem.running());
 }
 
 TEST_F(ModemTest, lateFinalResultsKeepTheirOrder) {
-    Config config;
-    config.lateAnswerMs = 100;
-    start(config);
-    auto client = connect();
-    client->write("AT+CGMI\rAT+CGMM\r");
-    EXPECT_EQ(client->readUntil("VM-1\r\n\r\nOK\r\n"),
-              "\r\nVirtual Modems Ltd\r\n\r\nOK\r\n\r\nVM-1\r\n\r\nOK\r\n");
+    talk({.lateAnswerMs = 100},
+         {{"AT+CGMI\rAT+CGMM\r", "\r\nVirtual Modems Ltd\r\n\r\nOK\r\n\r\nVM-1\r\n" + kOk}});
 }
 
 TEST_F(ModemTest, garbageComesBeforeTheAnswerAndIsNoText) {
-    Config config;
-    config.garbage = true;
-    start(config);
+    start({.garbage = true});
     const QByteArray answer = connect()->exchange("AT\r");
-    ASSERT_TRUE(answer.endsWith("\r\nOK\r\n"));
+    ASSERT_TRUE(answer.endsWith(kOk));
     const QByteArray noise = answer.chopped(6);
     ASSERT_FALSE(noise.isEmpty());
     for (const char c : noise) {
@@ -501,13 +365,11 @@ TEST_F(ModemTest, garbageComesBeforeTheAnswerAndIsNoText) {
 }
 
 TEST_F(ModemTest, invalidUtf8SpoilsEveryAnswer) {
-    Config config;
-    config.invalidUtf8 = true;
-    start(config);
+    start({.invalidUtf8 = true});
     auto client = connect();
     for (const QByteArray& command : {QByteArray("AT\r"), QByteArray("AT+CGSN\r")}) {
         const QByteArray answer = client->exchange(command);
-        EXPECT_TRUE(answer.endsWith("\r\nOK\r\n"));
+        EXPECT_TRUE(answer.endsWith(kOk));
         QStringDecoder utf8(QStringDecoder::Utf8);
         const QString ignored = utf8.decode(answer);
         EXPECT_TRUE(utf8.hasError()) << answer.toStdString();
