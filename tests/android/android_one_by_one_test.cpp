@@ -32,7 +32,6 @@ class OneByOneTest : public AndroidSendingTest {
         QFile::remove(stores::Sent_Item_File(kAndroidMode));
         onePhone();
     }
-    void checkLostAfterTwo();
 };
 
 struct ExactCase {
@@ -236,22 +235,18 @@ TEST_F(OneByOneTest, LostPhoneEndsTheRunWithDeviceConnectionError) {
         }
         dialogs.expectNotice(sending::kDeviceConnectionError);
         send();
-        checkLostAfterTwo();
+        EXPECT_EQ(state->activityStarts().size(), 2);
+        // adb's own words told at once: no message file was tried for a phone that is gone.
+        EXPECT_EQ(pushesOf(android::kOneByOneFileName), 0);
+        // Only what the phone took is recorded; nothing is asked about the message files.
+        EXPECT_EQ(sentItems(), (QList<stores::SentItem>{{"017000", "message 0", today(), ""},
+                                                        {"017001", "message 1", today(), ""}}));
+        EXPECT_FALSE(view.events.contains(QStringLiteral("dialog:File_Creation_Fail")));
+        EXPECT_TRUE(controller->aborted());
+        EXPECT_EQ(controller->handedOver(), 2);
+        // The third item was the last one tried.
+        EXPECT_EQ(view.countLabels.last(), QStringLiteral("3 / 5 Message"));
     }
-}
-
-void OneByOneTest::checkLostAfterTwo() {
-    EXPECT_EQ(state->activityStarts().size(), 2);
-    // adb's own words told at once: no message file was tried for a phone that is gone.
-    EXPECT_EQ(pushesOf(android::kOneByOneFileName), 0);
-    // Only what the phone took is recorded; nothing is asked about the message files.
-    EXPECT_EQ(sentItems(), (QList<stores::SentItem>{{"017000", "message 0", today(), ""},
-                                                    {"017001", "message 1", today(), ""}}));
-    EXPECT_FALSE(view.events.contains(QStringLiteral("dialog:File_Creation_Fail")));
-    EXPECT_TRUE(controller->aborted());
-    EXPECT_EQ(controller->handedOver(), 2);
-    // The third item was the last one tried.
-    EXPECT_EQ(view.countLabels.last(), QStringLiteral("3 / 5 Message"));
 }
 
 TEST_F(OneByOneTest, LostPhoneDuringTheFileFallbackIsAConnectionErrorToo) {

@@ -49,7 +49,7 @@ struct RecordingSendView final : sending::AndroidSendView {
         singleShotOpen = true;
     }
     void setSingleShotStatus(const QString& text) override { singleShotStatus.append(text); }
-    void setSingleShotBar(int value) override { singleShotBar = value; }
+    void setSingleShotBar(int) override {}
     void closeSingleShotSheet() override {
         events << QStringLiteral("single:close");
         singleShotOpen = false;
@@ -64,12 +64,12 @@ struct RecordingSendView final : sending::AndroidSendView {
         sendSheetOpen = true;
     }
     void setStopEnabled(bool enabled) override { stopEnabled.append(enabled); }
-    void setProgressPartsVisible(bool visible) override { progressParts.append(visible); }
+    void setProgressPartsVisible(bool) override {}
     void setTotalBar(int value) override { totalBar.append(value); }
-    void setCurrentBar(int value) override { currentBar = value; }
+    void setCurrentBar(int) override {}
     void setCurrentCountLabel(const QString& text) override { countLabels.append(text); }
     void setCurrentNumber(const QString& text) override { numberTexts.append(text); }
-    void setNumberPartsVisible(bool visible) override { numberParts.append(visible); }
+    void setNumberPartsVisible(bool) override {}
     void setPauseLabel(const QString& text) override {
         pauseLabels.append(text);
         if (onPauseLabel) {
@@ -101,15 +101,11 @@ struct RecordingSendView final : sending::AndroidSendView {
     QList<int> selectedRows;
     bool singleShotOpen = false;
     QStringList singleShotStatus;
-    int singleShotBar = -1;
     bool sendSheetOpen = false;
     QList<bool> stopEnabled;
-    QList<bool> progressParts;
     QList<int> totalBar;
-    int currentBar = -1;
     QStringList countLabels;
     QStringList numberTexts;
-    QList<bool> numberParts;
     QStringList pauseLabels;
 };
 

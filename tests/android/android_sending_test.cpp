@@ -10,121 +10,88 @@ namespace {
 
 using sending::ListMessageChoice;
 
-struct ValidationCase {
-    const char* name;
-    std::function<void(AndroidSendingTest&)> setUp;
-    QString label;    // the composer's device label
-    QString message;  // the one box shown ("" = none)
-    QString focus;    // the focus event ("" = none)
-};
-
-class AndroidSendingValidationTest : public AndroidSendingTest {};
-
-TEST_F(AndroidSendingValidationTest, EachCheckStopsTheSendWithItsMessageInOrder) {
-    const QString insertNumber = QStringLiteral("Please insert entered number to the list.");
-    const QString listEmpty = QStringLiteral("Phone numbers-Messages list is empty.");
+// Each check stops the send with its one message, in order: every later check would fail too,
+// so the first one decides. Nothing is started and adb is not called.
+TEST_F(AndroidSendingTest, EachCheckStopsTheSendWithItsMessageInOrder) {
     const QString noDelayed =
         QStringLiteral("No values have been selected in 'Delayed Delivery Options'.");
-    const QList<ValidationCase> cases = {
-        // Every later check would fail too: the first one decides.
-        {"no_phone_selected",
-         [](AndroidSendingTest& t) {
-             sel_port_bsd_str.set(QString(""));
-             t.composer->controlTextDidChange(QStringLiteral("0170"));
-         },
-         kPhoneLabel, sending::kNoDeviceForSending, ""},
-        {"label_says_none",
-         [](AndroidSendingTest& t) { t.composer->controlTextDidChange(QStringLiteral("0170")); },
-         kNoDeviceSelected, sending::kNoDeviceForSending, ""},
-        {"number_left_in_field",
-         [](AndroidSendingTest& t) { t.composer->controlTextDidChange(QStringLiteral(" 0170 ")); },
-         kPhoneLabel, insertNumber, "focus:number"},
-        {"empty_list",
-         [](AndroidSendingTest& t) { t.delayed(QString(), QStringLiteral(" 2  Minutes")); },
-         kPhoneLabel, listEmpty, "focus:number"},
-        {"no_count_choice",
-         [](AndroidSendingTest& t) {
-             t.add(QStringLiteral("0170"), QString());
-             t.delayed(QString(), QStringLiteral(" 2  Minutes"));
-         },
-         kPhoneLabel, noDelayed, "focus:count"},
-        {"no_pause_choice",
-         [](AndroidSendingTest& t) {
-             t.add(QStringLiteral("0170"), QString());
-             t.delayed(QStringLiteral("15"), QString());
-         },
-         kPhoneLabel, noDelayed, "focus:pause"},
-        {"no_message_anywhere",
-         [](AndroidSendingTest& t) {
-             t.add(QStringLiteral("0170"), QString());
-             t.add(QStringLiteral("0171"), QString());
-         },
-         kPhoneLabel, sending::kNoTextForAnyContact, ""},
+    const struct {
+        const char* name;
+        bool phoneChosen;
+        QString label;  // the composer's device label
+        QString field;  // left in the number field
+        QString blank;  // numbers listed without a message
+        bool delayed;
+        QString count, pause;
+        QString message;  // the box shown
+        QString focus;    // the focus event ("" = none)
+    } cases[] = {
+        {"no_phone_selected", false, kPhoneLabel, "0170", "", false, "", "",
+         sending::kNoDeviceForSending, ""},
+        {"label_says_none", true, kNoDeviceSelected, "0170", "", false, "", "",
+         sending::kNoDeviceForSending, ""},
+        {"number_left_in_field", true, kPhoneLabel, " 0170 ", "", false, "", "",
+         "Please insert entered number to the list.", "focus:number"},
+        {"empty_list", true, kPhoneLabel, "", "", true, "", " 2  Minutes",
+         "Phone numbers-Messages list is empty.", "focus:number"},
+        {"no_count_choice", true, kPhoneLabel, "", "0170", true, "", " 2  Minutes", noDelayed,
+         "focus:count"},
+        {"no_pause_choice", true, kPhoneLabel, "", "0170", true, "15", "", noDelayed,
+         "focus:pause"},
+        {"no_message_anywhere", true, kPhoneLabel, "", "0170 0171", false, "", "",
+         sending::kNoTextForAnyContact, ""},
     };
-    for (const ValidationCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        sel_port_bsd_str.set(QStringLiteral("0123ABCD"));
+        sel_port_bsd_str.set(c.phoneChosen ? QStringLiteral("0123ABCD") : QString(""));
         controller.reset();
         composer = std::make_unique<composer::ComposerController>(composer::ComposerKind::Android);
         controller = std::make_unique<sending::Send_SMS_Func_Android>(*composer, &view);
         view = RecordingSendView();
-        c.setUp(*this);
-        const int shownBefore = static_cast<int>(dialogs.messages().size());
-        if (!c.message.isEmpty()) {
-            dialogs.expectNotice(c.message);
+        for (const QString& number : c.blank.split(' ', Qt::SkipEmptyParts)) {
+            add(number, QString());
         }
+        if (c.delayed) {
+            delayed(c.count, c.pause);
+        }
+        if (!c.field.isEmpty()) {
+            composer->controlTextDidChange(c.field);
+        }
+        const qsizetype shownBefore = dialogs.messages().size();
+        dialogs.expectNotice(c.message);
         EXPECT_FALSE(controller->Send_SMS_Btn(c.label));
-        const QStringList shown = dialogs.messages().mid(shownBefore);
-        ASSERT_EQ(shown.size(), c.message.isEmpty() ? 0 : 1);
-        if (!c.message.isEmpty()) {
-            EXPECT_EQ(shown.first(), QStringLiteral("\n") + c.message);
-        }
-        EXPECT_EQ(view.events.contains(c.focus), !QString(c.focus).isEmpty());
+        EXPECT_EQ(dialogs.messages().mid(shownBefore), QStringList{"\n" + c.message});
+        EXPECT_EQ(view.events.contains(c.focus), !c.focus.isEmpty());
         EXPECT_FALSE(controller->running());
         EXPECT_TRUE(view.numberFieldEnabled.isEmpty());  // nothing was started
         EXPECT_TRUE(state->calls().isEmpty());
     }
 }
 
-struct SkipCase {
-    const char* name;
-    bool skipDuplicate;
-    bool exclusion;
-    QList<sending::Send_SMS_Func_Android::Skip> expected;
-};
-
+// Per row of the list 0170, 0179 (excluded), 0170, 0179, +170, 0170, with the two options:
+// '-' sent, 'E' excluded, 'D' skipped as an earlier number's duplicate.
 TEST(AndroidSkipRule, ExclusionFirstThenEarlierSameNumber) {
     using Skip = sending::Send_SMS_Func_Android::Skip;
-    // 0170, 0179 (excluded), 0170, 0179, +170, 0170
     const QList<composer::ListItem> list = {{"0170", "a"}, {"0179", "b"}, {"0170", "c"},
                                             {"0179", "d"}, {"+170", "e"}, {"0170", "f"}};
-    const QSet<QString> excluded = {QStringLiteral("0179")};
-    const QList<SkipCase> cases = {
-        {"neither",
-         false,
-         false,
-         {Skip::None, Skip::None, Skip::None, Skip::None, Skip::None, Skip::None}},
-        {"exclusion_only",
-         false,
-         true,
-         {Skip::None, Skip::Excluded, Skip::None, Skip::Excluded, Skip::None, Skip::None}},
-        {"duplicates_only",
-         true,
-         false,
-         {Skip::None, Skip::None, Skip::Duplicate, Skip::Duplicate, Skip::None, Skip::Duplicate}},
-        {"both",
-         true,
-         true,
-         {Skip::None, Skip::Excluded, Skip::Duplicate, Skip::Excluded, Skip::None,
-          Skip::Duplicate}},
-    };
-    for (const SkipCase& c : cases) {
-        SCOPED_TRACE(c.name);
+    const struct {
+        bool skipDuplicate;
+        bool exclusion;
+        const char* expected;
+    } cases[] = {{false, false, "------"},
+                 {false, true, "-E-E--"},
+                 {true, false, "--DD-D"},
+                 {true, true, "-EDE-D"}};
+    for (const auto& c : cases) {
         composer::ComposerOptions options;
         options.skipDuplicate = c.skipDuplicate;
         options.exclusion = c.exclusion;
-        EXPECT_EQ(sending::Send_SMS_Func_Android::Skip_Reasons(list, options, excluded),
-                  c.expected);
+        QList<Skip> expected;
+        for (const char* k = c.expected; *k; ++k) {
+            expected.append(*k == 'E' ? Skip::Excluded : *k == 'D' ? Skip::Duplicate : Skip::None);
+        }
+        EXPECT_EQ(sending::Send_SMS_Func_Android::Skip_Reasons(list, options, {"0179"}), expected)
+            << c.expected;
     }
 }
 
@@ -281,30 +248,25 @@ TEST_F(AndroidSendingTest, StorageFailureSwitchesToOneByOneInTheSameRun) {
     EXPECT_EQ(sentItems().size(), 2);
 }
 
+// A full phone storage, or a push that hangs until its time-out, given up: nothing is sent.
 TEST_F(AndroidSendingTest, StorageFailureGivenUpSendsNothing) {
-    state->setStorageFull(true);
     composer->Save_Sent_Item_Chk(true);
     add(QStringLiteral("0170"), QStringLiteral("first"));
     view.storageFailSSAnswer = 0;
-    send();  // no completion message: the script would fail on it
-    EXPECT_TRUE(view.events.contains(QStringLiteral("dialog:File_Creation_Fail_SS")));
-    EXPECT_TRUE(state->activityStarts().isEmpty());
-    EXPECT_TRUE(sentItems().isEmpty());
-    EXPECT_TRUE(composer->controls().androidSingleShot);
-    EXPECT_TRUE(controller->aborted());
-}
-
-TEST_F(AndroidSendingTest, HangingPushEndsByTimeOutAsAStorageFailure) {
-    // Short time-outs: a push may take 5.4 s, any other call 1.8 s.
-    pacing::ScopedScale shortTimeOuts{0.03};
-    state->setHang({QStringLiteral("push")});
-    composer->Save_Sent_Item_Chk(true);
-    add(QStringLiteral("0170"), QStringLiteral("first"));
-    view.storageFailSSAnswer = 0;
-    send();
-    EXPECT_TRUE(view.events.contains(QStringLiteral("dialog:File_Creation_Fail_SS")));
-    EXPECT_TRUE(state->activityStarts().isEmpty());
-    EXPECT_TRUE(sentItems().isEmpty());
+    for (const bool hang : {false, true}) {
+        SCOPED_TRACE(hang ? "hanging push" : "full storage");
+        // Short time-outs for the hanging push: it may take 5.4 s, any other call 1.8 s.
+        pacing::ScopedScale shortTimeOuts{hang ? 0.03 : kAndroidTimeScale};
+        state->setStorageFull(!hang);
+        state->setHang(hang ? QStringList{QStringLiteral("push")} : QStringList{});
+        view.events.clear();
+        send();  // no completion message: the script would fail on it
+        EXPECT_TRUE(view.events.contains(QStringLiteral("dialog:File_Creation_Fail_SS")));
+        EXPECT_TRUE(state->activityStarts().isEmpty());
+        EXPECT_TRUE(sentItems().isEmpty());
+        EXPECT_TRUE(composer->controls().androidSingleShot);
+        EXPECT_TRUE(controller->aborted());
+    }
 }
 
 TEST_F(AndroidSendingTest, PhoneNotReadyEndsBeforeAnyFileIsWritten) {

@@ -8,8 +8,6 @@
 
 #include <QFileInfo>
 
-#include <functional>
-
 namespace tesk::test {
 namespace {
 
@@ -83,8 +81,12 @@ class PhoneWindowTest : public AndroidTest {
     Phone_List_Wnd window;
 };
 
-TEST_F(PhoneWindowTest, DetectedPhoneShowsItsRowsInOrder) {
+// The security warning comes once per run: not again on the next search.
+TEST_F(PhoneWindowTest, DetectedPhoneShowsItsRowsInOrderAndTheWarningOnce) {
     onePhone(QStringLiteral("0123abcd"));
+    andcntr_wzd = 0;
+    ScriptedDialogs dialogs;
+    dialogs.expectNotice(kPhoneSecurityWarning);
     state->setBuildProp(
         QStringLiteral("ro.product.manufacturer = samsung\n"
                        "ro.product.model =GT-I9100 \r\n"
@@ -112,6 +114,11 @@ TEST_F(PhoneWindowTest, DetectedPhoneShowsItsRowsInOrder) {
     EXPECT_EQ(window.progressValue(), 0);
     EXPECT_FALSE(window.progressAnimating());
     EXPECT_EQ(view.testNumber, QString(""));
+    EXPECT_EQ(andcntr_wzd, 1);
+    window.Search_dev_Pressed();
+    ASSERT_TRUE(spinUntil([&] { return !window.detectionRunning(); }));
+    EXPECT_EQ(window.rows(), rows);
+    EXPECT_EQ(dialogs.pending(), 0);
 }
 
 // The phone-wide SMS limit is changed only after the user said yes, and asked about once.
@@ -211,74 +218,71 @@ TEST_F(PhoneWindowTest, NoPhoneStopsTheServerAndTheWindowWorksWithoutOne) {
 // What the user can put right is named instead of "Mobile device is not ready.", in the window,
 // and for adb itself also in the status report.
 TEST_F(PhoneWindowTest, NotReadySaysWhatToDoAboutAdbTheAuthorizationAndTheCompanion) {
-    const auto script = [this](const QByteArray& body) {
-        QFile::remove(resource.filePath("adb"));
-        QFile adb(resource.filePath("adb"));
-        ASSERT_TRUE(adb.open(QIODevice::WriteOnly));
-        adb.write("#!/bin/sh\n" + body);
-        adb.close();
-        adb.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                           QFileDevice::ExeOwner);
-    };
     const QString unauthorized = QStringLiteral("List of devices attached\nzz9\tunauthorized\n");
-    struct Case {
+    const QString twoPhones = QStringLiteral("List of devices attached\nA1\tdevice\nB2\tdevice\n");
+    const struct {
         const char* name;
-        std::function<void()> setUp;
-        QStringList noticeParts;
+        QByteArray adb;   // "fake", "missing", or the script that stands in for adb
+        QString listing;  // "" for one ready phone
+        fakeadb::AdbWording wording;
+        bool companion;
+        QString notice;   // its parts, split at '|'; %adb is adb's path, %res the resource folder
         bool adbTrouble;  // the status report says it too
-    };
-    const QList<Case> cases = {
-        {"adb_missing",
-         [&] { QFile::remove(resource.filePath("adb")); },
-         {"was not found at:\n" + resource.filePath("adb"), "package \"adb\""},
-         true},
-        {"adb_crashes",
-         [&] { script("kill -SEGV $$\n"); },
-         {"did not work (it crashed):\n" + resource.filePath("adb")},
-         true},
+    } cases[] = {
+        {"adb_missing", "missing", "", fakeadb::AdbWording::Current, true,
+         "was not found at:\n%adb|package \"adb\"", true},
+        {"adb_crashes", "kill -SEGV $$\n", "", fakeadb::AdbWording::Current, true,
+         "did not work (it crashed):\n%adb", true},
         {"adb_server_fails",
-         [&] {
-             script(
-                 "echo '* daemon not running; starting now at tcp:5037'\n"
-                 "echo '* failed to start daemon'\n"
-                 "echo 'adb: cannot connect to daemon' >&2\nexit 1\n");
-         },
-         {"did not work (its server could not be started)"},
+         "echo '* daemon not running; starting now at tcp:5037'\necho '* failed to start "
+         "daemon'\necho 'adb: cannot connect to daemon' >&2\nexit 1\n",
+         "", fakeadb::AdbWording::Current, true, "did not work (its server could not be started)",
          true},
-        {"unauthorized_old_adb",
-         [&] {
-             state->setWording(fakeadb::AdbWording::Old);
-             state->setListing(unauthorized);
-         },
-         {kPhoneUnauthorized},
+        {"unauthorized_old_adb", "fake", unauthorized, fakeadb::AdbWording::Old, true,
+         kPhoneUnauthorized, false},
+        {"unauthorized_current_adb", "fake", unauthorized, fakeadb::AdbWording::Current, true,
+         kPhoneUnauthorized, false},
+        // Told once, not also as not ready.
+        {"two_phones", "fake", twoPhones, fakeadb::AdbWording::Current, true, kMoreThanOnePhone,
          false},
-        {"unauthorized_current_adb",
-         [&] {
-             state->setWording(fakeadb::AdbWording::Current);
-             state->setListing(unauthorized);
-         },
-         {kPhoneUnauthorized},
-         false},
-        {"companion_missing",
-         [&] { QFile::remove(local(kCompanionPackage)); },
-         {"The companion app RUZIVeruDIR.apk", "It belongs in:\n" + resource.path() + "\n",
-          "Android build tools", "README"},
+        {"companion_missing", "fake", "", fakeadb::AdbWording::Current, false,
+         "The companion app RUZIVeruDIR.apk|It belongs in:\n%res\n|Android build tools|README",
          false},
     };
-    for (const Case& c : cases) {
+    const QString adb = resource.filePath("adb");
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        QFile::remove(resource.filePath("adb"));
-        ASSERT_TRUE(QFile::link(QStringLiteral(TESK_FAKE_ADB_BIN), resource.filePath("adb")));
+        QFile::remove(adb);
+        if (c.adb == "fake") {
+            ASSERT_TRUE(QFile::link(QStringLiteral(TESK_FAKE_ADB_BIN), adb));
+        } else if (c.adb != "missing") {
+            QFile script(adb);
+            ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+            script.write("#!/bin/sh\n" + c.adb);
+            script.close();
+            script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                  QFileDevice::ExeOwner);
+        }
         writePackage();
+        if (!c.companion) {
+            QFile::remove(local(kCompanionPackage));
+        }
         onePhone();
+        if (!c.listing.isEmpty()) {
+            state->setListing(c.listing);
+        }
+        state->setWording(c.wording);
         QFile::remove(state->path(fakeadb::kCallsLog));
-        c.setUp();
+        const QStringList parts = QString(c.notice)
+                                      .replace("%adb", adb)
+                                      .replace("%res", resource.path())
+                                      .split(QLatin1Char('|'));
         ScriptedDialogs dialogs;
-        dialogs.expectNotice(c.noticeParts.first());
+        dialogs.expectNotice(parts.first());
         detect();
         EXPECT_TRUE(window.rows().isEmpty());
         EXPECT_EQ(dialogs.pending(), 0);
-        for (const QString& part : c.noticeParts) {
+        for (const QString& part : parts) {
             EXPECT_TRUE(dialogs.messages().value(0).contains(part)) << part.toStdString();
         }
         EXPECT_TRUE(state->callsOf(QStringLiteral("install")).isEmpty());
@@ -288,28 +292,6 @@ TEST_F(PhoneWindowTest, NotReadySaysWhatToDoAboutAdbTheAuthorizationAndTheCompan
             EXPECT_EQ(dialogs.pending(), 0);
         }
     }
-}
-
-TEST_F(PhoneWindowTest, TwoPhonesAreReportedOnlyOnce) {
-    state->setListing(QStringLiteral("List of devices attached\nA1\tdevice\nB2\tdevice\n"));
-    ScriptedDialogs dialogs;
-    dialogs.expectNotice(kMoreThanOnePhone);
-    detect();
-    EXPECT_TRUE(window.rows().isEmpty());
-    EXPECT_EQ(dialogs.messages().size(), 1);
-}
-
-TEST_F(PhoneWindowTest, SecurityWarningOncePerRun) {
-    onePhone();
-    andcntr_wzd = 0;
-    ScriptedDialogs dialogs;
-    dialogs.expectNotice(kPhoneSecurityWarning);
-    detect();
-    EXPECT_EQ(andcntr_wzd, 1);
-    window.Search_dev_Pressed();
-    ASSERT_TRUE(spinUntil([&] { return !window.detectionRunning(); }));
-    EXPECT_EQ(dialogs.messages().size(), 1);
-    EXPECT_EQ(shown(window.rows()).first(), QStringLiteral("Device=Android Device 0123ABCD"));
 }
 
 TEST_F(PhoneWindowTest, ControlsAreDisabledAndTheBarCyclesWhileDetecting) {
