@@ -15,9 +15,9 @@ using tesk::composer::test::ComposerTest;
 using tesk::composer::test::RecordingView;
 using tesk::test::ScriptedDialogs;
 
-const QString kInvalid = QStringLiteral("\nPlease enter a valid phone number.");
-const QString kExists = QStringLiteral("\nEntered number already exists.");
-const QString kEmptyList = QStringLiteral("\nPhone numbers-Messages list is empty.");
+const QString kInvalid = "\nPlease enter a valid phone number.";
+const QString kExists = "\nEntered number already exists.";
+const QString kEmptyList = "\nPhone numbers-Messages list is empty.";
 
 void addTyped(ComposerController& composer, const QString& number) {
     composer.controlTextDidChange(number);
@@ -47,7 +47,7 @@ TEST(AddNumberToList, CleansAndValidatesTypedNumbers) {
         ScriptedDialogs dialogs;
         ComposerController composer(ComposerKind::Gsm);
         RecordingView view(composer);
-        composer.textDidChange(QStringLiteral("Hello"));
+        composer.textDidChange("Hello");
         if (stored.isEmpty()) {
             dialogs.expectNotice(kInvalid);
         }
@@ -60,80 +60,80 @@ TEST(AddNumberToList, CleansAndValidatesTypedNumbers) {
             EXPECT_EQ(composer.list().items(), (QList<ListItem>{{stored, "Hello"}}));
             EXPECT_EQ(composer.numberField(), QString());
             EXPECT_EQ(view.numberField, QString());
-            EXPECT_EQ(view.countLabel, QStringLiteral("Total Numbers : 1"));
+            EXPECT_EQ(view.countLabel, "Total Numbers : 1");
         }
     }
 }
 
 TEST_F(ComposerTest, DuplicatesAndExclusionsFollowTheOptions) {
-    composer_.Fill_Exclusion_Num_List({QStringLiteral(" 555 "), QStringLiteral("777")});
-    addTyped(composer_, QStringLiteral("555"));
-    addTyped(composer_, QStringLiteral("555"));
+    composer_.Fill_Exclusion_Num_List({" 555 ", "777"});
+    addTyped(composer_, "555");
+    addTyped(composer_, "555");
     EXPECT_EQ(composer_.list().count(), 2) << "both options off";
     composer_.Skip_Duplicate_Chk(true);
     composer_.Exclusion_Chk(true);
-    const QString excluded = QStringLiteral("\nEntered number is in exclusion list.");
+    const QString excluded = "\nEntered number is in exclusion list.";
     dialogs_.expectNotice(kExists);  // duplicate and excluded: the duplicate test comes first
-    addTyped(composer_, QStringLiteral("555"));
+    addTyped(composer_, "555");
     dialogs_.expectNotice(excluded);
-    addTyped(composer_, QStringLiteral("777"));
+    addTyped(composer_, "777");
     composer_.Exclusion_Chk(false);
-    addTyped(composer_, QStringLiteral("777"));
+    addTyped(composer_, "777");
     EXPECT_EQ(composer_.list().numbers(), (QStringList{"555", "555", "777"}));
     EXPECT_EQ(dialogs_.messages(), (QStringList{kExists, excluded}));
 }
 
 TEST(NumAbleToInsert, AppliesTheRulesSilently) {
     ComposerController composer(ComposerKind::Android);
-    composer.Fill_Exclusion_Num_List({QStringLiteral("0044123")});
-    composer.Create_Num_Msg_List(QStringLiteral("+44123"), QString());
+    composer.Fill_Exclusion_Num_List({"0044123"});
+    composer.Create_Num_Msg_List("+44123", QString());
     composer.Skip_Duplicate_Chk(true);
     composer.Exclusion_Chk(true);
-    EXPECT_EQ(composer.Num_Able_To_insert(QStringLiteral(" +44 99-1 ")), QStringLiteral("+44991"));
+    EXPECT_EQ(composer.Num_Able_To_insert(" +44 99-1 "), "+44991");
     for (const char* refused : {"+44123", "0044123", "44+123", "123456789012345678901", "1,2"}) {
         EXPECT_EQ(composer.Num_Able_To_insert(QString::fromLatin1(refused)), QString()) << refused;
     }
     composer.Skip_Duplicate_Chk(false);
     composer.Exclusion_Chk(false);
-    EXPECT_EQ(composer.Num_Able_To_insert(QStringLiteral("+44123")), QStringLiteral("+44123"));
-    EXPECT_EQ(composer.Num_Able_To_insert(QStringLiteral("0044123")), QStringLiteral("0044123"));
+    EXPECT_EQ(composer.Num_Able_To_insert("+44123"), "+44123");
+    EXPECT_EQ(composer.Num_Able_To_insert("0044123"), "0044123");
 }
 
 // Rows are counted as they come, the table is redrawn from the tenth on; the first non-empty
 // composer text is remembered.
 TEST_F(ComposerTest, CreateNumMsgListCountsAndRemembersTheFirstComposerText) {
-    composer_.Create_Num_Msg_List(QStringLiteral("  "), QStringLiteral("x"));
+    composer_.Create_Num_Msg_List("  ", "x");
     EXPECT_EQ(composer_.list().count(), 0);
-    composer_.Create_Num_Msg_List(QStringLiteral("1"), QString());
+    composer_.Create_Num_Msg_List("1", QString());
     EXPECT_EQ(composer_.prevComposerMsg(), QString());
-    composer_.textDidChange(QStringLiteral("first"));
-    composer_.Create_Num_Msg_List(QStringLiteral(" 2 "), QStringLiteral("own"));
-    composer_.textDidChange(QStringLiteral("second"));
-    EXPECT_EQ(view_.calls().count(QStringLiteral("redraw")), 0);
+    composer_.textDidChange("first");
+    composer_.Create_Num_Msg_List(" 2 ", "own");
+    composer_.textDidChange("second");
+    EXPECT_EQ(view_.calls().count("redraw"), 0);
     for (int i = 3; i <= 11; ++i) {
         composer_.Create_Num_Msg_List(QString::number(i), QString());
-        EXPECT_EQ(view_.calls().count(QStringLiteral("redraw")), i >= 10 ? 1 : 0) << i;
+        EXPECT_EQ(view_.calls().count("redraw"), i >= 10 ? 1 : 0) << i;
     }
-    EXPECT_EQ(view_.countLabel, QStringLiteral("Total Numbers : 11"));
-    EXPECT_EQ(composer_.prevComposerMsg(), QStringLiteral("first"));
-    EXPECT_EQ(composer_.list().at(1), (ListItem{QStringLiteral("2"), QStringLiteral("own")}));
+    EXPECT_EQ(view_.countLabel, "Total Numbers : 11");
+    EXPECT_EQ(composer_.prevComposerMsg(), "first");
+    EXPECT_EQ(composer_.list().at(1), (ListItem{"2", "own"}));
 }
 
 TEST_F(ComposerTest, NumberFieldIsCutAndReturnAddsIt) {
-    composer_.controlTextDidChange(QStringLiteral("123456789012345678901234"));
-    EXPECT_EQ(composer_.numberField(), QStringLiteral("12345678901234567890"));
-    EXPECT_EQ(view_.numberField, QStringLiteral("12345678901234567890"));
+    composer_.controlTextDidChange("123456789012345678901234");
+    EXPECT_EQ(composer_.numberField(), "12345678901234567890");
+    EXPECT_EQ(view_.numberField, "12345678901234567890");
     composer_.controlTextDidEndEditing(false);
     EXPECT_EQ(composer_.list().count(), 0);
     composer_.controlTextDidEndEditing(true);
-    EXPECT_EQ(composer_.list().numbers(), QStringList{QStringLiteral("12345678901234567890")});
+    EXPECT_EQ(composer_.list().numbers(), QStringList{"12345678901234567890"});
     composer_.controlTextDidEndEditing(true);  // empty field: nothing, no message
     EXPECT_EQ(composer_.list().count(), 1);
 
     // A typed number must be added before an import or a send.
     EXPECT_EQ(composer_.Add_Number_In_List_First(), 0);
-    composer_.controlTextDidChange(QStringLiteral("12"));
-    dialogs_.expectNotice(QStringLiteral("\nPlease insert entered number to the list."));
+    composer_.controlTextDidChange("12");
+    dialogs_.expectNotice("\nPlease insert entered number to the list.");
     EXPECT_EQ(composer_.Add_Number_In_List_First(), 1);
     EXPECT_EQ(view_.focused, Field::Number);
 }
@@ -142,12 +142,12 @@ TEST_F(ComposerTest, NumberFieldIsCutAndReturnAddsIt) {
 TEST(BlankMsgChk, LooksAtTheRowsOnlyInBothComposers) {
     for (const ComposerKind kind : {ComposerKind::Gsm, ComposerKind::Android}) {
         ComposerController composer(kind);
-        composer.Create_Num_Msg_List(QStringLiteral("1"), QString());
-        composer.Create_Num_Msg_List(QStringLiteral("2"), QString());
-        composer.textDidChange(QStringLiteral("composer"));
+        composer.Create_Num_Msg_List("1", QString());
+        composer.Create_Num_Msg_List("2", QString());
+        composer.textDidChange("composer");
         EXPECT_EQ(composer.Blank_Msg_Chk(), 1);
         EXPECT_EQ(composer.Blank_Message_Count(), 2);
-        composer.Create_Num_Msg_List(QStringLiteral("3"), QStringLiteral("m"));
+        composer.Create_Num_Msg_List("3", "m");
         EXPECT_EQ(composer.Blank_Msg_Chk(), 0);
         EXPECT_EQ(composer.Blank_Message_Count(), 2);
     }
@@ -172,18 +172,18 @@ TEST_F(ComposerTest, ClearingSelectedAndAllRows) {
     EXPECT_EQ(composer_.selectedRows(), QList<int>{0});
     EXPECT_EQ(view_.selection, QList<int>{0});
     EXPECT_EQ(view_.calls(), (QStringList{"wait+", "redraw", "wait-"}));
-    EXPECT_EQ(view_.countLabel, QStringLiteral("Total Numbers : 2"));
+    EXPECT_EQ(view_.countLabel, "Total Numbers : 2");
 
     const QString question = QStringLiteral(
         "\nThis option will clear the entire list contents. Are you sure you want to continue "
         "clearing the entire list?");
-    dialogs_.expect(question, QStringLiteral("No"));
+    dialogs_.expect(question, "No");
     composer_.Clear_All_Btn();
     EXPECT_EQ(composer_.list().count(), 2);
-    dialogs_.expect(question, QStringLiteral("Yes"));
+    dialogs_.expect(question, "Yes");
     composer_.Clear_All_Btn();
     EXPECT_EQ(composer_.list().count(), 0);
-    EXPECT_EQ(view_.countLabel, QStringLiteral("Total Numbers : 0"));
+    EXPECT_EQ(view_.countLabel, "Total Numbers : 0");
     EXPECT_EQ(dialogs_.messages().mid(3), (QStringList{question, question}));
 }
 
@@ -192,9 +192,9 @@ TEST(ResetBtn, PutsTheComposerBack) {
         ScriptedDialogs dialogs;
         ComposerController composer(kind);
         RecordingView view(composer);
-        composer.controlTextDidChange(QStringLiteral("12"));
-        composer.textDidChange(QStringLiteral("hi"));
-        composer.Create_Num_Msg_List(QStringLiteral("1"), QStringLiteral("hi"));
+        composer.controlTextDidChange("12");
+        composer.textDidChange("hi");
+        composer.Create_Num_Msg_List("1", "hi");
         composer.Skip_Duplicate_Chk(true);
         composer.Exclusion_Chk(true);
         composer.Save_Sent_Item_Chk(true);
@@ -204,18 +204,18 @@ TEST(ResetBtn, PutsTheComposerBack) {
         composer.Msg_Type_Selected(0);
         composer.Delayed_Choices(true, 2, 3);
         composer.Android_Sending_Mode(false);
-        const QString question = QStringLiteral("\nAre you sure you want to continue to reset?");
-        dialogs.expect(question, QStringLiteral("No"));
+        const QString question = "\nAre you sure you want to continue to reset?";
+        dialogs.expect(question, "No");
         composer.Reset_Btn();
         EXPECT_EQ(composer.list().count(), 1);
         EXPECT_TRUE(composer.Is_Flash_Message());
-        dialogs.expect(question, QStringLiteral("Yes"));
+        dialogs.expect(question, "Yes");
         composer.Reset_Btn();
         EXPECT_EQ(composer.list().count(), 0);
         EXPECT_EQ(composer.prevComposerMsg(), QString());
         EXPECT_EQ(composer.numberField(), QString());
         EXPECT_EQ(composer.composerText(), QString());
-        EXPECT_EQ(view.charCountLabel, QStringLiteral("0 Characters"));
+        EXPECT_EQ(view.charCountLabel, "0 Characters");
         EXPECT_FALSE(composer.Is_Flash_Message());
         tesk::composer::ComposerControls expected;
         expected.androidSingleShot = kind == ComposerKind::Android;
@@ -231,22 +231,22 @@ TEST_F(ComposerTest, SwitchingTheExclusionListOnRunsTheLoader) {
     int loads = 0;
     composer_.Set_Exclusion_Loader([&loads](ComposerController& c) {
         ++loads;
-        c.Fill_Exclusion_Num_List({QStringLiteral("9"), QStringLiteral(" "), QStringLiteral("8")});
+        c.Fill_Exclusion_Num_List({"9", " ", "8"});
     });
     composer_.Exclusion_Chk(true);
     composer_.Exclusion_Chk(false);
     EXPECT_EQ(loads, 1);
     EXPECT_EQ(composer_.exclusions().numbers(), (QStringList{"9", "8"}));
-    EXPECT_EQ(composer_.Exclusion_Table_Value(1, QStringLiteral("Number")), QStringLiteral("8"));
-    EXPECT_EQ(composer_.Check_Exclusion_Number(QStringLiteral("9")), 1);
+    EXPECT_EQ(composer_.Exclusion_Table_Value(1, "Number"), "8");
+    EXPECT_EQ(composer_.Check_Exclusion_Number("9"), 1);
 }
 
 TEST_F(ComposerTest, DoubleClickOpensTheEditorForOneRow) {
-    composer_.Create_Num_Msg_List(QStringLiteral("1"), QString(161, QLatin1Char('a')));
-    composer_.Create_Num_Msg_List(QStringLiteral("2"), QStringLiteral("b"));
+    composer_.Create_Num_Msg_List("1", QString(161, QLatin1Char('a')));
+    composer_.Create_Num_Msg_List("2", "b");
     composer_.doubleClickInTable();  // nothing selected: nothing happens
     composer_.Set_Selected_Rows({0, 1});
-    dialogs_.expectNotice(QStringLiteral("\nPlease select only one record to update."));
+    dialogs_.expectNotice("\nPlease select only one record to update.");
     composer_.doubleClickInTable();
     EXPECT_TRUE(view_.edits.isEmpty());
     composer_.Set_Selected_Rows({0});
@@ -255,10 +255,9 @@ TEST_F(ComposerTest, DoubleClickOpensTheEditorForOneRow) {
     composer_.doubleClickInTable();
     ASSERT_EQ(view_.edits.size(), 1);
     EXPECT_EQ(view_.edits[0].row, 0);
-    EXPECT_EQ(view_.edits[0].number, QStringLiteral("1"));
-    EXPECT_EQ(view_.edits[0].countText,
-              QStringLiteral("161 Characters (Each Message will now consume 2 SMS)"));
-    EXPECT_EQ(view_.calls(), QStringList{QStringLiteral("redraw")});
+    EXPECT_EQ(view_.edits[0].number, "1");
+    EXPECT_EQ(view_.edits[0].countText, "161 Characters (Each Message will now consume 2 SMS)");
+    EXPECT_EQ(view_.calls(), QStringList{"redraw"});
     EXPECT_TRUE(view_.delays.isEmpty()) << "the editor's count never warns";
 }
 
@@ -270,13 +269,13 @@ TEST_F(ComposerTest, ExportWritesTheNumbersUnderTheHeader) {
     dialogs_.expectNotice(kEmptyList);
     composer_.Export_Btn();
     EXPECT_EQ(view_.focused, Field::Number);
-    composer_.Create_Num_Msg_List(QStringLiteral("+447700900123"), QStringLiteral("msg"));
+    composer_.Create_Num_Msg_List("+447700900123", "msg");
     composer_.Create_Num_Msg_List(QString::fromUtf8("٠١٢"), QString());
-    composer_.Create_Num_Msg_List(QStringLiteral("0044"), QStringLiteral("x\ny"));
+    composer_.Create_Num_Msg_List("0044", "x\ny");
     dialogs_.expectFileToSave(QString());  // cancelled: nothing
     composer_.Export_Btn();
-    dialogs_.expectFileToSave(QStringLiteral("/nonexistent-dir/contacts.txt"));
-    dialogs_.expectNotice(QStringLiteral("\nError in file accessing."));
+    dialogs_.expectFileToSave("/nonexistent-dir/contacts.txt");
+    dialogs_.expectNotice("\nError in file accessing.");
     composer_.Export_Btn();
     EXPECT_EQ(view_.exported, QString());
     for (const auto& [chosen, written] : {std::pair{"contacts.txt", "contacts.txt"},
@@ -307,11 +306,11 @@ TEST_F(ComposerTest, DelayedDeliveryPreselectsTwoMinutesAndFifteenAndOffClearsBo
     EXPECT_EQ(composer_.Delayed_Pause_Text(), QString());
     composer_.Delayed_Delivry_Chk(true);
     EXPECT_TRUE(view_.controls.delayedChoicesEnabled);
-    EXPECT_EQ(composer_.Delayed_Pause_Text(), QStringLiteral(" 2  Minutes"));
-    EXPECT_EQ(composer_.Delayed_Count_Text(), QStringLiteral("15"));
+    EXPECT_EQ(composer_.Delayed_Pause_Text(), " 2  Minutes");
+    EXPECT_EQ(composer_.Delayed_Count_Text(), "15");
     composer_.Delayed_Choices(true, 18, 31);
-    EXPECT_EQ(composer_.Delayed_Pause_Text(), QStringLiteral("12 Hours"));
-    EXPECT_EQ(composer_.Delayed_Count_Text(), QStringLiteral("1000"));
+    EXPECT_EQ(composer_.Delayed_Pause_Text(), "12 Hours");
+    EXPECT_EQ(composer_.Delayed_Count_Text(), "1000");
     composer_.Delayed_Delivry_Chk(false);
     EXPECT_FALSE(view_.controls.delayedChoicesEnabled);
     EXPECT_EQ(view_.controls.delayedCountIndex, -1);

@@ -24,18 +24,18 @@ using tesk::composer::test::RecordingView;
 using tesk::test::ScriptedDialogs;
 using ComposerImport = tesk::composer::test::ComposerTest;
 
-const QString kReplace = QStringLiteral("\nDo you want to replace the current list?");
+const QString kReplace = "\nDo you want to replace the current list?";
 
 TEST_F(ComposerImport, textFileGivesEveryNumberTheComposerText) {
-    composer_.textDidChange(QStringLiteral("Hi there"));
+    composer_.textDidChange("Hi there");
     const QString path =
         write("numbers.txt", "+44 7700-900 123\r\n0044123\r\nname\r\n\r\n5551234\r\n");
-    dialogs_.expectNotice(QStringLiteral("Imported 3 numbers."));
+    dialogs_.expectNotice("Imported 3 numbers.");
     EXPECT_EQ(composer_.Load_Num_Func(path), 3);
     EXPECT_EQ(composer_.list().items(), (QList<ListItem>{{"+447700900123", "Hi there"},
                                                          {"0044123", "Hi there"},
                                                          {"5551234", "Hi there"}}));
-    EXPECT_EQ(view_.countLabel, QStringLiteral("Total Numbers : 3"));
+    EXPECT_EQ(view_.countLabel, "Total Numbers : 3");
     EXPECT_GE(view_.progress, 3);  // candidates read, invalid lines included
     EXPECT_EQ(view_.calls(), (QStringList{"wait+", "wait-"}));
 }
@@ -65,46 +65,45 @@ TEST_F(ComposerImport, realWorldFilesAreReadAndWhatIsLeftOutIsCounted) {
                         "Numbers such as 4.47911E+11 were saved by a spreadsheet in scientific "
                         "notation, which has lost their last digits. Format the column as text in "
                         "the spreadsheet and save the file again.") +
-             column.arg(QStringLiteral("Telefon"))},
+             column.arg("Telefon")},
         {"tabs",
          "export.csv",
          "Name\tNotes\tMobile\nAnn\ta, b\t07700 900003\nBob\t\t07700900003\n",
          {"07700900003"},
-         QStringLiteral("Imported 1 number. Left out 1: 1 duplicate.") +
-             column.arg(QStringLiteral("Mobile"))},
+         "Imported 1 number. Left out 1: 1 duplicate." + column.arg("Mobile")},
         {"written forms",
          "numbers.txt",
          "(07700) 900 004\n'07700900005\n=\"07700900006\"\n0770.0900.007\n"
          "+44\xC2\xA0(0)7700\xE2\x80\xAF"
          "900008\n+\n- + -\n01.02.2024\n",
          {"07700900004", "07700900005", "07700900006", "07700900007", "+447700900008"},
-         QStringLiteral("Imported 5 numbers. Left out 1: 1 invalid.")},
+         "Imported 5 numbers. Left out 1: 1 invalid."},
         {"commas, a date and a rounded number beside the numbers",
          "people.csv",
          "Ann,+447700900009,01.02.2024,4.47911E+11\r\nBob,447700900010,see you\r\n"
          "Cy,07700900001,\r\n",
          {"+447700900009", "447700900010"},
-         QStringLiteral("Imported 2 numbers. Left out 1: 1 duplicate.")},
+         "Imported 2 numbers. Left out 1: 1 duplicate."},
     };
     for (const RealFile& c : cases) {
         ScriptedDialogs dialogs;
         ComposerController composer(ComposerKind::Gsm);
-        composer.Create_Num_Msg_List(QStringLiteral("07700900001"), QString());
+        composer.Create_Num_Msg_List("07700900001", QString());
         composer.Skip_Duplicate_Chk(true);
         composer.Exclusion_Chk(true);
-        composer.Fill_Exclusion_Num_List({QStringLiteral("07700900999")});
-        dialogs.expectNotice(QStringLiteral("Imported"));
+        composer.Fill_Exclusion_Num_List({"07700900999"});
+        dialogs.expectNotice("Imported");
         EXPECT_EQ(composer.Load_Num_Func(write(QString::fromUtf8(c.file), c.bytes)), c.added.size())
             << c.name;
         EXPECT_EQ(composer.list().numbers().mid(1), c.added) << c.name;
-        EXPECT_EQ(dialogs.messages(), QStringList{QStringLiteral("\n") + c.summary}) << c.name;
+        EXPECT_EQ(dialogs.messages(), QStringList{"\n" + c.summary}) << c.name;
     }
 }
 
 // Contact lists carry ids, dates and times beside the numbers, and each passes for a number.
 TEST_F(ComposerImport, aNamedPhoneColumnIsReadAloneAndShortNumbersAreConfirmed) {
     const QByteArray rows = "1,20240102,1230,Ann,+447700900001\n2,20240103,0915,Bob,0770090\n";
-    dialogs_.expectNotice(QStringLiteral("Only the column \"Mobile Phone\" was imported"));
+    dialogs_.expectNotice("Only the column \"Mobile Phone\" was imported");
     EXPECT_EQ(
         composer_.Load_Num_Func(write("contacts.csv", "id,date,time,name,Mobile Phone\n" + rows)),
         2);
@@ -114,15 +113,15 @@ TEST_F(ComposerImport, aNamedPhoneColumnIsReadAloneAndShortNumbersAreConfirmed) 
     const QString shortOnes = QStringLiteral(
         "The following imported numbers have fewer than 7 digits and may be ids, dates or times "
         "rather than phone numbers:\n\n1\n1230\n2\n0915\n\nDo you want to keep them in the list?");
-    dialogs_.expect(shortOnes, QStringLiteral("No"));
-    dialogs_.expectNotice(QStringLiteral("Imported 4 numbers."));
+    dialogs_.expect(shortOnes, "No");
+    dialogs_.expectNotice("Imported 4 numbers.");
     EXPECT_EQ(composer_.Load_Num_Func(write("plain.csv", rows)), 4);
     EXPECT_EQ(composer_.list().numbers().mid(2),
               (QStringList{"20240102", "+447700900001", "20240103", "0770090"}));
-    EXPECT_EQ(view_.countLabel, QStringLiteral("Total Numbers : 6"));
+    EXPECT_EQ(view_.countLabel, "Total Numbers : 6");
 
-    dialogs_.expect(shortOnes, QStringLiteral("Yes"));
-    dialogs_.expectNotice(QStringLiteral("Imported 8 numbers."));
+    dialogs_.expect(shortOnes, "Yes");
+    dialogs_.expectNotice("Imported 8 numbers.");
     EXPECT_EQ(composer_.Load_Num_Func(write("plain.csv", rows)), 8);
     EXPECT_EQ(dialogs_.pending(), 0);
 }
@@ -130,9 +129,8 @@ TEST_F(ComposerImport, aNamedPhoneColumnIsReadAloneAndShortNumbersAreConfirmed) 
 TEST_F(ComposerImport, nothingAddedShowsTheFailureWithWhatWasLeftOut) {
     composer_.Skip_Duplicate_Chk(true);
     composer_.Exclusion_Chk(true);
-    composer_.Fill_Exclusion_Num_List({QStringLiteral("9999999")});
-    dialogs_.expectNotice(
-        QStringLiteral("Imported 1 number. Left out 3: 2 duplicates, 1 excluded."));
+    composer_.Fill_Exclusion_Num_List({"9999999"});
+    dialogs_.expectNotice("Imported 1 number. Left out 3: 2 duplicates, 1 excluded.");
     EXPECT_EQ(composer_.Load_Num_Func(write("three.txt", "1111111\n1111111\n1111111\n9999999\n")),
               1);
     EXPECT_EQ(composer_.list().numbers(), QStringList{"1111111"});
@@ -140,7 +138,7 @@ TEST_F(ComposerImport, nothingAddedShowsTheFailureWithWhatWasLeftOut) {
     dialogs_.expectNotice(kImportFailure);
     EXPECT_EQ(composer_.Load_Num_Func(write("again.txt", "1111111\n9999999\n")), 0);
     // A record without a comma is one field: a single-column file imports its new numbers.
-    dialogs_.expectNotice(QStringLiteral("Imported 1 number. Left out 1: 1 duplicate."));
+    dialogs_.expectNotice("Imported 1 number. Left out 1: 1 duplicate.");
     EXPECT_EQ(composer_.Load_Num_Func(write("single-column.csv", "1111111\r2222222\r")), 1);
     dialogs_.expectNotice(kImportFailure);
     EXPECT_EQ(composer_.Load_Num_Func(write("known.csv", "1111111\r\n2222222\r\n9999999\r\n")), 0);
@@ -158,59 +156,58 @@ TEST_F(ComposerImport, nothingAddedShowsTheFailureWithWhatWasLeftOut) {
 }
 
 TEST_F(ComposerImport, loadNumberReplacesOnYesAndImportsOnTheWorker) {
-    composer_.Create_Num_Msg_List(QStringLiteral("1"), QString());
+    composer_.Create_Num_Msg_List("1", QString());
     const QString path = write("n.txt", "2100000\n2200000\n");
-    dialogs_.expect(kReplace, QStringLiteral("Yes"));
+    dialogs_.expect(kReplace, "Yes");
     dialogs_.expectFilesToOpen({path});
-    dialogs_.expectNotice(QStringLiteral("Imported 2 numbers."));
+    dialogs_.expectNotice("Imported 2 numbers.");
     composer_.Load_Number();
     composer_.Wait_For_Import();
     EXPECT_FALSE(composer_.Import_Running());
     EXPECT_EQ(composer_.list().numbers(), (QStringList{"2100000", "2200000"}));
     const QStringList calls = view_.calls();
     ASSERT_FALSE(calls.isEmpty());
-    EXPECT_EQ(calls.first(), QStringLiteral("redraw")) << "the emptied list is shown first";
+    EXPECT_EQ(calls.first(), "redraw") << "the emptied list is shown first";
     EXPECT_EQ(calls.mid(1), (QStringList{"send-", "wait+", "wait-", "redraw", "send+"}));
     EXPECT_EQ(dialogs_.requests().at(0).buttons, (QStringList{"Yes", "No", "Cancel"}));
 }
 
 TEST_F(ComposerImport, loadNumberAppendsOnNoStopsOnCancelAndEmptiesOnYesWithoutAFile) {
-    composer_.Create_Num_Msg_List(QStringLiteral("1"), QString());
+    composer_.Create_Num_Msg_List("1", QString());
     const QString path = write("n.txt", "2000000\n");
-    dialogs_.expect(kReplace, QStringLiteral("Cancel"));
+    dialogs_.expect(kReplace, "Cancel");
     composer_.Load_Number();
-    dialogs_.expect(kReplace, QStringLiteral("No"));
+    dialogs_.expect(kReplace, "No");
     dialogs_.expectFilesToOpen({path});
-    dialogs_.expectNotice(QStringLiteral("Imported 1 number."));
+    dialogs_.expectNotice("Imported 1 number.");
     composer_.Load_Number();
     composer_.Wait_For_Import();
     EXPECT_EQ(composer_.list().numbers(), (QStringList{"1", "2000000"}));
     view_.clearCalls();
-    dialogs_.expect(kReplace, QStringLiteral("Yes"));
+    dialogs_.expect(kReplace, "Yes");
     dialogs_.expectFilesToOpen({});
     composer_.Load_Number();
     EXPECT_FALSE(composer_.Import_Running());
     EXPECT_EQ(composer_.list().count(), 0);
-    EXPECT_FALSE(view_.calls().contains(QStringLiteral("send-")));
+    EXPECT_FALSE(view_.calls().contains("send-"));
 }
 
 TEST_F(ComposerImport, aTypedNumberMustBeAddedFirst) {
-    composer_.controlTextDidChange(QStringLiteral("123"));
-    dialogs_.expectNotice(QStringLiteral("\nPlease insert entered number to the list."));
+    composer_.controlTextDidChange("123");
+    dialogs_.expectNotice("\nPlease insert entered number to the list.");
     composer_.Load_Number();
-    dialogs_.expectNotice(QStringLiteral("\nPlease insert entered number to the list."));
+    dialogs_.expectNotice("\nPlease insert entered number to the list.");
     composer_.Manually_Add_Btn();
     EXPECT_EQ(composer_.list().count(), 0);
 }
 
 TEST_F(ComposerImport, pastedSpreadsheetColumnsAreSplitAtTabs) {
-    composer_.textDidChange(QStringLiteral("msg"));
+    composer_.textDidChange("msg");
     view_.pasteDialog = [this] {
-        dialogs_.expectNotice(QStringLiteral("\nNo item to insert in list."));
+        dialogs_.expectNotice("\nNo item to insert in list.");
         EXPECT_FALSE(composer_.Manually_Add_OK(QString()));
-        dialogs_.expectNotice(QStringLiteral("Imported 3 numbers. Left out 1: 1 invalid."));
-        return composer_.Manually_Add_OK(
-            QStringLiteral("Ann\t+44 1\tx\nBob\t0044-2\t01.02.2024\n3\nCy\t(0)4.5\n"));
+        dialogs_.expectNotice("Imported 3 numbers. Left out 1: 1 invalid.");
+        return composer_.Manually_Add_OK("Ann\t+44 1\tx\nBob\t0044-2\t01.02.2024\n3\nCy\t(0)4.5\n");
     };
     composer_.Manually_Add_Btn();
     EXPECT_EQ(composer_.list().items(),
@@ -218,17 +215,16 @@ TEST_F(ComposerImport, pastedSpreadsheetColumnsAreSplitAtTabs) {
 
     // Appending what is already there adds nothing.
     composer_.Skip_Duplicate_Chk(true);
-    view_.pasteDialog = [this] { return composer_.Manually_Add_OK(QStringLiteral("3\n+441")); };
-    dialogs_.expect(kReplace, QStringLiteral("No"));
+    view_.pasteDialog = [this] { return composer_.Manually_Add_OK("3\n+441"); };
+    dialogs_.expect(kReplace, "No");
     dialogs_.expectNotice(kImportFailure);
     composer_.Manually_Add_Btn();
     EXPECT_EQ(composer_.list().count(), 3);
-    EXPECT_EQ(dialogs_.requests().last().informativeText,
-              QStringLiteral("Left out 2: 2 duplicates."));
+    EXPECT_EQ(dialogs_.requests().last().informativeText, "Left out 2: 2 duplicates.");
 
     // A cancelled dialog says nothing.
     view_.pasteDialog = [] { return false; };
-    dialogs_.expect(kReplace, QStringLiteral("No"));
+    dialogs_.expect(kReplace, "No");
     composer_.Manually_Add_Btn();
     EXPECT_EQ(dialogs_.pending(), 0);
 }
@@ -262,11 +258,11 @@ TEST(BadInputImport, EndsInTheMessageAndKeepsTheList) {
         {"gone.csv", QByteArray(), {}},     // missing
     };
     QTemporaryDir dir;
-    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("numbers.txt")));
+    ASSERT_TRUE(QDir(dir.path()).mkdir("numbers.txt"));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
         const QString path = dir.filePath(QString::fromUtf8(c.file));
-        if (!QFileInfo::exists(path) && !path.endsWith(QStringLiteral("gone.csv"))) {
+        if (!QFileInfo::exists(path) && !path.endsWith("gone.csv")) {
             QFile file(path);
             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
             ASSERT_EQ(file.write(c.bytes), c.bytes.size());
@@ -277,7 +273,7 @@ TEST(BadInputImport, EndsInTheMessageAndKeepsTheList) {
         for (const QString& number : before) {
             composer.Create_Num_Msg_List(number, QString());
         }
-        dialogs.expectNotice(c.added.isEmpty() ? kImportFailure : QStringLiteral("\nImported "));
+        dialogs.expectNotice(c.added.isEmpty() ? kImportFailure : "\nImported ");
         EXPECT_EQ(composer.Load_Num_Func(path), c.added.size());
         EXPECT_EQ(composer.list().numbers(), before + c.added);
         EXPECT_EQ(view.calls(), (QStringList{"wait+", "wait-"}));
@@ -291,9 +287,9 @@ TEST_F(ComposerImport, AnUnreadableFileEndsInTheMessage) {
     ASSERT_TRUE(QFile::setPermissions(dir_.path(), QFile::ReadOwner | QFile::WriteOwner |
                                                        QFile::ExeOwner | QFile::ReadOther |
                                                        QFile::ExeOther));
-    const QString path = write(QStringLiteral("private.txt"), "07700900008\n");
+    const QString path = write("private.txt", "07700900008\n");
     ASSERT_TRUE(QFile::setPermissions(path, QFile::WriteOwner));
-    composer_.Create_Num_Msg_List(QStringLiteral("5551"), QString());
+    composer_.Create_Num_Msg_List("5551", QString());
     dialogs_.expectNotice(kImportFailure);
     int added = -1;
     bool unprivileged = true;

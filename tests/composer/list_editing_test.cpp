@@ -15,10 +15,10 @@ const QString kSelectOne = QStringLiteral(
 
 // Rows 1..4 with messages "", "m2", "", "m4".
 void fillFour(ComposerController& composer) {
-    composer.Create_Num_Msg_List(QStringLiteral("1"), QString());
-    composer.Create_Num_Msg_List(QStringLiteral("2"), QStringLiteral("m2"));
-    composer.Create_Num_Msg_List(QStringLiteral("3"), QString());
-    composer.Create_Num_Msg_List(QStringLiteral("4"), QStringLiteral("m4"));
+    composer.Create_Num_Msg_List("1", QString());
+    composer.Create_Num_Msg_List("2", "m2");
+    composer.Create_Num_Msg_List("3", QString());
+    composer.Create_Num_Msg_List("4", "m4");
 }
 
 QStringList messagesOf(const ComposerController& composer) {
@@ -60,17 +60,17 @@ TEST(FillMsgInList, copiesTheComposerMessageToTheChosenRows) {
         RecordingView view(composer);
         fillFour(composer);
         composer.Set_Selected_Rows({3, 1});
-        composer.textDidChange(QStringLiteral("new"));
+        composer.textDidChange("new");
         view.fillDialog = [&] {
-            dialogs.expect(c.question, QStringLiteral("No"));
+            dialogs.expect(c.question, "No");
             EXPECT_FALSE(composer.Fill_Msg_In_List_OK(c.target)) << c.name;
             EXPECT_EQ(messagesOf(composer), (QStringList{"", "m2", "", "m4"})) << c.name;
-            dialogs.expect(c.question, QStringLiteral("Yes"));
+            dialogs.expect(c.question, "Yes");
             return composer.Fill_Msg_In_List_OK(c.target) ? 1 : 0;
         };
         composer.Fill_Msg_Btn();
         EXPECT_EQ(messagesOf(composer), c.after) << c.name;
-        EXPECT_EQ(composer.prevComposerMsg(), QStringLiteral("new")) << c.name;
+        EXPECT_EQ(composer.prevComposerMsg(), "new") << c.name;
         EXPECT_EQ(dialogs.messages(), (QStringList{c.question, c.question})) << c.name;
     }
 }
@@ -79,32 +79,31 @@ TEST(FillMsgInList, refusals) {
     ScriptedDialogs dialogs;
     ComposerController composer(ComposerKind::Android);
     RecordingView view(composer);
-    dialogs.expectNotice(QStringLiteral("Phone numbers-Messages list is empty."));
+    dialogs.expectNotice("Phone numbers-Messages list is empty.");
     composer.Fill_Msg_Btn();
-    composer.Create_Num_Msg_List(QStringLiteral("1"), QStringLiteral("has one"));
-    dialogs.expectNotice(QStringLiteral("Please enter some text message."));
+    composer.Create_Num_Msg_List("1", "has one");
+    dialogs.expectNotice("Please enter some text message.");
     composer.Fill_Msg_Btn();
     EXPECT_EQ(view.focused, tesk::composer::Field::ComposerText);
 
-    dialogs.expectNotice(QStringLiteral("typical SMS Length of 160 Characters"));
+    dialogs.expectNotice("typical SMS Length of 160 Characters");
     composer.textDidChange(QString(1600, QLatin1Char('x')));
     view.fillDialog = [&] {
         dialogs.expectNotice(kSelectOne);
         EXPECT_FALSE(composer.Fill_Msg_In_List_OK(FillTarget::Selected));
-        dialogs.expectNotice(
-            QStringLiteral("There is no blank message in the phone numbers-messages list."));
+        dialogs.expectNotice("There is no blank message in the phone numbers-messages list.");
         EXPECT_FALSE(composer.Fill_Msg_In_List_OK(FillTarget::Blank));
         return 0;
     };
     composer.Fill_Msg_Btn();
     EXPECT_EQ(composer.messageIS(), QString(1600, QLatin1Char('x')));
-    EXPECT_EQ(messagesOf(composer), QStringList{QStringLiteral("has one")});
+    EXPECT_EQ(messagesOf(composer), QStringList{"has one"});
     EXPECT_EQ(composer.prevComposerMsg(), QString())
         << "the row came in with an empty composer, and a cancelled dialog remembers nothing";
 }
 
 TEST_F(ComposerTest, UpdateSelNumSmsWritesOneMessageIntoTheSelectedRows) {
-    dialogs_.expectNotice(QStringLiteral("Phone numbers-Messages list is empty."));
+    dialogs_.expectNotice("Phone numbers-Messages list is empty.");
     composer_.Update_Sel_Msgs_Btn();
     fillFour(composer_);
     dialogs_.expectNotice(kSelectOne);
@@ -118,12 +117,12 @@ TEST_F(ComposerTest, UpdateSelNumSmsWritesOneMessageIntoTheSelectedRows) {
         const QStringList numbers = composer_.Open_Update_Sel_Num_SMS_Dialog();
         EXPECT_EQ(numbers, (QStringList{"1", "3"}));
         EXPECT_EQ(ComposerController::Selected_Numbers_Text(static_cast<int>(numbers.size())),
-                  QStringLiteral("Total Selected Numbers : 2"));
-        dialogs_.expectNotice(QStringLiteral("Please enter some text message."));
+                  "Total Selected Numbers : 2");
+        dialogs_.expectNotice("Please enter some text message.");
         EXPECT_FALSE(composer_.Update_Sel_Num_SMS_OK(QString()));
-        dialogs_.expect(question, QStringLiteral("No"));
-        EXPECT_FALSE(composer_.Update_Sel_Num_SMS_OK(QStringLiteral("fresh")));
-        dialogs_.expect(question, QStringLiteral("Yes"));
+        dialogs_.expect(question, "No");
+        EXPECT_FALSE(composer_.Update_Sel_Num_SMS_OK("fresh"));
+        dialogs_.expect(question, "Yes");
         return composer_.Update_Sel_Num_SMS_OK(QString(1700, QLatin1Char('f'))) ? 1 : 0;
     };
     composer_.Update_Sel_Msgs_Btn();
@@ -141,9 +140,9 @@ struct EditCase {
 };
 
 TEST(UpdateNumSms, validatesOnlyAChangedNumber) {
-    const QString invalid = QStringLiteral("\nPlease enter a valid phone number.");
-    const QString exists = QStringLiteral("\nEntered number already exists.");
-    const QString excluded = QStringLiteral("\nEntered number is in exclusion list.");
+    const QString invalid = "\nPlease enter a valid phone number.";
+    const QString exists = "\nEntered number already exists.";
+    const QString excluded = "\nEntered number is in exclusion list.";
     const std::vector<EditCase> cases = {
         {"unchanged number kept even when invalid", "12 x", true, true, "", "12 x"},
         {"cleaned", " +44 77-1 ", false, false, "", "+44771"},
@@ -160,35 +159,33 @@ TEST(UpdateNumSms, validatesOnlyAChangedNumber) {
         ScriptedDialogs dialogs;
         ComposerController composer(ComposerKind::Gsm);
         RecordingView view(composer);
-        composer.Create_Num_Msg_List(QStringLiteral("12 x"), QStringLiteral("old"));
-        composer.Create_Num_Msg_List(QStringLiteral("2"), QString());
-        composer.Create_Num_Msg_List(QStringLiteral("3"), QString());
-        composer.Fill_Exclusion_Num_List({QStringLiteral("9"), QStringLiteral("3")});
+        composer.Create_Num_Msg_List("12 x", "old");
+        composer.Create_Num_Msg_List("2", QString());
+        composer.Create_Num_Msg_List("3", QString());
+        composer.Fill_Exclusion_Num_List({"9", "3"});
         composer.Skip_Duplicate_Chk(c.skipDuplicate);
         composer.Exclusion_Chk(c.exclusion);
         if (!c.refusal.isEmpty()) {
             dialogs.expectNotice(c.refusal);
         }
-        const bool accepted = composer.Update_Num_SMS_OK(0, QStringLiteral("12 x"), c.field,
-                                                         QString(1601, QLatin1Char('n')));
+        const bool accepted =
+            composer.Update_Num_SMS_OK(0, "12 x", c.field, QString(1601, QLatin1Char('n')));
         EXPECT_EQ(accepted, c.refusal.isEmpty()) << c.name;
         EXPECT_EQ(dialogs.messages(), c.refusal.isEmpty() ? QStringList() : QStringList{c.refusal})
             << c.name;
         const auto row = composer.list().at(0);
-        EXPECT_EQ(row.Number, accepted ? c.stored : QStringLiteral("12 x")) << c.name;
-        EXPECT_EQ(row.Message, accepted ? QString(1600, QLatin1Char('n')) : QStringLiteral("old"))
-            << c.name;
+        EXPECT_EQ(row.Number, accepted ? c.stored : "12 x") << c.name;
+        EXPECT_EQ(row.Message, accepted ? QString(1600, QLatin1Char('n')) : "old") << c.name;
     }
 }
 
 TEST_F(ComposerTest, UpdateNumSmsOwnRowIsNotItsOwnDuplicate) {
-    composer_.Create_Num_Msg_List(QStringLiteral("5551"), QString());
-    composer_.Create_Num_Msg_List(QStringLiteral("777"), QString());
+    composer_.Create_Num_Msg_List("5551", QString());
+    composer_.Create_Num_Msg_List("777", QString());
     composer_.Skip_Duplicate_Chk(true);
-    EXPECT_TRUE(composer_.Update_Num_SMS_OK(0, QStringLiteral("5551"), QStringLiteral("555-1"),
-                                            QStringLiteral("m")));
-    EXPECT_EQ(composer_.list().at(0).Number, QStringLiteral("5551"));
-    EXPECT_EQ(composer_.Check_Duplicate_Number(QStringLiteral("5551")), 1);
+    EXPECT_TRUE(composer_.Update_Num_SMS_OK(0, "5551", "555-1", "m"));
+    EXPECT_EQ(composer_.list().at(0).Number, "5551");
+    EXPECT_EQ(composer_.Check_Duplicate_Number("5551"), 1);
 }
 
 }  // namespace

@@ -79,21 +79,20 @@ const QString k70Warning = QStringLiteral(
 
 TEST_F(ComposerTest, TextDidChangeWarnsOncePerCrossing) {
     // A 12-digit number through a PDU-mode device: 160 septets still make one SMS.
-    composer_.Create_Num_Msg_List(QStringLiteral("+447700900001"), QString());
+    composer_.Create_Num_Msg_List("+447700900001", QString());
     composer_.Set_Sending_Modes({true, false, true});
     composer_.textDidChange(repeat("a", 160));
-    EXPECT_EQ(view_.charCountLabel, QStringLiteral("160 Characters"));
+    EXPECT_EQ(view_.charCountLabel, "160 Characters");
     dialogs_.expectNotice(k160Warning);
     composer_.textDidChange(repeat("a", 161));
     composer_.textDidChange(repeat("a", 400));  // still past the limit: no second warning
-    EXPECT_EQ(view_.charCountLabel,
-              QStringLiteral("400 Characters (Each Message will now consume 3 SMS)"));
+    EXPECT_EQ(view_.charCountLabel, "400 Characters (Each Message will now consume 3 SMS)");
     composer_.textDidChange(repeat("a", 160));
     dialogs_.expectNotice(k160Warning);
     composer_.textDidChange(repeat("a", 170));
     EXPECT_EQ(dialogs_.messages(), (QStringList{k160Warning, k160Warning}));
     EXPECT_EQ(view_.delays, (QList<double>{1.0, 1.0}));
-    EXPECT_EQ(dialogs_.requests().at(0).buttons, QStringList{QStringLiteral("OK")});
+    EXPECT_EQ(dialogs_.requests().at(0).buttons, QStringList{"OK"});
 }
 
 TEST_F(ComposerTest, TextDidChangeCutsTheComposerTextTo1600) {
@@ -103,8 +102,7 @@ TEST_F(ComposerTest, TextDidChangeCutsTheComposerTextTo1600) {
     EXPECT_EQ(composer_.composerText(), repeat("b", 1600));
     EXPECT_EQ(view_.composerText, repeat("b", 1600));
     EXPECT_EQ(composer_.messageIS(), repeat("b", 1600));
-    EXPECT_EQ(view_.charCountLabel,
-              QStringLiteral("1600 Characters (Each Message will now consume 25 SMS)"));
+    EXPECT_EQ(view_.charCountLabel, "1600 Characters (Each Message will now consume 25 SMS)");
 }
 
 TEST(UnicodeChk, recountsAndMayWarnWithTheOtherLimit) {
@@ -112,13 +110,12 @@ TEST(UnicodeChk, recountsAndMayWarnWithTheOtherLimit) {
     ComposerController composer(ComposerKind::Android);
     RecordingView view(composer);
     composer.textDidChange(repeat("c", 100));
-    EXPECT_EQ(view.charCountLabel, QStringLiteral("100 Characters"));
+    EXPECT_EQ(view.charCountLabel, "100 Characters");
     dialogs.expectNotice(k70Warning);
     composer.Unicode_Chk(true);
-    EXPECT_EQ(view.charCountLabel,
-              QStringLiteral("100 Characters (Each Message will now consume 2 SMS)"));
+    EXPECT_EQ(view.charCountLabel, "100 Characters (Each Message will now consume 2 SMS)");
     composer.Unicode_Chk(false);
-    EXPECT_EQ(view.charCountLabel, QStringLiteral("100 Characters"));
+    EXPECT_EQ(view.charCountLabel, "100 Characters");
     // Text that needs UCS2 goes as UCS2 with the option off, and is warned about as such.
     dialogs.expectNotice(k70Warning);
     composer.textDidChange(repeat("ж", 71));

@@ -30,7 +30,7 @@ TEST(RecipientList, indexAgreesWithALinearWalk) {
         switch (random.bounded(5)) {
             case 0:
             case 1:
-                list.append({number(), random.bounded(2) ? QStringLiteral("m") : QString()});
+                list.append({number(), random.bounded(2) ? "m" : QString()});
                 break;
             case 2:
                 list.replaceAt(random.bounded(qMax(1, list.count())), {number(), QString()});
@@ -75,8 +75,8 @@ TEST(RecipientList, removesSeveralRowsAtOnceKeepingOrder) {
 
 TEST(ListItem, readsAndWritesByColumnKey) {
     ListItem item{"+1", "hello"};
-    EXPECT_EQ(item.value("Number"), QStringLiteral("+1"));
-    EXPECT_EQ(item.value("Message"), QStringLiteral("hello"));
+    EXPECT_EQ(item.value("Number"), "+1");
+    EXPECT_EQ(item.value("Message"), "hello");
     EXPECT_EQ(item.value("Use Port"), QString());
     item.setValue("Message", "bye");
     item.setValue("Other", "ignored");
@@ -85,14 +85,14 @@ TEST(ListItem, readsAndWritesByColumnKey) {
 
 TEST(ExclusionSet, trimsIgnoresBlanksAndComparesExactly) {
     ExclusionSet set;
-    EXPECT_TRUE(set.append(QStringLiteral(" +44 1 ")));
-    EXPECT_FALSE(set.append(QStringLiteral(" \t")));
-    EXPECT_TRUE(set.append(QStringLiteral("+44 1")));  // kept as loaded, no duplicate test
+    EXPECT_TRUE(set.append(" +44 1 "));
+    EXPECT_FALSE(set.append(" \t"));
+    EXPECT_TRUE(set.append("+44 1"));  // kept as loaded, no duplicate test
     EXPECT_EQ(set.count(), 2);
-    EXPECT_TRUE(set.contains(QStringLiteral("+44 1")));
-    EXPECT_FALSE(set.contains(QStringLiteral("00441")));
+    EXPECT_TRUE(set.contains("+44 1"));
+    EXPECT_FALSE(set.contains("00441"));
     set.clear();
-    EXPECT_FALSE(set.contains(QStringLiteral("+44 1")));
+    EXPECT_FALSE(set.contains("+44 1"));
 }
 
 }  // namespace

@@ -9,7 +9,7 @@ using tesk::stores::Check_Exclusion_List_Name;
 
 // Checked in order: blank, characters, the index file's own name, names taken.
 TEST(ExclusionListNames, AreCheckedInOrder) {
-    const QString valid = QStringLiteral("Please enter a valid name.");
+    const QString valid = "Please enter a valid name.";
     const std::pair<QString, QString> cases[] = {
         {"Suppliers", ""},
         {"Πελάτες", ""},
@@ -31,11 +31,9 @@ TEST(ExclusionListNames, AreCheckedInOrder) {
 }
 
 TEST(ExclusionNumbers, TypedPlusBecomesDoubleZeroImportedKeepsIt) {
-    EXPECT_EQ(tesk::stores::Exclusion_Number(QStringLiteral("+44 7700-900123"), true),
-              QStringLiteral("00447700900123"));
-    EXPECT_EQ(tesk::stores::Exclusion_Number(QStringLiteral("+44 7700-900123"), false),
-              QStringLiteral("+447700900123"));
-    EXPECT_EQ(tesk::stores::Exclusion_Number(QStringLiteral("44+77"), true), QString());
+    EXPECT_EQ(tesk::stores::Exclusion_Number("+44 7700-900123", true), "00447700900123");
+    EXPECT_EQ(tesk::stores::Exclusion_Number("+44 7700-900123", false), "+447700900123");
+    EXPECT_EQ(tesk::stores::Exclusion_Number("44+77", true), QString());
     EXPECT_EQ(tesk::stores::Exclusion_Number(QString(21, QLatin1Char('1')), false), QString());
 }
 
@@ -43,23 +41,21 @@ using ExclusionFiles = tesk::stores::test::DataFolderTest;
 
 TEST_F(ExclusionFiles, ImportKeepsPlusAndSkipsWhatTheListHolds) {
     bool ok = false;
-    const QString text =
-        write(QStringLiteral("n.txt"), "+44 7700 900123\r\n00447700900123\r\n0777\nname\n0777\n");
-    EXPECT_EQ(
-        tesk::stores::Exclusion_Numbers_From_File(text, {QStringLiteral("00447700900123")}, &ok),
-        (QStringList{"+447700900123", "0777"}))
+    const QString text = write("n.txt", "+44 7700 900123\r\n00447700900123\r\n0777\nname\n0777\n");
+    EXPECT_EQ(tesk::stores::Exclusion_Numbers_From_File(text, {"00447700900123"}, &ok),
+              (QStringList{"+447700900123", "0777"}))
         << "the typed 00 form and the imported + form are different numbers";
     EXPECT_TRUE(ok);
     // Records end at any line end and a record without a comma is one field.
-    const QString csv = write(QStringLiteral("n.csv"), "0711\n0722\n");
+    const QString csv = write("n.csv", "0711\n0722\n");
     EXPECT_EQ(tesk::stores::Exclusion_Numbers_From_File(csv, {}, &ok),
               (QStringList{"0711", "0722"}));
-    tesk::stores::Exclusion_Numbers_From_File(dir_.filePath(QStringLiteral("none.txt")), {}, &ok);
+    tesk::stores::Exclusion_Numbers_From_File(dir_.filePath("none.txt"), {}, &ok);
     EXPECT_FALSE(ok);
     // The lists' own files: blank lines ignored, entries trimmed.
-    const QString path = write(QStringLiteral("e.VORN"), "  A \n\n \t\nB\r\nC");
+    const QString path = write("e.VORN", "  A \n\n \t\nB\r\nC");
     EXPECT_EQ(tesk::stores::Read_Entry_File(path), (QStringList{"A", "B", "C"}));
-    EXPECT_TRUE(tesk::stores::Read_Entry_File(dir_.filePath(QStringLiteral("x"))).isEmpty());
+    EXPECT_TRUE(tesk::stores::Read_Entry_File(dir_.filePath("x")).isEmpty());
 }
 
 TEST_F(ExclusionFiles, AppliedListsGiveEveryNumberEvenTwice) {
@@ -79,8 +75,8 @@ TEST_F(ExclusionFiles, AppliedListsGiveEveryNumberEvenTwice) {
     });
     composer.Exclusion_Chk(true);
     EXPECT_EQ(composer.exclusions().count(), 4);
-    EXPECT_EQ(composer.Num_Able_To_insert(QStringLiteral("0722")), QString());
-    EXPECT_EQ(composer.Num_Able_To_insert(QStringLiteral("0733")), QStringLiteral("0733"));
+    EXPECT_EQ(composer.Num_Able_To_insert("0722"), QString());
+    EXPECT_EQ(composer.Num_Able_To_insert("0733"), "0733");
 }
 
 }  // namespace

@@ -12,11 +12,10 @@ using tesk::stores::Read_Entry_File;
 using tesk::stores::WizardScreen;
 using tesk::test::ScriptedDialogs;
 
-const QString kContinue = QStringLiteral("\nAre you sure you want to continue");
+const QString kContinue = "\nAre you sure you want to continue";
 const QString kUnsavedNumbers =
-    QStringLiteral("\nYou have made changes in exclusion number list that have not been saved");
-const QString kUnsavedApplied =
-    QStringLiteral("\nYou have made changes in 'Exclude when sending SMS' list");
+    "\nYou have made changes in exclusion number list that have not been saved";
+const QString kUnsavedApplied = "\nYou have made changes in 'Exclude when sending SMS' list";
 
 class RecordingWizardView final : public tesk::stores::ExclusionWizardView {
   public:
@@ -34,7 +33,7 @@ class RecordingWizardView final : public tesk::stores::ExclusionWizardView {
 
     WizardScreen screen = WizardScreen::Lists;
     QString count;
-    QString numberField = QStringLiteral("typed");
+    QString numberField = "typed";
     QString updatedNumber;
     std::function<int(int)> updateDialog;
     int ended = -2;
@@ -54,24 +53,24 @@ class Wizard : public tesk::stores::test::DataFolderTest {
         for (const QString& number : typed) {
             wizard_.Add_number_To_List(number);
         }
-        dialogs_.expect(kContinue, QStringLiteral("Yes"));
+        dialogs_.expect(kContinue, "Yes");
         ASSERT_TRUE(wizard_.Finish_Btn());
     }
     // Staff (0711) and VIP (0722), both applied and saved.
     void createTwoApplied() {
-        create(QStringLiteral("Staff"), {"0711"});
-        create(QStringLiteral("VIP"), {"0722"});
+        create("Staff", {"0711"});
+        create("VIP", {"0722"});
         wizard_.Add_All_List_Btn();
-        dialogs_.expect(kContinue, QStringLiteral("Yes"));
+        dialogs_.expect(kContinue, "Yes");
         wizard_.Save_Applied_Btn();
     }
     // Staff applied but not saved, open for editing with 0733 typed in and not saved.
     void editStaffUnsaved() {
-        create(QStringLiteral("Staff"), {"0711"});
+        create("Staff", {"0711"});
         wizard_.Add_All_List_Btn();
         wizard_.Set_Selected_Available({0});
         wizard_.Update_Btn();
-        wizard_.Add_number_To_List(QStringLiteral("0733"));
+        wizard_.Add_number_To_List("0733");
     }
 
     ScriptedDialogs dialogs_;
@@ -83,25 +82,25 @@ class Wizard : public tesk::stores::test::DataFolderTest {
 TEST_F(Wizard, NewListGoesThroughItsScreensIntoTheFiles) {
     wizard_.AddNew_Btn();
     EXPECT_EQ(view_.screen, WizardScreen::Name);
-    dialogs_.expectNotice(QStringLiteral("\nPlease enter the another name."));
-    wizard_.Next_Btn(QStringLiteral("ExListIndex"));
+    dialogs_.expectNotice("\nPlease enter the another name.");
+    wizard_.Next_Btn("ExListIndex");
     EXPECT_EQ(view_.screen, WizardScreen::Name);
     wizard_.Next_Btn(QString(60, QLatin1Char('n')));  // cut to 50 as typed
     EXPECT_EQ(wizard_.listName(), QString(50, QLatin1Char('n')));
     EXPECT_EQ(view_.screen, WizardScreen::Numbers);
 
-    wizard_.Add_number_To_List(QStringLiteral("+44 7700 900123"));
+    wizard_.Add_number_To_List("+44 7700 900123");
     EXPECT_EQ(wizard_.numbers(), QStringList{"00447700900123"}) << "typed + is stored as 00";
     EXPECT_EQ(view_.numberField, QString());
-    EXPECT_EQ(view_.count, QStringLiteral("Total Numbers : 1"));
-    dialogs_.expectNotice(QStringLiteral("\nEntered number already exists."));
-    wizard_.Add_number_To_List(QStringLiteral("0044 7700 900123"));
-    dialogs_.expectNotice(QStringLiteral("\nPlease enter a valid phone number."));
-    wizard_.Add_number_To_List(QStringLiteral("07a"));
+    EXPECT_EQ(view_.count, "Total Numbers : 1");
+    dialogs_.expectNotice("\nEntered number already exists.");
+    wizard_.Add_number_To_List("0044 7700 900123");
+    dialogs_.expectNotice("\nPlease enter a valid phone number.");
+    wizard_.Add_number_To_List("07a");
 
-    dialogs_.expect(kContinue, QStringLiteral("No"));
+    dialogs_.expect(kContinue, "No");
     EXPECT_FALSE(wizard_.Finish_Btn());
-    dialogs_.expect(kContinue, QStringLiteral("Yes"));
+    dialogs_.expect(kContinue, "Yes");
     ASSERT_TRUE(wizard_.Finish_Btn());
     EXPECT_EQ(view_.screen, WizardScreen::Lists);
     EXPECT_EQ(wizard_.available(), QStringList{QString(50, QLatin1Char('n'))});
@@ -114,33 +113,32 @@ TEST_F(Wizard, NewListGoesThroughItsScreensIntoTheFiles) {
 
 TEST_F(Wizard, ImportKeepsPlusAndTellsWhenNothingCameIn) {
     wizard_.AddNew_Btn();
-    wizard_.Next_Btn(QStringLiteral("Imported"));
-    wizard_.Add_number_To_List(QStringLiteral("+447700900123"));  // stored 0044...
-    const QString path =
-        write(QStringLiteral("numbers.txt"), "+447700900123\n00447700900123\n0711\n");
+    wizard_.Next_Btn("Imported");
+    wizard_.Add_number_To_List("+447700900123");  // stored 0044...
+    const QString path = write("numbers.txt", "+447700900123\n00447700900123\n0711\n");
     wizard_.Load_File_Btn(path);
     EXPECT_EQ(wizard_.numbers(), (QStringList{"00447700900123", "+447700900123", "0711"}));
-    dialogs_.expectNotice(QStringLiteral("Numbers are skipped because of duplicate number"));
+    dialogs_.expectNotice("Numbers are skipped because of duplicate number");
     wizard_.Load_File_Btn(path);
-    dialogs_.expectNotice(QStringLiteral("\nPlease select a valid file."));
-    wizard_.Load_File_Btn(dir_.filePath(QStringLiteral("missing.txt")));
+    dialogs_.expectNotice("\nPlease select a valid file.");
+    wizard_.Load_File_Btn(dir_.filePath("missing.txt"));
 }
 
 TEST_F(Wizard, ApplyingAndSavingTheAppliedLists) {
-    create(QStringLiteral("Staff"), {"0711"});
-    create(QStringLiteral("VIP"), {"0722"});
+    create("Staff", {"0711"});
+    create("VIP", {"0722"});
     wizard_.Set_Selected_Available({1});
     wizard_.Add_List_Btn();
     EXPECT_EQ(wizard_.applied(), QStringList{"VIP"});
-    dialogs_.expectNotice(QStringLiteral("\nSelected list is already in use."));
+    dialogs_.expectNotice("\nSelected list is already in use.");
     wizard_.Add_List_Btn();
     wizard_.Add_All_List_Btn();
     EXPECT_EQ(wizard_.applied(), (QStringList{"VIP", "Staff"}));
-    dialogs_.expectNotice(QStringLiteral("\nAll available lists are already in use."));
+    dialogs_.expectNotice("\nAll available lists are already in use.");
     wizard_.Add_All_List_Btn();
     EXPECT_TRUE(wizard_.unsavedApplied());
     EXPECT_TRUE(Read_Entry_File(Applied_Exclusion_Path).isEmpty()) << "not saved yet";
-    dialogs_.expect(kContinue, QStringLiteral("Yes"));
+    dialogs_.expect(kContinue, "Yes");
     const int before = refreshes_;
     wizard_.Save_Applied_Btn();
     EXPECT_EQ(Read_Entry_File(Applied_Exclusion_Path), (QStringList{"VIP", "Staff"}));
@@ -151,19 +149,18 @@ TEST_F(Wizard, ApplyingAndSavingTheAppliedLists) {
     wizard_.Remove_List_Btn();
     EXPECT_EQ(wizard_.applied(), QStringList{"Staff"});
     wizard_.Remove_All_List_Btn();
-    dialogs_.expectNotice(QStringLiteral("\nExclude when sending SMS list is empty."));
+    dialogs_.expectNotice("\nExclude when sending SMS list is empty.");
     wizard_.Remove_All_List_Btn();
 }
 
 TEST_F(Wizard, DeletingAListAlsoRemovesItFromTheAppliedFile) {
     createTwoApplied();
     wizard_.Set_Selected_Available({0});
-    dialogs_.expect(QStringLiteral("\nAre you sure you want delete the selected available list?"),
-                    QStringLiteral("Yes"));
+    dialogs_.expect("\nAre you sure you want delete the selected available list?", "Yes");
     wizard_.Delete_Btn();
     EXPECT_EQ(Read_Entry_File(Exclusion_Index_Path), QStringList{"VIP"});
     EXPECT_EQ(Read_Entry_File(Applied_Exclusion_Path), QStringList{"VIP"});
-    EXPECT_FALSE(QFile::exists(tesk::stores::Exclusion_List_File(QStringLiteral("Staff"))));
+    EXPECT_FALSE(QFile::exists(tesk::stores::Exclusion_List_File("Staff")));
 }
 
 TEST_F(Wizard, RenameKeepsTheFilesInStep) {
@@ -173,43 +170,43 @@ TEST_F(Wizard, RenameKeepsTheFilesInStep) {
     ASSERT_EQ(view_.screen, WizardScreen::Numbers);
     EXPECT_EQ(wizard_.numbers(), QStringList{"0711"});
 
-    wizard_.Update_ex_list_Name_Btn(QStringLiteral("Staff"));  // same name: nothing at all
-    dialogs_.expectNotice(QStringLiteral("\nEntered exclusion list name already exists."));
-    wizard_.Update_ex_list_Name_Btn(QStringLiteral("VIP"));
-    EXPECT_TRUE(QFile::exists(tesk::stores::Exclusion_List_File(QStringLiteral("Staff"))));
+    wizard_.Update_ex_list_Name_Btn("Staff");  // same name: nothing at all
+    dialogs_.expectNotice("\nEntered exclusion list name already exists.");
+    wizard_.Update_ex_list_Name_Btn("VIP");
+    EXPECT_TRUE(QFile::exists(tesk::stores::Exclusion_List_File("Staff")));
 
-    dialogs_.expect(kContinue, QStringLiteral("Yes"));
+    dialogs_.expect(kContinue, "Yes");
     wizard_.Update_ex_list_Name_Btn(QStringLiteral("Πελάτες"));
     EXPECT_EQ(Read_Entry_File(Exclusion_Index_Path), (QStringList{"Πελάτες", "VIP"}));
     EXPECT_EQ(Read_Entry_File(Applied_Exclusion_Path), (QStringList{"Πελάτες", "VIP"}));
-    EXPECT_FALSE(QFile::exists(tesk::stores::Exclusion_List_File(QStringLiteral("Staff"))));
+    EXPECT_FALSE(QFile::exists(tesk::stores::Exclusion_List_File("Staff")));
     EXPECT_EQ(Read_Entry_File(tesk::stores::Exclusion_List_File(QStringLiteral("Πελάτες"))),
               QStringList{"0711"});
 }
 
 TEST_F(Wizard, UpdatedNumbersKeepTheirPlusAndRefuseDuplicates) {
-    create(QStringLiteral("Staff"), {"0711", "0722"});
+    create("Staff", {"0711", "0722"});
     wizard_.Set_Selected_Available({0});
     wizard_.Update_Btn();
     wizard_.Set_Selected_Numbers({0, 1});
-    dialogs_.expectNotice(QStringLiteral("\nPlease select only one record to update."));
+    dialogs_.expectNotice("\nPlease select only one record to update.");
     wizard_.Update_Number_Btn();
     wizard_.Set_Selected_Numbers({1});
     view_.updateDialog = [&](int row) {
-        dialogs_.expectNotice(QStringLiteral("\nEntered number already exists."));
-        EXPECT_FALSE(wizard_.Update_Ex_Num_OK(row, QStringLiteral("0711")));
-        EXPECT_TRUE(wizard_.Update_Ex_Num_OK(row, QStringLiteral("+44 7700")));
+        dialogs_.expectNotice("\nEntered number already exists.");
+        EXPECT_FALSE(wizard_.Update_Ex_Num_OK(row, "0711"));
+        EXPECT_TRUE(wizard_.Update_Ex_Num_OK(row, "+44 7700"));
         return 1;
     };
     wizard_.Update_Number_Btn();
-    EXPECT_EQ(view_.updatedNumber, QStringLiteral("0722"));
+    EXPECT_EQ(view_.updatedNumber, "0722");
     EXPECT_EQ(wizard_.numbers(), (QStringList{"0711", "+447700"}));
     EXPECT_TRUE(wizard_.unsavedNumbers());
 
     // The export writes the list as shown, under its header.
-    dialogs_.expectFileToSave(dir_.filePath(QStringLiteral("staff.doc")));
+    dialogs_.expectFileToSave(dir_.filePath("staff.doc"));
     wizard_.Export_Number_Btn();
-    ASSERT_EQ(view_.exported, dir_.filePath(QStringLiteral("staff.doc.txt")));
+    ASSERT_EQ(view_.exported, dir_.filePath("staff.doc.txt"));
     const QString rule(76, QLatin1Char('='));
     EXPECT_EQ(QString::fromUtf8(tesk::stores::test::readBytes(view_.exported)),
               rule + "\n\n\t\t\t[ Tesk SMS - Exclusion Number List ]\t\t\t\n\n" + rule +
@@ -219,11 +216,10 @@ TEST_F(Wizard, UpdatedNumbersKeepTheirPlusAndRefuseDuplicates) {
 TEST_F(Wizard, LeavingWithUnsavedChangesAsksBothQuestions) {
     // No to the first question closes without saving anything.
     editStaffUnsaved();
-    dialogs_.expect(kUnsavedNumbers, QStringLiteral("No"));
+    dialogs_.expect(kUnsavedNumbers, "No");
     wizard_.Cancel_Btn();
     EXPECT_EQ(view_.ended, 0);
-    EXPECT_EQ(Read_Entry_File(tesk::stores::Exclusion_List_File(QStringLiteral("Staff"))),
-              QStringList{"0711"});
+    EXPECT_EQ(Read_Entry_File(tesk::stores::Exclusion_List_File("Staff")), QStringList{"0711"});
     EXPECT_TRUE(Read_Entry_File(Applied_Exclusion_Path).isEmpty());
 
     view_.ended = -2;
@@ -231,20 +227,20 @@ TEST_F(Wizard, LeavingWithUnsavedChangesAsksBothQuestions) {
     wizard_.Add_All_List_Btn();
     wizard_.Set_Selected_Available({0});
     wizard_.Update_Btn();
-    wizard_.Add_number_To_List(QStringLiteral("0733"));
+    wizard_.Add_number_To_List("0733");
 
     // Back: No stays on the numbers screen.
-    dialogs_.expect(kUnsavedNumbers, QStringLiteral("No"));
+    dialogs_.expect(kUnsavedNumbers, "No");
     wizard_.Back_Btn();
     EXPECT_EQ(view_.screen, WizardScreen::Numbers);
 
     // Cancel: yes saves the numbers (with their confirmation), then the applied lists.
-    dialogs_.expect(kUnsavedNumbers, QStringLiteral("Yes"));
-    dialogs_.expect(kContinue, QStringLiteral("Yes"));
-    dialogs_.expect(kUnsavedApplied, QStringLiteral("Yes"));
+    dialogs_.expect(kUnsavedNumbers, "Yes");
+    dialogs_.expect(kContinue, "Yes");
+    dialogs_.expect(kUnsavedApplied, "Yes");
     wizard_.Cancel_Btn();
     EXPECT_EQ(view_.ended, 0);
-    EXPECT_EQ(Read_Entry_File(tesk::stores::Exclusion_List_File(QStringLiteral("Staff"))),
+    EXPECT_EQ(Read_Entry_File(tesk::stores::Exclusion_List_File("Staff")),
               (QStringList{"0711", "0733"}));
     EXPECT_EQ(Read_Entry_File(Applied_Exclusion_Path), QStringList{"Staff"});
 }

@@ -23,25 +23,25 @@ TEST(HtmlReports, SentItemsShowEveryValueAsTyped) {
          {"0777", "Ωμέγα", "06/12/2026", "+CMS ERROR: 500"}},
         ReportFormat::Html, true);
     const QString seen = visibleText(page);
-    EXPECT_TRUE(seen.contains(QStringLiteral("[ Tesk SMS - Sent Items ]")));
+    EXPECT_TRUE(seen.contains("[ Tesk SMS - Sent Items ]"));
     // The plain text of a document shows the page's non-breaking blanks as blanks.
-    EXPECT_TRUE(seen.contains(QStringLiteral("Price < 5 & \"free\" <b>gift</b>\nsecond line")))
+    EXPECT_TRUE(seen.contains("Price < 5 & \"free\" <b>gift</b>\nsecond line"))
         << seen.toStdString();
-    EXPECT_TRUE(seen.contains(QStringLiteral("+CMS ERROR: 500")));
+    EXPECT_TRUE(seen.contains("+CMS ERROR: 500"));
     EXPECT_TRUE(seen.contains(QStringLiteral("Ωμέγα")));
-    EXPECT_TRUE(seen.contains(QStringLiteral("Status")));
+    EXPECT_TRUE(seen.contains("Status"));
     const QString android = visibleText(tesk::stores::Sent_Items_Report(
         {{"0777", "x", "06/12/2026", "ok"}}, ReportFormat::Html, false));
-    EXPECT_FALSE(android.contains(QStringLiteral("Status")));
+    EXPECT_FALSE(android.contains("Status"));
 }
 
 TEST(HtmlReports, TemplatesShowTheirText) {
     const QString seen = visibleText(
         tesk::stores::Templates_Report({"<i>one</i>", "two\nlines"}, ReportFormat::Html));
-    EXPECT_TRUE(seen.contains(QStringLiteral("[ Tesk SMS - Templates ]")));
-    EXPECT_TRUE(seen.contains(QStringLiteral("Templates:")));
-    EXPECT_TRUE(seen.contains(QStringLiteral("<i>one</i>")));
-    EXPECT_TRUE(seen.contains(QStringLiteral("two\nlines")));
+    EXPECT_TRUE(seen.contains("[ Tesk SMS - Templates ]"));
+    EXPECT_TRUE(seen.contains("Templates:"));
+    EXPECT_TRUE(seen.contains("<i>one</i>"));
+    EXPECT_TRUE(seen.contains("two\nlines"));
 }
 
 }  // namespace

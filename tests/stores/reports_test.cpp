@@ -40,9 +40,8 @@ TEST(SentItemsReport, PlainTextHasTheHeaderAndOneBlockPerEntry) {
                   "Date\t: 06/12/2026\nStatus\t: +CMS ERROR: 500\nNumber\t: 0777\nMessage\t: x\n" +
                   rule + "\n");
     const QString android = tesk::stores::Sent_Items_Report(kItems, ReportFormat::Text, false);
-    EXPECT_FALSE(android.contains(QStringLiteral("Status")));
-    EXPECT_TRUE(
-        android.contains(QStringLiteral("Date\t: 06/12/2026\nNumber\t: 0777\nMessage\t: x\n")));
+    EXPECT_FALSE(android.contains("Status"));
+    EXPECT_TRUE(android.contains("Date\t: 06/12/2026\nNumber\t: 0777\nMessage\t: x\n"));
 }
 
 TEST(TemplatesReport, PlainTextIsEachTemplateUnderTheRule) {
@@ -54,7 +53,7 @@ TEST(TemplatesReport, PlainTextIsEachTemplateUnderTheRule) {
 
 TEST(Reports, AreWrittenAsUtf16WithOneByteOrderMark) {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("report.txt"));
+    const QString path = dir.filePath("report.txt");
     const QString text = tesk::stores::Sent_Items_Report(kItems, ReportFormat::Text, true) +
                          QStringLiteral("Ωμέγα ✓");
     ASSERT_TRUE(tesk::stores::Write_Report(path, text));
@@ -69,16 +68,16 @@ TEST(Reports, AreWrittenAsUtf16WithOneByteOrderMark) {
 }
 
 TEST(Reports, HtmlValuesAreEscapedBeforeTheirLineBreaksAndBlanks) {
-    EXPECT_EQ(tesk::stores::Html_Cell_Text(QStringLiteral("<b>Tom & \"Jerry\"</b>\nok")),
-              QStringLiteral("&lt;b&gt;Tom&nbsp;&amp;&nbsp;&quot;Jerry&quot;&lt;/b&gt;<br>ok"));
+    EXPECT_EQ(tesk::stores::Html_Cell_Text("<b>Tom & \"Jerry\"</b>\nok"),
+              "&lt;b&gt;Tom&nbsp;&amp;&nbsp;&quot;Jerry&quot;&lt;/b&gt;<br>ok");
     const QString page = tesk::stores::Sent_Items_Report({{"<script>", "a b", "07/12/2026", "x<y"}},
                                                          ReportFormat::Html, true);
-    EXPECT_TRUE(page.startsWith(tesk::stores::Html_Page_Head(
-        QStringLiteral("[ Tesk SMS - Sent Items ]"), QStringLiteral("Sent Items:"))));
-    EXPECT_FALSE(page.contains(QStringLiteral("<script>")));
-    EXPECT_TRUE(page.contains(QStringLiteral("&lt;script&gt;")));
-    EXPECT_TRUE(page.contains(QStringLiteral("a&nbsp;b")));
-    EXPECT_TRUE(page.endsWith(QStringLiteral("</table></td></tr>")));
+    EXPECT_TRUE(
+        page.startsWith(tesk::stores::Html_Page_Head("[ Tesk SMS - Sent Items ]", "Sent Items:")));
+    EXPECT_FALSE(page.contains("<script>"));
+    EXPECT_TRUE(page.contains("&lt;script&gt;"));
+    EXPECT_TRUE(page.contains("a&nbsp;b"));
+    EXPECT_TRUE(page.endsWith("</table></td></tr>"));
 }
 
 // A row with a delivery state gets a Delivery line; one without keeps the plain form.
@@ -98,10 +97,9 @@ TEST(StatusReport, TextAndHtmlCarryBothStatusesAndTheDeliveryWhereThereIsOne) {
     const QString page = tesk::stores::Status_Report(rows, ReportFormat::Html);
     EXPECT_TRUE(page.contains(QStringLiteral(
         "<tr><td width=100>Current Status</td><td>:&nbsp;&nbsp;</td><td>Stopped</td>")));
-    EXPECT_TRUE(page.contains(QStringLiteral("Hi&nbsp;&lt;you&gt;")));
-    EXPECT_EQ(page.count(QStringLiteral(">Delivery</td><td>:&nbsp;&nbsp;</td><td>Delivered</td>")),
-              1);
-    EXPECT_TRUE(page.endsWith(QStringLiteral("</table></td></tr>")));
+    EXPECT_TRUE(page.contains("Hi&nbsp;&lt;you&gt;"));
+    EXPECT_EQ(page.count(">Delivery</td><td>:&nbsp;&nbsp;</td><td>Delivered</td>"), 1);
+    EXPECT_TRUE(page.endsWith("</table></td></tr>"));
 }
 
 }  // namespace

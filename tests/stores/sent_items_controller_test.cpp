@@ -15,8 +15,8 @@ using tesk::stores::SentItem;
 using tesk::stores::test::readReport;
 using tesk::test::ScriptedDialogs;
 
-const QString kStatusQuestion = QStringLiteral("\nWhich sent items do you want to export?");
-const QString kFormatQuestion = QStringLiteral("\nIn which format do you want to export?");
+const QString kStatusQuestion = "\nWhich sent items do you want to export?";
+const QString kFormatQuestion = "\nIn which format do you want to export?";
 
 class RecordingSentItemsView final : public tesk::stores::SentItemsView {
   public:
@@ -56,13 +56,13 @@ class SentItemsWindow : public tesk::stores::test::DataFolderTest {
 TEST_F(SentItemsWindow, LoadsTheModeFileAndShowsDetailsOfTheHighlightedEntry) {
     window_.Load();
     EXPECT_EQ(window_.items(), kStored);
-    EXPECT_EQ(view_.count, QStringLiteral("Total Items : 3"));
+    EXPECT_EQ(view_.count, "Total Items : 3");
     EXPECT_TRUE(window_.Status_Column_Shown());
     window_.Set_Selected_Rows({0});
     EXPECT_EQ(view_.details, QStringLiteral("Number\t: +447700900001\r\n\r\nMessage\t: Hello\nthere"
                                             "\r\n\r\nDate\t\t: 05/12/2026\r\n\r\nStatus\t: Message "
                                             "sent successfully."));
-    EXPECT_EQ(window_.Table_Value(1, QStringLiteral("Status")), QStringLiteral("+CMS ERROR: 500"));
+    EXPECT_EQ(window_.Table_Value(1, "Status"), "+CMS ERROR: 500");
 
     RecordingSentItemsView androidView;
     tesk::stores::Sent_Items android(tesk::kAndroidMode, composer_, &androidView);
@@ -83,23 +83,23 @@ TEST_F(SentItemsWindow, DeletingChangesTheFileOnlyWhenTheWindowCloses) {
     window_.Clear_Sel_Btn();
     EXPECT_EQ(window_.items(), QList<SentItem>{kStored.at(1)});
     EXPECT_EQ(view_.selection, QList<int>{0});
-    EXPECT_EQ(view_.count, QStringLiteral("Total Items : 1"));
+    EXPECT_EQ(view_.count, "Total Items : 1");
     EXPECT_EQ(tesk::stores::LoadItems_Sent_Items(Sent_Item_Path), kStored);
     window_.Cancel_Btn();
     EXPECT_EQ(view_.ended, 0);
     EXPECT_EQ(tesk::stores::LoadItems_Sent_Items(Sent_Item_Path), QList<SentItem>{kStored.at(1)});
 
     // Delete All asks, and empties the file at once.
-    const QString question = QStringLiteral("\nThis option will clear the entire list contents.");
-    dialogs_.expect(question, QStringLiteral("No"));
+    const QString question = "\nThis option will clear the entire list contents.";
+    dialogs_.expect(question, "No");
     window_.Clear_All_Btn();
     EXPECT_EQ(window_.items().size(), 1);
-    dialogs_.expect(question, QStringLiteral("Yes"));
+    dialogs_.expect(question, "Yes");
     window_.Clear_All_Btn();
     EXPECT_TRUE(window_.items().isEmpty());
     EXPECT_TRUE(QFile::exists(Sent_Item_Path));
     EXPECT_EQ(QFile(Sent_Item_Path).size(), 0);
-    EXPECT_EQ(view_.count, QStringLiteral("Total Items : 0"));
+    EXPECT_EQ(view_.count, "Total Items : 0");
 }
 
 // A rewrite replaces the file by another.
@@ -137,8 +137,7 @@ TEST_F(SentItemsWindow, ClosingRewritesOnlyAfterADeletionAndKeepsWhatItDidNotDel
 TEST_F(SentItemsWindow, InsertingIntoTheComposerFollowsItsRules) {
     window_.Load();
     window_.Set_Selected_Rows({0, 1});
-    dialogs_.expectNotice(
-        QStringLiteral("\nSelected sent items inserted in SMS Composer successfully."));
+    dialogs_.expectNotice("\nSelected sent items inserted in SMS Composer successfully.");
     window_.Send_To_Main_Wnd_Btn();
     EXPECT_EQ(composer_.list().items(),
               (QList<tesk::composer::ListItem>{{"+447700900001", "Hello\nthere"},
@@ -146,17 +145,17 @@ TEST_F(SentItemsWindow, InsertingIntoTheComposerFollowsItsRules) {
 
     // A list already there: cancel leaves it, and with Skip Duplicate Numbers nothing new is
     // added when every number is already in it.
-    dialogs_.expect(QStringLiteral("replace the current list"), QStringLiteral("Cancel"));
+    dialogs_.expect("replace the current list", "Cancel");
     window_.Send_To_Main_Wnd_Btn();
     EXPECT_EQ(composer_.list().count(), 2);
     composer_.Skip_Duplicate_Chk(true);
-    dialogs_.expect(QStringLiteral("replace the current list"), QStringLiteral("No"));
+    dialogs_.expect("replace the current list", "No");
     dialogs_.expectNotice(kImportFailure);
     window_.Send_To_Main_Wnd_Btn();
     EXPECT_EQ(composer_.list().count(), 2);
     window_.Set_Selected_Rows({2});
-    dialogs_.expect(QStringLiteral("replace the current list"), QStringLiteral("Yes"));
-    dialogs_.expectNotice(QStringLiteral("inserted in SMS Composer successfully."));
+    dialogs_.expect("replace the current list", "Yes");
+    dialogs_.expectNotice("inserted in SMS Composer successfully.");
     window_.Send_To_Main_Wnd_Btn();
     EXPECT_EQ(composer_.list().numbers(), QStringList{"07700900003"});
 }
@@ -165,42 +164,42 @@ TEST_F(SentItemsWindow, InsertingIntoTheComposerFollowsItsRules) {
 // leaves nothing, a cancel and a file that cannot be written write nothing.
 TEST_F(SentItemsWindow, ExportsTheChosenEntriesInTheChosenFormat) {
     window_.Load();
-    dialogs_.expect(kStatusQuestion, QStringLiteral("Sent Successfully"));
-    dialogs_.expect(kFormatQuestion, QStringLiteral("Text"));
-    dialogs_.expectFileToSave(dir_.filePath(QStringLiteral("report.TXT")));
+    dialogs_.expect(kStatusQuestion, "Sent Successfully");
+    dialogs_.expect(kFormatQuestion, "Text");
+    dialogs_.expectFileToSave(dir_.filePath("report.TXT"));
     window_.Export_Btn();
-    EXPECT_EQ(view_.exported, dir_.filePath(QStringLiteral("report.TXT")));
+    EXPECT_EQ(view_.exported, dir_.filePath("report.TXT"));
     EXPECT_EQ(readReport(view_.exported),
               tesk::stores::Sent_Items_Report({kStored.at(0), kStored.at(2)},
                                               tesk::stores::ReportFormat::Text, true));
 
-    dialogs_.expect(kStatusQuestion, QStringLiteral("Not Sent"));
-    dialogs_.expect(kFormatQuestion, QStringLiteral("HTML"));
-    dialogs_.expectFileToSave(dir_.filePath(QStringLiteral("report.doc")));
+    dialogs_.expect(kStatusQuestion, "Not Sent");
+    dialogs_.expect(kFormatQuestion, "HTML");
+    dialogs_.expectFileToSave(dir_.filePath("report.doc"));
     window_.Export_Btn();
-    EXPECT_EQ(view_.exported, dir_.filePath(QStringLiteral("report.doc.html")));
+    EXPECT_EQ(view_.exported, dir_.filePath("report.doc.html"));
     const QString page = readReport(view_.exported);
-    EXPECT_TRUE(page.contains(QStringLiteral("07700900002")));
-    EXPECT_FALSE(page.contains(QStringLiteral("07700900003")));
-    EXPECT_FALSE(page.contains(QStringLiteral("+447700900001")));
+    EXPECT_TRUE(page.contains("07700900002"));
+    EXPECT_FALSE(page.contains("07700900003"));
+    EXPECT_FALSE(page.contains("+447700900001"));
 
     view_.exported.clear();
-    dialogs_.expect(kStatusQuestion, QStringLiteral("Cancel"));
+    dialogs_.expect(kStatusQuestion, "Cancel");
     window_.Export_Btn();
-    dialogs_.expect(kStatusQuestion, QStringLiteral("All Items"));
-    dialogs_.expect(kFormatQuestion, QStringLiteral("Cancel"));
+    dialogs_.expect(kStatusQuestion, "All Items");
+    dialogs_.expect(kFormatQuestion, "Cancel");
     window_.Export_Btn();
-    dialogs_.expect(kStatusQuestion, QStringLiteral("All Items"));
-    dialogs_.expect(kFormatQuestion, QStringLiteral("Text"));
-    dialogs_.expectFileToSave(dir_.filePath(QStringLiteral("no/such/folder/report")));
-    dialogs_.expectNotice(QStringLiteral("\nError in file accessing."));
+    dialogs_.expect(kStatusQuestion, "All Items");
+    dialogs_.expect(kFormatQuestion, "Text");
+    dialogs_.expectFileToSave(dir_.filePath("no/such/folder/report"));
+    dialogs_.expectNotice("\nError in file accessing.");
     window_.Export_Btn();
     EXPECT_EQ(view_.exported, QString());
 
     ASSERT_TRUE(tesk::stores::Rewrite_Sent_Items(Sent_Item_Path, {kStored.at(0)}, false));
     window_.Load();
-    dialogs_.expect(kStatusQuestion, QStringLiteral("Not Sent"));
-    dialogs_.expectNotice(QStringLiteral("\nThere is no item for selected Export Option."));
+    dialogs_.expect(kStatusQuestion, "Not Sent");
+    dialogs_.expectNotice("\nThere is no item for selected Export Option.");
     window_.Export_Btn();
     EXPECT_EQ(view_.exported, QString());
 
@@ -208,11 +207,11 @@ TEST_F(SentItemsWindow, ExportsTheChosenEntriesInTheChosenFormat) {
     RecordingSentItemsView androidView;
     tesk::stores::Sent_Items android(tesk::kAndroidMode, composer_, &androidView);
     android.Load();
-    dialogs_.expect(kFormatQuestion, QStringLiteral("Text"));
-    dialogs_.expectFileToSave(dir_.filePath(QStringLiteral("android")));
+    dialogs_.expect(kFormatQuestion, "Text");
+    dialogs_.expectFileToSave(dir_.filePath("android"));
     android.Export_Btn();
-    EXPECT_EQ(androidView.exported, dir_.filePath(QStringLiteral("android.txt")));
-    EXPECT_FALSE(readReport(androidView.exported).contains(QStringLiteral("Status")));
+    EXPECT_EQ(androidView.exported, dir_.filePath("android.txt"));
+    EXPECT_FALSE(readReport(androidView.exported).contains("Status"));
 }
 
 }  // namespace

@@ -133,15 +133,14 @@ TEST_F(SentItemFiles, ThirtyTwoThreadsAppendWithoutInterleaving) {
     constexpr int kThreads = 32;
     constexpr int kEach = 200;
     // Long enough that a torn write would show: a full-length message with line breaks.
-    const QString body = QString(1590, QLatin1Char('x')) + QStringLiteral("\nend");
+    const QString body = QString(1590, QLatin1Char('x')) + "\nend";
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([t, &body] {
             for (int i = 0; i < kEach; ++i) {
                 tesk::stores::Append_Sent_Item(
-                    1,
-                    {QStringLiteral("%1%2").arg(t + 10).arg(i, 4, 10, QLatin1Char('0')), body,
-                     QStringLiteral("07/12/2026"), QStringLiteral("Message sent successfully.")});
+                    1, {QStringLiteral("%1%2").arg(t + 10).arg(i, 4, 10, QLatin1Char('0')), body,
+                        "07/12/2026", "Message sent successfully."});
             }
         });
     }
@@ -155,7 +154,7 @@ TEST_F(SentItemFiles, ThirtyTwoThreadsAppendWithoutInterleaving) {
     QSet<QString> numbers;
     for (const SentItem& item : items) {
         EXPECT_EQ(item.Message, body);
-        EXPECT_EQ(item.Status, QStringLiteral("Message sent successfully."));
+        EXPECT_EQ(item.Status, "Message sent successfully.");
         numbers.insert(item.Number);
     }
     EXPECT_EQ(numbers.size(), kThreads * kEach);

@@ -14,7 +14,7 @@ using tesk::stores::test::readBytes;
 
 TEST(RewriteStoreFile, ReplacesTheContentsAndKeepsTheFilePrivate) {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("Templates.VORN"));
+    const QString path = dir.filePath("Templates.VORN");
     ASSERT_TRUE(Rewrite_Store_File(path, "first\n"));
     ASSERT_TRUE(Rewrite_Store_File(path, "second\n"));
     EXPECT_EQ(readBytes(path), QByteArray("second\n"));
@@ -24,8 +24,7 @@ TEST(RewriteStoreFile, ReplacesTheContentsAndKeepsTheFilePrivate) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
               QStringList{"Templates.VORN"});
     // An append to what cannot be opened is reported.
-    EXPECT_FALSE(
-        tesk::stores::Append_Store_Record(dir.filePath(QStringLiteral("no/such/dir/f")), "x\n"));
+    EXPECT_FALSE(tesk::stores::Append_Store_Record(dir.filePath("no/such/dir/f"), "x\n"));
     EXPECT_FALSE(tesk::stores::Append_Store_Record(dir.path(), "x\n"));  // a folder
 }
 
@@ -34,7 +33,7 @@ TEST(RewriteStoreFile, AReadOnlyFolderKeepsTheOldFile) {
     ASSERT_TRUE(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner |
                                                       QFile::ExeOwner | QFile::ReadOther |
                                                       QFile::ExeOther));
-    const QString path = dir.filePath(QStringLiteral("SentItem.VORN"));
+    const QString path = dir.filePath("SentItem.VORN");
     ASSERT_TRUE(Rewrite_Store_File(path, "old records\n"));
     ASSERT_TRUE(QFile::setPermissions(
         path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther | QFile::WriteOther));
@@ -55,7 +54,7 @@ TEST(RewriteStoreFile, AReadOnlyFolderKeepsTheOldFile) {
 TEST(RewriteStoreFile, AKilledRewriteLeavesTheOldOrTheNewFileWhole) {
     constexpr int kRecords = 100000;
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("SentItem.VORN"));
+    const QString path = dir.filePath("SentItem.VORN");
     for (int attempt = 0; attempt < 4; ++attempt) {
         QProcess child;
         child.start(QStringLiteral(STORE_REWRITE_CHILD), {path, QString::number(kRecords)});
@@ -76,11 +75,10 @@ TEST(RewriteStoreFile, AKilledRewriteLeavesTheOldOrTheNewFileWhole) {
         EXPECT_TRUE(tag == QLatin1String("A") || tag == QLatin1String("B"));
         int sameTag = 0;
         for (const SentItem& item : items) {
-            sameTag +=
-                item.Status == tag && item.Message == tag + QStringLiteral(" message\nsecond line");
+            sameTag += item.Status == tag && item.Message == tag + " message\nsecond line";
         }
         EXPECT_EQ(sameTag, kRecords) << "a mix of two lists";
-        EXPECT_EQ(items.last().Number, QStringLiteral("+447700999999"));
+        EXPECT_EQ(items.last().Number, "+447700999999");
     }
 }
 

@@ -11,11 +11,11 @@ using tesk::composer::ComposerKind;
 using tesk::test::ScriptedDialogs;
 
 const QString kSelectOne =
-    QStringLiteral("\nPlease select at least one record from the templates list to continue.");
-const QString kExists = QStringLiteral("\nEntered template already exists.");
+    "\nPlease select at least one record from the templates list to continue.";
+const QString kExists = "\nEntered template already exists.";
 const QString kMoved = QStringLiteral(
     "\nSelected template message has been moved to Message Composer window of Software.");
-const QString kLimitQuestion = QStringLiteral("Maximum characters limit is 1600.");
+const QString kLimitQuestion = "Maximum characters limit is 1600.";
 
 class RecordingTemplatesView final : public tesk::stores::TemplatesView {
   public:
@@ -56,35 +56,35 @@ class TemplatesWindow : public tesk::stores::test::DataFolderTest {
 };
 
 TEST_F(TemplatesWindow, EditorAddsAndUpdatesWithoutDuplicates) {
-    EXPECT_EQ(view_.count, QStringLiteral("Total Items : 3"));
+    EXPECT_EQ(view_.count, "Total Items : 3");
     dialogs_.expectNotice(kSelectOne);
     window_.Update_Btn();
     window_.Set_Selected_Rows({0, 2});
-    dialogs_.expectNotice(QStringLiteral("\nPlease select only one record to update."));
+    dialogs_.expectNotice("\nPlease select only one record to update.");
     window_.Update_Btn();
     EXPECT_EQ(view_.editorRow, -2) << "no editor opened";
     window_.AddNew_Btn();
-    EXPECT_EQ(view_.editorTitle, QStringLiteral("Add Templates"));
-    dialogs_.expectNotice(QStringLiteral("\nPlease type template message."));
+    EXPECT_EQ(view_.editorTitle, "Add Templates");
+    dialogs_.expectNotice("\nPlease type template message.");
     EXPECT_FALSE(window_.Editor_OK(QString(), -1));
     dialogs_.expectNotice(kExists);
-    EXPECT_FALSE(window_.Editor_OK(QStringLiteral("Welcome!"), -1));
+    EXPECT_FALSE(window_.Editor_OK("Welcome!", -1));
     EXPECT_TRUE(window_.Editor_OK(QString(1700, QLatin1Char('z')), -1));
     EXPECT_EQ(window_.templates().last().size(), 1600);
-    EXPECT_EQ(view_.count, QStringLiteral("Total Items : 4"));
+    EXPECT_EQ(view_.count, "Total Items : 4");
 
     // Update: its own text is fine, another template's text is not.
     window_.Set_Selected_Rows({1});
     window_.Update_Btn();
-    EXPECT_EQ(view_.editorTitle, QStringLiteral("Update Templates"));
-    EXPECT_EQ(view_.editorText, QStringLiteral("See you\nat 9"));
-    EXPECT_TRUE(window_.Editor_OK(QStringLiteral("See you\nat 9"), 1));
+    EXPECT_EQ(view_.editorTitle, "Update Templates");
+    EXPECT_EQ(view_.editorText, "See you\nat 9");
+    EXPECT_TRUE(window_.Editor_OK("See you\nat 9", 1));
     dialogs_.expectNotice(kExists);
-    EXPECT_FALSE(window_.Editor_OK(QStringLiteral("Welcome!"), 1));
-    EXPECT_TRUE(window_.Editor_OK(QStringLiteral("See you at 10"), 1));
-    EXPECT_EQ(window_.templates().at(1), QStringLiteral("See you at 10"));
+    EXPECT_FALSE(window_.Editor_OK("Welcome!", 1));
+    EXPECT_TRUE(window_.Editor_OK("See you at 10", 1));
+    EXPECT_EQ(window_.templates().at(1), "See you at 10");
     EXPECT_EQ(tesk::stores::Templates::Editor_Count_Text(QString(2000, QLatin1Char('q'))),
-              QStringLiteral("1600 Characters"));
+              "1600 Characters");
 }
 
 TEST_F(TemplatesWindow, DeletionsReachTheFileWhenTheWindowCloses) {
@@ -96,7 +96,7 @@ TEST_F(TemplatesWindow, DeletionsReachTheFileWhenTheWindowCloses) {
     EXPECT_EQ(view_.ended, 0);
     EXPECT_EQ(tesk::stores::LoadItems_templates(Templates_Path), QStringList{"See you\nat 9"});
 
-    dialogs_.expect(QStringLiteral("clear the entire list contents"), QStringLiteral("Yes"));
+    dialogs_.expect("clear the entire list contents", "Yes");
     window_.Clear_All_Btn();
     EXPECT_TRUE(window_.templates().isEmpty());
     EXPECT_EQ(QFile(Templates_Path).size(), 0);
@@ -112,58 +112,56 @@ TEST_F(TemplatesWindow, DeletionsReachTheFileWhenTheWindowCloses) {
 }
 
 TEST_F(TemplatesWindow, UseGoesIntoTheComposerAtItsCursor) {
-    composer_.textDidChange(QStringLiteral("Hello  bye"));
+    composer_.textDidChange("Hello  bye");
     composer_.Set_Composer_Selection(6, 6);
     window_.Set_Selected_Rows({0});
     dialogs_.expectNotice(kMoved);
     window_.Use_template_Btn();
-    EXPECT_EQ(composer_.composerText(), QStringLiteral("Hello Welcome! bye"));
-    EXPECT_EQ(composerView_.composerText, QStringLiteral("Hello Welcome! bye"));
-    EXPECT_EQ(composer_.charCountLabel(), QStringLiteral("18 Characters"));
+    EXPECT_EQ(composer_.composerText(), "Hello Welcome! bye");
+    EXPECT_EQ(composerView_.composerText, "Hello Welcome! bye");
+    EXPECT_EQ(composer_.charCountLabel(), "18 Characters");
 
     // A selection is replaced.
     composer_.Set_Composer_Selection(0, 5);
     window_.Set_Selected_Rows({2});
     dialogs_.expectNotice(kMoved);
     window_.Use_template_Btn();
-    EXPECT_EQ(composer_.composerText(), QStringLiteral("Thanks for your order. Welcome! bye"));
+    EXPECT_EQ(composer_.composerText(), "Thanks for your order. Welcome! bye");
 
     window_.Set_Selected_Rows({0, 1});
-    dialogs_.expectNotice(QStringLiteral("\nPlease select only one record."));
+    dialogs_.expectNotice("\nPlease select only one record.");
     window_.Use_template_Btn();
 }
 
 TEST_F(TemplatesWindow, PastSixteenHundredTheUserDecides) {
     ASSERT_TRUE(window_.Editor_OK(QString(100, QLatin1Char('t')), -1));
     window_.Set_Selected_Rows({3});
-    dialogs_.expectNotice(QStringLiteral("typical SMS Length"));  // 1550 is already several SMS
+    dialogs_.expectNotice("typical SMS Length");  // 1550 is already several SMS
     composer_.textDidChange(QString(1550, QLatin1Char('c')));
 
-    dialogs_.expect(kLimitQuestion, QStringLiteral("No"));
+    dialogs_.expect(kLimitQuestion, "No");
     window_.Use_template_Btn();
     EXPECT_EQ(composer_.composerText().size(), 1550);
 
-    dialogs_.expect(kLimitQuestion, QStringLiteral("Yes"));
+    dialogs_.expect(kLimitQuestion, "Yes");
     // The count goes through its plain form, so the multi-part warning comes again.
-    dialogs_.expectNotice(QStringLiteral("typical SMS Length"));
+    dialogs_.expectNotice("typical SMS Length");
     dialogs_.expectNotice(kMoved);
     window_.Use_template_Btn();
     EXPECT_EQ(composer_.composerText().size(), 1600);
     EXPECT_EQ(composer_.composerText().right(50), QString(50, QLatin1Char('t')));
-    EXPECT_EQ(composer_.charCountLabel(),
-              QStringLiteral("1600 Characters (Each Message will now consume 11 SMS)"));
+    EXPECT_EQ(composer_.charCountLabel(), "1600 Characters (Each Message will now consume 11 SMS)");
 }
 
 TEST_F(TemplatesWindow, ExportAsHtml) {
-    dialogs_.expect(QStringLiteral("\nIn which format do you want to export?"),
-                    QStringLiteral("HTML"));
-    dialogs_.expectFileToSave(dir_.filePath(QStringLiteral("templates")));
+    dialogs_.expect("\nIn which format do you want to export?", "HTML");
+    dialogs_.expectFileToSave(dir_.filePath("templates"));
     window_.Export_Btn();
-    ASSERT_EQ(view_.exported, dir_.filePath(QStringLiteral("templates.html")));
+    ASSERT_EQ(view_.exported, dir_.filePath("templates.html"));
     const QString page = tesk::stores::test::readReport(view_.exported);
     EXPECT_EQ(page, tesk::stores::Templates_Report(window_.templates(),
                                                    tesk::stores::ReportFormat::Html));
-    EXPECT_TRUE(page.contains(QStringLiteral("See&nbsp;you<br>at&nbsp;9")));
+    EXPECT_TRUE(page.contains("See&nbsp;you<br>at&nbsp;9"));
 }
 
 }  // namespace

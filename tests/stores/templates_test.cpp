@@ -98,8 +98,8 @@ TEST_F(TemplateFiles, RewriteAndLoadRoundTrip) {
         fileBytes(),
         "\xEF\xBB\xBF" + QStringLiteral("\uFEFFFirst\nTwo|AP*|DX/lines\nÜnïcödé ✓\n").toUtf8());
     EXPECT_EQ(tesk::stores::LoadItems_templates(Templates_Path), templates);
-    EXPECT_TRUE(tesk::stores::Check_Duplicate_Template(templates, QStringLiteral("Two\nlines")));
-    EXPECT_FALSE(tesk::stores::Check_Duplicate_Template(templates, QStringLiteral("first")));
+    EXPECT_TRUE(tesk::stores::Check_Duplicate_Template(templates, "Two\nlines"));
+    EXPECT_FALSE(tesk::stores::Check_Duplicate_Template(templates, "first"));
     // A composed message that is the mark character alone starts a file, and stays.
     ASSERT_TRUE(tesk::stores::Write_Template_file(Templates_Path, {}));
     ASSERT_TRUE(tesk::stores::Save_Composed_Template(QStringLiteral("\uFEFF")));
@@ -109,21 +109,21 @@ TEST_F(TemplateFiles, RewriteAndLoadRoundTrip) {
 }
 
 TEST_F(TemplateFiles, SavingTheComposedMessageTwiceStoresItOnce) {
-    ASSERT_TRUE(tesk::stores::Save_Composed_Template(QStringLiteral("See you\nat 9")));
-    ASSERT_TRUE(tesk::stores::Save_Composed_Template(QStringLiteral("See you\nat 9")));
-    ASSERT_TRUE(tesk::stores::Save_Composed_Template(QStringLiteral("Other")));
+    ASSERT_TRUE(tesk::stores::Save_Composed_Template("See you\nat 9"));
+    ASSERT_TRUE(tesk::stores::Save_Composed_Template("See you\nat 9"));
+    ASSERT_TRUE(tesk::stores::Save_Composed_Template("Other"));
     EXPECT_EQ(fileBytes(), QByteArray("See you|AP*|DX/at 9\nOther\n"));
     // A long message is stored cut, and found again when it comes back whole.
     ASSERT_TRUE(tesk::stores::Save_Composed_Template(k1700));
     ASSERT_TRUE(tesk::stores::Save_Composed_Template(k1700));
     EXPECT_EQ(tesk::stores::LoadItems_templates(Templates_Path).size(), 3);
-    EXPECT_FALSE(tesk::stores::Save_Composed_Template(QStringLiteral("   ")));
+    EXPECT_FALSE(tesk::stores::Save_Composed_Template("   "));
 
     // The saves remember what the file holds; a change made to it by anybody else counts.
-    ASSERT_TRUE(tesk::stores::Write_Template_file(Templates_Path, {QStringLiteral("Other")}));
-    ASSERT_TRUE(tesk::stores::Save_Composed_Template(QStringLiteral("See you\nat 9")));
+    ASSERT_TRUE(tesk::stores::Write_Template_file(Templates_Path, {"Other"}));
+    ASSERT_TRUE(tesk::stores::Save_Composed_Template("See you\nat 9"));
     ASSERT_TRUE(tesk::stores::Append_Store_Record(Templates_Path, "By hand\n"));
-    ASSERT_TRUE(tesk::stores::Save_Composed_Template(QStringLiteral("By hand")));
+    ASSERT_TRUE(tesk::stores::Save_Composed_Template("By hand"));
     EXPECT_EQ(fileBytes(), QByteArray("Other\nSee you|AP*|DX/at 9\nBy hand\n"));
 }
 
@@ -131,7 +131,7 @@ TEST_F(TemplateFiles, SendingThreadsSavingTheSameMessageStoreItOnce) {
     std::vector<std::thread> threads;
     for (int t = 0; t < 16; ++t) {
         threads.emplace_back([t] {
-            tesk::stores::Save_Composed_Template(QStringLiteral("Shared message"));
+            tesk::stores::Save_Composed_Template("Shared message");
             tesk::stores::Save_Composed_Template(QStringLiteral("Own %1").arg(t));
         });
     }
@@ -140,7 +140,7 @@ TEST_F(TemplateFiles, SendingThreadsSavingTheSameMessageStoreItOnce) {
     }
     const QStringList stored = Parse_Templates(QString::fromUtf8(fileBytes()));
     EXPECT_EQ(stored.size(), 17);
-    EXPECT_EQ(QString::fromUtf8(fileBytes()).count(QStringLiteral("Shared message")), 1);
+    EXPECT_EQ(QString::fromUtf8(fileBytes()).count("Shared message"), 1);
 }
 
 }  // namespace

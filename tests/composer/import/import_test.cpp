@@ -294,8 +294,8 @@ TEST(ReadImportText, HundredMegabyteSingleLineIsReadButGivesNoCandidate) {
     const auto collect = [&](const QString& c) { seen.append(c.left(30)); };
     For_Each_Candidate(r.text, FileKind::Text, collect);
     EXPECT_TRUE(seen.isEmpty());
-    For_Each_Candidate(r.text + QStringLiteral("\n 0770-0900 001 "), FileKind::Csv, collect);
-    EXPECT_EQ(seen, QStringList{QStringLiteral("07700900001")});
+    For_Each_Candidate(r.text + "\n 0770-0900 001 ", FileKind::Csv, collect);
+    EXPECT_EQ(seen, QStringList{"07700900001"});
 }
 
 // The line under way finishes (CSV gives two fields per line), no further line starts.

@@ -94,7 +94,7 @@ TEST(RtfReader, RefusesWhatIsNoRtf) {
 TEST(RtfReader, DeepNestingIsSurvived) {
     const QByteArray rtf = "{\\rtf1 " + QByteArray(200000, '{') + "x" + QByteArray(200000, '}') +
                            "y" + QByteArray(100, '}');
-    EXPECT_EQ(Plain(rtf), QStringLiteral("xy"));
+    EXPECT_EQ(Plain(rtf), "xy");
 }
 
 // --- documents as word processors write them ----------------------------------------------
@@ -161,7 +161,7 @@ TEST(RtfDocuments, SavedDocumentsGiveTheirNumbersInOrder) {
         "Team contacts\n+44 7700 900111\n07700-900222\nName\nNumber\nNote\n\nZo\u00EB\n"
         "+33 6 12 34 56 78\ncalls after 6\n\n\u0394\u03B7\u03BC\u03AE\u03C4\u03C1\u03B7\u03C2\n"
         "0030 210 765 4321\n\u2014\n\n");
-    const QString last = QStringLiteral("Last: 0044 7700 900333\n");
+    const QString last = "Last: 0044 7700 900333\n";
     const QStringList listNumbers{"+447700900123", "07700900456", "004915112345678"};
     // "Last: ..." holds letters, so that line is no number.
     const QStringList tableNumbers{"+447700900111", "07700900222", "+33612345678",
