@@ -191,19 +191,13 @@ void Exclusion_Wizard::Add_List_Btn() {
         Show_MessageBox(kSelectAvailable);
         return;
     }
-    int added = 0;
+    QStringList names;
     for (const int row : rows) {
-        if (!applied_.contains(available_.at(row))) {
-            applied_.append(available_.at(row));
-            ++added;
-        }
+        names.append(available_.at(row));
     }
-    if (added == 0) {
+    if (!applyLists(names)) {
         Show_MessageBox(QStringLiteral("Selected list is already in use."));
-        return;
     }
-    updateAppEx_ = true;
-    view_->redrawLists();
 }
 
 void Exclusion_Wizard::Add_All_List_Btn() {
@@ -211,19 +205,9 @@ void Exclusion_Wizard::Add_All_List_Btn() {
         Show_MessageBox(kAvailableEmpty);
         return;
     }
-    int added = 0;
-    for (const QString& name : available_) {
-        if (!applied_.contains(name)) {
-            applied_.append(name);
-            ++added;
-        }
-    }
-    if (added == 0) {
+    if (!applyLists(available_)) {
         Show_MessageBox(QStringLiteral("All available lists are already in use."));
-        return;
     }
-    updateAppEx_ = true;
-    view_->redrawLists();
 }
 
 void Exclusion_Wizard::Remove_List_Btn() {
@@ -238,8 +222,7 @@ void Exclusion_Wizard::Remove_List_Btn() {
     }
     removeRows(applied_, rows);
     selApplied_.clear();
-    updateAppEx_ = true;
-    view_->redrawLists();
+    appliedListChanged();
 }
 
 void Exclusion_Wizard::Remove_All_List_Btn() {
@@ -249,6 +232,25 @@ void Exclusion_Wizard::Remove_All_List_Btn() {
     }
     applied_.clear();
     selApplied_.clear();
+    appliedListChanged();
+}
+
+bool Exclusion_Wizard::applyLists(const QStringList& names) {
+    const qsizetype before = applied_.size();
+    for (const QString& name : names) {
+        if (!applied_.contains(name)) {
+            applied_.append(name);
+        }
+    }
+    if (applied_.size() == before) {
+        return false;
+    }
+    appliedListChanged();
+    return true;
+}
+
+// The applied list now differs from its file until it is saved.
+void Exclusion_Wizard::appliedListChanged() {
     updateAppEx_ = true;
     view_->redrawLists();
 }

@@ -75,6 +75,9 @@ class Exclusion_Wizard {
 
   private:
     bool Save_Applied_List();
+    // Applies the lists not applied yet; false when every one already was.
+    bool applyLists(const QStringList& names);
+    void appliedListChanged();
     bool editRow(const QList<int>& selection, const QStringList& names, const QString& emptyText,
                  const QString& noneText);
     bool openList(const QString& name);

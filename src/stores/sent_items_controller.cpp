@@ -5,6 +5,7 @@
 #include "core/dialogs.h"
 #include "core/text_helpers.h"
 
+#include "stores/list_editing.h"
 #include "stores/store_file.h"
 
 #include <algorithm>
@@ -105,13 +106,7 @@ void Sent_Items::Clear_Sel_Btn() {
         Show_MessageBox(kSelectSentItem);
         return;
     }
-    for (auto row = selected_.crbegin(); row != selected_.crend(); ++row) {
-        if (*row >= 0 && *row < items_.size()) {
-            items_.removeAt(*row);
-            origins_.removeAt(*row);
-        }
-    }
-    selected_ = items_.isEmpty() ? QList<int>() : QList<int>{0};
+    selected_ = Remove_Rows(selected_, &items_, &origins_);
     view_->redrawTable();
     view_->selectRows(selected_);
     showCountAndDetails();
@@ -122,9 +117,7 @@ void Sent_Items::Clear_All_Btn() {
         Show_MessageBox(kSentItemsEmpty);
         return;
     }
-    if (!Show_YES_NO_MessageBox(QStringLiteral(
-            "\nThis option will clear the entire list contents. Are you sure you want to continue "
-            "clearing the entire list?"))) {
+    if (!Confirm_Clear_Entire_List()) {
         return;
     }
     Delete_File(Sent_Item_File(mode_));

@@ -4,6 +4,7 @@
 #include "composer/message_rules.h"
 #include "core/dialogs.h"
 #include "core/text_helpers.h"
+#include "stores/list_editing.h"
 #include "stores/reports.h"
 #include "stores/sent_items_controller.h"
 #include "stores/store_file.h"
@@ -125,13 +126,7 @@ void Templates::Clear_Sel_Btn() {
         Show_MessageBox(kSelectOne);
         return;
     }
-    for (auto row = selected_.crbegin(); row != selected_.crend(); ++row) {
-        if (*row >= 0 && *row < templates_.size()) {
-            templates_.removeAt(*row);
-            origins_.removeAt(*row);
-        }
-    }
-    selected_ = templates_.isEmpty() ? QList<int>() : QList<int>{0};
+    selected_ = Remove_Rows(selected_, &templates_, &origins_);
     view_->redrawTable();
     view_->selectRows(selected_);
     showCount();
@@ -142,9 +137,7 @@ void Templates::Clear_All_Btn() {
         Show_MessageBox(QStringLiteral("Templates items list is empty."));
         return;
     }
-    if (!Show_YES_NO_MessageBox(QStringLiteral(
-            "\nThis option will clear the entire list contents. Are you sure you want to continue "
-            "clearing the entire list?"))) {
+    if (!Confirm_Clear_Entire_List()) {
         return;
     }
     Delete_File(Templates_Path);
