@@ -21,15 +21,12 @@ TEST(DelayedDelivery, EveryPauseLengthReadsAsItSays) {
         {"No Pause", 0},       {"", 0},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(Read_Pause_Settings(QStringLiteral(" 15 "), QString::fromUtf8(c.text)).pauseMs,
-                  c.ms)
-            << c.text;
+        EXPECT_EQ(Read_Pause_Settings(" 15 ", QString(c.text)).pauseMs, c.ms) << c.text;
     }
-    EXPECT_EQ(Read_Pause_Settings(QStringLiteral(" 15 "), QString()).everyMessages, 15);
+    EXPECT_EQ(Read_Pause_Settings(" 15 ", QString()).everyMessages, 15);
     // Every entry of the list has the fixed layout the reader relies on.
     for (const QString& entry : tesk::composer::ComposerController::Delayed_Pause_Entries()) {
-        EXPECT_GT(Read_Pause_Settings(QStringLiteral("1"), entry).pauseMs, 0)
-            << entry.toStdString();
+        EXPECT_GT(Read_Pause_Settings("1", entry).pauseMs, 0) << entry.toStdString();
     }
 }
 
@@ -47,7 +44,7 @@ TEST(DelayedDelivery, CountdownText) {
         {119000, "Pausing the process for 1 Minute 59 Seconds."},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(Pause_Label(c.ms), QString::fromUtf8(c.label)) << c.ms;
+        EXPECT_EQ(Pause_Label(c.ms), QString(c.label)) << c.ms;
     }
 }
 

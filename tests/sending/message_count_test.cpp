@@ -10,7 +10,7 @@ namespace {
 
 // The count the label shows: 1 in the plain form.
 int labelCount(const QString& label) {
-    static const QRegularExpression consume(QStringLiteral("consume (\\d+) SMS"));
+    static const QRegularExpression consume("consume (\\d+) SMS");
     const QRegularExpressionMatch m = consume.match(label);
     return m.hasMatch() ? m.captured(1).toInt() : 1;
 }
@@ -23,12 +23,11 @@ class MessageCountTest : public ModemChannelTest {
         QString status;
         if (pduMode) {
             channel.Prepare_Modem_For_PDU_SMS(fd);
-            channel.Send_PDU_SMS(fd, number, message, QString(), false, false, &status,
-                                 QStringLiteral("Yes"));
+            channel.Send_PDU_SMS(fd, number, message, QString(), false, false, &status, "Yes");
         } else {
             channel.Prepare_Modem_For_Text_SMS(fd);
             channel.Send_Text_SMS(fd, number, message, QString(), false, false,
-                                  QString::fromUtf8(path), &status, QStringLiteral("Yes"));
+                                  QString::fromUtf8(path), &status, "Yes");
         }
         return static_cast<int>(modem->received().size() - before);
     }
@@ -44,23 +43,23 @@ TEST_F(MessageCountTest, CountEqualsWhatTheModemReceives) {
         int pdu[4];  // SMS for numbers of 8, 12, 13 and 15 digits
         int text[4];
     };
-    const QString plain160 = QStringLiteral("a").repeated(160);
+    const QString plain160 = QString(160, QLatin1Char('a'));
     const Case cases[] = {
         {"160 septets", plain160, {1, 1, 2, 2}, {1, 1, 2, 2}},
         {"158 septets", plain160.left(158), {1, 1, 1, 2}, {1, 1, 1, 2}},
         {"70 Unicode", QString::fromUtf8("ж").repeated(70), {1, 1, 2, 2}, {1, 1, 2, 2}},
-        {"456 septets", QStringLiteral("b").repeated(456), {3, 3, 3, 3}, {4, 4, 4, 4}},
+        {"456 septets", QString(456, QLatin1Char('b')), {3, 3, 3, 3}, {4, 4, 4, 4}},
     };
     const int digits[] = {8, 12, 13, 15};
     vmodem::Config config;
-    config.name = QStringLiteral("VM0");
+    config.name = "VM0";
     openOn(config);
     for (const Case& c : cases) {
         for (int i = 0; i < 4; ++i) {
             SCOPED_TRACE(std::string(c.name) + ", " + std::to_string(digits[i]) + " digits");
-            const QString number = QStringLiteral("+") + QString(digits[i], QLatin1Char('7'));
+            const QString number = "+" + QString(digits[i], QLatin1Char('7'));
             composer::ComposerController composer(composer::ComposerKind::Gsm);
-            composer.Create_Num_Msg_List(QStringLiteral("+4477"), QString());
+            composer.Create_Num_Msg_List("+4477", QString());
             composer.Create_Num_Msg_List(number, QString());
             composer.textDidChange(c.message);
             const int worst = labelCount(composer.charCountLabel());

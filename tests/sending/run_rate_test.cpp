@@ -44,11 +44,10 @@ TEST(RunRate, TextNamesEachDeviceWhileTheyFit) {
     input.handled = 30;
     input.seconds = 120;
     input.remaining = 45;
-    input.devices = {{QStringLiteral("USB0"), 18, 120}, {QStringLiteral("USB1"), 12, 90}};
+    input.devices = {{"USB0", 18, 120}, {"USB1", 12, 90}};
     EXPECT_EQ(tesk::sending::Rate_Text(input),
-              QStringLiteral("15.0 messages/min (USB0 9.0, USB1 8.0), about 3 min 00 s left"));
-    EXPECT_EQ(tesk::sending::Rate_Text(input, 1),
-              QStringLiteral("15.0 messages/min, about 3 min 00 s left"));
+              "15.0 messages/min (USB0 9.0, USB1 8.0), about 3 min 00 s left");
+    EXPECT_EQ(tesk::sending::Rate_Text(input, 1), "15.0 messages/min, about 3 min 00 s left");
     input.handled = 0;
     EXPECT_EQ(tesk::sending::Rate_Text(input), QString());
 }

@@ -1,0 +1,166 @@
+#pragma once
+// A GSM sending run against virtual modems: a private runtime and data folder, the channel
+// table, modems chosen as the device window hands them over, a view that records what the
+// sending window would show, and scripted dialogs.
+#include "appstate/data_paths.h"
+#include "core/pacing.h"
+#include "modem/mfcsms.h"
+#include "sending/sms_sending.h"
+#include "support/scripted_dialogs.h"
+#include "virtual-modem/virtual_modem.h"
+
+#include <QHash>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace tesk::sending::test {
+
+inline const QString kSent = "Message sent successfully.";
+
+// A device as the device window hands it over: PDU mode, its own service centre.
+inline DeviceRecord Gsm_Record(const QString& name, const QString& path) {
+    DeviceRecord record;
+    record.portName = name;
+    record.path = path;
+    record.model = "VM-1";
+    record.smsMode = SmsMode::Pdu;
+    record.smsCapable = "Yes";
+    return record;
+}
+
+struct RecordingView final : SendingView {
+    void redrawTable() override {
+        if (onRedraw) {
+            onRedraw();
+        }
+    }
+    void setStatusText(const QString&) override {}
+    void setProgressText(const QString& text) override { progress = text; }
+    void setOverallBar(int, int) override {}
+    void setMessageBar(int) override {}
+    void setPauseLabel(const QString& text) override {
+        if (pauseLabels.isEmpty() || pauseLabels.last() != text) {
+            pauseLabels.append(text);
+            if (onPauseLabel) {
+                onPauseLabel(text);
+            }
+        }
+    }
+    void setStopVisible(bool) override {}
+    void setExportVisible(bool visible) override { exportVisible = visible; }
+    void setCloseEnabled(bool) override {}
+    void showPleaseWait(bool) override {}
+    void closeWindow() override { ++closed; }
+    void offerToOpenExportedFile(const QString& path) override { exported = path; }
+
+    std::function<void()> onRedraw;
+    std::function<void(const QString&)> onPauseLabel;
+    QString progress;  // the last progress text
+    QStringList pauseLabels;
+    bool exportVisible = false;
+    int closed = 0;
+    QString exported;
+};
+
+class SendingRunTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(runtime.isValid());
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+        Set_Data_Paths(runtime.filePath("resources"));
+        Fill_Channel_Table();
+        run.setView(&view);
+    }
+    void TearDown() override { close_all_ports(); }
+
+    // Modem VM<n> (n: how many came before), logging what it accepts to a file of its own.
+    vmodem::VirtualModem& addModem(vmodem::Config config = {}) {
+        config.name = QString("VM%1").arg(modems.size());
+        config.logPath = runtime.filePath(QString("received-%1.jsonl").arg(modems.size()));
+        modems.push_back(std::make_unique<vmodem::VirtualModem>(config));
+        QString error;
+        EXPECT_TRUE(modems.back()->start(&error)) << error.toStdString();
+        request.devices.append(Gsm_Record(config.name, modems.back()->portPath()));
+        request.entries.append(modems.back()->portPath());
+        logPaths.append(config.logPath);
+        names.insert(modems.back()->portPath(), config.name);
+        return *modems.back();
+    }
+    void addModems(int count, const std::function<void(int, vmodem::Config&)>& faults = {}) {
+        for (int i = 0; i < count; ++i) {
+            vmodem::Config config;
+            if (faults) {
+                faults(i, config);
+            }
+            addModem(config);
+        }
+    }
+    // A new run on new modems, in the same data folder.
+    void reset() {
+        close_all_ports();
+        modems.clear();
+        logPaths.clear();
+        names.clear();
+        request = {};
+        Fill_Channel_Table();
+    }
+    void recipients(int count) {
+        for (int i = 0; i < count; ++i) {
+            request.list.append({QString("+4477009%1").arg(i, 5, 10, QLatin1Char('0')),
+                                 QString("Hello %1").arg(i)});
+        }
+    }
+    // Opens the run on every device ("All Device") or on the only one.
+    void start() {
+        if (request.entries.size() > 1) {
+            request.entries.append("All Device");
+        }
+        request.selected = request.entries.size() > 1 ? "All Device" : request.entries.value(0);
+        run.Open_SMS_Sending_Dialog(request);
+    }
+    void finish(const QString& endMessage) {
+        run.Wait_For_Run();
+        EXPECT_EQ(run.endMessage(), endMessage);
+        EXPECT_EQ(run.statusText(), "Finish.");
+        EXPECT_TRUE(view.exportVisible);
+        EXPECT_EQ(dialogs.pending(), 0);
+    }
+    void send(const QString& endMessage) {
+        dialogs.expectNotice("\n" + endMessage);
+        start();
+        finish(endMessage);
+    }
+    QStringList received() const {
+        QStringList numbers;
+        for (const auto& m : modems) {
+            for (const auto& sms : m->received()) {
+                numbers.append(sms.number);
+            }
+        }
+        return numbers;
+    }
+    QStringList statuses() const {
+        QStringList s;
+        for (const SendingItem& item : run.table().items()) {
+            s.append(item.Status);
+        }
+        return s;
+    }
+
+    QTemporaryDir runtime;
+    pacing::ScopedScale fast{0.02};
+    tesk::test::ScriptedDialogs dialogs;
+    std::vector<std::unique_ptr<vmodem::VirtualModem>> modems;
+    QStringList logPaths;
+    QHash<QString, QString> names;  // port path -> modem name
+    SendingRequest request;
+    RecordingView view;
+    SMS_Sending run;
+};
+
+}  // namespace tesk::sending::test
