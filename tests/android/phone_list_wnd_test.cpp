@@ -213,6 +213,11 @@ TEST_F(PhoneWindowTest, NoPhoneStopsTheServerAndTheWindowWorksWithoutOne) {
     EXPECT_TRUE(view.endCodes.isEmpty());
     window.ContinueOfflinePressed();
     EXPECT_EQ(view.endCodes, QList<int>{kEndCancel});
+    // Mobile Device goes back to the mode window, without a phone chosen.
+    sel_port_name_str.set(QStringLiteral("old"));
+    window.Mobile_Dev_Pressed();
+    EXPECT_EQ(view.endCodes, (QList<int>{kEndCancel, kEndBack}));
+    EXPECT_EQ(sel_port_name_str.get(), QString(""));
 }
 
 // What the user can put right is named instead of "Mobile device is not ready.", in the window,
@@ -315,12 +320,25 @@ TEST_F(PhoneWindowTest, ControlsAreDisabledAndTheBarCyclesWhileDetecting) {
     // Search and test are ignored while a pass runs.
     window.Search_dev_Pressed();
     window.Send_Test_SMS_Pressed();
-    // The stop question: the pass runs to its end behind the sheet.
+    // The stop question: "No" to leaving offline keeps the window; a stop, and leaving offline
+    // after all, let the pass run to its end behind the sheet.
+    sel_port_name_str.set(QStringLiteral("old"));
+    sel_port_bsd_str.set(QStringLiteral("old"));
     ScriptedDialogs dialogs;
+    dialogs.expect(kPhoneStopQuestion, QStringLiteral("No"));
+    window.ContinueOfflinePressed();
+    EXPECT_TRUE(view.endCodes.isEmpty());
+    EXPECT_FALSE(view.sheet);
     dialogs.expect(kPhoneStopQuestion, QStringLiteral("Yes"));
-    dialogs.expectNotice(kMobileNotReady);
     window.Stopmodem_Searching_pressed();
     EXPECT_TRUE(view.sheet);
+    ASSERT_TRUE(window.detectionRunning());
+    dialogs.expect(kPhoneStopQuestion, QStringLiteral("Yes"));
+    window.ContinueOfflinePressed();
+    EXPECT_EQ(view.endCodes, QList<int>{kEndCancel});
+    EXPECT_EQ(sel_port_name_str.get(), QString(""));
+    EXPECT_EQ(sel_port_bsd_str.get(), QString(""));
+    dialogs.expectNotice(kMobileNotReady);
     ASSERT_TRUE(spinUntil([&] { return !window.detectionRunning(); }));
     EXPECT_FALSE(view.sheet);
     EXPECT_EQ(state->callsOf(QStringLiteral("devices")).size(), 1);
@@ -330,32 +348,8 @@ TEST_F(PhoneWindowTest, ControlsAreDisabledAndTheBarCyclesWhileDetecting) {
     EXPECT_EQ(dialogs.pending(), 0);
 }
 
-TEST_F(PhoneWindowTest, ContinueOfflineDuringDetectionAsksAndNoKeepsTheWindow) {
-    onePhone();
-    state->setHang({QStringLiteral("install")});
-    pacing::ScopedScale shorter{0.02};  // the hanging install gives up after 3.6 s
-    window.Open_Ph_List_Wnd();
-    sel_port_name_str.set(QStringLiteral("old"));
-    ScriptedDialogs dialogs;
-    dialogs.expect(kPhoneStopQuestion, QStringLiteral("No"));
-    window.ContinueOfflinePressed();
-    EXPECT_TRUE(view.endCodes.isEmpty());
-    dialogs.expect(kPhoneStopQuestion, QStringLiteral("Yes"));
-    window.ContinueOfflinePressed();
-    EXPECT_EQ(view.endCodes, QList<int>{kEndCancel});
-    EXPECT_EQ(sel_port_name_str.get(), QString(""));
-    EXPECT_EQ(sel_port_bsd_str.get(), QString(""));
-    dialogs.expectNotice(kMobileNotReady);
-    waitIdle();
-}
-
-TEST_F(PhoneWindowTest, MobileDeviceGoesBackToTheModeWindow) {
-    sel_port_name_str.set(QStringLiteral("old"));
-    window.Mobile_Dev_Pressed();
-    EXPECT_EQ(view.endCodes, QList<int>{kEndBack});
-    EXPECT_EQ(sel_port_name_str.get(), QString(""));
-}
-
+// Selecting a phone that went away since the search says not ready; once it is back, the
+// selection names it by maker and model.
 TEST_F(PhoneWindowTest, SelectingNamesThePhoneByMakerAndModel) {
     onePhone(QStringLiteral("0123abcd"));
     state->setBuildProp(kAndroid14Pixel);
@@ -366,18 +360,6 @@ TEST_F(PhoneWindowTest, SelectingNamesThePhoneByMakerAndModel) {
                            "Model Number=Pixel 8", "Firmware Version=14",
                            "Build Number=", "SDK Version=34",
                            "Build PDA=", "Build Host=", "Serial Number=0123ABCD"}));
-    window.Sel_Device_Pressed();
-    waitIdle();
-    EXPECT_EQ(view.endCodes, QList<int>{kEndContinue});
-    EXPECT_EQ(sel_port_name_str.get(), QStringLiteral("GOOGLE Pixel 8"));
-    EXPECT_EQ(sel_port_bsd_str.get(), QStringLiteral("GOOGLE Pixel 8"));
-    EXPECT_TRUE(view.sheetShown);
-    EXPECT_FALSE(view.sheet);
-}
-
-TEST_F(PhoneWindowTest, SelectingAPhoneThatWentAwaySaysNotReady) {
-    onePhone();
-    detect();
     state->setListing(QStringLiteral("List of devices attached\n\n"));
     ScriptedDialogs dialogs;
     dialogs.expectNotice(kMobileNotReady);
@@ -386,6 +368,16 @@ TEST_F(PhoneWindowTest, SelectingAPhoneThatWentAwaySaysNotReady) {
     EXPECT_TRUE(view.endCodes.isEmpty());
     EXPECT_FALSE(view.sheet);
     EXPECT_EQ(dialogs.pending(), 0);
+
+    onePhone(QStringLiteral("0123abcd"));
+    view.sheetShown = false;
+    window.Sel_Device_Pressed();
+    waitIdle();
+    EXPECT_EQ(view.endCodes, QList<int>{kEndContinue});
+    EXPECT_EQ(sel_port_name_str.get(), QStringLiteral("GOOGLE Pixel 8"));
+    EXPECT_EQ(sel_port_bsd_str.get(), QStringLiteral("GOOGLE Pixel 8"));
+    EXPECT_TRUE(view.sheetShown);
+    EXPECT_FALSE(view.sheet);
 }
 
 // Maker, model, firmware and SDK of every generation, and the name a selection gives it.
@@ -458,7 +450,11 @@ TEST(PhoneDetails, TestNumberRule) {
     }
 }
 
-TEST_F(PhoneWindowTest, PlusInTheMiddleIsRefusedBeforeAnyAdbCall) {
+// One phone, one window: a number with a plus in the middle is refused before any adb call; a
+// test message goes out as a test start; a refused start falls back to the message file (on
+// every copy of the storage); the fallback says so when the storage is full, and does not
+// report a fallback start that failed as completed.
+TEST_F(PhoneWindowTest, TestMessageGoesOutAsATestStartOrThroughTheMessageFile) {
     onePhone();
     detect();
     const qsizetype callsBefore = state->calls().size();
@@ -469,17 +465,17 @@ TEST_F(PhoneWindowTest, PlusInTheMiddleIsRefusedBeforeAnyAdbCall) {
     EXPECT_FALSE(window.testMessageRunning());
     EXPECT_EQ(view.numberFocus, 1);
     EXPECT_EQ(state->calls().size(), callsBefore);
-}
 
-TEST_F(PhoneWindowTest, TestMessageGoesOutAsATestStart) {
-    onePhone();
-    detect();
-    ScriptedDialogs dialogs;
-    dialogs.expectNotice(kSendingCompleted);
-    window.Set_Test_Number_Field(QStringLiteral("+491701234567"));
-    window.Send_Test_SMS_Pressed();
-    waitIdle();
-    const QList<QJsonObject> starts = state->activityStarts();
+    const auto sendTest = [&](const QString& number, const QString& told) {
+        dialogs.expectNotice(told);
+        window.Set_Test_Number_Field(number);
+        window.Send_Test_SMS_Pressed();
+        waitIdle();
+        EXPECT_EQ(dialogs.pending(), 0);
+        EXPECT_FALSE(QFileInfo::exists(local(kOneByOneFileName)));
+        return state->activityStarts();
+    };
+    QList<QJsonObject> starts = sendTest(QStringLiteral("+491701234567"), kSendingCompleted);
     ASSERT_EQ(starts.size(), 1);
     const QJsonObject extras = starts.first().value("extras").toObject();
     EXPECT_EQ(extras.value("NUM").toString(), QStringLiteral("+491701234567"));
@@ -487,57 +483,28 @@ TEST_F(PhoneWindowTest, TestMessageGoesOutAsATestStart) {
     EXPECT_EQ(extras.value("TESTMSG").toString(), QStringLiteral("+491701234567"));
     EXPECT_TRUE(view.sheetShown);
     EXPECT_FALSE(view.sheet);
-    EXPECT_EQ(dialogs.pending(), 0);
-}
 
-TEST_F(PhoneWindowTest, RefusedTestStartFallsBackToTheMessageFile) {
-    onePhone();
     state->setStorageRoot(QStringLiteral("/storage/emulated/legacy"));
-    detect();
-    state->setActivityAnswer(1, QStringLiteral("Error: Activity not started\n"));
-    ScriptedDialogs dialogs;
-    dialogs.expectNotice(kSendingCompleted);
-    window.Set_Test_Number_Field(QStringLiteral("0170123"));
-    window.Send_Test_SMS_Pressed();
-    waitIdle();
-    EXPECT_EQ(state->phoneFile("/storage/emulated/0/message.txt"),
-              kAndroidTestMessageText.toUtf8());
-    EXPECT_EQ(state->phoneFile("/storage/emulated/legacy/message.txt"),
-              kAndroidTestMessageText.toUtf8());
-    const QList<QJsonObject> starts = state->activityStarts();
-    ASSERT_EQ(starts.size(), 2);
-    EXPECT_EQ(starts.at(1).value("extras").toObject().keys(), QStringList{"NUM"});
-    EXPECT_FALSE(QFileInfo::exists(local(kOneByOneFileName)));
-    EXPECT_EQ(dialogs.pending(), 0);
-}
+    state->setActivityAnswer(2, QStringLiteral("Error: Activity not started\n"));
+    starts = sendTest(QStringLiteral("0170123"), kSendingCompleted);
+    for (const char* copy :
+         {"/storage/emulated/0/message.txt", "/storage/emulated/legacy/message.txt"}) {
+        EXPECT_EQ(state->phoneFile(copy), kAndroidTestMessageText.toUtf8()) << copy;
+    }
+    ASSERT_EQ(starts.size(), 3);
+    EXPECT_EQ(starts.at(2).value("extras").toObject().keys(), QStringList{"NUM"});
 
-TEST_F(PhoneWindowTest, FallbackWithFullStorageSaysSo) {
-    onePhone();
-    detect();
     state->setActivityAnswer(QStringLiteral("Error: Activity not started\n"));
     state->setStorageFull(true);
-    ScriptedDialogs dialogs;
-    dialogs.expectNotice(kStorageInaccessible);
-    window.Set_Test_Number_Field(QStringLiteral("0170123"));
-    window.Send_Test_SMS_Pressed();
-    waitIdle();
-    EXPECT_EQ(state->activityStarts().size(), 1);
-    EXPECT_FALSE(QFileInfo::exists(local(kOneByOneFileName)));
-}
+    EXPECT_EQ(sendTest(QStringLiteral("0170123"), kStorageInaccessible).size(), 4);
 
-TEST_F(PhoneWindowTest, FallbackStartThatFailsIsNotReportedAsCompleted) {
-    onePhone();
-    detect();
+    state->setStorageFull(false);
     state->setActivityAnswer(QStringLiteral("Error: Activity class does not exist\n"));
-    ScriptedDialogs dialogs;
-    dialogs.expectNotice(QStringLiteral(
-        "The companion app on the phone could not be started, so the test message to 0170123 "
-        "was not sent."));
-    window.Set_Test_Number_Field(QStringLiteral("0170123"));
-    window.Send_Test_SMS_Pressed();
-    waitIdle();
-    EXPECT_EQ(state->activityStarts().size(), 2);
-    EXPECT_FALSE(dialogs.messages().contains(kSendingCompleted));
+    EXPECT_EQ(sendTest(QStringLiteral("0170123"),
+                       QStringLiteral("The companion app on the phone could not be started, so "
+                                      "the test message to 0170123 was not sent."))
+                  .size(),
+              6);
 }
 
 }  // namespace
