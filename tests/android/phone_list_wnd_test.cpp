@@ -121,23 +121,20 @@ TEST_F(PhoneWindowTest, DetectedPhoneShowsItsRowsInOrderAndTheWarningOnce) {
     EXPECT_EQ(dialogs.pending(), 0);
 }
 
-// The phone-wide SMS limit is changed only after the user said yes, and asked about once.
+// The phone-wide SMS limit is changed only after the user said yes, and asked about once: a
+// second search in the same window does not ask again.
 TEST_F(PhoneWindowTest, SmsLimitIsRaisedOnlyWithConsent) {
-    struct Case {
-        const char* name;
+    const struct {
         QString before;  // "" when never set
         bool answer;
         bool asked;
-        QString after;
-    };
-    const QList<Case> cases = {
-        {"default_limit_no", "", false, true, ""},
-        {"default_limit_yes", "", true, true, "1000"},
-        {"low_limit_yes", "100", true, true, "1000"},
-        {"already_raised", "5000", true, false, "5000"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        QString count, interval;  // afterwards
+    } cases[] = {{"", false, true, "", ""},
+                 {"", true, true, "1000", "60000"},
+                 {"100", true, true, "1000", "60000"},
+                 {"5000", true, false, "5000", ""}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.before.toStdString() + (c.answer ? " yes" : " no"));
         QFile::remove(state->path(fakeadb::kSettingsFile));
         QFile::remove(state->path(fakeadb::kCallsLog));
         if (!c.before.isEmpty()) {
@@ -148,33 +145,21 @@ TEST_F(PhoneWindowTest, SmsLimitIsRaisedOnlyWithConsent) {
         caseView.phoneAnswer = c.answer;
         Phone_List_Wnd caseWindow;
         caseWindow.setView(&caseView);
-        caseWindow.Open_Ph_List_Wnd();
-        ASSERT_TRUE(spinUntil([&] { return !caseWindow.detectionRunning(); }));
-        caseWindow.Wait_For_Workers();
-        EXPECT_EQ(caseView.questions,
-                  c.asked ? QStringList{kRaiseSmsLimitQuestion} : QStringList{});
-        QList<QStringList> puts;
+        for (const auto search :
+             {&Phone_List_Wnd::Open_Ph_List_Wnd, &Phone_List_Wnd::Search_dev_Pressed}) {
+            (caseWindow.*search)();
+            ASSERT_TRUE(spinUntil([&] { return !caseWindow.detectionRunning(); }));
+            caseWindow.Wait_For_Workers();
+            EXPECT_EQ(caseView.questions,
+                      c.asked ? QStringList{kRaiseSmsLimitQuestion} : QStringList{});
+        }
+        qsizetype puts = 0;
         for (const QStringList& call : state->callsOf(QStringLiteral("shell"))) {
-            if (call.mid(1, 2) == QStringList{"settings", "put"}) {
-                puts.append(call);
-            }
+            puts += call.mid(1, 2) == QStringList{"settings", "put"} ? 1 : 0;
         }
-        if (c.asked && c.answer) {
-            EXPECT_EQ(
-                puts,
-                (QList<QStringList>{
-                    {"shell", "settings", "put", "global", kSmsLimitCountSetting, "1000"},
-                    {"shell", "settings", "put", "global", kSmsLimitIntervalSetting, "60000"}}));
-            EXPECT_EQ(state->globalSetting(kSmsLimitIntervalSetting), QStringLiteral("60000"));
-        } else {
-            EXPECT_TRUE(puts.isEmpty());
-        }
-        EXPECT_EQ(state->globalSetting(kSmsLimitCountSetting), c.after);
-        // A second search in the same window does not ask again.
-        caseWindow.Search_dev_Pressed();
-        ASSERT_TRUE(spinUntil([&] { return !caseWindow.detectionRunning(); }));
-        caseWindow.Wait_For_Workers();
-        EXPECT_EQ(caseView.questions.size(), c.asked ? 1 : 0);
+        EXPECT_EQ(puts, c.interval.isEmpty() ? 0 : 2);
+        EXPECT_EQ(state->globalSetting(kSmsLimitCountSetting), c.count);
+        EXPECT_EQ(state->globalSetting(kSmsLimitIntervalSetting), c.interval);
     }
 }
 
