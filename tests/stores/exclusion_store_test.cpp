@@ -5,7 +5,8 @@
 
 namespace {
 
-using tesk::stores::Check_Exclusion_List_Name;
+using namespace tesk::stores;
+using namespace tesk::stores::test;
 
 // Checked in order: blank, characters, the index file's own name, names taken.
 TEST(ExclusionListNames, AreCheckedInOrder) {
@@ -31,47 +32,43 @@ TEST(ExclusionListNames, AreCheckedInOrder) {
 }
 
 TEST(ExclusionNumbers, TypedPlusBecomesDoubleZeroImportedKeepsIt) {
-    EXPECT_EQ(tesk::stores::Exclusion_Number("+44 7700-900123", true), "00447700900123");
-    EXPECT_EQ(tesk::stores::Exclusion_Number("+44 7700-900123", false), "+447700900123");
-    EXPECT_EQ(tesk::stores::Exclusion_Number("44+77", true), QString());
-    EXPECT_EQ(tesk::stores::Exclusion_Number(QString(21, QLatin1Char('1')), false), QString());
+    EXPECT_EQ(Exclusion_Number("+44 7700-900123", true), "00447700900123");
+    EXPECT_EQ(Exclusion_Number("+44 7700-900123", false), "+447700900123");
+    EXPECT_EQ(Exclusion_Number("44+77", true), QString());
+    EXPECT_EQ(Exclusion_Number(QString(21, QLatin1Char('1')), false), QString());
 }
 
-using ExclusionFiles = tesk::stores::test::DataFolderTest;
+using ExclusionFiles = DataFolderTest;
 
 TEST_F(ExclusionFiles, ImportKeepsPlusAndSkipsWhatTheListHolds) {
     bool ok = false;
     const QString text = write("n.txt", "+44 7700 900123\r\n00447700900123\r\n0777\nname\n0777\n");
-    EXPECT_EQ(tesk::stores::Exclusion_Numbers_From_File(text, {"00447700900123"}, &ok),
+    EXPECT_EQ(Exclusion_Numbers_From_File(text, {"00447700900123"}, &ok),
               (QStringList{"+447700900123", "0777"}))
         << "the typed 00 form and the imported + form are different numbers";
     EXPECT_TRUE(ok);
     // Records end at any line end and a record without a comma is one field.
     const QString csv = write("n.csv", "0711\n0722\n");
-    EXPECT_EQ(tesk::stores::Exclusion_Numbers_From_File(csv, {}, &ok),
-              (QStringList{"0711", "0722"}));
-    tesk::stores::Exclusion_Numbers_From_File(dir_.filePath("none.txt"), {}, &ok);
+    EXPECT_EQ(Exclusion_Numbers_From_File(csv, {}, &ok), (QStringList{"0711", "0722"}));
+    Exclusion_Numbers_From_File(dir_.filePath("none.txt"), {}, &ok);
     EXPECT_FALSE(ok);
     // The lists' own files: blank lines ignored, entries trimmed.
     const QString path = write("e.VORN", "  A \n\n \t\nB\r\nC");
-    EXPECT_EQ(tesk::stores::Read_Entry_File(path), (QStringList{"A", "B", "C"}));
-    EXPECT_TRUE(tesk::stores::Read_Entry_File(dir_.filePath("x")).isEmpty());
+    EXPECT_EQ(Read_Entry_File(path), (QStringList{"A", "B", "C"}));
+    EXPECT_TRUE(Read_Entry_File(dir_.filePath("x")).isEmpty());
 }
 
 TEST_F(ExclusionFiles, AppliedListsGiveEveryNumberEvenTwice) {
-    ASSERT_TRUE(tesk::stores::Write_Entry_File(Exclusion_Index_Path, {"Staff", "VIP", "Gone"}));
-    ASSERT_TRUE(tesk::stores::Write_Entry_File(tesk::stores::Exclusion_List_File("Staff"),
-                                               {"0711", "0722"}));
-    ASSERT_TRUE(tesk::stores::Write_Entry_File(tesk::stores::Exclusion_List_File("VIP"),
-                                               {"0722", "+4479"}));
-    ASSERT_TRUE(tesk::stores::Write_Entry_File(Applied_Exclusion_Path, {"VIP", "Gone", "Staff"}));
-    EXPECT_EQ(tesk::stores::Applied_Exclusion_Numbers(),
-              (QStringList{"0722", "+4479", "0711", "0722"}));
+    ASSERT_TRUE(Write_Entry_File(Exclusion_Index_Path, {"Staff", "VIP", "Gone"}));
+    ASSERT_TRUE(Write_Entry_File(Exclusion_List_File("Staff"), {"0711", "0722"}));
+    ASSERT_TRUE(Write_Entry_File(Exclusion_List_File("VIP"), {"0722", "+4479"}));
+    ASSERT_TRUE(Write_Entry_File(Applied_Exclusion_Path, {"VIP", "Gone", "Staff"}));
+    EXPECT_EQ(Applied_Exclusion_Numbers(), (QStringList{"0722", "+4479", "0711", "0722"}));
 
     // The composer's Exclusion List switch fills its set through the store.
     tesk::composer::ComposerController composer(tesk::composer::ComposerKind::Gsm);
     composer.Set_Exclusion_Loader([](tesk::composer::ComposerController& c) {
-        c.Fill_Exclusion_Num_List(tesk::stores::Applied_Exclusion_Numbers());
+        c.Fill_Exclusion_Num_List(Applied_Exclusion_Numbers());
     });
     composer.Exclusion_Chk(true);
     EXPECT_EQ(composer.exclusions().count(), 4);

@@ -7,9 +7,9 @@
 
 namespace {
 
-using tesk::stores::Exclusion_Wizard;
-using tesk::stores::Read_Entry_File;
-using tesk::stores::WizardScreen;
+using namespace tesk::stores;
+using namespace tesk::stores::test;
+
 using tesk::test::ScriptedDialogs;
 
 const QString kContinue = "\nAre you sure you want to continue";
@@ -17,7 +17,7 @@ const QString kUnsavedNumbers =
     "\nYou have made changes in exclusion number list that have not been saved";
 const QString kUnsavedApplied = "\nYou have made changes in 'Exclude when sending SMS' list";
 
-class RecordingWizardView final : public tesk::stores::ExclusionWizardView {
+class RecordingWizardView final : public ExclusionWizardView {
   public:
     void showScreen(WizardScreen shown) override { screen = shown; }
     void redrawLists() override {}
@@ -40,7 +40,7 @@ class RecordingWizardView final : public tesk::stores::ExclusionWizardView {
     QString exported;
 };
 
-class Wizard : public tesk::stores::test::DataFolderTest {
+class Wizard : public DataFolderTest {
   protected:
     void SetUp() override {
         DataFolderTest::SetUp();
@@ -105,7 +105,7 @@ TEST_F(Wizard, NewListGoesThroughItsScreensIntoTheFiles) {
     EXPECT_EQ(view_.screen, WizardScreen::Lists);
     EXPECT_EQ(wizard_.available(), QStringList{QString(50, QLatin1Char('n'))});
     EXPECT_EQ(Read_Entry_File(Exclusion_Index_Path), wizard_.available());
-    EXPECT_EQ(Read_Entry_File(tesk::stores::Exclusion_List_File(QString(50, QLatin1Char('n')))),
+    EXPECT_EQ(Read_Entry_File(Exclusion_List_File(QString(50, QLatin1Char('n')))),
               QStringList{"00447700900123"});
     EXPECT_EQ(refreshes_, 1);
     EXPECT_FALSE(wizard_.unsavedNumbers());
@@ -142,7 +142,7 @@ TEST_F(Wizard, ApplyingAndSavingTheAppliedLists) {
     const int before = refreshes_;
     wizard_.Save_Applied_Btn();
     EXPECT_EQ(Read_Entry_File(Applied_Exclusion_Path), (QStringList{"VIP", "Staff"}));
-    EXPECT_EQ(tesk::stores::Applied_Exclusion_Numbers(), (QStringList{"0722", "0711"}));
+    EXPECT_EQ(Applied_Exclusion_Numbers(), (QStringList{"0722", "0711"}));
     EXPECT_EQ(refreshes_, before + 1);
 
     wizard_.Set_Selected_Applied({0});
@@ -160,7 +160,7 @@ TEST_F(Wizard, DeletingAListAlsoRemovesItFromTheAppliedFile) {
     wizard_.Delete_Btn();
     EXPECT_EQ(Read_Entry_File(Exclusion_Index_Path), QStringList{"VIP"});
     EXPECT_EQ(Read_Entry_File(Applied_Exclusion_Path), QStringList{"VIP"});
-    EXPECT_FALSE(QFile::exists(tesk::stores::Exclusion_List_File("Staff")));
+    EXPECT_FALSE(QFile::exists(Exclusion_List_File("Staff")));
 }
 
 TEST_F(Wizard, RenameKeepsTheFilesInStep) {
@@ -173,15 +173,14 @@ TEST_F(Wizard, RenameKeepsTheFilesInStep) {
     wizard_.Update_ex_list_Name_Btn("Staff");  // same name: nothing at all
     dialogs_.expectNotice("\nEntered exclusion list name already exists.");
     wizard_.Update_ex_list_Name_Btn("VIP");
-    EXPECT_TRUE(QFile::exists(tesk::stores::Exclusion_List_File("Staff")));
+    EXPECT_TRUE(QFile::exists(Exclusion_List_File("Staff")));
 
     dialogs_.expect(kContinue, "Yes");
     wizard_.Update_ex_list_Name_Btn(QStringLiteral("Πελάτες"));
     EXPECT_EQ(Read_Entry_File(Exclusion_Index_Path), (QStringList{"Πελάτες", "VIP"}));
     EXPECT_EQ(Read_Entry_File(Applied_Exclusion_Path), (QStringList{"Πελάτες", "VIP"}));
-    EXPECT_FALSE(QFile::exists(tesk::stores::Exclusion_List_File("Staff")));
-    EXPECT_EQ(Read_Entry_File(tesk::stores::Exclusion_List_File(QStringLiteral("Πελάτες"))),
-              QStringList{"0711"});
+    EXPECT_FALSE(QFile::exists(Exclusion_List_File("Staff")));
+    EXPECT_EQ(Read_Entry_File(Exclusion_List_File(QStringLiteral("Πελάτες"))), QStringList{"0711"});
 }
 
 TEST_F(Wizard, UpdatedNumbersKeepTheirPlusAndRefuseDuplicates) {
@@ -208,7 +207,7 @@ TEST_F(Wizard, UpdatedNumbersKeepTheirPlusAndRefuseDuplicates) {
     wizard_.Export_Number_Btn();
     ASSERT_EQ(view_.exported, dir_.filePath("staff.doc.txt"));
     const QString rule(76, QLatin1Char('='));
-    EXPECT_EQ(QString::fromUtf8(tesk::stores::test::readBytes(view_.exported)),
+    EXPECT_EQ(QString::fromUtf8(readBytes(view_.exported)),
               rule + "\n\n\t\t\t[ Tesk SMS - Exclusion Number List ]\t\t\t\n\n" + rule +
                   "\n0711\n+447700\n");
 }
@@ -219,7 +218,7 @@ TEST_F(Wizard, LeavingWithUnsavedChangesAsksBothQuestions) {
     dialogs_.expect(kUnsavedNumbers, "No");
     wizard_.Cancel_Btn();
     EXPECT_EQ(view_.ended, 0);
-    EXPECT_EQ(Read_Entry_File(tesk::stores::Exclusion_List_File("Staff")), QStringList{"0711"});
+    EXPECT_EQ(Read_Entry_File(Exclusion_List_File("Staff")), QStringList{"0711"});
     EXPECT_TRUE(Read_Entry_File(Applied_Exclusion_Path).isEmpty());
 
     view_.ended = -2;
@@ -240,8 +239,7 @@ TEST_F(Wizard, LeavingWithUnsavedChangesAsksBothQuestions) {
     dialogs_.expect(kUnsavedApplied, "Yes");
     wizard_.Cancel_Btn();
     EXPECT_EQ(view_.ended, 0);
-    EXPECT_EQ(Read_Entry_File(tesk::stores::Exclusion_List_File("Staff")),
-              (QStringList{"0711", "0733"}));
+    EXPECT_EQ(Read_Entry_File(Exclusion_List_File("Staff")), (QStringList{"0711", "0733"}));
     EXPECT_EQ(Read_Entry_File(Applied_Exclusion_Path), QStringList{"Staff"});
 }
 

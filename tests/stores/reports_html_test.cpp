@@ -8,7 +8,7 @@
 
 namespace {
 
-using tesk::stores::ReportFormat;
+using namespace tesk::stores;
 
 QString visibleText(const QString& html) {
     QTextDocument document;
@@ -17,11 +17,11 @@ QString visibleText(const QString& html) {
 }
 
 TEST(HtmlReports, SentItemsShowEveryValueAsTyped) {
-    const QString page = tesk::stores::Sent_Items_Report(
-        {{"+447700900123", "Price < 5 & \"free\" <b>gift</b>\nsecond line", "07/12/2026",
-          "Message sent successfully."},
-         {"0777", "Ωμέγα", "06/12/2026", "+CMS ERROR: 500"}},
-        ReportFormat::Html, true);
+    const QString page =
+        Sent_Items_Report({{"+447700900123", "Price < 5 & \"free\" <b>gift</b>\nsecond line",
+                            "07/12/2026", "Message sent successfully."},
+                           {"0777", "Ωμέγα", "06/12/2026", "+CMS ERROR: 500"}},
+                          ReportFormat::Html, true);
     const QString seen = visibleText(page);
     EXPECT_TRUE(seen.contains("[ Tesk SMS - Sent Items ]"));
     // The plain text of a document shows the page's non-breaking blanks as blanks.
@@ -30,14 +30,14 @@ TEST(HtmlReports, SentItemsShowEveryValueAsTyped) {
     EXPECT_TRUE(seen.contains("+CMS ERROR: 500"));
     EXPECT_TRUE(seen.contains(QStringLiteral("Ωμέγα")));
     EXPECT_TRUE(seen.contains("Status"));
-    const QString android = visibleText(tesk::stores::Sent_Items_Report(
-        {{"0777", "x", "06/12/2026", "ok"}}, ReportFormat::Html, false));
+    const QString android = visibleText(
+        Sent_Items_Report({{"0777", "x", "06/12/2026", "ok"}}, ReportFormat::Html, false));
     EXPECT_FALSE(android.contains("Status"));
 }
 
 TEST(HtmlReports, TemplatesShowTheirText) {
-    const QString seen = visibleText(
-        tesk::stores::Templates_Report({"<i>one</i>", "two\nlines"}, ReportFormat::Html));
+    const QString seen =
+        visibleText(Templates_Report({"<i>one</i>", "two\nlines"}, ReportFormat::Html));
     EXPECT_TRUE(seen.contains("[ Tesk SMS - Templates ]"));
     EXPECT_TRUE(seen.contains("Templates:"));
     EXPECT_TRUE(seen.contains("<i>one</i>"));

@@ -3,8 +3,8 @@
 
 namespace {
 
-using tesk::stores::ReportFormat;
-using tesk::stores::SentItem;
+using namespace tesk::stores;
+using namespace tesk::stores::test;
 
 // A chosen name keeps its extension when it is the format's own in any case, else gets it added.
 TEST(ReportNames, FollowTheExtensionRule) {
@@ -20,7 +20,7 @@ TEST(ReportNames, FollowTheExtensionRule) {
                  {"/x/r.txt", ReportFormat::Html, "/x/r.txt.html"},
                  {"/x/mytxt", ReportFormat::Text, "/x/mytxt.txt"}};
     for (const auto& c : cases) {
-        EXPECT_EQ(tesk::stores::Report_File_Name(QString::fromUtf8(c.chosen), c.format),
+        EXPECT_EQ(Report_File_Name(QString::fromUtf8(c.chosen), c.format),
                   QString::fromUtf8(c.expected))
             << c.chosen;
     }
@@ -32,21 +32,21 @@ const QList<SentItem> kItems{
 
 TEST(SentItemsReport, PlainTextHasTheHeaderAndOneBlockPerEntry) {
     const QString rule(76, QLatin1Char('='));
-    EXPECT_EQ(tesk::stores::Sent_Items_Report(kItems, ReportFormat::Text, true),
+    EXPECT_EQ(Sent_Items_Report(kItems, ReportFormat::Text, true),
               rule + "\n\n\t\t\t[ Tesk SMS - Sent Items]\t\t\t\n\n" + rule + "\n" +
                   "Date\t: 07/12/2026\nStatus\t: Message sent successfully.\nNumber\t: "
                   "+447700900123\nMessage\t: Hi\nthere\n" +
                   rule + "\n" +
                   "Date\t: 06/12/2026\nStatus\t: +CMS ERROR: 500\nNumber\t: 0777\nMessage\t: x\n" +
                   rule + "\n");
-    const QString android = tesk::stores::Sent_Items_Report(kItems, ReportFormat::Text, false);
+    const QString android = Sent_Items_Report(kItems, ReportFormat::Text, false);
     EXPECT_FALSE(android.contains("Status"));
     EXPECT_TRUE(android.contains("Date\t: 06/12/2026\nNumber\t: 0777\nMessage\t: x\n"));
 }
 
 TEST(TemplatesReport, PlainTextIsEachTemplateUnderTheRule) {
     const QString rule(76, QLatin1Char('='));
-    EXPECT_EQ(tesk::stores::Templates_Report({"One", "Two\nlines"}, ReportFormat::Text),
+    EXPECT_EQ(Templates_Report({"One", "Two\nlines"}, ReportFormat::Text),
               rule + "\n\n\t\t\t[ Tesk SMS - Templates]\t\t\t\n\n" + rule + "\n" + "One\n" + rule +
                   "\nTwo\nlines\n" + rule + "\n");
 }
@@ -54,10 +54,10 @@ TEST(TemplatesReport, PlainTextIsEachTemplateUnderTheRule) {
 TEST(Reports, AreWrittenAsUtf16WithOneByteOrderMark) {
     QTemporaryDir dir;
     const QString path = dir.filePath("report.txt");
-    const QString text = tesk::stores::Sent_Items_Report(kItems, ReportFormat::Text, true) +
-                         QStringLiteral("Ωμέγα ✓");
-    ASSERT_TRUE(tesk::stores::Write_Report(path, text));
-    const QByteArray bytes = tesk::stores::test::readBytes(path);
+    const QString text =
+        Sent_Items_Report(kItems, ReportFormat::Text, true) + QStringLiteral("Ωμέγα ✓");
+    ASSERT_TRUE(Write_Report(path, text));
+    const QByteArray bytes = readBytes(path);
     ASSERT_GE(bytes.size(), 2);
     QStringDecoder decoder(QStringDecoder::Utf16);  // reads the mark and drops it
     const QString decoded = decoder.decode(bytes);
@@ -68,12 +68,11 @@ TEST(Reports, AreWrittenAsUtf16WithOneByteOrderMark) {
 }
 
 TEST(Reports, HtmlValuesAreEscapedBeforeTheirLineBreaksAndBlanks) {
-    EXPECT_EQ(tesk::stores::Html_Cell_Text("<b>Tom & \"Jerry\"</b>\nok"),
+    EXPECT_EQ(Html_Cell_Text("<b>Tom & \"Jerry\"</b>\nok"),
               "&lt;b&gt;Tom&nbsp;&amp;&nbsp;&quot;Jerry&quot;&lt;/b&gt;<br>ok");
-    const QString page = tesk::stores::Sent_Items_Report({{"<script>", "a b", "07/12/2026", "x<y"}},
-                                                         ReportFormat::Html, true);
-    EXPECT_TRUE(
-        page.startsWith(tesk::stores::Html_Page_Head("[ Tesk SMS - Sent Items ]", "Sent Items:")));
+    const QString page =
+        Sent_Items_Report({{"<script>", "a b", "07/12/2026", "x<y"}}, ReportFormat::Html, true);
+    EXPECT_TRUE(page.startsWith(Html_Page_Head("[ Tesk SMS - Sent Items ]", "Sent Items:")));
     EXPECT_FALSE(page.contains("<script>"));
     EXPECT_TRUE(page.contains("&lt;script&gt;"));
     EXPECT_TRUE(page.contains("a&nbsp;b"));
@@ -82,11 +81,11 @@ TEST(Reports, HtmlValuesAreEscapedBeforeTheirLineBreaksAndBlanks) {
 
 // A row with a delivery state gets a Delivery line; one without keeps the plain form.
 TEST(StatusReport, TextAndHtmlCarryBothStatusesAndTheDeliveryWhereThereIsOne) {
-    const QList<tesk::stores::StatusReportRow> rows{
+    const QList<StatusReportRow> rows{
         {"+447700900001", "Hi <you>", "Done", "Message sent successfully.", "Delivered"},
         {"0777", "x", "Stopped", "+CMS ERROR: 500", ""}};
     const QString rule(76, QLatin1Char('='));
-    EXPECT_EQ(tesk::stores::Status_Report(rows, ReportFormat::Text),
+    EXPECT_EQ(Status_Report(rows, ReportFormat::Text),
               rule + "\n\n\t\t\t[ Tesk SMS - Sent Items]\t\t\t\n\n" + rule + "\n" +
                   "Number\t\t: +447700900001\nMessage\t\t: Hi <you>\nCurrent Status\t: Done\n"
                   "Sent Status\t: Message sent successfully.\nDelivery\t: Delivered\n" +
@@ -94,7 +93,7 @@ TEST(StatusReport, TextAndHtmlCarryBothStatusesAndTheDeliveryWhereThereIsOne) {
                   "Number\t\t: 0777\nMessage\t\t: x\nCurrent Status\t: Stopped\nSent Status\t: "
                   "+CMS ERROR: 500\n" +
                   rule + "\n");
-    const QString page = tesk::stores::Status_Report(rows, ReportFormat::Html);
+    const QString page = Status_Report(rows, ReportFormat::Html);
     EXPECT_TRUE(page.contains(QStringLiteral(
         "<tr><td width=100>Current Status</td><td>:&nbsp;&nbsp;</td><td>Stopped</td>")));
     EXPECT_TRUE(page.contains("Hi&nbsp;&lt;you&gt;"));

@@ -8,17 +8,18 @@
 
 namespace {
 
+using namespace tesk::stores;
+using namespace tesk::stores::test;
+
 using tesk::composer::ComposerController;
 using tesk::composer::ComposerKind;
 using tesk::composer::test::kImportFailure;
-using tesk::stores::SentItem;
-using tesk::stores::test::readReport;
 using tesk::test::ScriptedDialogs;
 
 const QString kStatusQuestion = "\nWhich sent items do you want to export?";
 const QString kFormatQuestion = "\nIn which format do you want to export?";
 
-class RecordingSentItemsView final : public tesk::stores::SentItemsView {
+class RecordingSentItemsView final : public SentItemsView {
   public:
     void redrawTable() override {}
     void selectRows(const QList<int>& rows) override { selection = rows; }
@@ -39,18 +40,18 @@ const QList<SentItem> kStored{
     {"07700900002", "Second", "06/12/2026", "+CMS ERROR: 500"},
     {"07700900003", "Third", "07/12/2026", "Message sent to device."}};
 
-class SentItemsWindow : public tesk::stores::test::DataFolderTest {
+class SentItemsWindow : public DataFolderTest {
   protected:
     void SetUp() override {
         DataFolderTest::SetUp();
-        ASSERT_TRUE(tesk::stores::Rewrite_Sent_Items(Sent_Item_Path, kStored, false));
-        ASSERT_TRUE(tesk::stores::Rewrite_Sent_Items(Sent_Item_Path_Android, kStored, false));
+        ASSERT_TRUE(Rewrite_Sent_Items(Sent_Item_Path, kStored, false));
+        ASSERT_TRUE(Rewrite_Sent_Items(Sent_Item_Path_Android, kStored, false));
     }
     ScriptedDialogs dialogs_;
     ComposerController composer_{ComposerKind::Gsm};
     tesk::composer::test::RecordingView composerView_{composer_};
     RecordingSentItemsView view_;
-    tesk::stores::Sent_Items window_{tesk::kGsmMode, composer_, &view_};
+    Sent_Items window_{tesk::kGsmMode, composer_, &view_};
 };
 
 TEST_F(SentItemsWindow, LoadsTheModeFileAndShowsDetailsOfTheHighlightedEntry) {
@@ -65,7 +66,7 @@ TEST_F(SentItemsWindow, LoadsTheModeFileAndShowsDetailsOfTheHighlightedEntry) {
     EXPECT_EQ(window_.Table_Value(1, "Status"), "+CMS ERROR: 500");
 
     RecordingSentItemsView androidView;
-    tesk::stores::Sent_Items android(tesk::kAndroidMode, composer_, &androidView);
+    Sent_Items android(tesk::kAndroidMode, composer_, &androidView);
     android.Load();
     EXPECT_FALSE(android.Status_Column_Shown());
     android.Set_Selected_Rows({2});
@@ -74,20 +75,20 @@ TEST_F(SentItemsWindow, LoadsTheModeFileAndShowsDetailsOfTheHighlightedEntry) {
 }
 
 TEST_F(SentItemsWindow, DeletingChangesTheFileOnlyWhenTheWindowCloses) {
-    dialogs_.expectNotice(tesk::stores::kSentItemsEmpty);
+    dialogs_.expectNotice(kSentItemsEmpty);
     window_.Clear_Sel_Btn();  // not loaded yet: empty
     window_.Load();
-    dialogs_.expectNotice(tesk::stores::kSelectSentItem);
+    dialogs_.expectNotice(kSelectSentItem);
     window_.Clear_Sel_Btn();
     window_.Set_Selected_Rows({2, 0});
     window_.Clear_Sel_Btn();
     EXPECT_EQ(window_.items(), QList<SentItem>{kStored.at(1)});
     EXPECT_EQ(view_.selection, QList<int>{0});
     EXPECT_EQ(view_.count, "Total Items : 1");
-    EXPECT_EQ(tesk::stores::LoadItems_Sent_Items(Sent_Item_Path), kStored);
+    EXPECT_EQ(LoadItems_Sent_Items(Sent_Item_Path), kStored);
     window_.Cancel_Btn();
     EXPECT_EQ(view_.ended, 0);
-    EXPECT_EQ(tesk::stores::LoadItems_Sent_Items(Sent_Item_Path), QList<SentItem>{kStored.at(1)});
+    EXPECT_EQ(LoadItems_Sent_Items(Sent_Item_Path), QList<SentItem>{kStored.at(1)});
 
     // Delete All asks, and empties the file at once.
     const QString question = "\nThis option will clear the entire list contents.";
@@ -113,23 +114,23 @@ ino_t inodeOf(const QString& path) {
 // too, and records appended by a sending run while the window was open stay.
 TEST_F(SentItemsWindow, ClosingRewritesOnlyAfterADeletionAndKeepsWhatItDidNotDelete) {
     for (const int mode : {tesk::kGsmMode, tesk::kAndroidMode}) {
-        const QString path = tesk::stores::Sent_Item_File(mode);
-        const QByteArray before = tesk::stores::Read_Store_File(path);
+        const QString path = Sent_Item_File(mode);
+        const QByteArray before = Read_Store_File(path);
         const auto inode = inodeOf(path);
         RecordingSentItemsView view;
-        tesk::stores::Sent_Items window(mode, composer_, &view);
+        Sent_Items window(mode, composer_, &view);
         window.Load();
         window.Cancel_Btn();
-        EXPECT_EQ(tesk::stores::Read_Store_File(path), before);
+        EXPECT_EQ(Read_Store_File(path), before);
         EXPECT_EQ(inodeOf(path), inode) << "an unchanged file is not rewritten";
 
         window.Load();
         window.Set_Selected_Rows({1});
         window.Clear_Sel_Btn();
         const SentItem late{"07700900004", "Late", "08/12/2026", "Message sent successfully."};
-        ASSERT_TRUE(tesk::stores::Append_Sent_Item(mode, late));
+        ASSERT_TRUE(Append_Sent_Item(mode, late));
         window.Cancel_Btn();
-        EXPECT_EQ(tesk::stores::LoadItems_Sent_Items(path),
+        EXPECT_EQ(LoadItems_Sent_Items(path),
                   (QList<SentItem>{kStored.at(0), kStored.at(2), late}));
     }
 }
@@ -170,8 +171,7 @@ TEST_F(SentItemsWindow, ExportsTheChosenEntriesInTheChosenFormat) {
     window_.Export_Btn();
     EXPECT_EQ(view_.exported, dir_.filePath("report.TXT"));
     EXPECT_EQ(readReport(view_.exported),
-              tesk::stores::Sent_Items_Report({kStored.at(0), kStored.at(2)},
-                                              tesk::stores::ReportFormat::Text, true));
+              Sent_Items_Report({kStored.at(0), kStored.at(2)}, ReportFormat::Text, true));
 
     dialogs_.expect(kStatusQuestion, "Not Sent");
     dialogs_.expect(kFormatQuestion, "HTML");
@@ -196,7 +196,7 @@ TEST_F(SentItemsWindow, ExportsTheChosenEntriesInTheChosenFormat) {
     window_.Export_Btn();
     EXPECT_EQ(view_.exported, QString());
 
-    ASSERT_TRUE(tesk::stores::Rewrite_Sent_Items(Sent_Item_Path, {kStored.at(0)}, false));
+    ASSERT_TRUE(Rewrite_Sent_Items(Sent_Item_Path, {kStored.at(0)}, false));
     window_.Load();
     dialogs_.expect(kStatusQuestion, "Not Sent");
     dialogs_.expectNotice("\nThere is no item for selected Export Option.");
@@ -205,7 +205,7 @@ TEST_F(SentItemsWindow, ExportsTheChosenEntriesInTheChosenFormat) {
 
     // The Android window shows no statuses: no question about them, none in the report.
     RecordingSentItemsView androidView;
-    tesk::stores::Sent_Items android(tesk::kAndroidMode, composer_, &androidView);
+    Sent_Items android(tesk::kAndroidMode, composer_, &androidView);
     android.Load();
     dialogs_.expect(kFormatQuestion, "Text");
     dialogs_.expectFileToSave(dir_.filePath("android"));

@@ -9,10 +9,8 @@
 
 namespace {
 
-using tesk::stores::LoadItems_Sent_Items;
-using tesk::stores::Parse_Sent_Items;
-using tesk::stores::Sent_Item_Record;
-using tesk::stores::SentItem;
+using namespace tesk::stores;
+using namespace tesk::stores::test;
 
 TEST(SentItemRecord, IsOneLineWithTheMarksAndTheLineBreakMarker) {
     const SentItem item{"+447700900123", "Hello\nsee you", "07/12/2026",
@@ -102,25 +100,24 @@ TEST(SentItemDeletion, CutsOnlyTheDeletedRecords) {
                  {"all_deleted", "\a1\va\a01/01/2026\vok\n", {}, ""}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const tesk::stores::SentItemsFile file = tesk::stores::Read_Sent_Items(c.file);
-        EXPECT_EQ(tesk::stores::Sent_Items_Keeping(file, c.kept), c.expected);
+        const SentItemsFile file = Read_Sent_Items(c.file);
+        EXPECT_EQ(Sent_Items_Keeping(file, c.kept), c.expected);
         QList<int> all(file.items.size());
         std::iota(all.begin(), all.end(), 0);
-        EXPECT_EQ(tesk::stores::Sent_Items_Keeping(file, all), c.file);
+        EXPECT_EQ(Sent_Items_Keeping(file, all), c.file);
     }
 }
 
-using SentItemFiles = tesk::stores::test::DataFolderTest;
+using SentItemFiles = DataFolderTest;
 
 // Each mode appends to its own file; an append recreates a missing data folder with the other
 // store files, and a missing file loads as empty.
 TEST_F(SentItemFiles, EachModeAppendsToItsOwnFile) {
     ASSERT_TRUE(QDir(Tesk_SMS_Data_Folder_Path).removeRecursively());
     EXPECT_TRUE(LoadItems_Sent_Items(Sent_Item_Path).isEmpty());
-    ASSERT_TRUE(tesk::stores::Append_Sent_Item(
-        1, {"111", "gsm", "07/12/2026", "Message sent successfully."}));
+    ASSERT_TRUE(Append_Sent_Item(1, {"111", "gsm", "07/12/2026", "Message sent successfully."}));
     EXPECT_TRUE(QFile::exists(Exclusion_Index_Path));
-    ASSERT_TRUE(tesk::stores::Append_Sent_Item(2, {"222", "android", "07/12/2026", "Sent"}));
+    ASSERT_TRUE(Append_Sent_Item(2, {"222", "android", "07/12/2026", "Sent"}));
     EXPECT_EQ(LoadItems_Sent_Items(Sent_Item_Path),
               (QList<SentItem>{{"111", "gsm", "07/12/2026", "Message sent successfully."}}));
     EXPECT_EQ(LoadItems_Sent_Items(Sent_Item_Path_Android),
@@ -138,7 +135,7 @@ TEST_F(SentItemFiles, ThirtyTwoThreadsAppendWithoutInterleaving) {
     for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([t, &body] {
             for (int i = 0; i < kEach; ++i) {
-                tesk::stores::Append_Sent_Item(
+                Append_Sent_Item(
                     1, {QStringLiteral("%1%2").arg(t + 10).arg(i, 4, 10, QLatin1Char('0')), body,
                         "07/12/2026", "Message sent successfully."});
             }
@@ -147,7 +144,7 @@ TEST_F(SentItemFiles, ThirtyTwoThreadsAppendWithoutInterleaving) {
     for (std::thread& thread : threads) {
         thread.join();
     }
-    const QString text = QString::fromUtf8(tesk::stores::test::readBytes(Sent_Item_Path));
+    const QString text = QString::fromUtf8(readBytes(Sent_Item_Path));
     EXPECT_EQ(text.count(QLatin1Char('\n')), kThreads * kEach);
     const QList<SentItem> items = Parse_Sent_Items(text);
     ASSERT_EQ(items.size(), kThreads * kEach);

@@ -7,10 +7,8 @@
 
 namespace {
 
-using tesk::stores::Rewrite_Store_File;
-using tesk::stores::SentItem;
-using tesk::stores::test::asNobody;
-using tesk::stores::test::readBytes;
+using namespace tesk::stores;
+using namespace tesk::stores::test;
 
 TEST(RewriteStoreFile, ReplacesTheContentsAndKeepsTheFilePrivate) {
     QTemporaryDir dir;
@@ -24,8 +22,8 @@ TEST(RewriteStoreFile, ReplacesTheContentsAndKeepsTheFilePrivate) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
               QStringList{"Templates.VORN"});
     // An append to what cannot be opened is reported.
-    EXPECT_FALSE(tesk::stores::Append_Store_Record(dir.filePath("no/such/dir/f"), "x\n"));
-    EXPECT_FALSE(tesk::stores::Append_Store_Record(dir.path(), "x\n"));  // a folder
+    EXPECT_FALSE(Append_Store_Record(dir.filePath("no/such/dir/f"), "x\n"));
+    EXPECT_FALSE(Append_Store_Record(dir.path(), "x\n"));  // a folder
 }
 
 TEST(RewriteStoreFile, AReadOnlyFolderKeepsTheOldFile) {
@@ -42,7 +40,7 @@ TEST(RewriteStoreFile, AReadOnlyFolderKeepsTheOldFile) {
     asNobody([&] {
         rewritten = Rewrite_Store_File(path, "new records\n");
         // Appending needs no new file, only the file's own write permission.
-        appended = tesk::stores::Append_Store_Record(path, "appended\n");
+        appended = Append_Store_Record(path, "appended\n");
     });
     EXPECT_FALSE(rewritten);
     EXPECT_TRUE(appended);
@@ -69,7 +67,7 @@ TEST(RewriteStoreFile, AKilledRewriteLeavesTheOldOrTheNewFileWhole) {
         ASSERT_TRUE(child.waitForFinished(30000));
         ASSERT_EQ(child.exitStatus(), QProcess::CrashExit) << seen.toStdString();
 
-        const QList<SentItem> items = tesk::stores::LoadItems_Sent_Items(path);
+        const QList<SentItem> items = LoadItems_Sent_Items(path);
         ASSERT_EQ(items.size(), kRecords) << "attempt " << attempt;
         const QString tag = items.first().Status;
         EXPECT_TRUE(tag == QLatin1String("A") || tag == QLatin1String("B"));

@@ -6,6 +6,9 @@
 
 namespace {
 
+using namespace tesk::stores;
+using namespace tesk::stores::test;
+
 using tesk::composer::ComposerController;
 using tesk::composer::ComposerKind;
 using tesk::test::ScriptedDialogs;
@@ -17,7 +20,7 @@ const QString kMoved = QStringLiteral(
     "\nSelected template message has been moved to Message Composer window of Software.");
 const QString kLimitQuestion = "Maximum characters limit is 1600.";
 
-class RecordingTemplatesView final : public tesk::stores::TemplatesView {
+class RecordingTemplatesView final : public TemplatesView {
   public:
     void redrawTable() override {}
     void selectRows(const QList<int>&) override {}
@@ -39,12 +42,12 @@ class RecordingTemplatesView final : public tesk::stores::TemplatesView {
     QString exported;
 };
 
-class TemplatesWindow : public tesk::stores::test::DataFolderTest {
+class TemplatesWindow : public DataFolderTest {
   protected:
     void SetUp() override {
         DataFolderTest::SetUp();
-        ASSERT_TRUE(tesk::stores::Write_Template_file(
-            Templates_Path, {"Welcome!", "See you\nat 9", "Thanks for your order."}));
+        ASSERT_TRUE(Write_Template_file(Templates_Path,
+                                        {"Welcome!", "See you\nat 9", "Thanks for your order."}));
         window_.Load();
     }
 
@@ -52,7 +55,7 @@ class TemplatesWindow : public tesk::stores::test::DataFolderTest {
     ComposerController composer_{ComposerKind::Gsm};
     tesk::composer::test::RecordingView composerView_{composer_};
     RecordingTemplatesView view_;
-    tesk::stores::Templates window_{composer_, &view_};
+    Templates window_{composer_, &view_};
 };
 
 TEST_F(TemplatesWindow, EditorAddsAndUpdatesWithoutDuplicates) {
@@ -83,29 +86,28 @@ TEST_F(TemplatesWindow, EditorAddsAndUpdatesWithoutDuplicates) {
     EXPECT_FALSE(window_.Editor_OK("Welcome!", 1));
     EXPECT_TRUE(window_.Editor_OK("See you at 10", 1));
     EXPECT_EQ(window_.templates().at(1), "See you at 10");
-    EXPECT_EQ(tesk::stores::Templates::Editor_Count_Text(QString(2000, QLatin1Char('q'))),
-              "1600 Characters");
+    EXPECT_EQ(Templates::Editor_Count_Text(QString(2000, QLatin1Char('q'))), "1600 Characters");
 }
 
 TEST_F(TemplatesWindow, DeletionsReachTheFileWhenTheWindowCloses) {
     window_.Set_Selected_Rows({0, 2});
     window_.Clear_Sel_Btn();
     EXPECT_EQ(window_.templates(), QStringList{"See you\nat 9"});
-    EXPECT_EQ(tesk::stores::LoadItems_templates(Templates_Path).size(), 3);
+    EXPECT_EQ(LoadItems_templates(Templates_Path).size(), 3);
     window_.Cancel_Btn();
     EXPECT_EQ(view_.ended, 0);
-    EXPECT_EQ(tesk::stores::LoadItems_templates(Templates_Path), QStringList{"See you\nat 9"});
+    EXPECT_EQ(LoadItems_templates(Templates_Path), QStringList{"See you\nat 9"});
 
     dialogs_.expect("clear the entire list contents", "Yes");
     window_.Clear_All_Btn();
     EXPECT_TRUE(window_.templates().isEmpty());
     EXPECT_EQ(QFile(Templates_Path).size(), 0);
     for (const auto& [action, text] :
-         {std::pair{&tesk::stores::Templates::Clear_All_Btn, "\nTemplates items list is empty."},
-          std::pair{&tesk::stores::Templates::Clear_Sel_Btn, "\nTemplates list is empty."},
-          std::pair{&tesk::stores::Templates::Update_Btn, "\nTemplates number list is empty."},
-          std::pair{&tesk::stores::Templates::Use_template_Btn, "\nTemplates list is empty."},
-          std::pair{&tesk::stores::Templates::Export_Btn, "\nTemplates list is empty."}}) {
+         {std::pair{&Templates::Clear_All_Btn, "\nTemplates items list is empty."},
+          std::pair{&Templates::Clear_Sel_Btn, "\nTemplates list is empty."},
+          std::pair{&Templates::Update_Btn, "\nTemplates number list is empty."},
+          std::pair{&Templates::Use_template_Btn, "\nTemplates list is empty."},
+          std::pair{&Templates::Export_Btn, "\nTemplates list is empty."}}) {
         dialogs_.expectNotice(QString::fromUtf8(text));
         (window_.*action)();
     }
@@ -158,9 +160,8 @@ TEST_F(TemplatesWindow, ExportAsHtml) {
     dialogs_.expectFileToSave(dir_.filePath("templates"));
     window_.Export_Btn();
     ASSERT_EQ(view_.exported, dir_.filePath("templates.html"));
-    const QString page = tesk::stores::test::readReport(view_.exported);
-    EXPECT_EQ(page, tesk::stores::Templates_Report(window_.templates(),
-                                                   tesk::stores::ReportFormat::Html));
+    const QString page = readReport(view_.exported);
+    EXPECT_EQ(page, Templates_Report(window_.templates(), ReportFormat::Html));
     EXPECT_TRUE(page.contains("See&nbsp;you<br>at&nbsp;9"));
 }
 

@@ -8,7 +8,8 @@
 
 namespace {
 
-using tesk::stores::Parse_Templates;
+using namespace tesk::stores;
+using namespace tesk::stores::test;
 
 const QString k1700 = QString(1600, QLatin1Char('a')) + QString(100, QLatin1Char('b'));
 const QString k1700Other = QString(1600, QLatin1Char('a')) + QString(100, QLatin1Char('c'));
@@ -76,54 +77,54 @@ TEST(TemplateFileChanges, TouchOnlyTheChangedLines) {
                   "B\n"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const tesk::stores::TemplatesFile file = tesk::stores::Read_Templates(c.file);
-        EXPECT_EQ(tesk::stores::Templates_File_After(file, c.templates, c.origins), c.expected);
+        const TemplatesFile file = Read_Templates(c.file);
+        EXPECT_EQ(Templates_File_After(file, c.templates, c.origins), c.expected);
         QList<int> unchanged(file.templates.size());
         std::iota(unchanged.begin(), unchanged.end(), 0);
-        EXPECT_EQ(tesk::stores::Templates_File_After(file, file.templates, unchanged), c.file);
+        EXPECT_EQ(Templates_File_After(file, file.templates, unchanged), c.file);
     }
 }
 
-class TemplateFiles : public tesk::stores::test::DataFolderTest {
+class TemplateFiles : public DataFolderTest {
   protected:
-    QByteArray fileBytes() const { return tesk::stores::test::readBytes(Templates_Path); }
+    QByteArray fileBytes() const { return readBytes(Templates_Path); }
 };
 
 // A template may start with U+FEFF, which readers take for a byte-order mark at the start of a
 // file: the file then gets a mark of its own in front.
 TEST_F(TemplateFiles, RewriteAndLoadRoundTrip) {
     const QStringList templates{QStringLiteral("\uFEFFFirst"), "Two\nlines", "Ünïcödé ✓"};
-    ASSERT_TRUE(tesk::stores::Write_Template_file(Templates_Path, templates));
+    ASSERT_TRUE(Write_Template_file(Templates_Path, templates));
     EXPECT_EQ(
         fileBytes(),
         "\xEF\xBB\xBF" + QStringLiteral("\uFEFFFirst\nTwo|AP*|DX/lines\nÜnïcödé ✓\n").toUtf8());
-    EXPECT_EQ(tesk::stores::LoadItems_templates(Templates_Path), templates);
-    EXPECT_TRUE(tesk::stores::Check_Duplicate_Template(templates, "Two\nlines"));
-    EXPECT_FALSE(tesk::stores::Check_Duplicate_Template(templates, "first"));
+    EXPECT_EQ(LoadItems_templates(Templates_Path), templates);
+    EXPECT_TRUE(Check_Duplicate_Template(templates, "Two\nlines"));
+    EXPECT_FALSE(Check_Duplicate_Template(templates, "first"));
     // A composed message that is the mark character alone starts a file, and stays.
-    ASSERT_TRUE(tesk::stores::Write_Template_file(Templates_Path, {}));
-    ASSERT_TRUE(tesk::stores::Save_Composed_Template(QStringLiteral("\uFEFF")));
-    ASSERT_TRUE(tesk::stores::Save_Composed_Template(QStringLiteral("\uFEFFHi")));
-    EXPECT_EQ(tesk::stores::LoadItems_templates(Templates_Path),
+    ASSERT_TRUE(Write_Template_file(Templates_Path, {}));
+    ASSERT_TRUE(Save_Composed_Template(QStringLiteral("\uFEFF")));
+    ASSERT_TRUE(Save_Composed_Template(QStringLiteral("\uFEFFHi")));
+    EXPECT_EQ(LoadItems_templates(Templates_Path),
               (QStringList{QStringLiteral("\uFEFF"), QStringLiteral("\uFEFFHi")}));
 }
 
 TEST_F(TemplateFiles, SavingTheComposedMessageTwiceStoresItOnce) {
-    ASSERT_TRUE(tesk::stores::Save_Composed_Template("See you\nat 9"));
-    ASSERT_TRUE(tesk::stores::Save_Composed_Template("See you\nat 9"));
-    ASSERT_TRUE(tesk::stores::Save_Composed_Template("Other"));
+    ASSERT_TRUE(Save_Composed_Template("See you\nat 9"));
+    ASSERT_TRUE(Save_Composed_Template("See you\nat 9"));
+    ASSERT_TRUE(Save_Composed_Template("Other"));
     EXPECT_EQ(fileBytes(), QByteArray("See you|AP*|DX/at 9\nOther\n"));
     // A long message is stored cut, and found again when it comes back whole.
-    ASSERT_TRUE(tesk::stores::Save_Composed_Template(k1700));
-    ASSERT_TRUE(tesk::stores::Save_Composed_Template(k1700));
-    EXPECT_EQ(tesk::stores::LoadItems_templates(Templates_Path).size(), 3);
-    EXPECT_FALSE(tesk::stores::Save_Composed_Template("   "));
+    ASSERT_TRUE(Save_Composed_Template(k1700));
+    ASSERT_TRUE(Save_Composed_Template(k1700));
+    EXPECT_EQ(LoadItems_templates(Templates_Path).size(), 3);
+    EXPECT_FALSE(Save_Composed_Template("   "));
 
     // The saves remember what the file holds; a change made to it by anybody else counts.
-    ASSERT_TRUE(tesk::stores::Write_Template_file(Templates_Path, {"Other"}));
-    ASSERT_TRUE(tesk::stores::Save_Composed_Template("See you\nat 9"));
-    ASSERT_TRUE(tesk::stores::Append_Store_Record(Templates_Path, "By hand\n"));
-    ASSERT_TRUE(tesk::stores::Save_Composed_Template("By hand"));
+    ASSERT_TRUE(Write_Template_file(Templates_Path, {"Other"}));
+    ASSERT_TRUE(Save_Composed_Template("See you\nat 9"));
+    ASSERT_TRUE(Append_Store_Record(Templates_Path, "By hand\n"));
+    ASSERT_TRUE(Save_Composed_Template("By hand"));
     EXPECT_EQ(fileBytes(), QByteArray("Other\nSee you|AP*|DX/at 9\nBy hand\n"));
 }
 
@@ -131,8 +132,8 @@ TEST_F(TemplateFiles, SendingThreadsSavingTheSameMessageStoreItOnce) {
     std::vector<std::thread> threads;
     for (int t = 0; t < 16; ++t) {
         threads.emplace_back([t] {
-            tesk::stores::Save_Composed_Template("Shared message");
-            tesk::stores::Save_Composed_Template(QStringLiteral("Own %1").arg(t));
+            Save_Composed_Template("Shared message");
+            Save_Composed_Template(QStringLiteral("Own %1").arg(t));
         });
     }
     for (std::thread& thread : threads) {
