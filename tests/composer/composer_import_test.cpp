@@ -16,13 +16,11 @@
 
 namespace {
 
-using tesk::composer::ComposerController;
-using tesk::composer::ComposerKind;
-using tesk::composer::ListItem;
-using tesk::composer::test::kImportFailure;
-using tesk::composer::test::RecordingView;
+using namespace tesk::composer;
+using namespace tesk::composer::test;
+
 using tesk::test::ScriptedDialogs;
-using ComposerImport = tesk::composer::test::ComposerTest;
+using ComposerImport = ComposerTest;
 
 const QString kReplace = "\nDo you want to replace the current list?";
 

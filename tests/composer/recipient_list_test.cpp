@@ -8,9 +8,7 @@
 
 namespace {
 
-using tesk::composer::ExclusionSet;
-using tesk::composer::ListItem;
-using tesk::composer::RecipientList;
+using namespace tesk::composer;
 
 bool linearContains(const QList<ListItem>& rows, const QString& number) {
     for (const ListItem& item : rows) {
