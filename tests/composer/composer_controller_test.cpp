@@ -125,7 +125,8 @@ TEST_F(ComposerTest, NumberFieldIsCutAndReturnAddsIt) {
     composer_.controlTextDidEndEditing(true);  // empty field: nothing, no message
     EXPECT_EQ(composer_.list().count(), 1);
 
-    // A typed number must be added before an import or a send.
+    // A typed number must be added before an import or a send; blanks are no number.
+    composer_.controlTextDidChange("  ");
     EXPECT_EQ(composer_.Add_Number_In_List_First(), 0);
     composer_.controlTextDidChange("12");
     dialogs_.expectNotice("\nPlease insert entered number to the list.");
