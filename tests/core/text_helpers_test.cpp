@@ -58,16 +58,14 @@ const CutCase kCutCases[] = {
 INSTANTIATE_TEST_SUITE_P(Helpers, SubstringBounds, ::testing::ValuesIn(kCutCases),
                          tesk::test::ByCaseName());
 
-TEST(FindStr, AbsentOrEmptyPartsNeverMatch) {
+// Absent or empty parts never match; only the insensitive form ignores case.
+TEST(FindStr, EmptyPartsAndCaseRules) {
     EXPECT_FALSE(Find_Str(QString(), QStringLiteral("a")));
     EXPECT_FALSE(Find_Str(QStringLiteral("abc"), QString()));
     EXPECT_FALSE(Find_Str(QStringLiteral("abc"), QStringLiteral("")));
     EXPECT_FALSE(Find_Str(QStringLiteral(""), QStringLiteral("")));
     EXPECT_FALSE(Find_Str_Case_Insensitive(QString(), QStringLiteral("a")));
     EXPECT_FALSE(Find_Str_Case_Insensitive(QStringLiteral("abc"), QStringLiteral("")));
-}
-
-TEST(FindStr, CaseRules) {
     EXPECT_TRUE(Find_Str(QStringLiteral("+CMS ERROR: 500"), QStringLiteral("ERROR")));
     EXPECT_FALSE(Find_Str(QStringLiteral("+cms error: 500"), QStringLiteral("ERROR")));
     EXPECT_TRUE(
@@ -87,15 +85,13 @@ TEST(TrimAndCase, TrimsUnicodeWhiteSpaceAndLineBreaks) {
 }
 
 TEST(Replace, LiteralLeftToRightWithoutOverlap) {
-    EXPECT_EQ(
-        Replace_char_in_string(QStringLiteral("aaaa"), QStringLiteral("aa"), QStringLiteral("b")),
-        QStringLiteral("bb"));
-    EXPECT_EQ(
-        Replace_char_in_string(QStringLiteral("a.b"), QStringLiteral("."), QStringLiteral("*")),
-        QStringLiteral("a*b"));
-    EXPECT_EQ(
-        Replace_char_in_string(QStringLiteral("AbA"), QStringLiteral("a"), QStringLiteral("x")),
-        QStringLiteral("AbA"));
+    const auto replace = [](const char* text, const char* from, const char* to) {
+        return Replace_char_in_string(QString::fromUtf8(text), QString::fromUtf8(from),
+                                      QString::fromUtf8(to));
+    };
+    EXPECT_EQ(replace("aaaa", "aa", "b"), QStringLiteral("bb"));
+    EXPECT_EQ(replace("a.b", ".", "*"), QStringLiteral("a*b"));
+    EXPECT_EQ(replace("AbA", "a", "x"), QStringLiteral("AbA"));
     EXPECT_EQ(Replace_Char_For_Valid_Number(QStringLiteral("  +44 77-85 016-005 \n")),
               QStringLiteral("+447785016005"));
     EXPECT_EQ(Replace_Char_For_Valid_Number(QStringLiteral("0 0-9 2")), QStringLiteral("0092"));
