@@ -5,8 +5,6 @@
 // "sent" exactly once, and the message after the fault is judged on its own answer.
 #include "modem_test_support.h"
 
-#include <functional>
-
 namespace {
 
 using tesk::test::ModemChannelTest;
@@ -17,81 +15,59 @@ const QString kLost = QStringLiteral("Device Connection Error!");
 
 struct Fault {
     const char* name;
-    std::function<void(Config&)> apply;
+    Config config;
     QString secondOutcome;  // what the second message (the one the habit hits) must read
     bool deviceGone = false;
     QString secondMessage = QStringLiteral("second message");
 };
 
 Config::Unsolicited before(const char* line) {
-    Config::Unsolicited u;
-    u.when = Config::Unsolicited::BeforeVerdict;
-    u.submission = 2;
-    u.line = line;
-    return u;
+    return {Config::Unsolicited::BeforeVerdict, 2, line};
 }
 
 // A late verdict comes well after the read time-out (250 ms here) and well inside the bound
 // for a submission's own answer.
 constexpr int kLateMs = 700;
+const QString kCms38 = QStringLiteral("+CMS ERROR: 38");
 
 const Fault kFaults[] = {
-    {"refusal before the prompt", [](Config& c) { c.refuseBeforePromptOnSubmission = 2; },
-     QStringLiteral("+CMS ERROR: 330"), false, QStringLiteral("Call now\rATD+19005550000;")},
+    {"refusal before the prompt",
+     {.refuseBeforePromptOnSubmission = 2},
+     "+CMS ERROR: 330",
+     false,
+     "Call now\rATD+19005550000;"},
     {"bare ERROR before the prompt",
-     [](Config& c) {
-         c.refuseBeforePromptOnSubmission = 2;
-         c.refuseBeforePromptAnswer = QStringLiteral("ERROR");
-     },
-     QStringLiteral("+CMS ERROR:500")},
+     {.refuseBeforePromptOnSubmission = 2, .refuseBeforePromptAnswer = "ERROR"},
+     "+CMS ERROR:500"},
     {"late refusal",
-     [](Config& c) {
-         c.cmsErrorOnSubmission = 2;
-         c.cmsErrorCode = 38;
-         c.verdictDelayMs = kLateMs;
-         c.verdictDelayOnSubmission = 2;
-     },
-     QStringLiteral("+CMS ERROR: 38")},
+     {.cmsErrorOnSubmission = 2,
+      .cmsErrorCode = 38,
+      .verdictDelayMs = kLateMs,
+      .verdictDelayOnSubmission = 2},
+     kCms38},
     {"unsolicited lines before a late refusal",
-     [](Config& c) {
-         c.cmsErrorOnSubmission = 2;
-         c.cmsErrorCode = 38;
-         c.verdictDelayMs = kLateMs;
-         c.verdictDelayOnSubmission = 2;
-         c.unsolicited = {before("+CMTI: \"SM\",3"), before("+CREG: 1"), before("^RSSI:14")};
-     },
-     QStringLiteral("+CMS ERROR: 38")},
+     {.cmsErrorOnSubmission = 2,
+      .cmsErrorCode = 38,
+      .verdictDelayMs = kLateMs,
+      .verdictDelayOnSubmission = 2,
+      .unsolicited = {before("+CMTI: \"SM\",3"), before("+CREG: 1"), before("^RSSI:14")}},
+     kCms38},
     {"late acceptance of a message with line breaks",
-     [](Config& c) {
-         c.verdictDelayMs = kLateMs;
-         c.verdictDelayOnSubmission = 2;
-     },
-     kSent, false, QStringLiteral("first line\rERROR\rthird line")},
-    {"COMMAND NOT SUPPORT as the verdict", [](Config& c) { c.notSupportedOnSubmission = 2; },
-     QStringLiteral("+CMS ERROR:500")},
+     {.verdictDelayMs = kLateMs, .verdictDelayOnSubmission = 2},
+     kSent,
+     false,
+     "first line\rERROR\rthird line"},
+    {"COMMAND NOT SUPPORT as the verdict", {.notSupportedOnSubmission = 2}, "+CMS ERROR:500"},
     {"invalid UTF-8 inside the refusal",
-     [](Config& c) {
-         c.cmsErrorOnSubmission = 2;
-         c.cmsErrorCode = 38;
-         c.invalidUtf8InsideFinal = true;
-     },
-     QStringLiteral("+CMS ERROR: 38")},
-    {"prompt, then silence", [](Config& c) { c.silentAfterPromptOnSubmission = 2; }, kLost, true},
+     {.cmsErrorOnSubmission = 2, .cmsErrorCode = 38, .invalidUtf8InsideFinal = true},
+     kCms38},
+    {"prompt, then silence", {.silentAfterPromptOnSubmission = 2}, kLost, true},
+    // starts without echo whatever the row says
     {"echo switched on by the reset",
-     [](Config& c) {
-         c.echo = false;
-         c.echoAfterReset = true;
-         c.cmsErrorOnSubmission = 2;
-     },
-     QStringLiteral("+CMS ERROR: 500")},
-    {"noise before every answer",
-     [](Config& c) {
-         c.garbage = true;
-         c.cmsErrorOnSubmission = 2;
-     },
-     QStringLiteral("+CMS ERROR: 500")},
-    {"strict character set after a Unicode message", [](Config& c) { c.strictCharset = true; },
-     kSent},
+     {.cmsErrorOnSubmission = 2, .echoAfterReset = true},
+     "+CMS ERROR: 500"},
+    {"noise before every answer", {.cmsErrorOnSubmission = 2, .garbage = true}, "+CMS ERROR: 500"},
+    {"strict character set after a Unicode message", {.strictCharset = true}, kSent},
 };
 
 struct Row {
@@ -107,9 +83,8 @@ class FaultTable : public ModemChannelTest, public ::testing::WithParamInterface
 
 TEST_P(FaultTable, OutcomeAgreesWithTheModem) {
     const Row row = GetParam();
-    Config config;
-    config.echo = row.echo;
-    row.fault->apply(config);
+    Config config = row.fault->config;
+    config.echo = row.echo && !config.echoAfterReset;
     openOn(config);
     channel.Set_Read_Timeout(1.0);
     channel.ATZ_reset_Modem(fd);  // as the device scan does before it questions a modem
