@@ -20,86 +20,63 @@ TEST(SentItemRecord, IsOneLineWithTheMarksAndTheLineBreakMarker) {
                              "Message sent successfully.\n"));
 }
 
+// A message runs to the mark of its date, whatever BELs and VTs it (or its number) carries;
+// numbers and statuses are trimmed, a record without a number is skipped.
 TEST(SentItemParsing, GivesTheEntries) {
-    const struct {
-        const char* name;
-        QString text;
-        QList<SentItem> expected;
-    } cases[] = {
-        {"two_line_message_round_trip",
-         Sent_Item_Record({"0777", "line one\nline two", "01/02/2026", "Done"}),
+    const std::pair<QString, QList<SentItem>> cases[] = {
+        {Sent_Item_Record({"0777", "line one\nline two", "01/02/2026", "Done"}),
          {{"0777", "line one\nline two", "01/02/2026", "Done"}}},
-        {"two_records_on_one_line",
-         "\a111\vfirst\a01/01/2026\vok\a222\vsecond\a02/01/2026\v+CMS ERROR: 500\n",
+        {"\a111\vfirst\a01/01/2026\vok\a222\vsecond\a02/01/2026\v+CMS ERROR: 500\n",
          {{"111", "first", "01/01/2026", "ok"},
           {"222", "second", "02/01/2026", "+CMS ERROR: 500"}}},
-        {"status_trimmed_wherever_it_stands",
-         "\a111\vfirst\a01/01/2026\v ok  \a222\vsecond\a02/01/2026\v done \n",
+        {"\a111\vfirst\a01/01/2026\v ok  \a222\vsecond\a02/01/2026\v done \n",
          {{"111", "first", "01/01/2026", "ok"}, {"222", "second", "02/01/2026", "done"}}},
-        {"line_without_marks", "just some text\n\n", {}},
-        {"number_is_trimmed", "\a  333 \vm\a03/01/2026\vok\n", {{"333", "m", "03/01/2026", "ok"}}},
-        {"missing_date_and_status", "\a444\vonly a message\n", {{"444", "only a message", "", ""}}},
-        {"empty_number_is_skipped",
-         "\a\vno number\a01/01/2026\vok\n\a555\vx\a\v\n",
-         {{"555", "x", "", ""}}},
-        {"empty_status_as_android_writes_it",
-         "\a666\vhi\a04/01/2026\v\n",
-         {{"666", "hi", "04/01/2026", ""}}},
-        {"last_line_without_line_feed",
-         "\a777\vend\a05/01/2026\vok",
-         {{"777", "end", "05/01/2026", "ok"}}},
-        {"stray_marks_only", "\v\a\v\n\v\n\a\v\n", {}},
-        // A message runs to the mark of its date, whatever BELs and VTs it carries itself.
-        {"bel_and_vt_in_message_and_number_round_trip",
-         Sent_Item_Record({"07\a77", "ring\a\vbell", "01/02/2026", "Done"}) +
+        {"just some text\n\n", {}},
+        {"\a  333 \vm\a03/01/2026\vok\n", {{"333", "m", "03/01/2026", "ok"}}},
+        {"\a444\vonly a message\n", {{"444", "only a message", "", ""}}},
+        {"\a\vno number\a01/01/2026\vok\n\a555\vx\a\v\n", {{"555", "x", "", ""}}},
+        {"\a666\vhi\a04/01/2026\v\n", {{"666", "hi", "04/01/2026", ""}}},  // as Android writes it
+        {"\a777\vend\a05/01/2026\vok", {{"777", "end", "05/01/2026", "ok"}}},
+        {"\v\a\v\n\v\n\a\v\n", {}},
+        {Sent_Item_Record({"07\a77", "ring\a\vbell", "01/02/2026", "Done"}) +
              Sent_Item_Record({"0888", "\v\a\v\a\a", "02/02/2026", "ok"}) +
              Sent_Item_Record({"0999", "tab\v\aonly", "03/02/2026", ""}),
          {{"07\a77", "ring\a\vbell", "01/02/2026", "Done"},
           {"0888", "\v\a\v\a\a", "02/02/2026", "ok"},
           {"0999", "tab\v\aonly", "03/02/2026", ""}}},
-        {"bel_in_message_of_second_record_on_a_line",
-         "\a111\va\ab\a01/01/2026\vok\a222\vc\vd\a02/01/2026\vdone\n",
+        {"\a111\va\ab\a01/01/2026\vok\a222\vc\vd\a02/01/2026\vdone\n",
          {{"111", "a\ab", "01/01/2026", "ok"}, {"222", "c\vd", "02/01/2026", "done"}}},
-        {"without_a_written_date_the_first_bel_ends_the_message",
-         "\a111\va\ab\vc\n",
-         {{"111", "a", "b", "c"}}}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(Parse_Sent_Items(c.text), c.expected) << c.name;
+        // Without a written date the first BEL ends the message.
+        {"\a111\va\ab\vc\n", {{"111", "a", "b", "c"}}}};
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(Parse_Sent_Items(text), expected) << text.toStdString();
     }
 }
 
-// Deleting entries cuts out their records and nothing else.
+// Deleting entries cuts out their records and nothing else: foreign lines, undecodable bytes,
+// unread records, a last line without a line feed and a byte-order mark stay.
 TEST(SentItemDeletion, CutsOnlyTheDeletedRecords) {
     const struct {
-        const char* name;
         QByteArray file;
         QList<int> kept;
         QByteArray expected;
-    } cases[] = {{"foreign_lines_and_bytes_stay",
-                  "# kept by hand\n\a1\vbad \xFF\xFE byte\a01/01/2026\vok\n"
-                  "\a2\vgone\a01/01/2026\vok\n\n\a3\vr\x07ng\v\a01/01/2026\vok\n",
-                  {0, 2},
-                  "# kept by hand\n\a1\vbad \xFF\xFE byte\a01/01/2026\vok\n"
-                  "\n\a3\vr\x07ng\v\a01/01/2026\vok\n"},
-                 {"one_of_two_records_on_a_line",
-                  "\a1\va\a01/01/2026\vok\a2\vb\a02/01/2026\vok\n",
-                  {1},
-                  "\a2\vb\a02/01/2026\vok\n"},
-                 {"record_between_an_unread_one_and_another",
-                  "\a\vno number\a01/01/2026\vok\a1\va\a01/01/2026\vok\a2\vb\a02/01/2026\vok",
-                  {1},
-                  "\a\vno number\a01/01/2026\vok\a2\vb\a02/01/2026\vok"},
-                 {"last_line_without_line_feed",
-                  "\a1\va\a01/01/2026\vok\n\a2\vb\a02/01/2026\vok",
-                  {0},
-                  "\a1\va\a01/01/2026\vok\n"},
-                 {"byte_order_mark_stays",
-                  "\xEF\xBB\xBF\a1\va\a01/01/2026\vok\n\a2\vb\a02/01/2026\vok\n",
-                  {1},
-                  "\xEF\xBB\xBF\a2\vb\a02/01/2026\vok\n"},
-                 {"all_deleted", "\a1\va\a01/01/2026\vok\n", {}, ""}};
+    } cases[] = {
+        {"# kept by hand\n\a1\vbad \xFF\xFE byte\a01/01/2026\vok\n"
+         "\a2\vgone\a01/01/2026\vok\n\n\a3\vr\x07ng\v\a01/01/2026\vok\n",
+         {0, 2},
+         "# kept by hand\n\a1\vbad \xFF\xFE byte\a01/01/2026\vok\n"
+         "\n\a3\vr\x07ng\v\a01/01/2026\vok\n"},
+        {"\a1\va\a01/01/2026\vok\a2\vb\a02/01/2026\vok\n", {1}, "\a2\vb\a02/01/2026\vok\n"},
+        {"\a\vno number\a01/01/2026\vok\a1\va\a01/01/2026\vok\a2\vb\a02/01/2026\vok",
+         {1},
+         "\a\vno number\a01/01/2026\vok\a2\vb\a02/01/2026\vok"},
+        {"\a1\va\a01/01/2026\vok\n\a2\vb\a02/01/2026\vok", {0}, "\a1\va\a01/01/2026\vok\n"},
+        {"\xEF\xBB\xBF\a1\va\a01/01/2026\vok\n\a2\vb\a02/01/2026\vok\n",
+         {1},
+         "\xEF\xBB\xBF\a2\vb\a02/01/2026\vok\n"},
+        {"\a1\va\a01/01/2026\vok\n", {}, ""}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.file.toStdString());
         const SentItemsFile file = Read_Sent_Items(c.file);
         EXPECT_EQ(Sent_Items_Keeping(file, c.kept), c.expected);
         QList<int> all(file.items.size());

@@ -15,68 +15,44 @@ const QString k1700 = QString(1600, QLatin1Char('a')) + QString(100, QLatin1Char
 const QString k1700Other = QString(1600, QLatin1Char('a')) + QString(100, QLatin1Char('c'));
 
 TEST(TemplateParsing, GivesTheTemplates) {
-    const struct {
-        const char* name;
-        QString file;
-        QStringList expected;
-    } cases[] = {{"same_template_on_two_lines", "Hello\nBye\nHello\n", {"Hello", "Bye"}},
-                 {"marker_back_to_line_feed", "Dear|AP*|DX/customer\n", {"Dear\ncustomer"}},
-                 {"blank_lines_dropped", "\n   \n\t\nOne\n\n", {"One"}},
-                 {"cut_to_1600", k1700 + "\n", {QString(1600, QLatin1Char('a'))}},
-                 {"equal_after_the_cut_loads_once",
-                  k1700 + "\n" + k1700Other + "\n",
-                  {QString(1600, QLatin1Char('a'))}},
-                 {"case_matters", "Hello\nhello\n", {"Hello", "hello"}},
-                 {"no_final_line_feed", "Last", {"Last"}}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(Parse_Templates(c.file), c.expected) << c.name;
+    const std::pair<QString, QStringList> cases[] = {
+        {"Hello\nBye\nHello\n", {"Hello", "Bye"}},  // the same template on two lines
+        {"Dear|AP*|DX/customer\n", {"Dear\ncustomer"}},
+        {"\n   \n\t\nOne\n\n", {"One"}},
+        {k1700 + "\n", {QString(1600, u'a')}},
+        {k1700 + "\n" + k1700Other + "\n", {QString(1600, u'a')}},  // equal once cut
+        {"Hello\nhello\n", {"Hello", "hello"}},
+        {"Last", {"Last"}}};
+    for (const auto& [file, expected] : cases) {
+        EXPECT_EQ(Parse_Templates(file), expected) << file.toStdString();
     }
 }
 
 // The window's changes reach the file and leave every other line as it was.
-// The window's changes reach the file and leave every other line as it was.
 TEST(TemplateFileChanges, TouchOnlyTheChangedLines) {
     const struct {
-        const char* name;
         QByteArray file;
         QStringList templates;  // the window's list after the change
         QList<int> origins;
         QByteArray expected;
-    } cases[] = {{"deleted_template_takes_its_repeated_lines",
-                  "A\n\nB\n  \nA\nC\n",
-                  {"B", "C"},
-                  {1, 2},
-                  "\nB\n  \nC\n"},
-                 {"edited_in_the_place_of_its_first_line",
-                  "A\nB\nA\n",
-                  {"A2\nx", "B"},
-                  {0, 1},
-                  "A2|AP*|DX/x\nB\n"},
-                 {"added_at_the_end", "A\nB\n", {"A", "B", "New"}, {0, 1, -1}, "A\nB\nNew\n"},
-                 {"added_after_a_last_line_without_line_feed",
-                  "A\nB",
-                  {"A", "B", "New"},
-                  {0, 1, -1},
-                  "A\nB\nNew\n"},
-                 {"long_line_and_undecodable_bytes_stay",
-                  k1700.toUtf8() + "\n\xFF\xFE\nC",
-                  {QString(1600, QLatin1Char('a')), QStringLiteral("\uFFFD\uFFFD")},
-                  {0, 1},
-                  k1700.toUtf8() + "\n\xFF\xFE\n"},
-                 {"utf16_file_gets_a_template_added",
-                  QByteArray("\xFF\xFEH\0i\0\n\0", 8),
-                  {QStringLiteral("\uFFFD\uFFFDH\0i\0"), QStringLiteral("\0"), "New"},
-                  {0, 1, -1},
-                  QByteArray("\xFF\xFEH\0i\0\n\0\nNew\n", 13)},
-                 {"byte_order_mark_stays",
-                  "\xEF\xBB\xBF"
-                  "A\nB\n",
-                  {"B"},
-                  {1},
-                  "\xEF\xBB\xBF"
-                  "B\n"}};
+    } cases[] = {
+        // A deleted template takes its repeated lines; an edited one takes its first line's place.
+        {"A\n\nB\n  \nA\nC\n", {"B", "C"}, {1, 2}, "\nB\n  \nC\n"},
+        {"A\nB\nA\n", {"A2\nx", "B"}, {0, 1}, "A2|AP*|DX/x\nB\n"},
+        {"A\nB\n", {"A", "B", "New"}, {0, 1, -1}, "A\nB\nNew\n"},
+        {"A\nB", {"A", "B", "New"}, {0, 1, -1}, "A\nB\nNew\n"},
+        // A long line and undecodable bytes stay; so do a UTF-16 file's and a byte-order mark.
+        {k1700.toUtf8() + "\n\xFF\xFE\nC",
+         {QString(1600, u'a'), QStringLiteral("\uFFFD\uFFFD")},
+         {0, 1},
+         k1700.toUtf8() + "\n\xFF\xFE\n"},
+        {QByteArray("\xFF\xFEH\0i\0\n\0", 8),
+         {QStringLiteral("\uFFFD\uFFFDH\0i\0"), QStringLiteral("\0"), "New"},
+         {0, 1, -1},
+         QByteArray("\xFF\xFEH\0i\0\n\0\nNew\n", 13)},
+        {"\357\273\277A\nB\n", {"B"}, {1}, "\357\273\277B\n"}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.file.toStdString());
         const TemplatesFile file = Read_Templates(c.file);
         EXPECT_EQ(Templates_File_After(file, c.templates, c.origins), c.expected);
         QList<int> unchanged(file.templates.size());
