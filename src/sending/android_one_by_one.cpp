@@ -22,6 +22,68 @@ enum class Outcome {
     PhoneLost,   // the phone is gone: the run ends
 };
 
+// A start that never came back counts as a lost phone: the phone did not answer within the whole
+// time-out, and going on would only wait out the same time-out (and the fallback's longer one)
+// for every message left.
+bool phoneLostBy(const android::AdbCall& call) {
+    return !call.completed() || android::Phone_Lost_In(call.output);
+}
+
+// Plain text travels as an intent extra. NotSent when the start failed: the file way is next.
+Outcome handOverAsExtra(const QString& number, const QString& message) {
+    const android::AdbCall call = android::Send_AN_MSG_Command(number, message, 0);
+    if (phoneLostBy(call)) {
+        return Outcome::PhoneLost;
+    }
+    if (android::Activity_Start_Failed(call)) {
+        return Outcome::NotSent;
+    }
+    pacing::wait(2.0);
+    return Outcome::HandedOver;
+}
+
+// The message goes to the phone as the one-by-one file and a start with the number alone makes
+// the companion read it.
+Outcome handOverThroughFile(const QString& number, const QString& message) {
+    pacing::wait(2.0);
+    const QString local = android::Local_File_Path(android::kOneByOneFileName);
+    const bool pushed = android::Write_One_By_One_File(message) &&
+                        android::Save_File_To_Phone_Storage(android::kOneByOneFileName);
+    if (!pushed) {
+        Delete_File(local);
+        // A push also fails when the phone went away: asking whether to skip a message for a
+        // phone that is not there would be the wrong question.
+        const QString name = android::Get_Android_Device();
+        const bool gone =
+            name.isEmpty() || name.contains(QLatin1String("offline"), Qt::CaseInsensitive);
+        return gone ? Outcome::PhoneLost : Outcome::NotSent;
+    }
+    pacing::wait(2.0);
+    const android::AdbCall call = android::Send_AN_MSG_Command(number, QString(), 0);
+    Delete_File(local);
+    // Storage worked; asking whether to skip a message that "could not be stored" would be
+    // untrue, and the next start would fail the same way.
+    const Outcome outcome = phoneLostBy(call)                      ? Outcome::PhoneLost
+                            : android::Activity_Start_Failed(call) ? Outcome::NotStarted
+                                                                   : Outcome::HandedOver;
+    pacing::wait(2.0);
+    return outcome;
+}
+
+// The outcomes that end the run, after telling the user why; false for the others.
+bool endsRun(Outcome outcome, const QString& number) {
+    if (outcome == Outcome::PhoneLost) {
+        Show_MessageBox(kDeviceConnectionError);
+        return true;
+    }
+    if (outcome == Outcome::NotStarted) {
+        Show_MessageBox(android::Companion_Not_Started_Message(
+            QStringLiteral("the message to %1 and those after it were not sent").arg(number)));
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 void Send_SMS_Func_Android::SMS_Sent_By_One_By_One_Mode(const AndroidSendRequest& request) {
@@ -29,16 +91,7 @@ void Send_SMS_Func_Android::SMS_Sent_By_One_By_One_Mode(const AndroidSendRequest
     aborted_ = false;
     skipAll_ = false;
     const int total = static_cast<int>(request.list.size());
-    post([this, total] {
-        view_->showSendSheet(total, QString::number(total));
-        view_->setStopEnabled(false);
-        view_->setTotalBar(0);
-        view_->setCurrentBar(0);
-        view_->setPauseLabel(QString(""));
-        view_->setProgressPartsVisible(false);
-        view_->setCurrentCountLabel(kInitializingDevice);
-    });
-    startAnimation(false);
+    openOneByOneSheet(total);
     const auto closeSheet = [this] {
         stopAnimation();
         post([this] {
@@ -69,13 +122,7 @@ void Send_SMS_Func_Android::SMS_Sent_By_One_By_One_Mode(const AndroidSendRequest
     for (int i = 0; i < total && !stop_; ++i) {
         const QString number = request.list.at(i).Number;
         const QString message = composer::Cut_Message(request.list.at(i).Message);
-        post([this, i, total, number] {
-            view_->selectListRow(i);
-            view_->setTotalBar(i + 1);
-            view_->setCurrentCountLabel(QStringLiteral("%1 / %2 Message").arg(i + 1).arg(total));
-            view_->setCurrentNumber(number);
-            view_->setCurrentBar(100);
-        });
+        showMessageRow(i, total, number);
         if (reasons.at(i) != Skip::None) {
             const QString text =
                 number + (reasons.at(i) == Skip::Excluded ? kIsExcluded : kIsSkipped);
@@ -84,75 +131,28 @@ void Send_SMS_Func_Android::SMS_Sent_By_One_By_One_Mode(const AndroidSendRequest
             continue;
         }
 
-        Outcome outcome = Outcome::NotSent;
         // Plain messages travel as an intent extra; anything the phone's command line might not
         // carry intact goes through the file. So does a blank message the user chose to send:
         // a start with the number alone makes the phone read the file, which must then hold
         // this message and not whatever an earlier one left there.
-        const bool asExtra = !Trim_Str(message).isEmpty() && !request.options.unicode &&
-                             !hasNonEnglishText(message);
-        if (asExtra) {
-            const android::AdbCall call = android::Send_AN_MSG_Command(number, message, 0);
-            // A call that never came back counts as a lost phone: the phone did not answer
-            // within the whole time-out, and going on would only wait out the same time-out
-            // (and the fallback's longer one) for every message left.
-            if (!call.completed() || android::Phone_Lost_In(call.output)) {
-                outcome = Outcome::PhoneLost;
-            } else if (!android::Activity_Start_Failed(call)) {
-                outcome = Outcome::HandedOver;
-                pacing::wait(2.0);
-            }
-        }
+        const bool asExtra =
+            !Trim_Str(message).isEmpty() && !request.options.unicode && !hasNonEnglishText(message);
+        Outcome outcome = asExtra ? handOverAsExtra(number, message) : Outcome::NotSent;
         if (outcome == Outcome::NotSent) {
-            pacing::wait(2.0);
-            const bool pushed = android::Write_One_By_One_File(message) &&
-                                android::Save_File_To_Phone_Storage(android::kOneByOneFileName);
-            if (pushed) {
-                pacing::wait(2.0);
-                const android::AdbCall call = android::Send_AN_MSG_Command(number, QString(), 0);
-                Delete_File(android::Local_File_Path(android::kOneByOneFileName));
-                if (!call.completed() || android::Phone_Lost_In(call.output)) {
-                    outcome = Outcome::PhoneLost;
-                } else if (!android::Activity_Start_Failed(call)) {
-                    outcome = Outcome::HandedOver;
-                } else {
-                    // Storage worked; asking whether to skip a message that "could not be
-                    // stored" would be untrue, and the next start would fail the same way.
-                    outcome = Outcome::NotStarted;
-                }
-                pacing::wait(2.0);
-            } else {
-                Delete_File(android::Local_File_Path(android::kOneByOneFileName));
-            }
-            if (outcome == Outcome::NotSent) {
-                // A push also fails when the phone went away: asking whether to skip a message
-                // for a phone that is not there would be the wrong question.
-                const QString name = android::Get_Android_Device();
-                if (name.isEmpty() ||
-                    name.contains(QLatin1String("offline"), Qt::CaseInsensitive)) {
-                    outcome = Outcome::PhoneLost;
-                }
-            }
-            if (outcome == Outcome::NotSent && !skipAll_) {
-                bool skipForAll = false;
-                const int code = askOnWindowThread(
-                    [this, &skipForAll] { return view_->runFileCreationFail(&skipForAll); });
-                if (code == 0) {
-                    skipAll_ = false;
-                    stop_ = true;
-                    continue;  // the loop test ends the run
-                }
-                skipAll_ = skipForAll;
-            }
+            outcome = handOverThroughFile(number, message);
         }
-        if (outcome == Outcome::PhoneLost) {
-            Show_MessageBox(kDeviceConnectionError);
-            aborted_ = true;
-            break;
+        if (outcome == Outcome::NotSent && !skipAll_) {
+            bool skipForAll = false;
+            const int code = askOnWindowThread(
+                [this, &skipForAll] { return view_->runFileCreationFail(&skipForAll); });
+            if (code == 0) {
+                skipAll_ = false;
+                stop_ = true;
+                continue;  // the loop test ends the run
+            }
+            skipAll_ = skipForAll;
         }
-        if (outcome == Outcome::NotStarted) {
-            Show_MessageBox(android::Companion_Not_Started_Message(
-                QStringLiteral("the message to %1 and those after it were not sent").arg(number)));
+        if (endsRun(outcome, number)) {
             aborted_ = true;
             break;
         }
@@ -248,6 +248,29 @@ void Send_SMS_Func_Android::runPause(qint64 pauseMs) {
     if (!stop_) {
         startAnimation(false);
     }
+}
+
+void Send_SMS_Func_Android::openOneByOneSheet(int total) {
+    post([this, total] {
+        view_->showSendSheet(total, QString::number(total));
+        view_->setStopEnabled(false);
+        view_->setTotalBar(0);
+        view_->setCurrentBar(0);
+        view_->setPauseLabel(QString(""));
+        view_->setProgressPartsVisible(false);
+        view_->setCurrentCountLabel(kInitializingDevice);
+    });
+    startAnimation(false);
+}
+
+void Send_SMS_Func_Android::showMessageRow(int row, int total, const QString& number) {
+    post([this, row, total, number] {
+        view_->selectListRow(row);
+        view_->setTotalBar(row + 1);
+        view_->setCurrentCountLabel(QStringLiteral("%1 / %2 Message").arg(row + 1).arg(total));
+        view_->setCurrentNumber(number);
+        view_->setCurrentBar(100);
+    });
 }
 
 }  // namespace tesk::sending

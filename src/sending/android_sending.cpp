@@ -31,6 +31,36 @@ struct Answer {
     int value = 0;
 };
 
+// The message file is built in memory and written in one piece: what the phone gets and what
+// the stores record are then the same items, or, when the file cannot be made, none. Returns the
+// items the file lists; *made tells whether it was written.
+QList<composer::ListItem> writeMessageFile(const AndroidSendRequest& request, bool* made) {
+    using Skip = Send_SMS_Func_Android::Skip;
+    const QList<Skip> reasons =
+        Send_SMS_Func_Android::Skip_Reasons(request.list, request.options, request.excluded);
+    QByteArray contents;
+    QList<composer::ListItem> listed;
+    for (int i = 0; i < request.list.size(); ++i) {
+        if (reasons.at(i) != Skip::None) {
+            continue;
+        }
+        const QString number = request.list.at(i).Number;
+        const QString message = composer::Cut_Message(request.list.at(i).Message);
+        contents += android::Message_File_Record(number, message).toUtf8();
+        listed.append({number, message});
+    }
+    *made = false;
+    QFile file;
+    if (android::Open_New_Local_File(file, android::kMessageFileName)) {
+        *made = file.write(contents) == contents.size() && file.flush();
+        file.close();
+    }
+    if (!*made) {
+        Show_NSLog_Message(QStringLiteral("the message file could not be written"));
+    }
+    return listed;
+}
+
 }  // namespace
 
 Send_SMS_Func_Android::Send_SMS_Func_Android(composer::ComposerController& composer,
@@ -297,59 +327,11 @@ void Send_SMS_Func_Android::SMS_Sent_By_Single_Shot_Mode(const AndroidSendReques
     pauseRunning_ = false;
     stop_ = false;
 
-    // The storage probe: an empty message file must reach the phone before any is written.
-    {
-        QFile probe;
-        if (android::Open_New_Local_File(probe, android::kMessageFileName)) {
-            probe.close();
-        }
-    }
-    if (android::Save_File_To_Phone_Storage(android::kMessageFileName)) {
-        pacing::wait(2.0);
-    } else {
-        const int code = askOnWindowThread([this] { return view_->runFileCreationFailSS(); });
-        if (code == 1 || code == 0) {
-            aborted_ = true;
-            closeSheet();
-            Delete_File(android::Local_File_Path(android::kMessageFileName));
-            if (code == 1) {
-                post([this] {
-                    composer_.Android_Sending_Mode(false);
-                    view_->showOneByOneMode();
-                });
-                AndroidSendRequest oneByOne = request;
-                oneByOne.singleShot = false;
-                SMS_Sent_By_One_By_One_Mode(oneByOne);
-            }
-            return;
-        }
-    }
-
-    // The message file is built in memory and written in one piece: what the phone gets and
-    // what the stores record are then the same items, or, when the file cannot be made, none.
-    const QList<Skip> reasons = Skip_Reasons(request.list, request.options, request.excluded);
-    QByteArray contents;
-    QList<composer::ListItem> listed;
-    for (int i = 0; i < request.list.size(); ++i) {
-        if (reasons.at(i) != Skip::None) {
-            continue;
-        }
-        const QString number = request.list.at(i).Number;
-        const QString message = composer::Cut_Message(request.list.at(i).Message);
-        contents += android::Message_File_Record(number, message).toUtf8();
-        listed.append({number, message});
+    if (!probeMessageStorage(request)) {
+        return;
     }
     bool fileMade = false;
-    {
-        QFile file;
-        if (android::Open_New_Local_File(file, android::kMessageFileName)) {
-            fileMade = file.write(contents) == contents.size() && file.flush();
-            file.close();
-        }
-    }
-    if (!fileMade) {
-        Show_NSLog_Message(QStringLiteral("the message file could not be written"));
-    }
+    const QList<composer::ListItem> listed = writeMessageFile(request, &fileMade);
 
     post([this] { view_->setSingleShotStatus(kSendingInProgress); });
     const bool pushed = fileMade && android::Save_File_To_Phone_Storage(android::kMessageFileName);
@@ -409,6 +391,40 @@ void Send_SMS_Func_Android::Stop_Sending_Pressed() {
 
 void Send_SMS_Func_Android::Wait_For_Run() {
     worker_.wait();
+}
+
+// The storage probe: an empty message file must reach the phone before any is written. False,
+// with the sheet closed, when the run cannot go on in single-shot mode: the user stopped it, or
+// chose the one-by-one mode, which has then run in its place.
+bool Send_SMS_Func_Android::probeMessageStorage(const AndroidSendRequest& request) {
+    {
+        QFile probe;
+        if (android::Open_New_Local_File(probe, android::kMessageFileName)) {
+            probe.close();
+        }
+    }
+    if (android::Save_File_To_Phone_Storage(android::kMessageFileName)) {
+        pacing::wait(2.0);
+        return true;
+    }
+    const int code = askOnWindowThread([this] { return view_->runFileCreationFailSS(); });
+    if (code != 1 && code != 0) {
+        return true;
+    }
+    aborted_ = true;
+    stopAnimation();
+    post([this] { view_->closeSingleShotSheet(); });
+    Delete_File(android::Local_File_Path(android::kMessageFileName));
+    if (code == 1) {
+        post([this] {
+            composer_.Android_Sending_Mode(false);
+            view_->showOneByOneMode();
+        });
+        AndroidSendRequest oneByOne = request;
+        oneByOne.singleShot = false;
+        SMS_Sent_By_One_By_One_Mode(oneByOne);
+    }
+    return false;
 }
 
 }  // namespace tesk::sending

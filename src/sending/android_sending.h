@@ -172,6 +172,9 @@ class Send_SMS_Func_Android {
     void Send_SMS_Thread(AndroidSendRequest request);
     void SMS_Sent_By_Single_Shot_Mode(const AndroidSendRequest& request);
     void SMS_Sent_By_One_By_One_Mode(const AndroidSendRequest& request);
+    void openOneByOneSheet(int total);
+    void showMessageRow(int row, int total, const QString& number);
+    bool probeMessageStorage(const AndroidSendRequest& request);
     bool phoneReady();
     void recordItem(const AndroidSendRequest& request, const QString& number,
                     const QString& message);
