@@ -2,10 +2,7 @@
 #include "support/pty_pair.h"
 #include "support/unprivileged_run.h"
 
-#include <QDir>
-#include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTemporaryFile>
 
 #include <fcntl.h>
@@ -34,16 +31,23 @@ class RecordingScan : public ModemScanListener {
     QStringList found;
 };
 
+// Each probe saves the settings it found on its own port: probing a second port in between
+// never overwrites them.
 TEST_F(ModemChannelTest, ProbeAppliesModemSettingsAndCloseRestoresWhatItFound) {
-    PtyPair line;
-    const QByteArray slave = line.slavePath().toUtf8();
-    const int observer = ::open(slave.constData(), O_RDWR | O_NOCTTY);
+    PtyPair a;
+    PtyPair b;
+    const QByteArray pathA = a.slavePath().toUtf8();
+    const QByteArray pathB = b.slavePath().toUtf8();
+    const int observer = ::open(pathA.constData(), O_RDWR | O_NOCTTY);
     termios before{};
     tcgetattr(observer, &before);
+    before.c_lflag |= ECHO;
+    cfsetospeed(&before, B4800);
+    tcsetattr(observer, TCSANOW, &before);
 
-    const int probe = channel.OpenSerialPort(slave.constData());
+    const int probe = channel.OpenSerialPort(pathA.constData());
     ASSERT_GE(probe, 0);
-    EXPECT_EQ(channel.m_port_name, line.slavePath());
+    EXPECT_EQ(channel.m_port_name, a.slavePath());
     termios during{};
     tcgetattr(observer, &during);
     EXPECT_EQ(cfgetospeed(&during), static_cast<speed_t>(B19200));
@@ -55,40 +59,18 @@ TEST_F(ModemChannelTest, ProbeAppliesModemSettingsAndCloseRestoresWhatItFound) {
     EXPECT_EQ(during.c_cc[VTIME], 10);
     EXPECT_TRUE(logged.contains(QStringLiteral("Output baud rate changed to 19200")));
     EXPECT_TRUE(logged.contains(QStringLiteral("port open with fileDescriptor(%1).").arg(probe)));
+    const int probeB = channel.OpenSerialPort(pathB.constData());
+    ASSERT_GE(probeB, 0);
 
     channel.CloseSerialPort(probe);
+    channel.CloseSerialPort(probeB);
     termios after{};
     tcgetattr(observer, &after);
-    EXPECT_EQ(cfgetospeed(&after), cfgetospeed(&before));
+    EXPECT_EQ(cfgetospeed(&after), static_cast<speed_t>(B4800));
     EXPECT_EQ(after.c_cflag, before.c_cflag);
     EXPECT_EQ(after.c_lflag, before.c_lflag);
     EXPECT_EQ(fcntl(probe, F_GETFD), -1);  // the probe descriptor is closed
     ::close(observer);
-}
-
-TEST_F(ModemChannelTest, ProbingAnotherPortNeverOverwritesTheFirstPortsSavedSettings) {
-    PtyPair a;
-    PtyPair b;
-    const QByteArray pathA = a.slavePath().toUtf8();
-    const QByteArray pathB = b.slavePath().toUtf8();
-    const int watchA = ::open(pathA.constData(), O_RDWR | O_NOCTTY);
-    termios original{};
-    tcgetattr(watchA, &original);
-    original.c_lflag |= ECHO;
-    cfsetospeed(&original, B4800);
-    tcsetattr(watchA, TCSANOW, &original);
-
-    const int probeA = channel.OpenSerialPort(pathA.constData());
-    const int probeB = channel.OpenSerialPort(pathB.constData());
-    ASSERT_GE(probeA, 0);
-    ASSERT_GE(probeB, 0);
-    channel.CloseSerialPort(probeA);
-    channel.CloseSerialPort(probeB);
-    termios now{};
-    tcgetattr(watchA, &now);
-    EXPECT_EQ(cfgetospeed(&now), static_cast<speed_t>(B4800));
-    EXPECT_NE(now.c_lflag & ECHO, 0u);
-    ::close(watchA);
 }
 
 TEST_F(ModemChannelTest, ProbeFailuresAreLoggedStepByStep) {
@@ -112,23 +94,15 @@ TEST_F(ModemChannelTest, ProbeFailuresAreLoggedStepByStep) {
 }
 
 TEST_F(ModemChannelTest, ScanProbesResetsAndListsEveryModemThatOpens) {
-    tesk::vmodem::Config first;
-    first.name = QStringLiteral("VM0");
-    tesk::vmodem::Config second;
-    second.name = QStringLiteral("VM1");
-    second.imei = QStringLiteral("490154203237518");
-    tesk::vmodem::VirtualModem vm0(first);
-    tesk::vmodem::VirtualModem vm1(second);
-    ASSERT_TRUE(vm0.start());
-    ASSERT_TRUE(vm1.start());
-
-    ModemIterator modems;
-    ASSERT_EQ(MFCSMS::FindModems(&modems), 0);
+    const auto& vm0 = modems.add();
+    const auto& vm1 = modems.add({.name = "VM1", .imei = "490154203237518"});
+    ModemIterator found;
+    ASSERT_EQ(MFCSMS::FindModems(&found), 0);
     QStringList listed;
-    for (QString p; modems.next(&p);) {
+    for (QString p; found.next(&p);) {
         listed.append(p);
     }
-    EXPECT_TRUE(listed.contains(vm0.portPath()));
+    EXPECT_TRUE(listed.contains(vm0.portPath()));  // real serial ports may be listed too
     EXPECT_TRUE(listed.contains(vm1.portPath()));
 
     ModemIterator scanned({vm0.portPath(), QStringLiteral("/dev/no-such-modem"), vm1.portPath()});
@@ -138,13 +112,12 @@ TEST_F(ModemChannelTest, ScanProbesResetsAndListsEveryModemThatOpens) {
     EXPECT_EQ(scan.range, 3);
     EXPECT_EQ(scan.progress, 2);
     EXPECT_TRUE(scan.ended);
-    EXPECT_EQ(scan.found, QStringList({vm0.portPath(), vm1.portPath()}));
+    EXPECT_EQ(scan.found, modems.paths());
     EXPECT_TRUE(logged.contains(QStringLiteral("tot modem: 3")));
     EXPECT_TRUE(logged.contains(QStringLiteral("modem 2: /dev/no-such-modem")));
     EXPECT_TRUE(
         logged.contains(QStringLiteral("Modem found with BSD path: %1").arg(vm1.portPath())));
-    const QStringList reset{QStringLiteral("AT"), QStringLiteral("AT&F"),
-                            QStringLiteral("AT+CMEE=1")};
+    const QStringList reset{"AT", "AT&F", "AT+CMEE=1"};
     EXPECT_EQ(vm0.commands().mid(0, 3), reset);  // questioning follows the reset
     EXPECT_EQ(vm1.commands().mid(0, 3), reset);
     EXPECT_EQ(channel.port, nullptr);  // every port is closed after its turn
@@ -155,15 +128,9 @@ TEST_F(ModemChannelTest, ScanProbesResetsAndListsEveryModemThatOpens) {
 }
 
 TEST_F(ModemChannelTest, ScanStopsAfterTheCurrentDeviceWhenAsked) {
-    tesk::vmodem::Config first;
-    tesk::vmodem::Config second;
-    second.name = QStringLiteral("VM1");
-    second.imei = QStringLiteral("490154203237518");
-    tesk::vmodem::VirtualModem vm0(first);
-    tesk::vmodem::VirtualModem vm1(second);
-    ASSERT_TRUE(vm0.start());
-    ASSERT_TRUE(vm1.start());
-    ModemIterator scanned({vm0.portPath(), vm1.portPath()});
+    const auto& vm0 = modems.add();
+    const auto& vm1 = modems.add({.name = "VM1", .imei = "490154203237518"});
+    ModemIterator scanned(modems.paths());
     RecordingScan scan;
     scan.stopAfterFirst = true;
     char path[512];
@@ -184,10 +151,7 @@ TEST_F(ModemChannelTest, PathLongerThanTheBufferIsSkipped) {
 // Root ignores exclusive use, so the scan runs as the unprivileged "nobody" here while this
 // test holds the virtual modem's line exclusively.
 TEST_F(ModemChannelTest, PortHeldExclusivelyElsewhereFailsTheProbeAndIsNeverOpened) {
-    tesk::vmodem::Config config;
-    config.announce = false;
-    tesk::vmodem::VirtualModem vm(config);
-    ASSERT_TRUE(vm.start());
+    const auto& vm = modems.add({.announce = false});
     const QByteArray device = vm.devicePath().toUtf8();
     ASSERT_EQ(chmod(device.constData(), 0666), 0);
     const int holder = ::open(device.constData(), O_RDWR | O_NOCTTY);
