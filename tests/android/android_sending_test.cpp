@@ -95,7 +95,7 @@ TEST(AndroidSkipRule, ExclusionFirstThenEarlierSameNumber) {
     }
 }
 
-TEST_F(AndroidSendingTest, SecondSendWithTheSameTextSkipsTheDialogAndWarnsOnce) {
+TEST_F(AndroidSendingTest, SecondSendWithTheSameTextSkipsTheDialogWarnsOnceAndRunsAlone) {
     andcntr = 0;
     add(QStringLiteral("0170"), QString());
     add(QStringLiteral("0171"), QStringLiteral("own text"));
@@ -108,8 +108,14 @@ TEST_F(AndroidSendingTest, SecondSendWithTheSameTextSkipsTheDialogAndWarnsOnce) 
     send();
     EXPECT_EQ(view.listDialogs, 1);
     EXPECT_EQ(view.redraws, 1);
+    // Pressing Send during a run does nothing.
     dialogs.expectNotice(android::kSendingCompleted);
-    send();
+    ASSERT_TRUE(controller->Send_SMS_Btn(kPhoneLabel));
+    EXPECT_EQ(sms_thread_var_s.load(), 1);
+    EXPECT_FALSE(controller->Send_SMS_Btn(kPhoneLabel));
+    controller->Wait_For_Run();
+    EXPECT_EQ(sms_thread_var_s.load(), 0);
+    EXPECT_EQ(state->activityStarts().size(), 2);
     EXPECT_EQ(view.listDialogs, 1);  // same composer text: not offered again
     EXPECT_EQ(dialogs.pending(), 0);
     const QByteArray expected = android::Message_File_Record("0170", "Hello all").toUtf8() +
@@ -147,17 +153,6 @@ TEST_F(AndroidSendingTest, RowsWithoutMessageGoOnlyAfterAYes) {
     ASSERT_EQ(files.size(), 1);
     EXPECT_EQ(files.first(), android::Message_File_Record("0170", "").toUtf8() +
                                  android::Message_File_Record("0171", "own text").toUtf8());
-}
-
-TEST_F(AndroidSendingTest, PressingSendDuringARunDoesNothing) {
-    add(QStringLiteral("0170"), QStringLiteral("one"));
-    dialogs.expectNotice(android::kSendingCompleted);
-    ASSERT_TRUE(controller->Send_SMS_Btn(kPhoneLabel));
-    EXPECT_EQ(sms_thread_var_s.load(), 1);
-    EXPECT_FALSE(controller->Send_SMS_Btn(kPhoneLabel));
-    controller->Wait_For_Run();
-    EXPECT_EQ(sms_thread_var_s.load(), 0);
-    EXPECT_EQ(state->activityStarts().size(), 1);
 }
 
 TEST_F(AndroidSendingTest, SingleShotWithEveryItemExcludedStillPushesAnEmptyFile) {
