@@ -43,9 +43,7 @@ class ProgramTest : public ::testing::Test {
 
 TEST_F(ProgramTest, printsItsPortAnswersAndCleansUpOnSigterm) {
     const QString log = runtime_.filePath(QStringLiteral("sms.jsonl"));
-    const QString path =
-        launch({QStringLiteral("--name"), QStringLiteral("P1"), QStringLiteral("--imei"),
-                QStringLiteral("111111111111116"), QStringLiteral("--log"), log});
+    const QString path = launch({"--name", "P1", "--imei", "111111111111116", "--log", log});
     EXPECT_EQ(path, runtime_.path() + QStringLiteral("/tesk-sms/modems/ttyP1"));
     ASSERT_TRUE(QFileInfo(path).isSymLink());
     {
@@ -71,8 +69,7 @@ TEST_F(ProgramTest, printsItsPortAnswersAndCleansUpOnSigterm) {
 }
 
 TEST_F(ProgramTest, withoutAnnouncementPrintsTheSlave) {
-    const QString path = launch({QStringLiteral("--no-announce"), QStringLiteral("--no-echo"),
-                                 QStringLiteral("--modes"), QStringLiteral("pdu")});
+    const QString path = launch({"--no-announce", "--no-echo", "--modes", "pdu"});
     EXPECT_TRUE(path.startsWith(QStringLiteral("/dev/pts/"))) << path.toStdString();
     test::PtyClient client(path);
     EXPECT_EQ(client.exchange("AT+CMGF=?\r"), "\r\n+CMGF: (0)\r\n\r\nOK\r\n");
@@ -100,14 +97,10 @@ TEST_F(ProgramTest, answerShapesAreChosenOnTheCommandLine) {
 
 TEST_F(ProgramTest, habitsAreChosenOnTheCommandLine) {
     const QString path =
-        launch({QStringLiteral("--no-echo"), QStringLiteral("--echo-after-reset"),
-                QStringLiteral("--answer-non-commands"), QStringLiteral("--strict-charset"),
-                QStringLiteral("--refuse-before-prompt"), QStringLiteral("1"),
-                QStringLiteral("--refuse-answer"), QStringLiteral("+CMS ERROR: 500"),
-                QStringLiteral("--not-supported-on"), QStringLiteral("3"),
-                QStringLiteral("--verdict-delay-ms"), QStringLiteral("10"),
-                QStringLiteral("--unsolicited"), QStringLiteral("after-verdict,2:+CDS: 6\\n0006"),
-                QStringLiteral("--invalid-utf8-in-final")});
+        launch({"--no-echo", "--echo-after-reset", "--answer-non-commands", "--strict-charset",
+                "--refuse-before-prompt", "1", "--refuse-answer", "+CMS ERROR: 500",
+                "--not-supported-on", "3", "--verdict-delay-ms", "10", "--unsolicited",
+                "after-verdict,2:+CDS: 6\\n0006", "--invalid-utf8-in-final"});
     test::PtyClient client(path);
     ASSERT_TRUE(client.isOpen());
     const QByteArray pdu = "00110005912143F50000FF05E8329BFD06\x1A";
@@ -132,11 +125,9 @@ TEST_F(ProgramTest, habitsAreChosenOnTheCommandLine) {
 }
 
 TEST_F(ProgramTest, reportsAndMessagesAreChosenOnTheCommandLine) {
-    const QString path = launch({QStringLiteral("--no-echo"), QStringLiteral("--first-reference"),
-                                 QStringLiteral("255"), QStringLiteral("--report"),
-                                 QStringLiteral("+12345=failed:0x45"), QStringLiteral("--sim-sms"),
-                                 QStringLiteral("Bank:code\\n1234"),
-                                 QStringLiteral("--storage-slots"), QStringLiteral("1")});
+    const QString path =
+        launch({"--no-echo", "--first-reference", "255", "--report", "+12345=failed:0x45",
+                "--sim-sms", "Bank:code\\n1234", "--storage-slots", "1"});
     test::PtyClient client(path);
     ASSERT_TRUE(client.isOpen());
     EXPECT_EQ(client.exchange("AT+CNMI=2,1,0,1,0;+CPMS?\r"),
@@ -157,13 +148,13 @@ TEST_F(ProgramTest, reportsAndMessagesAreChosenOnTheCommandLine) {
 
 TEST_F(ProgramTest, refusesAnUnknownChoice) {
     const QStringList wrong[] = {
-        {QStringLiteral("--modes"), QStringLiteral("fax")},
-        {QStringLiteral("--unsolicited"), QStringLiteral("sometimes:+CMTI: \"SM\",1")},
-        {QStringLiteral("--unsolicited"), QStringLiteral("after-verdict,x:+CMTI: \"SM\",1")},
-        {QStringLiteral("--report"), QStringLiteral("+12345=lost")},
-        {QStringLiteral("--report"), QStringLiteral("+12345=delivered:0x45")},
-        {QStringLiteral("--incoming-sms"), QStringLiteral("soon:+12345:hi")},
-        {QStringLiteral("--first-reference"), QStringLiteral("256")},
+        {"--modes", "fax"},
+        {"--unsolicited", "sometimes:+CMTI: \"SM\",1"},
+        {"--unsolicited", "after-verdict,x:+CMTI: \"SM\",1"},
+        {"--report", "+12345=lost"},
+        {"--report", "+12345=delivered:0x45"},
+        {"--incoming-sms", "soon:+12345:hi"},
+        {"--first-reference", "256"},
     };
     for (const QStringList& arguments : wrong) {
         program_.start(QStringLiteral(TESK_VIRTUAL_MODEM_BIN), arguments);
