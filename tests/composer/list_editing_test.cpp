@@ -27,32 +27,25 @@ QStringList messagesOf(const ComposerController& composer) {
     return messages;
 }
 
-struct FillCase {
-    const char* name;
-    FillTarget target;
-    QString question;
-    QStringList after;
-};
-
 TEST(FillMsgInList, copiesTheComposerMessageToTheChosenRows) {
-    const std::vector<FillCase> cases = {
-        {"all",
-         FillTarget::All,
-         "This action will copy the message of composer box to all numbers in the list.\n\nDo "
-         "you want to continue?",
-         {"new", "new", "new", "new"}},
-        {"selected",
-         FillTarget::Selected,
-         "This action will copy the message of composer box to the selected numbers in the list. "
-         "The messages of rest of the numbers remain unchanged.\n\nDo you want to continue?",
+    const QString copy = "This action will copy the message of composer box to ";
+    const QString rest = " The messages of rest of the numbers remain unchanged.";
+    const QString ask = "\n\nDo you want to continue?";
+    const struct {
+        FillTarget target;
+        QString question;
+        QStringList after;
+    } cases[] = {
+        {FillTarget::All, copy + "all numbers in the list." + ask, {"new", "new", "new", "new"}},
+        {FillTarget::Selected,
+         copy + "the selected numbers in the list." + rest + ask,
          {"", "new", "", "new"}},
-        {"blank",
-         FillTarget::Blank,
-         "This action will copy the message of composer box to the blank list items. The "
-         "messages of rest of the numbers remain unchanged.\n\nDo you want to continue?",
+        {FillTarget::Blank,
+         copy + "the blank list items." + rest + ask,
          {"new", "m2", "new", "m4"}},
     };
-    for (const FillCase& c : cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.question.toStdString());
         ScriptedDialogs dialogs;
         ComposerController composer(ComposerKind::Gsm);
         RecordingView view(composer);
@@ -61,14 +54,14 @@ TEST(FillMsgInList, copiesTheComposerMessageToTheChosenRows) {
         composer.textDidChange("new");
         view.fillDialog = [&] {
             dialogs.expect(c.question, "No");
-            EXPECT_FALSE(composer.Fill_Msg_In_List_OK(c.target)) << c.name;
-            EXPECT_EQ(messagesOf(composer), (QStringList{"", "m2", "", "m4"})) << c.name;
+            EXPECT_FALSE(composer.Fill_Msg_In_List_OK(c.target));
+            EXPECT_EQ(messagesOf(composer), (QStringList{"", "m2", "", "m4"}));
             dialogs.expect(c.question, "Yes");
             return composer.Fill_Msg_In_List_OK(c.target) ? 1 : 0;
         };
         composer.Fill_Msg_Btn();
-        EXPECT_EQ(messagesOf(composer), c.after) << c.name;
-        EXPECT_EQ(composer.prevComposerMsg(), "new") << c.name;
+        EXPECT_EQ(messagesOf(composer), c.after);
+        EXPECT_EQ(composer.prevComposerMsg(), "new");
     }
 }
 
@@ -153,6 +146,7 @@ TEST(UpdateNumSms, validatesOnlyAChangedNumber) {
         {"duplicate before exclusion", "3", true, true, exists, ""},
     };
     for (const EditCase& c : cases) {
+        SCOPED_TRACE(c.name);
         ScriptedDialogs dialogs;
         ComposerController composer(ComposerKind::Gsm);
         RecordingView view(composer);
@@ -167,10 +161,10 @@ TEST(UpdateNumSms, validatesOnlyAChangedNumber) {
         }
         const bool accepted =
             composer.Update_Num_SMS_OK(0, "12 x", c.field, QString(1601, QLatin1Char('n')));
-        EXPECT_EQ(accepted, c.refusal.isEmpty()) << c.name;
+        EXPECT_EQ(accepted, c.refusal.isEmpty());
         const auto row = composer.list().at(0);
-        EXPECT_EQ(row.Number, accepted ? c.stored : "12 x") << c.name;
-        EXPECT_EQ(row.Message, accepted ? QString(1600, QLatin1Char('n')) : "old") << c.name;
+        EXPECT_EQ(row.Number, accepted ? c.stored : "12 x");
+        EXPECT_EQ(row.Message, accepted ? QString(1600, QLatin1Char('n')) : "old");
     }
 }
 

@@ -141,10 +141,6 @@ TEST(RtfDocuments, WordProcessorDocumentGivesOnlyItsBodyText) {
                            "Ana", "+447700900126", "Bo", "07700900127"}));
 }
 
-}  // namespace
-
-namespace {
-
 // Documents saved by two real word processors, each from the same plain list and the same page
 // with line breaks and a table (the sources lie beside them as numbers_*.source.*). What a user
 // imports from each: every number, with its "+" and without spaces and hyphens, and nothing from
