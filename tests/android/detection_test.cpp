@@ -143,33 +143,34 @@ TEST_F(CheckConnectionTest, NoOrOfflinePhoneAnswersNoWithoutInstalling) {
     EXPECT_TRUE(logged.contains(QStringLiteral("start check connection of android device")));
 }
 
-// The listing and the installer's refusals read alike in the words of old and of today's adb.
-class WordingTest : public AndroidTest, public ::testing::WithParamInterface<fakeadb::AdbWording> {
-  protected:
-    void SetUp() override {
-        AndroidTest::SetUp();
-        state->setWording(GetParam());
+// In the words of old and of today's adb alike: a ready phone after a daemon start is detected
+// and the companion installed; a second phone that is still unauthorized is not counted by the
+// listing rule (only device, offline and bootloader lines are) but caught by the installer, and
+// the user is told once.
+TEST_F(CheckConnectionTest, OldAndCurrentAdbWordsReadAlike) {
+    for (const auto wording : {fakeadb::AdbWording::Old, fakeadb::AdbWording::Current}) {
+        SCOPED_TRACE(wording == fakeadb::AdbWording::Old ? "old adb" : "current adb");
+        state->setWording(wording);
+        onePhone();
+        QFile::remove(state->path(fakeadb::kCallsLog));
+        Run_Adb({QStringLiteral("kill-server")});  // the next call starts the daemon and says so
+        QString error;
+        EXPECT_TRUE(CheckConnection(&error));
+        EXPECT_EQ(error, QString(""));
+        EXPECT_EQ(Android_Selected_Device.get(), QStringLiteral("Android Device 0123ABCD"));
+        EXPECT_EQ(Android_Device_List.get(), QStringLiteral("0123abcd\tdevice\n"));
+        EXPECT_EQ(state->callsOf(QStringLiteral("install")),
+                  (QList<QStringList>{{"install", "-r", local(kCompanionPackage)}}));
+
+        state->setListing(
+            QStringLiteral("List of devices attached\nAAA1\tdevice\nBBB2\tunauthorized\n"));
+        ScriptedDialogs dialogs;
+        dialogs.expectNotice(kMoreThanOnePhone);
+        EXPECT_FALSE(CheckConnection(&error));
+        EXPECT_EQ(error, kMoreErrorText);
+        EXPECT_EQ(state->callsOf(QStringLiteral("install")).size(), 2);
+        EXPECT_EQ(dialogs.pending(), 0);
     }
-};
-
-INSTANTIATE_TEST_SUITE_P(Wordings, WordingTest,
-                         ::testing::Values(fakeadb::AdbWording::Old, fakeadb::AdbWording::Current),
-                         [](const auto& info) {
-                             return info.param == fakeadb::AdbWording::Old ? "old" : "current";
-                         });
-
-TEST_P(WordingTest, ReadyPhoneAfterDaemonStartIsDetectedAndCompanionInstalled) {
-    onePhone();
-    Run_Adb({QStringLiteral("kill-server")});  // the next call starts the daemon and says so
-    QString error;
-    EXPECT_TRUE(CheckConnection(&error));
-    EXPECT_EQ(error, QString(""));
-    EXPECT_EQ(Android_Selected_Device.get(), QStringLiteral("Android Device 0123ABCD"));
-    EXPECT_EQ(Android_Device_List.get(), QStringLiteral("0123abcd\tdevice\n"));
-    const QList<QStringList> installs = state->callsOf(QStringLiteral("install"));
-    ASSERT_EQ(installs.size(), 1);
-    EXPECT_EQ(installs.first(), (QStringList{QStringLiteral("install"), QStringLiteral("-r"),
-                                             local(kCompanionPackage)}));
 }
 
 TEST_F(CheckConnectionTest, TwoPhonesAreReportedOnceAndMarkedMore) {
@@ -181,19 +182,6 @@ TEST_F(CheckConnectionTest, TwoPhonesAreReportedOnceAndMarkedMore) {
     EXPECT_EQ(error, kMoreErrorText);
     EXPECT_TRUE(state->callsOf(QStringLiteral("install")).isEmpty());
     EXPECT_EQ(dialogs.pending(), 0);
-}
-
-// The listing rule only counts lines that say device, offline or bootloader; a second phone
-// that is still unauthorized is caught by the installer, and the user is told once.
-TEST_P(WordingTest, SecondUnauthorizedPhoneIsCaughtByTheInstaller) {
-    state->setListing(
-        QStringLiteral("List of devices attached\nAAA1\tdevice\nBBB2\tunauthorized\n"));
-    ScriptedDialogs dialogs;
-    dialogs.expectNotice(kMoreThanOnePhone);
-    QString error;
-    EXPECT_FALSE(CheckConnection(&error));
-    EXPECT_EQ(error, kMoreErrorText);
-    EXPECT_EQ(state->callsOf(QStringLiteral("install")).size(), 1);
 }
 
 TEST_F(CheckConnectionTest, StatusButtonShowsTheReport) {
