@@ -47,7 +47,7 @@ TEST_F(AndroidTest, MessagesArriveAtThePhoneExactlyAsTyped) {
     }
 }
 
-TEST_F(AndroidTest, FailedFirstStartIsRetriedWithUnderscores) {
+TEST_F(AndroidTest, FailedFirstStartIsRetriedWithUnderscoresAndASecondFailureIsFinal) {
     onePhone();
     state->setActivityAnswer(
         1, QStringLiteral("Starting: Intent { act=android.intent.category.MAIN }\nError: "
@@ -62,37 +62,26 @@ TEST_F(AndroidTest, FailedFirstStartIsRetriedWithUnderscores) {
               QStringLiteral("Tom _ _Jerry_ _1_2_ it_s _x_ a_b_c_d _ $HOME"));
     EXPECT_TRUE(
         logged.contains(QStringLiteral("again try the one by one mode with command line params")));
-}
-
-TEST_F(AndroidTest, SecondFailureIsFinal) {
-    onePhone();
+    // A second failure is final.
     state->setActivityAnswer(QStringLiteral("Error: Activity class does not exist.\n"));
-    const AdbCall call = Send_AN_MSG_Command(QStringLiteral("0123"), QStringLiteral("hi"), 0);
-    EXPECT_TRUE(Activity_Start_Failed(call));
-    EXPECT_EQ(state->activityStarts().size(), 2);
+    EXPECT_TRUE(Activity_Start_Failed(Send_AN_MSG_Command("0123", QStringLiteral("hi"), 0)));
+    EXPECT_EQ(state->activityStarts().size(), 4);
 }
 
-TEST_F(AndroidTest, EmptyMessageUsesTheNumberOnlyFormOnce) {
+// An empty message uses the number-only form, and the test form carries TESTMSG: neither is
+// tried a second time.
+TEST_F(AndroidTest, NumberOnlyAndTestFormsAreNotRetried) {
     onePhone();
     state->setActivityAnswer(QStringLiteral("Error: Activity not started\n"));
-    const AdbCall call = Send_AN_MSG_Command(QStringLiteral("0123"), QStringLiteral(" \n "), 0);
-    EXPECT_TRUE(Activity_Start_Failed(call));
+    EXPECT_TRUE(Activity_Start_Failed(Send_AN_MSG_Command("0123", QStringLiteral(" \n "), 0)));
+    EXPECT_TRUE(Activity_Start_Failed(Send_AN_MSG_Command("0123", QStringLiteral("a & b"), 1)));
     const QList<QJsonObject> starts = state->activityStarts();
-    ASSERT_EQ(starts.size(), 1);
-    EXPECT_EQ(extraKeys(starts.first()), QStringList{QStringLiteral("NUM")});
-    EXPECT_EQ(extra(starts.first(), QStringLiteral("NUM")), QStringLiteral("0123"));
-}
-
-TEST_F(AndroidTest, TestFormCarriesTestMsgAndIsNotRetried) {
-    onePhone();
-    state->setActivityAnswer(QStringLiteral("Error: Activity not started\n"));
-    const AdbCall call = Send_AN_MSG_Command(QStringLiteral("0123"), QStringLiteral("a & b"), 1);
-    EXPECT_TRUE(Activity_Start_Failed(call));
-    const QList<QJsonObject> starts = state->activityStarts();
-    ASSERT_EQ(starts.size(), 1);
-    EXPECT_EQ(extra(starts.first(), QStringLiteral("MSG")), QStringLiteral("a & b"));
-    EXPECT_EQ(flag(starts.first(), QStringLiteral("MSG")), QStringLiteral("-e"));
-    EXPECT_EQ(extra(starts.first(), QStringLiteral("TESTMSG")), QStringLiteral("0123"));
+    ASSERT_EQ(starts.size(), 2);
+    EXPECT_EQ(extraKeys(starts.at(0)), QStringList{QStringLiteral("NUM")});
+    EXPECT_EQ(extra(starts.at(0), QStringLiteral("NUM")), QStringLiteral("0123"));
+    EXPECT_EQ(extra(starts.at(1), QStringLiteral("MSG")), QStringLiteral("a & b"));
+    EXPECT_EQ(flag(starts.at(1), QStringLiteral("MSG")), QStringLiteral("-e"));
+    EXPECT_EQ(extra(starts.at(1), QStringLiteral("TESTMSG")), QStringLiteral("0123"));
 }
 
 TEST_F(AndroidTest, FileFormHasNoExtras) {
