@@ -27,7 +27,12 @@ TEST_F(AdbRunnerTest, ArgumentsArriveAsTheyAreWithoutALocalShell) {
         << call.output.toStdString();
 }
 
-TEST_F(AdbRunnerTest, StandardErrorAndOutputArriveInOneText) {
+// The exit code is reported; standard error and output arrive in one text, decoded as UTF-8.
+TEST_F(AdbRunnerTest, ExitCodeAndOutputOfBothStreams) {
+    const AdbCall failed = Run_Adb({QStringLiteral("get-serialno")});  // no phone
+    EXPECT_TRUE(failed.completed());
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_EQ(failed.output, QStringLiteral("adb: no devices/emulators found\n"));
     onePhone();
     Run_Adb({QStringLiteral("kill-server")});
     // The restarted daemon speaks on stderr, the listing comes on stdout.
@@ -35,9 +40,6 @@ TEST_F(AdbRunnerTest, StandardErrorAndOutputArriveInOneText) {
     EXPECT_TRUE(call.succeeded());
     EXPECT_EQ(call.output, fakeadb::kCurrentDaemonLines +
                                QStringLiteral("List of devices attached\n0123abcd\tdevice\n\n"));
-}
-
-TEST_F(AdbRunnerTest, OutputIsDecodedAsUtf8) {
     state->setListing(QStringLiteral("List of devices attached\nphöne😀\tdevice\n"));
     EXPECT_EQ(Run_Adb({QStringLiteral("devices")}).output,
               QStringLiteral("List of devices attached\nphöne😀\tdevice\n"));
@@ -51,13 +53,6 @@ TEST_F(AdbRunnerTest, MissingAdbIsAFailedCallWithNoOutput) {
     EXPECT_TRUE(call.output.isEmpty());
     EXPECT_EQ(android::ExecuteExternalFile(QStringLiteral("ignored"), {QStringLiteral("devices")}),
               QString(""));
-}
-
-TEST_F(AdbRunnerTest, ExitCodeIsReported) {
-    const AdbCall call = Run_Adb({QStringLiteral("get-serialno")});  // no phone
-    EXPECT_TRUE(call.completed());
-    EXPECT_EQ(call.exitCode, 1);
-    EXPECT_EQ(call.output, QStringLiteral("adb: no devices/emulators found\n"));
 }
 
 TEST_F(AdbRunnerTest, AHangingCallEndsByTimeOutAsAFailure) {
