@@ -45,9 +45,6 @@ constexpr std::array<PropertyRow, 7> kPropertyRows = {{
     {"Build Host", {"ro.build.host"}, false},
 }};
 
-const QString kComPort = QStringLiteral("COM_PORT");
-const QString kPortDetail = QStringLiteral("PORT_DETAL");
-
 void addRow(QList<DeviceRecord>& rows, const QString& label, const QString& value) {
     if (!Trim_Str(label).isEmpty()) {
         rows.append(Phone_Detail_Row(label, value));
@@ -88,20 +85,17 @@ QString serialNumber() {
 
 DeviceRecord Phone_Detail_Row(const QString& label, const QString& value) {
     DeviceRecord row;
-    row.setValue(QStringLiteral("State"), false);
-    row.setValue(kComPort, label);
-    row.setValue(kPortDetail, value);
-    row.setValue(QStringLiteral("PORT_STATUS"), QString(""));
-    row.setValue(QStringLiteral("IMEI"), QString(""));
+    row.portName = label;
+    row.path = value;
     return row;
 }
 
 QString Row_Label(const DeviceRecord& row) {
-    return row.text(kComPort);
+    return row.portName;
 }
 
 QString Row_Value(const DeviceRecord& row) {
-    return row.text(kPortDetail);
+    return row.path;
 }
 
 QList<DeviceRecord> Phone_Property_Rows(const QString& buildProp) {

@@ -14,7 +14,8 @@ inline const QString kPhoneSecurityWarning = QStringLiteral(
     "executable file is used to send Text SMS and read phone details.\n\nYou should allow the "
     "specified file to access the mobile device resources to continue.");
 
-// One row: COM_PORT holds the label, PORT_DETAL the value, PORT_STATUS and IMEI "", State false.
+// One row: the port name holds the label, the path the value (the columns COM_PORT and
+// PORT_DETAL of the phone table); nothing else is set.
 DeviceRecord Phone_Detail_Row(const QString& label, const QString& value);
 QString Row_Label(const DeviceRecord& row);
 QString Row_Value(const DeviceRecord& row);

@@ -4,31 +4,30 @@
 
 #include <exception>
 
-QString Get_Sel_Port_Details(const QString& devicePath, const QString& key) {
+DeviceRecord Get_Sel_Port_Details(const QString& devicePath) {
     try {
         const QList<DeviceRecord> records = port_det_str_array.get();
         for (const DeviceRecord& record : records) {
-            if (record.text(QStringLiteral("PORT_DETAL")) == devicePath) {
-                return record.text(key);
+            if (record.path == devicePath) {
+                return record;
             }
         }
     } catch (const std::exception& e) {
         Show_NSLog_Message(QStringLiteral("Get_Sel_Port_Details exception"));
         Show_NSLog_Message(QString::fromUtf8(e.what()));
     }
-    return QString("");
+    return {};
 }
 
 tesk::composer::SendingModes Sending_Modes_For_Choice(const QString& deviceChoice) {
     tesk::composer::SendingModes modes{false, false, false};
     const bool all = deviceChoice == QStringLiteral("All Device");
     for (const DeviceRecord& record : port_det_str_array.get()) {
-        if (!all && record.text(QStringLiteral("PORT_DETAL")) != deviceChoice) {
+        if (!all && record.path != deviceChoice) {
             continue;
         }
-        const QString mode = record.text(QStringLiteral("SMSMode"));
-        modes.pdu = modes.pdu || mode == QStringLiteral("PDU Mode");
-        modes.text = modes.text || mode == QStringLiteral("Text Mode");
+        modes.pdu = modes.pdu || record.smsMode == SmsMode::Pdu;
+        modes.text = modes.text || record.smsMode == SmsMode::Text;
     }
     modes.known = modes.pdu || modes.text;
     if (!modes.known) {

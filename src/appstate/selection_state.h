@@ -66,11 +66,11 @@ inline tesk::Guarded<QString> sel_port_bsd_str;
 // Custom service-centre number of the chosen device, "" when it uses its own.
 inline tesk::Guarded<QString> Cus_SMS_Num_STR;
 
-// The value under `key` of the first chosen device record whose PORT_DETAL equals `devicePath`
-// exactly; "" when no record matches. Callable from any thread.
-QString Get_Sel_Port_Details(const QString& devicePath, const QString& key);
+// The first chosen device record whose path equals `devicePath` exactly; an empty record when
+// none matches. Callable from any thread.
+DeviceRecord Get_Sel_Port_Details(const QString& devicePath);
 
 // How a GSM run through this device choice of the composer would submit ("All Device": through
-// every chosen device), from the chosen records' "SMSMode". Not known while no chosen device
+// every chosen device), from the chosen records' SMS modes. Not known while no chosen device
 // has a mode; the count then takes the worst case.
 tesk::composer::SendingModes Sending_Modes_For_Choice(const QString& deviceChoice);

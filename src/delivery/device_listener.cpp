@@ -8,9 +8,9 @@ std::unique_ptr<DeviceListener> DeviceListener::Open(const DeviceRecord& record,
                                                      const DeviceEvents::Sinks& sinks,
                                                      QString* problem) {
     std::unique_ptr<DeviceListener> listener(new DeviceListener);
-    listener->path_ = record.text(QStringLiteral("PORT_DETAL"));
-    const QString imei = record.text(QStringLiteral("IMEI"));
-    const bool textMode = record.text(QStringLiteral("SMSMode")) == QLatin1String("Text Mode");
+    listener->path_ = record.path;
+    const QString imei = record.imei;
+    const bool textMode = record.smsMode == SmsMode::Text;
     listener->channel_ = std::make_unique<MFCSMS>();
     MFCSMS& channel = *listener->channel_;
     int fd = -1;

@@ -14,11 +14,6 @@ namespace tesk::devices {
 
 namespace {
 
-const QString kComPort = QStringLiteral("COM_PORT");
-const QString kPortDetail = QStringLiteral("PORT_DETAL");
-const QString kSettingUse = QStringLiteral("Setting_USE");
-const QString kHistory = QStringLiteral("History");
-const QString kLastSmsc = QStringLiteral("Last_SMSC");
 const QString kSeparator = QStringLiteral("||");
 
 const QString kNoSmsCapability = QStringLiteral(
@@ -82,6 +77,16 @@ QString CaseRow::value(const QString& key) const {
     return QString("");
 }
 
+QString TestDeviceRow::value(const QString& key) const {
+    if (key == QLatin1String("COM_PORT"))
+        return portName;
+    if (key == QLatin1String("PORT_DETAL"))
+        return path;
+    if (key == QLatin1String("Model"))
+        return model;
+    return QString("");
+}
+
 QStringList Automate_SMS_Case_Keys() {
     return Automate_SMS_Case_Array.get();
 }
@@ -94,7 +99,7 @@ Automated_GSM_Sending::~Automated_GSM_Sending() {
     stop_ = true;  // the worker, declared last, joins before anything else goes
 }
 
-QList<DeviceRecord> Automated_GSM_Sending::devices() const {
+QList<TestDeviceRow> Automated_GSM_Sending::devices() const {
     std::lock_guard lock(mutex_);
     return devices_;
 }
@@ -106,7 +111,7 @@ QList<CaseRow> Automated_GSM_Sending::cases() const {
 
 DeviceRecord Automated_GSM_Sending::factsOf(const QString& path) const {
     for (const DeviceRecord& record : port_det_str_array.get()) {
-        if (record.text(kPortDetail) == path) {
+        if (record.path == path) {
             return record;
         }
     }
@@ -118,16 +123,13 @@ void Automated_GSM_Sending::Open_Automated_SMS_Wnd(const AutomatedTestHandIn& ha
         std::lock_guard lock(mutex_);
         devices_.clear();
         for (const DeviceRecord& device : handIn.devices) {
-            if (Trim_Str(device.text(kComPort)).isEmpty()) {
+            if (Trim_Str(device.portName).isEmpty()) {
                 continue;
             }
-            DeviceRecord row;
-            row.setValue(kComPort, device.text(kComPort));
-            row.setValue(kPortDetail, device.text(kPortDetail));
-            row.setValue(QStringLiteral("Model"), device.text(QStringLiteral("Model")));
-            row.setValue(kSettingUse, QString(""));
-            row.setValue(kHistory, QString(""));
-            row.setValue(kLastSmsc, QString(""));
+            TestDeviceRow row;
+            row.portName = device.portName;
+            row.path = device.path;
+            row.model = device.model;
             devices_.append(row);
         }
         cases_.clear();
@@ -153,7 +155,7 @@ void Automated_GSM_Sending::Highlight_Device(int row) {
     if (running_) {
         return;
     }
-    DeviceRecord device;
+    TestDeviceRow device;
     {
         std::lock_guard lock(mutex_);
         if (row < 0 || row >= devices_.size()) {
@@ -162,19 +164,19 @@ void Automated_GSM_Sending::Highlight_Device(int row) {
         device = devices_.at(row);
     }
     prevIndex_ = row;
-    const QString path = device.text(kPortDetail);
+    const QString path = device.path;
     const DeviceRecord facts = factsOf(path);
     const QString testNumber = fields_.testNumber;
     fields_ = AutomatedTestFields{};
     fields_.testNumber = testNumber;
-    fields_.portName = device.text(kComPort);
+    fields_.portName = device.portName;
     fields_.portPath = path;
     fields_.detailsText = Device_Details_Text(facts);
     fields_.startTitle =
         QStringLiteral("Start Test for Device Connected at : \n%1").arg(fields_.portName);
-    fields_.model = Trim_Str(facts.text(QStringLiteral("Model")));
-    fields_.defaultSmsc = Trim_Str(facts.text(QStringLiteral("DefSMSC")));
-    fields_.customSmsc = device.text(kLastSmsc);
+    fields_.model = Trim_Str(facts.model);
+    fields_.defaultSmsc = Trim_Str(facts.defaultSmsc);
+    fields_.customSmsc = device.lastSmsc;
     if (view_) {
         view_->showFields(fields_);
     }
@@ -182,7 +184,7 @@ void Automated_GSM_Sending::Highlight_Device(int row) {
 }
 
 void Automated_GSM_Sending::rebuildCases() {
-    DeviceRecord device;
+    TestDeviceRow device;
     {
         std::lock_guard lock(mutex_);
         if (prevIndex_ < 0 || prevIndex_ >= devices_.size()) {
@@ -190,18 +192,17 @@ void Automated_GSM_Sending::rebuildCases() {
         }
         device = devices_.at(prevIndex_);
     }
-    const DeviceRecord facts = factsOf(device.text(kPortDetail));
-    const QList<TestCase> listed = Cases_For_Device(facts.text(QStringLiteral("SUPSMSMode")),
-                                                    facts.text(QStringLiteral("DefSMSC")));
+    const DeviceRecord facts = factsOf(device.path);
+    const QList<TestCase> listed = Cases_For_Device(facts.supportedModes, facts.defaultSmsc);
     QList<CaseRow> rows;
     QStringList keys;
     for (int i = 0; i < listed.size(); ++i) {
         CaseRow row;
         row.possibleCase = QStringLiteral("Case %1:").arg(i + 1);
         row.description = listed.at(i).title;
-        row.status = Case_Status_From_History(device.text(kHistory), listed.at(i).key);
+        row.status = Case_Status_From_History(device.history, listed.at(i).key);
         row.caseSms = QStringLiteral("%1 is working for Device Model: %2")
-                          .arg(listed.at(i).title, device.text(QStringLiteral("Model")));
+                          .arg(listed.at(i).title, device.model);
         row.caseName = listed.at(i).key;
         rows.append(row);
         keys.append(row.caseName);
@@ -232,7 +233,7 @@ void Automated_GSM_Sending::Set_Test_Number_Field(const QString& typed) {
 }
 
 void Automated_GSM_Sending::Start_Case_Button_Presses() {
-    DeviceRecord device;
+    TestDeviceRow device;
     {
         std::lock_guard lock(mutex_);
         if (devices_.isEmpty()) {
@@ -245,9 +246,9 @@ void Automated_GSM_Sending::Start_Case_Button_Presses() {
         }
         device = devices_.at(prevIndex_);
     }
-    const QString path = device.text(kPortDetail);
+    const QString path = device.path;
     const DeviceRecord facts = factsOf(path);
-    if (facts.text(QStringLiteral("SMS_CAPABLE")) == QLatin1String("Not Detected")) {
+    if (facts.smsCapable == QLatin1String("Not Detected")) {
         Show_MessageBox(kNoSmsCapability);
         return;
     }
@@ -261,7 +262,7 @@ void Automated_GSM_Sending::Start_Case_Button_Presses() {
     }
     {
         std::lock_guard lock(mutex_);
-        devices_[prevIndex_].setValue(kLastSmsc, cleaned);
+        devices_[prevIndex_].lastSmsc = cleaned;
     }
     if (running_) {
         return;
@@ -270,8 +271,7 @@ void Automated_GSM_Sending::Start_Case_Button_Presses() {
                 path,
                 cleaned,
                 Trim_Str(fields_.testNumber),
-                Cases_For_Device(facts.text(QStringLiteral("SUPSMSMode")),
-                                 facts.text(QStringLiteral("DefSMSC"))),
+                Cases_For_Device(facts.supportedModes, facts.defaultSmsc),
                 {}};
     for (const CaseRow& row : cases()) {
         job.messages.append(row.caseSms);
@@ -403,7 +403,7 @@ void Automated_GSM_Sending::finishTest(bool stopped, int row, const QString& his
     {
         std::lock_guard lock(mutex_);
         if (row < devices_.size()) {
-            devices_[row].setValue(kHistory, history);
+            devices_[row].history = history;
         }
     }
     stopAnimation();
@@ -481,7 +481,7 @@ void Automated_GSM_Sending::Clear_Status_Button_Presses() {
     }
     {
         std::lock_guard lock(mutex_);
-        devices_[prevIndex_].setValue(kHistory, QString(""));
+        devices_[prevIndex_].history = QString("");
         for (CaseRow& row : cases_) {
             row.status = QString("");
         }
@@ -540,8 +540,8 @@ void Automated_GSM_Sending::Use_Settings_Button_Presses() {
     }
     {
         std::lock_guard lock(mutex_);
-        devices_[prevIndex_].setValue(kSettingUse, QStringLiteral("Y"));
-        devices_[prevIndex_].setValue(kLastSmsc, cleaned);
+        devices_[prevIndex_].settingsUsed = true;
+        devices_[prevIndex_].lastSmsc = cleaned;
     }
     if (view_) {
         view_->redrawDevices();
@@ -558,9 +558,9 @@ void Automated_GSM_Sending::Close_Button_Presses() {
         return;
     }
     QStringList untouched;
-    for (const DeviceRecord& row : devices()) {
-        if (row.text(kSettingUse) != QLatin1String("Y")) {
-            untouched.append(row.text(kComPort));
+    for (const TestDeviceRow& row : devices()) {
+        if (!row.settingsUsed) {
+            untouched.append(row.portName);
         }
     }
     if (!untouched.isEmpty() &&

@@ -44,6 +44,19 @@ struct CaseRow {
     QString value(const QString& key) const;
 };
 
+// One row of the device table: what the opener handed in, and what the test made of it.
+struct TestDeviceRow {
+    QString portName;
+    QString path;
+    QString model;
+    bool settingsUsed = false;  // the user applied a combination to this device
+    QString history;            // the statuses of the cases last run, by case key
+    QString lastSmsc;           // the custom number last tested
+    // The table's columns: COM_PORT, PORT_DETAL, Model ("" for any other key).
+    QString value(const QString& key) const;
+    bool operator==(const TestDeviceRow&) const = default;
+};
+
 // Keys of the case list last built, in order (shared with the window that shows it).
 QStringList Automate_SMS_Case_Keys();
 
@@ -65,7 +78,7 @@ class AutomatedTestOpener {
 
 // What the opener hands in.
 struct AutomatedTestHandIn {
-    QList<DeviceRecord> devices;  // COM_PORT, PORT_DETAL, Model are read
+    QList<DeviceRecord> devices;  // port name, path and model are read
     QString testNumber;
     AutomatedTestOpener* opener = nullptr;
 };
@@ -114,8 +127,7 @@ class Automated_GSM_Sending {
     void Open_Automated_SMS_Wnd(const AutomatedTestHandIn& handIn);
 
     // ---- state the window shows ----
-    QList<DeviceRecord> devices() const;  // COM_PORT, PORT_DETAL, Model, Setting_USE, History,
-                                          // Last_SMSC
+    QList<TestDeviceRow> devices() const;
     QList<CaseRow> cases() const;
     const AutomatedTestFields& fields() const { return fields_; }
     int highlightedDevice() const { return prevIndex_; }
@@ -160,7 +172,7 @@ class Automated_GSM_Sending {
     GuiQueue gui_;
 
     mutable std::mutex mutex_;  // devices_ and cases_
-    QList<DeviceRecord> devices_;
+    QList<TestDeviceRow> devices_;
     QList<CaseRow> cases_;
 
     AutomatedTestFields fields_;

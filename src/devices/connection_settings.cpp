@@ -8,11 +8,6 @@ namespace tesk::devices {
 
 namespace {
 
-const QString kYes = QStringLiteral("Y");
-const QString kNo = QStringLiteral("N");
-const QString kPduMode = QStringLiteral("PDU Mode");
-const QString kTextMode = QStringLiteral("Text Mode");
-
 // A leading "+" stands for "00"; any "+" after it makes the number invalid.
 bool plusOnlyInFront(const QString& number) {
     const QString rest = number.startsWith(QLatin1Char('+')) ? number.mid(1) : number;
@@ -51,14 +46,12 @@ bool Valid_Test_Number(const QString& field) {
 }
 
 QString Effective_Custom_Smsc(const DeviceRecord& record) {
-    return record.text(QStringLiteral("UseCusSMSC")) == kYes
-               ? Trim_Str(record.text(QStringLiteral("CusSMSC")))
-               : QString("");
+    return record.useCustomSmsc ? Trim_Str(record.customSmsc) : QString("");
 }
 
 void ConnectionSettings::Clear() {
     fields_ = SettingsFields{};
-    modeSel_ = 0;
+    mode_ = SmsMode::NotAsked;
     host_->settingsChanged();
 }
 
@@ -70,24 +63,22 @@ void ConnectionSettings::Reset_For_Highlight() {
 }
 
 void ConnectionSettings::Show_Row_Settings(const DeviceRecord& record) {
-    fields_.defaultSmsc = record.text(QStringLiteral("DefSMSC"));
-    const QString custom = record.text(QStringLiteral("CusSMSC"));
-    fields_.customSmsc = custom;
-    const bool useCustom = record.text(QStringLiteral("UseCusSMSC")) == kYes && !custom.isEmpty();
+    fields_.defaultSmsc = record.defaultSmsc;
+    fields_.customSmsc = record.customSmsc;
+    const bool useCustom = record.useCustomSmsc && !record.customSmsc.isEmpty();
     fields_.customChecked = useCustom;
     fields_.customEnabled = useCustom;
     fields_.defaultEnabled = !useCustom;
-    const QString mode = record.text(QStringLiteral("SMSMode"));
     // A device offering neither mode ("NONE") shows no mode chosen: a button left on from the
     // previous row would claim a setting the record does not hold.
-    showMode(mode == kPduMode ? 1 : mode == kTextMode ? 2 : 0);
+    showMode(record.smsMode);
     host_->settingsChanged();
 }
 
-void ConnectionSettings::showMode(int mode) {
-    modeSel_ = mode;
-    fields_.pduOn = mode == 1;
-    fields_.textOn = mode == 2;
+void ConnectionSettings::showMode(SmsMode mode) {
+    mode_ = mode;
+    fields_.pduOn = mode == SmsMode::Pdu;
+    fields_.textOn = mode == SmsMode::Text;
 }
 
 void ConnectionSettings::Set_Custom_Field(const QString& typed) {
@@ -98,19 +89,25 @@ void ConnectionSettings::Set_Custom_Field(const QString& typed) {
     // use and it stays with this device when another row is highlighted.
     QString cleaned;
     if (fields_.customChecked && Valid_Custom_Smsc(kept, &cleaned)) {
-        setRecord(QStringLiteral("CusSMSC"), cleaned);
-        setRecord(QStringLiteral("UseCusSMSC"), kYes);
+        useCustomInRecord(cleaned);
     }
     if (kept != typed) {
         host_->settingsChanged();  // the field must drop what was cut
     }
 }
 
-void ConnectionSettings::setRecord(const QString& key, const QVariant& value) {
+void ConnectionSettings::changeRecord(const std::function<void(DeviceRecord&)>& change) {
     const QString path = host_->Highlighted_Path();
     if (!path.isEmpty()) {
-        host_->Update_Column_Value(path, key, value);
+        host_->Update_Column_Value(path, change);
     }
+}
+
+void ConnectionSettings::useCustomInRecord(const QString& cleaned) {
+    changeRecord([&cleaned](DeviceRecord& record) {
+        record.customSmsc = cleaned;
+        record.useCustomSmsc = true;
+    });
 }
 
 void ConnectionSettings::Custom_SMSC_Pressed(bool checked) {
@@ -119,8 +116,10 @@ void ConnectionSettings::Custom_SMSC_Pressed(bool checked) {
         fields_.customSmsc.clear();
         fields_.customEnabled = false;
         fields_.defaultEnabled = true;
-        setRecord(QStringLiteral("UseCusSMSC"), kNo);
-        setRecord(QStringLiteral("CusSMSC"), QString(""));
+        changeRecord([](DeviceRecord& record) {
+            record.useCustomSmsc = false;
+            record.customSmsc = QString("");
+        });
         host_->settingsChanged();
         return;
     }
@@ -140,41 +139,40 @@ bool ConnectionSettings::Update_Custom_Smsc_Func_Call() {
     if (!Check_Custom_Smsc(fields_.customSmsc, &cleaned)) {
         return false;
     }
-    setRecord(QStringLiteral("CusSMSC"), cleaned);
-    setRecord(QStringLiteral("UseCusSMSC"), kYes);
+    useCustomInRecord(cleaned);
     return true;
 }
 
 void ConnectionSettings::PDU_Mode_Radio() {
-    if (modeSel_ == 1) {
-        showMode(1);  // the button may have been clicked off; keep it on
+    if (mode_ == SmsMode::Pdu) {
+        showMode(SmsMode::Pdu);  // the button may have been clicked off; keep it on
         host_->settingsChanged();
         return;
     }
     if (!Update_Custom_Smsc_Func_Call()) {
-        showMode(modeSel_);  // the buttons go back to the mode held before (text, or none)
+        showMode(mode_);  // the buttons go back to the mode held before (text, or none)
         host_->settingsChanged();
         return;
     }
-    showMode(1);
-    setRecord(QStringLiteral("SMSMode"), kPduMode);
+    showMode(SmsMode::Pdu);
+    changeRecord([](DeviceRecord& record) { record.smsMode = SmsMode::Pdu; });
     host_->settingsChanged();
 }
 
 void ConnectionSettings::Text_Mode_Radio() {
-    if (modeSel_ == 2) {
-        showMode(2);
+    if (mode_ == SmsMode::Text) {
+        showMode(SmsMode::Text);
         host_->settingsChanged();
         return;
     }
     if (!Update_Custom_Smsc_Func_Call()) {
-        showMode(modeSel_);  // back to PDU, or none
+        showMode(mode_);  // back to PDU, or none
         host_->settingsChanged();
         return;
     }
     Show_MessageBox(kTextModeInformation);
-    showMode(2);
-    setRecord(QStringLiteral("SMSMode"), kTextMode);
+    showMode(SmsMode::Text);
+    changeRecord([](DeviceRecord& record) { record.smsMode = SmsMode::Text; });
     host_->settingsChanged();
 }
 
@@ -184,14 +182,17 @@ void ConnectionSettings::Custom_SMSC_Help_Btn() {
 }
 
 void ConnectionSettings::Apply(bool pdu, bool custom, const QString& cleanedNumber) {
-    showMode(pdu ? 1 : 2);
-    setRecord(QStringLiteral("SMSMode"), pdu ? kPduMode : kTextMode);
+    const SmsMode mode = pdu ? SmsMode::Pdu : SmsMode::Text;
+    showMode(mode);
     fields_.customChecked = custom;
     fields_.defaultEnabled = !custom;
     fields_.customEnabled = custom;
     fields_.customSmsc = custom ? cleanedNumber : QString("");
-    setRecord(QStringLiteral("UseCusSMSC"), custom ? kYes : kNo);
-    setRecord(QStringLiteral("CusSMSC"), custom ? cleanedNumber : QString(""));
+    changeRecord([&](DeviceRecord& record) {
+        record.smsMode = mode;
+        record.useCustomSmsc = custom;
+        record.customSmsc = custom ? cleanedNumber : QString("");
+    });
     host_->settingsChanged();
 }
 

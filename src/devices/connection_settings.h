@@ -8,6 +8,8 @@
 #include <QString>
 #include <QVariant>
 
+#include <functional>
+
 namespace tesk::devices {
 
 // Fields that keep at most this many characters, cut as typed.
@@ -37,7 +39,7 @@ bool Check_Custom_Smsc(const QString& field, QString* cleaned = nullptr);
 // phone-number check. Shows nothing.
 bool Valid_Test_Number(const QString& field);
 
-// The service centre a device sends through: CusSMSC when UseCusSMSC is "Y", else "", trimmed.
+// The service centre a device sends through: its custom number (trimmed) when it uses one, else "".
 QString Effective_Custom_Smsc(const DeviceRecord& record);
 
 // What the settings controls show.
@@ -58,9 +60,9 @@ class SettingsHost {
     virtual ~SettingsHost() = default;
     // PORT_DETAL shown for the highlighted row ("" when none).
     virtual QString Highlighted_Path() const = 0;
-    // Writes key = value into the record whose PORT_DETAL equals path and redraws the table.
-    virtual void Update_Column_Value(const QString& path, const QString& key,
-                                     const QVariant& value) = 0;
+    // Applies `change` to the record whose path equals `path` and redraws the table.
+    virtual void Update_Column_Value(const QString& path,
+                                     const std::function<void(DeviceRecord&)>& change) = 0;
     // The settings controls changed; show fields() again.
     virtual void settingsChanged() = 0;
 };
@@ -70,12 +72,12 @@ class ConnectionSettings {
     explicit ConnectionSettings(SettingsHost* host) : host_(host) {}
 
     const SettingsFields& fields() const { return fields_; }
-    // 0 none, 1 PDU, 2 text.
-    int PDU_TEXT_MODE_SEL() const { return modeSel_; }
+    // The mode the buttons show: PDU or text, or none on (NotAsked, Neither).
+    SmsMode PDU_TEXT_MODE_SEL() const { return mode_; }
 
     // Every field empty, check box off, buttons off (a scan starts, a window opens).
     void Clear();
-    // Shows a row's settings; no mode button is on when SMSMode is neither mode ("NONE").
+    // Shows a row's settings; no mode button is on when its mode is neither PDU nor text.
     void Show_Row_Settings(const DeviceRecord& record);
     // The highlight moved: default field enabled, custom field disabled, check box off.
     void Reset_For_Highlight();
@@ -93,12 +95,13 @@ class ConnectionSettings {
     void Apply(bool pdu, bool custom, const QString& cleanedNumber);
 
   private:
-    void setRecord(const QString& key, const QVariant& value);
-    void showMode(int mode);
+    void changeRecord(const std::function<void(DeviceRecord&)>& change);
+    void useCustomInRecord(const QString& cleaned);
+    void showMode(SmsMode mode);
 
     SettingsHost* host_;
     SettingsFields fields_;
-    int modeSel_ = 0;
+    SmsMode mode_ = SmsMode::NotAsked;
 };
 
 }  // namespace tesk::devices

@@ -42,25 +42,23 @@ QString Supported_Mode_Text(const QString& supported) {
 }
 
 QString Device_Details_Text(const DeviceRecord& record) {
-    if (record.text(QStringLiteral("PORT_DETAL")).isEmpty()) {
+    if (record.path.isEmpty()) {
         return QString("");
     }
     return QStringLiteral(
                "COM Port : %1\r\nManufacturer : %2\r\nModel : %3\r\nRevision : %4\r\nSupported "
                "SMS Mode : %5\r\nBattery : %6\r\nDefault SMSC No. : %7\r\nOperator Code : "
                "%8\r\nSignal Quality : %9\r\n")
-        .arg(record.text(QStringLiteral("COM_PORT")), record.text(QStringLiteral("Manufacture")),
-             record.text(QStringLiteral("Model")), record.text(QStringLiteral("Revision")),
-             Supported_Mode_Text(record.text(QStringLiteral("SUPSMSMode"))),
-             record.text(QStringLiteral("Battery")), record.text(QStringLiteral("DefSMSC")),
-             record.text(QStringLiteral("Operator")), record.text(QStringLiteral("Signal")));
+        .arg(record.portName, record.manufacturer, record.model, record.revision,
+             Supported_Mode_Text(record.supportedModes), record.battery, record.defaultSmsc,
+             record.operatorName, record.signal);
 }
 
 bool Send_Test_SMS_fun(MFCSMS& channel, const TestMessageRequest& request,
                        const std::function<void(bool)>& sheet) {
     const QString testNumber = Trim_Str(request.testNumber);
     const DeviceRecord& record = request.record;
-    const QString path = record.text(QStringLiteral("PORT_DETAL"));
+    const QString& path = record.path;
     if (path.isEmpty()) {
         Show_MessageBox(kSelectDevice);
         return false;
@@ -75,13 +73,12 @@ bool Send_Test_SMS_fun(MFCSMS& channel, const TestMessageRequest& request,
         return false;
     }
     const QString smsc = request.customChecked ? shownCustom : Effective_Custom_Smsc(record);
-    if (smsc.isEmpty() && record.text(QStringLiteral("DefSMSC")).isEmpty()) {
+    if (smsc.isEmpty() && record.defaultSmsc.isEmpty()) {
         Show_MessageBox(kNoDefaultSmscForTest);
         return false;
     }
-    const QString mode = record.text(QStringLiteral("SMSMode"));
-    const bool pdu = mode == QLatin1String("PDU Mode");
-    if (!pdu && mode != QLatin1String("Text Mode")) {
+    const bool pdu = record.smsMode == SmsMode::Pdu;
+    if (!pdu && record.smsMode != SmsMode::Text) {
         Show_MessageBox(kModeBlank);
         return false;
     }
@@ -111,8 +108,8 @@ bool Send_Test_SMS_fun(MFCSMS& channel, const TestMessageRequest& request,
         return false;
     }
     const QString capable = request.window == TestMessageWindow::DeviceList
-                                ? record.text(QStringLiteral("SMS_CAPABLE"))
-                                : Get_Sel_Port_Details(path, QStringLiteral("SMS_CAPABLE"));
+                                ? record.smsCapable
+                                : Get_Sel_Port_Details(path).smsCapable;
     if (capable == kNotDetected && !Show_YES_NO_MessageBox(kNoSmsCapabilityQuestion)) {
         channel.Close_Port();
         sheet(false);

@@ -34,9 +34,6 @@ const QString kNoDeviceOnPort = QStringLiteral(
     "properly.");
 const QString kNoSmsCapability = kNoSmsCapabilityQuestion;
 
-const QString kPortDetail = QStringLiteral("PORT_DETAL");
-const QString kComPort = QStringLiteral("COM_PORT");
-
 }  // namespace
 
 // Forwards the scan's progress and rows to the window thread.
@@ -105,12 +102,8 @@ void GSM_Device_List_Wnd::view_showProgress() {
     }
 }
 
-QString GSM_Device_List_Wnd::Get_Item_Text(int row, const QString& key) const {
-    const QList<DeviceRecord> rows = list_.records();
-    if (row < 0 || row >= rows.size()) {
-        return QString("");
-    }
-    return rows.at(row).text(key);
+DeviceRecord GSM_Device_List_Wnd::recordAt(int row) const {
+    return list_.records().value(row);
 }
 
 void GSM_Device_List_Wnd::showControls(const DeviceWindowControls& controls) {
@@ -126,13 +119,14 @@ void GSM_Device_List_Wnd::settingsChanged() {
     }
 }
 
-void GSM_Device_List_Wnd::Update_Column_Value(const QString& path, const QString& key,
-                                              const QVariant& value) {
+void GSM_Device_List_Wnd::Update_Column_Value(const QString& path,
+                                              const std::function<void(DeviceRecord&)>& change) {
     DeviceRecord record = list_.Find_By_Port_Detail(path);
-    if (record.text(kPortDetail) != path) {
+    if (record.path != path) {
         return;
     }
-    record.setValue(key, value);
+    change(record);
+    record.path = path;  // the path names the record
     list_.Replace_By_Port_Detail(record);
     if (view_) {
         view_->redrawTable();
@@ -153,9 +147,10 @@ bool GSM_Device_List_Wnd::questionedDeviceLost(const QString& path) {
     }
     // Still there, but it told nothing: gone only if it does not answer now either.
     const DeviceRecord record = list_.Find_By_Port_Detail(path);
-    for (const char* key :
-         {"Manufacture", "Model", "Revision", "Battery", "Signal", "Operator", "DefSMSC"}) {
-        if (!record.text(QLatin1String(key)).isEmpty()) {
+    for (const QString* fact :
+         {&record.manufacturer, &record.model, &record.revision, &record.battery, &record.signal,
+          &record.operatorName, &record.defaultSmsc}) {
+        if (!fact->isEmpty()) {
             return false;
         }
     }
@@ -339,8 +334,8 @@ void GSM_Device_List_Wnd::Highlight_Row(int row) {
 
 void GSM_Device_List_Wnd::showDetailsOf(const DeviceRecord& record) {
     details_ = DeviceDetailsFields{};
-    details_.portName = record.text(kComPort);
-    details_.portPath = record.text(kPortDetail);
+    details_.portName = record.portName;
+    details_.portPath = record.path;
     details_.detailsText = Device_Details_Text(record);
     if (view_) {
         view_->showDetails(details_);
@@ -350,21 +345,13 @@ void GSM_Device_List_Wnd::showDetailsOf(const DeviceRecord& record) {
 }
 
 void GSM_Device_List_Wnd::Set_State(int row, bool ticked) {
-    const QString path = Get_Item_Text(row, kPortDetail);
-    if (!path.isEmpty()) {
-        Update_Column_Value(path, QStringLiteral("State"), ticked);
-    }
+    Edit_Row(row, [ticked](DeviceRecord& record) { record.ticked = ticked; });
 }
 
-void GSM_Device_List_Wnd::Edit_Cell(int row, const QString& key, const QString& value) {
-    const QString path = Get_Item_Text(row, kPortDetail);
-    if (path.isEmpty()) {
-        return;
-    }
-    if (key == QLatin1String("State")) {
-        Update_Column_Value(path, key, value == QLatin1String("1"));
-    } else {
-        Update_Column_Value(path, key, value);
+void GSM_Device_List_Wnd::Edit_Row(int row, const std::function<void(DeviceRecord&)>& change) {
+    const QString path = recordAt(row).path;
+    if (!path.isEmpty()) {
+        Update_Column_Value(path, change);
     }
 }
 
@@ -396,7 +383,7 @@ void GSM_Device_List_Wnd::Multi_Phone_Selected_Func() {
     }
     QList<DeviceRecord> ticked;
     for (const DeviceRecord& record : rows) {
-        if (record.value(QStringLiteral("State")).toBool()) {
+        if (record.ticked) {
             ticked.append(record);
         }
     }
@@ -410,7 +397,7 @@ void GSM_Device_List_Wnd::Multi_Phone_Selected_Func() {
     // The custom number may just have been stored in the highlighted record.
     ticked.clear();
     for (const DeviceRecord& record : list_.records()) {
-        if (record.value(QStringLiteral("State")).toBool()) {
+        if (record.ticked) {
             ticked.append(record);
         }
     }
@@ -437,7 +424,7 @@ bool GSM_Device_List_Wnd::selectionWorker(const QList<DeviceRecord>& ticked,
     enum class Next { Skip, Stop };
     bool stopped = false;
     for (const DeviceRecord& record : ticked) {
-        const QString prefix = record.text(kComPort) + QStringLiteral("\r\n");
+        const QString prefix = record.portName + QStringLiteral("\r\n");
         // One device alone: a notice and the end. Several: skip this one or stop.
         auto stopOrSkip = [&](const QString& text) {
             if (count == 1) {
@@ -450,15 +437,12 @@ bool GSM_Device_List_Wnd::selectionWorker(const QList<DeviceRecord>& ticked,
         Next next = Next::Skip;
         bool accepted = false;
         try {
-            const QString path = record.text(kPortDetail);
+            const QString& path = record.path;
             const QByteArray devicePath = path.toLocal8Bit();
-            const QString useCustom = record.text(QStringLiteral("UseCusSMSC"));
-            const QString custom = record.text(QStringLiteral("CusSMSC"));
-            const QString defaultSmsc = record.text(QStringLiteral("DefSMSC"));
-            const QString mode = record.text(QStringLiteral("SMSMode"));
+            const QString& defaultSmsc = record.defaultSmsc;
             if (Effective_Custom_Smsc(record).isEmpty() && defaultSmsc.isEmpty()) {
                 next = stopOrSkip(kNoDefaultSmsc);
-            } else if (mode != QLatin1String("PDU Mode") && mode != QLatin1String("Text Mode")) {
+            } else if (record.smsMode != SmsMode::Pdu && record.smsMode != SmsMode::Text) {
                 next = stopOrSkip(kModeBlank);
             } else if (const int probe = mfc_sms_obj.OpenSerialPort(devicePath.constData());
                        probe == -1) {
@@ -476,20 +460,19 @@ bool GSM_Device_List_Wnd::selectionWorker(const QList<DeviceRecord>& ticked,
                 if (!mfc_sms_obj.Check_Connection(fd)) {
                     mfc_sms_obj.Close_Port();
                     next = stopOrSkip(kNoDeviceOnPort);
-                } else if (record.text(QStringLiteral("SMS_CAPABLE")) ==
-                               QLatin1String("Not Detected") &&
+                } else if (record.smsCapable == QLatin1String("Not Detected") &&
                            !Show_YES_NO_MessageBox(prefix + kNoSmsCapability)) {
                     mfc_sms_obj.Close_Port();
-                } else if (useCustom == QLatin1String("Y") && custom.isEmpty()) {
+                } else if (record.useCustomSmsc && record.customSmsc.isEmpty()) {
                     mfc_sms_obj.Close_Port();
                     next = stopOrSkip(kNoCustomSmsc);
-                } else if (useCustom == QLatin1String("N") && defaultSmsc.isEmpty()) {
+                } else if (!record.useCustomSmsc && defaultSmsc.isEmpty()) {
                     mfc_sms_obj.Close_Port();
                     next = stopOrSkip(kNoDefaultSmsc);
                 } else {
                     // The modem keeps its link to the network open between the messages.
                     mfc_sms_obj.More_SMS_Comnd(fd);
-                    sel_port_name_str.set(record.text(kComPort));
+                    sel_port_name_str.set(record.portName);
                     sel_port_bsd_str.set(path);
                     port_val_str_array.update([&](QStringList& list) { list.append(path); });
                     port_det_str_array.update(
@@ -607,7 +590,7 @@ void GSM_Device_List_Wnd::Apply_Test_Settings(const QString& path, bool pdu, boo
     const QList<DeviceRecord> rows = list_.records();
     int row = -1;
     for (int i = 0; i < rows.size(); ++i) {
-        if (rows.at(i).text(kPortDetail) == path) {
+        if (rows.at(i).path == path) {
             row = i;
             break;
         }
@@ -625,12 +608,10 @@ void GSM_Device_List_Wnd::Apply_Test_Settings(const QString& path, bool pdu, boo
     settings_.Apply(pdu, custom, cleanedNumber);
     port_det_str_array.update([&](QList<DeviceRecord>& list) {
         for (DeviceRecord& record : list) {
-            if (record.text(kPortDetail) == path) {
-                record.setValue(QStringLiteral("SMSMode"),
-                                pdu ? QStringLiteral("PDU Mode") : QStringLiteral("Text Mode"));
-                record.setValue(QStringLiteral("UseCusSMSC"),
-                                custom ? QStringLiteral("Y") : QStringLiteral("N"));
-                record.setValue(QStringLiteral("CusSMSC"), custom ? cleanedNumber : QString(""));
+            if (record.path == path) {
+                record.smsMode = pdu ? SmsMode::Pdu : SmsMode::Text;
+                record.useCustomSmsc = custom;
+                record.customSmsc = custom ? cleanedNumber : QString("");
             }
         }
     });

@@ -99,7 +99,7 @@ class GSM_Device_List_Wnd final : public SettingsHost, public AutomatedTestOpene
     // ---- state the window shows ----
     const DeviceList& list() const { return list_; }
     QList<DeviceRecord> records() const { return list_.records(); }
-    QString Get_Item_Text(int row, const QString& key) const;
+    DeviceRecord recordAt(int row) const;  // an empty record for a row not listed
     const DeviceWindowControls& controls() const { return controls_; }
     const DeviceDetailsFields& details() const { return details_; }
     const ConnectionSettings& settings() const { return settings_; }
@@ -115,7 +115,8 @@ class GSM_Device_List_Wnd final : public SettingsHost, public AutomatedTestOpene
     // ---- user actions ----
     void Highlight_Row(int row);  // table selection change; -1 = empty selection
     void Set_State(int row, bool ticked);
-    void Edit_Cell(int row, const QString& key, const QString& value);
+    // Changes the record of a listed row (the path stays) and redraws; tests set facts so.
+    void Edit_Row(int row, const std::function<void(DeviceRecord&)>& change);
     void Set_Test_Number_Field(const QString& typed);
     void Search_dev_Pressed();
     void Stopmodem_Searching_pressed();
@@ -131,8 +132,8 @@ class GSM_Device_List_Wnd final : public SettingsHost, public AutomatedTestOpene
 
     // SettingsHost
     QString Highlighted_Path() const override { return details_.portPath; }
-    void Update_Column_Value(const QString& path, const QString& key,
-                             const QVariant& value) override;
+    void Update_Column_Value(const QString& path,
+                             const std::function<void(DeviceRecord&)>& change) override;
     void settingsChanged() override;
 
     // AutomatedTestOpener

@@ -12,8 +12,6 @@ namespace tesk::devices {
 
 namespace {
 
-const QString kComPort = QStringLiteral("COM_PORT");
-const QString kPortDetail = QStringLiteral("PORT_DETAL");
 const QString kNoDefaultSmsc = QStringLiteral(
     "Default SMSC Number could not be located for this device.\nPlease enter SMSC number "
     "manually in 'Custom SMSC no.' Field for this Device.\n\nYou can find SMSC Number in 'SMS "
@@ -22,24 +20,28 @@ const QString kNoCustomSmsc = QStringLiteral(
     "Custom SMSC Number could not be located for this device.\nPlease enter SMSC number "
     "manually in 'Custom SMSC no.' Field for this Device.\n\nYou can find SMSC Number in 'SMS "
     "Service Center' Details in the SMS Settings of your Mobile Device.");
-// The settings the window copies from each chosen record and may change.
-const QStringList kCopiedKeys = {
-    QStringLiteral("COM_PORT"),   QStringLiteral("PORT_DETAL"), QStringLiteral("DefSMSC"),
-    QStringLiteral("CusSMSC"),    QStringLiteral("UseCusSMSC"), QStringLiteral("SMSMode"),
-    QStringLiteral("SUPSMSMode"), QStringLiteral("Model"),
-};
-const QStringList kEditableKeys = {QStringLiteral("CusSMSC"), QStringLiteral("UseCusSMSC"),
-                                   QStringLiteral("SMSMode")};
+// The settings the window copies from each chosen record, and may change.
+DeviceRecord copiedSettings(const DeviceRecord& chosen) {
+    DeviceRecord copy;
+    copy.portName = chosen.portName;
+    copy.path = chosen.path;
+    copy.defaultSmsc = chosen.defaultSmsc;
+    copy.customSmsc = chosen.customSmsc;
+    copy.useCustomSmsc = chosen.useCustomSmsc;
+    copy.smsMode = chosen.smsMode;
+    copy.supportedModes = chosen.supportedModes;
+    copy.model = chosen.model;
+    return copy;
+}
 
 // Copies the editable settings of `from` into the hand-over record with the same path.
 void writeBack(const DeviceRecord& from) {
-    const QString path = from.text(kPortDetail);
     port_det_str_array.update([&](QList<DeviceRecord>& list) {
         for (DeviceRecord& record : list) {
-            if (record.text(kPortDetail) == path) {
-                for (const QString& key : kEditableKeys) {
-                    record.setValue(key, from.text(key));
-                }
+            if (record.path == from.path) {
+                record.customSmsc = from.customSmsc;
+                record.useCustomSmsc = from.useCustomSmsc;
+                record.smsMode = from.smsMode;
                 return;
             }
         }
@@ -69,15 +71,10 @@ void Selected_Device_Details_GSM::Open_Gsm_Ph_Det_List_Wnd() {
     testNumber_.clear();
     settings_.Clear();
     for (const DeviceRecord& chosen : port_det_str_array.get()) {
-        if (!chosen.value(QStringLiteral("State")).toBool() ||
-            Trim_Str(chosen.text(kComPort)).isEmpty()) {
+        if (!chosen.ticked || Trim_Str(chosen.portName).isEmpty()) {
             continue;
         }
-        DeviceRecord copy;
-        for (const QString& key : kCopiedKeys) {
-            copy.setValue(key, chosen.text(key));
-        }
-        records_.append(copy);
+        records_.append(copiedSettings(chosen));
     }
     prevIndex_ = -1;
     if (view_) {
@@ -93,10 +90,6 @@ void Selected_Device_Details_GSM::Open_Gsm_Ph_Det_List_Wnd() {
     }
 }
 
-QString Selected_Device_Details_GSM::Get_Item_Text(int row, const QString& key) const {
-    return row >= 0 && row < records_.size() ? records_.at(row).text(key) : QString("");
-}
-
 void Selected_Device_Details_GSM::Highlight_Row(int row) {
     if (row < 0) {
         if (view_) {
@@ -108,8 +101,8 @@ void Selected_Device_Details_GSM::Highlight_Row(int row) {
         return;
     }
     prevIndex_ = row;
-    portName_ = records_.at(row).text(kComPort);
-    portPath_ = records_.at(row).text(kPortDetail);
+    portName_ = records_.at(row).portName;
+    portPath_ = records_.at(row).path;
     if (view_) {
         view_->showPort(portName_, portPath_);
     }
@@ -124,11 +117,12 @@ void Selected_Device_Details_GSM::Set_Test_Number_Field(const QString& typed) {
     }
 }
 
-void Selected_Device_Details_GSM::Update_Column_Value(const QString& path, const QString& key,
-                                                      const QVariant& value) {
+void Selected_Device_Details_GSM::Update_Column_Value(
+    const QString& path, const std::function<void(DeviceRecord&)>& change) {
     for (DeviceRecord& record : records_) {
-        if (record.text(kPortDetail) == path) {
-            record.setValue(key, value);
+        if (record.path == path) {
+            change(record);
+            record.path = path;  // the path names the record
             break;
         }
     }
@@ -148,15 +142,13 @@ void Selected_Device_Details_GSM::OK_Button_Presses() {
         return;
     }
     for (const DeviceRecord& record : records_) {
-        const QString prefix = record.text(kComPort) + QStringLiteral("\r\n");
-        const QString useCustom = record.text(QStringLiteral("UseCusSMSC"));
-        const QString defaultSmsc = record.text(QStringLiteral("DefSMSC"));
-        if ((Effective_Custom_Smsc(record).isEmpty() && defaultSmsc.isEmpty()) ||
-            (useCustom == QLatin1String("N") && defaultSmsc.isEmpty())) {
+        const QString prefix = record.portName + QStringLiteral("\r\n");
+        if ((Effective_Custom_Smsc(record).isEmpty() && record.defaultSmsc.isEmpty()) ||
+            (!record.useCustomSmsc && record.defaultSmsc.isEmpty())) {
             Show_MessageBox(prefix + kNoDefaultSmsc);
             return;
         }
-        if (useCustom == QLatin1String("Y") && record.text(QStringLiteral("CusSMSC")).isEmpty()) {
+        if (record.useCustomSmsc && record.customSmsc.isEmpty()) {
             Show_MessageBox(prefix + kNoCustomSmsc);
             return;
         }
@@ -187,7 +179,7 @@ void Selected_Device_Details_GSM::Apply_Test_Settings(const QString& path, bool 
                                                       const QString& cleanedNumber) {
     int row = -1;
     for (int i = 0; i < records_.size(); ++i) {
-        if (records_.at(i).text(kPortDetail) == path) {
+        if (records_.at(i).path == path) {
             row = i;
             break;
         }

@@ -53,7 +53,6 @@ class Selected_Device_Details_GSM final : public SettingsHost, public AutomatedT
     void Open_Gsm_Ph_Det_List_Wnd();
 
     const QList<DeviceRecord>& records() const { return records_; }
-    QString Get_Item_Text(int row, const QString& key) const;
     const ConnectionSettings& settings() const { return settings_; }
     ConnectionSettings& settings() { return settings_; }
     QString portName() const { return portName_; }
@@ -70,8 +69,8 @@ class Selected_Device_Details_GSM final : public SettingsHost, public AutomatedT
 
     // SettingsHost
     QString Highlighted_Path() const override { return portPath_; }
-    void Update_Column_Value(const QString& path, const QString& key,
-                             const QVariant& value) override;
+    void Update_Column_Value(const QString& path,
+                             const std::function<void(DeviceRecord&)>& change) override;
     void settingsChanged() override;
 
     // AutomatedTestOpener

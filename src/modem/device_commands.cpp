@@ -49,7 +49,7 @@ bool MFCSMS::Check_Msg_Sending_Supported(int fileDescriptor) {
 bool MFCSMS::Find_IMEI_already_listed(const QString& imei, const QString& /*path*/) const {
     try {
         for (const DeviceRecord& record : Device_List().records()) {
-            const QString listed = record.text(QStringLiteral("IMEI"));
+            const QString& listed = record.imei;
             if (!listed.isEmpty() && imei.contains(listed)) {
                 return true;
             }
@@ -148,8 +148,7 @@ void MFCSMS::GET_And_SET_Cus_SMSC(int fileDescriptor, const QString& customNumbe
         if (fileDescriptor == -1 || customNumber.isEmpty()) {
             return;
         }
-        const QString defaultNumber =
-            Device_List().Find_By_Port_Detail(path).text(QStringLiteral("DefSMSC"));
+        const QString defaultNumber = Device_List().Find_By_Port_Detail(path).defaultSmsc;
         // A device that could not tell its own centre has nothing to be given back.
         if (defaultNumber == QLatin1String("COMMAND NOT SUPPORT")) {
             return;
@@ -171,15 +170,22 @@ bool MFCSMS::More_SMS_Comnd(int fileDescriptor) {
 }
 
 DeviceRecord MFCSMS::Device_Record_From_Facts() const {
-    DeviceRecord record;
-    const QString* facts[] = {&Com_Port,     &Port_Det, &Port_stat,    &Port_IMEI,
-                              &Manuf,        &Model,    &battery,      &signal_str,
-                              &oprator,      &revision, &def_smsc,     &cus_smsc,
-                              &use_cus_smsc, &sms_mode, &sup_sms_mode, &sms_capblts};
-    const QStringList& keys = DeviceRecord::Keys();
-    record.setValue(keys.at(0), false);  // State: not ticked yet
-    for (qsizetype i = 1; i < keys.size(); ++i) {
-        record.setValue(keys.at(i), *facts[i - 1]);
-    }
+    DeviceRecord record;  // not ticked yet
+    record.portName = Com_Port;
+    record.path = Port_Det;
+    record.portStatus = Port_stat;
+    record.imei = Port_IMEI;
+    record.manufacturer = Manuf;
+    record.model = Model;
+    record.battery = battery;
+    record.signal = signal_str;
+    record.operatorName = oprator;
+    record.revision = revision;
+    record.defaultSmsc = def_smsc;
+    record.customSmsc = cus_smsc;
+    record.useCustomSmsc = use_cus_smsc == QLatin1String("Y");
+    record.smsMode = Sms_Mode_From_Text(sms_mode);
+    record.supportedModes = sup_sms_mode;
+    record.smsCapable = sms_capblts;
     return record;
 }

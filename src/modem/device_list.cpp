@@ -2,69 +2,87 @@
 
 namespace {
 
-const QString kState = QStringLiteral("State");
-const QString kPortDetail = QStringLiteral("PORT_DETAL");
+struct Column {
+    QString key;
+    QVariant (*read)(const DeviceRecord&);
+};
 
-// Position of a key in the scan's order; keys the scan does not write come after all of them.
-qsizetype rank(const QString& key) {
-    const qsizetype index = DeviceRecord::Keys().indexOf(key);
-    return index < 0 ? DeviceRecord::Keys().size() : index;
+// The record's keyed form: one entry per field, in the scan's order.
+const QList<Column>& columns() {
+    static const QList<Column> table = {
+        {QStringLiteral("State"), [](const DeviceRecord& r) { return QVariant(r.ticked); }},
+        {QStringLiteral("COM_PORT"), [](const DeviceRecord& r) { return QVariant(r.portName); }},
+        {QStringLiteral("PORT_DETAL"), [](const DeviceRecord& r) { return QVariant(r.path); }},
+        {QStringLiteral("PORT_STATUS"),
+         [](const DeviceRecord& r) { return QVariant(r.portStatus); }},
+        {QStringLiteral("IMEI"), [](const DeviceRecord& r) { return QVariant(r.imei); }},
+        {QStringLiteral("Manufacture"),
+         [](const DeviceRecord& r) { return QVariant(r.manufacturer); }},
+        {QStringLiteral("Model"), [](const DeviceRecord& r) { return QVariant(r.model); }},
+        {QStringLiteral("Battery"), [](const DeviceRecord& r) { return QVariant(r.battery); }},
+        {QStringLiteral("Signal"), [](const DeviceRecord& r) { return QVariant(r.signal); }},
+        {QStringLiteral("Operator"),
+         [](const DeviceRecord& r) { return QVariant(r.operatorName); }},
+        {QStringLiteral("Revision"), [](const DeviceRecord& r) { return QVariant(r.revision); }},
+        {QStringLiteral("DefSMSC"), [](const DeviceRecord& r) { return QVariant(r.defaultSmsc); }},
+        {QStringLiteral("CusSMSC"), [](const DeviceRecord& r) { return QVariant(r.customSmsc); }},
+        {QStringLiteral("UseCusSMSC"),
+         [](const DeviceRecord& r) {
+             return QVariant(r.useCustomSmsc ? QStringLiteral("Y") : QStringLiteral("N"));
+         }},
+        {QStringLiteral("SMSMode"),
+         [](const DeviceRecord& r) { return QVariant(Sms_Mode_Text(r.smsMode)); }},
+        {QStringLiteral("SUPSMSMode"),
+         [](const DeviceRecord& r) { return QVariant(r.supportedModes); }},
+        {QStringLiteral("SMS_CAPABLE"),
+         [](const DeviceRecord& r) { return QVariant(r.smsCapable); }},
+    };
+    return table;
 }
 
 }  // namespace
 
-const QStringList& DeviceRecord::Keys() {
-    static const QStringList keys = {
-        QStringLiteral("State"),       QStringLiteral("COM_PORT"),    QStringLiteral("PORT_DETAL"),
-        QStringLiteral("PORT_STATUS"), QStringLiteral("IMEI"),        QStringLiteral("Manufacture"),
-        QStringLiteral("Model"),       QStringLiteral("Battery"),     QStringLiteral("Signal"),
-        QStringLiteral("Operator"),    QStringLiteral("Revision"),    QStringLiteral("DefSMSC"),
-        QStringLiteral("CusSMSC"),     QStringLiteral("UseCusSMSC"),  QStringLiteral("SMSMode"),
-        QStringLiteral("SUPSMSMode"),  QStringLiteral("SMS_CAPABLE"),
-    };
+QString Sms_Mode_Text(SmsMode mode) {
+    switch (mode) {
+        case SmsMode::Neither:
+            return QStringLiteral("NONE");
+        case SmsMode::Pdu:
+            return QStringLiteral("PDU Mode");
+        case SmsMode::Text:
+            return QStringLiteral("Text Mode");
+        case SmsMode::NotAsked:
+            break;
+    }
+    return QString("");
+}
+
+SmsMode Sms_Mode_From_Text(const QString& text) {
+    for (const SmsMode mode : {SmsMode::Neither, SmsMode::Pdu, SmsMode::Text}) {
+        if (text == Sms_Mode_Text(mode)) {
+            return mode;
+        }
+    }
+    return SmsMode::NotAsked;
+}
+
+const QStringList& Device_Record_Keys() {
+    static const QStringList keys = [] {
+        QStringList all;
+        for (const Column& column : columns()) {
+            all.append(column.key);
+        }
+        return all;
+    }();
     return keys;
 }
 
-QVariant DeviceRecord::value(const QString& key) const {
-    for (const auto& entry : entries_) {
-        if (entry.first == key) {
-            return entry.second;
+QVariant Device_Field(const DeviceRecord& record, const QString& key) {
+    for (const Column& column : columns()) {
+        if (column.key == key) {
+            return column.read(record);
         }
     }
-    return key == kState ? QVariant(false) : QVariant(QString(""));
-}
-
-void DeviceRecord::setValue(const QString& key, const QVariant& value) {
-    for (auto& entry : entries_) {
-        if (entry.first == key) {
-            entry.second = value;
-            return;
-        }
-    }
-    // Keep the entries in the scan's order whatever order they are set in.
-    const qsizetype wanted = rank(key);
-    qsizetype at = 0;
-    while (at < entries_.size() && rank(entries_.at(at).first) <= wanted) {
-        ++at;
-    }
-    entries_.insert(at, qMakePair(key, value));
-}
-
-bool DeviceRecord::contains(const QString& key) const {
-    for (const auto& entry : entries_) {
-        if (entry.first == key) {
-            return true;
-        }
-    }
-    return false;
-}
-
-QStringList DeviceRecord::keys() const {
-    QStringList present;
-    for (const auto& entry : entries_) {
-        present.append(entry.first);
-    }
-    return present;
+    return QVariant(QString(""));
 }
 
 void DeviceList::Insert_port_in_List(const DeviceRecord& record) {
@@ -73,10 +91,10 @@ void DeviceList::Insert_port_in_List(const DeviceRecord& record) {
 }
 
 bool DeviceList::Replace_By_Port_Detail(const DeviceRecord& record) {
-    const QString path = record.text(kPortDetail);
+    const QString path = record.path;
     std::lock_guard lock(mutex_);
     for (DeviceRecord& listed : records_) {
-        if (listed.text(kPortDetail) == path) {
+        if (listed.path == path) {
             listed = record;
             return true;
         }
@@ -87,7 +105,7 @@ bool DeviceList::Replace_By_Port_Detail(const DeviceRecord& record) {
 bool DeviceList::Remove_By_Port_Detail(const QString& path) {
     std::lock_guard lock(mutex_);
     for (qsizetype i = 0; i < records_.size(); ++i) {
-        if (records_.at(i).text(kPortDetail) == path) {
+        if (records_.at(i).path == path) {
             records_.removeAt(i);
             return true;
         }
@@ -98,7 +116,7 @@ bool DeviceList::Remove_By_Port_Detail(const QString& path) {
 DeviceRecord DeviceList::Find_By_Port_Detail(const QString& path) const {
     std::lock_guard lock(mutex_);
     for (const DeviceRecord& listed : records_) {
-        if (listed.text(kPortDetail) == path) {
+        if (listed.path == path) {
             return listed;
         }
     }

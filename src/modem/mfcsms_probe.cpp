@@ -235,11 +235,8 @@ int MFCSMS::GetModemPath(ModemIterator& iterator, char* path, size_t pathSize,
             const QString portName = Trim_Str(tesk::Modem_Port_Name(found));
             if (!portName.isEmpty()) {
                 DeviceRecord placeholder;
-                placeholder.setValue(QStringLiteral("State"), false);
-                placeholder.setValue(QStringLiteral("COM_PORT"), portName);
-                placeholder.setValue(QStringLiteral("PORT_DETAL"), found);
-                placeholder.setValue(QStringLiteral("PORT_STATUS"), QString(""));
-                placeholder.setValue(QStringLiteral("IMEI"), QString(""));
+                placeholder.portName = portName;
+                placeholder.path = found;
                 Device_List().Insert_port_in_List(placeholder);
                 scan.modemFound(found);
             }

@@ -130,9 +130,9 @@ void GSM_Send_Job::GSM_Chk_Port_And_Send_Msg(const QString& deviceChoice) {
     int failed = 0;
     for (qsizetype i = 0; i < toTest.size(); ++i) {
         const QString& entry = toTest.at(i);
-        const QString label = QStringLiteral("%1 Device connected on %2 ")
-                                  .arg(Get_Sel_Port_Details(entry, QStringLiteral("Model")),
-                                       Get_Sel_Port_Details(entry, QStringLiteral("COM_PORT")));
+        const DeviceRecord chosen = Get_Sel_Port_Details(entry);
+        const QString label =
+            QStringLiteral("%1 Device connected on %2 ").arg(chosen.model, chosen.portName);
         const bool works = answering.at(i);
         if (works) {
             sendingEntries_.append(entry);

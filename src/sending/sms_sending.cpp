@@ -26,7 +26,7 @@ const QString kAllDevice = QStringLiteral("All Device");
 const QString kDeviceNotWorking = QStringLiteral(
     "\nSelected device is not working properly. Please use Mobile Phone Connection Wizard for "
     "finding device or establishing connection.");
-const QString kModeZero =
+const QString kDeviceWithoutMode =
     QStringLiteral("Selected device is not working properly.Could not initialize device.\n");
 const QString kNoModeOutcome = QStringLiteral("Error : +CMS ERROR: 500.");
 const QString kPauseQuestion = QStringLiteral("Are you sure you want to continue?");
@@ -59,7 +59,7 @@ void SMS_Sending::post(std::function<void()> task) {
 
 DeviceRecord SMS_Sending::recordOf(const QString& entry) const {
     for (const DeviceRecord& record : request_.devices) {
-        if (record.text(QStringLiteral("PORT_DETAL")) == entry) {
+        if (record.path == entry) {
             return record;
         }
     }
@@ -68,7 +68,7 @@ DeviceRecord SMS_Sending::recordOf(const QString& entry) const {
 
 // The IMEI names the device whatever port it sits on today.
 QString SMS_Sending::simKeyOf(const QString& entry) const {
-    const QString imei = recordOf(entry).text(QStringLiteral("IMEI"));
+    const QString imei = recordOf(entry).imei;
     return imei.isEmpty() ? entry : imei;
 }
 
@@ -155,7 +155,7 @@ void SMS_Sending::deviceStarted(const QString& entry) {
         sendingStarted_ = now;
     }
     // The port name the device window shows (USB0, VM1); the path's last part without one.
-    QString name = recordOf(entry).text(QStringLiteral("COM_PORT"));
+    QString name = recordOf(entry).portName;
     if (name.isEmpty()) {
         name = entry.section(QLatin1Char('/'), -1);
         if (name.startsWith(QLatin1String("tty"))) {
@@ -223,7 +223,7 @@ void SMS_Sending::Open_SMS_Sending_Dialog(SendingRequest request) {
     activeDevices_ = 1;  // the dispatcher itself, until every device has been started
     finisherStarted_ = false;
     finishingShown_ = false;
-    modeZeroSeen_ = false;
+    deviceWithoutModeSeen_ = false;
     quiet_ = false;
     {
         std::lock_guard lock(rateMutex_);
@@ -320,17 +320,12 @@ void SMS_Sending::dispatch() {
             }
             channel->m_port_name = entry;
             const DeviceRecord record = recordOf(entry);
-            const QString mode = record.text(QStringLiteral("SMSMode"));
             Device device;
             device.slot = thisSlot;
             device.entry = entry;
-            device.mode = mode == QLatin1String("PDU Mode")    ? 1
-                          : mode == QLatin1String("Text Mode") ? 2
-                                                               : 0;
-            device.customNumber = record.text(QStringLiteral("UseCusSMSC")) == QLatin1String("Y")
-                                      ? record.text(QStringLiteral("CusSMSC"))
-                                      : QString("");
-            device.smsCapable = record.text(QStringLiteral("SMS_CAPABLE"));
+            device.mode = record.smsMode;
+            device.customNumber = record.useCustomSmsc ? record.customSmsc : QString("");
+            device.smsCapable = record.smsCapable;
             if (!table_.Work_Remains()) {
                 channel->Close_Port();
                 break;
@@ -341,7 +336,7 @@ void SMS_Sending::dispatch() {
     } catch (const std::exception& e) {
         log::writef("sending run: %s\n", e.what());
     }
-    deviceLeft(-1);  // the dispatcher's own share
+    deviceLeft(false);  // the dispatcher's own share
 }
 
 void SMS_Sending::sendLoop(Device device) {
@@ -354,15 +349,15 @@ void SMS_Sending::sendLoop(Device device) {
     std::unique_ptr<delivery::DeviceEvents> events;
     QStringList awaitingReport;  // this device's messages of the run, by delivery id
     try {
-        if (device.mode == 1) {
+        if (device.mode == SmsMode::Pdu) {
             channel->Prepare_Modem_For_PDU_SMS(fd);
-        } else if (device.mode == 2) {
+        } else if (device.mode == SmsMode::Text) {
             channel->Prepare_Modem_For_Text_SMS(fd);
         }
-        if (request_.deliveryReports && device.mode != 0) {
+        if (request_.deliveryReports && device.submits()) {
             channel->Set_Status_Reports(true);
             events = std::make_unique<delivery::DeviceEvents>(
-                channel, fd, simKeyOf(device.entry), device.mode == 2,
+                channel, fd, simKeyOf(device.entry), device.mode == SmsMode::Text,
                 delivery::DeviceEvents::Sinks{book_.get(),
                                               inbox_.get(),
                                               [this](const QString& id) { showDelivery(id); },
@@ -411,14 +406,14 @@ void SMS_Sending::sendLoop(Device device) {
             }
             const QString message = item.Message.left(kMaxMessageLength);
             QString outcome("");
-            if (device.mode == 1) {
+            if (device.mode == SmsMode::Pdu) {
                 failed = !channel->Send_PDU_SMS(fd, item.Number, message, device.customNumber,
                                                 request_.flash, request_.unicode, &outcome,
                                                 device.smsCapable);
                 if (standard) {
                     pacing::wait(2.0);
                 }
-            } else if (device.mode == 2) {
+            } else if (device.mode == SmsMode::Text) {
                 failed = !channel->Send_Text_SMS(fd, item.Number, message, device.customNumber,
                                                  request_.flash, request_.unicode, device.entry,
                                                  &outcome, device.smsCapable);
@@ -428,20 +423,20 @@ void SMS_Sending::sendLoop(Device device) {
             } else {
                 outcome = kNoModeOutcome;
             }
-            const bool sent = device.mode != 0 && stores::Is_Successful_Status(outcome);
+            const bool sent = device.submits() && stores::Is_Successful_Status(outcome);
             if (sent) {
                 ++sentHere;
                 refusedInARow = 0;
                 if (request_.deviceLimitPerDay && request_.deviceLimit > 0) {
                     stores::Add_Device_Sent(simKey, day);
                 }
-            } else if (device.mode != 0 && !failed && request_.keepGoingAfterRefusal &&
+            } else if (device.submits() && !failed && request_.keepGoingAfterRefusal &&
                        Refusal_Concerns_The_Message(channel->Last_Submission())) {
                 // The network refused this number or this message, not the device.
                 failed = ++refusedInARow >= 3;
             } else {
                 // A refusal counts as a failure like a lost device: this device takes no more.
-                failed = failed || device.mode != 0;
+                failed = failed || device.submits();
             }
             table_.Finish_Sent(index, device.entry, outcome);
             if (events) {
@@ -503,7 +498,7 @@ void SMS_Sending::sendLoop(Device device) {
     channel->Set_Stop_Flag(nullptr);
     channel->Set_Pacing(modem::Pacing::Standard);
     channel->Close_Port();
-    deviceLeft(device.mode);
+    deviceLeft(!device.submits());
 }
 
 // Run by the device whose message made the count reach N; every other device waits meanwhile.
@@ -569,9 +564,9 @@ void SMS_Sending::endPause() {
     }
 }
 
-void SMS_Sending::deviceLeft(int mode) {
-    if (mode == 0) {
-        modeZeroSeen_ = true;
+void SMS_Sending::deviceLeft(bool withoutMode) {
+    if (withoutMode) {
+        deviceWithoutModeSeen_ = true;
     }
     if (--activeDevices_ > 0) {
         return;
@@ -588,8 +583,8 @@ void SMS_Sending::deviceLeft(int mode) {
             view_->setMessageBar(100);
         }
     });
-    if (modeZeroSeen_ && !quiet_) {
-        Show_MessageBox(kModeZero);
+    if (deviceWithoutModeSeen_ && !quiet_) {
+        Show_MessageBox(kDeviceWithoutMode);
     }
     const int left = table_.Mark_Stopped();
     if (left > 0 && devicesStarted_ > 0 && devicesAtLimit_ == devicesStarted_ && !stop_ &&

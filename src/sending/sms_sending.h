@@ -61,7 +61,7 @@ struct SendingRequest {
     QList<composer::ListItem> list;
     QStringList entries;  // the sending device choice: device paths, "All Device" last when >1
     QString selected;     // its selected text
-    QList<DeviceRecord> devices;  // records of the entries (looked up by PORT_DETAL)
+    QList<DeviceRecord> devices;  // records of the entries (looked up by path)
     QString chosenDevicePath;     // sel_port_bsd_str
     SendingRules rules;
     bool unicode = false;
@@ -157,14 +157,15 @@ class SMS_Sending {
     struct Device {
         int slot;
         QString entry;
-        int mode;  // 1 PDU, 2 text, 0 neither
+        SmsMode mode;
+        bool submits() const { return mode == SmsMode::Pdu || mode == SmsMode::Text; }
         QString customNumber;
         QString smsCapable;
     };
     void dispatch();  // worker: load, then prepare the devices
     void sendLoop(Device device);
     void runPause(bool* stoppedDuringPause);
-    void deviceLeft(int mode);
+    void deviceLeft(bool withoutMode);  // withoutMode: the device had no SMS mode
     void showFinishing();
     void finishRun();
     void endPause();
@@ -209,7 +210,7 @@ class SMS_Sending {
     std::atomic<bool> finisherStarted_{false};
     std::atomic<bool> finishingShown_{false};  // the please-wait sheet of the run's end
     std::atomic<bool> ended_{true};
-    std::atomic<bool> modeZeroSeen_{false};
+    std::atomic<bool> deviceWithoutModeSeen_{false};
     std::atomic<bool> quiet_{false};  // shutdown: no more message boxes
     // The run's pace, for messages per minute and the time left.
     using Clock = std::chrono::steady_clock;

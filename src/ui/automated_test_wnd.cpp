@@ -236,10 +236,10 @@ QPushButton* AutomatedTestWnd::button(const QString& objectName) const {
 // ---- AutomatedTestView ----
 
 void AutomatedTestWnd::redrawDevices() {
-    const QList<DeviceRecord> devices = controller_.devices();
+    const QList<devices::TestDeviceRow> devices = controller_.devices();
     const bool reset = devices.size() != deviceModel_->rowCount();
     deviceModel_->refresh(static_cast<int>(devices.size()), [devices](int row, const QString& key) {
-        return devices.at(row).value(key);
+        return QVariant(devices.at(row).value(key));
     });
     if (reset) {
         selectDevice(controller_.highlightedDevice());

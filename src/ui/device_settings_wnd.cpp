@@ -142,8 +142,9 @@ void DeviceSettingsWnd::reject() {
 void DeviceSettingsWnd::redrawTable() {
     const QList<DeviceRecord> records = controller_.records();
     const bool reset = records.size() != model_->rowCount();
-    model_->refresh(static_cast<int>(records.size()),
-                    [records](int row, const QString& key) { return records.at(row).value(key); });
+    model_->refresh(static_cast<int>(records.size()), [records](int row, const QString& key) {
+        return Device_Field(records.at(row), key);
+    });
     if (reset) {
         selectRow(static_cast<int>(controller_.Prev_Index()));
     }

@@ -212,8 +212,9 @@ QPushButton* GsmDeviceListWnd::button(const QString& objectName) const {
 void GsmDeviceListWnd::redrawTable() {
     const QList<DeviceRecord> records = controller_.records();
     const bool reset = records.size() != model_->rowCount();
-    model_->refresh(static_cast<int>(records.size()),
-                    [records](int row, const QString& key) { return records.at(row).value(key); });
+    model_->refresh(static_cast<int>(records.size()), [records](int row, const QString& key) {
+        return Device_Field(records.at(row), key);
+    });
     if (reset) {
         // A new row count forgets the highlight; the controller still has it.
         selectRow(static_cast<int>(controller_.Prev_Index()));

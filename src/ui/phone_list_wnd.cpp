@@ -139,8 +139,9 @@ QPushButton* PhoneListWnd::button(const QString& objectName) const {
 
 void PhoneListWnd::redrawRows() {
     const QList<DeviceRecord> rows = controller_.rows();
-    model_->refresh(static_cast<int>(rows.size()),
-                    [rows](int row, const QString& key) { return rows.at(row).value(key); });
+    model_->refresh(static_cast<int>(rows.size()), [rows](int row, const QString& key) {
+        return Device_Field(rows.at(row), key);
+    });
 }
 
 void PhoneListWnd::selectRow(int row) {

@@ -188,12 +188,12 @@ TEST_F(AutomatedTestTest, EveryCaseSendsItsMessageInItsModeThroughItsServiceCent
     ASSERT_GE(custom, 0) << commands.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(commands.indexOf(QStringLiteral("AT+CSCA=\"+447785016005\",145"), custom) > custom,
               true);
-    const DeviceRecord row = test.devices().at(0);
-    EXPECT_EQ(row.text(QStringLiteral("History")),
+    const tesk::devices::TestDeviceRow row = test.devices().at(0);
+    EXPECT_EQ(row.history,
               QStringLiteral("PDU_DEF_SMSC||Message sent successfully.||PDU_CUS_SMSC||Message sent "
                              "successfully.||TXT_DEF_SMSC||Message sent successfully.||"
                              "TXT_CUS_SMSC||Message sent successfully.||"));
-    EXPECT_EQ(row.text(QStringLiteral("Last_SMSC")), QStringLiteral("+447785016009"));
+    EXPECT_EQ(row.lastSmsc, QStringLiteral("+447785016009"));
     EXPECT_TRUE(view.wasRunning);
     EXPECT_FALSE(view.running);
     EXPECT_TRUE(
@@ -224,7 +224,7 @@ TEST_F(AutomatedTestTest, StopAfterTheFirstCaseKeepsItsOutcomeAndStopsTheRest) {
               (QStringList{QStringLiteral("Message sent successfully."), QStringLiteral("Stopped"),
                            QStringLiteral("Stopped"), QStringLiteral("Stopped")}));
     EXPECT_EQ(modems[0]->received().size(), 1);
-    EXPECT_EQ(test.devices().at(0).text(QStringLiteral("History")).count(QStringLiteral("||")), 8);
+    EXPECT_EQ(test.devices().at(0).history.count(QStringLiteral("||")), 8);
     EXPECT_FALSE(view.sheet);
 }
 
@@ -286,7 +286,7 @@ TEST_F(AutomatedTestTest, ResultsStayWithTheirDeviceUntilCleared) {
     dialogs.expect(QStringLiteral("Are you sure you want to clear"), QStringLiteral("Yes"));
     test.Clear_Status_Button_Presses();
     EXPECT_EQ(statuses(), QStringList(4, QString("")));
-    EXPECT_EQ(test.devices().at(0).text(QStringLiteral("History")), QString(""));
+    EXPECT_EQ(test.devices().at(0).history, QString(""));
     test.Clear_Status_Button_Presses();  // nothing to clear: no question
 }
 
@@ -304,9 +304,8 @@ TEST_F(AutomatedTestTest, StartChecksInOrder) {
     test.Start_Case_Button_Presses();
     EXPECT_FALSE(test.testRunning());
     // A device without SMS capability is refused before anything else is looked at.
-    port_det_str_array.update([](QList<DeviceRecord>& list) {
-        list[0].setValue(QStringLiteral("SMS_CAPABLE"), QStringLiteral("Not Detected"));
-    });
+    port_det_str_array.update(
+        [](QList<DeviceRecord>& list) { list[0].smsCapable = QStringLiteral("Not Detected"); });
     dialogs.expectNotice(
         QStringLiteral("\nThis Device cannot be used for sending Text messages "
                        "as it does not seem to have SMS Sending capabilities."));
@@ -323,13 +322,13 @@ TEST_F(AutomatedTestTest, ApplyingACaseChangesTheDeviceWindowAndTheHandOver) {
 
     struct Case {
         int caseRow;
-        const char* mode;
-        const char* useCustom;
+        SmsMode mode;
+        bool useCustom;
         const char* custom;
     };
     const Case cases[] = {
-        {3, "Text Mode", "Y", "+447785016009"},  // Text Mode with Custom SMSC
-        {0, "PDU Mode", "N", ""},                // PDU Mode with Default SMSC
+        {3, SmsMode::Text, true, "+447785016009"},  // Text Mode with Custom SMSC
+        {0, SmsMode::Pdu, false, ""},               // PDU Mode with Default SMSC
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.caseRow);
@@ -346,19 +345,18 @@ TEST_F(AutomatedTestTest, ApplyingACaseChangesTheDeviceWindowAndTheHandOver) {
                                  .arg(title));
         test.Use_Settings_Button_Presses();
         EXPECT_EQ(window.Prev_Index(), 1);
-        EXPECT_EQ(window.Get_Item_Text(1, QStringLiteral("SMSMode")), QString::fromUtf8(c.mode));
-        EXPECT_EQ(window.Get_Item_Text(1, QStringLiteral("UseCusSMSC")),
-                  QString::fromUtf8(c.useCustom));
-        EXPECT_EQ(window.Get_Item_Text(1, QStringLiteral("CusSMSC")), QString::fromUtf8(c.custom));
+        EXPECT_EQ(window.recordAt(1).smsMode, c.mode);
+        EXPECT_EQ(window.recordAt(1).useCustomSmsc, c.useCustom);
+        EXPECT_EQ(window.recordAt(1).customSmsc, QString::fromUtf8(c.custom));
         const DeviceRecord handedOver = port_det_str_array.get().at(1);
-        EXPECT_EQ(handedOver.text(QStringLiteral("SMSMode")), QString::fromUtf8(c.mode));
-        EXPECT_EQ(handedOver.text(QStringLiteral("UseCusSMSC")), QString::fromUtf8(c.useCustom));
-        EXPECT_EQ(handedOver.text(QStringLiteral("CusSMSC")), QString::fromUtf8(c.custom));
-        EXPECT_EQ(deviceView.settings.customChecked, *c.useCustom == 'Y');
-        EXPECT_EQ(test.devices().at(1).text(QStringLiteral("Setting_USE")), QStringLiteral("Y"));
+        EXPECT_EQ(handedOver.smsMode, c.mode);
+        EXPECT_EQ(handedOver.useCustomSmsc, c.useCustom);
+        EXPECT_EQ(handedOver.customSmsc, QString::fromUtf8(c.custom));
+        EXPECT_EQ(deviceView.settings.customChecked, c.useCustom);
+        EXPECT_TRUE(test.devices().at(1).settingsUsed);
     }
     // VM0 untouched: it stays as the scan found it.
-    EXPECT_EQ(window.Get_Item_Text(0, QStringLiteral("UseCusSMSC")), QStringLiteral("N"));
+    EXPECT_FALSE(window.recordAt(0).useCustomSmsc);
 }
 
 TEST_F(AutomatedTestTest, ClosingNamesTheDevicesWithoutAppliedSettings) {

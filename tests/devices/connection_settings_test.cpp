@@ -77,16 +77,16 @@ TEST(DeviceDetails, SupportedModeLineAndLayout) {
                   QString::fromUtf8(c.line));
     }
     DeviceRecord record;
-    record.setValue(QStringLiteral("COM_PORT"), QStringLiteral("USB0"));
-    record.setValue(QStringLiteral("PORT_DETAL"), QStringLiteral("/dev/ttyUSB0"));
-    record.setValue(QStringLiteral("Manufacture"), QStringLiteral("Maker"));
-    record.setValue(QStringLiteral("Model"), QStringLiteral("M1"));
-    record.setValue(QStringLiteral("Revision"), QStringLiteral("R2"));
-    record.setValue(QStringLiteral("SUPSMSMode"), QStringLiteral(";PDU Mode;Text Mode;"));
-    record.setValue(QStringLiteral("Battery"), QStringLiteral("80%"));
-    record.setValue(QStringLiteral("DefSMSC"), QStringLiteral("+4477"));
-    record.setValue(QStringLiteral("Operator"), QStringLiteral("23410"));
-    record.setValue(QStringLiteral("Signal"), QStringLiteral("20"));
+    record.portName = QStringLiteral("USB0");
+    record.path = QStringLiteral("/dev/ttyUSB0");
+    record.manufacturer = QStringLiteral("Maker");
+    record.model = QStringLiteral("M1");
+    record.revision = QStringLiteral("R2");
+    record.supportedModes = QStringLiteral(";PDU Mode;Text Mode;");
+    record.battery = QStringLiteral("80%");
+    record.defaultSmsc = QStringLiteral("+4477");
+    record.operatorName = QStringLiteral("23410");
+    record.signal = QStringLiteral("20");
     EXPECT_EQ(tesk::devices::Device_Details_Text(record),
               QStringLiteral("COM Port : USB0\r\nManufacturer : Maker\r\nModel : M1\r\nRevision : "
                              "R2\r\nSupported SMS Mode : PDU Mode & Text Mode\r\nBattery : "
@@ -99,17 +99,17 @@ TEST(DeviceDetails, SupportedModeLineAndLayout) {
 class SettingsHostStub final : public tesk::devices::SettingsHost {
   public:
     SettingsHostStub() {
-        record.setValue(QStringLiteral("PORT_DETAL"), QStringLiteral("/dev/ttyUSB0"));
-        record.setValue(QStringLiteral("DefSMSC"), QStringLiteral("+447785016005"));
-        record.setValue(QStringLiteral("CusSMSC"), QString(""));
-        record.setValue(QStringLiteral("UseCusSMSC"), QStringLiteral("N"));
-        record.setValue(QStringLiteral("SMSMode"), QStringLiteral("PDU Mode"));
+        record.path = QStringLiteral("/dev/ttyUSB0");
+        record.defaultSmsc = QStringLiteral("+447785016005");
+        record.customSmsc = QString("");
+        record.useCustomSmsc = false;
+        record.smsMode = SmsMode::Pdu;
     }
-    QString Highlighted_Path() const override { return record.text(QStringLiteral("PORT_DETAL")); }
-    void Update_Column_Value(const QString& path, const QString& key,
-                             const QVariant& value) override {
+    QString Highlighted_Path() const override { return record.path; }
+    void Update_Column_Value(const QString& path,
+                             const std::function<void(DeviceRecord&)>& change) override {
         ASSERT_EQ(path, Highlighted_Path());
-        record.setValue(key, value);
+        change(record);
     }
     void settingsChanged() override { ++redraws; }
     DeviceRecord record;
@@ -141,9 +141,9 @@ TEST_F(ConnectionSettingsTest, ShowingARowFollowsItsRecord) {
     };
     for (const Case& c : cases) {
         DeviceRecord r = host.record;
-        r.setValue(QStringLiteral("UseCusSMSC"), QString::fromUtf8(c.use));
-        r.setValue(QStringLiteral("CusSMSC"), QString::fromUtf8(c.custom));
-        r.setValue(QStringLiteral("SMSMode"), QString::fromUtf8(c.mode));
+        r.useCustomSmsc = *c.use == 'Y';
+        r.customSmsc = QString::fromUtf8(c.custom);
+        r.smsMode = Sms_Mode_From_Text(QString::fromUtf8(c.mode));
         settings.Show_Row_Settings(r);
         const auto& f = settings.fields();
         EXPECT_EQ(f.customChecked, c.checked) << c.mode;
@@ -153,20 +153,20 @@ TEST_F(ConnectionSettingsTest, ShowingARowFollowsItsRecord) {
         EXPECT_EQ(f.defaultSmsc, QStringLiteral("+447785016005"));
         EXPECT_EQ(f.pduOn, c.pdu) << c.mode;
         EXPECT_EQ(f.textOn, c.text) << c.mode;
-        EXPECT_EQ(settings.PDU_TEXT_MODE_SEL(), c.pdu ? 1 : c.text ? 2 : 0) << c.mode;
+        EXPECT_EQ(settings.PDU_TEXT_MODE_SEL(), r.smsMode) << c.mode;
     }
 }
 
 TEST_F(ConnectionSettingsTest, CheckBoxStoresACleanedNumberAndClearsItWhenTurnedOff) {
     settings.Set_Custom_Field(QStringLiteral("+44 7785-016 009"));
     settings.Custom_SMSC_Pressed(true);
-    EXPECT_EQ(host.record.text(QStringLiteral("CusSMSC")), QStringLiteral("+447785016009"));
-    EXPECT_EQ(host.record.text(QStringLiteral("UseCusSMSC")), QStringLiteral("Y"));
+    EXPECT_EQ(host.record.customSmsc, QStringLiteral("+447785016009"));
+    EXPECT_TRUE(host.record.useCustomSmsc);
     EXPECT_FALSE(settings.fields().defaultEnabled);
 
     settings.Custom_SMSC_Pressed(false);
-    EXPECT_EQ(host.record.text(QStringLiteral("CusSMSC")), QString(""));
-    EXPECT_EQ(host.record.text(QStringLiteral("UseCusSMSC")), QStringLiteral("N"));
+    EXPECT_EQ(host.record.customSmsc, QString(""));
+    EXPECT_FALSE(host.record.useCustomSmsc);
     EXPECT_EQ(settings.fields().customSmsc, QString(""));
     EXPECT_FALSE(settings.fields().customEnabled);
     EXPECT_TRUE(settings.fields().defaultEnabled);
@@ -174,11 +174,11 @@ TEST_F(ConnectionSettingsTest, CheckBoxStoresACleanedNumberAndClearsItWhenTurned
     // Turning it on with an empty field asks nothing and stores nothing yet; the number typed
     // afterwards is stored as soon as it is a valid one, cleaned.
     settings.Custom_SMSC_Pressed(true);
-    EXPECT_EQ(host.record.text(QStringLiteral("UseCusSMSC")), QStringLiteral("N"));
+    EXPECT_FALSE(host.record.useCustomSmsc);
     settings.Set_Custom_Field(QStringLiteral("+44 77"));
     settings.Set_Custom_Field(QStringLiteral("+44 7785-016 010"));
-    EXPECT_EQ(host.record.text(QStringLiteral("CusSMSC")), QStringLiteral("+447785016010"));
-    EXPECT_EQ(host.record.text(QStringLiteral("UseCusSMSC")), QStringLiteral("Y"));
+    EXPECT_EQ(host.record.customSmsc, QStringLiteral("+447785016010"));
+    EXPECT_TRUE(host.record.useCustomSmsc);
     EXPECT_TRUE(dialogs.messages().isEmpty());
 }
 
@@ -190,19 +190,19 @@ TEST_F(ConnectionSettingsTest, TextModeWithAnInvalidCustomNumberKeepsPdu) {
     settings.Text_Mode_Radio();
     EXPECT_TRUE(settings.fields().pduOn);
     EXPECT_FALSE(settings.fields().textOn);
-    EXPECT_EQ(settings.PDU_TEXT_MODE_SEL(), 1);
-    EXPECT_EQ(host.record.text(QStringLiteral("SMSMode")), QStringLiteral("PDU Mode"));
-    EXPECT_EQ(host.record.text(QStringLiteral("UseCusSMSC")), QStringLiteral("N"));
+    EXPECT_EQ(settings.PDU_TEXT_MODE_SEL(), SmsMode::Pdu);
+    EXPECT_EQ(host.record.smsMode, SmsMode::Pdu);
+    EXPECT_FALSE(host.record.useCustomSmsc);
 }
 
 TEST_F(ConnectionSettingsTest, SwitchingModesTellsAboutTextModeOnce) {
     dialogs.expectNotice(QStringLiteral("\n") + tesk::devices::kTextModeInformation);
     settings.Text_Mode_Radio();
-    EXPECT_EQ(host.record.text(QStringLiteral("SMSMode")), QStringLiteral("Text Mode"));
-    EXPECT_EQ(settings.PDU_TEXT_MODE_SEL(), 2);
+    EXPECT_EQ(host.record.smsMode, SmsMode::Text);
+    EXPECT_EQ(settings.PDU_TEXT_MODE_SEL(), SmsMode::Text);
     settings.Text_Mode_Radio();  // already chosen: nothing shown
     settings.PDU_Mode_Radio();
-    EXPECT_EQ(host.record.text(QStringLiteral("SMSMode")), QStringLiteral("PDU Mode"));
+    EXPECT_EQ(host.record.smsMode, SmsMode::Pdu);
     EXPECT_TRUE(settings.fields().pduOn);
     EXPECT_FALSE(settings.fields().textOn);
 }
@@ -210,10 +210,10 @@ TEST_F(ConnectionSettingsTest, SwitchingModesTellsAboutTextModeOnce) {
 TEST_F(ConnectionSettingsTest, HelpShowsTheTextThenChecksTheNumber) {
     settings.Set_Custom_Field(QStringLiteral("+6598540020"));
     settings.Custom_SMSC_Pressed(true);
-    host.record.setValue(QStringLiteral("CusSMSC"), QString(""));
+    host.record.customSmsc = QString("");
     dialogs.expectNotice(QStringLiteral("\n") + tesk::devices::kSmscHelp);
     settings.Custom_SMSC_Help_Btn();
-    EXPECT_EQ(host.record.text(QStringLiteral("CusSMSC")), QStringLiteral("+6598540020"));
+    EXPECT_EQ(host.record.customSmsc, QStringLiteral("+6598540020"));
 }
 
 }  // namespace

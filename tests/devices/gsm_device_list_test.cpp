@@ -49,14 +49,14 @@ class DeviceWindowTest : public tesk::test::VirtualModemsTest {
     QStringList column(const QString& key) const {
         QStringList values;
         for (const DeviceRecord& r : window.records()) {
-            values.append(r.text(key));
+            values.append(Device_Field(r, key).toString());
         }
         return values;
     }
     void tick(const QStringList& ports) {
         const QList<DeviceRecord> rows = window.records();
         for (int i = 0; i < rows.size(); ++i) {
-            window.Set_State(i, ports.contains(rows.at(i).text(QStringLiteral("COM_PORT"))));
+            window.Set_State(i, ports.contains(rows.at(i).portName));
         }
     }
     void select() {
@@ -147,7 +147,7 @@ TEST_F(DeviceWindowTest, ListsEachUsableDeviceOnceWithItsFacts) {
     window.Highlight_Row(1);
     EXPECT_EQ(view.details.portName, QStringLiteral("VM1"));
     EXPECT_TRUE(view.settings.textOn);
-    EXPECT_EQ(window.settings().PDU_TEXT_MODE_SEL(), 2);
+    EXPECT_EQ(window.settings().PDU_TEXT_MODE_SEL(), SmsMode::Text);
     window.Highlight_Row(-1);  // an empty selection puts the highlight back
     EXPECT_EQ(view.selected, 1);
 }
@@ -226,7 +226,7 @@ TEST_F(DeviceWindowTest, AModemUnpluggedWhileQuestionedIsLeftOutAndNamed) {
     ASSERT_TRUE(unplugged);
     EXPECT_EQ(column(QStringLiteral("COM_PORT")),
               (QStringList{QStringLiteral("VM0"), QStringLiteral("VM2")}));
-    EXPECT_EQ(window.Get_Item_Text(1, QStringLiteral("Model")), QStringLiteral("VM-1"));
+    EXPECT_EQ(window.recordAt(1).model, QStringLiteral("VM-1"));
     ASSERT_EQ(dialogs.pending(), 0);
 }
 
@@ -305,8 +305,8 @@ TEST_F(DeviceWindowTest, StopDuringTheScanFinishesTheDeviceBeingQuestioned) {
     scan();
     ASSERT_TRUE(asked);
     ASSERT_EQ(window.records().size(), 1);
-    EXPECT_EQ(window.Get_Item_Text(0, QStringLiteral("IMEI")), QStringLiteral("356938035643800"));
-    EXPECT_EQ(window.Get_Item_Text(0, QStringLiteral("Model")), QStringLiteral("VM-1"));
+    EXPECT_EQ(window.recordAt(0).imei, QStringLiteral("356938035643800"));
+    EXPECT_EQ(window.recordAt(0).model, QStringLiteral("VM-1"));
     EXPECT_TRUE(modems[1]->commands().isEmpty());
     EXPECT_TRUE(modems[2]->commands().isEmpty());
     EXPECT_FALSE(view.sheet);
@@ -374,7 +374,7 @@ TEST_F(DeviceWindowTest, ThreeTickedDevicesWithTheSecondLackingAServiceCentre) {
         select();
         QStringList ports;
         for (const DeviceRecord& r : port_det_str_array.get()) {
-            ports.append(r.text(QStringLiteral("COM_PORT")));
+            ports.append(r.portName);
         }
         EXPECT_EQ(ports, c.handedOver);
         EXPECT_EQ(port_val_str_array.get().size(), c.handedOver.size());
@@ -408,9 +408,9 @@ TEST_F(DeviceWindowTest, SelectionHandsOverTheTickedDevicesInTableOrder) {
               (QStringList{modems[0]->portPath(), modems[2]->portPath()}));
     const QList<DeviceRecord> chosen = port_det_str_array.get();
     ASSERT_EQ(chosen.size(), 2);
-    EXPECT_EQ(chosen[1].text(QStringLiteral("CusSMSC")), QStringLiteral("+447785016006"));
-    EXPECT_EQ(chosen[1].text(QStringLiteral("UseCusSMSC")), QStringLiteral("Y"));
-    EXPECT_TRUE(chosen[0].value(QStringLiteral("State")).toBool());
+    EXPECT_EQ(chosen[1].customSmsc, QStringLiteral("+447785016006"));
+    EXPECT_TRUE(chosen[1].useCustomSmsc);
+    EXPECT_TRUE(chosen[0].ticked);
     EXPECT_EQ(sel_port_name_str.get(), QStringLiteral("VM2"));
     EXPECT_EQ(sel_port_bsd_str.get(), modems[2]->portPath());
     EXPECT_EQ(Cus_SMS_Num_STR.get(), QStringLiteral("+44 7785-016006"));
@@ -427,13 +427,14 @@ TEST_F(DeviceWindowTest, OneTickedDeviceFailingAStepGetsThePlainMessage) {
     const Case cases[] = {
         {"custom chosen but empty",
          [](GSM_Device_List_Wnd& w) {
-             w.Edit_Cell(0, QStringLiteral("UseCusSMSC"), QStringLiteral("Y"));
-             w.Edit_Cell(0, QStringLiteral("DefSMSC"), QStringLiteral("+447785016005"));
+             w.Edit_Row(0, [](DeviceRecord& r) { r.useCustomSmsc = true; });
+             w.Edit_Row(0,
+                        [&](DeviceRecord& r) { r.defaultSmsc = QStringLiteral("+447785016005"); });
          },
          QStringLiteral("VM0\r\nCustom SMSC Number could not be located for this device.")},
         {"device gone after the scan",
          [this](GSM_Device_List_Wnd& w) {
-             w.Edit_Cell(0, QStringLiteral("UseCusSMSC"), QStringLiteral("N"));
+             w.Edit_Row(0, [](DeviceRecord& r) { r.useCustomSmsc = false; });
              modems[0]->stop();
          },
          QStringLiteral("VM0\r\n") + kNoDevice},
@@ -465,7 +466,7 @@ TEST_F(DeviceWindowTest, ADeviceWithoutAModeShowsNoneUntilOneIsPicked) {
     window.Highlight_Row(1);
     EXPECT_FALSE(view.settings.pduOn);
     EXPECT_FALSE(view.settings.textOn);
-    EXPECT_EQ(window.settings().PDU_TEXT_MODE_SEL(), 0);
+    EXPECT_EQ(window.settings().PDU_TEXT_MODE_SEL(), SmsMode::Neither);
 
     tick({QStringLiteral("VM1")});
     ScriptedDialogs dialogs;
@@ -475,7 +476,7 @@ TEST_F(DeviceWindowTest, ADeviceWithoutAModeShowsNoneUntilOneIsPicked) {
 
     window.settings().PDU_Mode_Radio();
     EXPECT_TRUE(view.settings.pduOn);
-    EXPECT_EQ(window.Get_Item_Text(1, QStringLiteral("SMSMode")), QStringLiteral("PDU Mode"));
+    EXPECT_EQ(window.recordAt(1).smsMode, SmsMode::Pdu);
     select();
     EXPECT_EQ(view.endCodes, QList<int>{1});
     EXPECT_EQ(port_val_str_array.get(), QStringList{modems[1]->portPath()});
@@ -495,7 +496,7 @@ TEST_F(DeviceWindowTest, SelectionChecksBeforeTalkingToAnyDevice) {
     dialogs.expectNotice(QStringLiteral("\nThe SMSC number does not seem to be valid."));
     select();
     EXPECT_EQ(modems[0]->commands().size(), commandsAfterScan);
-    EXPECT_EQ(window.Get_Item_Text(0, QStringLiteral("UseCusSMSC")), QStringLiteral("N"));
+    EXPECT_FALSE(window.recordAt(0).useCustomSmsc);
 }
 
 TEST_F(DeviceWindowTest, TestMessageReachesTheNumberThroughTheHighlightedDevice) {
@@ -594,7 +595,7 @@ TEST_F(DeviceWindowTest, TestMessageChecksInOrderAndTouchesNoPortWhenTheyFail) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        window.Edit_Cell(0, QStringLiteral("DefSMSC"), c.defaultSmsc);
+        window.Edit_Row(0, [&](DeviceRecord& r) { r.defaultSmsc = c.defaultSmsc; });
         window.Set_Test_Number_Field(c.testNumber);
         ScriptedDialogs dialogs;
         dialogs.expectNotice(QStringLiteral("\n") + c.message);
@@ -609,7 +610,7 @@ TEST_F(DeviceWindowTest, TestMessageChecksInOrderAndTouchesNoPortWhenTheyFail) {
 TEST_F(DeviceWindowTest, TestMessageAsksFirstWhenTheDeviceIsNotSmsCapable) {
     addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643880")));
     scan();
-    window.Edit_Cell(0, QStringLiteral("SMS_CAPABLE"), QStringLiteral("Not Detected"));
+    window.Edit_Row(0, [&](DeviceRecord& r) { r.smsCapable = QStringLiteral("Not Detected"); });
     window.Set_Test_Number_Field(QStringLiteral("+447700900123"));
     ScriptedDialogs dialogs;
     dialogs.expect(tesk::devices::kNoSmsCapabilityQuestion, QStringLiteral("No"));

@@ -84,9 +84,9 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     if (!testNumber.isEmpty() && !window.records().isEmpty()) {
         window.Highlight_Row(0);
-        window.Edit_Cell(0, QStringLiteral("SMS_CAPABLE"), QStringLiteral("Not Detected"));
+        window.Edit_Row(0, [&](DeviceRecord& r) { r.smsCapable = QStringLiteral("Not Detected"); });
         window.Set_Test_Number_Field(testNumber);
-        dialogs.busyPort = window.Get_Item_Text(0, QStringLiteral("PORT_DETAL"));
+        dialogs.busyPort = window.recordAt(0).path;
         window.Send_Test_SMS_Pressed();
         waitWhile([&] { return window.testMessageRunning(); });
         std::fflush(stdout);

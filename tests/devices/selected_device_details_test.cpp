@@ -35,16 +35,16 @@ struct RecordingSettingsView final : tesk::devices::DeviceSettingsView {
 
 DeviceRecord chosen(const QString& port, const QString& path, bool state = true) {
     DeviceRecord r;
-    r.setValue(QStringLiteral("State"), state);
-    r.setValue(QStringLiteral("COM_PORT"), port);
-    r.setValue(QStringLiteral("PORT_DETAL"), path);
-    r.setValue(QStringLiteral("Model"), QStringLiteral("VM-1"));
-    r.setValue(QStringLiteral("DefSMSC"), QStringLiteral("+447785016005"));
-    r.setValue(QStringLiteral("CusSMSC"), QString(""));
-    r.setValue(QStringLiteral("UseCusSMSC"), QStringLiteral("N"));
-    r.setValue(QStringLiteral("SMSMode"), QStringLiteral("PDU Mode"));
-    r.setValue(QStringLiteral("SUPSMSMode"), QStringLiteral(";PDU Mode;Text Mode;"));
-    r.setValue(QStringLiteral("SMS_CAPABLE"), QStringLiteral("Yes"));
+    r.ticked = state;
+    r.portName = port;
+    r.path = path;
+    r.model = QStringLiteral("VM-1");
+    r.defaultSmsc = QStringLiteral("+447785016005");
+    r.customSmsc = QString("");
+    r.useCustomSmsc = false;
+    r.smsMode = SmsMode::Pdu;
+    r.supportedModes = QStringLiteral(";PDU Mode;Text Mode;");
+    r.smsCapable = QStringLiteral("Yes");
     return r;
 }
 
@@ -57,7 +57,7 @@ class DeviceSettingsTest : public tesk::test::VirtualModemsTest {
     void TearDown() override { window.Wait_For_Test(); }
     void choose(const QList<DeviceRecord>& records) {
         port_det_str_array.set(records);
-        sel_port_name_str.set(records.last().text(QStringLiteral("COM_PORT")));
+        sel_port_name_str.set(records.last().portName);
         window.Open_Gsm_Ph_Det_List_Wnd();
     }
     RecordingSettingsView view;
@@ -82,8 +82,8 @@ TEST_F(DeviceSettingsTest, ListsTheTickedDevicesAndHighlightsTheFirst) {
             chosen(QStringLiteral(" "), QStringLiteral("/dev/c")),
             chosen(QStringLiteral("VM3"), QStringLiteral("/dev/d"))});
     ASSERT_EQ(window.records().size(), 2);
-    EXPECT_EQ(window.Get_Item_Text(0, QStringLiteral("COM_PORT")), QStringLiteral("VM1"));
-    EXPECT_EQ(window.Get_Item_Text(1, QStringLiteral("COM_PORT")), QStringLiteral("VM3"));
+    EXPECT_EQ(window.records().value(0).portName, QStringLiteral("VM1"));
+    EXPECT_EQ(window.records().value(1).portName, QStringLiteral("VM3"));
     EXPECT_EQ(view.name, QStringLiteral("VM1"));
     EXPECT_EQ(view.path, QStringLiteral("/dev/b"));
     EXPECT_EQ(view.selected, 0);
@@ -115,9 +115,9 @@ TEST_F(DeviceSettingsTest, OkNamesTheFirstDeviceWithoutAServiceCentreAndStaysOpe
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         DeviceRecord second = chosen(QStringLiteral("VM1"), QStringLiteral("/dev/b"));
-        second.setValue(QStringLiteral("UseCusSMSC"), QString::fromUtf8(c.use));
-        second.setValue(QStringLiteral("CusSMSC"), QString::fromUtf8(c.custom));
-        second.setValue(QStringLiteral("DefSMSC"), QString::fromUtf8(c.defaultSmsc));
+        second.useCustomSmsc = *c.use == 'Y';
+        second.customSmsc = QString::fromUtf8(c.custom);
+        second.defaultSmsc = QString::fromUtf8(c.defaultSmsc);
         choose({chosen(QStringLiteral("VM0"), QStringLiteral("/dev/a")), second});
         ScriptedDialogs dialogs;
         dialogs.expectNotice(QStringLiteral("\nVM1\r\n") + c.message);
@@ -137,17 +137,15 @@ TEST_F(DeviceSettingsTest, OkHandsTheConfirmedSettingsToTheSendingRun) {
     window.settings().Set_Custom_Field(QStringLiteral("+65 9854 0020"));
     window.settings().Custom_SMSC_Pressed(true);
     // Nothing reaches the hand-over before OK.
-    EXPECT_EQ(port_det_str_array.get().at(1).text(QStringLiteral("SMSMode")),
-              QStringLiteral("PDU Mode"));
+    EXPECT_EQ(port_det_str_array.get().at(1).smsMode, SmsMode::Pdu);
     window.OK_Button_Presses();
     EXPECT_EQ(view.endCodes, QList<int>{1});
     const DeviceRecord second = port_det_str_array.get().at(1);
-    EXPECT_EQ(second.text(QStringLiteral("SMSMode")), QStringLiteral("Text Mode"));
-    EXPECT_EQ(second.text(QStringLiteral("CusSMSC")), QStringLiteral("+6598540020"));
-    EXPECT_EQ(second.text(QStringLiteral("UseCusSMSC")), QStringLiteral("Y"));
-    EXPECT_EQ(second.text(QStringLiteral("SMS_CAPABLE")), QStringLiteral("Yes"));  // kept
-    EXPECT_EQ(port_det_str_array.get().at(0).text(QStringLiteral("SMSMode")),
-              QStringLiteral("PDU Mode"));
+    EXPECT_EQ(second.smsMode, SmsMode::Text);
+    EXPECT_EQ(second.customSmsc, QStringLiteral("+6598540020"));
+    EXPECT_TRUE(second.useCustomSmsc);
+    EXPECT_EQ(second.smsCapable, QStringLiteral("Yes"));  // kept
+    EXPECT_EQ(port_det_str_array.get().at(0).smsMode, SmsMode::Pdu);
 }
 
 TEST_F(DeviceSettingsTest, TestMessageThroughAChosenDevice) {
@@ -189,9 +187,8 @@ TEST_F(DeviceSettingsTest, AutomaticTestGetsThisWindowsDevices) {
     view.handIns[0].opener->Apply_Test_Settings(QStringLiteral("/dev/b"), false, true,
                                                 QStringLiteral("+4412"));
     EXPECT_EQ(window.Prev_Index(), 1);
-    EXPECT_EQ(window.Get_Item_Text(1, QStringLiteral("SMSMode")), QStringLiteral("Text Mode"));
-    EXPECT_EQ(port_det_str_array.get().at(1).text(QStringLiteral("CusSMSC")),
-              QStringLiteral("+4412"));
+    EXPECT_EQ(window.records().value(1).smsMode, SmsMode::Text);
+    EXPECT_EQ(port_det_str_array.get().at(1).customSmsc, QStringLiteral("+4412"));
     EXPECT_TRUE(view.settings.customChecked);
 }
 

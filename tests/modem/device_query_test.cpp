@@ -25,7 +25,7 @@ class DeviceQueryTest : public ModemChannelTest {
 
 struct FactCase {
     const char* name;
-    void (*configure)(Config&);
+    Config config;
     QString MFCSMS::*fact;
     QString expected;
 };
@@ -37,110 +37,90 @@ void PrintTo(const FactCase& c, std::ostream* os) {
 class FactShapes : public DeviceQueryTest, public ::testing::WithParamInterface<FactCase> {};
 
 TEST_P(FactShapes, becomeTheExpectedFact) {
-    Config config;
-    GetParam().configure(config);
-    openOn(config);
+    openOn(GetParam().config);
     ASSERT_TRUE(channel.Read_Ph_Values_NEW(fd));
     EXPECT_EQ(channel.*GetParam().fact, GetParam().expected);
 }
 
+using ScA = ServiceCentreAnswer;
+const QString kSca = QStringLiteral("+447785016005");
+
 INSTANTIATE_TEST_SUITE_P(
     Answers, FactShapes,
     ::testing::Values(
-        FactCase{"without_echo", [](Config& c) { c.echo = false; }, &MFCSMS::Manuf,
-                 QStringLiteral("Virtual Modems Ltd")},
-        FactCase{"imei_word_dropped", [](Config& c) { c.imeiPrefix = QStringLiteral("IMEI: "); },
-                 &MFCSMS::Port_IMEI, kImei},
-        FactCase{"imei_word_without_colon",
-                 [](Config& c) { c.imeiPrefix = QStringLiteral("IMEI "); }, &MFCSMS::Port_IMEI,
-                 kImei},
-        FactCase{"model_after_its_label",
-                 [](Config& c) { c.model = QStringLiteral("MODEL: VX-200 Pro"); },
-                 &MFCSMS::Model, QStringLiteral("VX-200 Pro")},
+        FactCase{"without_echo", {.echo = false}, &MFCSMS::Manuf, "Virtual Modems Ltd"},
+        FactCase{"imei_word_dropped", {.imeiPrefix = "IMEI: "}, &MFCSMS::Port_IMEI, kImei},
+        FactCase{"imei_word_without_colon", {.imeiPrefix = "IMEI "}, &MFCSMS::Port_IMEI, kImei},
+        FactCase{
+            "model_after_its_label", {.model = "MODEL: VX-200 Pro"}, &MFCSMS::Model, "VX-200 Pro"},
         FactCase{"maker_without_control_characters",
-                 [](Config& c) { c.manufacturer = QStringLiteral("Virtual\r Modems\x01 Ltd\x1a"); },
-                 &MFCSMS::Manuf, QStringLiteral("Virtual Modems Ltd")},
+                 {.manufacturer = "Virtual\r Modems\x01 Ltd\x1a"},
+                 &MFCSMS::Manuf,
+                 "Virtual Modems Ltd"},
         FactCase{"maker_keeps_ok_inside_its_name",
-                 [](Config& c) { c.manufacturer = QStringLiteral("NOKIA TOKYO"); },
-                 &MFCSMS::Manuf, QStringLiteral("NOKIA TOKYO")},
+                 {.manufacturer = "NOKIA TOKYO"},
+                 &MFCSMS::Manuf,
+                 "NOKIA TOKYO"},
         FactCase{"battery_on_battery",
-                 [](Config& c) {
-                     c.batteryState = 0;
-                     c.batteryPercent = 64;
-                 },
-                 &MFCSMS::battery, QStringLiteral("64%")},
+                 {.batteryState = 0, .batteryPercent = 64},
+                 &MFCSMS::battery,
+                 "64%"},
         FactCase{"battery_charging",
-                 [](Config& c) {
-                     c.batteryState = 1;
-                     c.batteryPercent = 75;
-                 },
-                 &MFCSMS::battery, QStringLiteral("75% ( Charging )")},
-        FactCase{"battery_none", [](Config& c) { c.batteryState = 2; }, &MFCSMS::battery,
-                 kNoBattery},
-        FactCase{"battery_power_fault", [](Config& c) { c.batteryState = 3; }, &MFCSMS::battery,
-                 QStringLiteral("Recognized power fault.")},
-        FactCase{"battery_other_state_gives_the_level", [](Config& c) { c.batteryState = 5; },
-                 &MFCSMS::battery, QStringLiteral("80")},
-        FactCase{"battery_unanswered",
-                 [](Config& c) { c.errorCommands = {QStringLiteral("+CBC")}; }, &MFCSMS::battery,
-                 kNoBattery},
-        FactCase{"signal_8", [](Config& c) { c.signal = 8; }, &MFCSMS::signal_str,
-                 QStringLiteral("Low (8)")},
-        FactCase{"signal_9", [](Config& c) { c.signal = 9; }, &MFCSMS::signal_str,
-                 QStringLiteral("Medium (9)")},
-        FactCase{"signal_15", [](Config& c) { c.signal = 15; }, &MFCSMS::signal_str,
-                 QStringLiteral("Good (15)")},
-        FactCase{"signal_19", [](Config& c) { c.signal = 19; }, &MFCSMS::signal_str,
-                 QStringLiteral("High (19)")},
-        FactCase{"signal_99", [](Config& c) { c.signal = 99; }, &MFCSMS::signal_str,
-                 QStringLiteral("Unknown")},
-        FactCase{"signal_37_is_no_level", [](Config& c) { c.signal = 37; }, &MFCSMS::signal_str,
-                 QStringLiteral("Unknown (37)")},
-        FactCase{"operator_quoted", [](Config& c) { c.operatorName = QStringLiteral("Nord Tel"); },
-                 &MFCSMS::oprator, QStringLiteral("Nord Tel")},
+                 {.batteryState = 1, .batteryPercent = 75},
+                 &MFCSMS::battery,
+                 "75% ( Charging )"},
+        FactCase{"battery_none", {.batteryState = 2}, &MFCSMS::battery, kNoBattery},
+        FactCase{"battery_power_fault",
+                 {.batteryState = 3},
+                 &MFCSMS::battery,
+                 "Recognized power fault."},
+        FactCase{
+            "battery_other_state_gives_the_level", {.batteryState = 5}, &MFCSMS::battery, "80"},
+        FactCase{"battery_unanswered", {.errorCommands = {"+CBC"}}, &MFCSMS::battery, kNoBattery},
+        FactCase{"signal_8", {.signal = 8}, &MFCSMS::signal_str, "Low (8)"},
+        FactCase{"signal_9", {.signal = 9}, &MFCSMS::signal_str, "Medium (9)"},
+        FactCase{"signal_15", {.signal = 15}, &MFCSMS::signal_str, "Good (15)"},
+        FactCase{"signal_19", {.signal = 19}, &MFCSMS::signal_str, "High (19)"},
+        FactCase{"signal_99", {.signal = 99}, &MFCSMS::signal_str, "Unknown"},
+        FactCase{"signal_37_is_no_level", {.signal = 37}, &MFCSMS::signal_str, "Unknown (37)"},
+        FactCase{"operator_quoted", {.operatorName = "Nord Tel"}, &MFCSMS::oprator, "Nord Tel"},
         FactCase{"operator_numeric_without_quotes",
-                 [](Config& c) {
-                     c.operatorQuoted = false;
-                     c.operatorName = QStringLiteral("23415");
-                 },
-                 &MFCSMS::oprator, QStringLiteral("0,2,23415")},
-        FactCase{"sca_plain", [](Config&) {}, &MFCSMS::def_smsc, QStringLiteral("+447785016005")},
-        FactCase{"sca_ucs2_hex",
-                 [](Config& c) { c.serviceCentreAnswer = ServiceCentreAnswer::Ucs2Hex; },
-                 &MFCSMS::def_smsc, QStringLiteral("+447785016005")},
+                 {.operatorName = "23415", .operatorQuoted = false},
+                 &MFCSMS::oprator,
+                 "0,2,23415"},
+        FactCase{"sca_plain", {}, &MFCSMS::def_smsc, kSca},
+        FactCase{"sca_ucs2_hex", {.serviceCentreAnswer = ScA::Ucs2Hex}, &MFCSMS::def_smsc, kSca},
         FactCase{"sca_packed_septets",
-                 [](Config& c) { c.serviceCentreAnswer = ServiceCentreAnswer::Packed7Bit; },
-                 &MFCSMS::def_smsc, QStringLiteral("+447785016005")},
+                 {.serviceCentreAnswer = ScA::Packed7Bit},
+                 &MFCSMS::def_smsc,
+                 kSca},
         FactCase{"sca_145_without_blank_stays_without_plus",
-                 [](Config& c) { c.serviceCentreAnswer = ServiceCentreAnswer::Unsigned; },
-                 &MFCSMS::def_smsc, QStringLiteral("447785016005")},
+                 {.serviceCentreAnswer = ScA::Unsigned},
+                 &MFCSMS::def_smsc,
+                 "447785016005"},
         FactCase{"sca_145_with_blank_gets_plus",
-                 [](Config& c) {
-                     c.serviceCentreAnswer = ServiceCentreAnswer::Unsigned;
-                     c.serviceCentreTypeBlank = true;
-                 },
-                 &MFCSMS::def_smsc, QStringLiteral("+447785016005")},
+                 {.serviceCentreAnswer = ScA::Unsigned, .serviceCentreTypeBlank = true},
+                 &MFCSMS::def_smsc,
+                 kSca},
         FactCase{"sca_without_the_cr_inside_it",
-                 [](Config& c) { c.serviceCentre = QStringLiteral("+4477\r85016005"); },
-                 &MFCSMS::def_smsc, QStringLiteral("+447785016005")},
-        FactCase{"sca_national_number",
-                 [](Config& c) { c.serviceCentre = QStringLiteral("0170123"); },
-                 &MFCSMS::def_smsc, QStringLiteral("0170123")},
+                 {.serviceCentre = "+4477\r85016005"},
+                 &MFCSMS::def_smsc,
+                 kSca},
+        FactCase{"sca_national_number", {.serviceCentre = "0170123"}, &MFCSMS::def_smsc, "0170123"},
         FactCase{"sca_not_supported_then_ok",
-                 [](Config& c) { c.serviceCentreAnswer = ServiceCentreAnswer::NotSupportedOk; },
-                 &MFCSMS::def_smsc, QStringLiteral("COMMAND NOT SUPPORT")},
+                 {.serviceCentreAnswer = ScA::NotSupportedOk},
+                 &MFCSMS::def_smsc,
+                 "COMMAND NOT SUPPORT"},
         FactCase{"sca_not_supported_alone_is_no_answer",
-                 [](Config& c) { c.serviceCentreAnswer = ServiceCentreAnswer::NotSupported; },
-                 &MFCSMS::def_smsc, QString("")}),
+                 {.serviceCentreAnswer = ScA::NotSupported},
+                 &MFCSMS::def_smsc,
+                 ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- Whole questioning
 
 TEST_F(DeviceQueryTest, EchoingDeviceYieldsCleanFacts) {
-    Config config;  // echoes every command
-    config.batteryPercent = 55;
-    config.signal = 21;
-    openOn(config);
+    openOn({.batteryPercent = 55, .signal = 21});  // echoes every command
     ASSERT_TRUE(channel.Read_Ph_Values_NEW(fd));
     EXPECT_EQ(channel.Manuf, QStringLiteral("Virtual Modems Ltd"));
     EXPECT_EQ(channel.Model, QStringLiteral("VM-1"));
@@ -167,9 +147,7 @@ TEST_F(DeviceQueryTest, UndefinedAnswersAreAskedAgainWithTheOlderCommand) {
         {"+GMR", "AT+CGMR", &MFCSMS::revision, QStringLiteral("VM-1.0.0")},
     };
     for (const auto& c : cases) {
-        Config config;
-        config.undefinedCommands = {c.refused};
-        openOn(config);
+        openOn({.undefinedCommands = {c.refused}});
         channel.Reset_Device_Facts();
         ASSERT_TRUE(channel.Read_Ph_Values_NEW(fd));
         EXPECT_EQ(channel.*c.fact, c.expected) << c.refused.toStdString();
@@ -179,9 +157,7 @@ TEST_F(DeviceQueryTest, UndefinedAnswersAreAskedAgainWithTheOlderCommand) {
 }
 
 TEST_F(DeviceQueryTest, RefusedQuestionsKeepEarlierFactsButTheBatteryIsReported) {
-    Config config;
-    config.errorCommands = {"+GMI", "+GMM", "+CGSN", "+CBC", "+CSQ", "+COPS", "+GMR", "+CSCA"};
-    openOn(config);
+    openOn({.errorCommands = {"+GMI", "+GMM", "+CGSN", "+CBC", "+CSQ", "+COPS", "+GMR", "+CSCA"}});
     QString MFCSMS::*const kept[] = {&MFCSMS::Manuf,      &MFCSMS::Model,   &MFCSMS::Port_IMEI,
                                      &MFCSMS::signal_str, &MFCSMS::oprator, &MFCSMS::revision,
                                      &MFCSMS::def_smsc};
@@ -212,46 +188,31 @@ TEST_F(DeviceQueryTest, WithoutAPortNothingCanBeAsked) {
 
 TEST_F(DeviceQueryTest, ImeiAloneInEveryShape) {
     const struct {
-        const char* name;
-        void (*configure)(Config&);
+        Config config;
         QString expected;
         const char* lastCommand;
     } cases[] = {
-        {"plain", [](Config&) {}, kImei, "AT+CGSN"},
-        {"word", [](Config& c) { c.imeiPrefix = QStringLiteral("IMEI: "); }, kImei, "AT+CGSN"},
-        {"undefined", [](Config& c) { c.undefinedCommands = {QStringLiteral("+CGSN")}; }, kImei,
-         "AT+GSN"},
-        {"refused", [](Config& c) { c.errorCommands = {QStringLiteral("+CGSN")}; }, QString(""),
-         "AT+CGSN"},
-        {"empty", [](Config& c) { c.imei = QString(""); }, QString(""), "AT+CGSN"},
+        {{}, kImei, "AT+CGSN"},
+        {{.imeiPrefix = "IMEI: "}, kImei, "AT+CGSN"},
+        {{.undefinedCommands = {"+CGSN"}}, kImei, "AT+GSN"},
+        {{.errorCommands = {"+CGSN"}}, "", "AT+CGSN"},
+        {{.imei = ""}, "", "AT+CGSN"},
     };
     for (const auto& c : cases) {
-        Config config;
-        c.configure(config);
-        openOn(config);
-        EXPECT_EQ(channel.Get_IMEI_Number(fd), c.expected) << c.name;
-        EXPECT_EQ(modem->commands().value(0), QStringLiteral("AT")) << c.name;
-        EXPECT_EQ(modem->commands().last(), QString::fromLatin1(c.lastCommand)) << c.name;
-        channel.Close_Port();
+        SCOPED_TRACE(c.lastCommand);
+        openOn(c.config);
+        EXPECT_EQ(channel.Get_IMEI_Number(fd), c.expected);
+        EXPECT_EQ(modem->commands().value(0), QStringLiteral("AT"));
+        EXPECT_EQ(modem->commands().last(), QString::fromLatin1(c.lastCommand));
     }
 }
 
 TEST_F(DeviceQueryTest, SmsSupportNeedsBothSmsCommands) {
-    const struct {
-        const char* name;
-        void (*configure)(Config&);
-        bool supported;
-    } cases[] = {
-        {"supported", [](Config&) {}, true},
-        {"no_sms", [](Config& c) { c.smsSupported = false; }, false},
-        {"cmgs_refused", [](Config& c) { c.errorCommands = {QStringLiteral("+CMGS")}; }, false},
-    };
-    for (const auto& c : cases) {
-        Config config;
-        c.configure(config);
+    for (const auto& [config, supported] : {std::pair{Config{}, true},
+                                            {Config{.smsSupported = false}, false},
+                                            {Config{.errorCommands = {"+CMGS"}}, false}}) {
         openOn(config);
-        EXPECT_EQ(channel.Check_Msg_Sending_Supported(fd), c.supported) << c.name;
-        channel.Close_Port();
+        EXPECT_EQ(channel.Check_Msg_Sending_Supported(fd), supported);
     }
     EXPECT_EQ(modem->commands(), QStringList({"AT", "AT+CSMS=?", "AT+CMGS=?"}));
 }
@@ -259,7 +220,7 @@ TEST_F(DeviceQueryTest, SmsSupportNeedsBothSmsCommands) {
 TEST_F(DeviceQueryTest, ListedImeiIsFoundInsideALongerOne) {
     for (const QString& listed : {QStringLiteral("356938035643809"), QString("")}) {
         DeviceRecord record;
-        record.setValue(QStringLiteral("IMEI"), listed);
+        record.imei = listed;
         devices.Insert_port_in_List(record);
     }
     const struct {
@@ -278,9 +239,7 @@ TEST_F(DeviceQueryTest, ListedImeiIsFoundInsideALongerOne) {
 }
 
 TEST_F(DeviceQueryTest, MessageFormatAndCharacterSetQuestions) {
-    Config config;
-    config.modes = SmsModes::Text;  // starts in text mode
-    openOn(config);
+    openOn({.modes = SmsModes::Text});  // starts in text mode
     EXPECT_EQ(channel.Get_Selected_CMGF_Mode(fd), QStringLiteral("1"));
     channel.SET_CMGF_PDU_MODE(fd);  // refused by a text-only device
     EXPECT_EQ(channel.Get_Selected_CMGF_Mode(fd), QStringLiteral("1"));
@@ -295,9 +254,7 @@ TEST_F(DeviceQueryTest, MessageFormatAndCharacterSetQuestions) {
     EXPECT_TRUE(modem->commands().contains(QStringLiteral("AT+CMGF=1")));
     channel.Close_Port();
 
-    config = Config{};
-    config.errorCommands = {QStringLiteral("+CMGF"), QStringLiteral("+CSCS")};
-    openOn(config);
+    openOn({.errorCommands = {"+CMGF", "+CSCS"}});
     EXPECT_EQ(channel.Get_Selected_CMGF_Mode(fd), QString(""));
     EXPECT_EQ(channel.GET_CSCS_Response(fd), QString(""));
     EXPECT_EQ(channel.GET_CSCS_SUPPORTEDResponse(fd), QString(""));
@@ -323,11 +280,11 @@ TEST_F(DeviceQueryTest, ServiceCentreIsSetWithItsNumberType) {
 TEST_F(DeviceQueryTest, DefaultServiceCentreIsRestoredFromTheDeviceRecord) {
     openOn({});
     DeviceRecord other;
-    other.setValue(QStringLiteral("PORT_DETAL"), QStringLiteral("/dev/ttyOther"));
-    other.setValue(QStringLiteral("DefSMSC"), QStringLiteral("+111"));
+    other.path = QStringLiteral("/dev/ttyOther");
+    other.defaultSmsc = QStringLiteral("+111");
     DeviceRecord mine;
-    mine.setValue(QStringLiteral("PORT_DETAL"), QString::fromUtf8(path));
-    mine.setValue(QStringLiteral("DefSMSC"), QStringLiteral("+4917012345"));
+    mine.path = QString::fromUtf8(path);
+    mine.defaultSmsc = QStringLiteral("+4917012345");
     devices.Insert_port_in_List(other);
     devices.Insert_port_in_List(mine);
 
@@ -346,49 +303,122 @@ TEST_F(DeviceQueryTest, LinkKeepingCommand) {
     EXPECT_EQ(modem->commands(), QStringList({"AT", "AT+CMMS=2"}));
     channel.Close_Port();
 
-    Config config;
-    config.errorCommands = {QStringLiteral("+CMMS")};
-    openOn(config);
+    openOn({.errorCommands = {"+CMMS"}});
     EXPECT_FALSE(channel.More_SMS_Comnd(fd));
 }
 
 // ---- Records
 
-TEST_F(DeviceQueryTest, RecordFromFactsHasEveryKeyInScanOrder) {
-    // (The scan tests check every value; here each fact must land under its own key.)
+TEST_F(DeviceQueryTest, RecordFromFactsTakesEachFactIntoItsOwnField) {
     channel.Reset_Device_Facts();
-    channel.Port_Det = QStringLiteral("/dev/ttyUSB0");
-    channel.sup_sms_mode = QStringLiteral(";PDU Mode;");
+    QString* facts[] = {&channel.Com_Port,     &channel.Port_Det,   &channel.Port_stat,
+                        &channel.Port_IMEI,    &channel.Manuf,      &channel.Model,
+                        &channel.battery,      &channel.signal_str, &channel.oprator,
+                        &channel.revision,     &channel.def_smsc,   &channel.cus_smsc,
+                        &channel.sup_sms_mode, &channel.sms_capblts};
+    for (size_t i = 0; i < std::size(facts); ++i) {
+        *facts[i] = QStringLiteral("fact %1").arg(i);
+    }
+    channel.sms_mode = QStringLiteral("Text Mode");
+    DeviceRecord expected;
+    expected.portName = QStringLiteral("fact 0");
+    expected.path = QStringLiteral("fact 1");
+    expected.portStatus = QStringLiteral("fact 2");
+    expected.imei = QStringLiteral("fact 3");
+    expected.manufacturer = QStringLiteral("fact 4");
+    expected.model = QStringLiteral("fact 5");
+    expected.battery = QStringLiteral("fact 6");
+    expected.signal = QStringLiteral("fact 7");
+    expected.operatorName = QStringLiteral("fact 8");
+    expected.revision = QStringLiteral("fact 9");
+    expected.defaultSmsc = QStringLiteral("fact 10");
+    expected.customSmsc = QStringLiteral("fact 11");
+    expected.supportedModes = QStringLiteral("fact 12");
+    expected.smsCapable = QStringLiteral("fact 13");
+    expected.smsMode = SmsMode::Text;
+    EXPECT_EQ(channel.Device_Record_From_Facts(), expected);  // not ticked, no custom centre used
+
+    channel.use_cus_smsc = QStringLiteral("Y");
+    channel.sms_mode = QStringLiteral("NONE");
     const DeviceRecord record = channel.Device_Record_From_Facts();
-    EXPECT_EQ(record.keys(), DeviceRecord::Keys());
-    EXPECT_EQ(record.value(QStringLiteral("State")), QVariant(false));
-    EXPECT_EQ(record.text(QStringLiteral("PORT_DETAL")), QStringLiteral("/dev/ttyUSB0"));
-    EXPECT_EQ(record.text(QStringLiteral("UseCusSMSC")), QStringLiteral("N"));
-    EXPECT_EQ(record.text(QStringLiteral("SUPSMSMode")), QStringLiteral(";PDU Mode;"));
-    EXPECT_EQ(record.text(QStringLiteral("SMSMode")), QString(""));
+    EXPECT_TRUE(record.useCustomSmsc);
+    EXPECT_EQ(record.smsMode, SmsMode::Neither);
 }
 
-TEST(DeviceRecordTest, KeysStayInScanOrderAndMissingKeysReadEmpty) {
+// The keyed form the tables and the command line read: every key, its text, the modes' texts.
+TEST(DeviceRecordTest, KeyedFieldsReadAsTheTablesShowThem) {
     DeviceRecord record;
-    record.setValue(QStringLiteral("Extra"), QStringLiteral("x"));
-    record.setValue(QStringLiteral("IMEI"), QStringLiteral("1"));
-    record.setValue(QStringLiteral("COM_PORT"), QStringLiteral("VM0"));
-    record.setValue(QStringLiteral("State"), true);
-    record.setValue(QStringLiteral("IMEI"), QStringLiteral("2"));
-    EXPECT_EQ(record.keys(), QStringList({"State", "COM_PORT", "IMEI", "Extra"}));
-    EXPECT_EQ(record.text(QStringLiteral("IMEI")), QStringLiteral("2"));
-    EXPECT_TRUE(record.contains(QStringLiteral("Extra")));
-    EXPECT_FALSE(record.contains(QStringLiteral("Model")));
-    EXPECT_EQ(record.text(QStringLiteral("Model")), QString(""));
-    EXPECT_EQ(DeviceRecord().value(QStringLiteral("State")), QVariant(false));
+    record.ticked = true;
+    record.portName = QStringLiteral("VM0");
+    record.path = QStringLiteral("/dev/ttyVM0");
+    record.portStatus = QStringLiteral("status");
+    record.imei = QStringLiteral("356938035643809");
+    record.manufacturer = QStringLiteral("Maker");
+    record.model = QStringLiteral("M-1");
+    record.battery = QStringLiteral("80%");
+    record.signal = QStringLiteral("Good (16)");
+    record.operatorName = QStringLiteral("Net");
+    record.revision = QStringLiteral("1.0");
+    record.defaultSmsc = QStringLiteral("+111");
+    record.customSmsc = QStringLiteral("+222");
+    record.useCustomSmsc = true;
+    record.smsMode = SmsMode::Pdu;
+    record.supportedModes = QStringLiteral(";PDU Mode;Text Mode;");
+    record.smsCapable = QStringLiteral("Yes");
+    const QList<std::pair<QString, QVariant>> expected = {
+        {"State", true},
+        {"COM_PORT", "VM0"},
+        {"PORT_DETAL", "/dev/ttyVM0"},
+        {"PORT_STATUS", "status"},
+        {"IMEI", "356938035643809"},
+        {"Manufacture", "Maker"},
+        {"Model", "M-1"},
+        {"Battery", "80%"},
+        {"Signal", "Good (16)"},
+        {"Operator", "Net"},
+        {"Revision", "1.0"},
+        {"DefSMSC", "+111"},
+        {"CusSMSC", "+222"},
+        {"UseCusSMSC", "Y"},
+        {"SMSMode", "PDU Mode"},
+        {"SUPSMSMode", ";PDU Mode;Text Mode;"},
+        {"SMS_CAPABLE", "Yes"},
+    };
+    QStringList keys;
+    for (const auto& [key, value] : expected) {
+        SCOPED_TRACE(key.toStdString());
+        keys.append(key);
+        EXPECT_EQ(Device_Field(record, key), value);
+    }
+    EXPECT_EQ(Device_Record_Keys(), keys);
+    EXPECT_EQ(Device_Field(record, QStringLiteral("Extra")), QVariant(QString("")));
+
+    const DeviceRecord empty;
+    EXPECT_EQ(Device_Field(empty, QStringLiteral("State")), QVariant(false));
+    EXPECT_EQ(Device_Field(empty, QStringLiteral("UseCusSMSC")), QVariant(QStringLiteral("N")));
+    EXPECT_EQ(Device_Field(empty, QStringLiteral("SMSMode")), QVariant(QString("")));
+
+    const struct {
+        SmsMode mode;
+        const char* text;
+    } modes[] = {{SmsMode::NotAsked, ""},
+                 {SmsMode::Neither, "NONE"},
+                 {SmsMode::Pdu, "PDU Mode"},
+                 {SmsMode::Text, "Text Mode"}};
+    for (const auto& m : modes) {
+        SCOPED_TRACE(m.text);
+        EXPECT_EQ(Sms_Mode_Text(m.mode), QString::fromLatin1(m.text));
+        EXPECT_EQ(Sms_Mode_From_Text(QString::fromLatin1(m.text)), m.mode);
+    }
+    EXPECT_EQ(Sms_Mode_From_Text(QStringLiteral("pdu mode")), SmsMode::NotAsked);
 }
 
 TEST(DeviceListTest, RowsAreReplacedAndFoundByPortDetail) {
     DeviceList list;
     auto row = [](const char* path, const char* model) {
         DeviceRecord record;
-        record.setValue(QStringLiteral("PORT_DETAL"), QString::fromLatin1(path));
-        record.setValue(QStringLiteral("Model"), QString::fromLatin1(model));
+        record.path = QString::fromLatin1(path);
+        record.model = QString::fromLatin1(model);
         return record;
     };
     list.Insert_port_in_List(row("/dev/a", "first"));
@@ -397,11 +427,10 @@ TEST(DeviceListTest, RowsAreReplacedAndFoundByPortDetail) {
     EXPECT_TRUE(list.Replace_By_Port_Detail(row("/dev/a", "new")));
     EXPECT_FALSE(list.Replace_By_Port_Detail(row("/dev/c", "none")));
     ASSERT_EQ(list.count(), 3);
-    EXPECT_EQ(list.records().at(0).text(QStringLiteral("Model")), QStringLiteral("new"));
-    EXPECT_EQ(list.records().at(2).text(QStringLiteral("Model")), QStringLiteral("duplicate"));
-    EXPECT_EQ(list.Find_By_Port_Detail(QStringLiteral("/dev/b")).text(QStringLiteral("Model")),
-              QStringLiteral("second"));
-    EXPECT_TRUE(list.Find_By_Port_Detail(QStringLiteral("/dev/c")).keys().isEmpty());
+    EXPECT_EQ(list.records().at(0).model, QStringLiteral("new"));
+    EXPECT_EQ(list.records().at(2).model, QStringLiteral("duplicate"));
+    EXPECT_EQ(list.Find_By_Port_Detail(QStringLiteral("/dev/b")).model, QStringLiteral("second"));
+    EXPECT_EQ(list.Find_By_Port_Detail(QStringLiteral("/dev/c")), DeviceRecord());
     list.clear();
     EXPECT_EQ(list.count(), 0);
 }

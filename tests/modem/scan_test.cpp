@@ -32,29 +32,11 @@ class WatchingScan : public ModemScanListener {
 
 class ScanTest : public ModemChannelTest {
   protected:
-    void SetUp() override {
-        ModemChannelTest::SetUp();
-        channel.Set_Device_List(&devices);
-    }
-
-    VirtualModem& add(Config config) {
-        modems.push_back(std::make_unique<VirtualModem>(config));
-        EXPECT_TRUE(modems.back()->start());
-        return *modems.back();
-    }
-
     void scan(WatchingScan* listener) {
-        QStringList paths;
-        for (const auto& vm : modems) {
-            paths.append(vm->portPath());
-        }
-        ModemIterator iterator(paths);
+        ModemIterator iterator(modems.paths());
         char buffer[512];
         ASSERT_EQ(channel.GetModemPath(iterator, buffer, sizeof buffer, listener), 0);
     }
-
-    DeviceList devices;
-    std::vector<std::unique_ptr<VirtualModem>> modems;
 };
 
 struct Device {
@@ -78,14 +60,12 @@ TEST_F(ScanTest, ListsEachUsableDeviceOnceWithItsModes) {
         {"VM6", "", SmsModes::Both, true, nullptr, nullptr},  // no IMEI
     };
     for (const Device& d : table) {
-        Config config;
-        config.name = QString::fromLatin1(d.name);
-        config.imei = QString::fromLatin1(d.imei);
-        config.modes = d.modes;
-        config.smsSupported = d.sms;
-        config.model = QStringLiteral("Model of ") + config.name;
-        config.signal = 16;
-        add(config);
+        modems.add({.name = d.name,
+                    .imei = d.imei,
+                    .model = QStringLiteral("Model of ") + d.name,
+                    .signal = 16,
+                    .modes = d.modes,
+                    .smsSupported = d.sms});
     }
     WatchingScan listener(devices);
     scan(&listener);
@@ -93,7 +73,7 @@ TEST_F(ScanTest, ListsEachUsableDeviceOnceWithItsModes) {
     QStringList listedPaths;
     for (size_t i = 0; i < std::size(table); ++i) {
         if (table[i].smsMode) {
-            listedPaths.append(modems[i]->portPath());
+            listedPaths.append(modems[i].portPath());
         }
     }
     EXPECT_EQ(listener.found, listedPaths);
@@ -108,54 +88,47 @@ TEST_F(ScanTest, ListsEachUsableDeviceOnceWithItsModes) {
             continue;
         }
         const DeviceRecord& r = rows.at(row++);
-        const QString port = modems[i]->portPath();
+        const QString port = modems[i].portPath();
         SCOPED_TRACE(d.name);
-        EXPECT_EQ(r.keys(), DeviceRecord::Keys());
-        EXPECT_EQ(r.value(QStringLiteral("State")), QVariant(false));
-        EXPECT_EQ(r.text(QStringLiteral("COM_PORT")), QString::fromLatin1(d.name));
-        EXPECT_EQ(r.text(QStringLiteral("COM_PORT")), tesk::Modem_Port_Name(port));
-        EXPECT_EQ(r.text(QStringLiteral("PORT_DETAL")), port);
-        EXPECT_EQ(r.text(QStringLiteral("PORT_STATUS")), QString(""));
-        EXPECT_EQ(r.text(QStringLiteral("IMEI")), QString::fromLatin1(d.imei));
-        EXPECT_EQ(r.text(QStringLiteral("Manufacture")), QStringLiteral("Virtual Modems Ltd"));
-        EXPECT_EQ(r.text(QStringLiteral("Model")), QStringLiteral("Model of ") + d.name);
-        EXPECT_EQ(r.text(QStringLiteral("Battery")), QStringLiteral("80%"));
-        EXPECT_EQ(r.text(QStringLiteral("Signal")), QStringLiteral("Good (16)"));
-        EXPECT_EQ(r.text(QStringLiteral("Operator")), QStringLiteral("Test Network"));
-        EXPECT_EQ(r.text(QStringLiteral("Revision")), QStringLiteral("VM-1.0.0"));
-        EXPECT_EQ(r.text(QStringLiteral("DefSMSC")), QStringLiteral("+447785016005"));
-        EXPECT_EQ(r.text(QStringLiteral("CusSMSC")), QString(""));
-        EXPECT_EQ(r.text(QStringLiteral("UseCusSMSC")), QStringLiteral("N"));
-        EXPECT_EQ(r.text(QStringLiteral("SMSMode")), QString::fromLatin1(d.smsMode));
-        EXPECT_EQ(r.text(QStringLiteral("SUPSMSMode")), QString::fromLatin1(d.supported));
-        EXPECT_EQ(r.text(QStringLiteral("SMS_CAPABLE")), QStringLiteral("Yes"));
+        EXPECT_FALSE(r.ticked);
+        EXPECT_EQ(r.portName, QString::fromLatin1(d.name));
+        EXPECT_EQ(r.portName, tesk::Modem_Port_Name(port));
+        EXPECT_EQ(r.path, port);
+        EXPECT_EQ(r.portStatus, QString(""));
+        EXPECT_EQ(r.imei, QString::fromLatin1(d.imei));
+        EXPECT_EQ(r.manufacturer, QStringLiteral("Virtual Modems Ltd"));
+        EXPECT_EQ(r.model, QStringLiteral("Model of ") + d.name);
+        EXPECT_EQ(r.battery, QStringLiteral("80%"));
+        EXPECT_EQ(r.signal, QStringLiteral("Good (16)"));
+        EXPECT_EQ(r.operatorName, QStringLiteral("Test Network"));
+        EXPECT_EQ(r.revision, QStringLiteral("VM-1.0.0"));
+        EXPECT_EQ(r.defaultSmsc, QStringLiteral("+447785016005"));
+        EXPECT_EQ(r.customSmsc, QString(""));
+        EXPECT_FALSE(r.useCustomSmsc);
+        EXPECT_EQ(Sms_Mode_Text(r.smsMode), QString::fromLatin1(d.smsMode));
+        EXPECT_EQ(r.supportedModes, QString::fromLatin1(d.supported));
+        EXPECT_EQ(r.smsCapable, QStringLiteral("Yes"));
         EXPECT_TRUE(logged.contains(QStringLiteral("Modem found with BSD path: %1").arg(port)));
     }
     EXPECT_TRUE(logged.contains(QStringLiteral("msg sending support fail")));
     // The skipped devices were never questioned beyond the IMEI.
-    for (const char* skipped : {"VM1", "VM2", "VM6"}) {
-        const auto& vm = *std::find_if(modems.begin(), modems.end(), [&](const auto& m) {
-            return m->portPath().endsWith(QLatin1String(skipped));
-        });
-        EXPECT_FALSE(vm->commands().contains(QStringLiteral("AT+CSCA?"))) << skipped;
+    for (const int skipped : {1, 2, 6}) {
+        EXPECT_FALSE(modems[skipped].commands().contains(QStringLiteral("AT+CSCA?"))) << skipped;
     }
     EXPECT_EQ(channel.port, nullptr);
 }
 
 TEST_F(ScanTest, PlaceholderRowStandsInTheListWhileTheDeviceIsQuestioned) {
-    Config config;
-    config.name = QStringLiteral("VM7");
-    const VirtualModem& vm = add(config);
+    const VirtualModem& vm = modems.add({.name = "VM7"});
     WatchingScan listener(devices);
     scan(&listener);
 
     ASSERT_EQ(listener.placeholders.size(), 1);
     const DeviceRecord& placeholder = listener.placeholders.first();
-    EXPECT_EQ(placeholder.keys(),
-              QStringList({"State", "COM_PORT", "PORT_DETAL", "PORT_STATUS", "IMEI"}));
-    EXPECT_EQ(placeholder.text(QStringLiteral("COM_PORT")), QStringLiteral("VM7"));
-    EXPECT_EQ(placeholder.text(QStringLiteral("PORT_DETAL")), vm.portPath());
-    EXPECT_EQ(placeholder.value(QStringLiteral("State")), QVariant(false));
+    DeviceRecord expected;  // nothing but the port known yet
+    expected.portName = QStringLiteral("VM7");
+    expected.path = vm.portPath();
+    EXPECT_EQ(placeholder, expected);
     // Questioned once the SMS support and the IMEI were seen, then the modes were asked.
     const QStringList sent = vm.commands();
     const qsizetype support = sent.indexOf(QStringLiteral("AT+CMGS=?"));
@@ -165,16 +138,15 @@ TEST_F(ScanTest, PlaceholderRowStandsInTheListWhileTheDeviceIsQuestioned) {
     EXPECT_TRUE(support >= 0 && support < imei && imei < maker && maker < modes)
         << sent.join(QLatin1Char('|')).toStdString();
     ASSERT_EQ(devices.count(), 1);
-    EXPECT_EQ(devices.records().first().text(QStringLiteral("IMEI")),
-              QStringLiteral("356938035643809"));
+    EXPECT_EQ(devices.records().first().imei, QStringLiteral("356938035643809"));
 }
 
 TEST_F(ScanTest, DeviceAlreadyListedByAnEarlierScanIsSkipped) {
     DeviceRecord earlier;
-    earlier.setValue(QStringLiteral("PORT_DETAL"), QStringLiteral("/dev/ttyUSB3"));
-    earlier.setValue(QStringLiteral("IMEI"), QStringLiteral("356938035643809"));
+    earlier.path = QStringLiteral("/dev/ttyUSB3");
+    earlier.imei = QStringLiteral("356938035643809");
     devices.Insert_port_in_List(earlier);
-    add({});
+    modems.add();
     WatchingScan listener(devices);
     scan(&listener);
     EXPECT_TRUE(listener.found.isEmpty());

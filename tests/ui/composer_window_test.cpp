@@ -84,8 +84,8 @@ TEST_F(Composer, TypingPastOneSmsRecountsAndWarnsOncePerCrossing) {
     ASSERT_TRUE(spinUntil([&] { return dialogs_.pending() == 0; }));
     // A 12-digit number and a device in PDU mode: 160 septets are one SMS.
     DeviceRecord record;
-    record.setValue(QStringLiteral("PORT_DETAL"), QStringLiteral("/dev/ttyVM0"));
-    record.setValue(QStringLiteral("SMSMode"), QStringLiteral("PDU Mode"));
+    record.path = QStringLiteral("/dev/ttyVM0");
+    record.smsMode = SmsMode::Pdu;
     port_det_str_array.set({record});
     window_.setDeviceChoices({QStringLiteral("/dev/ttyVM0")}, 0);
     port_det_str_array.set({});

@@ -46,11 +46,10 @@ class SendingWindow : public ::testing::Test {
         modems.push_back(std::make_unique<tesk::vmodem::VirtualModem>(config));
         ASSERT_TRUE(modems.back()->start());
         DeviceRecord record;
-        record.setValue(QStringLiteral("COM_PORT"), name);
-        record.setValue(QStringLiteral("PORT_DETAL"), modems.back()->portPath());
-        record.setValue(QStringLiteral("SMSMode"), QStringLiteral("PDU Mode"));
-        record.setValue(QStringLiteral("UseCusSMSC"), QStringLiteral("N"));
-        record.setValue(QStringLiteral("SMS_CAPABLE"), QStringLiteral("Yes"));
+        record.portName = name;
+        record.path = modems.back()->portPath();
+        record.smsMode = SmsMode::Pdu;
+        record.smsCapable = QStringLiteral("Yes");
         request.devices.append(record);
         request.entries.append(modems.back()->portPath());
     }

@@ -20,31 +20,28 @@ namespace tesk::ui {
 
 namespace {
 
-DeviceRecord sampleRecord(const QString& port, const QString& model, const QString& mode) {
+DeviceRecord sampleRecord(const QString& port, const QString& model, SmsMode mode) {
     DeviceRecord r;
-    r.setValue(QStringLiteral("State"), true);
-    r.setValue(QStringLiteral("COM_PORT"), port);
-    r.setValue(QStringLiteral("PORT_DETAL"), QStringLiteral("/dev/tty") + port);
-    r.setValue(QStringLiteral("Manufacture"), QStringLiteral("Example Modems"));
-    r.setValue(QStringLiteral("Model"), model);
-    r.setValue(QStringLiteral("Revision"), QStringLiteral("1.2.0"));
-    r.setValue(QStringLiteral("Battery"), QStringLiteral("Charging 80%"));
-    r.setValue(QStringLiteral("Signal"), QStringLiteral("20"));
-    r.setValue(QStringLiteral("Operator"), QStringLiteral("23410"));
-    r.setValue(QStringLiteral("DefSMSC"), QStringLiteral("+447785016005"));
-    r.setValue(QStringLiteral("CusSMSC"), QString(""));
-    r.setValue(QStringLiteral("UseCusSMSC"), QStringLiteral("N"));
-    r.setValue(QStringLiteral("SMSMode"), mode);
-    r.setValue(QStringLiteral("SUPSMSMode"), QStringLiteral(";PDU Mode;Text Mode;"));
-    r.setValue(QStringLiteral("SMS_CAPABLE"), QStringLiteral("Yes"));
+    r.ticked = true;
+    r.portName = port;
+    r.path = QStringLiteral("/dev/tty") + port;
+    r.manufacturer = QStringLiteral("Example Modems");
+    r.model = model;
+    r.revision = QStringLiteral("1.2.0");
+    r.battery = QStringLiteral("Charging 80%");
+    r.signal = QStringLiteral("20");
+    r.operatorName = QStringLiteral("23410");
+    r.defaultSmsc = QStringLiteral("+447785016005");
+    r.smsMode = mode;
+    r.supportedModes = QStringLiteral(";PDU Mode;Text Mode;");
+    r.smsCapable = QStringLiteral("Yes");
     return r;
 }
 
 void chooseSampleDevices() {
     const QList<DeviceRecord> chosen = {
-        sampleRecord(QStringLiteral("USB0"), QStringLiteral("EM-100"), QStringLiteral("PDU Mode")),
-        sampleRecord(QStringLiteral("ACM0"), QStringLiteral("EM-220"),
-                     QStringLiteral("Text Mode"))};
+        sampleRecord(QStringLiteral("USB0"), QStringLiteral("EM-100"), SmsMode::Pdu),
+        sampleRecord(QStringLiteral("ACM0"), QStringLiteral("EM-220"), SmsMode::Text)};
     port_det_str_array.set(chosen);
     port_val_str_array.set({QStringLiteral("/dev/ttyUSB0"), QStringLiteral("/dev/ttyACM0")});
     sel_port_name_str.set(QStringLiteral("ACM0"));

@@ -39,12 +39,11 @@ class SampleSendingWindow final : private OwnedModems, public SendingWnd {
             modems.push_back(std::make_unique<vmodem::VirtualModem>(config));
             modems.back()->start();
             DeviceRecord record;
-            record.setValue(QStringLiteral("COM_PORT"), config.name);
-            record.setValue(QStringLiteral("Model"), config.model);
-            record.setValue(QStringLiteral("PORT_DETAL"), modems.back()->portPath());
-            record.setValue(QStringLiteral("SMSMode"), QStringLiteral("PDU Mode"));
-            record.setValue(QStringLiteral("UseCusSMSC"), QStringLiteral("N"));
-            record.setValue(QStringLiteral("SMS_CAPABLE"), QStringLiteral("Yes"));
+            record.portName = config.name;
+            record.model = config.model;
+            record.path = modems.back()->portPath();
+            record.smsMode = SmsMode::Pdu;
+            record.smsCapable = QStringLiteral("Yes");
             request.devices.append(record);
             request.entries.append(modems.back()->portPath());
         }

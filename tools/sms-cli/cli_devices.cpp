@@ -52,13 +52,12 @@ bool DeviceWindow::choose(const DeviceChoiceSettings& settings, QString* deviceC
                                                                         : QString();
     for (int row = 0; row < rows.size(); ++row) {
         const DeviceRecord& record = rows.at(row);
-        const bool offersMode =
-            wantedMode.isEmpty() || record.text(QStringLiteral("SUPSMSMode"))
-                                        .contains(wantedMode + QStringLiteral(" Mode"));
+        const bool offersMode = wantedMode.isEmpty() || record.supportedModes.contains(
+                                                            wantedMode + QStringLiteral(" Mode"));
         if (!offersMode) {
             Print_Error_Text(
                 QStringLiteral("%1: the device does not offer %2 Mode; it is left out.")
-                    .arg(record.text(QStringLiteral("COM_PORT")), wantedMode));
+                    .arg(record.portName, wantedMode));
         }
         window_.Set_State(row, offersMode);
         if (!offersMode) {

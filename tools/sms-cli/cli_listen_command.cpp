@@ -61,7 +61,7 @@ int Run_Listen_Command(const ListenOptions& options) {
         if (stop) {
             break;
         }
-        const QString path = record.text(QStringLiteral("PORT_DETAL"));
+        const QString path = record.path;
         delivery::DeviceEvents::Sinks sinks;
         sinks.book = &book;
         sinks.inbox = inbox.get();

@@ -26,7 +26,7 @@ QString Scan_Table_Text(const QList<DeviceRecord>& records) {
     for (const Column& column : columns()) {
         qsizetype width = column.heading.size();
         for (const DeviceRecord& record : records) {
-            width = std::max(width, record.text(column.key).size());
+            width = std::max(width, Device_Field(record, column.key).toString().size());
         }
         widths.append(width);
     }
@@ -46,7 +46,7 @@ QString Scan_Table_Text(const QList<DeviceRecord>& records) {
     for (const DeviceRecord& record : records) {
         QStringList cells;
         for (const Column& column : columns()) {
-            cells.append(record.text(column.key));
+            cells.append(Device_Field(record, column.key).toString());
         }
         text += line(cells);
     }
@@ -57,19 +57,19 @@ QByteArray Scan_Json(const QList<DeviceRecord>& records) {
     QJsonArray devices;
     for (const DeviceRecord& record : records) {
         QJsonObject device;
-        device.insert(QStringLiteral("port"), record.text(QStringLiteral("COM_PORT")));
-        device.insert(QStringLiteral("manufacturer"), record.text(QStringLiteral("Manufacture")));
-        device.insert(QStringLiteral("model"), record.text(QStringLiteral("Model")));
-        device.insert(QStringLiteral("imei"), record.text(QStringLiteral("IMEI")));
-        device.insert(QStringLiteral("operator"), record.text(QStringLiteral("Operator")));
-        device.insert(QStringLiteral("signal"), record.text(QStringLiteral("Signal")));
-        device.insert(QStringLiteral("smsMode"), record.text(QStringLiteral("SMSMode")));
-        device.insert(QStringLiteral("path"), record.text(QStringLiteral("PORT_DETAL")));
-        device.insert(QStringLiteral("revision"), record.text(QStringLiteral("Revision")));
-        device.insert(QStringLiteral("battery"), record.text(QStringLiteral("Battery")));
+        device.insert(QStringLiteral("port"), record.portName);
+        device.insert(QStringLiteral("manufacturer"), record.manufacturer);
+        device.insert(QStringLiteral("model"), record.model);
+        device.insert(QStringLiteral("imei"), record.imei);
+        device.insert(QStringLiteral("operator"), record.operatorName);
+        device.insert(QStringLiteral("signal"), record.signal);
+        device.insert(QStringLiteral("smsMode"), Sms_Mode_Text(record.smsMode));
+        device.insert(QStringLiteral("path"), record.path);
+        device.insert(QStringLiteral("revision"), record.revision);
+        device.insert(QStringLiteral("battery"), record.battery);
         device.insert(QStringLiteral("supportedModes"),
-                      devices::Supported_Mode_Text(record.text(QStringLiteral("SUPSMSMode"))));
-        device.insert(QStringLiteral("defaultSmsc"), record.text(QStringLiteral("DefSMSC")));
+                      devices::Supported_Mode_Text(record.supportedModes));
+        device.insert(QStringLiteral("defaultSmsc"), record.defaultSmsc);
         devices.append(device);
     }
     return QJsonDocument(devices).toJson(QJsonDocument::Indented);

@@ -112,8 +112,7 @@ void setUpComposer(ComposerController& composer, const SendOptions& options,
 QString Chosen_Devices_Text() {
     QStringList shown;
     for (const DeviceRecord& record : port_det_str_array.get()) {
-        shown.append(QStringLiteral("%1 (%2)").arg(record.text(QStringLiteral("COM_PORT")),
-                                                   record.text(QStringLiteral("PORT_DETAL"))));
+        shown.append(QStringLiteral("%1 (%2)").arg(record.portName, record.path));
     }
     return QStringLiteral("Devices: ") + shown.join(QStringLiteral(", "));
 }
