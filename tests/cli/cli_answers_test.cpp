@@ -33,7 +33,7 @@ TEST(CliAnswers, QuestionsAreAnsweredAsAScriptedRunShouldGoOn) {
                         "with other connected device?"),
          true, true},
         {"device that does not seem SMS capable",
-         QStringLiteral("VM0\r\n") + tesk::devices::kNoSmsCapabilityQuestion, false, false},
+         "VM0\r\n" + tesk::devices::kNoSmsCapabilityQuestion, false, false},
         {"blank message",
          QStringLiteral("\nYou have composed no text message yet for any of the contacts in the "
                         "entire list. This action will send blank message to all the contacts in "
@@ -41,9 +41,8 @@ TEST(CliAnswers, QuestionsAreAnsweredAsAScriptedRunShouldGoOn) {
          false, false},
         {"stop sending", tesk::sending::kStopQuestion, false, true},
         {"stop scanning", tesk::devices::kStopScanQuestion, false, true},
-        {"end the pause", QStringLiteral("Are you sure you want to continue?"), false, true},
-        {"anything else", QStringLiteral("\nAre you sure you want to continue to reset?"), false,
-         false},
+        {"end the pause", "Are you sure you want to continue?", false, true},
+        {"anything else", "\nAre you sure you want to continue to reset?", false, false},
     };
     CliDialogs dialogs;
     for (const bool interrupted : {false, true}) {
@@ -70,39 +69,34 @@ TEST(CliAnswers, ExportAndImportQuestionsTakeTheCommandLine) {
                           {ReportStatus::NotSent, false, 2, 0}};
     CliDialogs dialogs;
     for (const Case& c : cases) {
-        dialogs.setReport(QStringLiteral("/tmp/report.txt"), c.html, c.status);
-        EXPECT_EQ(
-            tesk::dialogs().ask({QStringLiteral("\nWhich sent items do you want to export?"),
-                                 QString(),
-                                 {QStringLiteral("All Items"), QStringLiteral("Sent Successfully"),
-                                  QStringLiteral("Not Sent"), QStringLiteral("Cancel")}}),
-            c.statusButton);
-        EXPECT_EQ(tesk::dialogs().ask(
-                      {QStringLiteral("\nIn which format do you want to export?"),
-                       QString(),
-                       {QStringLiteral("Text"), QStringLiteral("HTML"), QStringLiteral("Cancel")}}),
+        dialogs.setReport("/tmp/report.txt", c.html, c.status);
+        EXPECT_EQ(tesk::dialogs().ask({"\nWhich sent items do you want to export?",
+                                       QString(),
+                                       {"All Items", "Sent Successfully", "Not Sent", "Cancel"}}),
+                  c.statusButton);
+        EXPECT_EQ(tesk::dialogs().ask({"\nIn which format do you want to export?",
+                                       QString(),
+                                       {"Text", "HTML", "Cancel"}}),
                   c.formatButton);
-        EXPECT_EQ(tesk::dialogs().chooseFileToSave({}), QStringLiteral("/tmp/report.txt"));
+        EXPECT_EQ(tesk::dialogs().chooseFileToSave({}), "/tmp/report.txt");
     }
     // The numbers file is the file to open; a list already filled is appended to.
-    dialogs.setFilesToOpen({QStringLiteral("/tmp/numbers.csv")});
-    EXPECT_EQ(tesk::dialogs().chooseFilesToOpen({}),
-              QStringList{QStringLiteral("/tmp/numbers.csv")});
-    EXPECT_EQ(tesk::dialogs().ask(
-                  {QStringLiteral("\nDo you want to replace the current list?"),
-                   QString(),
-                   {QStringLiteral("Yes"), QStringLiteral("No"), QStringLiteral("Cancel")}}),
-              1);
+    dialogs.setFilesToOpen({"/tmp/numbers.csv"});
+    EXPECT_EQ(tesk::dialogs().chooseFilesToOpen({}), QStringList{"/tmp/numbers.csv"});
+    EXPECT_EQ(
+        tesk::dialogs().ask(
+            {"\nDo you want to replace the current list?", QString(), {"Yes", "No", "Cancel"}}),
+        1);
 }
 
 TEST(CliAnswers, NoticesAreCountedWithoutTheirLeadingLineFeed) {
     CliDialogs dialogs;
     Show_MessageBox(tesk::stores::kNoItemForExportOption);
     Show_MessageBox(tesk::stores::kNoItemForExportOption);
-    Show_MessageBox(QStringLiteral("Sent items list is empty."));
+    Show_MessageBox("Sent items list is empty.");
     EXPECT_EQ(dialogs.noticeCount(tesk::stores::kNoItemForExportOption), 2);
-    EXPECT_EQ(dialogs.noticeCount(QStringLiteral("\n") + tesk::stores::kNoItemForExportOption), 0);
-    EXPECT_EQ(dialogs.noticeCount(QStringLiteral("Sent items list is empty.")), 1);
+    EXPECT_EQ(dialogs.noticeCount("\n" + tesk::stores::kNoItemForExportOption), 0);
+    EXPECT_EQ(dialogs.noticeCount("Sent items list is empty."), 1);
 }
 
 TEST(CliAnswers, ProgressLineCarriesTheEngineText) {
@@ -112,16 +106,15 @@ TEST(CliAnswers, ProgressLineCarriesTheEngineText) {
         QString pause;
         QString line;
     };
-    const QString text = QStringLiteral("3 / 20 Message or 15.00%");
+    const QString text = "3 / 20 Message or 15.00%";
     const Case cases[] = {
-        {0, 20, QString(), QStringLiteral("[..............................] ") + text},
-        {3, 20, QString(), QStringLiteral("[####..........................] ") + text},
-        {20, 20, QString(), QStringLiteral("[##############################] ") + text},
-        {25, 20, QString(), QStringLiteral("[##############################] ") + text},
-        {0, 0, QString(), QStringLiteral("[..............................] ") + text},
-        {10, 20, QStringLiteral("Pausing the process for 5 Seconds."),
-         QStringLiteral("[###############...............] ") + text +
-             QStringLiteral("  Pausing the process for 5 Seconds.")},
+        {0, 20, QString(), "[..............................] " + text},
+        {3, 20, QString(), "[####..........................] " + text},
+        {20, 20, QString(), "[##############################] " + text},
+        {25, 20, QString(), "[##############################] " + text},
+        {0, 0, QString(), "[..............................] " + text},
+        {10, 20, "Pausing the process for 5 Seconds.",
+         "[###############...............] " + text + "  Pausing the process for 5 Seconds."},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ProgressView::Bar_Line(c.value, c.maximum, text, c.pause), c.line);

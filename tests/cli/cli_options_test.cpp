@@ -55,11 +55,10 @@ TEST(CliOptions, PauseCountsAreTheComposerEntries) {
 }
 
 TEST(CliOptions, DevicesArgument) {
-    EXPECT_EQ(Device_Paths_Argument(QStringLiteral("all")), std::nullopt);
-    EXPECT_EQ(Device_Paths_Argument(QStringLiteral(" ALL ")), std::nullopt);
-    EXPECT_EQ(Device_Paths_Argument(QStringLiteral("/dev/a, /dev/b,,")),
-              (QStringList{QStringLiteral("/dev/a"), QStringLiteral("/dev/b")}));
-    EXPECT_EQ(Device_Paths_Argument(QStringLiteral(",")), QStringList{});
+    EXPECT_EQ(Device_Paths_Argument("all"), std::nullopt);
+    EXPECT_EQ(Device_Paths_Argument(" ALL "), std::nullopt);
+    EXPECT_EQ(Device_Paths_Argument("/dev/a, /dev/b,,"), (QStringList{"/dev/a", "/dev/b"}));
+    EXPECT_EQ(Device_Paths_Argument(","), QStringList{});
 }
 
 }  // namespace
