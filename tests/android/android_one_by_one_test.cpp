@@ -19,10 +19,7 @@ class OneByOneTest : public AndroidSendingTest {
     }
     // A new composer, controller and phone for the next row of a table.
     void freshRun() {
-        controller.reset();
-        composer = std::make_unique<composer::ComposerController>(composer::ComposerKind::Android);
-        controller = std::make_unique<sending::Send_SMS_Func_Android>(*composer, &view);
-        view = RecordingSendView();
+        newComposer();
         oneByOne();
         composer->Save_Sent_Item_Chk(true);
         for (const QString& name : QDir(state->directory()).entryList(QDir::Files)) {

@@ -170,14 +170,20 @@ inline bool Has_Extra(const QJsonObject& start, const QString& key) {
 inline const QString kPhoneLabel = QStringLiteral("Android Device 0123ABCD");
 
 class AndroidSendingTest : public AndroidTest {
-  public:  // the table-driven cases reach in through a reference
+  protected:
     void SetUp() override {
         AndroidTest::SetUp();
         onePhone();
         sel_port_bsd_str.set(QStringLiteral("0123ABCD"));
         sel_port_name_str.set(kPhoneLabel);
         andcntr = 1;  // the once-per-run warning; the test that looks at it resets it
+        newComposer();
+    }
+    // A new composer and Send controller, with a fresh view, for the next row of a table.
+    void newComposer() {
+        controller.reset();
         composer = std::make_unique<composer::ComposerController>(composer::ComposerKind::Android);
+        view = RecordingSendView();
         controller = std::make_unique<sending::Send_SMS_Func_Android>(*composer, &view);
     }
     void TearDown() override {

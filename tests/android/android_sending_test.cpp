@@ -44,10 +44,7 @@ TEST_F(AndroidSendingTest, EachCheckStopsTheSendWithItsMessageInOrder) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         sel_port_bsd_str.set(c.phoneChosen ? QStringLiteral("0123ABCD") : QString(""));
-        controller.reset();
-        composer = std::make_unique<composer::ComposerController>(composer::ComposerKind::Android);
-        controller = std::make_unique<sending::Send_SMS_Func_Android>(*composer, &view);
-        view = RecordingSendView();
+        newComposer();
         for (const QString& number : c.blank.split(' ', Qt::SkipEmptyParts)) {
             add(number, QString());
         }
