@@ -51,7 +51,7 @@ TEST_F(StartUp, InitFillsTheChannelTableAndGivesEachControllerItsOwnChannel) {
 TEST_F(StartUp, AwakeEmptiesTheHandOverSetsThePathsAndPublishesTheController) {
     port_val_str_array.set({QStringLiteral("/dev/ttyUSB9")});
     DeviceRecord stale;
-    stale.setValue(QStringLiteral("PORT_DETAL"), QStringLiteral("/dev/ttyUSB9"));
+    stale.path = QStringLiteral("/dev/ttyUSB9");
     port_det_str_array.set({stale});
     {
         tesk::Tesk_SMSAppDelegate app(&view);
@@ -181,36 +181,29 @@ TEST_F(Help, MissingDocumentIsReportedWithOk) {
 }
 
 TEST(SelectedDevices, DetailsComeFromTheFirstRecordWithThatPath) {
-    auto record = [](const char* path, const char* imei, const char* model) {
+    auto record = [](const char* path, const char* imei) {
         DeviceRecord r;
-        r.setValue(QStringLiteral("COM_PORT"), QString::fromUtf8(path).mid(8));
-        r.setValue(QStringLiteral("PORT_DETAL"), QString::fromUtf8(path));
-        r.setValue(QStringLiteral("IMEI"), QString::fromUtf8(imei));
-        r.setValue(QStringLiteral("Model"), QString::fromUtf8(model));
+        r.path = QString::fromUtf8(path);
+        r.imei = QString::fromUtf8(imei);
         return r;
     };
-    port_det_str_array.set({record("/dev/ttyUSB0", "111", "E173"),
-                            record("/dev/ttyACM1", "222", "MF626"),
-                            record("/dev/ttyUSB0", "333", "later duplicate")});
+    port_det_str_array.set({record("/dev/ttyUSB0", "111"), record("/dev/ttyACM1", "222"),
+                            record("/dev/ttyUSB0", "333")});
     const struct {
         const char* path;
-        const char* key;
-        const char* value;
-    } rows[] = {
-        {"/dev/ttyUSB0", "IMEI", "111"}, {"/dev/ttyUSB0", "Model", "E173"},
-        {"/dev/ttyACM1", "IMEI", "222"}, {"/dev/ttyACM1", "COM_PORT", "ACM1"},
-        {"/dev/ttyACM1", "CusSMSC", ""}, {"/dev/ttyACM2", "IMEI", ""},
-        {"/dev/ttyusb0", "IMEI", ""},    {"", "IMEI", ""},
-    };
+        const char* imei;  // "" for the empty record
+    } rows[] = {{"/dev/ttyUSB0", "111"},
+                {"/dev/ttyACM1", "222"},
+                {"/dev/ttyACM2", ""},
+                {"/dev/ttyusb0", ""},
+                {"", ""}};
     for (const auto& row : rows) {
-        const QString value =
-            Get_Sel_Port_Details(QString::fromUtf8(row.path), QString::fromUtf8(row.key));
-        EXPECT_EQ(value, QString::fromUtf8(row.value)) << row.path << " " << row.key;
-        EXPECT_FALSE(value.isNull());
+        const DeviceRecord found = Get_Sel_Port_Details(QString::fromUtf8(row.path));
+        EXPECT_EQ(found.imei, QString::fromUtf8(row.imei)) << row.path;
+        EXPECT_EQ(found.path, *row.imei ? QString::fromUtf8(row.path) : QString()) << row.path;
     }
     port_det_str_array.set({});
-    EXPECT_EQ(Get_Sel_Port_Details(QStringLiteral("/dev/ttyUSB0"), QStringLiteral("IMEI")),
-              QString(""));
+    EXPECT_EQ(Get_Sel_Port_Details(QStringLiteral("/dev/ttyUSB0")), DeviceRecord{});
 }
 
 }  // namespace
