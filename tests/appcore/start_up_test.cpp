@@ -48,7 +48,7 @@ TEST_F(StartUp, InitFillsTheChannelTableAndGivesEachControllerItsOwnChannel) {
     EXPECT_EQ(tesk::Gsm_Tesk_Sms_Wnd::defaultInstance(), &gsm);
 }
 
-TEST_F(StartUp, AwakeEmptiesTheHandOverSetsThePathsAndPublishesTheController) {
+TEST_F(StartUp, AwakeEmptiesTheHandOverSetsThePathsPublishesTheControllerThenLaunches) {
     port_val_str_array.set({QStringLiteral("/dev/ttyUSB9")});
     DeviceRecord stale;
     stale.path = QStringLiteral("/dev/ttyUSB9");
@@ -63,23 +63,18 @@ TEST_F(StartUp, AwakeEmptiesTheHandOverSetsThePathsAndPublishesTheController) {
         EXPECT_EQ(Exclusion_Index_Path, temp.path() + "/TESK_SMS_DATA/Exclusion/ExListIndex.VORN");
         EXPECT_EQ(Main_App_wnd.load(), &app);
         EXPECT_TRUE(view.log.isEmpty());  // nothing on screen before launching has finished
+        // Then the GSM composer comes to the front, and the mode window runs in GSM mode.
+        gsm_and_none = 0;
+        int modeWhileRunning = -1;
+        view.modeWindow = [&] {
+            modeWhileRunning = gsm_and_none;
+            return tesk::kEndCancel;
+        };
+        app.applicationDidFinishLaunching();
+        EXPECT_EQ(view.log, QStringList({"composer 1", "mode window"}));
+        EXPECT_EQ(modeWhileRunning, tesk::kGsmMode);
     }
     EXPECT_EQ(Main_App_wnd.load(), nullptr);
-}
-
-TEST_F(StartUp, FinishLaunchingPutsTheGsmComposerInFrontThenRunsTheModeWindow) {
-    tesk::Tesk_SMSAppDelegate app(&view);
-    tesk::Gsm_Tesk_Sms_Wnd gsm;
-    ASSERT_TRUE(tesk::Load_Main_Interface(app, gsm));
-    gsm_and_none = 0;
-    int modeWhileRunning = -1;
-    view.modeWindow = [&] {
-        modeWhileRunning = gsm_and_none;
-        return tesk::kEndCancel;
-    };
-    app.applicationDidFinishLaunching();
-    EXPECT_EQ(view.log, QStringList({QStringLiteral("composer 1"), QStringLiteral("mode window")}));
-    EXPECT_EQ(modeWhileRunning, tesk::kGsmMode);
 }
 
 TEST_F(StartUp, OpenMobileSelectionDialogIsYesOnlyForCodeOne) {
@@ -155,29 +150,28 @@ class Help : public ::testing::Test {
     RecordingAppView view;
 };
 
-TEST_F(Help, PresentDocumentGoesToTheDesktopViewerFromBothComposers) {
+// Both composers' Help buttons: a missing document is reported with OK, a present one goes to
+// the desktop viewer.
+TEST_F(Help, MissingDocumentIsReportedAndAPresentOneOpens) {
+    tesk::Tesk_SMSAppDelegate app(&view);
+    tesk::Gsm_Tesk_Sms_Wnd gsm;
+    {
+        ScriptedDialogs script;
+        script.expectNotice(QStringLiteral("Help file does not exist!"));
+        script.expectNotice(QStringLiteral("Help file does not exist!"));
+        app.Help_Btn();
+        gsm.Help_Btn();
+        EXPECT_TRUE(opened.isEmpty());
+        EXPECT_EQ(script.messages(), QStringList(2, QStringLiteral("\nHelp file does not exist!")));
+        EXPECT_EQ(script.requests().at(0).buttons, QStringList{QStringLiteral("OK")});
+    }
     QFile pdf(temp.filePath(QStringLiteral("Help.pdf")));
     ASSERT_TRUE(pdf.open(QIODevice::WriteOnly));
     pdf.write("%PDF-1.4\n");
     pdf.close();
-    tesk::Tesk_SMSAppDelegate app(&view);
-    tesk::Gsm_Tesk_Sms_Wnd gsm;
     app.Help_Btn();
     gsm.Help_Btn();
     EXPECT_EQ(opened, QStringList(2, temp.path() + QStringLiteral("/Help.pdf")));
-}
-
-TEST_F(Help, MissingDocumentIsReportedWithOk) {
-    ScriptedDialogs script;
-    script.expectNotice(QStringLiteral("Help file does not exist!"));
-    script.expectNotice(QStringLiteral("Help file does not exist!"));
-    tesk::Tesk_SMSAppDelegate app(&view);
-    tesk::Gsm_Tesk_Sms_Wnd gsm;
-    app.Help_Btn();
-    gsm.Help_Btn();
-    EXPECT_TRUE(opened.isEmpty());
-    EXPECT_EQ(script.messages(), QStringList(2, QStringLiteral("\nHelp file does not exist!")));
-    EXPECT_EQ(script.requests().at(0).buttons, QStringList{QStringLiteral("OK")});
 }
 
 TEST(SelectedDevices, DetailsComeFromTheFirstRecordWithThatPath) {
