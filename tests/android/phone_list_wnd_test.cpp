@@ -48,15 +48,9 @@ const QString kAndroid14Pixel = QStringLiteral(
     "ro.product.system.manufacturer=Google\nro.product.system.model=mainline\n"
     "ro.build.version.sdk=34\nro.build.version.release=14\n");
 const QString kAndroid14PixelGetprop = QStringLiteral(
-    "[ro.build.version.release]: [14]\n"
-    "[ro.build.version.sdk]: [34]\n"
-    "[ro.product.brand]: [google]\n"
-    "[ro.product.manufacturer]: [Google]\n"
-    "[ro.product.model]: [Pixel 8]\n"
-    "[ro.product.odm.model]: [Pixel 8]\n"
-    "[ro.product.system.model]: [mainline]\n"
-    "[ro.product.vendor.manufacturer]: [Google]\n"
-    "[ro.product.vendor.model]: [Pixel 8]\n"
+    "[ro.build.version.sdk]: [34]\n[ro.product.brand]: [google]\n"
+    "[ro.product.manufacturer]: [Google]\n[ro.product.model]: [Pixel 8]\n"
+    "[ro.product.system.model]: [mainline]\n[ro.product.vendor.model]: [Pixel 7]\n"
     "[sys.usb.config]: [mtp,adb]\n");
 
 class PhoneWindowTest : public AndroidTest {
