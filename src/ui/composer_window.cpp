@@ -181,7 +181,16 @@ QWidget* ComposerWindow::buildInputs(QWidget* parent) {
     auto* panel = new QWidget(parent);
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 6, 0);
+    buildNumberRow(panel, layout);
+    buildMessageEditor(panel, layout);
+    layout->addWidget(buildOptions(panel));
+    if (controller_.kind() == ComposerKind::Android) {
+        layout->addWidget(buildSendingModeBox(panel));
+    }
+    return panel;
+}
 
+void ComposerWindow::buildNumberRow(QWidget* panel, QVBoxLayout* layout) {
     auto* numberRow = new QHBoxLayout;
     number_ = new QLineEdit(panel);
     number_->setObjectName(QStringLiteral("numberField"));
@@ -196,7 +205,9 @@ QWidget* ComposerWindow::buildInputs(QWidget* parent) {
     connect(number_, &QLineEdit::returnPressed, this,
             [this] { controller_.controlTextDidEndEditing(true); });
     connect(add, &QPushButton::clicked, this, [this] { controller_.Add_number_To_List(); });
+}
 
+void ComposerWindow::buildMessageEditor(QWidget* panel, QVBoxLayout* layout) {
     layout->addWidget(new QLabel(QStringLiteral("Message:"), panel));
     text_ = new QPlainTextEdit(panel);
     text_->setObjectName(QStringLiteral("composerText"));
@@ -216,7 +227,9 @@ QWidget* ComposerWindow::buildInputs(QWidget* parent) {
             controller_.textDidChange(text_->toPlainText());
         }
     });
+}
 
+QGroupBox* ComposerWindow::buildOptions(QWidget* panel) {
     auto* optionsBox = new QGroupBox(QStringLiteral("Options"), panel);
     auto* grid = new QGridLayout(optionsBox);
     for (int i = 0; i < kOptionTitles.size(); ++i) {
@@ -261,102 +274,107 @@ QWidget* ComposerWindow::buildInputs(QWidget* parent) {
         connect(combo, &QComboBox::activated, this, [this] { applyDelayedChoices(); });
     }
     if (controller_.kind() == ComposerKind::Gsm) {
-        pacing_ = new QComboBox(optionsBox);
-        pacing_->setObjectName(QStringLiteral("pacing"));
-        pacing_->addItems(composer::ComposerController::Pacing_Choices());
-        pacing_->setToolTip(QStringLiteral(
-            "Standard waits a few seconds around every message, as a person would; operators "
-            "are less likely to block a SIM that sends at that pace.\nFast sends each message "
-            "as soon as the modem has answered the last one: several times the rate, with only "
-            "the pauses of Delayed Delivery between messages."));
-        grid->addWidget(new QLabel(QStringLiteral("Pacing:"), optionsBox), 5, 0);
-        grid->addWidget(pacing_, 5, 1);
-        connect(pacing_, &QComboBox::activated, this,
-                [this](int index) { controller_.Pacing_Selected(index); });
-
-        deviceLimit_ = new QSpinBox(optionsBox);
-        deviceLimit_->setObjectName(QStringLiteral("deviceLimit"));
-        deviceLimit_->setRange(0, 100000);
-        deviceLimit_->setSpecialValueText(QStringLiteral("No limit"));
-        deviceLimit_->setToolTip(QStringLiteral(
-            "Operators block SIMs that send too many messages. A device stops at this many "
-            "messages and the others go on; what is left when every device has reached it is "
-            "marked \"Stopped.\"."));
-        limitPerDay_ = new QCheckBox(QStringLiteral("per day"), optionsBox);
-        limitPerDay_->setObjectName(QStringLiteral("limitPerDay"));
-        limitPerDay_->setToolTip(
-            QStringLiteral("Count the device's messages of the whole day, "
-                           "over every run, not only this run's."));
-        auto* limitRow = new QHBoxLayout;
-        limitRow->addWidget(deviceLimit_);
-        limitRow->addWidget(limitPerDay_);
-        limitRow->addStretch();
-        grid->addWidget(new QLabel(QStringLiteral("Messages per device:"), optionsBox), 6, 0);
-        grid->addLayout(limitRow, 6, 1);
-        const auto applyLimit = [this] {
-            controller_.Device_Limit(deviceLimit_->value(), limitPerDay_->isChecked());
-        };
-        connect(deviceLimit_, &QSpinBox::valueChanged, this, applyLimit);
-        connect(limitPerDay_, &QCheckBox::toggled, this, applyLimit);
-
-        keepGoing_ = new QCheckBox(QStringLiteral("Keep going after a refused number"), optionsBox);
-        keepGoing_->setObjectName(QStringLiteral("keepGoing"));
-        keepGoing_->setToolTip(QStringLiteral(
-            "When the network refuses one number or message, the device goes on with the "
-            "others. Errors of the device itself, and three refusals in a row, still stop it."));
-        grid->addWidget(keepGoing_, 7, 0, 1, 2);
-        connect(keepGoing_, &QCheckBox::toggled, this,
-                [this](bool on) { controller_.Keep_Going_Chk(on); });
-
-        deliveryReports_ = new QCheckBox(QStringLiteral("Ask for delivery reports"), optionsBox);
-        deliveryReports_->setObjectName(QStringLiteral("deliveryReports"));
-        deliveryReports_->setToolTip(QStringLiteral(
-            "The network reports whether each message reached the phone. The sending table and "
-            "the Deliveries window show it; replies are kept in the Inbox, and a reply STOP "
-            "puts the number on the \"Opt-outs\" exclusion list. Some operators charge for "
-            "reports."));
-        grid->addWidget(deliveryReports_, 8, 0, 1, 2);
-        connect(deliveryReports_, &QCheckBox::toggled, this,
-                [this](bool on) { controller_.Delivery_Reports_Chk(on); });
+        buildGsmOptions(optionsBox, grid);
     }
-    layout->addWidget(optionsBox);
+    return optionsBox;
+}
 
-    if (controller_.kind() == ComposerKind::Android) {
-        auto* modeBox = new QGroupBox(QStringLiteral("Sending mode"), panel);
-        auto* modeLayout = new QVBoxLayout(modeBox);
-        singleShot_ = new QRadioButton(QStringLiteral("Single Shot"), modeBox);
-        singleShot_->setObjectName(QStringLiteral("singleShot"));
-        oneByOne_ = new QRadioButton(QStringLiteral("One by One"), modeBox);
-        oneByOne_->setObjectName(QStringLiteral("oneByOne"));
-        auto* group = new QButtonGroup(modeBox);
-        group->addButton(singleShot_);
-        group->addButton(oneByOne_);
-        modeLayout->addWidget(
-            withHelpButton(singleShot_, "singleShotHelpButton",
-                           &sending::Send_SMS_Func_Android::Sending_Mode_Help_Pressed));
-        modeLayout->addWidget(makeHint(
-            QStringLiteral("All messages go to the phone at once, in one file; the phone's "
-                           "app sends them by itself."),
-            modeBox));
-        modeLayout->addWidget(
-            withHelpButton(oneByOne_, "oneByOneHelpButton",
-                           &sending::Send_SMS_Func_Android::Sending_Mode_Help_Pressed_2));
-        modeLayout->addWidget(makeHint(
-            QStringLiteral("One message at a time, with progress, pauses and a Stop button."),
-            modeBox));
-        layout->addWidget(modeBox);
-        connect(singleShot_, &QRadioButton::toggled, this, [this](bool on) {
-            if (on) {
-                controller_.Single_Shot_Mode_Radio();
-            }
-        });
-        connect(oneByOne_, &QRadioButton::toggled, this, [this](bool on) {
-            if (on) {
-                controller_.One_By_One_Mode_Radio();
-            }
-        });
-    }
-    return panel;
+// The options only a GSM run has: pacing, the per-device limit, going on after a refusal and
+// delivery reports.
+void ComposerWindow::buildGsmOptions(QGroupBox* optionsBox, QGridLayout* grid) {
+    pacing_ = new QComboBox(optionsBox);
+    pacing_->setObjectName(QStringLiteral("pacing"));
+    pacing_->addItems(composer::ComposerController::Pacing_Choices());
+    pacing_->setToolTip(QStringLiteral(
+        "Standard waits a few seconds around every message, as a person would; operators "
+        "are less likely to block a SIM that sends at that pace.\nFast sends each message "
+        "as soon as the modem has answered the last one: several times the rate, with only "
+        "the pauses of Delayed Delivery between messages."));
+    grid->addWidget(new QLabel(QStringLiteral("Pacing:"), optionsBox), 5, 0);
+    grid->addWidget(pacing_, 5, 1);
+    connect(pacing_, &QComboBox::activated, this,
+            [this](int index) { controller_.Pacing_Selected(index); });
+
+    deviceLimit_ = new QSpinBox(optionsBox);
+    deviceLimit_->setObjectName(QStringLiteral("deviceLimit"));
+    deviceLimit_->setRange(0, 100000);
+    deviceLimit_->setSpecialValueText(QStringLiteral("No limit"));
+    deviceLimit_->setToolTip(QStringLiteral(
+        "Operators block SIMs that send too many messages. A device stops at this many "
+        "messages and the others go on; what is left when every device has reached it is "
+        "marked \"Stopped.\"."));
+    limitPerDay_ = new QCheckBox(QStringLiteral("per day"), optionsBox);
+    limitPerDay_->setObjectName(QStringLiteral("limitPerDay"));
+    limitPerDay_->setToolTip(
+        QStringLiteral("Count the device's messages of the whole day, "
+                       "over every run, not only this run's."));
+    auto* limitRow = new QHBoxLayout;
+    limitRow->addWidget(deviceLimit_);
+    limitRow->addWidget(limitPerDay_);
+    limitRow->addStretch();
+    grid->addWidget(new QLabel(QStringLiteral("Messages per device:"), optionsBox), 6, 0);
+    grid->addLayout(limitRow, 6, 1);
+    const auto applyLimit = [this] {
+        controller_.Device_Limit(deviceLimit_->value(), limitPerDay_->isChecked());
+    };
+    connect(deviceLimit_, &QSpinBox::valueChanged, this, applyLimit);
+    connect(limitPerDay_, &QCheckBox::toggled, this, applyLimit);
+
+    keepGoing_ = new QCheckBox(QStringLiteral("Keep going after a refused number"), optionsBox);
+    keepGoing_->setObjectName(QStringLiteral("keepGoing"));
+    keepGoing_->setToolTip(QStringLiteral(
+        "When the network refuses one number or message, the device goes on with the "
+        "others. Errors of the device itself, and three refusals in a row, still stop it."));
+    grid->addWidget(keepGoing_, 7, 0, 1, 2);
+    connect(keepGoing_, &QCheckBox::toggled, this,
+            [this](bool on) { controller_.Keep_Going_Chk(on); });
+
+    deliveryReports_ = new QCheckBox(QStringLiteral("Ask for delivery reports"), optionsBox);
+    deliveryReports_->setObjectName(QStringLiteral("deliveryReports"));
+    deliveryReports_->setToolTip(QStringLiteral(
+        "The network reports whether each message reached the phone. The sending table and "
+        "the Deliveries window show it; replies are kept in the Inbox, and a reply STOP "
+        "puts the number on the \"Opt-outs\" exclusion list. Some operators charge for "
+        "reports."));
+    grid->addWidget(deliveryReports_, 8, 0, 1, 2);
+    connect(deliveryReports_, &QCheckBox::toggled, this,
+            [this](bool on) { controller_.Delivery_Reports_Chk(on); });
+}
+
+QGroupBox* ComposerWindow::buildSendingModeBox(QWidget* panel) {
+    auto* modeBox = new QGroupBox(QStringLiteral("Sending mode"), panel);
+    auto* modeLayout = new QVBoxLayout(modeBox);
+    singleShot_ = new QRadioButton(QStringLiteral("Single Shot"), modeBox);
+    singleShot_->setObjectName(QStringLiteral("singleShot"));
+    oneByOne_ = new QRadioButton(QStringLiteral("One by One"), modeBox);
+    oneByOne_->setObjectName(QStringLiteral("oneByOne"));
+    auto* group = new QButtonGroup(modeBox);
+    group->addButton(singleShot_);
+    group->addButton(oneByOne_);
+    modeLayout->addWidget(
+        withHelpButton(singleShot_, "singleShotHelpButton",
+                       &sending::Send_SMS_Func_Android::Sending_Mode_Help_Pressed));
+    modeLayout->addWidget(
+        makeHint(QStringLiteral("All messages go to the phone at once, in one file; the phone's "
+                                "app sends them by itself."),
+                 modeBox));
+    modeLayout->addWidget(
+        withHelpButton(oneByOne_, "oneByOneHelpButton",
+                       &sending::Send_SMS_Func_Android::Sending_Mode_Help_Pressed_2));
+    modeLayout->addWidget(
+        makeHint(QStringLiteral("One message at a time, with progress, pauses and a Stop button."),
+                 modeBox));
+    connect(singleShot_, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) {
+            controller_.Single_Shot_Mode_Radio();
+        }
+    });
+    connect(oneByOne_, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) {
+            controller_.One_By_One_Mode_Radio();
+        }
+    });
+    return modeBox;
 }
 
 QWidget* ComposerWindow::buildList(QWidget* parent) {

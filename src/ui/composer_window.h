@@ -13,6 +13,8 @@
 class QAbstractButton;
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
+class QGroupBox;
 class QSpinBox;
 class QLabel;
 class QLineEdit;
@@ -20,6 +22,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QTableView;
+class QVBoxLayout;
 
 namespace tesk::ui {
 
@@ -109,6 +112,11 @@ class ComposerWindow : public QWidget, public composer::ComposerView {
 
   private:
     QWidget* buildInputs(QWidget* parent);
+    void buildNumberRow(QWidget* panel, QVBoxLayout* layout);
+    void buildMessageEditor(QWidget* panel, QVBoxLayout* layout);
+    QGroupBox* buildOptions(QWidget* panel);
+    void buildGsmOptions(QGroupBox* optionsBox, QGridLayout* grid);
+    QGroupBox* buildSendingModeBox(QWidget* panel);
     QWidget* buildList(QWidget* parent);
     QWidget* buildDeviceBar(QWidget* parent);
     QWidget* buildActionBar(QWidget* parent);
