@@ -12,110 +12,86 @@ using tesk::vmodem::SmsModes;
 const QString kImei = QStringLiteral("356938035643809");
 const QString kNoBattery = QStringLiteral("Device does not have a battery connected.");
 
-class DeviceQueryTest : public ModemChannelTest {
-  protected:
-    void SetUp() override {
-        ModemChannelTest::SetUp();
-        channel.Set_Device_List(&devices);
-    }
-    DeviceList devices;
-};
+using DeviceQueryTest = ModemChannelTest;
 
 // ---- One fact per answer shape
-
-struct FactCase {
-    const char* name;
-    Config config;
-    QString MFCSMS::*fact;
-    QString expected;
-};
-
-void PrintTo(const FactCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class FactShapes : public DeviceQueryTest, public ::testing::WithParamInterface<FactCase> {};
-
-TEST_P(FactShapes, becomeTheExpectedFact) {
-    openOn(GetParam().config);
-    ASSERT_TRUE(channel.Read_Ph_Values_NEW(fd));
-    EXPECT_EQ(channel.*GetParam().fact, GetParam().expected);
-}
 
 using ScA = ServiceCentreAnswer;
 const QString kSca = QStringLiteral("+447785016005");
 
-INSTANTIATE_TEST_SUITE_P(
-    Answers, FactShapes,
-    ::testing::Values(
-        FactCase{"without_echo", {.echo = false}, &MFCSMS::Manuf, "Virtual Modems Ltd"},
-        FactCase{"imei_word_dropped", {.imeiPrefix = "IMEI: "}, &MFCSMS::Port_IMEI, kImei},
-        FactCase{"imei_word_without_colon", {.imeiPrefix = "IMEI "}, &MFCSMS::Port_IMEI, kImei},
-        FactCase{
-            "model_after_its_label", {.model = "MODEL: VX-200 Pro"}, &MFCSMS::Model, "VX-200 Pro"},
-        FactCase{"maker_without_control_characters",
-                 {.manufacturer = "Virtual\r Modems\x01 Ltd\x1a"},
-                 &MFCSMS::Manuf,
-                 "Virtual Modems Ltd"},
-        FactCase{"maker_keeps_ok_inside_its_name",
-                 {.manufacturer = "NOKIA TOKYO"},
-                 &MFCSMS::Manuf,
-                 "NOKIA TOKYO"},
-        FactCase{"battery_on_battery",
-                 {.batteryState = 0, .batteryPercent = 64},
-                 &MFCSMS::battery,
-                 "64%"},
-        FactCase{"battery_charging",
-                 {.batteryState = 1, .batteryPercent = 75},
-                 &MFCSMS::battery,
-                 "75% ( Charging )"},
-        FactCase{"battery_none", {.batteryState = 2}, &MFCSMS::battery, kNoBattery},
-        FactCase{"battery_power_fault",
-                 {.batteryState = 3},
-                 &MFCSMS::battery,
-                 "Recognized power fault."},
-        FactCase{
-            "battery_other_state_gives_the_level", {.batteryState = 5}, &MFCSMS::battery, "80"},
-        FactCase{"battery_unanswered", {.errorCommands = {"+CBC"}}, &MFCSMS::battery, kNoBattery},
-        FactCase{"signal_8", {.signal = 8}, &MFCSMS::signal_str, "Low (8)"},
-        FactCase{"signal_9", {.signal = 9}, &MFCSMS::signal_str, "Medium (9)"},
-        FactCase{"signal_15", {.signal = 15}, &MFCSMS::signal_str, "Good (15)"},
-        FactCase{"signal_19", {.signal = 19}, &MFCSMS::signal_str, "High (19)"},
-        FactCase{"signal_99", {.signal = 99}, &MFCSMS::signal_str, "Unknown"},
-        FactCase{"signal_37_is_no_level", {.signal = 37}, &MFCSMS::signal_str, "Unknown (37)"},
-        FactCase{"operator_quoted", {.operatorName = "Nord Tel"}, &MFCSMS::oprator, "Nord Tel"},
-        FactCase{"operator_numeric_without_quotes",
-                 {.operatorName = "23415", .operatorQuoted = false},
-                 &MFCSMS::oprator,
-                 "0,2,23415"},
-        FactCase{"sca_plain", {}, &MFCSMS::def_smsc, kSca},
-        FactCase{"sca_ucs2_hex", {.serviceCentreAnswer = ScA::Ucs2Hex}, &MFCSMS::def_smsc, kSca},
-        FactCase{"sca_packed_septets",
-                 {.serviceCentreAnswer = ScA::Packed7Bit},
-                 &MFCSMS::def_smsc,
-                 kSca},
-        FactCase{"sca_145_without_blank_stays_without_plus",
-                 {.serviceCentreAnswer = ScA::Unsigned},
-                 &MFCSMS::def_smsc,
-                 "447785016005"},
-        FactCase{"sca_145_with_blank_gets_plus",
-                 {.serviceCentreAnswer = ScA::Unsigned, .serviceCentreTypeBlank = true},
-                 &MFCSMS::def_smsc,
-                 kSca},
-        FactCase{"sca_without_the_cr_inside_it",
-                 {.serviceCentre = "+4477\r85016005"},
-                 &MFCSMS::def_smsc,
-                 kSca},
-        FactCase{"sca_national_number", {.serviceCentre = "0170123"}, &MFCSMS::def_smsc, "0170123"},
-        FactCase{"sca_not_supported_then_ok",
-                 {.serviceCentreAnswer = ScA::NotSupportedOk},
-                 &MFCSMS::def_smsc,
-                 "COMMAND NOT SUPPORT"},
-        FactCase{"sca_not_supported_alone_is_no_answer",
-                 {.serviceCentreAnswer = ScA::NotSupported},
-                 &MFCSMS::def_smsc,
-                 ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+// Each row a modem answering one question in its own shape, and the fact read from it.
+TEST_F(DeviceQueryTest, FactShapesBecomeTheExpectedFact) {
+    const struct {
+        const char* name;
+        Config config;
+        QString MFCSMS::*fact;
+        QString expected;
+    } rows[] = {
+        {"without_echo", {.echo = false}, &MFCSMS::Manuf, "Virtual Modems Ltd"},
+        {"imei_word_dropped", {.imeiPrefix = "IMEI: "}, &MFCSMS::Port_IMEI, kImei},
+        {"imei_word_without_colon", {.imeiPrefix = "IMEI "}, &MFCSMS::Port_IMEI, kImei},
+        {"model_after_its_label", {.model = "MODEL: VX-200 Pro"}, &MFCSMS::Model, "VX-200 Pro"},
+        {"maker_without_control_characters",
+         {.manufacturer = "Virtual\r Modems\x01 Ltd\x1a"},
+         &MFCSMS::Manuf,
+         "Virtual Modems Ltd"},
+        {"maker_keeps_ok_inside_its_name",
+         {.manufacturer = "NOKIA TOKYO"},
+         &MFCSMS::Manuf,
+         "NOKIA TOKYO"},
+        {"battery_on_battery", {.batteryState = 0, .batteryPercent = 64}, &MFCSMS::battery, "64%"},
+        {"battery_charging",
+         {.batteryState = 1, .batteryPercent = 75},
+         &MFCSMS::battery,
+         "75% ( Charging )"},
+        {"battery_none", {.batteryState = 2}, &MFCSMS::battery, kNoBattery},
+        {"battery_power_fault", {.batteryState = 3}, &MFCSMS::battery, "Recognized power fault."},
+        {"battery_other_state_gives_the_level", {.batteryState = 5}, &MFCSMS::battery, "80"},
+        {"battery_unanswered", {.errorCommands = {"+CBC"}}, &MFCSMS::battery, kNoBattery},
+        {"signal_8", {.signal = 8}, &MFCSMS::signal_str, "Low (8)"},
+        {"signal_9", {.signal = 9}, &MFCSMS::signal_str, "Medium (9)"},
+        {"signal_15", {.signal = 15}, &MFCSMS::signal_str, "Good (15)"},
+        {"signal_19", {.signal = 19}, &MFCSMS::signal_str, "High (19)"},
+        {"signal_99", {.signal = 99}, &MFCSMS::signal_str, "Unknown"},
+        {"signal_37_is_no_level", {.signal = 37}, &MFCSMS::signal_str, "Unknown (37)"},
+        {"operator_quoted", {.operatorName = "Nord Tel"}, &MFCSMS::oprator, "Nord Tel"},
+        {"operator_numeric_without_quotes",
+         {.operatorName = "23415", .operatorQuoted = false},
+         &MFCSMS::oprator,
+         "0,2,23415"},
+        {"sca_plain", {}, &MFCSMS::def_smsc, kSca},
+        {"sca_ucs2_hex", {.serviceCentreAnswer = ScA::Ucs2Hex}, &MFCSMS::def_smsc, kSca},
+        {"sca_packed_septets", {.serviceCentreAnswer = ScA::Packed7Bit}, &MFCSMS::def_smsc, kSca},
+        {"sca_145_without_blank_stays_without_plus",
+         {.serviceCentreAnswer = ScA::Unsigned},
+         &MFCSMS::def_smsc,
+         "447785016005"},
+        {"sca_145_with_blank_gets_plus",
+         {.serviceCentreAnswer = ScA::Unsigned, .serviceCentreTypeBlank = true},
+         &MFCSMS::def_smsc,
+         kSca},
+        {"sca_without_the_cr_inside_it",
+         {.serviceCentre = "+4477\r85016005"},
+         &MFCSMS::def_smsc,
+         kSca},
+        {"sca_national_number", {.serviceCentre = "0170123"}, &MFCSMS::def_smsc, "0170123"},
+        {"sca_not_supported_then_ok",
+         {.serviceCentreAnswer = ScA::NotSupportedOk},
+         &MFCSMS::def_smsc,
+         "COMMAND NOT SUPPORT"},
+        {"sca_not_supported_alone_is_no_answer",
+         {.serviceCentreAnswer = ScA::NotSupported},
+         &MFCSMS::def_smsc,
+         ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        openOn(row.config);
+        channel.Reset_Device_Facts();
+        ASSERT_TRUE(channel.Read_Ph_Values_NEW(fd));
+        EXPECT_EQ(channel.*row.fact, row.expected);
+    }
+}
 
 // ---- Whole questioning
 
