@@ -24,6 +24,16 @@
 
 namespace tesk::test {
 
+// What the device windows say when a chosen device has no service centre to send through.
+inline const QString kNoDefaultSmscText = QStringLiteral(
+    "Default SMSC Number could not be located for this device.\nPlease enter SMSC number "
+    "manually in 'Custom SMSC no.' Field for this Device.\n\nYou can find SMSC Number in 'SMS "
+    "Service Center' Details in the SMS Settings of your Mobile Device.");
+inline const QString kNoCustomSmscText = QStringLiteral(
+    "Custom SMSC Number could not be located for this device.\nPlease enter SMSC number "
+    "manually in 'Custom SMSC no.' Field for this Device.\n\nYou can find SMSC Number in 'SMS "
+    "Service Center' Details in the SMS Settings of your Mobile Device.");
+
 // One "second" of the device code lasts 50 ms in these suites.
 inline constexpr double kDeviceTimeScale = 0.05;
 
