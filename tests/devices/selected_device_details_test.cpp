@@ -40,8 +40,6 @@ DeviceRecord chosen(const QString& port, const QString& path, bool state = true)
     r.path = path;
     r.model = QStringLiteral("VM-1");
     r.defaultSmsc = QStringLiteral("+447785016005");
-    r.customSmsc = QString("");
-    r.useCustomSmsc = false;
     r.smsMode = SmsMode::Pdu;
     r.supportedModes = QStringLiteral(";PDU Mode;Text Mode;");
     r.smsCapable = QStringLiteral("Yes");
@@ -99,18 +97,10 @@ TEST_F(DeviceSettingsTest, OkNamesTheFirstDeviceWithoutAServiceCentreAndStaysOpe
         const char* defaultSmsc;
         QString message;
     };
-    const QString noCustom = QStringLiteral(
-        "Custom SMSC Number could not be located for this device.\nPlease enter SMSC number "
-        "manually in 'Custom SMSC no.' Field for this Device.\n\nYou can find SMSC Number in 'SMS "
-        "Service Center' Details in the SMS Settings of your Mobile Device.");
-    const QString noDefault = QStringLiteral(
-        "Default SMSC Number could not be located for this device.\nPlease enter SMSC number "
-        "manually in 'Custom SMSC no.' Field for this Device.\n\nYou can find SMSC Number in 'SMS "
-        "Service Center' Details in the SMS Settings of your Mobile Device.");
     const Case cases[] = {
-        {"custom chosen, none given", "Y", "", "+4477", noCustom},
-        {"own centre chosen, none known", "N", "+4412", "", noDefault},
-        {"custom chosen and nothing at all", "Y", "", "", noDefault},
+        {"custom chosen, none given", "Y", "", "+4477", tesk::test::kNoCustomSmscText},
+        {"own centre chosen, none known", "N", "+4412", "", tesk::test::kNoDefaultSmscText},
+        {"custom chosen and nothing at all", "Y", "", "", tesk::test::kNoDefaultSmscText},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -148,30 +138,29 @@ TEST_F(DeviceSettingsTest, OkHandsTheConfirmedSettingsToTheSendingRun) {
     EXPECT_EQ(port_det_str_array.get().at(0).smsMode, SmsMode::Pdu);
 }
 
-TEST_F(DeviceSettingsTest, TestMessageThroughAChosenDevice) {
+// Through a chosen device the message goes out; to one that is gone the window says to use the
+// wizard.
+TEST_F(DeviceSettingsTest, TestMessageThroughAChosenDeviceOrAdviceWhenItIsGone) {
     auto& vm = addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643990")));
-    choose({chosen(QStringLiteral("VM0"), vm.portPath())});
-    window.Set_Test_Number_Field(QStringLiteral("+447700900123"));
-    ScriptedDialogs dialogs;
-    dialogs.expectNotice(QStringLiteral("\nMessage sent successfully."));
-    window.Send_Test_SMS_Pressed();
-    ASSERT_TRUE(runUntil([&] { return !window.testMessageRunning(); }));
+    const std::pair<QString, QString> cases[] = {
+        {vm.portPath(), QStringLiteral("\nMessage sent successfully.")},
+        {runtime.filePath(QStringLiteral("ttyGONE")),
+         QStringLiteral("\n\nSelected device is not working properly. Please use Mobile Phone "
+                        "Connection Wizard for finding device or establishing connection.")},
+    };
+    for (const auto& [path, notice] : cases) {
+        SCOPED_TRACE(path.toStdString());
+        choose({chosen(QStringLiteral("VM0"), path)});
+        window.Set_Test_Number_Field(QStringLiteral("+447700900123"));
+        ScriptedDialogs dialogs;
+        dialogs.expectNotice(notice);
+        window.Send_Test_SMS_Pressed();
+        ASSERT_TRUE(runUntil([&] { return !window.testMessageRunning(); }));
+        ASSERT_EQ(dialogs.pending(), 0);
+        EXPECT_FALSE(view.sheet);
+    }
     ASSERT_EQ(vm.received().size(), 1);
     EXPECT_EQ(vm.received()[0].text, tesk::devices::kTestMessageText);
-    EXPECT_FALSE(view.sheet);
-}
-
-TEST_F(DeviceSettingsTest, TestMessageToADeviceThatIsGoneSaysToUseTheWizard) {
-    choose({chosen(QStringLiteral("VM0"), runtime.filePath(QStringLiteral("ttyGONE")))});
-    window.Set_Test_Number_Field(QStringLiteral("+447700900123"));
-    ScriptedDialogs dialogs;
-    dialogs.expectNotice(
-        QStringLiteral("\n\nSelected device is not working properly. Please use "
-                       "Mobile Phone Connection Wizard for finding device or "
-                       "establishing connection."));
-    window.Send_Test_SMS_Pressed();
-    ASSERT_TRUE(runUntil([&] { return !window.testMessageRunning(); }));
-    EXPECT_FALSE(view.sheet);
 }
 
 TEST_F(DeviceSettingsTest, AutomaticTestGetsThisWindowsDevices) {
