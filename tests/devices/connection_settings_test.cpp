@@ -101,8 +101,6 @@ class SettingsHostStub final : public tesk::devices::SettingsHost {
     SettingsHostStub() {
         record.path = QStringLiteral("/dev/ttyUSB0");
         record.defaultSmsc = QStringLiteral("+447785016005");
-        record.customSmsc = QString("");
-        record.useCustomSmsc = false;
         record.smsMode = SmsMode::Pdu;
     }
     QString Highlighted_Path() const override { return record.path; }
