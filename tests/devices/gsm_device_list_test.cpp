@@ -26,10 +26,6 @@ using tesk::vmodem::SmsModes;
 const QString kNoDevice = QStringLiteral(
     "Either no Mobile Device is connected on this port or selected device is not working "
     "properly.");
-const QString kNoDefault = QStringLiteral(
-    "Default SMSC Number could not be located for this device.\nPlease enter SMSC number "
-    "manually in 'Custom SMSC no.' Field for this Device.\n\nYou can find SMSC Number in 'SMS "
-    "Service Center' Details in the SMS Settings of your Mobile Device.");
 const QString kContinueWithout =
     QStringLiteral("\n\nAre you sure you want to continue without selecting device?");
 
@@ -369,8 +365,9 @@ TEST_F(DeviceWindowTest, ThreeTickedDevicesWithTheSecondLackingAServiceCentre) {
         view.endCodes.clear();
         tick({QStringLiteral("VM0"), QStringLiteral("VM1"), QStringLiteral("VM2")});
         ScriptedDialogs dialogs;
-        dialogs.expect(QStringLiteral("VM1\r\n") + kNoDefault + kContinueWithout,
-                       QString::fromUtf8(c.answer));
+        dialogs.expect(
+            QStringLiteral("VM1\r\n") + tesk::test::kNoDefaultSmscText + kContinueWithout,
+            QString::fromUtf8(c.answer));
         select();
         QStringList ports;
         for (const DeviceRecord& r : port_det_str_array.get()) {
@@ -416,14 +413,31 @@ TEST_F(DeviceWindowTest, SelectionHandsOverTheTickedDevicesInTableOrder) {
     EXPECT_EQ(Cus_SMS_Num_STR.get(), QStringLiteral("+44 7785-016006"));
 }
 
-TEST_F(DeviceWindowTest, OneTickedDeviceFailingAStepGetsThePlainMessage) {
+// Nothing ticked, or an invalid custom number: refused before any device is spoken to. One
+// ticked device failing a later step gets the plain message, without the question to skip it.
+TEST_F(DeviceWindowTest, SelectionChecksFirstThenOneTickedDeviceFailingAStepGetsThePlainMessage) {
+    addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643840")));
+    scan();
+    const int commandsAfterScan = static_cast<int>(modems[0]->commands().size());
+    {
+        ScriptedDialogs dialogs;
+        dialogs.expectNotice(QStringLiteral("\nPlease select device from list."));
+        select();  // nothing ticked
+        tick({QStringLiteral("VM0")});
+        window.settings().Set_Custom_Field(QStringLiteral("0044+1234"));
+        dialogs.expectNotice(QStringLiteral("\nThe SMSC number does not seem to be valid."));
+        window.settings().Custom_SMSC_Pressed(true);
+        dialogs.expectNotice(QStringLiteral("\nThe SMSC number does not seem to be valid."));
+        select();
+        EXPECT_EQ(modems[0]->commands().size(), commandsAfterScan);
+        EXPECT_FALSE(window.recordAt(0).useCustomSmsc);
+        window.settings().Custom_SMSC_Pressed(false);
+    }
     struct Case {
         const char* name;
         std::function<void(GSM_Device_List_Wnd&)> prepare;
         QString message;
     };
-    addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643840")));
-    scan();
     const Case cases[] = {
         {"custom chosen but empty",
          [](GSM_Device_List_Wnd& w) {
@@ -480,23 +494,6 @@ TEST_F(DeviceWindowTest, ADeviceWithoutAModeShowsNoneUntilOneIsPicked) {
     select();
     EXPECT_EQ(view.endCodes, QList<int>{1});
     EXPECT_EQ(port_val_str_array.get(), QStringList{modems[1]->portPath()});
-}
-
-TEST_F(DeviceWindowTest, SelectionChecksBeforeTalkingToAnyDevice) {
-    addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643850")));
-    scan();
-    const int commandsAfterScan = static_cast<int>(modems[0]->commands().size());
-    ScriptedDialogs dialogs;
-    dialogs.expectNotice(QStringLiteral("\nPlease select device from list."));
-    select();  // nothing ticked
-    tick({QStringLiteral("VM0")});
-    window.settings().Set_Custom_Field(QStringLiteral("0044+1234"));
-    dialogs.expectNotice(QStringLiteral("\nThe SMSC number does not seem to be valid."));
-    window.settings().Custom_SMSC_Pressed(true);
-    dialogs.expectNotice(QStringLiteral("\nThe SMSC number does not seem to be valid."));
-    select();
-    EXPECT_EQ(modems[0]->commands().size(), commandsAfterScan);
-    EXPECT_FALSE(window.recordAt(0).useCustomSmsc);
 }
 
 TEST_F(DeviceWindowTest, TestMessageReachesTheNumberThroughTheHighlightedDevice) {
@@ -572,7 +569,9 @@ TEST_F(DeviceWindowTest, ServiceCentreTypedAfterTickingIsKeptAndUsedByTheTestMes
         << received[0].raw.toStdString();
 }
 
-TEST_F(DeviceWindowTest, TestMessageChecksInOrderAndTouchesNoPortWhenTheyFail) {
+// The checks fail in order without touching the port; a device not known to be SMS capable is
+// asked about first, with the port open, and closed again after a No.
+TEST_F(DeviceWindowTest, TestMessageChecksInOrderThenAsksWhenTheDeviceIsNotSmsCapable) {
     addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643870")));
     scan();
     const int commandsAfterScan = static_cast<int>(modems[0]->commands().size());
@@ -605,12 +604,11 @@ TEST_F(DeviceWindowTest, TestMessageChecksInOrderAndTouchesNoPortWhenTheyFail) {
     }
     EXPECT_EQ(modems[0]->commands().size(), commandsAfterScan);
     EXPECT_FALSE(view.sheetShown);
-}
 
-TEST_F(DeviceWindowTest, TestMessageAsksFirstWhenTheDeviceIsNotSmsCapable) {
-    addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643880")));
-    scan();
-    window.Edit_Row(0, [&](DeviceRecord& r) { r.smsCapable = QStringLiteral("Not Detected"); });
+    window.Edit_Row(0, [&](DeviceRecord& r) {
+        r.defaultSmsc = QStringLiteral("+447785016005");
+        r.smsCapable = QStringLiteral("Not Detected");
+    });
     window.Set_Test_Number_Field(QStringLiteral("+447700900123"));
     ScriptedDialogs dialogs;
     dialogs.expect(tesk::devices::kNoSmsCapabilityQuestion, QStringLiteral("No"));
