@@ -18,11 +18,7 @@ using tesk::vmodem::SmsModes;
 
 struct RecordingTestView final : tesk::devices::AutomatedTestView {
     void redrawDevices() override {}
-    void redrawCases() override {
-        if (onCases) {
-            onCases();
-        }
-    }
+    void redrawCases() override {}
     void selectDevice(int row) override { selected = row; }
     void showFields(const tesk::devices::AutomatedTestFields& f) override { fields = f; }
     void showRunning(bool r) override {
@@ -39,7 +35,6 @@ struct RecordingTestView final : tesk::devices::AutomatedTestView {
     void showPleaseWait(bool shown) override { sheet = shown; }
     void endModal(int code) override { endCodes.append(code); }
 
-    std::function<void()> onCases;
     std::function<void(const QString&)> onStatusLine;
     int selected = -2;
     tesk::devices::AutomatedTestFields fields;
@@ -203,23 +198,32 @@ TEST_F(AutomatedTestTest, EveryCaseSendsItsMessageInItsModeThroughItsServiceCent
     EXPECT_GT(view.statusLines.indexOf(QStringLiteral("Initialize Device")), connecting);
 }
 
-TEST_F(AutomatedTestTest, StopAfterTheFirstCaseKeepsItsOutcomeAndStopsTheRest) {
+// While a test runs, closing and applying are refused and the highlight stays; Stop pressed
+// during case 1 takes effect once that case ends.
+TEST_F(AutomatedTestTest, ActionsWaitForARunningTestAndStopKeepsTheFirstCaseOutcome) {
     addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643920")));
+    addModem(modem(QStringLiteral("VM1"), QStringLiteral("356938035643921")));
     openFromDeviceWindow();
     ScriptedDialogs dialogs;
+    dialogs.expectNotice(QStringLiteral("\n") + tesk::devices::kTestInProgress);
+    dialogs.expectNotice(QStringLiteral("\n") + tesk::devices::kTestInProgress);
     dialogs.expect(QStringLiteral("Device connection test process has not been completed yet."),
                    QStringLiteral("Yes"));
     bool stopped = false;
-    // Stop is pressed while case 1 is being sent; the worker looks at it once that case ends.
     view.onStatusLine = [&](const QString& line) {
         if (!stopped && line.startsWith(QStringLiteral("Execute Case 1 :"))) {
             stopped = true;
+            test.Close_Button_Presses();
+            test.Use_Settings_Button_Presses();
+            test.Highlight_Device(1);  // ignored while running
+            EXPECT_EQ(test.highlightedDevice(), 0);
             test.Stop_Button_Presses();
             EXPECT_TRUE(view.sheet);
         }
     };
     start();
     ASSERT_TRUE(stopped);
+    EXPECT_TRUE(view.endCodes.isEmpty());
     EXPECT_EQ(statuses(),
               (QStringList{QStringLiteral("Message sent successfully."), QStringLiteral("Stopped"),
                            QStringLiteral("Stopped"), QStringLiteral("Stopped")}));
@@ -288,6 +292,17 @@ TEST_F(AutomatedTestTest, ResultsStayWithTheirDeviceUntilCleared) {
     EXPECT_EQ(statuses(), QStringList(4, QString("")));
     EXPECT_EQ(test.devices().at(0).history, QString(""));
     test.Clear_Status_Button_Presses();  // nothing to clear: no question
+
+    // Closing names every device whose settings were not applied.
+    dialogs.expect(QStringLiteral("You have not selected any connection settings yet for device "
+                                  "connected at VM0,VM1.\nAre you sure to continue?"),
+                   QStringLiteral("No"));
+    test.Close_Button_Presses();
+    EXPECT_TRUE(view.endCodes.isEmpty());
+    dialogs.expect(QStringLiteral("connected at VM0,VM1.\n"), QStringLiteral("Yes"));
+    test.Close_Button_Presses();
+    EXPECT_EQ(view.endCodes, QList<int>{0});
+    EXPECT_FALSE(dialogs.requests().last().message.contains(QStringLiteral(",.")));
 }
 
 TEST_F(AutomatedTestTest, StartChecksInOrder) {
@@ -357,44 +372,6 @@ TEST_F(AutomatedTestTest, ApplyingACaseChangesTheDeviceWindowAndTheHandOver) {
     }
     // VM0 untouched: it stays as the scan found it.
     EXPECT_FALSE(window.recordAt(0).useCustomSmsc);
-}
-
-TEST_F(AutomatedTestTest, ClosingNamesTheDevicesWithoutAppliedSettings) {
-    addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643970")));
-    addModem(modem(QStringLiteral("VM1"), QStringLiteral("356938035643971")));
-    openFromDeviceWindow();
-    ScriptedDialogs dialogs;
-    dialogs.expect(QStringLiteral("You have not selected any connection settings yet for device "
-                                  "connected at VM0,VM1.\nAre you sure to continue?"),
-                   QStringLiteral("No"));
-    test.Close_Button_Presses();
-    EXPECT_TRUE(view.endCodes.isEmpty());
-    dialogs.expect(QStringLiteral("connected at VM0,VM1.\n"), QStringLiteral("Yes"));
-    test.Close_Button_Presses();
-    EXPECT_EQ(view.endCodes, QList<int>{0});
-    ASSERT_EQ(dialogs.requests().size(), 2);
-    EXPECT_FALSE(dialogs.requests()[1].message.contains(QStringLiteral(",.")));
-}
-
-TEST_F(AutomatedTestTest, ActionsThatMustWaitForARunningTest) {
-    Config slow = modem(QStringLiteral("VM0"), QStringLiteral("356938035643980"));
-    addModem(slow);
-    openFromDeviceWindow();
-    ScriptedDialogs dialogs;
-    dialogs.expectNotice(QStringLiteral("\n") + tesk::devices::kTestInProgress);
-    dialogs.expectNotice(QStringLiteral("\n") + tesk::devices::kTestInProgress);
-    bool tried = false;
-    view.onCases = [&] {
-        if (!tried && test.testRunning()) {
-            tried = true;
-            test.Close_Button_Presses();
-            test.Use_Settings_Button_Presses();
-            test.Highlight_Device(0);  // ignored while running
-        }
-    };
-    start();
-    EXPECT_TRUE(tried);
-    EXPECT_TRUE(view.endCodes.isEmpty());
 }
 
 }  // namespace
