@@ -9,40 +9,34 @@
 
 #include <gtest/gtest.h>
 
+namespace tesk::cli {
 namespace {
-
-using tesk::cli::CliDialogs;
-using tesk::cli::ProgressView;
-using tesk::cli::ReportStatus;
 
 TEST(CliAnswers, QuestionsAreAnsweredAsAScriptedRunShouldGoOn) {
     struct Case {
-        const char* name;
         QString question;
         bool beforeInterrupt;
         bool afterInterrupt;
     };
     const Case cases[] = {
-        {"device of the choice left out",
-         QStringLiteral("VM1\r\nSMS Mode details should not be blanked.\n\nAre you sure you want "
-                        "to continue without selecting device?"),
+        // A device of the choice left out, or the run going on with the devices that answer.
+        {"VM1\r\nSMS Mode details should not be blanked.\n\nAre you sure you want to continue "
+         "without selecting device?",
          true, true},
-        {"run goes on with the devices that answer",
-         QStringLiteral("VM-1 Device connected on VM0 \n\nDevice not connected properly or Device "
-                        "is not functioning.\n\nOR\n\nDo you want to continue sending process "
-                        "with other connected device?"),
+        {"VM-1 Device connected on VM0 \n\nDevice not connected properly or Device is not "
+         "functioning.\n\nOR\n\nDo you want to continue sending process with other connected "
+         "device?",
          true, true},
-        {"device that does not seem SMS capable",
-         "VM0\r\n" + tesk::devices::kNoSmsCapabilityQuestion, false, false},
-        {"blank message",
-         QStringLiteral("\nYou have composed no text message yet for any of the contacts in the "
-                        "entire list. This action will send blank message to all the contacts in "
-                        "list.\n\nAre you sure you want to continue?"),
+        {"VM0\r\n" + devices::kNoSmsCapabilityQuestion, false, false},
+        {"\nYou have composed no text message yet for any of the contacts in the entire list. "
+         "This action will send blank message to all the contacts in list.\n\nAre you sure you "
+         "want to continue?",
          false, false},
-        {"stop sending", tesk::sending::kStopQuestion, false, true},
-        {"stop scanning", tesk::devices::kStopScanQuestion, false, true},
-        {"end the pause", "Are you sure you want to continue?", false, true},
-        {"anything else", "\nAre you sure you want to continue to reset?", false, false},
+        // Stop sending, stop scanning and end the pause only once interrupted.
+        {sending::kStopQuestion, false, true},
+        {devices::kStopScanQuestion, false, true},
+        {"Are you sure you want to continue?", false, true},
+        {"\nAre you sure you want to continue to reset?", false, false},
     };
     CliDialogs dialogs;
     for (const bool interrupted : {false, true}) {
@@ -50,7 +44,7 @@ TEST(CliAnswers, QuestionsAreAnsweredAsAScriptedRunShouldGoOn) {
             dialogs.setInterrupted();
         }
         for (const Case& c : cases) {
-            SCOPED_TRACE(std::string(c.name) + (interrupted ? ", interrupted" : ""));
+            SCOPED_TRACE(c.question.toStdString() + (interrupted ? ", interrupted" : ""));
             EXPECT_EQ(Show_YES_NO_MessageBox(c.question),
                       interrupted ? c.afterInterrupt : c.beforeInterrupt);
         }
@@ -58,44 +52,36 @@ TEST(CliAnswers, QuestionsAreAnsweredAsAScriptedRunShouldGoOn) {
 }
 
 TEST(CliAnswers, ExportAndImportQuestionsTakeTheCommandLine) {
-    struct Case {
-        ReportStatus status;
-        bool html;
-        int statusButton;  // All Items, Sent Successfully, Not Sent
-        int formatButton;  // Text, HTML
+    const auto ask = [](const QString& question, const QStringList& buttons) {
+        return tesk::dialogs().ask({question, QString(), buttons});
     };
-    const Case cases[] = {{ReportStatus::All, false, 0, 0},
-                          {ReportStatus::Sent, true, 1, 1},
-                          {ReportStatus::NotSent, false, 2, 0}};
     CliDialogs dialogs;
-    for (const Case& c : cases) {
-        dialogs.setReport("/tmp/report.txt", c.html, c.status);
-        EXPECT_EQ(tesk::dialogs().ask({"\nWhich sent items do you want to export?",
-                                       QString(),
-                                       {"All Items", "Sent Successfully", "Not Sent", "Cancel"}}),
-                  c.statusButton);
-        EXPECT_EQ(tesk::dialogs().ask({"\nIn which format do you want to export?",
-                                       QString(),
-                                       {"Text", "HTML", "Cancel"}}),
-                  c.formatButton);
+    // The status as its button (All Items, Sent Successfully, Not Sent); HTML with Sent only.
+    const std::pair<ReportStatus, int> statuses[] = {
+        {ReportStatus::All, 0}, {ReportStatus::Sent, 1}, {ReportStatus::NotSent, 2}};
+    for (const auto& [status, button] : statuses) {
+        const bool html = button == 1;
+        dialogs.setReport("/tmp/report.txt", html, status);
+        EXPECT_EQ(ask("\nWhich sent items do you want to export?",
+                      {"All Items", "Sent Successfully", "Not Sent", "Cancel"}),
+                  button);
+        EXPECT_EQ(ask("\nIn which format do you want to export?", {"Text", "HTML", "Cancel"}),
+                  int(html));
         EXPECT_EQ(tesk::dialogs().chooseFileToSave({}), "/tmp/report.txt");
     }
     // The numbers file is the file to open; a list already filled is appended to.
     dialogs.setFilesToOpen({"/tmp/numbers.csv"});
     EXPECT_EQ(tesk::dialogs().chooseFilesToOpen({}), QStringList{"/tmp/numbers.csv"});
-    EXPECT_EQ(
-        tesk::dialogs().ask(
-            {"\nDo you want to replace the current list?", QString(), {"Yes", "No", "Cancel"}}),
-        1);
+    EXPECT_EQ(ask("\nDo you want to replace the current list?", {"Yes", "No", "Cancel"}), 1);
 }
 
 TEST(CliAnswers, NoticesAreCountedWithoutTheirLeadingLineFeed) {
     CliDialogs dialogs;
-    Show_MessageBox(tesk::stores::kNoItemForExportOption);
-    Show_MessageBox(tesk::stores::kNoItemForExportOption);
+    Show_MessageBox(stores::kNoItemForExportOption);
+    Show_MessageBox(stores::kNoItemForExportOption);
     Show_MessageBox("Sent items list is empty.");
-    EXPECT_EQ(dialogs.noticeCount(tesk::stores::kNoItemForExportOption), 2);
-    EXPECT_EQ(dialogs.noticeCount("\n" + tesk::stores::kNoItemForExportOption), 0);
+    EXPECT_EQ(dialogs.noticeCount(stores::kNoItemForExportOption), 2);
+    EXPECT_EQ(dialogs.noticeCount("\n" + stores::kNoItemForExportOption), 0);
     EXPECT_EQ(dialogs.noticeCount("Sent items list is empty."), 1);
 }
 
@@ -103,22 +89,23 @@ TEST(CliAnswers, ProgressLineCarriesTheEngineText) {
     struct Case {
         int value;
         int maximum;
+        const char* bar;
         QString pause;
-        QString line;
+    };
+    const Case cases[] = {
+        {0, 20, "[..............................]", ""},
+        {3, 20, "[####..........................]", ""},
+        {20, 20, "[##############################]", ""},
+        {25, 20, "[##############################]", ""},
+        {0, 0, "[..............................]", ""},
+        {10, 20, "[###############...............]", "Pausing the process for 5 Seconds."},
     };
     const QString text = "3 / 20 Message or 15.00%";
-    const Case cases[] = {
-        {0, 20, QString(), "[..............................] " + text},
-        {3, 20, QString(), "[####..........................] " + text},
-        {20, 20, QString(), "[##############################] " + text},
-        {25, 20, QString(), "[##############################] " + text},
-        {0, 0, QString(), "[..............................] " + text},
-        {10, 20, "Pausing the process for 5 Seconds.",
-         "[###############...............] " + text + "  Pausing the process for 5 Seconds."},
-    };
     for (const Case& c : cases) {
-        EXPECT_EQ(ProgressView::Bar_Line(c.value, c.maximum, text, c.pause), c.line);
+        EXPECT_EQ(ProgressView::Bar_Line(c.value, c.maximum, text, c.pause),
+                  c.bar + (" " + text) + (c.pause.isEmpty() ? "" : "  " + c.pause));
     }
 }
 
 }  // namespace
+}  // namespace tesk::cli

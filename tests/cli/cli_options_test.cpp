@@ -5,19 +5,11 @@
 
 #include <gtest/gtest.h>
 
+namespace tesk::cli {
 namespace {
 
-using tesk::cli::Device_Paths_Argument;
-using tesk::cli::Pause_Entry_Index;
-using tesk::cli::Pause_Every_Entry_Index;
-using tesk::composer::ComposerController;
-
 TEST(CliOptions, PauseLengthsMatchTheComposerEntriesWithoutCaseOrSpacing) {
-    struct Case {
-        const char* typed;
-        const char* entry;  // nullptr: refused
-    };
-    const Case cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         {"10 Seconds", "10 Seconds"},
         {"10 seconds", "10 Seconds"},
         {"  10   SECONDS ", "10 Seconds"},
@@ -26,31 +18,25 @@ TEST(CliOptions, PauseLengthsMatchTheComposerEntriesWithoutCaseOrSpacing) {
         {"1 minute", " 1  Minute"},
         {"1 Hour", " 1  Hour"},
         {"12 hours", "12 Hours"},
-        {"7 Seconds", nullptr},
-        {"1 minutes", nullptr},
-        {"", nullptr},
-        {"10", nullptr},
+        {"7 Seconds", "refused"},
+        {"1 minutes", "refused"},
+        {"", "refused"},
+        {"10", "refused"},
     };
-    const QStringList entries = ComposerController::Delayed_Pause_Entries();
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.typed);
-        const int index = Pause_Entry_Index(QString::fromLatin1(c.typed));
-        if (c.entry == nullptr) {
-            EXPECT_EQ(index, -1);
-        } else {
-            ASSERT_GE(index, 0);
-            EXPECT_EQ(entries.at(index), QString::fromLatin1(c.entry));
-        }
+    const QStringList entries = composer::ComposerController::Delayed_Pause_Entries();
+    for (const auto& [typed, entry] : cases) {
+        const int index = Pause_Entry_Index(typed);
+        EXPECT_EQ(index < 0 ? QString("refused") : entries.value(index), entry) << typed;
     }
 }
 
 TEST(CliOptions, PauseCountsAreTheComposerEntries) {
-    const QStringList entries = ComposerController::Delayed_Count_Entries();
+    const QStringList entries = composer::ComposerController::Delayed_Count_Entries();
     for (int i = 0; i < entries.size(); ++i) {
         EXPECT_EQ(Pause_Every_Entry_Index(entries.at(i)), i);
     }
     for (const char* refused : {"0", "6", "-1", "15 messages", "", "1001"}) {
-        EXPECT_EQ(Pause_Every_Entry_Index(QString::fromLatin1(refused)), -1) << refused;
+        EXPECT_EQ(Pause_Every_Entry_Index(refused), -1) << refused;
     }
 }
 
@@ -62,3 +48,4 @@ TEST(CliOptions, DevicesArgument) {
 }
 
 }  // namespace
+}  // namespace tesk::cli

@@ -131,47 +131,32 @@ TEST_F(CliSend, AReportThatCannotBeWrittenEndsWithStatusOne) {
 }
 
 TEST_F(CliSend, NoWorkingDeviceOrNothingToSendEndsWithStatusTwoAndSendsNothing) {
-    const QString noList = "Phone numbers-Messages list is empty.";
-    const QString badList =
-        "Either file is corrupted or selected file contains invalid characters.";
-    struct Case {
-        const char* name;
-        std::function<QStringList()> arguments;  // after "send"
-        QStringList errors;
-    };
-    const auto devices = [this](vmodem::Config config, const QString& numbers) {
-        addModem(config);
-        return QStringList{"--devices", modems.back()->portPath(), "--numbers", numbers};
-    };
-    const QString list = numbersFile(numbers(3));
     vmodem::Config noSms;
     noSms.smsSupported = false;
+    addModem(noSms);
     vmodem::Config pduOnly;
     pduOnly.modes = vmodem::SmsModes::Pdu;
-    const Case cases[] = {
-        {"path without a device",
-         [&] {
-             return QStringList{"--devices", dir.filePath("ttyGONE"), "--numbers", list};
-         },
-         {"Device list is empty."}},
-        {"device without SMS", [&] { return devices(noSms, list); }, {"Device list is empty."}},
-        {"device without the mode asked for",
-         [&] {
-             return devices(pduOnly, list) + QStringList{"--mode", "text"};
-         },
+    addModem(pduOnly);
+    addModem();
+    const QString noDevice = "Device list is empty.";
+    const QStringList badList = {
+        "Either file is corrupted or selected file contains invalid characters.",
+        "Phone numbers-Messages list is empty."};
+    const QString list = numbersFile(numbers(3));
+    const auto on = [this](int i) { return modems[i]->portPath(); };
+    const std::pair<QStringList, QStringList> cases[] = {
+        {{"--devices", dir.filePath("ttyGONE"), "--numbers", list}, {noDevice}},
+        {{"--devices", on(0), "--numbers", list}, {noDevice}},  // no SMS
+        {{"--devices", on(1), "--numbers", list, "--mode", "text"},
          {"Please select device from list."}},
-        {"no valid number",
-         [&] { return devices({}, writeFile("bad.txt", "hello\nworld\n")); },
-         {badList, noList}},
-        {"missing file",
-         [&] { return devices({}, dir.filePath("missing.txt")); },
-         {badList, noList}},
+        {{"--devices", on(2), "--numbers", writeFile("bad.txt", "hello\nworld\n")}, badList},
+        {{"--devices", on(2), "--numbers", dir.filePath("missing.txt")}, badList},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const auto result = run(QStringList{"send", "--message", "Hi"} + c.arguments());
+    for (const auto& [arguments, errors] : cases) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        const auto result = run(QStringList{"send", "--message", "Hi"} + arguments);
         EXPECT_EQ(result.exitCode, 2) << Describe(result);
-        for (const QString& error : c.errors) {
+        for (const QString& error : errors) {
             EXPECT_TRUE(result.err.contains(error)) << Describe(result);
         }
         EXPECT_TRUE(result.out.isEmpty()) << Describe(result);
