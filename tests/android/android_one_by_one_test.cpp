@@ -201,57 +201,56 @@ TEST_F(OneByOneTest, StopDuringAPauseEndsTheRunWithoutTheCompletionMessage) {
     EXPECT_FALSE(view.sendSheetOpen);
 }
 
-TEST_F(OneByOneTest, LostPhoneEndsTheRunWithDeviceConnectionError) {
-    for (const fakeadb::AdbWording wording :
-         {fakeadb::AdbWording::Old, fakeadb::AdbWording::Current}) {
-        SCOPED_TRACE(wording == fakeadb::AdbWording::Old ? "old adb" : "current adb");
+// A phone lost after two starts (in old and in current adb words), lost while messages go
+// through the file, or silent until the time-out ends the run with a connection error at once:
+// only what the phone took is recorded, nothing is asked about the message files, and the item
+// after the last one taken was the last one tried.
+TEST_F(OneByOneTest, LostOrSilentPhoneEndsTheRunWithDeviceConnectionError) {
+    const struct {
+        const char* name;
+        fakeadb::AdbWording wording;
+        bool unicode;  // every message through the file
+        int taken;     // starts the phone takes before it is lost; -1: it never answers
+    } cases[] = {{"old adb", fakeadb::AdbWording::Old, false, 2},
+                 {"current adb", fakeadb::AdbWording::Current, false, 2},
+                 {"file fallback", fakeadb::AdbWording::Current, true, 1},
+                 {"silent", fakeadb::AdbWording::Current, false, -1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         freshRun();
-        state->setWording(wording);
-        state->setLoseAfterStarts(2);
+        // Short time-outs for the silent phone: a start gives up after 1.8 s.
+        pacing::ScopedScale scale{c.taken < 0 ? 0.03 : kAndroidTimeScale};
+        state->setWording(c.wording);
+        composer->Unicode_Chk(c.unicode);
+        if (c.taken < 0) {
+            state->setHang({QStringLiteral("shell")});
+        } else {
+            state->setLoseAfterStarts(c.taken);
+        }
+        QList<stores::SentItem> taken;
         for (int i = 0; i < 5; ++i) {
             add(QStringLiteral("01700%1").arg(i), QStringLiteral("message %1").arg(i));
+            if (i < c.taken) {
+                taken.append({QStringLiteral("01700%1").arg(i), QStringLiteral("message %1").arg(i),
+                              today(), ""});
+            }
         }
         dialogs.expectNotice(sending::kDeviceConnectionError);
         send();
-        EXPECT_EQ(state->activityStarts().size(), 2);
-        // adb's own words told at once: no message file was tried for a phone that is gone.
-        EXPECT_EQ(pushesOf(android::kOneByOneFileName), 0);
-        // Only what the phone took is recorded; nothing is asked about the message files.
-        EXPECT_EQ(sentItems(), (QList<stores::SentItem>{{"017000", "message 0", today(), ""},
-                                                        {"017001", "message 1", today(), ""}}));
+        if (c.taken >= 0) {
+            EXPECT_EQ(state->activityStarts().size(), c.taken);
+        }
+        if (!c.unicode) {
+            // adb's own words told at once: no message file was tried for a phone that is gone.
+            EXPECT_EQ(pushesOf(android::kOneByOneFileName), 0);
+        }
+        EXPECT_EQ(sentItems(), taken);
         EXPECT_FALSE(view.events.contains(QStringLiteral("dialog:File_Creation_Fail")));
         EXPECT_TRUE(controller->aborted());
-        EXPECT_EQ(controller->handedOver(), 2);
-        // The third item was the last one tried.
-        EXPECT_EQ(view.countLabels.last(), QStringLiteral("3 / 5 Message"));
+        EXPECT_EQ(controller->handedOver(), std::max(c.taken, 0));
+        EXPECT_EQ(view.countLabels.last(),
+                  QStringLiteral("%1 / 5 Message").arg(std::max(c.taken, 0) + 1));
     }
-}
-
-TEST_F(OneByOneTest, LostPhoneDuringTheFileFallbackIsAConnectionErrorToo) {
-    composer->Unicode_Chk(true);
-    state->setLoseAfterStarts(1);
-    add(QStringLiteral("0170"), QStringLiteral("one"));
-    add(QStringLiteral("0171"), QStringLiteral("two"));
-    add(QStringLiteral("0172"), QStringLiteral("three"));
-    dialogs.expectNotice(sending::kDeviceConnectionError);
-    send();
-    EXPECT_EQ(state->activityStarts().size(), 1);
-    EXPECT_EQ(sentItems().size(), 1);
-    EXPECT_FALSE(view.events.contains(QStringLiteral("dialog:File_Creation_Fail")));
-}
-
-TEST_F(OneByOneTest, SilentPhoneEndsByTimeOutWithDeviceConnectionError) {
-    // Short time-outs: any call other than install and push gives up after 1.8 s.
-    pacing::ScopedScale shortTimeOuts{0.03};
-    state->setHang({QStringLiteral("shell")});
-    add(QStringLiteral("0170"), QStringLiteral("one"));
-    add(QStringLiteral("0171"), QStringLiteral("two"));
-    dialogs.expectNotice(sending::kDeviceConnectionError);
-    send();
-    EXPECT_TRUE(sentItems().isEmpty());
-    EXPECT_EQ(controller->handedOver(), 0);
-    EXPECT_TRUE(controller->aborted());
-    EXPECT_FALSE(view.events.contains(QStringLiteral("dialog:File_Creation_Fail")));
 }
 
 struct StorageFailCase {
