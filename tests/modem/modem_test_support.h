@@ -10,6 +10,35 @@ namespace tesk::test {
 // One "second" of the modem code lasts this long in the suites.
 inline constexpr double kModemTimeScale = 0.1;
 
+// What a device scan tells its listener, as the device window sees it: with a list, also the
+// row standing in it at the moment each device is announced.
+class RecordingScan : public ModemScanListener {
+  public:
+    explicit RecordingScan(const DeviceList* list = nullptr) : list_(list) {}
+    void setProgressRange(int maximum) override { range = maximum; }
+    void advanceProgress() override { ++progress; }
+    void progressToEnd() override { ended = true; }
+    void modemFound(const QString& path) override {
+        found.append(path);
+        if (list_) {
+            placeholders.append(list_->Find_By_Port_Detail(path));
+        }
+    }
+    void deviceQuestioned(const QString& path) override { questioned.append(path); }
+    bool stopRequested() const override { return stopAfterFirst && !found.isEmpty(); }
+
+    int range = -1;
+    int progress = 0;
+    bool ended = false;
+    bool stopAfterFirst = false;
+    QStringList found;
+    QStringList questioned;
+    QList<DeviceRecord> placeholders;
+
+  private:
+    const DeviceList* list_;
+};
+
 class ModemChannelTest : public ::testing::Test {
   protected:
     void SetUp() override {

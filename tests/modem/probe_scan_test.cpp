@@ -15,21 +15,7 @@ namespace {
 
 using tesk::test::ModemChannelTest;
 using tesk::test::PtyPair;
-
-class RecordingScan : public ModemScanListener {
-  public:
-    void setProgressRange(int maximum) override { range = maximum; }
-    void advanceProgress() override { ++progress; }
-    void progressToEnd() override { ended = true; }
-    void modemFound(const QString& path) override { found.append(path); }
-    bool stopRequested() const override { return stopAfterFirst && !found.isEmpty(); }
-
-    int range = -1;
-    int progress = 0;
-    bool ended = false;
-    bool stopAfterFirst = false;
-    QStringList found;
-};
+using tesk::test::RecordingScan;
 
 // Each probe saves the settings it found on its own port: probing a second port in between
 // never overwrites them.

@@ -7,32 +7,14 @@
 namespace {
 
 using tesk::test::ModemChannelTest;
+using tesk::test::RecordingScan;
 using tesk::vmodem::Config;
 using tesk::vmodem::SmsModes;
 using tesk::vmodem::VirtualModem;
 
-// Records what the window would see, including the row standing in the list at the moment
-// each device is announced.
-class WatchingScan : public ModemScanListener {
-  public:
-    explicit WatchingScan(const DeviceList& list) : list_(list) {}
-    void modemFound(const QString& path) override {
-        found.append(path);
-        placeholders.append(list_.Find_By_Port_Detail(path));
-    }
-    void deviceQuestioned(const QString& path) override { questioned.append(path); }
-
-    QStringList found;
-    QStringList questioned;
-    QList<DeviceRecord> placeholders;
-
-  private:
-    const DeviceList& list_;
-};
-
 class ScanTest : public ModemChannelTest {
   protected:
-    void scan(WatchingScan* listener) {
+    void scan(RecordingScan* listener) {
         ModemIterator iterator(modems.paths());
         char buffer[512];
         ASSERT_EQ(channel.GetModemPath(iterator, buffer, sizeof buffer, listener), 0);
@@ -67,7 +49,7 @@ TEST_F(ScanTest, ListsEachUsableDeviceOnceWithItsModes) {
                     .modes = d.modes,
                     .smsSupported = d.sms});
     }
-    WatchingScan listener(devices);
+    RecordingScan listener(&devices);
     scan(&listener);
 
     QStringList listedPaths;
@@ -120,7 +102,7 @@ TEST_F(ScanTest, ListsEachUsableDeviceOnceWithItsModes) {
 
 TEST_F(ScanTest, PlaceholderRowStandsInTheListWhileTheDeviceIsQuestioned) {
     const VirtualModem& vm = modems.add({.name = "VM7"});
-    WatchingScan listener(devices);
+    RecordingScan listener(&devices);
     scan(&listener);
 
     ASSERT_EQ(listener.placeholders.size(), 1);
@@ -147,7 +129,7 @@ TEST_F(ScanTest, DeviceAlreadyListedByAnEarlierScanIsSkipped) {
     earlier.imei = QStringLiteral("356938035643809");
     devices.Insert_port_in_List(earlier);
     modems.add();
-    WatchingScan listener(devices);
+    RecordingScan listener(&devices);
     scan(&listener);
     EXPECT_TRUE(listener.found.isEmpty());
     EXPECT_EQ(devices.count(), 1);

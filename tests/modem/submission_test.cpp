@@ -224,9 +224,7 @@ TEST_F(Submission, TextModeCustomServiceCentreIsRestoredAfterSuccessAndFailure) 
     DeviceRecord record;
     record.path = modem->portPath();
     record.defaultSmsc = QStringLiteral("+447785016005");
-    DeviceList devices;
-    devices.Insert_port_in_List(record);
-    channel.Set_Device_List(&devices);
+    devices.Insert_port_in_List(record);  // the fixture's list, which the channel reads
 
     const QString custom = QStringLiteral("+447700900999");
     for (const char* expected : {"Message sent successfully.", "+CMS ERROR: 500"}) {
@@ -238,12 +236,8 @@ TEST_F(Submission, TextModeCustomServiceCentreIsRestoredAfterSuccessAndFailure) 
             commands.lastIndexOf(QStringLiteral("AT+CSCA=\"+447700900999\",145"));
         const qsizetype restore =
             commands.lastIndexOf(QStringLiteral("AT+CSCA=\"+447785016005\",145"));
-        qsizetype submitted = -1;
-        for (qsizetype i = 0; i < commands.size(); ++i) {
-            if (commands[i].startsWith(QStringLiteral("AT+CMGS=\""))) {
-                submitted = i;
-            }
-        }
+        const qsizetype submitted = commands.lastIndexOf(
+            QRegularExpression(QStringLiteral("AT\\+CMGS=\".*")));  // whole line
         ASSERT_GE(setCustom, 0);
         EXPECT_LT(setCustom, submitted) << expected;
         EXPECT_GT(restore, submitted) << expected;
