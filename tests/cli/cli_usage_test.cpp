@@ -12,45 +12,35 @@ TEST_F(CliUsage, BadArgumentsEndWithStatusTwoAndTouchNoDevice) {
     const QString list = numbersFile(numbers(2));
     const QStringList send = {"send", "--numbers", list, "--devices", vm.portPath()};
     const QStringList sendHi = send + QStringList{"--message", "Hi"};
-    struct Case {
-        const char* name;
-        QStringList arguments;
-        QString error;  // part of the first line on standard error
-    };
-    const Case cases[] = {
-        {"no command", {}, "Usage: tesk-sms-cli COMMAND"},
-        {"unknown command", {"fax"}, "unknown command 'fax'"},
-        {"unknown scan option", {"scan", "--fast"}, "unknown argument '--fast'"},
-        {"switch with a value", {"scan", "--json=yes"}, "--json takes no value"},
-        {"no numbers", {"send", "--message", "Hi"}, "--numbers is required"},
-        {"no message", send, "give either --message or --message-file"},
-        {"both messages", sendHi + QStringList{"--message-file", list},
-         "give either --message or --message-file"},
-        {"value missing", send + QStringList{"--message"}, "--message needs a value"},
-        {"unknown mode", sendHi + QStringList{"--mode", "fax"}, "--mode must be pdu or text"},
-        {"unknown pacing", sendHi + QStringList{"--pacing", "turbo"},
-         "--pacing must be standard or fast"},
-        {"pause not in the list", sendHi + QStringList{"--pause", "7 Seconds"},
-         "--pause must be a length"},
-        {"count not in the list", sendHi + QStringList{"--pause-every", "7"},
+    // The arguments, and part of the first line on standard error.
+    const std::pair<QStringList, QString> cases[] = {
+        {{}, "Usage: tesk-sms-cli COMMAND"},
+        {{"fax"}, "unknown command 'fax'"},
+        {{"scan", "--fast"}, "unknown argument '--fast'"},
+        {{"scan", "--json=yes"}, "--json takes no value"},
+        {{"send", "--message", "Hi"}, "--numbers is required"},
+        {send, "give either --message or --message-file"},
+        {sendHi + QStringList{"--message-file", list}, "give either --message or --message-file"},
+        {send + QStringList{"--message"}, "--message needs a value"},
+        {sendHi + QStringList{"--mode", "fax"}, "--mode must be pdu or text"},
+        {sendHi + QStringList{"--pacing", "turbo"}, "--pacing must be standard or fast"},
+        {sendHi + QStringList{"--pause", "7 Seconds"}, "--pause must be a length"},
+        {sendHi + QStringList{"--pause-every", "7"},
          "--pause-every must be one of 1 2 3 4 5 10 15"},
-        {"report format", sendHi + QStringList{"--report", "r.doc"},
+        {sendHi + QStringList{"--report", "r.doc"},
          "--report needs a file name ending in .txt or .html"},
-        {"status without report", sendHi + QStringList{"--status", "sent"},
-         "--status only goes with --report"},
-        {"unknown status", sendHi + QStringList{"--report", "r.txt", "--status", "some"},
+        {sendHi + QStringList{"--status", "sent"}, "--status only goes with --report"},
+        {sendHi + QStringList{"--report", "r.txt", "--status", "some"},
          "--status must be all, sent or not-sent"},
-        {"exclusion file missing", sendHi + QStringList{"--exclude", dir.filePath("none.txt")},
-         "--exclude: cannot read"},
-        {"invalid service centre", sendHi + QStringList{"--smsc", "44+12"},
-         "The SMSC number does not seem to be valid."},
-        {"pdu without a number", {"pdu", "--message", "x"}, "--number is required"},
+        {sendHi + QStringList{"--exclude", dir.filePath("none.txt")}, "--exclude: cannot read"},
+        {sendHi + QStringList{"--smsc", "44+12"}, "The SMSC number does not seem to be valid."},
+        {{"pdu", "--message", "x"}, "--number is required"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const auto result = run(c.arguments);
+    for (const auto& [arguments, error] : cases) {
+        SCOPED_TRACE(error.toStdString());
+        const auto result = run(arguments);
         EXPECT_EQ(result.exitCode, 2) << Describe(result);
-        EXPECT_TRUE(result.err.contains(c.error)) << Describe(result);
+        EXPECT_TRUE(result.err.contains(error)) << Describe(result);
         EXPECT_TRUE(result.out.isEmpty()) << Describe(result);
     }
     // Nothing reached the modem: the arguments are checked before any device is questioned.
