@@ -1,9 +1,13 @@
-// The sending items of a run: load-time rules, claims, rules applied again at claim time,
-// finishing, stopping, and the progress text. Claims under contention from many devices are
-// checked at full scale in exactly_once_test.cpp.
+// The sending items of a run: load-time rules, exactly-once claims under contention, rules
+// applied again at claim time, finishing, stopping, and the progress text.
 #include "sending/sending_table.h"
 
 #include <gtest/gtest.h>
+
+#include <QSet>
+
+#include <numeric>
+#include <thread>
 
 namespace tesk::sending {
 namespace {
@@ -56,6 +60,42 @@ TEST(SendingTable, LoadRulesApplyInOrder) {
     table.Load(listOf(numbers), {});
     EXPECT_EQ(table.at(1).Number, "222");  // trimmed
     EXPECT_EQ(table.at(1).Message, "hi  222 ");
+}
+
+// Devices that do nothing but claim and finish: the tightest race there is for a claim.
+TEST(SendingTable, EveryItemIsClaimedByExactlyOneDevice) {
+    QStringList numbers;
+    for (int i = 0; i < 20000; ++i) {
+        numbers.append(QString::number(447700000000LL + i));
+    }
+    SendingTable table;
+    table.Load(listOf(numbers), {});
+    std::vector<QList<int>> taken(8);
+    std::vector<std::thread> devices;
+    for (int d = 0; d < 8; ++d) {
+        devices.emplace_back([&, d] {
+            const QString name = QString("/dev/ttyUSB%1").arg(d);
+            SendingItem item;
+            for (int index; (index = table.Claim_Next(name, &item)) >= 0;) {
+                taken[d].append(index);
+                table.Finish_Sent(index, name, "Message sent successfully.");
+            }
+        });
+    }
+    QSet<int> all;
+    for (int d = 0; d < 8; ++d) {
+        devices[d].join();
+        for (int index : taken[d]) {
+            all.insert(index);
+            ASSERT_EQ(table.at(index).CurrentStatus, QString("Done (/dev/ttyUSB%1)").arg(d));
+        }
+    }
+    EXPECT_EQ(all.size(), 20000);
+    EXPECT_EQ(std::accumulate(taken.begin(), taken.end(), 0,
+                              [](int n, const QList<int>& l) { return n + int(l.size()); }),
+              20000);
+    EXPECT_EQ(table.finishedCount(), 20000);
+    EXPECT_FALSE(table.Work_Remains());
 }
 
 TEST(SendingTable, SendTimeRulesFinishWhatMustNotGo) {
