@@ -330,118 +330,145 @@ AtSession::Reply AtSession::basic(char letter, int value, bool ampersand) {
 
 AtSession::Reply AtSession::extended(const Extended& cmd) {
     const QByteArray& n = cmd.name;
-    Reply reply;
     if (config_.errorCommands.contains(QString::fromLatin1(n), Qt::CaseInsensitive)) {
         return error();
     }
     if (cmd.form == Extended::Action &&
         config_.undefinedCommands.contains(QString::fromLatin1(n), Qt::CaseInsensitive)) {
+        Reply reply;
         reply.lines = {"Undefined"};
         return reply;
     }
-    auto identity = [&](const QString& value) {
-        if (cmd.form == Extended::Action) {
-            reply.lines = {value.toUtf8()};
-        } else if (cmd.form != Extended::Test) {
-            reply = error();
-        }
-        return reply;
-    };
     if (n == "+CGMI" || n == "+GMI") {
-        return identity(config_.manufacturer);
+        return identity(cmd, config_.manufacturer);
     }
     if (n == "+CGMM" || n == "+GMM") {
-        return identity(config_.model);
+        return identity(cmd, config_.model);
     }
     if (n == "+CGMR" || n == "+GMR") {
-        return identity(config_.revision);
+        return identity(cmd, config_.revision);
     }
     if (n == "+CGSN" || n == "+GSN") {
-        return identity(config_.imeiPrefix + config_.imei);
+        return identity(cmd, config_.imeiPrefix + config_.imei);
     }
     if (n == "+CBC" || n == "+CSQ") {
-        const bool battery = n == "+CBC";
-        if (cmd.form == Extended::Action) {
-            reply.lines = {battery
-                               ? "+CBC: " + QByteArray::number(config_.batteryState) + "," +
-                                     QByteArray::number(config_.batteryPercent)
-                               : QByteArray("+CSQ: ") + QByteArray::number(config_.signal) + ",99"};
-        } else if (cmd.form == Extended::Test) {
-            reply.lines = {battery ? "+CBC: (0-3),(0-100)" : "+CSQ: (0-31,99),(99)"};
-        } else {
-            reply = error();
-        }
-        return reply;
+        return batteryOrSignal(cmd);
     }
     if (n == "+COPS") {
-        const QByteArray name = config_.operatorName.toUtf8();
-        if (cmd.form == Extended::Query) {
-            reply.lines = {config_.operatorQuoted ? "+COPS: 0,0,\"" + name + "\""
-                                                  : "+COPS: 0,2," + name};
-        } else if (cmd.form == Extended::Test) {
-            reply.lines = {"+COPS: (2,\"" + name + "\",\"" + name + "\",\"00101\"),,(0-4),(0-2)"};
-        } else if (cmd.form == Extended::Action) {
-            reply = error();
-        }
-        return reply;
+        return networkOperator(cmd);
     }
     if (n == "+CMEE") {
-        int value = 0;
-        if (cmd.form == Extended::Query) {
-            reply.lines = {"+CMEE: " + QByteArray::number(cmee_)};
-        } else if (cmd.form == Extended::Test) {
-            reply.lines = {"+CMEE: (0-2)"};
-        } else if (cmd.form == Extended::Set && toInt(cmd.args.value(0).value, &value) &&
-                   value >= 0 && value <= 2) {
-            cmee_ = value;
-        } else {
-            reply = error();
-        }
-        return reply;
+        return errorReporting(cmd);
     }
     if (n == "+CSCS") {
-        if (cmd.form == Extended::Query) {
-            reply.lines = {"+CSCS: \"" + charset_.toLatin1() + "\""};
-        } else if (cmd.form == Extended::Test) {
-            reply.lines = {"+CSCS: (\"GSM\",\"IRA\",\"UCS2\",\"HEX\")"};
-        } else if (cmd.form == Extended::Set) {
-            // A modem already in UCS2 may get the set's name in UCS2 hexadecimal as well.
-            QString wanted = QString::fromUtf8(cmd.args.value(0).value);
-            if (charset_ == QLatin1String("UCS2") && wanted.size() % 4 == 0) {
-                const QByteArray octets = QByteArray::fromHex(wanted.toLatin1());
-                QString decoded;
-                for (qsizetype i = 0; i + 1 < octets.size(); i += 2) {
-                    decoded.append(QChar(char16_t(quint8(octets[i]) << 8 | quint8(octets[i + 1]))));
-                }
-                if (decoded.size() * 4 == wanted.size()) {
-                    wanted = decoded;
-                }
-            }
-            wanted = wanted.toUpper();
-            static const QStringList kSets = {QStringLiteral("GSM"), QStringLiteral("IRA"),
-                                              QStringLiteral("UCS2"), QStringLiteral("HEX")};
-            if (kSets.contains(wanted)) {
-                charset_ = wanted;
-            } else {
-                reply = error(Final::Cme, kCmeNotSupported);
-            }
-        } else {
-            reply = error();
-        }
-        return reply;
+        return characterSet(cmd);
     }
     if (n == "+CPIN") {
-        if (cmd.form == Extended::Query) {
-            reply.lines = {"+CPIN: READY"};
-        } else if (cmd.form != Extended::Test) {
-            reply = error(Final::Cme, 3);
-        }
-        return reply;
+        return pinState(cmd);
     }
     if (isSmsCommand(n)) {
         return sms(cmd);
     }
     return error();
+}
+
+// Maker, model, revision and IMEI: the value to the action, OK to the test form, ERROR else.
+AtSession::Reply AtSession::identity(const Extended& cmd, const QString& value) {
+    Reply reply;
+    if (cmd.form == Extended::Action) {
+        reply.lines = {value.toUtf8()};
+    } else if (cmd.form != Extended::Test) {
+        reply = error();
+    }
+    return reply;
+}
+
+AtSession::Reply AtSession::batteryOrSignal(const Extended& cmd) {
+    Reply reply;
+    const bool battery = cmd.name == "+CBC";
+    if (cmd.form == Extended::Action) {
+        reply.lines = {battery ? "+CBC: " + QByteArray::number(config_.batteryState) + "," +
+                                     QByteArray::number(config_.batteryPercent)
+                               : QByteArray("+CSQ: ") + QByteArray::number(config_.signal) + ",99"};
+    } else if (cmd.form == Extended::Test) {
+        reply.lines = {battery ? "+CBC: (0-3),(0-100)" : "+CSQ: (0-31,99),(99)"};
+    } else {
+        reply = error();
+    }
+    return reply;
+}
+
+AtSession::Reply AtSession::networkOperator(const Extended& cmd) {
+    Reply reply;
+    const QByteArray name = config_.operatorName.toUtf8();
+    if (cmd.form == Extended::Query) {
+        reply.lines = {config_.operatorQuoted ? "+COPS: 0,0,\"" + name + "\""
+                                              : "+COPS: 0,2," + name};
+    } else if (cmd.form == Extended::Test) {
+        reply.lines = {"+COPS: (2,\"" + name + "\",\"" + name + "\",\"00101\"),,(0-4),(0-2)"};
+    } else if (cmd.form == Extended::Action) {
+        reply = error();
+    }
+    return reply;
+}
+
+AtSession::Reply AtSession::errorReporting(const Extended& cmd) {
+    Reply reply;
+    int value = 0;
+    if (cmd.form == Extended::Query) {
+        reply.lines = {"+CMEE: " + QByteArray::number(cmee_)};
+    } else if (cmd.form == Extended::Test) {
+        reply.lines = {"+CMEE: (0-2)"};
+    } else if (cmd.form == Extended::Set && toInt(cmd.args.value(0).value, &value) && value >= 0 &&
+               value <= 2) {
+        cmee_ = value;
+    } else {
+        reply = error();
+    }
+    return reply;
+}
+
+AtSession::Reply AtSession::characterSet(const Extended& cmd) {
+    Reply reply;
+    if (cmd.form == Extended::Query) {
+        reply.lines = {"+CSCS: \"" + charset_.toLatin1() + "\""};
+    } else if (cmd.form == Extended::Test) {
+        reply.lines = {"+CSCS: (\"GSM\",\"IRA\",\"UCS2\",\"HEX\")"};
+    } else if (cmd.form == Extended::Set) {
+        // A modem already in UCS2 may get the set's name in UCS2 hexadecimal as well.
+        QString wanted = QString::fromUtf8(cmd.args.value(0).value);
+        if (charset_ == QLatin1String("UCS2") && wanted.size() % 4 == 0) {
+            const QByteArray octets = QByteArray::fromHex(wanted.toLatin1());
+            QString decoded;
+            for (qsizetype i = 0; i + 1 < octets.size(); i += 2) {
+                decoded.append(QChar(char16_t(quint8(octets[i]) << 8 | quint8(octets[i + 1]))));
+            }
+            if (decoded.size() * 4 == wanted.size()) {
+                wanted = decoded;
+            }
+        }
+        wanted = wanted.toUpper();
+        static const QStringList kSets = {QStringLiteral("GSM"), QStringLiteral("IRA"),
+                                          QStringLiteral("UCS2"), QStringLiteral("HEX")};
+        if (kSets.contains(wanted)) {
+            charset_ = wanted;
+        } else {
+            reply = error(Final::Cme, kCmeNotSupported);
+        }
+    } else {
+        reply = error();
+    }
+    return reply;
+}
+
+AtSession::Reply AtSession::pinState(const Extended& cmd) {
+    Reply reply;
+    if (cmd.form == Extended::Query) {
+        reply.lines = {"+CPIN: READY"};
+    } else if (cmd.form != Extended::Test) {
+        reply = error(Final::Cme, 3);
+    }
+    return reply;
 }
 
 void AtSession::sendReply(const Reply& reply) {

@@ -75,6 +75,12 @@ class AtSession {
     static QList<Arg> parseArgs(const QByteArray& text);
     Reply basic(char letter, int value, bool ampersand);
     Reply extended(const Extended& cmd);
+    Reply identity(const Extended& cmd, const QString& value);
+    Reply batteryOrSignal(const Extended& cmd);
+    Reply networkOperator(const Extended& cmd);
+    Reply errorReporting(const Extended& cmd);
+    Reply characterSet(const Extended& cmd);
+    Reply pinState(const Extended& cmd);
     Reply sms(const Extended& cmd);
     Reply serviceCentre(const Extended& cmd);
     bool numberArg(const Arg& arg, QString* number) const;
