@@ -110,7 +110,6 @@ TEST_F(SendJobTest, NothingGoesOutEmptyUnlessTheUserSaysSo) {
         QString answer;
     };
     struct Case {
-        const char* name;
         QStringList rows;  // the rows' messages
         QString composerText;
         QList<Press> presses;
@@ -118,26 +117,15 @@ TEST_F(SendJobTest, NothingGoesOutEmptyUnlessTheUserSaysSo) {
     };
     const QString none = "You have composed no text message yet for any";
     const QString some = "1 of the 2 contacts in the list have no text message.";
+    using enum ApplyChoice;
     const Case cases[] = {
-        {"cancel_then_send_again",
-         {"", ""},
-         "Hello",
-         {{ApplyChoice::Cancel, "", ""}, {ApplyChoice::FillBlank, "", ""}},
-         {"Hello", "Hello"}},
-        {"continue_then_send_again",
-         {"", ""},
-         "Hello",
-         {{ApplyChoice::Continue, none, "No"}, {ApplyChoice::FillAll, "", ""}},
-         {"Hello", "Hello"}},
-        {"continue_with_some_rows_blank",
-         {"hi", ""},
-         "Hello",
-         {{ApplyChoice::Continue, some, "No"}, {ApplyChoice::Continue, some, "Yes"}},
-         {"hi", ""}},
-        {"nothing_composed", {"", ""}, "", {{std::nullopt, none, "No"}}, {}},
+        {{"", ""}, "Hello", {{Cancel, "", ""}, {FillBlank, "", ""}}, {"Hello", "Hello"}},
+        {{"", ""}, "Hello", {{Continue, none, "No"}, {FillAll, "", ""}}, {"Hello", "Hello"}},
+        {{"hi", ""}, "Hello", {{Continue, some, "No"}, {Continue, some, "Yes"}}, {"hi", ""}},
+        {{"", ""}, "", {{std::nullopt, none, "No"}}, {}},  // nothing composed
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(&c - cases);
         choose({true});
         dialogs.expect("continue to reset", "Yes");
         composer.Reset_Btn();

@@ -60,13 +60,11 @@ TEST_F(SendingRunTest, DeviceLimitsPerRunAndPerDay) {
         QString notice;
     };
     const QString today = "\nEvery device has sent its 3 messages allowed today.";
+    const QString perRun =
+        "\nEvery device has sent its 2 messages allowed in this run. The 4 "
+        "messages left were not sent and are marked \"Stopped.\"";
     const Case cases[] = {
-        {3,
-         2,
-         {},
-         6,
-         "\nEvery device has sent its 2 messages allowed in this run. The 4 messages left were "
-         "not sent and are marked \"Stopped.\""},
+        {3, 2, {}, 6, perRun},
         {3, 5, {}, 10, ""},
         {3, 100, {}, 10, ""},
         {1, 3, QDate(2026, 12, 8), 3, today},
