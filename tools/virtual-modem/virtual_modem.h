@@ -58,7 +58,7 @@ struct Config {
     QString name = QStringLiteral("VM0");  // announced as <Virtual_Modem_Dir()>/tty<name>
     bool announce = true;                  // create the symlink; false: only devicePath() exists
     QString imei = QStringLiteral("356938035643809");
-    QString imeiPrefix;  // put before the IMEI in +CGSN / +GSN answers, e.g. "IMEI: "
+    QString imeiPrefix{};  // put before the IMEI in +CGSN / +GSN answers, e.g. "IMEI: "
     QString manufacturer = QStringLiteral("Virtual Modems Ltd");
     QString model = QStringLiteral("VM-1");
     QString revision = QStringLiteral("VM-1.0.0");
@@ -74,13 +74,13 @@ struct Config {
     bool serviceCentreTypeBlank = false;  // write the type as ", 145" (blank after the comma)
     // Extended commands ("+GMI", "+CBC", ...) answered with the line "Undefined" and OK, as
     // devices do that only know the older form of a question.
-    QStringList undefinedCommands;
-    QStringList errorCommands;  // extended commands answered ERROR whatever their form
-    bool smsSupported = true;   // false: +CSMS / +CMGS=? / +CMGF answer ERROR
-    bool echo = true;           // initial echo state; ATE0 / ATE1 switch it
-    bool echoOnly = false;      // echoes every command and never answers anything
-    int latencyMs = 0;          // delay before each answer
-    int lateAnswerMs = 0;       // extra delay before each final result (answers "too late")
+    QStringList undefinedCommands{};
+    QStringList errorCommands{};  // extended commands answered ERROR whatever their form
+    bool smsSupported = true;     // false: +CSMS / +CMGS=? / +CMGF answer ERROR
+    bool echo = true;             // initial echo state; ATE0 / ATE1 switch it
+    bool echoOnly = false;        // echoes every command and never answers anything
+    int latencyMs = 0;            // delay before each answer
+    int lateAnswerMs = 0;         // extra delay before each final result (answers "too late")
     // The Nth message ended with Ctrl-Z (not the Nth AT+CMGS) is refused with +CMS ERROR
     // <cmsErrorCode>; 0 = never.
     int cmsErrorOnSubmission = 0;
@@ -90,7 +90,7 @@ struct Config {
     int hangUpAfterSubmission = 0;  // after this many submissions close the line; 0 = never
     bool garbage = false;           // sprinkle random non-text bytes before every answer
     bool invalidUtf8 = false;       // every answer carries a byte sequence that is not UTF-8
-    QString logPath;                // JSON lines of received SMS and refusals; empty = no file
+    QString logPath{};              // JSON lines of received SMS and refusals; empty = no file
 
     // The awkward habits of real devices. Unless said otherwise, "submission n" below is the
     // n-th AT+CMGS=... command (1-based; 0 = none), whether it got its prompt or not. Delays add
@@ -126,7 +126,7 @@ struct Config {
         QByteArray line;     // e.g. "+CMTI: \"SM\",3"
         int delayMs = 0;
     };
-    QList<Unsolicited> unsolicited;
+    QList<Unsolicited> unsolicited{};
     // That submission's verdict is "COMMAND NOT SUPPORT" and the message is not delivered.
     int notSupportedOnSubmission = 0;
     // That AT+CMGS gets its prompt, then the modem never answers or echoes anything again and
@@ -149,10 +149,10 @@ struct Config {
     // The first "+CMGS: n" reference (they run to 255, then 0).
     int firstReference = 0;
     // The first plan whose number matches decides; without one a report says delivered at once.
-    QList<ReportPlan> reports;
+    QList<ReportPlan> reports{};
     int storageSlots = 20;
-    QList<IncomingSms> simMessages;  // on the SIM, unread, from the start
-    QList<IncomingSms> incoming;     // arriving delayMs after start
+    QList<IncomingSms> simMessages{};  // on the SIM, unread, from the start
+    QList<IncomingSms> incoming{};     // arriving delayMs after start
 };
 
 // One SMS as the network would deliver it (one entry per submitted PDU or text message).
