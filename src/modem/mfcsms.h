@@ -164,6 +164,13 @@ class MFCSMS : public SerialPortDelegate {
     const tesk::modem::SubmissionOutcome& Last_Submission() const { return lastSubmission_; }
 
   private:
+    // The steps of GetModemPath (mfcsms_probe.cpp).
+    int countModemPaths(ModemIterator& iterator, char* path, size_t pathSize);
+    int openForQuestions(const char* path);
+    bool isNewSmsDevice(int fileDescriptor, const QString& found);
+    void questionDevice(int fileDescriptor, const QString& found, const char* path,
+                        ModemScanListener& scan);
+
     enum class Try { Answered, NoAnswer, WriteFailed };
     Try connectionTry(int fileDescriptor, const char* writeFailureText,
                       const char* readFailureText);

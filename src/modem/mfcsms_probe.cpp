@@ -178,22 +178,96 @@ void MFCSMS::CloseSerialPort(int fileDescriptor) {
     ::close(fileDescriptor);
 }
 
+// The modem paths the iterator lists, counted (the scan's progress range).
+int MFCSMS::countModemPaths(ModemIterator& iterator, char* path, size_t pathSize) {
+    iterator.rewind();
+    int count = 0;
+    QString found;
+    for (int number = 1; calloutPath(iterator, path, pathSize, number, &found); ++number) {
+        count += found.isEmpty() ? 0 : 1;
+    }
+    tesk::log::writef("tot modem: %d\n", count);
+    return count;
+}
+
+// Opens a probed path for the questions (or takes the port still open); its descriptor.
+int MFCSMS::openForQuestions(const char* path) {
+    int fd = -1;
+    if (port && port->isOpen()) {
+        Show_MessageBox(QStringLiteral("port not initialized."));
+        fd = port->fileDescriptor();
+    } else {
+        initPort_with_decp(path, &fd);
+        Set_Read_Timeout(1.0);
+    }
+    return fd;
+}
+
+// True when the device can send SMS and is not listed yet: a device that offers several modem
+// ports is listed once, under its first port.
+bool MFCSMS::isNewSmsDevice(int fileDescriptor, const QString& found) {
+    if (!Check_Msg_Sending_Supported(fileDescriptor)) {
+        Show_NSLog_Message(QStringLiteral("msg sending support fail"));
+        return false;
+    }
+    const QString imei = Get_IMEI_Number(fileDescriptor);
+    Show_NSLog_Message(QStringLiteral("IMEI : %1").arg(imei));
+    return !imei.isEmpty() && !Find_IMEI_already_listed(imei, found);
+}
+
+// Lists the device under a placeholder row, asks for its facts and modes, and replaces the
+// placeholder with the full record.
+void MFCSMS::questionDevice(int fileDescriptor, const QString& found, const char* path,
+                            ModemScanListener& scan) {
+    const QString portName = Trim_Str(tesk::Modem_Port_Name(found));
+    if (!portName.isEmpty()) {
+        DeviceRecord placeholder;
+        placeholder.portName = portName;
+        placeholder.path = found;
+        Device_List().Insert_port_in_List(placeholder);
+        scan.modemFound(found);
+    }
+    tesk::log::writef("Modem found with BSD path: %s\n", path);
+    Reset_Device_Facts();
+    sms_capblts = QStringLiteral("Yes");
+    Com_Port = portName;
+    Port_Det = found;
+
+    Read_Ph_Values_NEW(fileDescriptor);
+    switch (PDU_or_Text_SMS(fileDescriptor)) {
+        case 1:
+            sms_mode = QStringLiteral("PDU Mode");
+            sup_sms_mode = QStringLiteral(";PDU Mode;");
+            break;
+        case 2:
+            sms_mode = QStringLiteral("Text Mode");
+            sup_sms_mode = QStringLiteral(";Text Mode;");
+            break;
+        case 3:
+            sms_mode = QStringLiteral("PDU Mode");
+            sup_sms_mode = QStringLiteral(";PDU Mode;Text Mode;");
+            break;
+        default:
+            sms_mode = QStringLiteral("NONE");
+            sup_sms_mode = QStringLiteral("NONE");
+            break;
+    }
+    if (Device_List().Replace_By_Port_Detail(Device_Record_From_Facts())) {
+        scan.deviceQuestioned(found);
+    }
+}
+
 int MFCSMS::GetModemPath(ModemIterator& iterator, char* path, size_t pathSize,
                          ModemScanListener* listener) {
     ModemScanListener quiet;
     ModemScanListener& scan = listener ? *listener : quiet;
     try {
-        iterator.rewind();
-        int count = 0;
-        QString found;
-        for (int number = 1; calloutPath(iterator, path, pathSize, number, &found); ++number) {
-            count += found.isEmpty() ? 0 : 1;
-        }
-        tesk::log::writef("tot modem: %d\n", count);
+        const int count = countModemPaths(iterator, path, pathSize);
         Close_Port();
         scan.setProgressRange(count);
         iterator.rewind();
 
+        QString found;
         for (int number = 1; calloutPath(iterator, path, pathSize, number, &found); ++number) {
             if (found.isEmpty()) {
                 continue;
@@ -208,67 +282,13 @@ int MFCSMS::GetModemPath(ModemIterator& iterator, char* path, size_t pathSize,
             CloseSerialPort(probe);
             scan.advanceProgress();
 
-            int fd = -1;
-            if (port && port->isOpen()) {
-                Show_MessageBox(QStringLiteral("port not initialized."));
-                fd = port->fileDescriptor();
-            } else {
-                initPort_with_decp(path, &fd);
-                Set_Read_Timeout(1.0);
-            }
+            const int fd = openForQuestions(path);
             ATZ_reset_Modem(fd);
-
-            if (!Check_Msg_Sending_Supported(fd)) {
-                Show_NSLog_Message(QStringLiteral("msg sending support fail"));
+            if (!isNewSmsDevice(fd, found)) {
                 Close_Port();
                 continue;
             }
-            // A device that offers several modem ports is listed once, under its first port.
-            const QString imei = Get_IMEI_Number(fd);
-            Show_NSLog_Message(QStringLiteral("IMEI : %1").arg(imei));
-            if (imei.isEmpty() || Find_IMEI_already_listed(imei, found)) {
-                Close_Port();
-                continue;
-            }
-
-            // The placeholder row stands in the list while the device is questioned.
-            const QString portName = Trim_Str(tesk::Modem_Port_Name(found));
-            if (!portName.isEmpty()) {
-                DeviceRecord placeholder;
-                placeholder.portName = portName;
-                placeholder.path = found;
-                Device_List().Insert_port_in_List(placeholder);
-                scan.modemFound(found);
-            }
-            tesk::log::writef("Modem found with BSD path: %s\n", path);
-            Reset_Device_Facts();
-            sms_capblts = QStringLiteral("Yes");
-            Com_Port = portName;
-            Port_Det = found;
-
-            Read_Ph_Values_NEW(fd);
-            switch (PDU_or_Text_SMS(fd)) {
-                case 1:
-                    sms_mode = QStringLiteral("PDU Mode");
-                    sup_sms_mode = QStringLiteral(";PDU Mode;");
-                    break;
-                case 2:
-                    sms_mode = QStringLiteral("Text Mode");
-                    sup_sms_mode = QStringLiteral(";Text Mode;");
-                    break;
-                case 3:
-                    sms_mode = QStringLiteral("PDU Mode");
-                    sup_sms_mode = QStringLiteral(";PDU Mode;Text Mode;");
-                    break;
-                default:
-                    sms_mode = QStringLiteral("NONE");
-                    sup_sms_mode = QStringLiteral("NONE");
-                    break;
-            }
-            if (Device_List().Replace_By_Port_Detail(Device_Record_From_Facts())) {
-                scan.deviceQuestioned(found);
-            }
-
+            questionDevice(fd, found, path, scan);
             Close_Port();
             if (scan.stopRequested()) {
                 break;
