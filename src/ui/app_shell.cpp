@@ -13,10 +13,10 @@
 #include "ui/device_settings_wnd.h"
 #include "ui/exclusion_wizard_wnd.h"
 #include "ui/gsm_dev_conn_step_wnd.h"
-#include "ui/gsm_device_list_wnd.h"
+#include "ui/gsm_device_list_window.h"
 #include "ui/gsm_send_launcher.h"
-#include "ui/mobile_sel_wnd.h"
-#include "ui/phone_list_wnd.h"
+#include "ui/mobile_sel_window.h"
+#include "ui/phone_list_window.h"
 #include "ui/store_windows.h"
 
 #include <QApplication>
@@ -148,7 +148,7 @@ void AppShell::Set_No_Device_Notice_Visible(int mode, bool visible) {
 }
 
 int AppShell::Run_Mobile_Selection_Window() {
-    MobileSelWnd window(this, this, this, frontWindow());
+    MobileSelWindow window(this, this, this, frontWindow());
     return window.exec();
 }
 
@@ -173,13 +173,13 @@ int AppShell::runAndroidConnectionSteps() {
 }
 
 int AppShell::runGsmDeviceWindow() {
-    GsmDeviceListWnd window(*deviceList_, frontWindow());
+    GsmDeviceListWindow window(*deviceList_, frontWindow());
     deviceList_->Open_Ph_List_Wnd();
     return window.exec();
 }
 
 int AppShell::runPhoneWindow() {
-    PhoneListWnd window(*phoneList_, frontWindow());
+    PhoneListWindow window(*phoneList_, frontWindow());
     phoneList_->Open_Ph_List_Wnd();
     return window.exec();
 }

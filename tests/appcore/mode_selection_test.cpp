@@ -59,7 +59,7 @@ QStringList logOf(const QString& text) {
 
 // Each row: the mode chosen, what the connection steps and the device window end with, what
 // the device window leaves chosen, and the log and port list expected afterwards.
-TEST(MobileSelWnd, FollowsTheChoiceThroughItsWindows) {
+TEST(MobileSelWindow, FollowsTheChoiceThroughItsWindows) {
     const QString usb0 = QStringLiteral("/dev/ttyUSB0");
     const QString acm0 = QStringLiteral("/dev/ttyACM0");
     const QString gsm = QStringLiteral(
@@ -120,7 +120,7 @@ TEST(MobileSelWnd, FollowsTheChoiceThroughItsWindows) {
     }
 }
 
-TEST(MobileSelWnd, PendingDeviceWindowsGoBackWithoutChoosingAndCancelEnds) {
+TEST(MobileSelWindow, PendingDeviceWindowsGoBackWithoutChoosingAndCancelEnds) {
     RecordingAppView composers;
     ScriptedFlow flow(&composers.log);
     tesk::PendingDeviceWindows pending;
@@ -140,7 +140,7 @@ TEST(MobileSelWnd, PendingDeviceWindowsGoBackWithoutChoosingAndCancelEnds) {
 
 // Through the application controller: Back from the steps brings the mode window back, where
 // the user then picks Android and cancels there.
-TEST(MobileSelWnd, BackFromTheStepsReturnsToTheModeWindow) {
+TEST(MobileSelWindow, BackFromTheStepsReturnsToTheModeWindow) {
     RecordingAppView app;
     ScriptedFlow flow(&app.log);
     tesk::Mobile_Sel_Wnd window(&flow, &app, &flow, &flow);

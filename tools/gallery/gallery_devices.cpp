@@ -6,7 +6,7 @@
 #include "ui/added_ports_dlg.h"
 #include "ui/automated_test_wnd.h"
 #include "ui/device_settings_wnd.h"
-#include "ui/gsm_device_list_wnd.h"
+#include "ui/gsm_device_list_window.h"
 #include "virtual-modem/virtual_modem.h"
 
 #include <QCoreApplication>
@@ -54,9 +54,9 @@ struct OwnedDeviceController {
 };
 
 // The device window after a scan of two virtual modems.
-class ScannedDeviceWindow final : private OwnedDeviceController, public GsmDeviceListWnd {
+class ScannedDeviceWindow final : private OwnedDeviceController, public GsmDeviceListWindow {
   public:
-    ScannedDeviceWindow() : GsmDeviceListWnd(owned) {
+    ScannedDeviceWindow() : GsmDeviceListWindow(owned) {
         pacing::ScopedScale fast(0.01);
         QStringList paths;
         const char* models[] = {"VM-1", "VM-2"};

@@ -7,7 +7,7 @@
 #include "fake-adb/fake_adb_state.h"
 #include "gallery/gallery_parts.h"
 #include "ui/android_send_sheets.h"
-#include "ui/phone_list_wnd.h"
+#include "ui/phone_list_window.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -22,9 +22,9 @@ struct OwnedPhoneController {
     android::Phone_List_Wnd owned;
 };
 
-class DetectedPhoneWindow final : private OwnedPhoneController, public PhoneListWnd {
+class DetectedPhoneWindow final : private OwnedPhoneController, public PhoneListWindow {
   public:
-    DetectedPhoneWindow() : PhoneListWnd(owned) {
+    DetectedPhoneWindow() : PhoneListWindow(owned) {
         const QString fakeAdb = QDir(QCoreApplication::applicationDirPath())
                                     .absoluteFilePath(QStringLiteral("../fake-adb/tesk-fake-adb"));
         if (!QFile::exists(fakeAdb) || !resources_.isValid() || !phone_.isValid()) {

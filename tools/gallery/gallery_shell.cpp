@@ -9,7 +9,7 @@
 #include "ui/app_shell.h"
 #include "ui/connection_info_wnd.h"
 #include "ui/gsm_dev_conn_step_wnd.h"
-#include "ui/mobile_sel_wnd.h"
+#include "ui/mobile_sel_window.h"
 
 #include <QLabel>
 #include <QMessageBox>
@@ -56,7 +56,8 @@ QList<GalleryEntry> Gallery_Shell_Entries() {
     return {
         {QStringLiteral("mode_selection"),
          [] {
-             return std::make_unique<MobileSelWnd>(&idleLaunchers, &idleLaunchers, &idleLaunchers);
+             return std::make_unique<MobileSelWindow>(&idleLaunchers, &idleLaunchers,
+                                                      &idleLaunchers);
          }},
         {QStringLiteral("gsm_connection_steps"),
          [] { return std::make_unique<GsmDevConnStepWnd>(); }},

@@ -19,11 +19,12 @@ class PleaseWaitSheet;
 class RecordTableModel;
 class SettingsGroup;
 
-class GsmDeviceListWnd : public QDialog, public devices::GsmDeviceListView {
+class GsmDeviceListWindow : public QDialog, public devices::GsmDeviceListView {
     Q_OBJECT
   public:
-    explicit GsmDeviceListWnd(devices::GSM_Device_List_Wnd& controller, QWidget* parent = nullptr);
-    ~GsmDeviceListWnd() override;
+    explicit GsmDeviceListWindow(devices::GSM_Device_List_Wnd& controller,
+                                 QWidget* parent = nullptr);
+    ~GsmDeviceListWindow() override;
 
     devices::GSM_Device_List_Wnd& controller() { return controller_; }
     QTableView* table() const { return table_; }

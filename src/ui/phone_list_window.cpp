@@ -1,4 +1,4 @@
-#include "ui/phone_list_wnd.h"
+#include "ui/phone_list_window.h"
 
 #include "core/dialogs.h"
 #include "devices/connection_settings.h"
@@ -35,7 +35,7 @@ QPushButton* makeButton(const char* name, const QString& title, QWidget* parent)
 
 }  // namespace
 
-PhoneListWnd::PhoneListWnd(android::Phone_List_Wnd& controller, QWidget* parent)
+PhoneListWindow::PhoneListWindow(android::Phone_List_Wnd& controller, QWidget* parent)
     : QDialog(parent), controller_(controller) {
     setObjectName(QStringLiteral("Phone_List_Wnd"));
     setWindowTitle(QStringLiteral("Android Phone"));
@@ -77,11 +77,11 @@ PhoneListWnd::PhoneListWnd(android::Phone_List_Wnd& controller, QWidget* parent)
     resize(720, 560);
 }
 
-PhoneListWnd::~PhoneListWnd() {
+PhoneListWindow::~PhoneListWindow() {
     controller_.setView(nullptr);
 }
 
-QWidget* PhoneListWnd::buildTestMessage(QWidget* parent) {
+QWidget* PhoneListWindow::buildTestMessage(QWidget* parent) {
     testBox_ = new QGroupBox(QStringLiteral("Test message"), parent);
     auto* row = new QHBoxLayout(testBox_);
     testNumber_ = new QLineEdit(testBox_);
@@ -98,7 +98,7 @@ QWidget* PhoneListWnd::buildTestMessage(QWidget* parent) {
     return testBox_;
 }
 
-QWidget* PhoneListWnd::buildButtons(QWidget* parent) {
+QWidget* PhoneListWindow::buildButtons(QWidget* parent) {
     auto* bar = new QWidget(parent);
     auto* row = new QHBoxLayout(bar);
     row->setContentsMargins(0, 4, 0, 0);
@@ -131,28 +131,28 @@ QWidget* PhoneListWnd::buildButtons(QWidget* parent) {
     return bar;
 }
 
-QPushButton* PhoneListWnd::button(const QString& objectName) const {
+QPushButton* PhoneListWindow::button(const QString& objectName) const {
     return findChild<QPushButton*>(objectName);
 }
 
 // ---- PhoneListView
 
-void PhoneListWnd::redrawRows() {
+void PhoneListWindow::redrawRows() {
     const QList<DeviceRecord> rows = controller_.rows();
     model_->refresh(static_cast<int>(rows.size()), [rows](int row, const QString& key) {
         return Device_Field(rows.at(row), key);
     });
 }
 
-void PhoneListWnd::selectRow(int row) {
+void PhoneListWindow::selectRow(int row) {
     Highlight_Table_Row(table_, row);
 }
 
-void PhoneListWnd::scrollToTop() {
+void PhoneListWindow::scrollToTop() {
     table_->scrollToTop();
 }
 
-void PhoneListWnd::showControls(const android::PhoneWindowControls& controls) {
+void PhoneListWindow::showControls(const android::PhoneWindowControls& controls) {
     table_->setEnabled(controls.rows);
     search_->setEnabled(controls.search);
     select_->setEnabled(controls.select);
@@ -163,11 +163,11 @@ void PhoneListWnd::showControls(const android::PhoneWindowControls& controls) {
     stop_->setEnabled(controls.stop);
 }
 
-void PhoneListWnd::showProgress(int value) {
+void PhoneListWindow::showProgress(int value) {
     progress_->setValue(qBound(0, value, 100));
 }
 
-void PhoneListWnd::showPleaseWait(bool shown) {
+void PhoneListWindow::showPleaseWait(bool shown) {
     if (shown) {
         sheet_->showSheet();
     } else {
@@ -175,25 +175,25 @@ void PhoneListWnd::showPleaseWait(bool shown) {
     }
 }
 
-void PhoneListWnd::setTestNumberField(const QString& text) {
+void PhoneListWindow::setTestNumberField(const QString& text) {
     if (testNumber_->text() != text) {
         testNumber_->setText(text);
     }
 }
 
-void PhoneListWnd::focusRows() {
+void PhoneListWindow::focusRows() {
     table_->setFocus();
 }
 
-void PhoneListWnd::focusTestNumber() {
+void PhoneListWindow::focusTestNumber() {
     testNumber_->setFocus();
 }
 
-void PhoneListWnd::endModal(int code) {
+void PhoneListWindow::endModal(int code) {
     done(code);
 }
 
-bool PhoneListWnd::askAboutPhone(const QString& question) {
+bool PhoneListWindow::askAboutPhone(const QString& question) {
     return Show_YES_NO_MessageBox(question);
 }
 

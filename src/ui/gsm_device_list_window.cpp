@@ -1,4 +1,4 @@
-#include "ui/gsm_device_list_wnd.h"
+#include "ui/gsm_device_list_window.h"
 
 #include "devices/device_columns.h"
 #include "ui/added_ports_dlg.h"
@@ -57,7 +57,7 @@ QPlainTextEdit* makeTextView(const char* name, QWidget* parent) {
 
 }  // namespace
 
-GsmDeviceListWnd::GsmDeviceListWnd(devices::GSM_Device_List_Wnd& controller, QWidget* parent)
+GsmDeviceListWindow::GsmDeviceListWindow(devices::GSM_Device_List_Wnd& controller, QWidget* parent)
     : QDialog(parent), controller_(controller) {
     setObjectName(QStringLiteral("GSM_Device_List_Wnd"));
     setWindowTitle(QStringLiteral("GSM Devices"));
@@ -110,11 +110,11 @@ GsmDeviceListWnd::GsmDeviceListWnd(devices::GSM_Device_List_Wnd& controller, QWi
     resize(980, 680);
 }
 
-GsmDeviceListWnd::~GsmDeviceListWnd() {
+GsmDeviceListWindow::~GsmDeviceListWindow() {
     controller_.setView(nullptr);
 }
 
-QWidget* GsmDeviceListWnd::buildDetails(QWidget* parent) {
+QWidget* GsmDeviceListWindow::buildDetails(QWidget* parent) {
     auto* row = new QWidget(parent);
     auto* columns = new QHBoxLayout(row);
     columns->setContentsMargins(0, 0, 0, 0);
@@ -159,7 +159,7 @@ QWidget* GsmDeviceListWnd::buildDetails(QWidget* parent) {
     return row;
 }
 
-QWidget* GsmDeviceListWnd::buildButtons(QWidget* parent) {
+QWidget* GsmDeviceListWindow::buildButtons(QWidget* parent) {
     auto* bar = new QWidget(parent);
     auto* row = new QHBoxLayout(bar);
     row->setContentsMargins(0, 4, 0, 0);
@@ -199,17 +199,17 @@ QWidget* GsmDeviceListWnd::buildButtons(QWidget* parent) {
     return bar;
 }
 
-QString GsmDeviceListWnd::detailsText() const {
+QString GsmDeviceListWindow::detailsText() const {
     return details_->toPlainText();
 }
 
-QPushButton* GsmDeviceListWnd::button(const QString& objectName) const {
+QPushButton* GsmDeviceListWindow::button(const QString& objectName) const {
     return findChild<QPushButton*>(objectName);
 }
 
 // ---- GsmDeviceListView ----
 
-void GsmDeviceListWnd::redrawTable() {
+void GsmDeviceListWindow::redrawTable() {
     const QList<DeviceRecord> records = controller_.records();
     const bool reset = records.size() != model_->rowCount();
     model_->refresh(static_cast<int>(records.size()), [records](int row, const QString& key) {
@@ -221,17 +221,17 @@ void GsmDeviceListWnd::redrawTable() {
     }
 }
 
-void GsmDeviceListWnd::selectRow(int row) {
+void GsmDeviceListWindow::selectRow(int row) {
     selecting_ = true;
     Highlight_Table_Row(table_, row);
     selecting_ = false;
 }
 
-void GsmDeviceListWnd::scrollToTop() {
+void GsmDeviceListWindow::scrollToTop() {
     table_->scrollToTop();
 }
 
-void GsmDeviceListWnd::showControls(const devices::DeviceWindowControls& controls) {
+void GsmDeviceListWindow::showControls(const devices::DeviceWindowControls& controls) {
     table_->setEnabled(controls.table);
     detailsBox_->setEnabled(controls.details);
     details_->setEnabled(controls.mobileDevice);
@@ -244,30 +244,30 @@ void GsmDeviceListWnd::showControls(const devices::DeviceWindowControls& control
     stop_->setEnabled(controls.stop);
 }
 
-void GsmDeviceListWnd::showProgress(int value, int maximum) {
+void GsmDeviceListWindow::showProgress(int value, int maximum) {
     // A range of 0..0 would make the bar a busy indicator; before and after a scan it is empty.
     const int top = qMax(maximum, 1);
     progress_->setRange(0, top);
     progress_->setValue(maximum > 0 ? qBound(0, value, top) : 0);
 }
 
-void GsmDeviceListWnd::showDetails(const devices::DeviceDetailsFields& fields) {
+void GsmDeviceListWindow::showDetails(const devices::DeviceDetailsFields& fields) {
     portName_->setText(fields.portName);
     portPath_->setText(fields.portPath);
     details_->setPlainText(Shown_Details_Text(fields.detailsText));
 }
 
-void GsmDeviceListWnd::showSettings(const devices::SettingsFields& fields) {
+void GsmDeviceListWindow::showSettings(const devices::SettingsFields& fields) {
     settings_->showFields(fields);
 }
 
-void GsmDeviceListWnd::setTestNumberField(const QString& text) {
+void GsmDeviceListWindow::setTestNumberField(const QString& text) {
     if (testNumber_->text() != text) {
         testNumber_->setText(text);
     }
 }
 
-void GsmDeviceListWnd::showPleaseWait(bool shown) {
+void GsmDeviceListWindow::showPleaseWait(bool shown) {
     if (shown) {
         sheet_->showSheet();
     } else {
@@ -275,11 +275,11 @@ void GsmDeviceListWnd::showPleaseWait(bool shown) {
     }
 }
 
-void GsmDeviceListWnd::endModal(int code) {
+void GsmDeviceListWindow::endModal(int code) {
     done(code);
 }
 
-void GsmDeviceListWnd::runAutomatedTest(const devices::AutomatedTestHandIn& handIn) {
+void GsmDeviceListWindow::runAutomatedTest(const devices::AutomatedTestHandIn& handIn) {
     AutomatedTestWnd window(this);
     window.controller().Open_Automated_SMS_Wnd(handIn);
     window.exec();

@@ -17,11 +17,11 @@ namespace tesk::ui {
 class PleaseWaitSheet;
 class RecordTableModel;
 
-class PhoneListWnd : public QDialog, public android::PhoneListView {
+class PhoneListWindow : public QDialog, public android::PhoneListView {
     Q_OBJECT
   public:
-    explicit PhoneListWnd(android::Phone_List_Wnd& controller, QWidget* parent = nullptr);
-    ~PhoneListWnd() override;
+    explicit PhoneListWindow(android::Phone_List_Wnd& controller, QWidget* parent = nullptr);
+    ~PhoneListWindow() override;
 
     android::Phone_List_Wnd& controller() { return controller_; }
     QTableView* table() const { return table_; }

@@ -10,12 +10,12 @@ class QPushButton;
 
 namespace tesk::ui {
 
-class MobileSelWnd final : public QDialog, public ModeSelectionView {
+class MobileSelWindow final : public QDialog, public ModeSelectionView {
     Q_OBJECT
   public:
     // None is owned; all outlive the window.
-    MobileSelWnd(ComposerHost* composers, ConnectionStepsLauncher* steps,
-                 DeviceWindowLauncher* devices, QWidget* parent = nullptr);
+    MobileSelWindow(ComposerHost* composers, ConnectionStepsLauncher* steps,
+                    DeviceWindowLauncher* devices, QWidget* parent = nullptr);
 
     void End_Modal(int code) override;
     void Bring_To_Front() override;

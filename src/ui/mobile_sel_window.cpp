@@ -1,4 +1,4 @@
-#include "ui/mobile_sel_wnd.h"
+#include "ui/mobile_sel_window.h"
 
 #include "ui/window_parts.h"
 
@@ -37,8 +37,8 @@ QPushButton* makeChoice(const QString& objectName, const QString& title, const Q
 
 }  // namespace
 
-MobileSelWnd::MobileSelWnd(ComposerHost* composers, ConnectionStepsLauncher* steps,
-                           DeviceWindowLauncher* devices, QWidget* parent)
+MobileSelWindow::MobileSelWindow(ComposerHost* composers, ConnectionStepsLauncher* steps,
+                                 DeviceWindowLauncher* devices, QWidget* parent)
     : QDialog(parent), controller_(this, composers, steps, devices) {
     setObjectName(QStringLiteral("Mobile_Sel_Wnd"));
     setWindowTitle(QStringLiteral("Tesk SMS - Choose Sending Mode"));
@@ -80,17 +80,17 @@ MobileSelWnd::MobileSelWnd(ComposerHost* composers, ConnectionStepsLauncher* ste
     connect(cancel_, &QPushButton::clicked, this, [this] { controller_.CancelPressed(); });
 }
 
-void MobileSelWnd::End_Modal(int code) {
+void MobileSelWindow::End_Modal(int code) {
     done(code);
 }
 
-void MobileSelWnd::Bring_To_Front() {
+void MobileSelWindow::Bring_To_Front() {
     show();
     raise();
     activateWindow();
 }
 
-void MobileSelWnd::reject() {
+void MobileSelWindow::reject() {
     controller_.CancelPressed();
 }
 
