@@ -299,21 +299,64 @@ void Automated_GSM_Sending::setStatus(int index, const QString& status) {
     });
 }
 
+void Automated_GSM_Sending::postToView(std::function<void(AutomatedTestView*)> change) {
+    gui_.post([this, change = std::move(change)] {
+        if (view_) {
+            change(view_);
+        }
+    });
+}
+
+// Gives `status` to every case (only to those without one when onlyEmpty).
+void Automated_GSM_Sending::setAllStatuses(QStringList& statuses, const QString& status,
+                                           bool onlyEmpty) {
+    for (int i = 0; i < statuses.size(); ++i) {
+        if (!onlyEmpty || statuses.at(i).isEmpty()) {
+            statuses[i] = status;
+            setStatus(i, status);
+        }
+    }
+}
+
+// One case: the device prepared for the case's mode, its message sent through the case's
+// service centre; what became of it.
+QString Automated_GSM_Sending::runCase(int fd, const TestJob& job, int index) {
+    const TestCase& c = job.cases.at(index);
+    const QString line = QStringLiteral("Execute Case %1 : %2").arg(index + 1).arg(c.title);
+    postToView([line](AutomatedTestView* v) {
+        v->setStatusLine(line);
+        v->setProgress(0);
+    });
+    const QString message = QStringLiteral("'%1'").arg(job.messages.value(index));
+    const QString smsc = c.custom ? job.customNumber : QString("");
+    channel_.ATZ_reset_Modem(fd);
+    if (c.pdu) {
+        channel_.Prepare_Modem_For_PDU_SMS(fd);
+    } else {
+        channel_.Prepare_Modem_For_Text_SMS(fd);
+    }
+    channel_.Set_Read_Timeout(5.0);
+    QString outcome("");
+    if (c.pdu) {
+        channel_.Send_PDU_SMS(fd, job.testNumber, message, smsc, false, false, &outcome,
+                              QStringLiteral("Yes"));
+    } else {
+        channel_.Send_Text_SMS(fd, job.testNumber, message, smsc, false, false, job.path, &outcome,
+                               QStringLiteral("Yes"));
+    }
+    pacing::wait(2.0);
+    pacing::wait(2.0);
+    return outcome;
+}
+
 // The worker: one real message per case, in list order, until the list ends or a stop comes.
 void Automated_GSM_Sending::runTest(TestJob job) {
-    auto post = [this](std::function<void(AutomatedTestView*)> change) {
-        gui_.post([this, change = std::move(change)] {
-            if (view_) {
-                change(view_);
-            }
-        });
-    };
     QStringList statuses;
     for (int i = 0; i < job.cases.size(); ++i) {
         statuses.append(QString(""));
         setStatus(i, QString(""));
     }
-    post([](AutomatedTestView* v) {
+    postToView([](AutomatedTestView* v) {
         v->setProgress(0);
         v->setStatusLine(QStringLiteral("Connecting Device"));
     });
@@ -340,52 +383,20 @@ void Automated_GSM_Sending::runTest(TestJob job) {
             channel_.initPort_with_decp(devicePath.constData(), &fd);
         }
         channel_.Set_Read_Timeout(1.0);
-        post([](AutomatedTestView* v) { v->setStatusLine(QStringLiteral("Initialize Device")); });
+        postToView(
+            [](AutomatedTestView* v) { v->setStatusLine(QStringLiteral("Initialize Device")); });
         if (!channel_.Check_Connection(fd)) {
-            for (int i = 0; i < statuses.size(); ++i) {
-                statuses[i] = kConnectionError;
-                setStatus(i, kConnectionError);
-            }
+            setAllStatuses(statuses, kConnectionError, false);
         } else {
             for (int i = 0; i < job.cases.size() && !stop_; ++i) {
-                const TestCase& c = job.cases.at(i);
-                const QString line = QStringLiteral("Execute Case %1 : %2").arg(i + 1).arg(c.title);
-                post([line](AutomatedTestView* v) {
-                    v->setStatusLine(line);
-                    v->setProgress(0);
-                });
-                const QString message = QStringLiteral("'%1'").arg(job.messages.value(i));
-                const QString smsc = c.custom ? job.customNumber : QString("");
-                channel_.ATZ_reset_Modem(fd);
-                if (c.pdu) {
-                    channel_.Prepare_Modem_For_PDU_SMS(fd);
-                } else {
-                    channel_.Prepare_Modem_For_Text_SMS(fd);
-                }
-                channel_.Set_Read_Timeout(5.0);
-                QString outcome("");
-                if (c.pdu) {
-                    channel_.Send_PDU_SMS(fd, job.testNumber, message, smsc, false, false, &outcome,
-                                          QStringLiteral("Yes"));
-                } else {
-                    channel_.Send_Text_SMS(fd, job.testNumber, message, smsc, false, false,
-                                           job.path, &outcome, QStringLiteral("Yes"));
-                }
-                pacing::wait(2.0);
-                pacing::wait(2.0);
-                statuses[i] = outcome;
-                setStatus(i, outcome);
-                post([](AutomatedTestView* v) { v->setProgress(100); });
+                statuses[i] = runCase(fd, job, i);
+                setStatus(i, statuses.at(i));
+                postToView([](AutomatedTestView* v) { v->setProgress(100); });
             }
             stopped = stop_;
             channel_.Close_Port();
             if (stopped) {
-                for (int i = 0; i < statuses.size(); ++i) {
-                    if (statuses.at(i).isEmpty()) {
-                        statuses[i] = kStopped;
-                        setStatus(i, kStopped);
-                    }
-                }
+                setAllStatuses(statuses, kStopped, true);
             }
         }
     } catch (const std::exception& e) {

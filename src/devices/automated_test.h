@@ -17,6 +17,7 @@
 #include <QTimer>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -159,7 +160,10 @@ class Automated_GSM_Sending {
         QStringList messages;  // Case_SMS of each case
     };
     void rebuildCases();
-    void runTest(TestJob job);  // worker
+    void runTest(TestJob job);                               // worker
+    QString runCase(int fd, const TestJob& job, int index);  // worker
+    void setAllStatuses(QStringList& statuses, const QString& status, bool onlyEmpty);
+    void postToView(std::function<void(AutomatedTestView*)> change);
     void finishTest(bool stopped, int row, const QString& history);
     void setStatus(int index, const QString& status);
     void startAnimation();
