@@ -22,20 +22,6 @@
 namespace tesk::ui {
 namespace {
 
-QPushButton* makeButton(const char* name, const QString& title, QWidget* parent) {
-    auto* button = new QPushButton(title, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setAutoDefault(false);
-    return button;
-}
-
-QLineEdit* makeReadOnlyField(const char* name, QWidget* parent) {
-    auto* field = new QLineEdit(parent);
-    field->setObjectName(QLatin1String(name));
-    field->setReadOnly(true);
-    return field;
-}
-
 // Hidden widgets keep their place, so the window does not jump when a test starts or ends.
 void keepPlaceWhenHidden(QWidget* widget) {
     QSizePolicy policy = widget->sizePolicy();

@@ -126,14 +126,6 @@ ComposerWindow::~ComposerWindow() {
     controller_.setView(nullptr);
 }
 
-QPushButton* ComposerWindow::makeButton(const QString& objectName, const QString& title,
-                                        QWidget* parent) {
-    auto* button = new QPushButton(title, parent);
-    button->setObjectName(objectName);
-    button->setAutoDefault(false);
-    return button;
-}
-
 QPushButton* ComposerWindow::button(const QString& objectName) const {
     return findChild<QPushButton*>(objectName);
 }

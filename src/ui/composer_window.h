@@ -120,7 +120,6 @@ class ComposerWindow : public QWidget, public composer::ComposerView {
     QWidget* buildList(QWidget* parent);
     QWidget* buildDeviceBar(QWidget* parent);
     QWidget* buildActionBar(QWidget* parent);
-    QPushButton* makeButton(const QString& objectName, const QString& title, QWidget* parent);
     void syncSelectionToController();
     void applyDelayedChoices();
     void updateSendButton();

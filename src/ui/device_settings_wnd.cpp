@@ -17,24 +17,6 @@
 #include <QVBoxLayout>
 
 namespace tesk::ui {
-namespace {
-
-QPushButton* makeButton(const char* name, const QString& title, QWidget* parent) {
-    auto* button = new QPushButton(title, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setAutoDefault(false);
-    return button;
-}
-
-QLineEdit* makeReadOnlyField(const char* name, QWidget* parent) {
-    auto* field = new QLineEdit(parent);
-    field->setObjectName(QLatin1String(name));
-    field->setReadOnly(true);
-    return field;
-}
-
-}  // namespace
-
 DeviceSettingsWnd::DeviceSettingsWnd(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("Selected_Device_Details_GSM"));
     setWindowTitle(QStringLiteral("Device Settings"));

@@ -21,13 +21,6 @@
 namespace tesk::ui {
 namespace {
 
-QPushButton* makeButton(const char* name, const QString& title, QWidget* parent) {
-    auto* button = new QPushButton(title, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setAutoDefault(false);
-    return button;
-}
-
 QListView* makeList(QStringListModel* model, const char* name, QWidget* parent) {
     auto* list = new QListView(parent);
     list->setObjectName(QLatin1String(name));

@@ -33,20 +33,6 @@ QList<RecordColumn> deviceColumns() {
     return columns;
 }
 
-QPushButton* makeButton(const char* name, const QString& title, QWidget* parent) {
-    auto* button = new QPushButton(title, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setAutoDefault(false);
-    return button;
-}
-
-QLineEdit* makeReadOnlyField(const char* name, QWidget* parent) {
-    auto* field = new QLineEdit(parent);
-    field->setObjectName(QLatin1String(name));
-    field->setReadOnly(true);
-    return field;
-}
-
 QPlainTextEdit* makeTextView(const char* name, QWidget* parent) {
     auto* view = new QPlainTextEdit(parent);
     view->setObjectName(QLatin1String(name));

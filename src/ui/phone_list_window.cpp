@@ -26,13 +26,6 @@ const QList<RecordColumn> kPhoneColumns = {
     {QStringLiteral("PORT_DETAL"), QStringLiteral("Value")},
 };
 
-QPushButton* makeButton(const char* name, const QString& title, QWidget* parent) {
-    auto* button = new QPushButton(title, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setAutoDefault(false);
-    return button;
-}
-
 }  // namespace
 
 PhoneListWindow::PhoneListWindow(android::Phone_List_Wnd& controller, QWidget* parent)

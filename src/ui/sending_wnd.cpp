@@ -28,14 +28,6 @@ QList<RecordColumn> sendingColumns() {
     return columns;
 }
 
-QPushButton* makeButton(const char* name, const QString& title, QWidget* parent) {
-    auto* button = new QPushButton(title, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setAutoDefault(false);
-    button->setMinimumWidth(100);
-    return button;
-}
-
 }  // namespace
 
 SendingWnd::SendingWnd(QWidget* parent) : QDialog(parent) {
@@ -117,6 +109,9 @@ QWidget* SendingWnd::buildButtons(QWidget* parent) {
     row->addStretch();
     stop_ = makeButton("stopButton", QStringLiteral("Stop"), bar);
     close_ = makeButton("closeButton", QStringLiteral("Close"), bar);
+    for (QPushButton* button : {export_, stop_, close_}) {
+        button->setMinimumWidth(100);
+    }
     row->addWidget(stop_);
     row->addWidget(close_);
     connect(stop_, &QPushButton::clicked, this, [this] { run_.Stop_Btn(); });

@@ -15,6 +15,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -22,6 +23,20 @@
 #include <QVBoxLayout>
 
 namespace tesk::ui {
+
+QPushButton* makeButton(const QString& objectName, const QString& title, QWidget* parent) {
+    auto* button = new QPushButton(title, parent);
+    button->setObjectName(objectName);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QLineEdit* makeReadOnlyField(const QString& objectName, QWidget* parent) {
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(objectName);
+    field->setReadOnly(true);
+    return field;
+}
 
 QVBoxLayout* makeWindowContent(QWidget* window, QWidget** content, int spacing) {
     *content = new QWidget(window);

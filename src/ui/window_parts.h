@@ -9,12 +9,20 @@ class QAbstractItemModel;
 class QBoxLayout;
 class QDialog;
 class QLabel;
+class QLineEdit;
 class QPlainTextEdit;
+class QPushButton;
 class QTableView;
 class QVBoxLayout;
 class QWidget;
 
 namespace tesk::ui {
+
+// A button the tests and the gallery find by its object name. It never presses itself as a
+// dialog's default: Return in a number field must not send a test message.
+QPushButton* makeButton(const QString& objectName, const QString& title, QWidget* parent);
+// A read-only field, found by its object name, for a fact the window shows.
+QLineEdit* makeReadOnlyField(const QString& objectName, QWidget* parent);
 
 QLabel* makeHeading(const QString& text, QWidget* parent);
 // "1", "2", ... beside each step.
