@@ -19,7 +19,7 @@ using tesk::vmodem::SmsModes;
 struct RecordingTestView final : tesk::devices::AutomatedTestView {
     void redrawDevices() override {}
     void redrawCases() override {}
-    void selectDevice(int row) override { selected = row; }
+    void selectDevice(int) override {}
     void showFields(const tesk::devices::AutomatedTestFields& f) override { fields = f; }
     void showRunning(bool r) override {
         running = r;
@@ -31,17 +31,15 @@ struct RecordingTestView final : tesk::devices::AutomatedTestView {
             onStatusLine(text);
         }
     }
-    void setProgress(int value) override { progress.append(value); }
+    void setProgress(int) override {}
     void showPleaseWait(bool shown) override { sheet = shown; }
     void endModal(int code) override { endCodes.append(code); }
 
     std::function<void(const QString&)> onStatusLine;
-    int selected = -2;
     tesk::devices::AutomatedTestFields fields;
     bool running = false;
     bool wasRunning = false;
     QStringList statusLines;
-    QList<int> progress;
     bool sheet = false;
     QList<int> endCodes;
 };

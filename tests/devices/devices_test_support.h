@@ -44,7 +44,6 @@ inline bool runUntil(const std::function<bool()>& done, int failSafeMs = 60000) 
 
 struct RecordingDeviceView final : devices::GsmDeviceListView {
     void redrawTable() override {
-        ++redraws;
         if (onRedraw) {
             onRedraw();
         }
@@ -52,10 +51,7 @@ struct RecordingDeviceView final : devices::GsmDeviceListView {
     void selectRow(int row) override { selected = row; }
     void scrollToTop() override {}
     void showControls(const devices::DeviceWindowControls& c) override { controls = c; }
-    void showProgress(int value, int maximum) override {
-        progress = value;
-        progressMax = std::max(progressMax, maximum);
-    }
+    void showProgress(int, int maximum) override { progressMax = std::max(progressMax, maximum); }
     void showDetails(const devices::DeviceDetailsFields& f) override { details = f; }
     void showSettings(const devices::SettingsFields& f) override { settings = f; }
     void setTestNumberField(const QString& text) override { testNumber = text; }
@@ -73,10 +69,8 @@ struct RecordingDeviceView final : devices::GsmDeviceListView {
 
     std::function<void()> onRedraw;
     std::function<void(const devices::AutomatedTestHandIn&)> onAutomatedTest;
-    int redraws = 0;
     int selected = -2;
     devices::DeviceWindowControls controls;
-    int progress = 0;
     int progressMax = 0;
     devices::DeviceDetailsFields details;
     devices::SettingsFields settings;
