@@ -5,6 +5,7 @@
 #include "android/sms_limit.h"
 #include "android/test_message.h"
 #include "appstate/selection_state.h"
+#include "core/device_window_steps.h"
 #include "core/dialogs.h"
 #include "core/log.h"
 #include "core/pacing.h"
@@ -180,30 +181,18 @@ void Phone_List_Wnd::Stopmodem_Searching_pressed() {
     if (ph_find_thread != 1) {
         return;
     }
-    if (Show_YES_NO_MessageBox(kPhoneStopQuestion)) {
-        // The pass cannot be cut short (adb runs to its end); the sheet stays until it ends.
-        stopSheetShown_ = true;
-        if (view_) {
-            view_->showPleaseWait(true);
-        }
-        Stop_Modem_SRCH = 1;
-    }
+    // The pass cannot be cut short (adb runs to its end); the sheet stays until it ends.
+    Stop_Search_On_Yes(kPhoneStopQuestion, view_, stopSheetShown_, Stop_Modem_SRCH);
 }
 
 void Phone_List_Wnd::ContinueOfflinePressed() {
     if (tst_sms_th == 1 || selecting_) {
         return;
     }
-    if (ph_find_thread == 1) {
-        // "No" to "are you sure" keeps the window, as it does for the GSM devices.
-        if (!Show_YES_NO_MessageBox(kPhoneStopQuestion)) {
-            return;
-        }
-        stopSheetShown_ = true;
-        if (view_) {
-            view_->showPleaseWait(true);
-        }
-        Stop_Modem_SRCH = 1;
+    // "No" to "are you sure" keeps the window, as it does for the GSM devices.
+    if (ph_find_thread == 1 &&
+        !Stop_Search_On_Yes(kPhoneStopQuestion, view_, stopSheetShown_, Stop_Modem_SRCH)) {
+        return;
     }
     sel_port_name_str.set(QString(""));
     sel_port_bsd_str.set(QString(""));
@@ -297,22 +286,10 @@ void Phone_List_Wnd::Send_Test_SMS_Pressed() {
         }
         return;
     }
-    tst_sms_th = 1;
-    test_.start(
-        [this, number] {
-            try {
-                Android_Send_Test_SMS_fun(number, [this](bool shown) {
-                    gui_.post([this, shown] {
-                        if (view_) {
-                            view_->showPleaseWait(shown);
-                        }
-                    });
-                });
-            } catch (const std::exception& e) {
-                log::writef("test message: %s\n", e.what());
-            }
-        },
-        [this] { tst_sms_th = 0; });
+    Start_Test_Message(test_, tst_sms_th, gui_, view_,
+                       [number](const std::function<void(bool)>& sheet) {
+                           Android_Send_Test_SMS_fun(number, sheet);
+                       });
 }
 
 void Phone_List_Wnd::Chk_And_Dev_Status_Pressed() {

@@ -1,6 +1,7 @@
 #include "devices/gsm_device_list.h"
 
 #include "appstate/selection_state.h"
+#include "core/device_window_steps.h"
 #include "core/dialogs.h"
 #include "core/log.h"
 #include "core/text_helpers.h"
@@ -272,28 +273,16 @@ void GSM_Device_List_Wnd::Stopmodem_Searching_pressed() {
     if (gsm_ph_find_thread != 1) {
         return;
     }
-    if (Show_YES_NO_MessageBox(kStopScanQuestion)) {
-        stopSheetShown_ = true;
-        if (view_) {
-            view_->showPleaseWait(true);
-        }
-        Stop_Modem_SRCH = 1;
-    }
+    Stop_Search_On_Yes(kStopScanQuestion, view_, stopSheetShown_, Stop_Modem_SRCH);
 }
 
 void GSM_Device_List_Wnd::ContinueOfflinePressed() {
     if (gsm_tst_sms_th == 1 || selecting_) {
         return;
     }
-    if (gsm_ph_find_thread == 1) {
-        if (!Show_YES_NO_MessageBox(kStopScanQuestion)) {
-            return;
-        }
-        stopSheetShown_ = true;
-        if (view_) {
-            view_->showPleaseWait(true);
-        }
-        Stop_Modem_SRCH = 1;
+    if (gsm_ph_find_thread == 1 &&
+        !Stop_Search_On_Yes(kStopScanQuestion, view_, stopSheetShown_, Stop_Modem_SRCH)) {
+        return;
     }
     sel_port_name_str.set(QString(""));
     sel_port_bsd_str.set(QString(""));
@@ -538,22 +527,10 @@ void GSM_Device_List_Wnd::Send_Test_SMS_Pressed() {
     request.customChecked = settings_.fields().customChecked;
     request.customField = settings_.fields().customSmsc;
     request.window = TestMessageWindow::DeviceList;
-    gsm_tst_sms_th = 1;
-    test_.start(
-        [this, request] {
-            try {
-                Send_Test_SMS_fun(mfc_sms_obj, request, [this](bool shown) {
-                    gui_.post([this, shown] {
-                        if (view_) {
-                            view_->showPleaseWait(shown);
-                        }
-                    });
-                });
-            } catch (const std::exception& e) {
-                log::writef("test message: %s\n", e.what());
-            }
-        },
-        [this] { gsm_tst_sms_th = 0; });
+    Start_Test_Message(test_, gsm_tst_sms_th, gui_, view_,
+                       [this, request](const std::function<void(bool)>& sheet) {
+                           Send_Test_SMS_fun(mfc_sms_obj, request, sheet);
+                       });
 }
 
 void GSM_Device_List_Wnd::Automate_Button_Presses() {

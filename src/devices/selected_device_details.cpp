@@ -1,6 +1,7 @@
 #include "devices/selected_device_details.h"
 
 #include "appstate/selection_state.h"
+#include "core/device_window_steps.h"
 #include "core/dialogs.h"
 #include "core/log.h"
 #include "core/text_helpers.h"
@@ -221,22 +222,10 @@ void Selected_Device_Details_GSM::Send_Test_SMS_Pressed() {
     for (const DeviceRecord& record : port_det_str_array.get()) {
         facts_.Insert_port_in_List(record);
     }
-    tst_sms_th_2 = 1;
-    test_.start(
-        [this, request] {
-            try {
-                Send_Test_SMS_fun(channel_, request, [this](bool shown) {
-                    gui_.post([this, shown] {
-                        if (view_) {
-                            view_->showPleaseWait(shown);
-                        }
-                    });
-                });
-            } catch (const std::exception& e) {
-                log::writef("test message: %s\n", e.what());
-            }
-        },
-        [this] { tst_sms_th_2 = 0; });
+    Start_Test_Message(test_, tst_sms_th_2, gui_, view_,
+                       [this, request](const std::function<void(bool)>& sheet) {
+                           Send_Test_SMS_fun(channel_, request, sheet);
+                       });
 }
 
 void Selected_Device_Details_GSM::Wait_For_Test() {
