@@ -174,7 +174,10 @@ TEST_F(CheckConnectionTest, OldAndCurrentAdbWordsReadAlike) {
 }
 
 TEST_F(CheckConnectionTest, TwoPhonesAreReportedOnceAndMarkedMore) {
+    onePhone();
+    EXPECT_FALSE(Check_More_Than_One_Android_Device());
     state->setListing(QStringLiteral("List of devices attached\nAAA1\tdevice\nBBB2\tdevice\n"));
+    EXPECT_TRUE(Check_More_Than_One_Android_Device());
     ScriptedDialogs dialogs;
     dialogs.expectNotice(kMoreThanOnePhone);
     QString error;
