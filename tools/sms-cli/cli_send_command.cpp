@@ -117,29 +117,111 @@ QString Chosen_Devices_Text() {
     return QStringLiteral("Devices: ") + shown.join(QStringLiteral(", "));
 }
 
-}  // namespace
-
-int Run_Send_Command(const SendOptions& options) {
-    QString message = options.message;
-    if (!options.haveMessage && !readMessageFile(options.messageFile, &message)) {
-        Print_Error_Text(
-            QStringLiteral("--message-file: cannot read '%1'").arg(options.messageFile));
-        return kExitUsage;
-    }
-    if (!options.smsc.isEmpty() && !devices::Valid_Custom_Smsc(options.smsc)) {
-        Print_Error_Text(devices::kInvalidSmsc);
-        return kExitUsage;
+// Ctrl-C while the command runs: from then on the dialogs answer stop questions "Yes", and the
+// step under way (the one that set stopCurrentStep) is asked to stop.
+struct StopHandling {
+    StopHandling() {
+        watch.setHandler([this] {
+            dialogs.setInterrupted();
+            if (stopCurrentStep) {
+                stopCurrentStep();
+            }
+        });
     }
 
     CliDialogs dialogs;
     InterruptWatch watch;
     std::function<void()> stopCurrentStep;
-    watch.setHandler([&] {
-        dialogs.setInterrupted();
-        if (stopCurrentStep) {
-            stopCurrentStep();
+};
+
+// The message (typed, or read from its file) and the custom service centre are checked before
+// anything is started: a mistake in either is a usage error, printed here.
+bool readInputs(const SendOptions& options, QString* message) {
+    *message = options.message;
+    if (!options.haveMessage && !readMessageFile(options.messageFile, message)) {
+        Print_Error_Text(
+            QStringLiteral("--message-file: cannot read '%1'").arg(options.messageFile));
+        return false;
+    }
+    if (!options.smsc.isEmpty() && !devices::Valid_Custom_Smsc(options.smsc)) {
+        Print_Error_Text(devices::kInvalidSmsc);
+        return false;
+    }
+    return true;
+}
+
+// The devices: scanned and chosen as in the device window. The exit code when the command
+// ends here (stopped, or no usable device), nullopt when `deviceChoice` holds the choice.
+std::optional<int> chooseDevices(const SendOptions& options, StopHandling& stops,
+                                 QString* deviceChoice) {
+    DeviceWindow window(options.devices);
+    stops.stopCurrentStep = [&window] { window.stopScan(); };
+    window.scan();
+    stops.stopCurrentStep = nullptr;
+    if (stops.dialogs.interrupted()) {
+        Print_Error_Text(kStoppedBeforeSending);
+        return kExitNotAllSent;
+    }
+    if (!window.choose({options.mode, options.smsc}, deviceChoice)) {
+        return stops.dialogs.interrupted() ? kExitNotAllSent : kExitUsage;
+    }
+    return std::nullopt;
+}
+
+// The numbers: imported by the composer, each getting the message. False when a stop came
+// during the import.
+bool importNumbers(ComposerController& composer, const SendOptions& options, const QString& message,
+                   CliDialogs& dialogs) {
+    setUpComposer(composer, options, message);
+    dialogs.setFilesToOpen({options.numbersFile});
+    composer.Load_Number();
+    Run_Events_Until([&] { return !composer.Import_Running(); });
+    composer.Wait_For_Import();
+    return !dialogs.interrupted();
+}
+
+// The run the send job prepared, until its last message. A stop asked for while the run still
+// loads its items waits until there is work to stop: the Stop button does nothing before that.
+void runSending(sending::SMS_Sending& run, const sending::SendingRequest& request,
+                StopHandling& stops) {
+    bool stopPending = false;
+    stops.stopCurrentStep = [&stopPending] { stopPending = true; };
+    stopPending = stops.dialogs.interrupted();
+    run.Open_SMS_Sending_Dialog(request);
+    Run_Events_Until([&] {
+        if (stopPending && run.table().count() > 0) {
+            stopPending = false;
+            run.Stop_Btn();
         }
+        return !run.running();
     });
+    run.Wait_For_Run();
+    stops.stopCurrentStep = nullptr;
+    End_Progress_Line();
+}
+
+// The status report through the sending window's Export button, when one was asked for. True
+// when it was asked for and not written; a run with no item of the chosen status is told so
+// and is not a failure.
+bool exportReportFailed(sending::SMS_Sending& run, const ProgressView& progress,
+                        const SendOptions& options, CliDialogs& dialogs) {
+    if (options.reportPath.isEmpty()) {
+        return false;
+    }
+    dialogs.setReport(options.reportPath, options.reportHtml, options.status);
+    run.Export_Btn();
+    return progress.exportedPath().isEmpty() &&
+           dialogs.noticeCount(stores::kNoItemForExportOption) == 0;
+}
+
+}  // namespace
+
+int Run_Send_Command(const SendOptions& options) {
+    QString message;
+    if (!readInputs(options, &message)) {
+        return kExitUsage;
+    }
+    StopHandling stops;
     if (!Start_Data_Store()) {
         return kExitUsage;
     }
@@ -147,31 +229,14 @@ int Run_Send_Command(const SendOptions& options) {
         ~ChannelsClosed() { Close_Channels(); }
     } channelsClosed;
 
-    // The devices: scanned and chosen as in the device window.
     QString deviceChoice;
-    {
-        DeviceWindow window(options.devices);
-        stopCurrentStep = [&window] { window.stopScan(); };
-        window.scan();
-        stopCurrentStep = nullptr;
-        if (dialogs.interrupted()) {
-            Print_Error_Text(kStoppedBeforeSending);
-            return kExitNotAllSent;
-        }
-        if (!window.choose({options.mode, options.smsc}, &deviceChoice)) {
-            return dialogs.interrupted() ? kExitNotAllSent : kExitUsage;
-        }
+    if (const std::optional<int> ended = chooseDevices(options, stops, &deviceChoice)) {
+        return *ended;
     }
     Print_Error_Text(Chosen_Devices_Text());
 
-    // The numbers: imported by the composer, each getting the message.
     ComposerController composer(composer::ComposerKind::Gsm);
-    setUpComposer(composer, options, message);
-    dialogs.setFilesToOpen({options.numbersFile});
-    composer.Load_Number();
-    Run_Events_Until([&] { return !composer.Import_Running(); });
-    composer.Wait_For_Import();
-    if (dialogs.interrupted()) {
+    if (!importNumbers(composer, options, message, stops.dialogs)) {
         Print_Error_Text(kStoppedBeforeSending);
         return kExitNotAllSent;
     }
@@ -181,36 +246,14 @@ int Run_Send_Command(const SendOptions& options) {
     sending::GSM_Send_Job job(composer, &jobView);
     job.Send_SMS_Btn(deviceChoice);
     if (!jobView.request) {
-        return dialogs.interrupted() ? kExitNotAllSent : kExitUsage;
+        return stops.dialogs.interrupted() ? kExitNotAllSent : kExitUsage;
     }
 
     ProgressView progress;
     sending::SMS_Sending run;
     run.setView(&progress);
-    // A stop asked for while the run still loads its items waits until there is work to stop:
-    // the Stop button does nothing before that.
-    bool stopPending = false;
-    stopCurrentStep = [&stopPending] { stopPending = true; };
-    stopPending = dialogs.interrupted();
-    run.Open_SMS_Sending_Dialog(*jobView.request);
-    Run_Events_Until([&] {
-        if (stopPending && run.table().count() > 0) {
-            stopPending = false;
-            run.Stop_Btn();
-        }
-        return !run.running();
-    });
-    run.Wait_For_Run();
-    stopCurrentStep = nullptr;
-    End_Progress_Line();
-
-    bool reportFailed = false;
-    if (!options.reportPath.isEmpty()) {
-        dialogs.setReport(options.reportPath, options.reportHtml, options.status);
-        run.Export_Btn();
-        reportFailed = progress.exportedPath().isEmpty() &&
-                       dialogs.noticeCount(stores::kNoItemForExportOption) == 0;
-    }
+    runSending(run, *jobView.request, stops);
+    const bool reportFailed = exportReportFailed(run, progress, options, stops.dialogs);
 
     const RunSummary summary = Summarize_Run(run.table().items());
     std::fputs(Summary_Text(summary).toUtf8().constData(), stdout);
