@@ -192,64 +192,16 @@ void AtSession::execute(const QByteArray& line) {
         }
         return;
     }
+    // The commands of one line answer together: their information lines in order, then the
+    // final result of the first that did not end in OK (the rest of the line is not run).
     Reply all;
     qsizetype i = 2;
     while (i < s.size()) {
-        const char c = s[i];
-        if (c == ' ' || c == ';') {
+        if (s[i] == ' ' || s[i] == ';') {
             ++i;
             continue;
         }
-        Reply reply;
-        if (c == '+' || c == '^' || c == '$' || c == '%') {
-            qsizetype j = i + 1;
-            while (j < s.size() &&
-                   (std::isalnum(static_cast<unsigned char>(s[j])) || s[j] == '_')) {
-                ++j;
-            }
-            qsizetype k = j;
-            for (bool quoted = false; k < s.size() && (quoted || s[k] != ';'); ++k) {
-                quoted ^= s[k] == '"';
-            }
-            Extended cmd;
-            cmd.name = s.mid(i, j - i).toUpper();
-            const QByteArray rest = s.mid(j, k - j).trimmed();
-            i = k;
-            if (rest.isEmpty()) {
-                cmd.form = Extended::Action;
-            } else if (rest == "?") {
-                cmd.form = Extended::Query;
-            } else if (rest == "=?") {
-                cmd.form = Extended::Test;
-            } else if (rest.startsWith('=')) {
-                cmd.form = Extended::Set;
-                cmd.args = parseArgs(rest.mid(1));
-            } else {
-                reply = error();
-            }
-            if (reply.final == Final::Ok) {
-                reply = extended(cmd);
-            }
-        } else if (std::toupper(static_cast<unsigned char>(c)) == 'D') {
-            // A dial string runs to the end of the line; there is no voice call to be had.
-            i = s.size();
-            reply = error(Final::NoCarrier);
-        } else if (std::isalpha(static_cast<unsigned char>(c)) || c == '&') {
-            const bool ampersand = c == '&';
-            if (ampersand && ++i >= s.size()) {
-                reply = error();
-            } else {
-                const char letter = char(std::toupper(static_cast<unsigned char>(s[i++])));
-                int value = -1;
-                while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) {
-                    value = (value < 0 ? 0 : value * 10) + (s[i++] - '0');
-                    value = std::min(value, 999);
-                }
-                reply = basic(letter, value, ampersand);
-            }
-        } else {
-            reply = error();
-        }
+        const Reply reply = nextCommand(s, &i);
         all.lines += reply.lines;
         if (reply.final != Final::Ok) {
             all.final = reply.final;
@@ -264,6 +216,70 @@ void AtSession::execute(const QByteArray& line) {
     } else {
         sendUnsolicited(Config::Unsolicited::AfterEveryCommand);
     }
+}
+
+// Runs the command of the line that starts at *at and moves *at past it.
+AtSession::Reply AtSession::nextCommand(const QByteArray& line, qsizetype* at) {
+    const char c = line[*at];
+    if (c == '+' || c == '^' || c == '$' || c == '%') {
+        Extended cmd;
+        return parseExtended(line, at, &cmd) ? extended(cmd) : error();
+    }
+    if (std::toupper(static_cast<unsigned char>(c)) == 'D') {
+        // A dial string runs to the end of the line; there is no voice call to be had.
+        *at = line.size();
+        return error(Final::NoCarrier);
+    }
+    if (std::isalpha(static_cast<unsigned char>(c)) || c == '&') {
+        return basicCommand(line, at);
+    }
+    return error();
+}
+
+// An extended command runs to the next ';' outside quotes. False when what follows its name
+// is none of the four forms.
+bool AtSession::parseExtended(const QByteArray& line, qsizetype* at, Extended* cmd) {
+    qsizetype nameEnd = *at + 1;
+    while (nameEnd < line.size() &&
+           (std::isalnum(static_cast<unsigned char>(line[nameEnd])) || line[nameEnd] == '_')) {
+        ++nameEnd;
+    }
+    qsizetype end = nameEnd;
+    for (bool quoted = false; end < line.size() && (quoted || line[end] != ';'); ++end) {
+        quoted ^= line[end] == '"';
+    }
+    cmd->name = line.mid(*at, nameEnd - *at).toUpper();
+    const QByteArray rest = line.mid(nameEnd, end - nameEnd).trimmed();
+    *at = end;
+    if (rest.isEmpty()) {
+        cmd->form = Extended::Action;
+    } else if (rest == "?") {
+        cmd->form = Extended::Query;
+    } else if (rest == "=?") {
+        cmd->form = Extended::Test;
+    } else if (rest.startsWith('=')) {
+        cmd->form = Extended::Set;
+        cmd->args = parseArgs(rest.mid(1));
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// A basic command: a letter (after '&' for the ampersand set) and the digits that follow it.
+AtSession::Reply AtSession::basicCommand(const QByteArray& line, qsizetype* at) {
+    qsizetype& i = *at;
+    const bool ampersand = line[i] == '&';
+    if (ampersand && ++i >= line.size()) {
+        return error();
+    }
+    const char letter = char(std::toupper(static_cast<unsigned char>(line[i++])));
+    int value = -1;
+    while (i < line.size() && std::isdigit(static_cast<unsigned char>(line[i]))) {
+        value = (value < 0 ? 0 : value * 10) + (line[i++] - '0');
+        value = std::min(value, 999);
+    }
+    return basic(letter, value, ampersand);
 }
 
 QList<AtSession::Arg> AtSession::parseArgs(const QByteArray& text) {

@@ -72,6 +72,9 @@ class AtSession {
     void flushEcho();
 
     void execute(const QByteArray& line);
+    Reply nextCommand(const QByteArray& line, qsizetype* at);
+    static bool parseExtended(const QByteArray& line, qsizetype* at, Extended* cmd);
+    Reply basicCommand(const QByteArray& line, qsizetype* at);
     static QList<Arg> parseArgs(const QByteArray& text);
     Reply basic(char letter, int value, bool ampersand);
     Reply extended(const Extended& cmd);
@@ -82,6 +85,10 @@ class AtSession {
     Reply characterSet(const Extended& cmd);
     Reply pinState(const Extended& cmd);
     Reply sms(const Extended& cmd);
+    Reply textParameters(const Extended& cmd);
+    Reply moreMessages(const Extended& cmd);
+    Reply messageService(const Extended& cmd);
+    Reply messageFormat(const Extended& cmd);
     Reply serviceCentre(const Extended& cmd);
     bool numberArg(const Arg& arg, QString* number) const;
     Reply startSubmission(const Extended& cmd);

@@ -75,46 +75,15 @@ bool AtSession::numberArg(const Arg& arg, QString* number) const {
 
 AtSession::Reply AtSession::sms(const Extended& cmd) {
     const QByteArray& n = cmd.name;
-    Reply reply;
+    // The settings answer even when smsSupported is off; the message commands do not.
     if (n == "+CSCA") {
         return serviceCentre(cmd);
     }
     if (n == "+CSMP") {
-        if (cmd.form == Extended::Query) {
-            reply.lines = {QStringLiteral("+CSMP: %1,%2,%3,%4")
-                               .arg(csmp_[0])
-                               .arg(csmp_[1])
-                               .arg(csmp_[2])
-                               .arg(csmp_[3])
-                               .toLatin1()};
-        } else if (cmd.form == Extended::Set) {
-            int values[4] = {csmp_[0], csmp_[1], csmp_[2], csmp_[3]};
-            for (qsizetype i = 0; i < cmd.args.size(); ++i) {
-                if (cmd.args[i].value.isEmpty()) {
-                    continue;  // an empty parameter keeps its value
-                }
-                if (i >= 4 || !toInt(cmd.args[i].value, &values[i]) || values[i] < 0 ||
-                    values[i] > 255) {
-                    return error(Final::Cms, kCmsInvalidTextParameter);
-                }
-            }
-            std::copy(values, values + 4, csmp_);
-        }
-        return reply;
+        return textParameters(cmd);
     }
     if (n == "+CMMS") {
-        int value = 0;
-        if (cmd.form == Extended::Query) {
-            reply.lines = {"+CMMS: " + QByteArray::number(cmms_)};
-        } else if (cmd.form == Extended::Test) {
-            reply.lines = {"+CMMS: (0-2)"};
-        } else if (cmd.form == Extended::Set) {
-            if (!toInt(cmd.args.value(0).value, &value) || value < 0 || value > 2) {
-                return error();
-            }
-            cmms_ = value;
-        }
-        return reply;
+        return moreMessages(cmd);
     }
     if (!config_.smsSupported) {
         return error();
@@ -123,49 +92,104 @@ AtSession::Reply AtSession::sms(const Extended& cmd) {
         return inbox(cmd);
     }
     if (n == "+CSMS") {
-        int value = 0;
-        if (cmd.form == Extended::Query) {
-            reply.lines = {"+CSMS: 0,1,1,1"};
-        } else if (cmd.form == Extended::Test) {
-            reply.lines = {"+CSMS: (0,1)"};
-        } else if (cmd.form == Extended::Set && toInt(cmd.args.value(0).value, &value) &&
-                   (value == 0 || value == 1)) {
-            reply.lines = {"+CSMS: 1,1,1"};
-        } else {
-            reply = error();
-        }
-        return reply;
+        return messageService(cmd);
     }
     if (n == "+CMGF") {
-        if (cmd.form == Extended::Test) {
-            static const QByteArray kOffers[] = {"+CMGF: (0)", "+CMGF: (1)", "+CMGF: (0,1)",
-                                                 "+CMGF: ()"};
-            reply.lines = {kOffers[int(config_.modes)]};
-            return reply;
-        }
-        if (config_.modes == SmsModes::None) {
-            return error();
-        }
-        int value = 0;  // a bare AT+CMGF selects PDU mode, its default
-        if (cmd.form == Extended::Query) {
-            reply.lines = {"+CMGF: " + QByteArray::number(cmgf_)};
-        } else if (cmd.form == Extended::Set && !toInt(cmd.args.value(0).value, &value)) {
-            reply = error();
-        } else if (modeAllowed(value)) {
-            cmgf_ = value;
-        } else {
-            reply = error();
-        }
-        return reply;
+        return messageFormat(cmd);
     }
     // +CMGS
     if (cmd.form == Extended::Test) {
-        return reply;
+        return Reply();
     }
     if (cmd.form != Extended::Set) {
         return error();
     }
     return startSubmission(cmd);
+}
+
+// AT+CSMP: first octet, validity, protocol id and coding scheme of text-mode submissions.
+AtSession::Reply AtSession::textParameters(const Extended& cmd) {
+    Reply reply;
+    if (cmd.form == Extended::Query) {
+        reply.lines = {QStringLiteral("+CSMP: %1,%2,%3,%4")
+                           .arg(csmp_[0])
+                           .arg(csmp_[1])
+                           .arg(csmp_[2])
+                           .arg(csmp_[3])
+                           .toLatin1()};
+    } else if (cmd.form == Extended::Set) {
+        int values[4] = {csmp_[0], csmp_[1], csmp_[2], csmp_[3]};
+        for (qsizetype i = 0; i < cmd.args.size(); ++i) {
+            if (cmd.args[i].value.isEmpty()) {
+                continue;  // an empty parameter keeps its value
+            }
+            if (i >= 4 || !toInt(cmd.args[i].value, &values[i]) || values[i] < 0 ||
+                values[i] > 255) {
+                return error(Final::Cms, kCmsInvalidTextParameter);
+            }
+        }
+        std::copy(values, values + 4, csmp_);
+    }
+    return reply;
+}
+
+// AT+CMMS: whether the link to the network is kept open between submissions (kept, not used).
+AtSession::Reply AtSession::moreMessages(const Extended& cmd) {
+    Reply reply;
+    int value = 0;
+    if (cmd.form == Extended::Query) {
+        reply.lines = {"+CMMS: " + QByteArray::number(cmms_)};
+    } else if (cmd.form == Extended::Test) {
+        reply.lines = {"+CMMS: (0-2)"};
+    } else if (cmd.form == Extended::Set) {
+        if (!toInt(cmd.args.value(0).value, &value) || value < 0 || value > 2) {
+            return error();
+        }
+        cmms_ = value;
+    }
+    return reply;
+}
+
+// AT+CSMS: the message service; both phases are offered and nothing is kept.
+AtSession::Reply AtSession::messageService(const Extended& cmd) {
+    Reply reply;
+    int value = 0;
+    if (cmd.form == Extended::Query) {
+        reply.lines = {"+CSMS: 0,1,1,1"};
+    } else if (cmd.form == Extended::Test) {
+        reply.lines = {"+CSMS: (0,1)"};
+    } else if (cmd.form == Extended::Set && toInt(cmd.args.value(0).value, &value) &&
+               (value == 0 || value == 1)) {
+        reply.lines = {"+CSMS: 1,1,1"};
+    } else {
+        reply = error();
+    }
+    return reply;
+}
+
+// AT+CMGF: PDU or text mode, as far as the configured modes allow.
+AtSession::Reply AtSession::messageFormat(const Extended& cmd) {
+    Reply reply;
+    if (cmd.form == Extended::Test) {
+        static const QByteArray kOffers[] = {"+CMGF: (0)", "+CMGF: (1)", "+CMGF: (0,1)",
+                                             "+CMGF: ()"};
+        reply.lines = {kOffers[int(config_.modes)]};
+        return reply;
+    }
+    if (config_.modes == SmsModes::None) {
+        return error();
+    }
+    int value = 0;  // a bare AT+CMGF selects PDU mode, its default
+    if (cmd.form == Extended::Query) {
+        reply.lines = {"+CMGF: " + QByteArray::number(cmgf_)};
+    } else if (cmd.form == Extended::Set && !toInt(cmd.args.value(0).value, &value)) {
+        reply = error();
+    } else if (modeAllowed(value)) {
+        cmgf_ = value;
+    } else {
+        reply = error();
+    }
+    return reply;
 }
 
 AtSession::Reply AtSession::serviceCentre(const Extended& cmd) {
