@@ -65,17 +65,6 @@ SmsMode Sms_Mode_From_Text(const QString& text) {
     return SmsMode::NotAsked;
 }
 
-const QStringList& Device_Record_Keys() {
-    static const QStringList keys = [] {
-        QStringList all;
-        for (const Column& column : columns()) {
-            all.append(column.key);
-        }
-        return all;
-    }();
-    return keys;
-}
-
 QVariant Device_Field(const DeviceRecord& record, const QString& key) {
     for (const Column& column : columns()) {
         if (column.key == key) {

@@ -46,9 +46,8 @@ struct DeviceRecord {
     bool operator==(const DeviceRecord& other) const = default;
 };
 
-// The record's keys, in the order the scan writes them.
-const QStringList& Device_Record_Keys();
-// The value of a record under one of those keys, as the table columns show it: State as a bool,
+// The value of a record under one of the keys the scan writes ("State", "COM_PORT",
+// "PORT_DETAL", ...), as the table columns show it: State as a bool,
 // UseCusSMSC as "Y"/"N", SMSMode as its text, the rest as they are; "" for any other key.
 QVariant Device_Field(const DeviceRecord& record, const QString& key);
 

@@ -360,13 +360,10 @@ TEST(DeviceRecordTest, KeyedFieldsReadAsTheTablesShowThem) {
         {"SUPSMSMode", ";PDU Mode;Text Mode;"},
         {"SMS_CAPABLE", "Yes"},
     };
-    QStringList keys;
     for (const auto& [key, value] : expected) {
         SCOPED_TRACE(key.toStdString());
-        keys.append(key);
         EXPECT_EQ(Device_Field(record, key), value);
     }
-    EXPECT_EQ(Device_Record_Keys(), keys);
     EXPECT_EQ(Device_Field(record, QStringLiteral("Extra")), QVariant(QString("")));
 
     const DeviceRecord empty;
