@@ -427,8 +427,8 @@ bool MFCSMS::Send_Text_SMS(int fd, const QString& number, const QString& message
     try {
         // Anything outside plain ASCII, or ASCII the GSM character set reads differently, only
         // arrives intact through the UCS2 character set.
-        wide = (unicode && needsUcs2(message)) ||
-               hasNonEnglishText(message) || hasAsciiOutsideGsmSet(message);
+        wide = (unicode && needsUcs2(message)) || hasNonEnglishText(message) ||
+               hasAsciiOutsideGsmSet(message);
         if (!smsc.isEmpty() && !(fast() && known_.serviceCentre == smsc)) {
             // A number goes out in the character set in force: make sure it is not UCS2.
             selectTextCharacterSet(fd, false);
