@@ -15,6 +15,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 namespace tesk::fakeadb {
 
@@ -378,16 +379,9 @@ bool hangs(const FakeAdbState& state, const QString& command) {
     return false;
 }
 
-}  // namespace
-
-int Fake_Adb_Main(int argc, char** argv) {
-    const QByteArray stateDir = qgetenv(kStateEnv);
-    if (stateDir.isEmpty()) {
-        err(QStringLiteral("fake adb: %1 is not set\n").arg(QLatin1String(kStateEnv)));
-        return 2;
-    }
-    FakeAdbState state(QFile::decodeName(stateDir));
-    const QString name = QFileInfo(QFile::decodeName(argv[0])).fileName();
+// The phone's stand-ins: this executable started under a tool's name through the links the
+// shell command makes. nullopt when the name is none of them (adb itself).
+std::optional<int> runStandIn(FakeAdbState& state, const QString& name, int argc, char** argv) {
     if (name == QLatin1String("am")) {
         return amStandIn(state, argc, argv);
     }
@@ -406,7 +400,12 @@ int Fake_Adb_Main(int argc, char** argv) {
     if (name == QLatin1String("settings")) {
         return settingsStandIn(state, argc, argv);
     }
+    return std::nullopt;
+}
 
+// The adb call's arguments, each call logged before it is answered so a test sees even the
+// calls that hang.
+QStringList loggedArguments(FakeAdbState& state, int argc, char** argv) {
     QStringList args;
     QJsonArray logged;
     for (int i = 1; i < argc; ++i) {
@@ -414,25 +413,11 @@ int Fake_Adb_Main(int argc, char** argv) {
         logged.append(args.last());
     }
     state.appendJsonLine(kCallsLog, QJsonDocument(logged).toJson(QJsonDocument::Compact));
-    const QString command = args.value(0);
-    if (hangs(state, command)) {
-        hangForever();
-    }
-    if (command == QLatin1String("kill-server")) {
-        state.writeText(kServerDown, QString(""));
-        return 0;
-    }
-    if (state.exists(kServerDown)) {
-        // The first call after the server was stopped starts it again and says so.
-        state.remove(kServerDown);
-        err(DaemonLines(state.wording()));
-    }
-    if (command == QLatin1String("start-server")) {
-        return 0;
-    }
-    if (command == QLatin1String("devices")) {
-        return devicesCommand(state);
-    }
+    return args;
+}
+
+// The commands that need exactly one ready phone; any other command is unknown to adb.
+int phoneCommand(FakeAdbState& state, const QString& command, const QStringList& args) {
     const QString gate = Phone(state).gateError(command);
     if (command == QLatin1String("get-serialno")) {
         if (!gate.isEmpty()) {
@@ -462,6 +447,43 @@ int Fake_Adb_Main(int argc, char** argv) {
     }
     err(QStringLiteral("adb: unknown command %1\n").arg(command));
     return 1;
+}
+
+}  // namespace
+
+int Fake_Adb_Main(int argc, char** argv) {
+    const QByteArray stateDir = qgetenv(kStateEnv);
+    if (stateDir.isEmpty()) {
+        err(QStringLiteral("fake adb: %1 is not set\n").arg(QLatin1String(kStateEnv)));
+        return 2;
+    }
+    FakeAdbState state(QFile::decodeName(stateDir));
+    const QString name = QFileInfo(QFile::decodeName(argv[0])).fileName();
+    if (const std::optional<int> code = runStandIn(state, name, argc, argv)) {
+        return *code;
+    }
+
+    const QStringList args = loggedArguments(state, argc, argv);
+    const QString command = args.value(0);
+    if (hangs(state, command)) {
+        hangForever();
+    }
+    if (command == QLatin1String("kill-server")) {
+        state.writeText(kServerDown, QString(""));
+        return 0;
+    }
+    if (state.exists(kServerDown)) {
+        // The first call after the server was stopped starts it again and says so.
+        state.remove(kServerDown);
+        err(DaemonLines(state.wording()));
+    }
+    if (command == QLatin1String("start-server")) {
+        return 0;
+    }
+    if (command == QLatin1String("devices")) {
+        return devicesCommand(state);
+    }
+    return phoneCommand(state, command, args);
 }
 
 }  // namespace tesk::fakeadb
