@@ -207,6 +207,84 @@ Asked askWithFallback(MFCSMS& channel, int fileDescriptor, const char* command,
     return asked;
 }
 
+// The name after the word "MODEL" where the device puts one; the whole answer otherwise.
+QString modelName(const QString& answer) {
+    const qsizetype model = answer.indexOf(QLatin1String("MODEL"));
+    return model < 0 ? answer : Trim_Str(answer.mid(model + 6));
+}
+
+// Who made the device and what it is: maker, model and IMEI. False when a command could not be
+// written (the line is gone, so no later question is asked).
+bool askIdentity(MFCSMS& channel, int fileDescriptor) {
+    if (askWithFallback(channel, fileDescriptor, "AT+GMI\r\n", "AT+CGMI\r", kMakerPrefixes,
+                        &channel.Manuf) == Asked::WriteFailed) {
+        return false;
+    }
+    QString answer;
+    Asked asked =
+        askWithFallback(channel, fileDescriptor, "AT+GMM\r", "AT+CGMM\r", kModelPrefixes, &answer);
+    if (asked == Asked::WriteFailed) {
+        return false;
+    }
+    if (asked == Asked::Answered) {
+        channel.Model = modelName(answer);
+    }
+    asked =
+        askWithFallback(channel, fileDescriptor, "AT+CGSN\r", "AT+GSN\r", kImeiPrefixes, &answer);
+    if (asked == Asked::WriteFailed) {
+        return false;
+    }
+    if (asked == Asked::Answered) {
+        channel.Port_IMEI = withoutImeiWord(answer);
+    }
+    return true;
+}
+
+// How the device is doing now: battery, signal and the operator it is registered with. A
+// device that does not answer the battery question has none; the other facts keep their
+// earlier text when unanswered.
+bool askCondition(MFCSMS& channel, int fileDescriptor) {
+    QString answer;
+    Asked asked = ask(channel, fileDescriptor, "AT+CBC\r", kBatteryPrefixes, false, &answer);
+    if (asked == Asked::WriteFailed) {
+        return false;
+    }
+    channel.battery = asked == Asked::Answered ? batteryText(answer) : kNoBattery;
+    asked = ask(channel, fileDescriptor, "AT+CSQ\r", kSignalPrefixes, false, &answer);
+    if (asked == Asked::WriteFailed) {
+        return false;
+    }
+    if (asked == Asked::Answered) {
+        signalText(answer, &channel.signal_str);
+    }
+    asked = ask(channel, fileDescriptor, "AT+COPS?\r", kOperatorPrefixes, true, &answer);
+    if (asked == Asked::WriteFailed) {
+        return false;
+    }
+    if (asked == Asked::Answered) {
+        channel.oprator = betweenQuotes(answer);
+    }
+    return true;
+}
+
+// The firmware revision and the device's own service centre, which a run may later put back.
+bool askRevisionAndServiceCentre(MFCSMS& channel, int fileDescriptor) {
+    if (askWithFallback(channel, fileDescriptor, "AT+GMR\r", "AT+CGMR\r", kRevisionPrefixes,
+                        &channel.revision) == Asked::WriteFailed) {
+        return false;
+    }
+    QString answer;
+    const Asked asked =
+        ask(channel, fileDescriptor, "AT+CSCA?\r", kServiceCentrePrefixes, true, &answer);
+    if (asked == Asked::WriteFailed) {
+        return false;
+    }
+    if (asked == Asked::Answered) {
+        channel.def_smsc = answer == kNotSupported ? answer : serviceCentreNumber(answer);
+    }
+    return true;
+}
+
 }  // namespace
 
 bool MFCSMS::Read_Ph_Values_NEW(int fileDescriptor) {
@@ -216,76 +294,9 @@ bool MFCSMS::Read_Ph_Values_NEW(int fileDescriptor) {
             return false;
         }
         Read_Command(fileDescriptor, kOk);  // the answer is not judged
-
-        QString answer;
-        if (askWithFallback(*this, fileDescriptor, "AT+GMI\r\n", "AT+CGMI\r", kMakerPrefixes,
-                            &Manuf) == Asked::WriteFailed) {
-            return false;
-        }
-        switch (askWithFallback(*this, fileDescriptor, "AT+GMM\r", "AT+CGMM\r", kModelPrefixes,
-                                &answer)) {
-            case Asked::WriteFailed:
-                return false;
-            case Asked::Answered: {
-                const qsizetype model = answer.indexOf(QLatin1String("MODEL"));
-                Model = model < 0 ? answer : Trim_Str(answer.mid(model + 6));
-                break;
-            }
-            case Asked::NotAnswered:
-                break;
-        }
-        switch (askWithFallback(*this, fileDescriptor, "AT+CGSN\r", "AT+GSN\r", kImeiPrefixes,
-                                &answer)) {
-            case Asked::WriteFailed:
-                return false;
-            case Asked::Answered:
-                Port_IMEI = withoutImeiWord(answer);
-                break;
-            case Asked::NotAnswered:
-                break;
-        }
-        switch (ask(*this, fileDescriptor, "AT+CBC\r", kBatteryPrefixes, false, &answer)) {
-            case Asked::WriteFailed:
-                return false;
-            case Asked::Answered:
-                battery = batteryText(answer);
-                break;
-            case Asked::NotAnswered:
-                battery = kNoBattery;
-                break;
-        }
-        switch (ask(*this, fileDescriptor, "AT+CSQ\r", kSignalPrefixes, false, &answer)) {
-            case Asked::WriteFailed:
-                return false;
-            case Asked::Answered:
-                signalText(answer, &signal_str);
-                break;
-            case Asked::NotAnswered:
-                break;
-        }
-        switch (ask(*this, fileDescriptor, "AT+COPS?\r", kOperatorPrefixes, true, &answer)) {
-            case Asked::WriteFailed:
-                return false;
-            case Asked::Answered:
-                oprator = betweenQuotes(answer);
-                break;
-            case Asked::NotAnswered:
-                break;
-        }
-        if (askWithFallback(*this, fileDescriptor, "AT+GMR\r", "AT+CGMR\r", kRevisionPrefixes,
-                            &revision) == Asked::WriteFailed) {
-            return false;
-        }
-        switch (ask(*this, fileDescriptor, "AT+CSCA?\r", kServiceCentrePrefixes, true, &answer)) {
-            case Asked::WriteFailed:
-                return false;
-            case Asked::Answered:
-                def_smsc = answer == kNotSupported ? answer : serviceCentreNumber(answer);
-                break;
-            case Asked::NotAnswered:
-                break;
-        }
-        return true;
+        // In this order; the first command that cannot be written ends the questioning.
+        return askIdentity(*this, fileDescriptor) && askCondition(*this, fileDescriptor) &&
+               askRevisionAndServiceCentre(*this, fileDescriptor);
     } catch (const std::exception& e) {
         Show_NSLog_Message(QStringLiteral("Read_Ph_Values_NEW exception catch"));
         Show_NSLog_Message(QString::fromUtf8(e.what()));
