@@ -256,33 +256,37 @@ void SMS_Sending::Open_SMS_Sending_Dialog(SendingRequest request) {
     threads_.start([this] { dispatch(); });
 }
 
+namespace {
+
+// Whether the device's port opens at all (the probe puts back the line settings it found).
+bool portOpens(MFCSMS* channel, const QByteArray& path) {
+    const int probe = channel->OpenSerialPort(path.constData());
+    if (probe == -1) {
+        return false;
+    }
+    channel->CloseSerialPort(probe);
+    return true;
+}
+
+// Opens the channel's port for the run (or takes the one already open) and asks whether the
+// device answers on it.
+bool deviceAnswers(MFCSMS* channel, const QByteArray& path) {
+    int fd = -1;
+    if (channel->port && channel->port->isOpen()) {
+        fd = channel->port->fileDescriptor();
+    } else {
+        channel->initPort_with_decp(path.constData(), &fd);
+    }
+    channel->Set_Read_Timeout(1.0);
+    return channel->Check_Connection(fd);
+}
+
+}  // namespace
+
 void SMS_Sending::dispatch() {
     try {
-        table_.Load(request_.list, request_.rules);
-        if (request_.deviceLimitPerDay && request_.deviceLimit > 0) {
-            stores::Prune_Device_Days(pacing::today());
-        }
-        post([this] {
-            statusText_ = kSendingStatus;
-            if (view_) {
-                view_->setStatusText(statusText_);
-                view_->setStopVisible(true);
-            }
-            showProgress();
-            if (activity_) {
-                activity_->start();
-            }
-        });
-        QStringList entries;
-        if (request_.selected == kAllDevice) {
-            for (const QString& entry : request_.entries) {
-                if (entry != kAllDevice) {
-                    entries.append(entry);
-                }
-            }
-        } else {
-            entries.append(request_.selected);
-        }
+        loadTable();
+        const QStringList entries = chosenEntries();
         int slot = 0;
         for (int i = 0; i < entries.size() && !stop_; ++i) {
             if (i + 1 > table_.count() || slot >= kChannelCount) {
@@ -297,35 +301,20 @@ void SMS_Sending::dispatch() {
             const QString entry = entries.at(i);
             MFCSMS* channel = mfc_sms_obj_arr(slot);
             const QByteArray path = entry.toLocal8Bit();
-            const int probe = channel->OpenSerialPort(path.constData());
-            if (probe == -1) {
+            if (!portOpens(channel, path)) {
                 if (!quiet_) {
                     Show_MessageBox(kDeviceNotWorking);
                 }
-                continue;
+                continue;  // a port that does not open takes no slot
             }
-            channel->CloseSerialPort(probe);
-            int fd = -1;
-            if (channel->port && channel->port->isOpen()) {
-                fd = channel->port->fileDescriptor();
-            } else {
-                channel->initPort_with_decp(path.constData(), &fd);
-            }
-            channel->Set_Read_Timeout(1.0);
-            const bool answers = channel->Check_Connection(fd);
+            const bool answers = deviceAnswers(channel, path);
             const int thisSlot = slot++;
             if (!answers) {
                 channel->Close_Port();
                 continue;
             }
             channel->m_port_name = entry;
-            const DeviceRecord record = recordOf(entry);
-            Device device;
-            device.slot = thisSlot;
-            device.entry = entry;
-            device.mode = record.smsMode;
-            device.customNumber = record.useCustomSmsc ? record.customSmsc : QString("");
-            device.smsCapable = record.smsCapable;
+            const Device device = deviceFor(thisSlot, entry);
             if (!table_.Work_Remains()) {
                 channel->Close_Port();
                 break;
@@ -339,166 +328,302 @@ void SMS_Sending::dispatch() {
     deviceLeft(false);  // the dispatcher's own share
 }
 
-void SMS_Sending::sendLoop(Device device) {
-    MFCSMS* channel = mfc_sms_obj_arr(device.slot);
-    // Stop reaches a long message between its parts, not only between messages.
-    channel->Set_Stop_Flag(&stop_);
-    channel->Set_Pacing(request_.pacing);
-    const bool standard = request_.pacing == modem::Pacing::Standard;
-    const int fd = channel->port ? channel->port->fileDescriptor() : -1;
-    std::unique_ptr<delivery::DeviceEvents> events;
+// Turns the recipient list into the sending table, then shows that sending has begun.
+void SMS_Sending::loadTable() {
+    table_.Load(request_.list, request_.rules);
+    if (request_.deviceLimitPerDay && request_.deviceLimit > 0) {
+        stores::Prune_Device_Days(pacing::today());
+    }
+    post([this] {
+        statusText_ = kSendingStatus;
+        if (view_) {
+            view_->setStatusText(statusText_);
+            view_->setStopVisible(true);
+        }
+        showProgress();
+        if (activity_) {
+            activity_->start();
+        }
+    });
+}
+
+// The devices the user chose to send through: every listed one for "All Device".
+QStringList SMS_Sending::chosenEntries() const {
+    QStringList entries;
+    if (request_.selected == kAllDevice) {
+        for (const QString& entry : request_.entries) {
+            if (entry != kAllDevice) {
+                entries.append(entry);
+            }
+        }
+    } else {
+        entries.append(request_.selected);
+    }
+    return entries;
+}
+
+// How the device on `entry` sends, from its record in the device list.
+SMS_Sending::Device SMS_Sending::deviceFor(int slot, const QString& entry) const {
+    const DeviceRecord record = recordOf(entry);
+    Device device;
+    device.slot = slot;
+    device.entry = entry;
+    device.mode = record.smsMode;
+    device.customNumber = record.useCustomSmsc ? record.customSmsc : QString("");
+    device.smsCapable = record.smsCapable;
+    return device;
+}
+
+// One device's share of the run, as its sending thread sees it.
+struct SMS_Sending::DeviceRun {
+    Device device;
+    MFCSMS* channel = nullptr;
+    int fd = -1;
+    bool standard = true;  // the standard pace waits 2 seconds after each message
+    std::unique_ptr<delivery::DeviceEvents> events;  // only when reports are asked for
     QStringList awaitingReport;  // this device's messages of the run, by delivery id
+    QDate day;
+    QString today;       // the day as sent items write it
+    QString simKey;      // the IMEI names the device whatever port it sits on today
+    int allowance = -1;  // messages this SIM may send in the run; -1 for no limit
+    int sentHere = 0;
+    int refusedInARow = 0;
+    bool failed = false;  // the device takes no more messages
+};
+
+void SMS_Sending::sendLoop(Device device) {
+    DeviceRun run;
+    run.device = std::move(device);
+    run.channel = mfc_sms_obj_arr(run.device.slot);
+    // Stop reaches a long message between its parts, not only between messages.
+    run.channel->Set_Stop_Flag(&stop_);
+    run.channel->Set_Pacing(request_.pacing);
+    run.standard = request_.pacing == modem::Pacing::Standard;
+    run.fd = run.channel->port ? run.channel->port->fileDescriptor() : -1;
     try {
-        if (device.mode == SmsMode::Pdu) {
-            channel->Prepare_Modem_For_PDU_SMS(fd);
-        } else if (device.mode == SmsMode::Text) {
-            channel->Prepare_Modem_For_Text_SMS(fd);
-        }
-        if (request_.deliveryReports && device.submits()) {
-            channel->Set_Status_Reports(true);
-            events = std::make_unique<delivery::DeviceEvents>(
-                channel, fd, simKeyOf(device.entry), device.mode == SmsMode::Text,
-                delivery::DeviceEvents::Sinks{book_.get(),
-                                              inbox_.get(),
-                                              [this](const QString& id) { showDelivery(id); },
-                                              {}});
-            events->Enable();
-            // What came while the program was away: late reports of earlier runs, replies.
-            events->Read_Stored();
-        }
-        deviceStarted(device.entry);
-        ++devicesStarted_;
-        const QDate day = pacing::today();
-        const QString today = day.toString(QStringLiteral("dd/MM/yyyy"));
-        channel->Set_Read_Timeout(5.0);
-        // The SIM's allowance for this run: the limit, less what it sent today already when
-        // the limit is per day. The IMEI names the device whatever port it sits on today.
-        const QString simKey = simKeyOf(device.entry);
-        const int allowance =
-            request_.deviceLimit <= 0 ? -1
-            : request_.deviceLimitPerDay
-                ? std::max(0, request_.deviceLimit - stores::Device_Sent_On(simKey, day))
-                : request_.deviceLimit;
-        int sentHere = 0;
-        int refusedInARow = 0;
-        bool failed = false;
-        while (!stop_ && !failed) {
-            if (allowance >= 0 && sentHere >= allowance) {
-                ++devicesAtLimit_;
+        prepareDeviceForRun(run);
+        startDeviceShare(run);
+        while (!stop_ && !run.failed) {
+            const Turn turn = nextTurn(run);
+            if (turn == Turn::Leave) {
                 break;
             }
-            if (pauseRunning_) {
-                pacing::wait(1.0);
+            if (turn == Turn::Wait) {
                 continue;
             }
-            if (!takeBatchSlot()) {
-                // This batch's messages are all taken; its last one starts the pause.
-                pacing::wait(0.1);
-                continue;
-            }
-            SendingItem item;
-            QList<int> skipped;
-            const int index = table_.Claim_Next(device.entry, &item, &skipped);
-            post([this] { showProgress(); });
-            if (index < 0) {
-                batchClaims_.fetch_sub(1);
-                break;  // items never return to waiting: nothing more for this device
-            }
-            const QString message = item.Message.left(kMaxMessageLength);
-            QString outcome("");
-            if (device.mode == SmsMode::Pdu) {
-                failed = !channel->Send_PDU_SMS(fd, item.Number, message, device.customNumber,
-                                                request_.flash, request_.unicode, &outcome,
-                                                device.smsCapable);
-                if (standard) {
-                    pacing::wait(2.0);
-                }
-            } else if (device.mode == SmsMode::Text) {
-                failed = !channel->Send_Text_SMS(fd, item.Number, message, device.customNumber,
-                                                 request_.flash, request_.unicode, device.entry,
-                                                 &outcome, device.smsCapable);
-                if (standard) {
-                    pacing::wait(2.0);
-                }
-            } else {
-                outcome = kNoModeOutcome;
-            }
-            const bool sent = device.submits() && stores::Is_Successful_Status(outcome);
-            if (sent) {
-                ++sentHere;
-                refusedInARow = 0;
-                if (request_.deviceLimitPerDay && request_.deviceLimit > 0) {
-                    stores::Add_Device_Sent(simKey, day);
-                }
-            } else if (device.submits() && !failed && request_.keepGoingAfterRefusal &&
-                       Refusal_Concerns_The_Message(channel->Last_Submission())) {
-                // The network refused this number or this message, not the device.
-                failed = ++refusedInARow >= 3;
-            } else {
-                // A refusal counts as a failure like a lost device: this device takes no more.
-                failed = failed || device.submits();
-            }
-            table_.Finish_Sent(index, device.entry, outcome);
-            if (events) {
-                const QString id = recordForDelivery(index, simKey, item.Number, message, sent,
-                                                     channel->Last_Submission());
-                if (!id.isEmpty()) {
-                    awaitingReport.append(id);
-                }
-                events->Handle(channel->Take_Unsolicited());
-            }
-            deviceHandled(device.entry);
-            post([this] { showProgress(); });
-            const bool batchDone = pausesOn() && msgCount_.fetch_add(1) + 1 == pause_.everyMessages;
-            if (request_.saveSentItems &&
-                stores::Append_Sent_Item(kGsmMode, {item.Number, message, today, outcome})) {
-                table_.Mark_Sent_Item_Written(index);
-            }
-            if (request_.saveTemplates) {
-                stores::Save_Composed_Template(message);
-            }
-            if (batchDone) {
-                // The batch's last message is finished on every device (its N messages were
-                // claimed before any of them could be counted). Pause only when messages are
-                // still waiting: never after the last one. Whoever finishes it runs the pause,
-                // also a device that leaves now, so the others still get their pause.
-                if (!stop_ && table_.Waiting_Remains()) {
-                    pauseRunning_ = true;
-                    bool stopped = false;
-                    runPause(&stopped);
-                }
-                msgCount_ = 0;
-                batchClaims_ = 0;
+            if (!sendNext(run)) {
+                break;
             }
         }
     } catch (const std::exception& e) {
-        log::writef("sending through %s: %s\n", device.entry.toUtf8().constData(), e.what());
+        log::writef("sending through %s: %s\n", run.device.entry.toUtf8().constData(), e.what());
     }
-    if (events) {
-        // Reports usually follow within seconds: the last messages' are worth a short wait.
-        const auto lingerEnd =
-            Clock::now() + std::chrono::duration<double>(pacing::scaled(kReportLingerSeconds));
-        const auto waiting = [this, &awaitingReport] {
-            for (const QString& id : awaitingReport) {
-                const auto message = book_->message(id);
-                if (message && message->state == delivery::State::NoReport) {
-                    return true;
-                }
-            }
-            return false;
-        };
-        events->Handle(channel->Take_Unsolicited());
-        while (!stop_ && Clock::now() < lingerEnd && waiting()) {
-            events->Listen(1.0);
+    if (run.events) {
+        awaitLastReports(run);
+    }
+    releaseDevice(run);
+    deviceLeft(!run.device.submits());
+}
+
+// Puts the device into its SMS mode and, when the run asks for delivery reports, starts
+// listening to what it passes on.
+void SMS_Sending::prepareDeviceForRun(DeviceRun& run) {
+    const Device& device = run.device;
+    MFCSMS* channel = run.channel;
+    if (device.mode == SmsMode::Pdu) {
+        channel->Prepare_Modem_For_PDU_SMS(run.fd);
+    } else if (device.mode == SmsMode::Text) {
+        channel->Prepare_Modem_For_Text_SMS(run.fd);
+    }
+    if (request_.deliveryReports && device.submits()) {
+        channel->Set_Status_Reports(true);
+        run.events = std::make_unique<delivery::DeviceEvents>(
+            channel, run.fd, simKeyOf(device.entry), device.mode == SmsMode::Text,
+            delivery::DeviceEvents::Sinks{
+                book_.get(), inbox_.get(), [this](const QString& id) { showDelivery(id); }, {}});
+        run.events->Enable();
+        // What came while the program was away: late reports of earlier runs, replies.
+        run.events->Read_Stored();
+    }
+}
+
+// Counts the device in the run's pace and works out how many messages its SIM may send.
+void SMS_Sending::startDeviceShare(DeviceRun& run) {
+    deviceStarted(run.device.entry);
+    ++devicesStarted_;
+    run.day = pacing::today();
+    run.today = run.day.toString(QStringLiteral("dd/MM/yyyy"));
+    run.channel->Set_Read_Timeout(5.0);
+    // The SIM's allowance for this run: the limit, less what it sent today already when
+    // the limit is per day. The IMEI names the device whatever port it sits on today.
+    run.simKey = simKeyOf(run.device.entry);
+    run.allowance =
+        request_.deviceLimit <= 0 ? -1
+        : request_.deviceLimitPerDay
+            ? std::max(0, request_.deviceLimit - stores::Device_Sent_On(run.simKey, run.day))
+            : request_.deviceLimit;
+}
+
+// Whether the device may claim a message now: it leaves at its allowance, waits out a pause
+// and waits while the batch before the next pause is fully claimed.
+SMS_Sending::Turn SMS_Sending::nextTurn(DeviceRun& run) {
+    if (run.allowance >= 0 && run.sentHere >= run.allowance) {
+        ++devicesAtLimit_;
+        return Turn::Leave;
+    }
+    if (pauseRunning_) {
+        pacing::wait(1.0);
+        return Turn::Wait;
+    }
+    if (!takeBatchSlot()) {
+        // This batch's messages are all taken; its last one starts the pause.
+        pacing::wait(0.1);
+        return Turn::Wait;
+    }
+    return Turn::Claim;
+}
+
+// Claims the next waiting message, sends it and records what became of it. False when no
+// message is left for this device.
+bool SMS_Sending::sendNext(DeviceRun& run) {
+    SendingItem item;
+    QList<int> skipped;
+    const int index = table_.Claim_Next(run.device.entry, &item, &skipped);
+    post([this] { showProgress(); });
+    if (index < 0) {
+        batchClaims_.fetch_sub(1);
+        return false;  // items never return to waiting: nothing more for this device
+    }
+    const QString message = item.Message.left(kMaxMessageLength);
+    QString outcome("");
+    submitMessage(run, item.Number, message, &outcome);
+    const bool sent = judgeOutcome(run, outcome);
+    recordOutcome(run, index, item.Number, message, outcome, sent);
+    const bool batchDone = pausesOn() && msgCount_.fetch_add(1) + 1 == pause_.everyMessages;
+    keepSentItemAndTemplate(index, item.Number, message, outcome, run.today);
+    if (batchDone) {
+        pauseAfterBatch();
+    }
+    return true;
+}
+
+// Hands the message to the device in its mode; a device without one gets the no-mode outcome.
+void SMS_Sending::submitMessage(DeviceRun& run, const QString& number, const QString& message,
+                                QString* outcome) {
+    const Device& device = run.device;
+    if (device.mode == SmsMode::Pdu) {
+        run.failed =
+            !run.channel->Send_PDU_SMS(run.fd, number, message, device.customNumber, request_.flash,
+                                       request_.unicode, outcome, device.smsCapable);
+        if (run.standard) {
+            pacing::wait(2.0);
         }
-        events->Leave();
+    } else if (device.mode == SmsMode::Text) {
+        run.failed = !run.channel->Send_Text_SMS(run.fd, number, message, device.customNumber,
+                                                 request_.flash, request_.unicode, device.entry,
+                                                 outcome, device.smsCapable);
+        if (run.standard) {
+            pacing::wait(2.0);
+        }
+    } else {
+        *outcome = kNoModeOutcome;
     }
-    channel->Set_Status_Reports(false);
-    channel->Finish_Run(fd, device.entry);
-    channel->Set_Stop_Flag(nullptr);
-    channel->Set_Pacing(modem::Pacing::Standard);
-    channel->Close_Port();
-    deviceLeft(!device.submits());
+}
+
+// Whether the message went out, and whether the device may take another: a sent message
+// counts towards the SIM's allowance, a refusal ends the device unless it concerns only this
+// message and the user chose to keep going.
+bool SMS_Sending::judgeOutcome(DeviceRun& run, const QString& outcome) {
+    const Device& device = run.device;
+    const bool sent = device.submits() && stores::Is_Successful_Status(outcome);
+    if (sent) {
+        ++run.sentHere;
+        run.refusedInARow = 0;
+        if (request_.deviceLimitPerDay && request_.deviceLimit > 0) {
+            stores::Add_Device_Sent(run.simKey, run.day);
+        }
+    } else if (device.submits() && !run.failed && request_.keepGoingAfterRefusal &&
+               Refusal_Concerns_The_Message(run.channel->Last_Submission())) {
+        // The network refused this number or this message, not the device.
+        run.failed = ++run.refusedInARow >= 3;
+    } else {
+        // A refusal counts as a failure like a lost device: this device takes no more.
+        run.failed = run.failed || device.submits();
+    }
+    return sent;
+}
+
+// Writes the outcome into the table (and the delivery book when reports are asked for), reads
+// what the device passed on meanwhile and shows the progress.
+void SMS_Sending::recordOutcome(DeviceRun& run, int index, const QString& number,
+                                const QString& message, const QString& outcome, bool sent) {
+    table_.Finish_Sent(index, run.device.entry, outcome);
+    if (run.events) {
+        const QString id = recordForDelivery(index, run.simKey, number, message, sent,
+                                             run.channel->Last_Submission());
+        if (!id.isEmpty()) {
+            run.awaitingReport.append(id);
+        }
+        run.events->Handle(run.channel->Take_Unsolicited());
+    }
+    deviceHandled(run.device.entry);
+    post([this] { showProgress(); });
+}
+
+// The sent items and the templates keep the message when the user asked for them.
+void SMS_Sending::keepSentItemAndTemplate(int index, const QString& number, const QString& message,
+                                          const QString& outcome, const QString& today) {
+    if (request_.saveSentItems &&
+        stores::Append_Sent_Item(kGsmMode, {number, message, today, outcome})) {
+        table_.Mark_Sent_Item_Written(index);
+    }
+    if (request_.saveTemplates) {
+        stores::Save_Composed_Template(message);
+    }
+}
+
+// The batch's last message is finished on every device (its N messages were claimed before
+// any of them could be counted). Pause only when messages are still waiting: never after the
+// last one. Whoever finishes it runs the pause, also a device that leaves now, so the others
+// still get their pause.
+void SMS_Sending::pauseAfterBatch() {
+    if (!stop_ && table_.Waiting_Remains()) {
+        pauseRunning_ = true;
+        bool stopped = false;
+        runPause(&stopped);
+    }
+    msgCount_ = 0;
+    batchClaims_ = 0;
+}
+
+// Reports usually follow within seconds: the last messages' are worth a short wait.
+void SMS_Sending::awaitLastReports(DeviceRun& run) {
+    const auto lingerEnd =
+        Clock::now() + std::chrono::duration<double>(pacing::scaled(kReportLingerSeconds));
+    const auto waiting = [this, &run] {
+        for (const QString& id : run.awaitingReport) {
+            const auto message = book_->message(id);
+            if (message && message->state == delivery::State::NoReport) {
+                return true;
+            }
+        }
+        return false;
+    };
+    run.events->Handle(run.channel->Take_Unsolicited());
+    while (!stop_ && Clock::now() < lingerEnd && waiting()) {
+        run.events->Listen(1.0);
+    }
+    run.events->Leave();
+}
+
+// Gives the channel back as the run found it: no reports, the device's own service centre,
+// no stop flag, the standard pace, the port closed.
+void SMS_Sending::releaseDevice(DeviceRun& run) {
+    run.channel->Set_Status_Reports(false);
+    run.channel->Finish_Run(run.fd, run.device.entry);
+    run.channel->Set_Stop_Flag(nullptr);
+    run.channel->Set_Pacing(modem::Pacing::Standard);
+    run.channel->Close_Port();
 }
 
 // Run by the device whose message made the count reach N; every other device waits meanwhile.

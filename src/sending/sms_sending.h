@@ -164,6 +164,27 @@ class SMS_Sending {
     };
     void dispatch();  // worker: load, then prepare the devices
     void sendLoop(Device device);
+    // The steps of dispatch.
+    void loadTable();
+    QStringList chosenEntries() const;
+    Device deviceFor(int slot, const QString& entry) const;
+    // The steps of sendLoop, over one device's share of the run.
+    struct DeviceRun;
+    enum class Turn { Claim, Wait, Leave };
+    void prepareDeviceForRun(DeviceRun& run);
+    void startDeviceShare(DeviceRun& run);
+    Turn nextTurn(DeviceRun& run);
+    bool sendNext(DeviceRun& run);
+    void submitMessage(DeviceRun& run, const QString& number, const QString& message,
+                       QString* outcome);
+    bool judgeOutcome(DeviceRun& run, const QString& outcome);
+    void recordOutcome(DeviceRun& run, int index, const QString& number, const QString& message,
+                       const QString& outcome, bool sent);
+    void keepSentItemAndTemplate(int index, const QString& number, const QString& message,
+                                 const QString& outcome, const QString& today);
+    void pauseAfterBatch();
+    void awaitLastReports(DeviceRun& run);
+    void releaseDevice(DeviceRun& run);
     void runPause(bool* stoppedDuringPause);
     void deviceLeft(bool withoutMode);  // withoutMode: the device had no SMS mode
     void showFinishing();
