@@ -43,10 +43,25 @@ AutomatedTestWnd::AutomatedTestWnd(QWidget* parent) : QDialog(parent) {
                        "centre the device offers.\nHighlight a combination that worked and click "
                        "\"Use Selected Settings\"."),
         content_));
+    buildDevicesRow(content_, layout);
+    buildRunButtons(content_, layout);
+    buildCaseTable(content_, layout);
+    buildStatusRow(content_, layout);
+    buildCloseRow(content_, layout);
+    sheet_ = new PleaseWaitSheet(content_, this);
+    connectControls();
 
+    controller_.setView(this);
+    showRunning(false);
+    showFields(controller_.fields());
+    resize(900, 760);
+}
+
+// The devices handed in beside the highlighted one's fields.
+void AutomatedTestWnd::buildDevicesRow(QWidget* parent, QVBoxLayout* layout) {
     auto* top = new QHBoxLayout;
     top->setSpacing(12);
-    auto* devicesBox = new QGroupBox(QStringLiteral("Devices"), content_);
+    auto* devicesBox = new QGroupBox(QStringLiteral("Devices"), parent);
     auto* devicesLayout = new QVBoxLayout(devicesBox);
     deviceModel_ =
         new RecordTableModel({{QStringLiteral("COM_PORT"), QStringLiteral("Port")},
@@ -60,32 +75,39 @@ AutomatedTestWnd::AutomatedTestWnd(QWidget* parent) : QDialog(parent) {
     devices_->setColumnWidth(1, 100);
     devicesLayout->addWidget(devices_);
     top->addWidget(devicesBox, 2);
-    top->addWidget(buildDevice(content_), 3);
+    top->addWidget(buildDevice(parent), 3);
     layout->addLayout(top, 1);
+}
 
+// Start and Clear Results give way to Stop while a test runs (showRunning); all three are as tall
+// as Start, which has room for a title of two lines.
+void AutomatedTestWnd::buildRunButtons(QWidget* parent, QVBoxLayout* layout) {
     auto* run = new QHBoxLayout;
-    start_ = makeButton("startTestButton", QString(), content_);
+    start_ = makeButton("startTestButton", QString(), parent);
     start_->setMinimumHeight(start_->fontMetrics().lineSpacing() * 2 + 16);
     start_->setMinimumWidth(230);
     QFont bold = start_->font();
     bold.setBold(true);
     start_->setFont(bold);
-    stop_ = makeButton("stopTestButton", QStringLiteral("Stop"), content_);
+    stop_ = makeButton("stopTestButton", QStringLiteral("Stop"), parent);
     stop_->setMinimumHeight(start_->minimumHeight());
     stop_->setMinimumWidth(120);
-    clear_ = makeButton("clearResultsButton", QStringLiteral("Clear Results"), content_);
+    clear_ = makeButton("clearResultsButton", QStringLiteral("Clear Results"), parent);
     clear_->setMinimumHeight(start_->minimumHeight());
     run->addWidget(start_);
     run->addWidget(stop_);
     run->addWidget(clear_);
     run->addStretch();
     layout->addLayout(run);
+}
 
+// The combinations the highlighted device can use, with their outcomes.
+void AutomatedTestWnd::buildCaseTable(QWidget* parent, QVBoxLayout* layout) {
     caseModel_ = new RecordTableModel({{QStringLiteral("Possible_Case"), QStringLiteral("Case")},
                                        {QStringLiteral("Description"), QStringLiteral("Settings")},
                                        {QStringLiteral("Status"), QStringLiteral("Result")}},
                                       this);
-    cases_ = makeRowTable(caseModel_, content_);
+    cases_ = makeRowTable(caseModel_, parent);
     cases_->setObjectName(QStringLiteral("caseTable"));
     cases_->setSelectionMode(QAbstractItemView::SingleSelection);
     cases_->setColumnWidth(0, 70);
@@ -94,11 +116,14 @@ AutomatedTestWnd::AutomatedTestWnd(QWidget* parent) : QDialog(parent) {
     cases_->setMinimumHeight(cases_->horizontalHeader()->sizeHint().height() +
                              cases_->verticalHeader()->defaultSectionSize() * 4 + 4);
     layout->addWidget(cases_);
+}
 
+// The status line and progress bar of a running test.
+void AutomatedTestWnd::buildStatusRow(QWidget* parent, QVBoxLayout* layout) {
     auto* statusRow = new QHBoxLayout;
-    status_ = new QLabel(content_);
+    status_ = new QLabel(parent);
     status_->setObjectName(QStringLiteral("statusLine"));
-    progress_ = new QProgressBar(content_);
+    progress_ = new QProgressBar(parent);
     progress_->setObjectName(QStringLiteral("testProgress"));
     progress_->setRange(0, 100);
     progress_->setTextVisible(false);
@@ -108,18 +133,23 @@ AutomatedTestWnd::AutomatedTestWnd(QWidget* parent) : QDialog(parent) {
     statusRow->addWidget(status_, 1);
     statusRow->addWidget(progress_);
     layout->addLayout(statusRow);
+}
 
+// Use Selected Settings on the left, away from Close.
+void AutomatedTestWnd::buildCloseRow(QWidget* parent, QVBoxLayout* layout) {
     auto* bottom = new QHBoxLayout;
-    QPushButton* use =
-        makeButton("useSettingsButton", QStringLiteral("Use Selected Settings"), content_);
-    QPushButton* close = makeButton("closeButton", QStringLiteral("Close"), content_);
-    close->setMinimumWidth(100);
-    bottom->addWidget(use);
+    useSettings_ = makeButton("useSettingsButton", QStringLiteral("Use Selected Settings"), parent);
+    close_ = makeButton("closeButton", QStringLiteral("Close"), parent);
+    close_->setMinimumWidth(100);
+    bottom->addWidget(useSettings_);
     bottom->addStretch();
-    bottom->addWidget(close);
+    bottom->addWidget(close_);
     layout->addLayout(bottom);
-    sheet_ = new PleaseWaitSheet(content_, this);
+}
 
+// The tables and buttons report to the controller; a highlight the controller asked for
+// (selecting_) is not reported back.
+void AutomatedTestWnd::connectControls() {
     connect(devices_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (!selecting_) {
             const int row = Highlighted_Row(devices_);
@@ -140,14 +170,9 @@ AutomatedTestWnd::AutomatedTestWnd(QWidget* parent) : QDialog(parent) {
     connect(stop_, &QPushButton::clicked, this, [this] { controller_.Stop_Button_Presses(); });
     connect(clear_, &QPushButton::clicked, this,
             [this] { controller_.Clear_Status_Button_Presses(); });
-    connect(use, &QPushButton::clicked, this,
+    connect(useSettings_, &QPushButton::clicked, this,
             [this] { controller_.Use_Settings_Button_Presses(); });
-    connect(close, &QPushButton::clicked, this, [this] { controller_.Close_Button_Presses(); });
-
-    controller_.setView(this);
-    showRunning(false);
-    showFields(controller_.fields());
-    resize(900, 760);
+    connect(close_, &QPushButton::clicked, this, [this] { controller_.Close_Button_Presses(); });
 }
 
 AutomatedTestWnd::~AutomatedTestWnd() {

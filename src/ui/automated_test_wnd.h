@@ -7,6 +7,7 @@
 #include <QDialog>
 
 class QLabel;
+class QVBoxLayout;
 class QLineEdit;
 class QPlainTextEdit;
 class QProgressBar;
@@ -49,7 +50,13 @@ class AutomatedTestWnd : public QDialog, public devices::AutomatedTestView {
     void reject() override { controller_.Close_Button_Presses(); }
 
   private:
+    void buildDevicesRow(QWidget* parent, QVBoxLayout* layout);
     QWidget* buildDevice(QWidget* parent);
+    void buildRunButtons(QWidget* parent, QVBoxLayout* layout);
+    void buildCaseTable(QWidget* parent, QVBoxLayout* layout);
+    void buildStatusRow(QWidget* parent, QVBoxLayout* layout);
+    void buildCloseRow(QWidget* parent, QVBoxLayout* layout);
+    void connectControls();
 
     devices::Automated_GSM_Sending controller_;
     bool selecting_ = false;  // a highlight the controller asked for, not the user
@@ -69,6 +76,8 @@ class AutomatedTestWnd : public QDialog, public devices::AutomatedTestView {
     QPushButton* start_ = nullptr;
     QPushButton* stop_ = nullptr;
     QPushButton* clear_ = nullptr;
+    QPushButton* useSettings_ = nullptr;
+    QPushButton* close_ = nullptr;
     QLabel* status_ = nullptr;
     QProgressBar* progress_ = nullptr;
     PleaseWaitSheet* sheet_ = nullptr;

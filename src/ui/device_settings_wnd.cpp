@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 namespace tesk::ui {
+
 DeviceSettingsWnd::DeviceSettingsWnd(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("Selected_Device_Details_GSM"));
     setWindowTitle(QStringLiteral("Device Settings"));
@@ -24,14 +25,27 @@ DeviceSettingsWnd::DeviceSettingsWnd(QWidget* parent) : QDialog(parent) {
 
     QVBoxLayout* layout = makeWindowContent(this, &content_);
     layout->addWidget(makeHeading(QStringLiteral("Devices chosen for sending"), content_));
+    buildDeviceTable(content_, layout);
+    buildDeviceColumns(content_, layout);
+    buildButtonRow(content_, layout);
+    sheet_ = new PleaseWaitSheet(content_, this);
 
+    controller_.setView(this);
+    redrawTable();
+    showSettings(controller_.settings().fields());
+    resize(820, 520);
+}
+
+// The chosen devices; highlighting one shows its settings. A highlight the controller asked for
+// (selecting_) is not reported back.
+void DeviceSettingsWnd::buildDeviceTable(QWidget* parent, QVBoxLayout* layout) {
     model_ = new RecordTableModel({{QStringLiteral("COM_PORT"), QStringLiteral("Port")},
                                    {QStringLiteral("Model"), QStringLiteral("Model")},
                                    {QStringLiteral("SMSMode"), QStringLiteral("SMS Mode")},
                                    {QStringLiteral("UseCusSMSC"), QStringLiteral("Custom SMSC")},
                                    {QStringLiteral("PORT_DETAL"), QStringLiteral("Device Path")}},
                                   this);
-    table_ = makeRowTable(model_, content_);
+    table_ = makeRowTable(model_, parent);
     table_->setObjectName(QStringLiteral("chosenDeviceTable"));
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     const int widths[] = {90, 120, 100, 100};
@@ -45,19 +59,37 @@ DeviceSettingsWnd::DeviceSettingsWnd(QWidget* parent) : QDialog(parent) {
             controller_.Highlight_Row(Highlighted_Row(table_));
         }
     });
+}
 
+// The highlighted device and the test message on the left, its connection settings on the
+// right.
+void DeviceSettingsWnd::buildDeviceColumns(QWidget* parent, QVBoxLayout* layout) {
     auto* columns = new QHBoxLayout;
     columns->setSpacing(12);
     auto* left = new QVBoxLayout;
     left->setSpacing(12);
-    auto* portBox = new QGroupBox(QStringLiteral("Highlighted device"), content_);
+    left->addWidget(buildPortBox(parent));
+    left->addWidget(buildTestBox(parent));
+    left->addStretch();
+    columns->addLayout(left, 1);
+    settings_ = new SettingsGroup(controller_.settings(), parent);
+    columns->addWidget(settings_, 1, Qt::AlignTop);
+    layout->addLayout(columns);
+}
+
+QGroupBox* DeviceSettingsWnd::buildPortBox(QWidget* parent) {
+    auto* portBox = new QGroupBox(QStringLiteral("Highlighted device"), parent);
     auto* form = new QFormLayout(portBox);
     portName_ = makeReadOnlyField("portNameField", portBox);
     portPath_ = makeReadOnlyField("portPathField", portBox);
     form->addRow(QStringLiteral("Port:"), portName_);
     form->addRow(QStringLiteral("Device path:"), portPath_);
-    left->addWidget(portBox);
-    auto* testBox = new QGroupBox(QStringLiteral("Test message"), content_);
+    return portBox;
+}
+
+// A test message to a number the user gives, through the highlighted device.
+QGroupBox* DeviceSettingsWnd::buildTestBox(QWidget* parent) {
+    auto* testBox = new QGroupBox(QStringLiteral("Test message"), parent);
     auto* testLayout = new QHBoxLayout(testBox);
     testNumber_ = new QLineEdit(testBox);
     testNumber_->setObjectName(QStringLiteral("testNumberField"));
@@ -67,19 +99,20 @@ DeviceSettingsWnd::DeviceSettingsWnd(QWidget* parent) : QDialog(parent) {
     testLayout->addWidget(new QLabel(QStringLiteral("Phone number:"), testBox));
     testLayout->addWidget(testNumber_, 1);
     testLayout->addWidget(send);
-    left->addWidget(testBox);
-    left->addStretch();
-    columns->addLayout(left, 1);
-    settings_ = new SettingsGroup(controller_.settings(), content_);
-    columns->addWidget(settings_, 1, Qt::AlignTop);
-    layout->addLayout(columns);
+    connect(testNumber_, &QLineEdit::textEdited, this,
+            [this](const QString& text) { controller_.Set_Test_Number_Field(text); });
+    connect(send, &QPushButton::clicked, this, [this] { controller_.Send_Test_SMS_Pressed(); });
+    return testBox;
+}
 
+// The automatic settings test on the left, away from Cancel and OK.
+void DeviceSettingsWnd::buildButtonRow(QWidget* parent, QVBoxLayout* layout) {
     auto* bottom = new QHBoxLayout;
     bottom->setContentsMargins(0, 4, 0, 0);
     QPushButton* automatic =
-        makeButton("automaticTestButton", QStringLiteral("Automatic Settings Test"), content_);
-    QPushButton* cancel = makeButton("cancelButton", QStringLiteral("Cancel"), content_);
-    QPushButton* ok = makeButton("okButton", QStringLiteral("OK"), content_);
+        makeButton("automaticTestButton", QStringLiteral("Automatic Settings Test"), parent);
+    QPushButton* cancel = makeButton("cancelButton", QStringLiteral("Cancel"), parent);
+    QPushButton* ok = makeButton("okButton", QStringLiteral("OK"), parent);
     for (QPushButton* button : {cancel, ok}) {
         button->setMinimumWidth(100);
     }
@@ -88,20 +121,10 @@ DeviceSettingsWnd::DeviceSettingsWnd(QWidget* parent) : QDialog(parent) {
     bottom->addWidget(cancel);
     bottom->addWidget(ok);
     layout->addLayout(bottom);
-    sheet_ = new PleaseWaitSheet(content_, this);
-
-    connect(testNumber_, &QLineEdit::textEdited, this,
-            [this](const QString& text) { controller_.Set_Test_Number_Field(text); });
-    connect(send, &QPushButton::clicked, this, [this] { controller_.Send_Test_SMS_Pressed(); });
     connect(automatic, &QPushButton::clicked, this,
             [this] { controller_.Automate_Button_Presses(); });
     connect(cancel, &QPushButton::clicked, this, &DeviceSettingsWnd::reject);
     connect(ok, &QPushButton::clicked, this, [this] { controller_.OK_Button_Presses(); });
-
-    controller_.setView(this);
-    redrawTable();
-    showSettings(controller_.settings().fields());
-    resize(820, 520);
 }
 
 DeviceSettingsWnd::~DeviceSettingsWnd() {

@@ -7,9 +7,11 @@
 
 #include <QDialog>
 
+class QGroupBox;
 class QLineEdit;
 class QPushButton;
 class QTableView;
+class QVBoxLayout;
 
 namespace tesk::ui {
 
@@ -46,6 +48,12 @@ class DeviceSettingsWnd : public QDialog, public devices::DeviceSettingsView {
     void reject() override;
 
   private:
+    void buildDeviceTable(QWidget* parent, QVBoxLayout* layout);
+    void buildDeviceColumns(QWidget* parent, QVBoxLayout* layout);
+    QGroupBox* buildPortBox(QWidget* parent);
+    QGroupBox* buildTestBox(QWidget* parent);
+    void buildButtonRow(QWidget* parent, QVBoxLayout* layout);
+
     devices::Selected_Device_Details_GSM controller_;
     bool selecting_ = false;  // a highlight the controller asked for, not the user
 
