@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -230,6 +231,9 @@ int shellCommand(FakeAdbState& state, const QStringList& args) {
     }
     int status = 0;
     while (::waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR) {  // no child to wait for: nothing would ever change
+            return 1;
+        }
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
 }
