@@ -4,6 +4,7 @@
 #include "sending_run_fixture.h"
 
 #include "appcore/app_delegate.h"
+#include "stores/templates.h"
 #include "support/spin.h"
 
 #include <QFile>
@@ -225,7 +226,12 @@ TEST_F(SendingRunTest, StatusReportOfTheRun) {
     refusing.cmsErrorOnSubmission = 2;
     addModem(refusing);
     recipients(3);
+    request.saveTemplates = true;
     send(kRunFinished);
+    // A template for each message the device answered; none for the one the run never reached.
+    const QStringList templates = stores::Load_Templates_File(Templates_Path).templates;
+    EXPECT_TRUE(templates.contains("Hello 0"));
+    EXPECT_FALSE(templates.contains("Hello 2"));
     const QString path = runtime.filePath("report");
     dialogs.expect("Which sent items", "Not Sent");
     dialogs.expect("In which format", "Text");
