@@ -76,6 +76,12 @@ TEST_F(ComposerTest, DuplicatesAndExclusionsFollowTheOptions) {
     composer_.Exclusion_Chk(false);
     addTyped(composer_, "777");
     EXPECT_EQ(composer_.list().numbers(), (QStringList{"555", "555", "777"}));
+
+    // One number at a time: trimmed, a blank one ignored.
+    composer_.Create_Exclusion_List(" 888 ");
+    composer_.Create_Exclusion_List("  ");
+    EXPECT_EQ(composer_.exclusions().count(), 3);
+    EXPECT_TRUE(composer_.exclusions().contains("888"));
 }
 
 TEST(NumAbleToInsert, AppliesTheRulesSilently) {
