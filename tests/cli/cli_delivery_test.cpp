@@ -18,7 +18,7 @@ vmodem::IncomingSms reply(const QString& sender, const QString& text) {
 
 class CliDelivery : public CliTest {
   protected:
-    int deletions() const { return int(modems.at(0)->commands().filter("AT+CMGD=").size()); }
+    int deletions() const { return int(modems[0].commands().filter("AT+CMGD=").size()); }
 };
 class CliDeliveryModes : public CliDelivery, public ::testing::WithParamInterface<const char*> {};
 
@@ -33,7 +33,7 @@ TEST_P(CliDeliveryModes, TheRunsReportSaysWhatBecameOfEachMessageAndAStopReplyOp
                       {.number = to[3], .outcome = ReportPlan::Failed, .failedStatus = 0x21}};
     config.incoming = {reply(to[0], " Stop ")};
     addModem(config);
-    const QString report = dir.filePath("report.txt");
+    const QString report = modems.filePath("report.txt");
     const auto run = send(numbersFile(to), "Sale today",
                           {"--delivery-reports", "--mode", GetParam(), "--report", report});
     ASSERT_EQ(run.exitCode, 0) << Describe(run);
@@ -81,7 +81,7 @@ TEST_F(CliDelivery, ListenReadsWhatCameWhileNothingListenedAndKeepsARepliesUntil
 
     // The network's report comes while nothing listens: stored on the SIM.
     const QDeadlineTimer deadline(kFailSafeMs);
-    while (modems[0]->reportsIssued() < 1 && !deadline.hasExpired()) {
+    while (modems[0].reportsIssued() < 1 && !deadline.hasExpired()) {
         QThread::msleep(20);
     }
     ASSERT_TRUE(QDir(dataFile("Inbox.VORN")).removeRecursively());

@@ -26,11 +26,11 @@ TEST_F(CliScan, ListsBothModemsWithTheirFacts) {
         "Mode   Device Path\n"
         "VM0   Virtual Modems Ltd  VM-1   356938035643800  Test Network   High (20)  PDU "
         "Mode   " +
-            modems[0]->portPath() +
+            modems[0].portPath() +
             "\n"
             "VM1   Virtual Modems Ltd  VM-1   353918057361927  Other Network  High (20)  Text "
             "Mode  " +
-            modems[1]->portPath() + "\n");
+            modems[1].portPath() + "\n");
 
     const auto device = [this](int i, const char* imei, const char* operatorName, const char* mode,
                                const char* supported) {
@@ -40,7 +40,7 @@ TEST_F(CliScan, ListsBothModemsWithTheirFacts) {
                            {"manufacturer", "Virtual Modems Ltd"},
                            {"model", "VM-1"},
                            {"operator", operatorName},
-                           {"path", modems[i]->portPath()},
+                           {"path", modems[i].portPath()},
                            {"port", QString("VM%1").arg(i)},
                            {"revision", "VM-1.0.0"},
                            {"signal", "High (20)"},
@@ -59,7 +59,7 @@ TEST_F(CliScan, ListsBothModemsWithTheirFacts) {
 }
 
 TEST_F(CliScan, NoDeviceGivesAnEmptyListAndSaysSo) {
-    const QString gone = dir.filePath("ttyGONE");
+    const QString gone = modems.filePath("ttyGONE");
     const auto table = run({"scan", "--devices", gone});
     EXPECT_EQ(table.exitCode, 0) << Describe(table);
     EXPECT_TRUE(table.out.isEmpty()) << Describe(table);
@@ -82,7 +82,7 @@ TEST_F(CliScan, InterruptDuringTheScanListsWhatWasFound) {
     const auto result =
         run({"scan", "--json", "--devices", devicesArgument()}, [&](QProcess& process) {
             // The first device is being questioned.
-            signalled = !modems[0]->commands().isEmpty() &&
+            signalled = !modems[0].commands().isEmpty() &&
                         ::kill(static_cast<pid_t>(process.processId()), SIGINT) == 0;
             return signalled;
         });
@@ -92,8 +92,8 @@ TEST_F(CliScan, InterruptDuringTheScanListsWhatWasFound) {
     const QJsonArray devices = QJsonDocument::fromJson(result.out.toUtf8()).array();
     ASSERT_EQ(devices.size(), 1) << Describe(result);
     EXPECT_EQ(devices.at(0).toObject().value("imei").toString(), "356938035643800");
-    EXPECT_TRUE(modems[1]->commands().isEmpty());
-    EXPECT_TRUE(modems[2]->commands().isEmpty());
+    EXPECT_TRUE(modems[1].commands().isEmpty());
+    EXPECT_TRUE(modems[2].commands().isEmpty());
     EXPECT_TRUE(
         result.err.contains("Terminating the current process will stop scanning connected "
                             "device. Are you sure you want to continue?\n-> Yes"))

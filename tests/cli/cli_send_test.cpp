@@ -25,7 +25,7 @@ TEST_F(CliSend, EveryNumberOnceOverTwoModemsWithTheReportInEitherFormat) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.report);
         QFile::remove(logPath());
-        const QString report = dir.filePath(c.report);
+        const QString report = modems.filePath(c.report);
         const auto result = send(list, QString(c.message).replace("&nbsp;", " "),
                                  {"--report", report, "--save-sent-items"});
         ASSERT_EQ(result.exitCode, 0) << Describe(result);
@@ -80,7 +80,7 @@ TEST_F(CliSend, ADeviceThatRefusesLeavesTheRestNotSent) {
     refusing.cmsErrorOnSubmission = 3;
     addModem(refusing);
     const QStringList recipients = numbers(6);
-    const QString report = dir.filePath("not-sent.txt");
+    const QString report = modems.filePath("not-sent.txt");
     const auto result =
         send(numbersFile(recipients), "Hi", {"--report", report, "--status", "not-sent"});
     EXPECT_EQ(result.exitCode, 1) << Describe(result);
@@ -116,13 +116,13 @@ TEST_F(CliSend, ADeviceThatCannotBeUsedIsLeftOutAndTheOthersSend) {
         result.err.contains("Are you sure you want to continue without selecting device?\n-> Yes"));
     EXPECT_TRUE(result.err.contains("Devices: VM1 (")) << Describe(result);
     EXPECT_EQ(receivedNumbers(true), recipients);
-    EXPECT_EQ(modems[0]->submissions(), 0);
-    EXPECT_EQ(modems[1]->submissions(), 5);
+    EXPECT_EQ(modems[0].submissions(), 0);
+    EXPECT_EQ(modems[1].submissions(), 5);
 }
 
 TEST_F(CliSend, AReportThatCannotBeWrittenEndsWithStatusOne) {
     addModem();
-    const QString report = dir.filePath("no-such-folder/status.txt");
+    const QString report = modems.filePath("no-such-folder/status.txt");
     const auto result = send(numbersFile(numbers(2)), "Hi", {"--report", report});
     EXPECT_EQ(result.exitCode, 1) << Describe(result);
     EXPECT_TRUE(result.err.contains("Error in file accessing.")) << Describe(result);
@@ -143,14 +143,14 @@ TEST_F(CliSend, NoWorkingDeviceOrNothingToSendEndsWithStatusTwoAndSendsNothing) 
         "Either file is corrupted or selected file contains invalid characters.",
         "Phone numbers-Messages list is empty."};
     const QString list = numbersFile(numbers(3));
-    const auto on = [this](int i) { return modems[i]->portPath(); };
+    const auto on = [this](int i) { return modems[i].portPath(); };
     const std::pair<QStringList, QStringList> cases[] = {
-        {{"--devices", dir.filePath("ttyGONE"), "--numbers", list}, {noDevice}},
+        {{"--devices", modems.filePath("ttyGONE"), "--numbers", list}, {noDevice}},
         {{"--devices", on(0), "--numbers", list}, {noDevice}},  // no SMS
         {{"--devices", on(1), "--numbers", list, "--mode", "text"},
          {"Please select device from list."}},
         {{"--devices", on(2), "--numbers", writeFile("bad.txt", "hello\nworld\n")}, badList},
-        {{"--devices", on(2), "--numbers", dir.filePath("missing.txt")}, badList},
+        {{"--devices", on(2), "--numbers", modems.filePath("missing.txt")}, badList},
     };
     for (const auto& [arguments, errors] : cases) {
         SCOPED_TRACE(arguments.join(' ').toStdString());
@@ -162,8 +162,8 @@ TEST_F(CliSend, NoWorkingDeviceOrNothingToSendEndsWithStatusTwoAndSendsNothing) 
         EXPECT_TRUE(result.out.isEmpty()) << Describe(result);
     }
     EXPECT_TRUE(receivedNumbers().isEmpty());
-    for (const auto& m : modems) {
-        EXPECT_EQ(m->submissions(), 0);
+    for (int i = 0; i < modems.size(); ++i) {
+        EXPECT_EQ(modems[i].submissions(), 0);
     }
 }
 

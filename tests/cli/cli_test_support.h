@@ -1,7 +1,7 @@
 #pragma once
 // tesk-sms-cli under test: virtual modems in a private runtime folder, a private resource
 // directory, real files, and the program run as a child process with a fast clock.
-#include "virtual-modem/virtual_modem.h"
+#include "support/virtual_modems.h"
 
 #include <QByteArray>
 #include <QDeadlineTimer>
@@ -49,42 +49,26 @@ inline QString Read_Utf16(const QString& path) {
 
 class CliTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        // The modems announce themselves here; the child gets the same folder.
-        qputenv("XDG_RUNTIME_DIR", dir.path().toLocal8Bit());
-    }
-
     // Modem VM<n> with IMEI 35693803564380<n> unless the configuration names them.
     vmodem::VirtualModem& addModem(vmodem::Config config = {}) {
         if (config.name == vmodem::Config().name) {
             config.name = QString("VM%1").arg(modems.size());
             config.imei = QString("35693803564380%1").arg(modems.size());
         }
-        config.logPath = logPath();
-        modems.push_back(std::make_unique<vmodem::VirtualModem>(config));
-        QString error;
-        EXPECT_TRUE(modems.back()->start(&error)) << error.toStdString();
-        return *modems.back();
+        return modems.add(config);
     }
-    QString devicesArgument() const {
-        QStringList paths;
-        for (const auto& m : modems) {
-            paths.append(m->portPath());
-        }
-        return paths.join(',');
-    }
+    QString devicesArgument() const { return modems.paths().join(','); }
 
-    QString logPath() const { return dir.filePath("received.jsonl"); }
+    QString logPath() const { return modems.logPath(); }
     QString dataFile(const QString& name) const {
-        return dir.filePath("resources/TESK_SMS_DATA/" + name);
+        return modems.filePath("resources/TESK_SMS_DATA/" + name);
     }
     QString readData(const QString& name) const {
         QFile file(dataFile(name));
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
     }
     QString writeFile(const QString& name, const QByteArray& bytes) const {
-        const QString path = dir.filePath(name);
+        const QString path = modems.filePath(name);
         QFile file(path);
         EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(bytes);
@@ -104,12 +88,9 @@ class CliTest : public ::testing::Test {
     // Every SMS the modems received, in arrival order, as the modems logged it.
     QList<QJsonObject> receivedSms() const {
         QList<QJsonObject> received;
-        QFile log(logPath());
-        for (const QByteArray& line :
-             log.open(QIODevice::ReadOnly) ? log.readAll().split('\n') : QList<QByteArray>()) {
-            const QJsonObject sms = QJsonDocument::fromJson(line).object();
+        for (const QJsonObject& sms : modems.logLines()) {
             // Refused submissions share the log; they were not received.
-            if (!line.trimmed().isEmpty() && !sms.value("refused").toBool()) {
+            if (!sms.value("refused").toBool()) {
                 received.append(sms);
             }
         }
@@ -133,8 +114,8 @@ class CliTest : public ::testing::Test {
                const std::function<bool(QProcess&)>& whileRunning = {}) const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("TESK_SMS_TIME_SCALE", timeScale);
-        env.insert("TESK_SMS_RESOURCE_DIR", dir.filePath("resources"));
-        env.insert("XDG_RUNTIME_DIR", dir.path());
+        env.insert("TESK_SMS_RESOURCE_DIR", modems.filePath("resources"));
+        env.insert("XDG_RUNTIME_DIR", modems.dir().path());
         env.remove("TESK_SMS_LOG_STDERR");
         QProcess process;
         process.setProcessEnvironment(env);
@@ -169,8 +150,9 @@ class CliTest : public ::testing::Test {
                    whileRunning);
     }
 
-    QTemporaryDir dir;
-    std::vector<std::unique_ptr<vmodem::VirtualModem>> modems;
+    // The modems announce themselves in its private runtime folder; the child gets the same one.
+    // The folder also holds the resource directory and the files a test writes.
+    tesk::test::VirtualModems modems;
     // The child's time scale: one "second" lasts 100 ms, fast, yet the read time-outs stay well
     // above what a loaded machine needs to answer from a virtual modem. A suite whose modems
     // answer slowly keeps them above their latency with a larger one.

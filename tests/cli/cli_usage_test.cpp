@@ -32,7 +32,7 @@ TEST_F(CliUsage, BadArgumentsEndWithStatusTwoAndTouchNoDevice) {
         {sendHi + QStringList{"--status", "sent"}, "--status only goes with --report"},
         {sendHi + QStringList{"--report", "r.txt", "--status", "some"},
          "--status must be all, sent or not-sent"},
-        {sendHi + QStringList{"--exclude", dir.filePath("none.txt")}, "--exclude: cannot read"},
+        {sendHi + QStringList{"--exclude", modems.filePath("none.txt")}, "--exclude: cannot read"},
         {sendHi + QStringList{"--smsc", "44+12"}, "The SMSC number does not seem to be valid."},
         {{"pdu", "--message", "x"}, "--number is required"},
     };
