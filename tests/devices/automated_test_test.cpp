@@ -162,7 +162,7 @@ TEST_F(AutomatedTestTest, EveryCaseSendsItsMessageInItsModeThroughItsServiceCent
     start(QStringLiteral("+44 7785-016009"));
 
     EXPECT_EQ(statuses(), QStringList(4, QStringLiteral("Message sent successfully.")));
-    const auto received = modems[0]->received();
+    const auto received = modems[0].received();
     ASSERT_EQ(received.size(), 4);
     const QStringList modes = {"pdu", "pdu", "text", "text"};
     for (int i = 0; i < 4; ++i) {
@@ -176,7 +176,7 @@ TEST_F(AutomatedTestTest, EveryCaseSendsItsMessageInItsModeThroughItsServiceCent
     EXPECT_TRUE(received[0].raw.startsWith(QStringLiteral("00"))) << received[0].raw.toStdString();
     EXPECT_TRUE(received[1].raw.startsWith(QStringLiteral("0791447758100690")))
         << received[1].raw.toStdString();
-    const QStringList commands = modems[0]->commands();
+    const QStringList commands = modems[0].commands();
     const qsizetype custom = commands.indexOf(QStringLiteral("AT+CSCA=\"+447785016009\",145"));
     ASSERT_GE(custom, 0) << commands.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(commands.indexOf(QStringLiteral("AT+CSCA=\"+447785016005\",145"), custom) > custom,
@@ -213,7 +213,7 @@ TEST_F(AutomatedTestTest, EveryCaseSendsItsMessageInItsModeThroughItsServiceCent
         QStringLiteral("\nThis Device cannot be used for sending Text messages "
                        "as it does not seem to have SMS Sending capabilities."));
     test.Start_Case_Button_Presses();
-    EXPECT_EQ(modems[0]->submissions(), 4);
+    EXPECT_EQ(modems[0].submissions(), 4);
 }
 
 // While a test runs, closing and applying are refused and the highlight stays; Stop pressed
@@ -245,7 +245,7 @@ TEST_F(AutomatedTestTest, ActionsWaitForARunningTestAndStopKeepsTheFirstCaseOutc
     EXPECT_EQ(statuses(),
               (QStringList{QStringLiteral("Message sent successfully."), QStringLiteral("Stopped"),
                            QStringLiteral("Stopped"), QStringLiteral("Stopped")}));
-    EXPECT_EQ(modems[0]->received().size(), 1);
+    EXPECT_EQ(modems[0].received().size(), 1);
     EXPECT_EQ(test.devices().at(0).history.count(QStringLiteral("||")), 8);
     EXPECT_FALSE(view.sheet);
 }
@@ -274,7 +274,7 @@ TEST_F(AutomatedTestTest, DevicesThatStopAnsweringAfterTheScan) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         // VM1 is replaced by a device that misbehaves.
-        modems.back()->stop();
+        modems.back().stop();
         Config changed = replaced;
         c.change(changed);
         addModem(changed);
@@ -283,7 +283,7 @@ TEST_F(AutomatedTestTest, DevicesThatStopAnsweringAfterTheScan) {
         ASSERT_EQ(view.fields.portName, QStringLiteral("VM1"));
         start();
         EXPECT_EQ(statuses(), QStringList(4, QString::fromUtf8(c.status)));
-        EXPECT_TRUE(modems.back()->received().isEmpty());
+        EXPECT_TRUE(modems.back().received().isEmpty());
     }
 }
 

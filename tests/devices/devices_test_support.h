@@ -9,7 +9,7 @@
 #include "devices/selected_device_details.h"
 #include "support/scripted_dialogs.h"
 #include "support/spin.h"
-#include "virtual-modem/virtual_modem.h"
+#include "support/virtual_modems.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -85,8 +85,6 @@ struct RecordingDeviceView final : devices::GsmDeviceListView {
 class VirtualModemsTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(runtime.isValid());
-        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
         port_val_str_array.set({});
         port_det_str_array.set({});
         sel_port_name_str.set(QString(""));
@@ -94,31 +92,15 @@ class VirtualModemsTest : public ::testing::Test {
         Cus_SMS_Num_STR.set(QString(""));
     }
 
-    vmodem::VirtualModem& addModem(vmodem::Config config) {
-        config.logPath = runtime.filePath(QStringLiteral("received.jsonl"));
-        modems.push_back(std::make_unique<vmodem::VirtualModem>(config));
-        QString error;
-        EXPECT_TRUE(modems.back()->start(&error)) << error.toStdString();
-        return *modems.back();
-    }
+    vmodem::VirtualModem& addModem(const vmodem::Config& config) { return modems.add(config); }
     static vmodem::Config modem(const QString& name, const QString& imei) {
-        vmodem::Config config;
-        config.name = name;
-        config.imei = imei;
-        return config;
+        return VirtualModems::named(name, imei);
     }
-    QStringList modemPaths() const {
-        QStringList paths;
-        for (const auto& m : modems) {
-            paths.append(m->portPath());
-        }
-        return paths;
-    }
+    QStringList modemPaths() const { return modems.paths(); }
 
-    QTemporaryDir runtime;
+    VirtualModems modems;  // first: XDG_RUNTIME_DIR points at its folder before anything runs
     pacing::ScopedScale fast{kDeviceTimeScale};
     log::Capture logged;
-    std::vector<std::unique_ptr<vmodem::VirtualModem>> modems;
 };
 
 }  // namespace tesk::test

@@ -109,7 +109,7 @@ TEST_F(DeviceWindowTest, ListsEachUsableDeviceOnceWithItsFacts) {
         addModem(c);
     }
     // A port listed by the system whose node cannot be opened gets no row and no message.
-    scan({runtime.filePath(QStringLiteral("ttyGONE"))});
+    scan({modems.filePath(QStringLiteral("ttyGONE"))});
 
     EXPECT_EQ(column(QStringLiteral("COM_PORT")),
               (QStringList{QStringLiteral("VM0"), QStringLiteral("VM1"), QStringLiteral("VM2")}));
@@ -128,7 +128,7 @@ TEST_F(DeviceWindowTest, ListsEachUsableDeviceOnceWithItsFacts) {
     EXPECT_EQ(window.Prev_Index(), 0);
     EXPECT_EQ(view.selected, 0);
     EXPECT_EQ(view.details.portName, QStringLiteral("VM0"));
-    EXPECT_EQ(view.details.portPath, modems[0]->portPath());
+    EXPECT_EQ(view.details.portPath, modems[0].portPath());
     EXPECT_TRUE(view.details.detailsText.startsWith(
         QStringLiteral("COM Port : VM0\r\nManufacturer : Virtual Modems Ltd\r\nModel : VM-1\r\n"
                        "Revision : VM-1.0.0\r\nSupported SMS Mode : PDU Mode\r\n")))
@@ -180,12 +180,12 @@ TEST_F(DeviceWindowTest, VirtualModemsAreLookedForOnlyInAPrivateFolder) {
     ASSERT_TRUE(runUntil([&] { return !window.scanRunning(); }));
     EXPECT_EQ(column(QStringLiteral("COM_PORT")),
               (QStringList{QStringLiteral("VM0"), QStringLiteral("VM1")}));
-    EXPECT_TRUE(modems[1]->commands().isEmpty());  // theirs was never spoken to
+    EXPECT_TRUE(modems[1].commands().isEmpty());  // theirs was never spoken to
     EXPECT_TRUE(logged.contains(QStringLiteral("made private again")));
     EXPECT_TRUE(logged.contains(planted + QStringLiteral(" is not this user's; passed over")));
 
     // A folder that belongs to another user is neither read nor used.
-    const QString top = runtime.filePath(QStringLiteral("tesk-sms"));
+    const QString top = modems.filePath(QStringLiteral("tesk-sms"));
     ASSERT_EQ(::chown(QFile::encodeName(top).constData(), 65534, 65534), 0);
     EXPECT_TRUE(tesk::Find_Modem_Port_Paths(roots).isEmpty());
     tesk::vmodem::VirtualModem refused(modem(QStringLiteral("VM2"), QStringLiteral("1")));
@@ -205,13 +205,13 @@ TEST_F(DeviceWindowTest, AModemUnpluggedWhileQuestionedIsLeftOutAndNamed) {
     slow.latencyMs = 20;
     addModem(slow);
     addModem(modem(QStringLiteral("VM2"), QStringLiteral("356938035643912")));
-    const QString lost = modems[1]->portPath();
+    const QString lost = modems[1].portPath();
     bool unplugged = false;
     view.onRedraw = [&] {
         // Its placeholder row is in: the cable comes out while it is being questioned.
         if (!unplugged && column(QStringLiteral("PORT_DETAL")).contains(lost)) {
             unplugged = true;
-            modems[1]->stop();
+            modems[1].stop();
         }
     };
     ScriptedDialogs dialogs;
@@ -232,11 +232,11 @@ TEST_F(DeviceWindowTest, APortAddedByPathIsScannedAndRememberedUntilForgotten) {
     Config unlisted = modem(QStringLiteral("VM1"), QStringLiteral("356938035643921"));
     unlisted.announce = false;  // only its bare terminal exists, as an on-board port would
     const QString port = addModem(unlisted).devicePath();
-    const QString file = runtime.filePath(QStringLiteral("AddedPorts.VORN"));
+    const QString file = modems.filePath(QStringLiteral("AddedPorts.VORN"));
     window.Set_Added_Ports_File(file);
-    window.Set_Modem_Paths(QStringList{modems[0]->portPath()});
+    window.Set_Modem_Paths(QStringList{modems[0].portPath()});
 
-    const QString regular = runtime.filePath(QStringLiteral("received.jsonl"));
+    const QString regular = modems.filePath(QStringLiteral("received.jsonl"));
     QFile(regular).open(QIODevice::WriteOnly);
     const std::pair<QString, QString> refusals[] = {
         {QStringLiteral("ttyS0"),
@@ -251,30 +251,29 @@ TEST_F(DeviceWindowTest, APortAddedByPathIsScannedAndRememberedUntilForgotten) {
     }
     EXPECT_FALSE(QFile::exists(file));
     EXPECT_TRUE(window.Add_Port(QStringLiteral(" ") + port + QStringLiteral(" ")));
-    EXPECT_TRUE(window.Add_Port(port));                   // once is enough
-    EXPECT_TRUE(window.Add_Port(modems[0]->portPath()));  // found anyway: scanned once
+    EXPECT_TRUE(window.Add_Port(port));                  // once is enough
+    EXPECT_TRUE(window.Add_Port(modems[0].portPath()));  // found anyway: scanned once
     QFile stored(file);
     ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
-    EXPECT_EQ(
-        stored.readAll(),
-        (port + QStringLiteral("\n") + modems[0]->portPath() + QStringLiteral("\n")).toUtf8());
+    EXPECT_EQ(stored.readAll(),
+              (port + QStringLiteral("\n") + modems[0].portPath() + QStringLiteral("\n")).toUtf8());
     EXPECT_EQ(stored.permissions() & 0x0077, 0);
 
     window.Open_Ph_List_Wnd();
     ASSERT_TRUE(runUntil([&] { return !window.scanRunning(); }));
-    EXPECT_EQ(column(QStringLiteral("PORT_DETAL")), (QStringList{modems[0]->portPath(), port}));
+    EXPECT_EQ(column(QStringLiteral("PORT_DETAL")), (QStringList{modems[0].portPath(), port}));
 
     // The next run finds what this one remembered; forgetting it ends its scanning.
     GSM_Device_List_Wnd nextRun;
     nextRun.Set_Added_Ports_File(file);
-    EXPECT_EQ(nextRun.Added_Port_Paths(), (QStringList{port, modems[0]->portPath()}));
+    EXPECT_EQ(nextRun.Added_Port_Paths(), (QStringList{port, modems[0].portPath()}));
     window.Forget_Port(port);
-    EXPECT_EQ(nextRun.Added_Port_Paths(), QStringList{modems[0]->portPath()});
-    const int spokenTo = static_cast<int>(modems[1]->commands().size());
+    EXPECT_EQ(nextRun.Added_Port_Paths(), QStringList{modems[0].portPath()});
+    const int spokenTo = static_cast<int>(modems[1].commands().size());
     window.Open_Ph_List_Wnd();
     ASSERT_TRUE(runUntil([&] { return !window.scanRunning(); }));
     EXPECT_EQ(column(QStringLiteral("COM_PORT")), QStringList{QStringLiteral("VM0")});
-    EXPECT_EQ(modems[1]->commands().size(), spokenTo);
+    EXPECT_EQ(modems[1].commands().size(), spokenTo);
     ASSERT_EQ(dialogs.pending(), 0);
 }
 
@@ -301,8 +300,8 @@ TEST_F(DeviceWindowTest, StopDuringTheScanFinishesTheDeviceBeingQuestioned) {
     ASSERT_EQ(window.records().size(), 1);
     EXPECT_EQ(window.recordAt(0).imei, QStringLiteral("356938035643800"));
     EXPECT_EQ(window.recordAt(0).model, QStringLiteral("VM-1"));
-    EXPECT_TRUE(modems[1]->commands().isEmpty());
-    EXPECT_TRUE(modems[2]->commands().isEmpty());
+    EXPECT_TRUE(modems[1].commands().isEmpty());
+    EXPECT_TRUE(modems[2].commands().isEmpty());
     EXPECT_FALSE(view.sheet);
     EXPECT_TRUE(view.controls.search);
 }
@@ -389,17 +388,16 @@ TEST_F(DeviceWindowTest, ThreeTickedDevicesWithTheSecondLackingAServiceCentre) {
         ASSERT_EQ(dialogs.pending(), 0);
     }
     // The accepted devices were asked to keep the link open between messages.
-    EXPECT_TRUE(modems[0]->commands().contains(QStringLiteral("AT+CMMS=2")));
-    EXPECT_FALSE(modems[1]->commands().contains(QStringLiteral("AT+CMMS=2")));
-    EXPECT_EQ(port_val_str_array.get(),
-              (QStringList{modems[0]->portPath(), modems[2]->portPath()}));
+    EXPECT_TRUE(modems[0].commands().contains(QStringLiteral("AT+CMMS=2")));
+    EXPECT_FALSE(modems[1].commands().contains(QStringLiteral("AT+CMMS=2")));
+    EXPECT_EQ(port_val_str_array.get(), (QStringList{modems[0].portPath(), modems[2].portPath()}));
     const QList<DeviceRecord> chosen = port_det_str_array.get();
     ASSERT_EQ(chosen.size(), 2);
     EXPECT_EQ(chosen[1].customSmsc, QStringLiteral("+447785016006"));
     EXPECT_TRUE(chosen[1].useCustomSmsc);
     EXPECT_TRUE(chosen[0].ticked);
     EXPECT_EQ(sel_port_name_str.get(), QStringLiteral("VM2"));
-    EXPECT_EQ(sel_port_bsd_str.get(), modems[2]->portPath());
+    EXPECT_EQ(sel_port_bsd_str.get(), modems[2].portPath());
     EXPECT_EQ(Cus_SMS_Num_STR.get(), QStringLiteral("+44 7785-016006"));
 }
 
@@ -408,7 +406,7 @@ TEST_F(DeviceWindowTest, ThreeTickedDevicesWithTheSecondLackingAServiceCentre) {
 TEST_F(DeviceWindowTest, SelectionChecksFirstThenOneTickedDeviceFailingAStepGetsThePlainMessage) {
     addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643840")));
     scan();
-    const int commandsAfterScan = static_cast<int>(modems[0]->commands().size());
+    const int commandsAfterScan = static_cast<int>(modems[0].commands().size());
     {
         ScriptedDialogs dialogs;
         dialogs.expectNotice(QStringLiteral("\nPlease select device from list."));
@@ -419,7 +417,7 @@ TEST_F(DeviceWindowTest, SelectionChecksFirstThenOneTickedDeviceFailingAStepGets
         window.settings().Custom_SMSC_Pressed(true);
         dialogs.expectNotice(QStringLiteral("\nThe SMSC number does not seem to be valid."));
         select();
-        EXPECT_EQ(modems[0]->commands().size(), commandsAfterScan);
+        EXPECT_EQ(modems[0].commands().size(), commandsAfterScan);
         EXPECT_FALSE(window.recordAt(0).useCustomSmsc);
         window.settings().Custom_SMSC_Pressed(false);
     }
@@ -439,7 +437,7 @@ TEST_F(DeviceWindowTest, SelectionChecksFirstThenOneTickedDeviceFailingAStepGets
         {"device gone after the scan",
          [this](GSM_Device_List_Wnd& w) {
              w.Edit_Row(0, [](DeviceRecord& r) { r.useCustomSmsc = false; });
-             modems[0]->stop();
+             modems[0].stop();
          },
          QStringLiteral("VM0\r\n") + kNoDevice},
     };
@@ -483,7 +481,7 @@ TEST_F(DeviceWindowTest, ADeviceWithoutAModeShowsNoneUntilOneIsPicked) {
     EXPECT_EQ(window.recordAt(1).smsMode, SmsMode::Pdu);
     select();
     EXPECT_EQ(view.endCodes, QList<int>{1});
-    EXPECT_EQ(port_val_str_array.get(), QStringList{modems[1]->portPath()});
+    EXPECT_EQ(port_val_str_array.get(), QStringList{modems[1].portPath()});
 }
 
 TEST_F(DeviceWindowTest, TestMessageReachesTheNumberThroughTheHighlightedDevice) {
@@ -501,7 +499,7 @@ TEST_F(DeviceWindowTest, TestMessageReachesTheNumberThroughTheHighlightedDevice)
         dialogs.expectNotice(QStringLiteral("\nMessage sent successfully."));
         window.Send_Test_SMS_Pressed();
         ASSERT_TRUE(runUntil([&] { return !window.testMessageRunning(); }));
-        const auto received = modems[row]->received();
+        const auto received = modems[row].received();
         ASSERT_EQ(received.size(), 1);
         EXPECT_EQ(received[0].text, tesk::devices::kTestMessageText);
         EXPECT_EQ(received[0].number, QStringLiteral("+447700900123"));
@@ -512,7 +510,7 @@ TEST_F(DeviceWindowTest, TestMessageReachesTheNumberThroughTheHighlightedDevice)
     }
     // The shared log a user would read: one line per SMS, in the order they arrived (refused
     // submissions share it and are passed over).
-    QFile log(runtime.filePath(QStringLiteral("received.jsonl")));
+    QFile log(modems.filePath(QStringLiteral("received.jsonl")));
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     QList<QJsonObject> lines;
     for (const QByteArray& line : log.readAll().split('\n')) {
@@ -543,7 +541,7 @@ TEST_F(DeviceWindowTest, TestMessageReachesTheNumberThroughTheHighlightedDevice)
     dialogs.expectNotice(QStringLiteral("\nMessage sent successfully."));
     window.Send_Test_SMS_Pressed();
     ASSERT_TRUE(runUntil([&] { return !window.testMessageRunning(); }));
-    const auto received = modems[0]->received();
+    const auto received = modems[0].received();
     ASSERT_EQ(received.size(), 2);
     // The PDU names the typed service centre: type 91 (international), digits 447785016006.
     EXPECT_TRUE(received[1].raw.startsWith(QStringLiteral("0791447758100660")))
@@ -555,7 +553,7 @@ TEST_F(DeviceWindowTest, TestMessageReachesTheNumberThroughTheHighlightedDevice)
 TEST_F(DeviceWindowTest, TestMessageChecksInOrderThenAsksWhenTheDeviceIsNotSmsCapable) {
     addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643870")));
     scan();
-    const int commandsAfterScan = static_cast<int>(modems[0]->commands().size());
+    const int commandsAfterScan = static_cast<int>(modems[0].commands().size());
     struct Case {
         const char* name;
         QString testNumber;
@@ -583,7 +581,7 @@ TEST_F(DeviceWindowTest, TestMessageChecksInOrderThenAsksWhenTheDeviceIsNotSmsCa
         ASSERT_TRUE(runUntil([&] { return !window.testMessageRunning(); }));
         ASSERT_EQ(dialogs.pending(), 0);
     }
-    EXPECT_EQ(modems[0]->commands().size(), commandsAfterScan);
+    EXPECT_EQ(modems[0].commands().size(), commandsAfterScan);
     EXPECT_FALSE(view.sheetShown);
 
     window.Edit_Row(0, [&](DeviceRecord& r) {
@@ -595,14 +593,14 @@ TEST_F(DeviceWindowTest, TestMessageChecksInOrderThenAsksWhenTheDeviceIsNotSmsCa
     dialogs.expect(tesk::devices::kNoSmsCapabilityQuestion, QStringLiteral("No"));
     window.Send_Test_SMS_Pressed();
     ASSERT_TRUE(runUntil([&] { return !window.testMessageRunning(); }));
-    EXPECT_EQ(modems[0]->submissions(), 0);
+    EXPECT_EQ(modems[0].submissions(), 0);
     EXPECT_FALSE(view.sheet);
     // The port was closed again: a second try can open it.
     dialogs.expect(tesk::devices::kNoSmsCapabilityQuestion, QStringLiteral("Yes"));
     dialogs.expectNotice(QStringLiteral("\nMessage sent successfully."));
     window.Send_Test_SMS_Pressed();
     ASSERT_TRUE(runUntil([&] { return !window.testMessageRunning(); }));
-    EXPECT_EQ(modems[0]->received().size(), 1);
+    EXPECT_EQ(modems[0].received().size(), 1);
 }
 
 TEST_F(DeviceWindowTest, FieldsKeepTwentyCharacters) {

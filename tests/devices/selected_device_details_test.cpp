@@ -144,7 +144,7 @@ TEST_F(DeviceSettingsTest, TestMessageThroughAChosenDeviceOrAdviceWhenItIsGone) 
     auto& vm = addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643990")));
     const std::pair<QString, QString> cases[] = {
         {vm.portPath(), QStringLiteral("\nMessage sent successfully.")},
-        {runtime.filePath(QStringLiteral("ttyGONE")),
+        {modems.filePath(QStringLiteral("ttyGONE")),
          QStringLiteral("\n\nSelected device is not working properly. Please use Mobile Phone "
                         "Connection Wizard for finding device or establishing connection.")},
     };
