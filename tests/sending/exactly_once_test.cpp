@@ -128,8 +128,8 @@ class ExactlyOnceTest : public SendingRunTest {
                 }
             }
         }
-        for (const auto& m : modems) {
-            inMemory += static_cast<int>(m->received().size());
+        for (int i = 0; i < modems.size(); ++i) {
+            inMemory += static_cast<int>(modems[i].received().size());
         }
         EXPECT_EQ(all.size(), inMemory);
         return all;
@@ -261,10 +261,10 @@ TEST_F(ExactlyOnceTest, FailingDevicesLeaveTheRestOfTheListToTheOthers) {
                              {kRefuses, kRefusedSubmission - 1, "+CMS ERROR: 500"},
                              {kFallsSilent, kSilentAfter, kConnectionError}};
     for (const Expect& e : faulty) {
-        const QString port = modems[e.modem]->portPath();
+        const QString port = modems[e.modem].portPath();
         EXPECT_EQ(byPort.value(port), QStringList(e.sentBefore, kSent) << e.failure)
             << names.value(port).toStdString();
-        EXPECT_EQ(modems[e.modem]->received().size(), e.sentBefore);
+        EXPECT_EQ(modems[e.modem].received().size(), e.sentBefore);
     }
     // Every other item went out through one of the healthy devices.
     int sent = 0;
@@ -274,7 +274,7 @@ TEST_F(ExactlyOnceTest, FailingDevicesLeaveTheRestOfTheListToTheOthers) {
     EXPECT_EQ(sent, kFaultListSize - 3);
     for (int i = 0; i < kModems; ++i) {
         if (i != kHangsUp && i != kRefuses && i != kFallsSilent) {
-            EXPECT_FALSE(modems[i]->received().isEmpty()) << "VM" << i;
+            EXPECT_FALSE(modems[i].received().isEmpty()) << "VM" << i;
         }
     }
 }
@@ -336,12 +336,12 @@ TEST_F(ExactlyOnceTest, RefusalOfADeviceSlowerThanTheReadTimeOutIsNotCreditedAsS
     expectRecordsAgree();
     QStringList slow;
     for (const SendingItem& item : run.table().items()) {
-        if (item.UsePort == modems[kSlow]->portPath()) {
+        if (item.UsePort == modems[kSlow].portPath()) {
             slow.append(item.Status);
         }
     }
     EXPECT_EQ(slow, QStringList(kRefused - 1, kSent) << "+CMS ERROR: 500");
-    EXPECT_EQ(modems[kSlow]->received().size(), kRefused - 1);
+    EXPECT_EQ(modems[kSlow].received().size(), kRefused - 1);
 }
 
 }  // namespace

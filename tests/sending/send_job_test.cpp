@@ -44,7 +44,7 @@ class SendJobTest : public SendingRunTest {
         addModems(answering.size());
         for (int i = 0; i < answering.size(); ++i) {
             if (!answering[i]) {
-                modems[i]->stop();
+                modems[i].stop();
             }
         }
         if (request.entries.size() > 1) {
@@ -68,16 +68,16 @@ TEST_F(SendJobTest, ChecksBeforeAnyDeviceIsTouched) {
     job.Send_SMS_Btn(QString());
     composer.controlTextDidChange("+4477");
     dialogs.expectNotice("\nPlease insert entered number to the list.");
-    job.Send_SMS_Btn(modems[0]->portPath());
+    job.Send_SMS_Btn(modems[0].portPath());
     EXPECT_EQ(jobView.focus, "number");
     composer.controlTextDidChange(QString());
     composer.Delayed_Delivry_Chk(true);
     composer.Delayed_Choices(true, 6, -1);
     dialogs.expectNotice("\nNo values have been selected in 'Delayed Delivery Options'.");
-    job.Send_SMS_Btn(modems[0]->portPath());
+    job.Send_SMS_Btn(modems[0].portPath());
     EXPECT_EQ(jobView.focus, "pause");
     EXPECT_TRUE(jobView.requests.isEmpty());
-    EXPECT_TRUE(modems[0]->commands().isEmpty());
+    EXPECT_TRUE(modems[0].commands().isEmpty());
 }
 
 TEST_F(SendJobTest, ApplyMessageDialogOncePerDistinctText) {
@@ -85,17 +85,17 @@ TEST_F(SendJobTest, ApplyMessageDialogOncePerDistinctText) {
     composer.Create_Num_Msg_List("+447700900002", QString());
     composer.textDidChange("Spring sale");
     jobView.applyAnswer = ApplyChoice::FillBlank;
-    job.Send_SMS_Btn(modems[0]->portPath());
+    job.Send_SMS_Btn(modems[0].portPath());
     ASSERT_EQ(jobView.requests.size(), 1);
     EXPECT_EQ(jobView.requests[0].list.at(0).Message, "hi");
     EXPECT_EQ(jobView.requests[0].list.at(1).Message, "Spring sale");
-    EXPECT_EQ(jobView.requests[0].selected, modems[0]->portPath());
-    job.Send_SMS_Btn(modems[0]->portPath());
+    EXPECT_EQ(jobView.requests[0].selected, modems[0].portPath());
+    job.Send_SMS_Btn(modems[0].portPath());
     EXPECT_EQ(jobView.applyDialogs, 1);
     EXPECT_EQ(jobView.requests.size(), 2);
     composer.textDidChange("Summer sale");
     jobView.applyAnswer = ApplyChoice::Cancel;
-    job.Send_SMS_Btn(modems[0]->portPath());
+    job.Send_SMS_Btn(modems[0].portPath());
     EXPECT_EQ(jobView.applyDialogs, 2);
     EXPECT_EQ(jobView.requests.size(), 2);
 }
@@ -143,7 +143,7 @@ TEST_F(SendJobTest, NothingGoesOutEmptyUnlessTheUserSaysSo) {
             if (!press.question.isEmpty()) {
                 dialogs.expect(press.question, press.answer);
             }
-            job.Send_SMS_Btn(modems[0]->portPath());
+            job.Send_SMS_Btn(modems[0].portPath());
             EXPECT_EQ(jobView.applyDialogs, expectedDialogs);
         }
         ASSERT_LE(jobView.requests.size(), 1);
@@ -152,7 +152,7 @@ TEST_F(SendJobTest, NothingGoesOutEmptyUnlessTheUserSaysSo) {
             dialogs.expectNotice("SMS Sending process is finished.");
             run.Open_SMS_Sending_Dialog(jobView.requests.first());
             run.Wait_For_Run();
-            for (const auto& sms : modems[0]->received()) {
+            for (const auto& sms : modems[0].received()) {
                 received.append(sms.text);
             }
         }
@@ -167,7 +167,7 @@ TEST_F(SendJobTest, AllDeviceGoesOnWithTheDevicesThatAnswer) {
     job.Send_SMS_Btn("All Device");
     ASSERT_EQ(jobView.requests.size(), 1);
     EXPECT_EQ(jobView.requests[0].entries,
-              (QStringList{modems[0]->portPath(), modems[2]->portPath(), "All Device"}));
+              (QStringList{modems[0].portPath(), modems[2].portPath(), "All Device"}));
     EXPECT_EQ(jobView.requests[0].selected, "All Device");
     EXPECT_FALSE(jobView.sheet);
 }

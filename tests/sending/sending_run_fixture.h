@@ -7,6 +7,7 @@
 #include "modem/mfcsms.h"
 #include "sending/sms_sending.h"
 #include "support/scripted_dialogs.h"
+#include "support/virtual_modems.h"
 #include "virtual-modem/virtual_modem.h"
 
 #include <QHash>
@@ -70,9 +71,7 @@ struct RecordingView final : SendingView {
 class SendingRunTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(runtime.isValid());
-        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
-        Set_Data_Paths(runtime.filePath("resources"));
+        Set_Data_Paths(modems.filePath("resources"));
         Fill_Channel_Table();
         run.setView(&view);
     }
@@ -81,15 +80,13 @@ class SendingRunTest : public ::testing::Test {
     // Modem VM<n> (n: how many came before), logging what it accepts to a file of its own.
     vmodem::VirtualModem& addModem(vmodem::Config config = {}) {
         config.name = QString("VM%1").arg(modems.size());
-        config.logPath = runtime.filePath(QString("received-%1.jsonl").arg(modems.size()));
-        modems.push_back(std::make_unique<vmodem::VirtualModem>(config));
-        QString error;
-        EXPECT_TRUE(modems.back()->start(&error)) << error.toStdString();
-        request.devices.append(Gsm_Record(config.name, modems.back()->portPath()));
-        request.entries.append(modems.back()->portPath());
+        config.logPath = modems.filePath(QString("received-%1.jsonl").arg(modems.size()));
+        vmodem::VirtualModem& modem = modems.add(config);
+        request.devices.append(Gsm_Record(config.name, modem.portPath()));
+        request.entries.append(modem.portPath());
         logPaths.append(config.logPath);
-        names.insert(modems.back()->portPath(), config.name);
-        return *modems.back();
+        names.insert(modem.portPath(), config.name);
+        return modem;
     }
     void addModems(int count, const std::function<void(int, vmodem::Config&)>& faults = {}) {
         for (int i = 0; i < count; ++i) {
@@ -137,8 +134,8 @@ class SendingRunTest : public ::testing::Test {
     }
     QStringList received() const {
         QStringList numbers;
-        for (const auto& m : modems) {
-            for (const auto& sms : m->received()) {
+        for (int i = 0; i < modems.size(); ++i) {
+            for (const auto& sms : modems[i].received()) {
                 numbers.append(sms.number);
             }
         }
@@ -152,10 +149,10 @@ class SendingRunTest : public ::testing::Test {
         return s;
     }
 
-    QTemporaryDir runtime;
+    // First: its folder is the runtime folder (XDG_RUNTIME_DIR) and holds the data folder.
+    tesk::test::VirtualModems modems;
     pacing::ScopedScale fast{0.02};
     tesk::test::ScriptedDialogs dialogs;
-    std::vector<std::unique_ptr<vmodem::VirtualModem>> modems;
     QStringList logPaths;
     QHash<QString, QString> names;  // port path -> modem name
     SendingRequest request;

@@ -48,7 +48,7 @@ TEST_F(SendingRunTest, RefusalEndsTheDeviceUnlessItConcernsOnlyThatNumber) {
             want += QStringList(4, c.goesOn ? kSent : "Stopped.");
         }
         EXPECT_EQ(statuses(), want);
-        EXPECT_EQ(modems[0]->received().size(), c.goesOn && !c.everyLaterOne ? 6 : 2);
+        EXPECT_EQ(modems[0].received().size(), c.goesOn && !c.everyLaterOne ? 6 : 2);
     }
 }
 
@@ -232,7 +232,7 @@ TEST_F(SendingRunTest, StatusReportOfTheRun) {
     const QStringList templates = stores::Load_Templates_File(Templates_Path).templates;
     EXPECT_TRUE(templates.contains("Hello 0"));
     EXPECT_FALSE(templates.contains("Hello 2"));
-    const QString path = runtime.filePath("report");
+    const QString path = modems.filePath("report");
     dialogs.expect("Which sent items", "Not Sent");
     dialogs.expect("In which format", "Text");
     dialogs.expectFileToSave(path);

@@ -51,6 +51,9 @@ class VirtualModems {
     vmodem::VirtualModem& operator[](std::size_t i) const { return *modems_.at(i); }
     vmodem::VirtualModem& back() const { return *modems_.back(); }
     int size() const { return static_cast<int>(modems_.size()); }
+    // Iterates the modems as owning pointers (for (const auto& m : modems) m->...).
+    auto begin() const { return modems_.begin(); }
+    auto end() const { return modems_.end(); }
     QStringList paths() const {
         QStringList paths;
         for (const auto& modem : modems_) {
