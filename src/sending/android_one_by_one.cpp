@@ -92,16 +92,9 @@ void Send_SMS_Func_Android::SMS_Sent_By_One_By_One_Mode(const AndroidSendRequest
     skipAll_ = false;
     const int total = static_cast<int>(request.list.size());
     openOneByOneSheet(total);
-    const auto closeSheet = [this] {
-        stopAnimation();
-        post([this] {
-            view_->setPauseLabel(QString(""));
-            view_->closeSendSheet();
-        });
-    };
     if (!phoneReady()) {
         aborted_ = true;
-        closeSheet();
+        closeOneByOneSheet();
         return;
     }
     android::Send_DEL_File_Command_To_Phone();
@@ -141,16 +134,8 @@ void Send_SMS_Func_Android::SMS_Sent_By_One_By_One_Mode(const AndroidSendRequest
         if (outcome == Outcome::NotSent) {
             outcome = handOverThroughFile(number, message);
         }
-        if (outcome == Outcome::NotSent && !skipAll_) {
-            bool skipForAll = false;
-            const int code = askOnWindowThread(
-                [this, &skipForAll] { return view_->runFileCreationFail(&skipForAll); });
-            if (code == 0) {
-                skipAll_ = false;
-                stop_ = true;
-                continue;  // the loop test ends the run
-            }
-            skipAll_ = skipForAll;
+        if (outcome == Outcome::NotSent && !goOnAfterStorageFailure()) {
+            continue;  // the loop test ends the run
         }
         if (endsRun(outcome, number)) {
             aborted_ = true;
@@ -176,7 +161,7 @@ void Send_SMS_Func_Android::SMS_Sent_By_One_By_One_Mode(const AndroidSendRequest
     android::Send_DEL_File_Command_To_Phone();
     pauseRunning_ = false;
     pauseLeftMs_ = 0;
-    closeSheet();
+    closeOneByOneSheet();
     if (request.list.isEmpty()) {
         aborted_ = true;
     }
@@ -271,6 +256,32 @@ void Send_SMS_Func_Android::showMessageRow(int row, int total, const QString& nu
         view_->setCurrentNumber(number);
         view_->setCurrentBar(100);
     });
+}
+
+void Send_SMS_Func_Android::closeOneByOneSheet() {
+    stopAnimation();
+    post([this] {
+        view_->setPauseLabel(QString(""));
+        view_->closeSendSheet();
+    });
+}
+
+// A message could not be stored on the phone: the user skips it (or every such message from
+// now on) or stops the run. False when the run stops.
+bool Send_SMS_Func_Android::goOnAfterStorageFailure() {
+    if (skipAll_) {
+        return true;
+    }
+    bool skipForAll = false;
+    const int code =
+        askOnWindowThread([this, &skipForAll] { return view_->runFileCreationFail(&skipForAll); });
+    if (code == 0) {
+        skipAll_ = false;
+        stop_ = true;
+        return false;
+    }
+    skipAll_ = skipForAll;
+    return true;
 }
 
 }  // namespace tesk::sending

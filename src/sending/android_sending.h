@@ -174,6 +174,8 @@ class Send_SMS_Func_Android {
     void SMS_Sent_By_One_By_One_Mode(const AndroidSendRequest& request);
     void openOneByOneSheet(int total);
     void showMessageRow(int row, int total, const QString& number);
+    void closeOneByOneSheet();
+    bool goOnAfterStorageFailure();
     bool probeMessageStorage(const AndroidSendRequest& request);
     bool phoneReady();
     void recordItem(const AndroidSendRequest& request, const QString& number,
