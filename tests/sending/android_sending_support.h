@@ -2,7 +2,7 @@
 // Sending-mode tests: the Android composer, the send controller, a view that records what the
 // sheets show, and a watcher that keeps what the phone's message files held at each activity
 // start (the run deletes them from the phone before it ends).
-#include "android_test_support.h"
+#include "android/android_test_support.h"
 #include "composer/composer_controller.h"
 #include "sending/android_sending.h"
 #include "stores/sent_items.h"
