@@ -203,6 +203,18 @@ TEST_F(SendingRunTest, DevicesPauseTogetherAfterEveryNMessages) {
     EXPECT_TRUE(run.rateText().contains(" messages/min (VM0 ")) << run.rateText().toStdString();
 }
 
+// A list that ends inside a batch: the device that finds nothing left gives its place in the
+// batch back, or the others would wait for a batch that can never fill.
+TEST_F(SendingRunTest, AListEndingInsideABatchFinishes) {
+    addModems(2);
+    recipients(3);
+    request.delayed = true;
+    request.countText = "2";
+    request.pauseText = "5  Seconds";
+    send(kRunFinished);
+    EXPECT_EQ(statuses(), (QStringList{kSent, kSent, kSent}));
+}
+
 TEST_F(SendingRunTest, StoppingDuringAPauseEndsItAndStopsTheRest) {
     addModem();
     recipients(5);
