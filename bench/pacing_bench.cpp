@@ -26,10 +26,9 @@ double runSeconds(int messages, int latencyMs, tesk::modem::Pacing pacing, int* 
         return -1;
     }
     DeviceRecord record;
-    record.setValue(QStringLiteral("PORT_DETAL"), modem.portPath());
-    record.setValue(QStringLiteral("SMSMode"), QStringLiteral("PDU Mode"));
-    record.setValue(QStringLiteral("UseCusSMSC"), QStringLiteral("N"));
-    record.setValue(QStringLiteral("SMS_CAPABLE"), QStringLiteral("Yes"));
+    record.path = modem.portPath();
+    record.smsMode = SmsMode::Pdu;
+    record.smsCapable = QStringLiteral("Yes");
     tesk::sending::SendingRequest request;
     request.devices.append(record);
     request.entries.append(modem.portPath());

@@ -65,10 +65,9 @@ void BM_SendingRun(benchmark::State& state) {
                 return;
             }
             DeviceRecord record;
-            record.setValue(QStringLiteral("PORT_DETAL"), modems.back()->portPath());
-            record.setValue(QStringLiteral("SMSMode"), QStringLiteral("PDU Mode"));
-            record.setValue(QStringLiteral("UseCusSMSC"), QStringLiteral("N"));
-            record.setValue(QStringLiteral("SMS_CAPABLE"), QStringLiteral("Yes"));
+            record.path = modems.back()->portPath();
+            record.smsMode = SmsMode::Pdu;
+            record.smsCapable = QStringLiteral("Yes");
             request.devices.append(record);
             request.entries.append(modems.back()->portPath());
         }
