@@ -340,14 +340,21 @@ QString VirtualModem::portPath() const {
     return impl_->announcedPath.isEmpty() ? impl_->devicePath : impl_->announcedPath;
 }
 
+// The lists handed out are copies of their own, made under the lock: a list still shared with
+// the modem's thread would be reallocated there after a reference-count check that does not
+// order this thread's reads before it.
 QList<ReceivedSms> VirtualModem::received() const {
     std::lock_guard lock(impl_->mutex);
-    return impl_->received;
+    QList<ReceivedSms> copy = impl_->received;
+    copy.detach();
+    return copy;
 }
 
 QStringList VirtualModem::commands() const {
     std::lock_guard lock(impl_->mutex);
-    return impl_->commands;
+    QStringList copy = impl_->commands;
+    copy.detach();
+    return copy;
 }
 
 int VirtualModem::submissions() const {
