@@ -4,6 +4,7 @@
 #include "composer/composer_controller.h"
 #include "composer/composer_view.h"
 #include "support/scripted_dialogs.h"
+#include "support/test_files.h"
 
 #include <QFile>
 #include <QStringList>
@@ -96,11 +97,7 @@ class RecordingView final : public ComposerView {
 class ComposerTest : public ::testing::Test {
   protected:
     QString write(const QString& name, const QByteArray& bytes) {
-        const QString path = dir_.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        EXPECT_EQ(file.write(bytes), bytes.size());
-        return path;
+        return tesk::test::Write_Test_File(dir_, name, bytes);
     }
 
     QTemporaryDir dir_;

@@ -2,6 +2,7 @@
 // What the store tests share: a data folder of their own in a temporary directory, and reading
 // back the files the stores and their windows write.
 #include "appstate/data_paths.h"
+#include "support/test_files.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -53,11 +54,7 @@ class DataFolderTest : public ::testing::Test {
         Check_Path_And_Create_Files();
     }
     QString write(const QString& name, const QByteArray& bytes) {
-        const QString path = dir_.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        EXPECT_EQ(file.write(bytes), bytes.size());
-        return path;
+        return tesk::test::Write_Test_File(dir_, name, bytes);
     }
 
     QTemporaryDir dir_;
