@@ -66,7 +66,7 @@ void AppShell::wire(ComposerWindow* window, int mode) {
         }
     });
     connect(window, &ComposerWindow::exitRequested, this, [this] { app_.Exit_Btn(); });
-    connect(window, &ComposerWindow::sentItemsRequested, this, [this, window, mode] {
+    connect(window, &ComposerWindow::sentItemsRequested, this, [window, mode] {
         SentItemsWnd sentItems(mode, window->controller(), window);
         sentItems.exec();
     });
@@ -84,7 +84,7 @@ void AppShell::wire(ComposerWindow* window, int mode) {
             window);
         wizard.exec();
     });
-    connect(window, &ComposerWindow::templatesRequested, this, [this, window] {
+    connect(window, &ComposerWindow::templatesRequested, this, [window] {
         TemplatesWnd templates(window->controller(), window);
         templates.exec();
     });
