@@ -87,48 +87,8 @@ const QStringList kStoreFiles = {QStringLiteral("TESK_SMS_DATA/SentItem.VORN"),
                                  QStringLiteral("TESK_SMS_DATA/AppExclusion.VORN"),
                                  QStringLiteral("TESK_SMS_DATA/Exclusion/ExListIndex.VORN")};
 
-// The modes do not depend on the umask: this one would leave the owner read-only.
-TEST(DataDirectory, FirstStartCreatesThePrivateDirectoryEmptyFilesAndExclusionFolder) {
-    QTemporaryDir temp;
-    const QString resource = temp.filePath(QStringLiteral("share/tesk-sms"));
-    RecordingAppView view;
-    const mode_t previous = ::umask(0277);
-    const bool started = startWith(resource, &view);
-    ::umask(previous);
-    ASSERT_TRUE(started);
-
-    QStringList created;  // "mode path", files empty
-    for (const auto& [path, entry] : snapshot(temp.path())) {
-        created.append(QString::number(entry.mode, 8) + QLatin1Char(' ') + path);
-        EXPECT_TRUE(entry.contents == "<dir>" || entry.contents.isEmpty()) << path.toStdString();
-    }
-    const QString data = QStringLiteral("share/tesk-sms/TESK_SMS_DATA");
-    EXPECT_EQ(created,
-              QStringList({"700 share", "700 share/tesk-sms", "700 " + data,
-                           "600 " + data + "/AppExclusion.VORN", "700 " + data + "/Exclusion",
-                           "600 " + data + "/Exclusion/ExListIndex.VORN",
-                           "600 " + data + "/SentItem.VORN", "600 " + data + "/SentItemAnd.VORN",
-                           "600 " + data + "/Templates.VORN"}));
-    EXPECT_TRUE(view.log.isEmpty()) << view.log.join('\n').toStdString();
-}
-
-TEST(DataDirectory, ExistingItemsKeepTheirOwnPermissions) {
-    QTemporaryDir temp;
-    QDir(temp.path()).mkpath(QStringLiteral("TESK_SMS_DATA"));
-    writeFile(temp.filePath(QStringLiteral("TESK_SMS_DATA/Templates.VORN")), "hello\n");
-    ::chmod(QFile::encodeName(temp.filePath(QStringLiteral("TESK_SMS_DATA"))).constData(), 0750);
-    ::chmod(QFile::encodeName(temp.filePath(QStringLiteral("TESK_SMS_DATA/Templates.VORN")))
-                .constData(),
-            0644);
-    RecordingAppView view;
-    ASSERT_TRUE(startWith(temp.path(), &view));
-    EXPECT_EQ(modeOf(temp.filePath(QStringLiteral("TESK_SMS_DATA"))), 0750u);
-    EXPECT_EQ(modeOf(temp.filePath(QStringLiteral("TESK_SMS_DATA/Templates.VORN"))), 0644u);
-    EXPECT_EQ(contentsOf(temp.filePath(QStringLiteral("TESK_SMS_DATA/Templates.VORN"))), "hello\n");
-}
-
 // Each row removes items after a first start; the next start brings back exactly those and
-// leaves everything else as it was, times included.
+// leaves everything else as it was, times and the modes the user gave included.
 TEST(DataDirectory, NextStartRecreatesOnlyMissingItems) {
     const struct {
         QStringList removedFiles;
@@ -142,15 +102,44 @@ TEST(DataDirectory, NextStartRecreatesOnlyMissingItems) {
          {}},
         {{}, {QStringLiteral("TESK_SMS_DATA/Exclusion")}},
     };
+    const QString data = QStringLiteral("share/tesk-sms/TESK_SMS_DATA");
+    const QStringList firstStart = {"700 share",
+                                    "700 share/tesk-sms",
+                                    "700 " + data,
+                                    "600 " + data + "/AppExclusion.VORN",
+                                    "700 " + data + "/Exclusion",
+                                    "600 " + data + "/Exclusion/ExListIndex.VORN",
+                                    "600 " + data + "/SentItem.VORN",
+                                    "600 " + data + "/SentItemAnd.VORN",
+                                    "600 " + data + "/Templates.VORN"};
     for (const auto& row : rows) {
         SCOPED_TRACE((row.removedFiles + row.removedFolders).join(' ').toStdString());
-        QTemporaryDir temp;
+        QTemporaryDir top;
         RecordingAppView view;
-        ASSERT_TRUE(startWith(temp.path(), &view));
+        // The modes do not depend on the umask: this one would leave the owner read-only.
+        const mode_t previous = ::umask(0277);
+        const bool started = startWith(top.filePath(QStringLiteral("share/tesk-sms")), &view);
+        ::umask(previous);
+        ASSERT_TRUE(started);
+        QStringList created;  // "mode path", files empty
+        for (const auto& [path, entry] : snapshot(top.path())) {
+            created.append(QString::number(entry.mode, 8) + QLatin1Char(' ') + path);
+            EXPECT_TRUE(entry.contents == "<dir>" || entry.contents.isEmpty())
+                << path.toStdString();
+        }
+        EXPECT_EQ(created, firstStart);
+
+        const QDir temp(top.filePath(QStringLiteral("share/tesk-sms")));
         for (const QString& file : kStoreFiles) {
             writeFile(temp.filePath(file), "data\n");
         }
         writeFile(temp.filePath(QStringLiteral("TESK_SMS_DATA/Exclusion/Friends")), "+4912345\n");
+        // Modes the user chose for existing items stay.
+        ::chmod(QFile::encodeName(temp.filePath(QStringLiteral("TESK_SMS_DATA"))).constData(),
+                0750);
+        ::chmod(QFile::encodeName(temp.filePath(QStringLiteral("TESK_SMS_DATA/SentItem.VORN")))
+                    .constData(),
+                0644);
         for (const QString& file : row.removedFiles) {
             ASSERT_TRUE(QFile::remove(temp.filePath(file)));
         }
@@ -177,9 +166,12 @@ TEST(DataDirectory, NextStartRecreatesOnlyMissingItems) {
                 EXPECT_EQ(entry, old->second) << path.toStdString();
             }
         }
+        EXPECT_EQ(before.at(QStringLiteral("TESK_SMS_DATA")).mode, 0750u);
+        EXPECT_EQ(before.at(QStringLiteral("TESK_SMS_DATA/SentItem.VORN")).mode, 0644u);
         added.sort();
         expected.sort();
         EXPECT_EQ(added, expected);
+        EXPECT_TRUE(view.log.isEmpty()) << view.log.join('\n').toStdString();
     }
 }
 

@@ -138,25 +138,6 @@ TEST(MobileSelWindow, PendingDeviceWindowsGoBackWithoutChoosingAndCancelEnds) {
     EXPECT_EQ(composers.log, QStringList{QStringLiteral("end 0")});
 }
 
-// Through the application controller: Back from the steps brings the mode window back, where
-// the user then picks Android and cancels there.
-TEST(MobileSelWindow, BackFromTheStepsReturnsToTheModeWindow) {
-    RecordingAppView app;
-    ScriptedFlow flow(&app.log);
-    tesk::Mobile_Sel_Wnd window(&flow, &app, &flow, &flow);
-    app.modeWindow = [&] {
-        flow.stepsCode = tesk::kEndBack;
-        window.GSM_Ph_Pressed();
-        flow.stepsCode = tesk::kEndCancel;
-        window.Andropid_Ph_Pressed();
-        return tesk::kEndCancel;
-    };
-    tesk::Tesk_SMSAppDelegate controller(&app);
-    EXPECT_FALSE(controller.Open_Mobile_Selection_Dialog());
-    EXPECT_EQ(app.log,
-              logOf("mode window|composer 1|steps gsm|front|composer 2|steps android|end 0"));
-}
-
 TEST(ConnectionInfo, HelpButtonsShowTheUsbDebuggingInstructions) {
     const struct {
         std::function<void(tesk::Connection_Info&)> press;
