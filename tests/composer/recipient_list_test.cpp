@@ -60,17 +60,6 @@ TEST(RecipientList, indexAgreesWithALinearWalk) {
     }
 }
 
-TEST(RecipientList, removesSeveralRowsAtOnceKeepingOrder) {
-    RecipientList list;
-    for (const char* n : {"a", "b", "c", "d", "e"}) {
-        list.append({QString::fromLatin1(n), QString()});
-    }
-    EXPECT_EQ(list.removeRows({4, 0, 2, 2, 9}), 3);
-    EXPECT_EQ(list.numbers(), (QStringList{"b", "d"}));
-    EXPECT_FALSE(list.replaceAt(2, {"x", ""}));
-    EXPECT_EQ(list.at(7), ListItem{});
-}
-
 TEST(ListItem, readsAndWritesByColumnKey) {
     ListItem item{"+1", "hello"};
     EXPECT_EQ(item.value("Number"), "+1");
@@ -79,18 +68,6 @@ TEST(ListItem, readsAndWritesByColumnKey) {
     item.setValue("Message", "bye");
     item.setValue("Other", "ignored");
     EXPECT_EQ(item, (ListItem{"+1", "bye"}));
-}
-
-TEST(ExclusionSet, trimsIgnoresBlanksAndComparesExactly) {
-    ExclusionSet set;
-    EXPECT_TRUE(set.append(" +44 1 "));
-    EXPECT_FALSE(set.append(" \t"));
-    EXPECT_TRUE(set.append("+44 1"));  // kept as loaded, no duplicate test
-    EXPECT_EQ(set.count(), 2);
-    EXPECT_TRUE(set.contains("+44 1"));
-    EXPECT_FALSE(set.contains("00441"));
-    set.clear();
-    EXPECT_FALSE(set.contains("+44 1"));
 }
 
 }  // namespace
