@@ -35,15 +35,6 @@ TEST(HtmlReports, SentItemsShowEveryValueAsTyped) {
     EXPECT_FALSE(android.contains("Status"));
 }
 
-TEST(HtmlReports, TemplatesShowTheirText) {
-    const QString seen =
-        visibleText(Templates_Report({"<i>one</i>", "two\nlines"}, ReportFormat::Html));
-    EXPECT_TRUE(seen.contains("[ Tesk SMS - Templates ]"));
-    EXPECT_TRUE(seen.contains("Templates:"));
-    EXPECT_TRUE(seen.contains("<i>one</i>"));
-    EXPECT_TRUE(seen.contains("two\nlines"));
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {

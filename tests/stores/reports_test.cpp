@@ -6,26 +6,6 @@ namespace {
 using namespace tesk::stores;
 using namespace tesk::stores::test;
 
-// A chosen name keeps its extension when it is the format's own in any case, else gets it added.
-TEST(ReportNames, FollowTheExtensionRule) {
-    const struct {
-        const char* chosen;
-        ReportFormat format;
-        const char* expected;
-    } cases[] = {{"/x/report.TXT", ReportFormat::Text, "/x/report.TXT"},
-                 {"/x/report.doc", ReportFormat::Text, "/x/report.doc.txt"},
-                 {"/x/report", ReportFormat::Text, "/x/report.txt"},
-                 {"/x/r.Html", ReportFormat::Html, "/x/r.Html"},
-                 {"/x/r.htm", ReportFormat::Html, "/x/r.htm.html"},
-                 {"/x/r.txt", ReportFormat::Html, "/x/r.txt.html"},
-                 {"/x/mytxt", ReportFormat::Text, "/x/mytxt.txt"}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(Report_File_Name(QString::fromUtf8(c.chosen), c.format),
-                  QString::fromUtf8(c.expected))
-            << c.chosen;
-    }
-}
-
 const QList<SentItem> kItems{
     {"+447700900123", "Hi\nthere", "07/12/2026", "Message sent successfully."},
     {"0777", "x", "06/12/2026", "+CMS ERROR: 500"}};
@@ -49,22 +29,6 @@ TEST(TemplatesReport, PlainTextIsEachTemplateUnderTheRule) {
     EXPECT_EQ(Templates_Report({"One", "Two\nlines"}, ReportFormat::Text),
               rule + "\n\n\t\t\t[ Tesk SMS - Templates]\t\t\t\n\n" + rule + "\n" + "One\n" + rule +
                   "\nTwo\nlines\n" + rule + "\n");
-}
-
-TEST(Reports, AreWrittenAsUtf16WithOneByteOrderMark) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("report.txt");
-    const QString text =
-        Sent_Items_Report(kItems, ReportFormat::Text, true) + QStringLiteral("Ωμέγα ✓");
-    ASSERT_TRUE(Write_Report(path, text));
-    const QByteArray bytes = readBytes(path);
-    ASSERT_GE(bytes.size(), 2);
-    QStringDecoder decoder(QStringDecoder::Utf16);  // reads the mark and drops it
-    const QString decoded = decoder.decode(bytes);
-    EXPECT_FALSE(decoder.hasError());
-    EXPECT_EQ(decoded, text);
-    EXPECT_FALSE(decoded.contains(QChar(0xFEFF))) << "one mark, at the start only";
-    EXPECT_EQ(bytes.size(), 2 + text.size() * 2);
 }
 
 TEST(Reports, HtmlValuesAreEscapedBeforeTheirLineBreaksAndBlanks) {
