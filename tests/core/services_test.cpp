@@ -38,8 +38,6 @@ TEST(Dialogs, MessageBoxAndYesNoQuestionFromAnyThread) {
     ASSERT_EQ(script.requests().size(), 3);
     EXPECT_EQ(script.requests().at(0).message, QStringLiteral("\nport not initialized."));
     EXPECT_EQ(script.requests().at(0).buttons, QStringList{QStringLiteral("OK")});
-    EXPECT_TRUE(script.requests().at(0).informativeText.isEmpty());
-    EXPECT_EQ(script.requests().at(1).message, QStringLiteral("Stop?"));
     EXPECT_EQ(script.requests().at(1).buttons,
               QStringList({QStringLiteral("Yes"), QStringLiteral("No")}));
 }
@@ -52,13 +50,6 @@ TEST(Pacing, ScalesEveryWait) {
         EXPECT_DOUBLE_EQ(tesk::pacing::scaled(2.0), 2.0);
     }
     EXPECT_DOUBLE_EQ(tesk::pacing::scale(), 0.02);
-}
-
-TEST(Pacing, TodayCanBeFixed) {
-    tesk::pacing::setToday(QDate(2031, 2, 28));
-    EXPECT_EQ(tesk::pacing::today(), QDate(2031, 2, 28));
-    tesk::pacing::setToday(QDate());
-    EXPECT_EQ(tesk::pacing::today(), QDate::currentDate());
 }
 
 // The folder virtual modems announce themselves in decides where messages go, so it is used

@@ -1,6 +1,5 @@
 #include "core/text_helpers.h"
 #include "core/log.h"
-#include "support/param_names.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -11,52 +10,34 @@ namespace {
 
 using Cut = QString (*)(const QString&, int32_t);
 
-struct CutCase {
-    const char* name;
-    Cut cut;
-    const char* text;
-    int32_t n;
-    const char* expected;
-};
-
-class SubstringBounds : public ::testing::TestWithParam<CutCase> {};
-
-TEST_P(SubstringBounds, GivesTheDocumentedPiece) {
-    const CutCase& c = GetParam();
-    EXPECT_EQ(c.cut(QString::fromUtf8(c.text), c.n), QString::fromUtf8(c.expected)) << c.name;
+// Positions are UTF-16 units; a count outside the text clamps, a start outside it gives nothing.
+TEST(SubstringBounds, GiveTheDocumentedPiece) {
+    const struct {
+        Cut cut;
+        const char* text;
+        int32_t n;
+        const char* expected;
+    } cases[] = {
+        {Left_Str_substringToIndex, "abc", -2, ""},
+        {Left_Str_substringToIndex, "abc", 2, "ab"},
+        {Left_Str_substringToIndex, "abc", 9, "abc"},
+        {Right_Str_substringFromIndex, "abcdef", 2, "ef"},
+        {Right_Str_substringFromIndex, "abcdef", -1, ""},
+        {Right_Str_substringFromIndex, "abcdef", 60, "abcdef"},
+        {Read_Str_FromIndex, "abc", 1, "bc"},
+        {Read_Str_FromIndex, "abc", 4, ""},
+        {Read_Str_FromIndex, "abc", INT32_MIN, ""},
+        {Read_Str_Upto_Index, "abc", 3, "abc"},
+        {Read_Str_Upto_Index, "abc", 4, ""},
+        {Read_Str_Upto_Index, "abc", -1, ""},
+        {Left_Str_substringToIndex, "a\xF0\x9F\x98\x80z", 3, "a\xF0\x9F\x98\x80"},
+        {Read_Str_FromIndex, "a\xF0\x9F\x98\x80z", 3, "z"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.text) + " " + std::to_string(c.n));
+        EXPECT_EQ(c.cut(QString::fromUtf8(c.text), c.n), QString::fromUtf8(c.expected));
+    }
 }
-
-const CutCase kCutCases[] = {
-    {"left negative clamps to empty", Left_Str_substringToIndex, "abc", -2, ""},
-    {"left zero", Left_Str_substringToIndex, "abc", 0, ""},
-    {"left inside", Left_Str_substringToIndex, "abc", 2, "ab"},
-    {"left at length", Left_Str_substringToIndex, "abc", 3, "abc"},
-    {"left beyond", Left_Str_substringToIndex, "abc", 9, "abc"},
-    {"left of empty", Left_Str_substringToIndex, "", 4, ""},
-    {"right inside", Right_Str_substringFromIndex, "abcdef", 2, "ef"},
-    {"right zero", Right_Str_substringFromIndex, "abcdef", 0, ""},
-    {"right negative", Right_Str_substringFromIndex, "abcdef", -1, ""},
-    {"right at length", Right_Str_substringFromIndex, "abcdef", 6, "abcdef"},
-    {"right beyond", Right_Str_substringFromIndex, "abcdef", 60, "abcdef"},
-    {"from inside", Read_Str_FromIndex, "abc", 1, "bc"},
-    {"from zero", Read_Str_FromIndex, "abc", 0, "abc"},
-    {"from at length", Read_Str_FromIndex, "abc", 3, ""},
-    {"from beyond", Read_Str_FromIndex, "abc", 4, ""},
-    {"from negative", Read_Str_FromIndex, "abc", -1, ""},
-    {"from most negative", Read_Str_FromIndex, "abc", INT32_MIN, ""},
-    {"upto at length", Read_Str_Upto_Index, "abc", 3, "abc"},
-    {"upto inside", Read_Str_Upto_Index, "abc", 2, "ab"},
-    {"upto zero", Read_Str_Upto_Index, "abc", 0, ""},
-    {"upto beyond", Read_Str_Upto_Index, "abc", 4, ""},
-    {"upto negative", Read_Str_Upto_Index, "abc", -1, ""},
-    // Positions are UTF-16 units: the emoji is two of them.
-    {"left splits surrogate units", Left_Str_substringToIndex, "a\xF0\x9F\x98\x80z", 3,
-     "a\xF0\x9F\x98\x80"},
-    {"from after surrogate pair", Read_Str_FromIndex, "a\xF0\x9F\x98\x80z", 3, "z"},
-};
-
-INSTANTIATE_TEST_SUITE_P(Helpers, SubstringBounds, ::testing::ValuesIn(kCutCases),
-                         tesk::test::ByCaseName());
 
 // Absent or empty parts never match; only the insensitive form ignores case.
 TEST(FindStr, EmptyPartsAndCaseRules) {
