@@ -22,7 +22,6 @@ TEST(CheckPhNumber, followsTheNumberSyntax) {
         {"only blanks", "  \r\n ", 0, 1},
         {"plus first", "+447700900123", 0, 0},
         {"plus inside passes the check itself", "4477+00", 0, 0},
-        {"plus last", "123+", 0, 0},
         {"dash", "0044-7700", 0, 0},
         {"comma with flag 0", "123,456", 0, 1},
         {"comma with flag 1", "123,456", 1, 0},
@@ -62,9 +61,7 @@ TEST(CleanNumberForm, keepsTheDigitsOfEveryWayOfWritingANumber) {
         {"dots and a prefix", "+1.202.555.0100", "+12025550100"},
         {"one dot before a long group", "0171.2345678", "01712345678"},
         {"date with the day first", "01.02.2024", "01.02.2024"},
-        {"date with the year first", "2024.1.2", "2024.1.2"},
         {"spreadsheet decimal", "447911123456.0", "447911123456.0"},
-        {"amount", "12.50", "12.50"},
         {"dot at the end", "07785016005.", "07785016005."},
         {"two dots in a row", "0778..5016005", "0778..5016005"},
         {"dots beside letters", "tel.0778", "tel.0778"},
@@ -92,10 +89,8 @@ struct AlphabetCase {
 
 TEST(CheckUnicodeMessage, acceptsExactlyTheGsmAlphabet) {
     const std::vector<AlphabetCase> cases = {
-        {"empty", "", 0},
         {"plain text", "Hello, world! 1+1=2?\r\n", 0},
         {"euro sign", QString::fromUtf8("5 €"), 0},
-        {"square bracket", "[x", 0},
         {"Greek capital delta", QString::fromUtf8("Δ"), 0},
         {"extension characters", "^{}\\[~]|\f", 0},
         {"Latin-1 of the alphabet", QString::fromUtf8("¡£¤¥§¿ÄÅÆÇÉÑÖØÜßàäåæèéìñòöøùü"), 0},
@@ -103,9 +98,7 @@ TEST(CheckUnicodeMessage, acceptsExactlyTheGsmAlphabet) {
         {"grave accent", "`", 1},
         {"c with cedilla", QString::fromUtf8("ç"), 1},
         {"CJK", QString::fromUtf8("ok 漢"), 1},
-        {"u with acute", QString::fromUtf8("ú"), 1},
         {"small Greek", QString::fromUtf8("α"), 1},
-        {"typographic quote", QString::fromUtf8("“"), 1},
         {"tab", "a\tb", 1},
         {"emoji", QString::fromUtf8("😀"), 1},
     };
@@ -121,8 +114,6 @@ TEST(CheckNonEnglishMessage, acceptsPlainAsciiOnly) {
         {"every sign class", "~!@#$%^*_+=-[]}{:,.?/&\\|><()\";'`", 0},
         {"pound sign", QString::fromUtf8("10 £"), 1},
         {"e with acute", QString::fromUtf8("café"), 1},
-        {"euro sign", QString::fromUtf8("€"), 1},
-        {"CJK", QString::fromUtf8("漢"), 1},
         {"non-breaking space is blank", QString::fromUtf8("a\u00A0b"), 0},
     };
     for (const auto& c : cases) {
