@@ -99,21 +99,6 @@ TEST_F(DeviceQueryTest, FactShapesBecomeTheExpectedFact) {
 
 // ---- Whole questioning
 
-TEST_F(DeviceQueryTest, EchoingDeviceYieldsCleanFacts) {
-    openOn({.batteryPercent = 55, .signal = 21});  // echoes every command
-    ASSERT_TRUE(channel.Read_Ph_Values_NEW(fd));
-    EXPECT_EQ(channel.Manuf, QStringLiteral("Virtual Modems Ltd"));
-    EXPECT_EQ(channel.Model, QStringLiteral("VM-1"));
-    EXPECT_EQ(channel.Port_IMEI, kImei);
-    EXPECT_EQ(channel.battery, QStringLiteral("55%"));
-    EXPECT_EQ(channel.signal_str, QStringLiteral("High (21)"));
-    EXPECT_EQ(channel.oprator, QStringLiteral("Test Network"));
-    EXPECT_EQ(channel.revision, QStringLiteral("VM-1.0.0"));
-    EXPECT_EQ(channel.def_smsc, QStringLiteral("+447785016005"));
-    EXPECT_EQ(modem->commands(), QStringList({"AT", "AT+GMI", "AT+GMM", "AT+CGSN", "AT+CBC",
-                                              "AT+CSQ", "AT+COPS?", "AT+GMR", "AT+CSCA?"}));
-}
-
 TEST_F(DeviceQueryTest, UndefinedAnswersAreAskedAgainWithTheOlderCommand) {
     const struct {
         QString refused;
@@ -240,24 +225,7 @@ TEST_F(DeviceQueryTest, MessageFormatAndCharacterSetQuestions) {
     EXPECT_EQ(channel.GET_CSCS_SUPPORTEDResponse(fd), QString(""));
 }
 
-TEST_F(DeviceQueryTest, ServiceCentreIsSetWithItsNumberType) {
-    const struct {
-        QString number;
-        QStringList sent;
-    } cases[] = {
-        {QStringLiteral("+4479123456"), {"AT+CMEE=1", "AT+CSCA=\"+4479123456\",145"}},
-        {QStringLiteral("079123456"), {"AT+CMEE=1", "AT+CSCA=\"079123456\",129"}},
-        {QString(""), {}},
-    };
-    for (const auto& c : cases) {
-        openOn({});
-        channel.SET_Custom_SMSC_Number(fd, c.number);
-        EXPECT_EQ(modem->commands(), c.sent) << c.number.toStdString();
-        channel.Close_Port();
-    }
-}
-
-TEST_F(DeviceQueryTest, DefaultServiceCentreIsRestoredFromTheDeviceRecord) {
+TEST_F(DeviceQueryTest, ServiceCentreIsSetWithItsNumberTypeAndRestoredFromTheDeviceRecord) {
     openOn({});
     DeviceRecord other;
     other.path = QStringLiteral("/dev/ttyOther");
@@ -275,6 +243,11 @@ TEST_F(DeviceQueryTest, DefaultServiceCentreIsRestoredFromTheDeviceRecord) {
 
     channel.GET_And_SET_Cus_SMSC(fd, QStringLiteral("+999"), QString::fromUtf8(path));
     EXPECT_EQ(modem->commands(), QStringList({"AT+CMEE=1", "AT+CSCA=\"+4917012345\",145"}));
+
+    // A national number goes with its own type; an empty one is not set at all.
+    channel.SET_Custom_SMSC_Number(fd, QStringLiteral("079123456"));
+    channel.SET_Custom_SMSC_Number(fd, QString(""));
+    EXPECT_EQ(modem->commands().mid(2), QStringList({"AT+CMEE=1", "AT+CSCA=\"079123456\",129"}));
 }
 
 TEST_F(DeviceQueryTest, LinkKeepingCommand) {
@@ -288,42 +261,6 @@ TEST_F(DeviceQueryTest, LinkKeepingCommand) {
 }
 
 // ---- Records
-
-TEST_F(DeviceQueryTest, RecordFromFactsTakesEachFactIntoItsOwnField) {
-    channel.Reset_Device_Facts();
-    QString* facts[] = {&channel.Com_Port,     &channel.Port_Det,   &channel.Port_stat,
-                        &channel.Port_IMEI,    &channel.Manuf,      &channel.Model,
-                        &channel.battery,      &channel.signal_str, &channel.oprator,
-                        &channel.revision,     &channel.def_smsc,   &channel.cus_smsc,
-                        &channel.sup_sms_mode, &channel.sms_capblts};
-    for (size_t i = 0; i < std::size(facts); ++i) {
-        *facts[i] = QStringLiteral("fact %1").arg(i);
-    }
-    channel.sms_mode = QStringLiteral("Text Mode");
-    DeviceRecord expected;
-    expected.portName = QStringLiteral("fact 0");
-    expected.path = QStringLiteral("fact 1");
-    expected.portStatus = QStringLiteral("fact 2");
-    expected.imei = QStringLiteral("fact 3");
-    expected.manufacturer = QStringLiteral("fact 4");
-    expected.model = QStringLiteral("fact 5");
-    expected.battery = QStringLiteral("fact 6");
-    expected.signal = QStringLiteral("fact 7");
-    expected.operatorName = QStringLiteral("fact 8");
-    expected.revision = QStringLiteral("fact 9");
-    expected.defaultSmsc = QStringLiteral("fact 10");
-    expected.customSmsc = QStringLiteral("fact 11");
-    expected.supportedModes = QStringLiteral("fact 12");
-    expected.smsCapable = QStringLiteral("fact 13");
-    expected.smsMode = SmsMode::Text;
-    EXPECT_EQ(channel.Device_Record_From_Facts(), expected);  // not ticked, no custom centre used
-
-    channel.use_cus_smsc = QStringLiteral("Y");
-    channel.sms_mode = QStringLiteral("NONE");
-    const DeviceRecord record = channel.Device_Record_From_Facts();
-    EXPECT_TRUE(record.useCustomSmsc);
-    EXPECT_EQ(record.smsMode, SmsMode::Neither);
-}
 
 // The keyed form the tables and the command line read: every key, its text, the modes' texts.
 TEST(DeviceRecordTest, KeyedFieldsReadAsTheTablesShowThem) {
