@@ -146,6 +146,13 @@ TEST_F(ModemTest, invalidUtf8InsideErrorLinesOnly) {
           {"AT+NONSENSE\r", "\r\nERROR\xC3\x28\r\n"},
           {"AT+CMEE=1;+CSCS=\"KLINGON\"\r", "\r\n+CME ERROR: 4\xC3\x28\r\n"},
           {"AT\r", kOk}});
+    // The refused submission is recorded as refused at its verdict, and never as received.
+    EXPECT_TRUE(modem_->received().isEmpty());
+    const QList<Refusal> refusals = modem_->refusals();
+    ASSERT_EQ(refusals.size(), 1);
+    EXPECT_EQ(refusals[0].stage, QStringLiteral("verdict"));
+    EXPECT_EQ(refusals[0].answer, QStringLiteral("+CMS ERROR: 38"));
+    EXPECT_EQ(refusals[0].number, QStringLiteral("+12345"));
 }
 
 }  // namespace
