@@ -66,7 +66,6 @@ class Wizard : public DataFolderTest {
     }
     // Staff applied but not saved, open for editing with 0733 typed in and not saved.
     void editStaffUnsaved() {
-        create("Staff", {"0711"});
         wizard_.Add_All_List_Btn();
         wizard_.Set_Selected_Available({0});
         wizard_.Update_Btn();
@@ -214,6 +213,7 @@ TEST_F(Wizard, UpdatedNumbersKeepTheirPlusAndRefuseDuplicates) {
 
 TEST_F(Wizard, LeavingWithUnsavedChangesAsksBothQuestions) {
     // No to the first question closes without saving anything.
+    create("Staff", {"0711"});
     editStaffUnsaved();
     dialogs_.expect(kUnsavedNumbers, "No");
     wizard_.Cancel_Btn();
@@ -223,10 +223,7 @@ TEST_F(Wizard, LeavingWithUnsavedChangesAsksBothQuestions) {
 
     view_.ended = -2;
     wizard_.Open_Exclusion_Wnd();
-    wizard_.Add_All_List_Btn();
-    wizard_.Set_Selected_Available({0});
-    wizard_.Update_Btn();
-    wizard_.Add_number_To_List("0733");
+    editStaffUnsaved();
 
     // Back: No stays on the numbers screen.
     dialogs_.expect(kUnsavedNumbers, "No");
