@@ -175,23 +175,6 @@ TEST_F(ComposerDialogs, DoubleClickOpensTheRowEditorWhichReplacesNumberAndMessag
     EXPECT_EQ(window_.tableModel()->rowCount(), 3);
 }
 
-TEST_F(ComposerDialogs, CancellingThePasteDialogEmptiesItAndAddsNothing) {
-    tesk::ui::ManuallyAddNumDialog dialog(controller_, &window_);
-    dialog.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
-    QTest::keyClicks(dialog.numberEdit(), QStringLiteral("+447700900777"));
-    QTest::keyClick(dialog.numberEdit(), Qt::Key_Return);
-    QTest::keyClicks(dialog.numberEdit(), QStringLiteral("+447700900778"));
-    EXPECT_EQ(dialog.lineCountText(), QStringLiteral("2"));
-    ASSERT_TRUE(dialog.numberEdit()->document()->isUndoAvailable());
-    dialog.CancelPressed();
-    EXPECT_EQ(dialog.result(), 0);
-    EXPECT_EQ(dialog.numberEdit()->toPlainText(), QString());
-    EXPECT_EQ(dialog.lineCountText(), QStringLiteral("1"));
-    EXPECT_FALSE(dialog.numberEdit()->document()->isUndoAvailable());
-    EXPECT_EQ(controller_.list().count(), 3);
-}
-
 TEST_F(ComposerDialogs, PleaseWaitSheetKeepsTheUserOutUntilItGoes) {
     window_.setSendAvailable(true);
     window_.setPleaseWait(true);
@@ -215,22 +198,6 @@ TEST_F(ComposerDialogs, PleaseWaitSheetKeepsTheUserOutUntilItGoes) {
     EXPECT_TRUE(window_.numberField()->isEnabled());
     EXPECT_TRUE(window_.button(QStringLiteral("sendButton"))->isEnabled());
     EXPECT_EQ(window_.pleaseWaitSheet()->progressText(), QString());
-}
-
-TEST_F(ComposerDialogs, PickedDelayedEntriesReachTheController) {
-    window_.option(5)->click();
-    ASSERT_TRUE(window_.delayedCountCombo()->isEnabled());
-    QTest::keyClick(window_.delayedCountCombo(), Qt::Key_Down);
-    QTest::keyClick(window_.delayedPauseCombo(), Qt::Key_Up);
-    const QStringList counts = ComposerController::Delayed_Count_Entries();
-    const QStringList pauses = ComposerController::Delayed_Pause_Entries();
-    EXPECT_EQ(controller_.Delayed_Count_Text(),
-              counts.at(ComposerController::kDefaultCountIndex + 1));
-    EXPECT_EQ(controller_.Delayed_Pause_Text(),
-              pauses.at(ComposerController::kDefaultPauseIndex - 1));
-    window_.option(5)->click();
-    EXPECT_FALSE(window_.delayedPauseCombo()->isEnabled());
-    EXPECT_EQ(controller_.Delayed_Count_Text(), QString());
 }
 
 TEST(AndroidComposer, SendingModeRadiosAndTheDeviceAreaSpeakForThePhone) {
