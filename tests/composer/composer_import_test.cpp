@@ -3,8 +3,6 @@
 #include "composer/composer_controller.h"
 #include "recording_view.h"
 
-#include <QFile>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -198,9 +196,7 @@ TEST(BadInputImport, EndsInTheMessageAndKeepsTheList) {
         SCOPED_TRACE(c.file);
         const QString path = dir.filePath(QString::fromUtf8(c.file));
         if (!path.endsWith("gone.csv")) {
-            QFile file(path);
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-            ASSERT_EQ(file.write(c.bytes), c.bytes.size());
+            tesk::test::Write_Test_File(dir, QString::fromUtf8(c.file), c.bytes);
         }
         ScriptedDialogs dialogs;
         ComposerController composer(ComposerKind::Gsm);

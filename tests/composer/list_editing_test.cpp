@@ -138,7 +138,6 @@ TEST(UpdateNumSms, validatesOnlyAChangedNumber) {
         {"cleaned", " +44 77-1 ", false, false, "", "+44771"},
         {"empty", "  ", false, false, invalid, ""},
         {"plus inside", "44+1", false, false, invalid, ""},
-        {"comma", "44,1", false, false, invalid, ""},
         {"duplicate", "2", true, false, exists, ""},
         {"duplicate allowed with the option off", "2", false, true, "", "2"},
         {"excluded", "9", false, true, excluded, ""},

@@ -1,5 +1,6 @@
 #include "checks/number_checks.h"
 #include "composer/import/number_import.h"
+#include "support/test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,13 +29,7 @@ QStringList Pasted(const QString& text) {
     return got;
 }
 
-QString Write(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    EXPECT_EQ(file.write(bytes), bytes.size());
-    return path;
-}
+const auto Write = tesk::test::Write_Test_File;
 
 TEST(KindOf, FollowsTheLastExtensionInAnyCase) {
     const std::pair<const char*, FileKind> cases[] = {
