@@ -42,7 +42,7 @@ class RecordingView final : public ComposerView {
     void showControls(const ComposerControls& shown) override { set(controls, shown); }
     void setPleaseWait(bool shown) override { record(shown ? "wait+" : "wait-"); }
     void setSendEnabled(bool enabled) override { record(enabled ? "send+" : "send-"); }
-    void setImportProgress(int numbersRead) override { set(progress, numbersRead); }
+    void setImportProgress(int) override {}
     void runAfter(double seconds, std::function<void()> task) override {
         {
             std::lock_guard lock(mutex_);
@@ -72,7 +72,6 @@ class RecordingView final : public ComposerView {
     QList<int> selection;
     std::optional<Field> focused;
     ComposerControls controls;
-    int progress = -1;
     QList<double> delays;
     QList<EditRequest> edits;
     std::function<int()> fillDialog, updateSelDialog;
