@@ -85,16 +85,6 @@ TEST_F(DeliveryTest, PermissionsAreGrantedOnlyAfterAnInstallAndARefusalIsNotFata
     EXPECT_EQ(dialogs.pending(), 0);
 }
 
-TEST_F(DeliveryTest, HangingInstallEndsByTimeOutAsNotReady) {
-    onePhone();
-    state->setHang({QStringLiteral("install")});
-    pacing::ScopedScale tiny{0.02};  // install may take 3.6 s, a listing 1.2 s
-    QString error;
-    EXPECT_FALSE(CheckConnection(&error));
-    EXPECT_EQ(error, QString(""));
-    EXPECT_TRUE(logged.contains(QStringLiteral("adb did not answer in time")));
-}
-
 // The push lands where the companion reads it, also on phones whose storage is elsewhere, and
 // the delete removes every copy.
 TEST_F(DeliveryTest, PushLandsWhereTheCompanionReadsAndDeleteRemovesIt) {
@@ -133,17 +123,6 @@ TEST_F(DeliveryTest, PushLandsWhereTheCompanionReadsAndDeleteRemovesIt) {
     }
 }
 
-TEST_F(DeliveryTest, LostPhoneOrFullStorageAnswersNo) {
-    ASSERT_TRUE(Write_One_By_One_File(QStringLiteral("hello")));
-    EXPECT_FALSE(Save_File_To_Phone_Storage(kOneByOneFileName));
-    // The storage question failed, so no push to a made-up path was tried.
-    EXPECT_TRUE(state->callsOf(QStringLiteral("push")).isEmpty());
-    onePhone();
-    state->setStorageFull(true);
-    EXPECT_FALSE(Save_File_To_Phone_Storage(kOneByOneFileName));
-    EXPECT_FALSE(state->phoneHasFile(QStringLiteral("/sdcard/message.txt")));
-}
-
 TEST_F(DeliveryTest, PhoneFilesAreDeletedOnlyAfterAPush) {
     onePhone();
     state->putPhoneFile(QStringLiteral("/sdcard/zazoziz.txt"), "old");
@@ -160,18 +139,6 @@ TEST_F(DeliveryTest, PhoneFilesAreDeletedOnlyAfterAPush) {
     const QList<QStringList> shells = state->callsOf(QStringLiteral("shell"));
     EXPECT_TRUE(shells.contains(QStringList{QStringLiteral("shell"), QStringLiteral("rm"),
                                             QStringLiteral("'/sdcard/zazoziz.txt'")}));
-}
-
-TEST_F(DeliveryTest, OneByOneFileIsTheBareMessageReadableByTheUserAlone) {
-    const QString message = QStringLiteral("line one\nline two\r\n😀 no marker");
-    ASSERT_TRUE(Write_One_By_One_File(QStringLiteral("an older message that is longer")));
-    ASSERT_TRUE(Write_One_By_One_File(message));
-    QFile file(local(kOneByOneFileName));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), message.toUtf8());
-    EXPECT_EQ(QFileInfo(file).permissions() &
-                  (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther),
-              QFile::Permissions());
 }
 
 TEST_F(DeliveryTest, MessageFileReachesThePhoneWithMarkersInPlaceOfLineBreaks) {
