@@ -84,38 +84,6 @@ TEST_F(AndroidTest, NumberOnlyAndTestFormsAreNotRetried) {
     EXPECT_EQ(extra(starts.at(1), QStringLiteral("TESTMSG")), QStringLiteral("0123"));
 }
 
-TEST_F(AndroidTest, FileFormHasNoExtras) {
-    onePhone();
-    EXPECT_FALSE(Activity_Start_Failed(Send_File_Form_Command()));
-    const QList<QJsonObject> starts = state->activityStarts();
-    ASSERT_EQ(starts.size(), 1);
-    EXPECT_TRUE(extraKeys(starts.first()).isEmpty());
-    EXPECT_EQ(starts.first().value(QStringLiteral("component")).toString(), kCompanionComponent);
-}
-
-TEST_F(AndroidTest, LostPhoneFailsTheStartAndSaysSoInOldAndCurrentWords) {
-    onePhone();
-    state->setLoseAfterStarts(1);
-    EXPECT_FALSE(Activity_Start_Failed(Send_AN_MSG_Command("0123", QStringLiteral("one"), 0)));
-    for (const fakeadb::AdbWording wording :
-         {fakeadb::AdbWording::Old, fakeadb::AdbWording::Current}) {
-        state->setWording(wording);
-        const AdbCall lost = Send_AN_MSG_Command("0123", QStringLiteral("two"), 0);
-        EXPECT_TRUE(Activity_Start_Failed(lost));
-        EXPECT_TRUE(Phone_Lost_In(lost.output)) << lost.output.toStdString();
-    }
-    EXPECT_EQ(state->activityStarts().size(), 1);
-}
-
-TEST_F(AndroidTest, HangingStartIsAFailedStart) {
-    onePhone();
-    state->setHang({QStringLiteral("shell")});
-    pacing::ScopedScale tiny{0.005};
-    const AdbCall call = Send_AN_MSG_Command("0123", QStringLiteral("hi"), 1);
-    EXPECT_TRUE(call.timedOut);
-    EXPECT_TRUE(Activity_Start_Failed(call));
-}
-
 TEST(ActivityStart, FailureWords) {
     const std::pair<const char*, bool> outputs[] = {
         {"Starting: Intent { act=android.intent.category.MAIN }", false},
