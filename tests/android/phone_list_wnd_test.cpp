@@ -75,46 +75,6 @@ class PhoneWindowTest : public AndroidTest {
     Phone_List_Wnd window;
 };
 
-// The security warning comes once per run: not again on the next search.
-TEST_F(PhoneWindowTest, DetectedPhoneShowsItsRowsInOrderAndTheWarningOnce) {
-    onePhone(QStringLiteral("0123abcd"));
-    andcntr_wzd = 0;
-    ScriptedDialogs dialogs;
-    dialogs.expectNotice(kPhoneSecurityWarning);
-    state->setBuildProp(
-        QStringLiteral("ro.product.manufacturer = samsung\n"
-                       "ro.product.model =GT-I9100 \r\n"
-                       "ro.build.version.release= 4.1.2\n"
-                       "ro.build.display.id  =  JZO54K\n"
-                       "ro.build.version.sdk=16\n"
-                       "ro.build.PDA=I9100XWLSW\n"
-                       "ro.build.host=SEP-132\n"
-                       "ro.build.host=SEP-133\n"));
-    detect();
-    const QList<DeviceRecord> rows = window.rows();
-    EXPECT_EQ(shown(rows),
-              QStringList({"Device=Android Device 0123ABCD", "Manufacturer=SAMSUNG",
-                           "Model Number=GT-I9100", "Firmware Version=4.1.2", "Build Number=JZO54K",
-                           "SDK Version=16", "Build PDA=I9100XWLSW",
-                           "Build Host=SEP-133",  // the last line wins
-                           "Serial Number=0123ABCD"}));
-    EXPECT_EQ(rows.first(), Phone_Detail_Row("Device", "Android Device 0123ABCD"));  // no more
-    // The pulled copy of the phone's properties does not stay behind.
-    EXPECT_FALSE(QFileInfo::exists(local("build.prop")));
-    EXPECT_EQ(last_device_name.get(), QStringLiteral("Android Device 0123ABCD"));
-    EXPECT_EQ(last_dev_chk, 1);
-    EXPECT_EQ(view.selected, 0);
-    EXPECT_EQ(window.controls(), PhoneWindowControls{});
-    EXPECT_EQ(window.progressValue(), 0);
-    EXPECT_FALSE(window.progressAnimating());
-    EXPECT_EQ(view.testNumber, QString(""));
-    EXPECT_EQ(andcntr_wzd, 1);
-    window.Search_dev_Pressed();
-    ASSERT_TRUE(spinUntil([&] { return !window.detectionRunning(); }));
-    EXPECT_EQ(window.rows(), rows);
-    EXPECT_EQ(dialogs.pending(), 0);
-}
-
 // The phone-wide SMS limit is changed only after the user said yes, and asked about once: a
 // second search in the same window does not ask again.
 TEST_F(PhoneWindowTest, SmsLimitIsRaisedOnlyWithConsent) {
@@ -327,20 +287,38 @@ TEST_F(PhoneWindowTest, ControlsAreDisabledAndTheBarCyclesWhileDetecting) {
     EXPECT_EQ(dialogs.pending(), 0);
 }
 
-// Selecting a phone that went away since the search says not ready; once it is back, the
-// selection names it by maker and model.
-TEST_F(PhoneWindowTest, SelectingNamesThePhoneByMakerAndModel) {
+// A detected phone shows its rows in order, and the security warning comes once per run: not
+// again on the next search. Selecting a phone that went away since the search says not ready;
+// once it is back, the selection names it by maker and model.
+TEST_F(PhoneWindowTest, DetectedPhoneShowsItsRowsAndSelectingNamesItByMakerAndModel) {
     onePhone(QStringLiteral("0123abcd"));
     state->setBuildProp(kAndroid14Pixel);
     state->setGetprop(kAndroid14PixelGetprop);
-    detect();
-    EXPECT_EQ(shown(window.rows()),
-              QStringList({"Device=Android Device 0123ABCD", "Manufacturer=GOOGLE",
-                           "Model Number=Pixel 8", "Firmware Version=14",
-                           "Build Number=", "SDK Version=34",
-                           "Build PDA=", "Build Host=", "Serial Number=0123ABCD"}));
-    state->setListing(QStringLiteral("List of devices attached\n\n"));
+    andcntr_wzd = 0;
     ScriptedDialogs dialogs;
+    dialogs.expectNotice(kPhoneSecurityWarning);
+    detect();
+    const QList<DeviceRecord> rows = window.rows();
+    EXPECT_EQ(shown(rows), QStringList({"Device=Android Device 0123ABCD", "Manufacturer=GOOGLE",
+                                        "Model Number=Pixel 8", "Firmware Version=14",
+                                        "Build Number=", "SDK Version=34",
+                                        "Build PDA=", "Build Host=", "Serial Number=0123ABCD"}));
+    EXPECT_EQ(rows.first(), Phone_Detail_Row("Device", "Android Device 0123ABCD"));  // no more
+    // The pulled copy of the phone's properties does not stay behind.
+    EXPECT_FALSE(QFileInfo::exists(local("build.prop")));
+    EXPECT_EQ(last_device_name.get(), QStringLiteral("Android Device 0123ABCD"));
+    EXPECT_EQ(last_dev_chk, 1);
+    EXPECT_EQ(view.selected, 0);
+    EXPECT_EQ(window.controls(), PhoneWindowControls{});
+    EXPECT_EQ(window.progressValue(), 0);
+    EXPECT_FALSE(window.progressAnimating());
+    EXPECT_EQ(view.testNumber, QString(""));
+    EXPECT_EQ(andcntr_wzd, 1);
+    window.Search_dev_Pressed();
+    ASSERT_TRUE(spinUntil([&] { return !window.detectionRunning(); }));
+    EXPECT_EQ(window.rows(), rows);
+    EXPECT_EQ(dialogs.pending(), 0);
+    state->setListing(QStringLiteral("List of devices attached\n\n"));
     dialogs.expectNotice(kMobileNotReady);
     window.Sel_Device_Pressed();
     waitIdle();
@@ -382,6 +360,18 @@ TEST(PhoneDetails, MakerAndModelOfEveryGenerationAndTheSelectionName) {
          "ro.product.system.model=SM-A546B\nro.product.vendor.manufacturer=samsung\n",
          "[no bracket line\n[a]: [b\n", "SAMSUNG", "SM-A546B", "", ""},
     };
+    // Every row in its order: blanks around the value and a CR cut off, the last line wins.
+    EXPECT_EQ(shown(Phone_Property_Rows(QStringLiteral("ro.product.manufacturer = samsung\n"
+                                                       "ro.product.model =GT-I9100 \r\n"
+                                                       "ro.build.version.release= 4.1.2\n"
+                                                       "ro.build.display.id  =  JZO54K\n"
+                                                       "ro.build.version.sdk=16\n"
+                                                       "ro.build.PDA=I9100XWLSW\n"
+                                                       "ro.build.host=SEP-132\n"
+                                                       "ro.build.host=SEP-133\n"))),
+              QStringList({"Manufacturer=SAMSUNG", "Model Number=GT-I9100",
+                           "Firmware Version=4.1.2", "Build Number=JZO54K", "SDK Version=16",
+                           "Build PDA=I9100XWLSW", "Build Host=SEP-133"}));
     for (const auto& c : generations) {
         SCOPED_TRACE(c.name);
         const QList<DeviceRecord> rows =
