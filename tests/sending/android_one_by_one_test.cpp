@@ -37,11 +37,10 @@ struct ExactCase {
     bool throughFile;  // non-English text goes as "message.txt" and a number-only start
 };
 
+// What the phone's shell makes of the extras is checked row by row where the activity start is
+// built; here the run's choice between the extra and the message file, and the records.
 TEST_F(OneByOneTest, MessagesArriveExactlyAsTyped) {
     const QList<ExactCase> cases = {
-        {"double_quotes", QStringLiteral("She said \"yes\""), false},
-        {"single_quotes", QStringLiteral("it's 'fine'"), false},
-        {"home_variable", QStringLiteral("Cost: $HOME and ${PATH} and $(id)"), false},
         {"line_breaks", QStringLiteral("one\ntwo; three & four | `five`"), false},
         {"emoji", QStringLiteral("Happy birthday 🎂😀"), true},
         {"cyrillic", QStringLiteral("Привет, \"мир\" $HOME"), true},
@@ -83,25 +82,6 @@ TEST_F(OneByOneTest, MessagesArriveExactlyAsTyped) {
     }
     EXPECT_EQ(sentItems(), expected);
     EXPECT_FALSE(QFile::exists(local(android::kOneByOneFileName)));
-}
-
-TEST_F(OneByOneTest, UnicodeOptionSendsEveryMessageThroughTheFile) {
-    composer->Unicode_Chk(true);
-    add(QStringLiteral("0170"), QStringLiteral("plain one"));
-    add(QStringLiteral("0171"), QStringLiteral("plain two"));
-    PhoneFileWatcher watcher(*state);
-    dialogs.expectNotice(android::kSendingCompleted);
-    send();
-    const QList<QJsonObject> starts = state->activityStarts();
-    ASSERT_EQ(starts.size(), 2);
-    for (const QJsonObject& start : starts) {
-        EXPECT_FALSE(Has_Extra(start, QStringLiteral("MSG")));
-        EXPECT_EQ(start.value(QStringLiteral("component")).toString(),
-                  android::kCompanionComponent);
-    }
-    EXPECT_EQ(watcher.at(android::kOneByOneFileName),
-              (QList<QByteArray>{"plain one", "plain two"}));
-    EXPECT_EQ(pushesOf(android::kOneByOneFileName), 2);
 }
 
 TEST_F(OneByOneTest, SheetShowsEachItemSkipsDuplicatesAndExclusionsAndAStopAnsweredNo) {
