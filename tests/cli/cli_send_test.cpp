@@ -8,25 +8,20 @@ namespace {
 using CliSend = CliTest;
 
 TEST_F(CliSend, EveryNumberOnceOverTwoModemsWithTheReportInEitherFormat) {
-    struct Case {
-        const char* report;
-        QString start;      // how the report begins
-        QString perNumber;  // what it shows once per number
-        QString message;    // how it shows the message
-    };
-    const Case cases[] = {
-        {"status.txt", QString(76, '='), kSent, "Spring sale 1"},
-        {"status.html", "<html", "<tr><td width=60>Number</td>", "Spring&nbsp;sale&nbsp;2"},
-    };
+    // The report's suffix picks its format; what each format holds is the report writer's own
+    // business, checked with it.
+    const std::pair<const char*, QString> cases[] = {{"status.txt", QString(76, '=')},
+                                                     {"status.html", "<html"}};
     addModem();
     addModem();
     const QStringList recipients = numbers(20);
     const QString list = numbersFile(recipients);
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.report);
+    int runs = 0;
+    for (const auto& [name, start] : cases) {
+        SCOPED_TRACE(name);
         QFile::remove(logPath());
-        const QString report = modems.filePath(c.report);
-        const auto result = send(list, QString(c.message).replace("&nbsp;", " "),
+        const QString report = modems.filePath(name);
+        const auto result = send(list, QString("Spring sale %1").arg(++runs),
                                  {"--report", report, "--save-sent-items"});
         ASSERT_EQ(result.exitCode, 0) << Describe(result);
         EXPECT_EQ(receivedNumbers(true), recipients);  // every number exactly once
@@ -37,15 +32,9 @@ TEST_F(CliSend, EveryNumberOnceOverTwoModemsWithTheReportInEitherFormat) {
         EXPECT_TRUE(result.err.contains("20 / 20 Message or 100.00%")) << Describe(result);
         EXPECT_TRUE(result.err.contains("SMS Sending process is finished."));
         EXPECT_TRUE(result.err.contains("Report written to " + report));
-
         const QString text = Read_Utf16(report);
-        EXPECT_TRUE(text.startsWith(c.start)) << text.left(200).toStdString();
-        EXPECT_EQ(text.count(c.perNumber), 20);
+        EXPECT_TRUE(text.startsWith(start)) << text.left(200).toStdString();
         EXPECT_EQ(text.count(kSent), 20);
-        for (const QString& number : recipients) {
-            EXPECT_TRUE(text.contains(number)) << number.toStdString();
-        }
-        EXPECT_TRUE(text.contains(c.message));
     }
     // Both runs were added to the sent items, one record per message.
     const QString stored = readData("SentItem.VORN");
