@@ -12,9 +12,7 @@
 #include "virtual-modem/virtual_modem.h"
 
 #include <QAbstractItemModel>
-#include <QFile>
 #include <QPushButton>
-#include <QSet>
 #include <QTableView>
 #include <QTemporaryDir>
 
@@ -97,7 +95,7 @@ class SendingWindow : public ::testing::Test {
     SendingWnd window;
 };
 
-TEST_F(SendingWindow, AFinishedRunShowsItsOutcomeAndOffersTheReport) {
+TEST_F(SendingWindow, AFinishedRunShowsItsOutcome) {
     addModem(QStringLiteral("VM0"));
     addModem(QStringLiteral("VM1"));
     recipients(
@@ -127,20 +125,6 @@ TEST_F(SendingWindow, AFinishedRunShowsItsOutcomeAndOffersTheReport) {
             cell(row, QStringLiteral("Current Status")).startsWith(QStringLiteral("Done (")))
             << row;
     }
-    const QStringList numbers = received();
-    EXPECT_EQ(numbers.size(), 4);
-    EXPECT_EQ(QSet<QString>(numbers.begin(), numbers.end()).size(), 4);
-
-    // The report, as the user picks it, and the offer to open it declined.
-    const QString path = runtime.filePath(QStringLiteral("status"));
-    dialogs.expect(QStringLiteral("Which sent items"), QStringLiteral("All Items"));
-    dialogs.expect(QStringLiteral("In which format"), QStringLiteral("HTML"));
-    dialogs.expectFileToSave(path);
-    dialogs.expect(QStringLiteral("open the exported file"), QStringLiteral("No"));
-    window.button(QStringLiteral("exportButton"))->click();
-    EXPECT_EQ(dialogs.pending(), 0);
-    EXPECT_TRUE(QFile::exists(path + QStringLiteral(".html")));
-
     // Closing a finished run asks nothing.
     window.button(QStringLiteral("closeButton"))->click();
     EXPECT_FALSE(window.isVisible());
