@@ -141,24 +141,17 @@ TEST(AutomatedTestCases, StatusIsReadBackFromTheHistory) {
               QString(""));
 }
 
-TEST_F(AutomatedTestTest, TextOnlyDeviceWithoutDefaultNumberHasOneCase) {
-    Config c = modem(QStringLiteral("VM0"), QStringLiteral("356938035643900"));
-    c.modes = SmsModes::Text;
-    c.serviceCentreAnswer = ServiceCentreAnswer::Absent;
-    addModem(c);
-    openFromDeviceWindow();
-    EXPECT_EQ(titles(), QStringList{QStringLiteral("Case 1: Text Mode with Custom SMSC")});
-    EXPECT_EQ(tesk::devices::Automate_SMS_Case_Keys(), QStringList{QStringLiteral("TXT_CUS_SMSC")});
-    EXPECT_EQ(view.fields.startTitle, QStringLiteral("Start Test for Device Connected at : \nVM0"));
-    EXPECT_EQ(view.fields.testNumber, QStringLiteral("+447700900123"));
-    EXPECT_EQ(view.fields.model, QStringLiteral("VM-1"));
-    EXPECT_EQ(view.fields.defaultSmsc, QString(""));
-}
-
 TEST_F(AutomatedTestTest, EveryCaseSendsItsMessageInItsModeThroughItsServiceCentre) {
     addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643910")));
     openFromDeviceWindow();
     ASSERT_EQ(test.cases().size(), 4);
+    EXPECT_EQ(titles().first(), QStringLiteral("Case 1: PDU Mode with Default SMSC"));
+    EXPECT_EQ(tesk::devices::Automate_SMS_Case_Keys(),
+              (QStringList{"PDU_DEF_SMSC", "PDU_CUS_SMSC", "TXT_DEF_SMSC", "TXT_CUS_SMSC"}));
+    EXPECT_EQ(view.fields.startTitle, QStringLiteral("Start Test for Device Connected at : \nVM0"));
+    EXPECT_EQ(view.fields.testNumber, QStringLiteral("+447700900123"));
+    EXPECT_EQ(view.fields.model, QStringLiteral("VM-1"));
+    EXPECT_EQ(view.fields.defaultSmsc, QStringLiteral("+447785016005"));
     start(QStringLiteral("+44 7785-016009"));
 
     EXPECT_EQ(statuses(), QStringList(4, QStringLiteral("Message sent successfully.")));
