@@ -74,21 +74,6 @@ TEST_F(DeviceSettingsTest, OpensOnlyWhenDevicesAreChosen) {
     EXPECT_TRUE(Selected_Device_Details_GSM::Devices_Chosen());
 }
 
-TEST_F(DeviceSettingsTest, ListsTheTickedDevicesAndHighlightsTheFirst) {
-    choose({chosen(QStringLiteral("VM0"), QStringLiteral("/dev/a"), false),
-            chosen(QStringLiteral("VM1"), QStringLiteral("/dev/b")),
-            chosen(QStringLiteral(" "), QStringLiteral("/dev/c")),
-            chosen(QStringLiteral("VM3"), QStringLiteral("/dev/d"))});
-    ASSERT_EQ(window.records().size(), 2);
-    EXPECT_EQ(window.records().value(0).portName, QStringLiteral("VM1"));
-    EXPECT_EQ(window.records().value(1).portName, QStringLiteral("VM3"));
-    EXPECT_EQ(view.name, QStringLiteral("VM1"));
-    EXPECT_EQ(view.path, QStringLiteral("/dev/b"));
-    EXPECT_EQ(view.selected, 0);
-    EXPECT_TRUE(view.settings.pduOn);
-    EXPECT_EQ(view.settings.defaultSmsc, QStringLiteral("+447785016005"));
-}
-
 TEST_F(DeviceSettingsTest, OkNamesTheFirstDeviceWithoutAServiceCentreAndStaysOpen) {
     struct Case {
         const char* name;
@@ -163,9 +148,21 @@ TEST_F(DeviceSettingsTest, TestMessageThroughAChosenDeviceOrAdviceWhenItIsGone) 
     EXPECT_EQ(vm.received()[0].text, tesk::devices::kTestMessageText);
 }
 
+// The window lists the ticked devices that have a port name and highlights the first; the
+// automatic test gets those.
 TEST_F(DeviceSettingsTest, AutomaticTestGetsThisWindowsDevices) {
-    choose({chosen(QStringLiteral("VM0"), QStringLiteral("/dev/a")),
-            chosen(QStringLiteral("VM1"), QStringLiteral("/dev/b"))});
+    choose({chosen(QStringLiteral("VM0"), QStringLiteral("/dev/a"), false),
+            chosen(QStringLiteral("VM1"), QStringLiteral("/dev/b")),
+            chosen(QStringLiteral(" "), QStringLiteral("/dev/c")),
+            chosen(QStringLiteral("VM3"), QStringLiteral("/dev/d"))});
+    ASSERT_EQ(window.records().size(), 2);
+    EXPECT_EQ(window.records().value(0).portName, QStringLiteral("VM1"));
+    EXPECT_EQ(window.records().value(1).portName, QStringLiteral("VM3"));
+    EXPECT_EQ(view.name, QStringLiteral("VM1"));
+    EXPECT_EQ(view.path, QStringLiteral("/dev/b"));
+    EXPECT_EQ(view.selected, 0);
+    EXPECT_TRUE(view.settings.pduOn);
+    EXPECT_EQ(view.settings.defaultSmsc, QStringLiteral("+447785016005"));
     window.Set_Test_Number_Field(QStringLiteral("+4477 "));
     window.Automate_Button_Presses();
     ASSERT_EQ(view.handIns.size(), 1);
@@ -173,11 +170,11 @@ TEST_F(DeviceSettingsTest, AutomaticTestGetsThisWindowsDevices) {
     EXPECT_EQ(view.handIns[0].testNumber, QStringLiteral("+4477"));
     EXPECT_EQ(view.handIns[0].opener->Opener_Kind(), 1);
     // Applying from the test reaches the window's copy and the hand-over.
-    view.handIns[0].opener->Apply_Test_Settings(QStringLiteral("/dev/b"), false, true,
+    view.handIns[0].opener->Apply_Test_Settings(QStringLiteral("/dev/d"), false, true,
                                                 QStringLiteral("+4412"));
     EXPECT_EQ(window.Prev_Index(), 1);
     EXPECT_EQ(window.records().value(1).smsMode, SmsMode::Text);
-    EXPECT_EQ(port_det_str_array.get().at(1).customSmsc, QStringLiteral("+4412"));
+    EXPECT_EQ(port_det_str_array.get().at(3).customSmsc, QStringLiteral("+4412"));
     EXPECT_TRUE(view.settings.customChecked);
 }
 
