@@ -33,6 +33,9 @@ TEST_F(CliUsage, BadArgumentsEndWithStatusTwoAndTouchNoDevice) {
         {sendHi + QStringList{"--report", "r.txt", "--status", "some"},
          "--status must be all, sent or not-sent"},
         {sendHi + QStringList{"--exclude", modems.filePath("none.txt")}, "--exclude: cannot read"},
+        // Readable, but what it holds cannot be read: sending on would leave out nobody.
+        {sendHi + QStringList{"--exclude", writeFile("stop.rtf", "+447700900123\n")},
+         "--exclude: cannot read"},
         {sendHi + QStringList{"--smsc", "44+12"}, "The SMSC number does not seem to be valid."},
         {{"pdu", "--message", "x"}, "--number is required"},
     };

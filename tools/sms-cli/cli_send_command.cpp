@@ -22,9 +22,11 @@
 #include "stores/reports.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace tesk::cli {
@@ -33,6 +35,7 @@ namespace {
 using composer::ComposerController;
 
 const QString kStoppedBeforeSending = QStringLiteral("Stopped before sending: nothing was sent.");
+const QString kUnreadableExclusion = QStringLiteral("--exclude: cannot read '%1'");
 
 // The send job's window: the composer text goes to every recipient, and the prepared run is
 // kept for the caller.
@@ -62,8 +65,19 @@ bool readMessageFile(const QString& path, QString* message) {
     return true;
 }
 
-// The composer as the user leaves it before pressing Send.
-void setUpComposer(ComposerController& composer, const SendOptions& options,
+// Adds the numbers of one exclusion file to `numbers`. False when the file cannot be read or
+// its contents cannot be (a broken RTF, a binary file); an empty file holds no numbers and is
+// no fault.
+bool addExclusionFile(const QString& file, QStringList* numbers) {
+    bool ok = false;
+    *numbers += stores::Exclusion_Numbers_From_File(file, *numbers, &ok);
+    const QFileInfo info(file);
+    return ok || (info.isFile() && info.isReadable() && info.size() == 0);
+}
+
+// The composer as the user leaves it before pressing Send. False, with the reason printed, when
+// an exclusion file read at the start can no longer be read.
+bool setUpComposer(ComposerController& composer, const SendOptions& options,
                    const QString& message) {
     composer.Skip_Duplicate_Chk(options.skipDuplicates);
     // Recipients who answered a stop word asked for no more messages: while their list is
@@ -73,12 +87,16 @@ void setUpComposer(ComposerController& composer, const SendOptions& options,
     if (!options.excludeFiles.isEmpty() || optOuts) {
         // The exclusion numbers come from the files of the command line, read again whenever
         // the composer reloads them, as the applied lists are in the application.
+        // A reload that cannot read a file keeps the numbers the composer already has.
         const QStringList files = options.excludeFiles;
-        composer.Set_Exclusion_Loader([files, optOuts](ComposerController& target) {
+        auto unreadable = std::make_shared<QString>();
+        composer.Set_Exclusion_Loader([files, optOuts, unreadable](ComposerController& target) {
             QStringList numbers;
             for (const QString& file : files) {
-                bool ok = false;
-                numbers += stores::Exclusion_Numbers_From_File(file, numbers, &ok);
+                if (!addExclusionFile(file, &numbers)) {
+                    *unreadable = file;
+                    return;
+                }
             }
             if (optOuts) {
                 numbers +=
@@ -87,6 +105,10 @@ void setUpComposer(ComposerController& composer, const SendOptions& options,
             target.Fill_Exclusion_Num_List(numbers);
         });
         composer.Exclusion_Chk(true);
+        if (!unreadable->isEmpty()) {
+            Print_Error_Text(kUnreadableExclusion.arg(*unreadable));
+            return false;
+        }
     }
     composer.Save_Sent_Item_Chk(options.saveSentItems);
     composer.Pacing_Selected(options.fastPacing ? 1 : 0);
@@ -106,6 +128,7 @@ void setUpComposer(ComposerController& composer, const SendOptions& options,
             options.pauseIndex >= 0 ? options.pauseIndex : ComposerController::kDefaultPauseIndex);
     }
     composer.textDidChange(message);
+    return true;
 }
 
 // "Devices: VM0 (/dev/...), VM1 (/dev/...)".
@@ -147,6 +170,16 @@ bool readInputs(const SendOptions& options, QString* message) {
         Print_Error_Text(devices::kInvalidSmsc);
         return false;
     }
+    // The option check only asks whether an exclusion file is readable. Its contents are read
+    // here, before any device is touched: a file that gives no numbers at all (a broken RTF,
+    // say) would leave out nobody, and the run would reach the very numbers meant to be spared.
+    for (const QString& file : options.excludeFiles) {
+        QStringList numbers;
+        if (!addExclusionFile(file, &numbers)) {
+            Print_Error_Text(kUnreadableExclusion.arg(file));
+            return false;
+        }
+    }
     return true;
 }
 
@@ -170,9 +203,7 @@ std::optional<int> chooseDevices(const SendOptions& options, StopHandling& stops
 
 // The numbers: imported by the composer, each getting the message. False when a stop came
 // during the import.
-bool importNumbers(ComposerController& composer, const SendOptions& options, const QString& message,
-                   CliDialogs& dialogs) {
-    setUpComposer(composer, options, message);
+bool importNumbers(ComposerController& composer, const SendOptions& options, CliDialogs& dialogs) {
     dialogs.setFilesToOpen({options.numbersFile});
     composer.Load_Number();
     Run_Events_Until([&] { return !composer.Import_Running(); });
@@ -236,7 +267,10 @@ int Run_Send_Command(const SendOptions& options) {
     Print_Error_Text(Chosen_Devices_Text());
 
     ComposerController composer(composer::ComposerKind::Gsm);
-    if (!importNumbers(composer, options, message, stops.dialogs)) {
+    if (!setUpComposer(composer, options, message)) {
+        return kExitUsage;
+    }
+    if (!importNumbers(composer, options, stops.dialogs)) {
         Print_Error_Text(kStoppedBeforeSending);
         return kExitNotAllSent;
     }
