@@ -8,8 +8,6 @@
 #include "serial/modem_ports.h"
 
 #include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -482,25 +480,6 @@ TEST_F(DeviceWindowTest, TestMessageReachesTheNumberThroughTheHighlightedDevice)
         EXPECT_TRUE(view.sheetShown);
         EXPECT_FALSE(view.sheet);
     }
-    // The shared log a user would read: one line per SMS, in the order they arrived (refused
-    // submissions share it and are passed over).
-    QFile log(modems.filePath(QStringLiteral("received.jsonl")));
-    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-    QList<QJsonObject> lines;
-    for (const QByteArray& line : log.readAll().split('\n')) {
-        const QJsonObject sms = QJsonDocument::fromJson(line).object();
-        if (!sms.isEmpty() && !sms.value(QStringLiteral("refused")).toBool()) {
-            lines.append(sms);
-        }
-    }
-    ASSERT_GE(lines.size(), 2);
-    for (int row : {0, 1}) {
-        const QJsonObject& sms = lines[row];
-        EXPECT_EQ(sms.value(QStringLiteral("port")).toString(), QStringLiteral("VM%1").arg(row));
-        EXPECT_EQ(sms.value(QStringLiteral("text")).toString(), tesk::devices::kTestMessageText);
-        EXPECT_EQ(sms.value(QStringLiteral("coding")).toString(), QStringLiteral("gsm7"));
-    }
-
     // A service centre typed after ticking the box stays with its device when another row is
     // highlighted, and the test message goes through it.
     window.Highlight_Row(0);
