@@ -396,9 +396,10 @@ TEST_F(PhoneShell, OneByOneSendFromTheAndroidComposerStartsTheCompanionOncePerNu
     shell.shutdown();
 }
 
-// A first start creates the data and offers the modes over the GSM composer; closing that
-// composer then asks, and No keeps the application running.
-TEST_F(Shell, FirstStartOffersTheModesAndClosingAsks) {
+// A first start creates the data and offers the modes over the GSM composer. There the
+// exclusion switch loads the applied lists into that composer only, the store buttons open the
+// sent items and templates, and closing asks: No keeps the application running.
+TEST_F(Shell, FirstStartOffersTheModesOverTheGsmComposerWhichWorksAndClosingAsks) {
     AppShell shell;
     ASSERT_TRUE(shell.start());
     EXPECT_TRUE(QFile::exists(Sent_Item_Path));
@@ -409,6 +410,27 @@ TEST_F(Shell, FirstStartOffersTheModesAndClosingAsks) {
     tesk::ui::ComposerWindow* gsm = shell.composerWindow(tesk::kGsmMode);
     EXPECT_TRUE(gsm->isVisible());
     EXPECT_FALSE(shell.composerWindow(tesk::kAndroidMode)->isVisible());
+
+    QFile list(Exclusion_Folder_Path + QStringLiteral("/Staff.VORN"));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write("0711\n0722\n");
+    list.close();
+    QFile applied(Applied_Exclusion_Path);
+    ASSERT_TRUE(applied.open(QIODevice::WriteOnly));
+    applied.write("Staff\n");
+    applied.close();
+    gsm->option(1)->click();  // Exclusion List
+    EXPECT_EQ(shell.gsm().composer().exclusions().numbers(), (QStringList{"0711", "0722"}));
+    EXPECT_EQ(shell.app().composer().exclusions().count(), 0) << "the other composer is untouched";
+
+    ModalWalk stores(QList<Click>{{"Sent_Items", "closeButton"}, {"Templates", "closeButton"}});
+    QTimer::singleShot(0, gsm->button(QStringLiteral("sentItemsButton")), &QPushButton::click);
+    ASSERT_TRUE(
+        spinUntil([&] { return stores.seen().size() == 1 && !QApplication::activeModalWidget(); }));
+    QTimer::singleShot(0, gsm->button(QStringLiteral("templatesButton")), &QPushButton::click);
+    ASSERT_TRUE(spinUntil([&] { return stores.finished() && !QApplication::activeModalWidget(); }))
+        << stores.seen().join(", ").toStdString();
+    EXPECT_EQ(stores.seen(), (QStringList{"Sent_Items", "Templates"}));
 
     dialogs_.expect(QStringLiteral("\nAre you sure you want to exit 'Tesk SMS Linux Edition'?"),
                     QStringLiteral("No"));
@@ -434,53 +456,6 @@ TEST_F(Shell, UnreachableResourceDirectoryEndsBeforeAnyWindow) {
     EXPECT_FALSE(shell.start());
     EXPECT_TRUE(shell.terminating());
     EXPECT_EQ(shell.composerWindow(tesk::kGsmMode), nullptr);
-}
-
-}  // namespace
-
-namespace {
-
-TEST_F(Shell, TheComposerOpensTheSentItemsAndTemplatesOfItsMode) {
-    AppShell shell;
-    ASSERT_TRUE(shell.start());
-    ModalWalk cancel(QList<Click>{{"Mobile_Sel_Wnd", "cancelButton"}});
-    ASSERT_TRUE(spinUntil([&] { return cancel.finished() && !QApplication::activeModalWidget(); }));
-    tesk::ui::ComposerWindow* gsm = shell.composerWindow(tesk::kGsmMode);
-
-    ModalWalk walk(QList<Click>{{"Sent_Items", "closeButton"}, {"Templates", "closeButton"}});
-    QTimer::singleShot(0, gsm->button(QStringLiteral("sentItemsButton")), &QPushButton::click);
-    ASSERT_TRUE(
-        spinUntil([&] { return walk.seen().size() == 1 && !QApplication::activeModalWidget(); }));
-    QTimer::singleShot(0, gsm->button(QStringLiteral("templatesButton")), &QPushButton::click);
-    ASSERT_TRUE(spinUntil([&] { return walk.finished() && !QApplication::activeModalWidget(); }))
-        << walk.seen().join(", ").toStdString();
-    EXPECT_EQ(walk.seen(), (QStringList{"Sent_Items", "Templates"}));
-    shell.shutdown();
-}
-
-}  // namespace
-
-namespace {
-
-TEST_F(Shell, ExclusionListSwitchLoadsTheAppliedLists) {
-    AppShell shell;
-    ASSERT_TRUE(shell.start());
-    ModalWalk cancel(QList<Click>{{"Mobile_Sel_Wnd", "cancelButton"}});
-    ASSERT_TRUE(spinUntil([&] { return cancel.finished() && !QApplication::activeModalWidget(); }));
-    QFile list(Exclusion_Folder_Path + QStringLiteral("/Staff.VORN"));
-    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
-    list.write("0711\n0722\n");
-    list.close();
-    QFile applied(Applied_Exclusion_Path);
-    ASSERT_TRUE(applied.open(QIODevice::WriteOnly));
-    applied.write("Staff\n");
-    applied.close();
-
-    tesk::ui::ComposerWindow* gsm = shell.composerWindow(tesk::kGsmMode);
-    gsm->option(1)->click();  // Exclusion List
-    EXPECT_EQ(shell.gsm().composer().exclusions().numbers(), (QStringList{"0711", "0722"}));
-    EXPECT_EQ(shell.app().composer().exclusions().count(), 0) << "the other composer is untouched";
-    shell.shutdown();
 }
 
 }  // namespace
