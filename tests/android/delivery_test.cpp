@@ -123,6 +123,18 @@ TEST_F(DeliveryTest, PushLandsWhereTheCompanionReadsAndDeleteRemovesIt) {
     }
 }
 
+// Without a phone the storage question fails, and no push to a made-up path is tried; a full
+// storage answers no.
+TEST_F(DeliveryTest, LostPhoneOrFullStorageAnswersNo) {
+    ASSERT_TRUE(Write_One_By_One_File(QStringLiteral("hello")));
+    EXPECT_FALSE(Save_File_To_Phone_Storage(kOneByOneFileName));
+    EXPECT_TRUE(state->callsOf(QStringLiteral("push")).isEmpty());
+    onePhone();
+    state->setStorageFull(true);
+    EXPECT_FALSE(Save_File_To_Phone_Storage(kOneByOneFileName));
+    EXPECT_FALSE(state->phoneHasFile(QStringLiteral("/sdcard/message.txt")));
+}
+
 TEST_F(DeliveryTest, PhoneFilesAreDeletedOnlyAfterAPush) {
     onePhone();
     state->putPhoneFile(QStringLiteral("/sdcard/zazoziz.txt"), "old");
