@@ -173,26 +173,16 @@ TEST_F(CheckConnectionTest, OldAndCurrentAdbWordsReadAlike) {
     }
 }
 
-TEST_F(CheckConnectionTest, TwoPhonesAreReportedOnceAndMarkedMore) {
-    onePhone();
-    EXPECT_FALSE(Check_More_Than_One_Android_Device());
-    state->setListing(QStringLiteral("List of devices attached\nAAA1\tdevice\nBBB2\tdevice\n"));
-    EXPECT_TRUE(Check_More_Than_One_Android_Device());
-    ScriptedDialogs dialogs;
-    dialogs.expectNotice(kMoreThanOnePhone);
-    QString error;
-    EXPECT_FALSE(CheckConnection(&error));
-    EXPECT_EQ(error, kMoreErrorText);
-    EXPECT_TRUE(state->callsOf(QStringLiteral("install")).isEmpty());
-    EXPECT_EQ(dialogs.pending(), 0);
-}
-
-TEST_F(CheckConnectionTest, StatusButtonShowsTheReport) {
+// The status button and the two-phone rule ask adb afresh.
+TEST_F(CheckConnectionTest, StatusButtonShowsTheReportAndTheRuleCountsTheListedPhones) {
     onePhone();
     ScriptedDialogs dialogs;
     dialogs.expectNotice(QStringLiteral("Android device status:\n\nConnected:\n0123ABCD"));
     Check_And_Dev_St_Pressed();
     EXPECT_EQ(dialogs.pending(), 0);
+    EXPECT_FALSE(Check_More_Than_One_Android_Device());
+    state->setListing(QStringLiteral("List of devices attached\nAAA1\tdevice\nBBB2\tdevice\n"));
+    EXPECT_TRUE(Check_More_Than_One_Android_Device());
 }
 
 }  // namespace

@@ -21,12 +21,11 @@ QStringList extraKeys(const QJsonObject& start) {
 }
 
 // Messages arrive at the phone exactly as typed, once the phone's shell has parsed the command
-// line: one start each, no second attempt needed.
+// line: one start each, no second attempt needed. (Each kind of shell word is read back by a
+// real shell in ShellQuote; here the whole command line.)
 TEST_F(AndroidTest, MessagesArriveAtThePhoneExactlyAsTyped) {
     const QString messages[] = {
         QStringLiteral("line one\nline two\r\nline three"),
-        QStringLiteral("Cost: $HOME and ${PATH} and $1 `id` $(rm -rf /sdcard)"),
-        QStringLiteral("C:\\path\\n and \\\\ end\\"),
         QStringLiteral("Happy birthday 🎂😀 Grüße"),
         QStringLiteral("-n com.other/.App"),
         QStringLiteral("Hi \"Bob\",\nit's $5 (really) `x` $(y); a&b|c<d>e \\ 🙂\r\nbye"),
