@@ -220,10 +220,8 @@ TEST_F(OneByOneTest, LostOrSilentPhoneEndsTheRunWithDeviceConnectionError) {
         if (c.taken >= 0) {
             EXPECT_EQ(state->activityStarts().size(), c.taken);
         }
-        if (!c.unicode) {
-            // adb's own words told at once: no message file was tried for a phone that is gone.
-            EXPECT_EQ(pushesOf(android::kOneByOneFileName), 0);
-        }
+        // adb's own words told at once: no message file was tried for a phone that is gone.
+        EXPECT_EQ(pushesOf(android::kOneByOneFileName), c.unicode ? c.taken : 0);
         EXPECT_EQ(sentItems(), taken);
         EXPECT_FALSE(view.events.contains(QStringLiteral("dialog:File_Creation_Fail")));
         EXPECT_TRUE(controller->aborted());
