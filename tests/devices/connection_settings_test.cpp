@@ -53,6 +53,7 @@ TEST(TestNumber, ValidationTable) {
         {"+44+7700", false},
         {"", false},
         {"07700 900123", false},
+        {"44AB", false},
         {"123456789012345678901", false},
     };
     for (const Case& c : cases) {

@@ -516,8 +516,6 @@ TEST_F(DeviceWindowTest, TestMessageChecksInOrderThenAsksWhenTheDeviceIsNotSmsCa
     const Case cases[] = {
         {"plus in the middle", QStringLiteral("0044+7700"), QStringLiteral("+447785016005"),
          QStringLiteral("Phone number entered to receive test message does not seem to be valid.")},
-        {"letters", QStringLiteral("44AB"), QStringLiteral("+447785016005"),
-         QStringLiteral("Phone number entered to receive test message does not seem to be valid.")},
         {"no service centre at all", QStringLiteral("+447700900123"), QString(""),
          QStringLiteral("Default SMSC Number could not be located for this device.\nPlease enter "
                         "SMSC number manually in 'Custom SMSC No.' Field for this Device.\n\nYou "
