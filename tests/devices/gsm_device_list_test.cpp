@@ -283,12 +283,16 @@ TEST_F(DeviceWindowTest, LeavingDuringAScanEndsWithoutDevicesAndReopeningScansAg
     }
     sel_port_name_str.set(QStringLiteral("OLD"));
     ScriptedDialogs dialogs;
+    dialogs.expect(QStringLiteral("Terminating the current process will stop scanning"),
+                   QStringLiteral("No"));
     dialogs.expect(QStringLiteral("Terminating the current process"), QStringLiteral("No"));
     dialogs.expect(QStringLiteral("Terminating the current process"), QStringLiteral("Yes"));
     bool left = false;
     view.onRedraw = [&] {
         if (!left && window.records().size() == 1) {
             left = true;
+            window.Stopmodem_Searching_pressed();  // "No": the scan goes on
+            EXPECT_TRUE(window.scanRunning());
             window.ContinueOfflinePressed();  // "No": nothing happens
             EXPECT_TRUE(view.endCodes.isEmpty());
             window.ContinueOfflinePressed();
