@@ -5,6 +5,7 @@
 #include "devices/port_access.h"
 
 #include "devices/device_details.h"
+#include "support/spin.h"
 #include "support/unprivileged_run.h"
 #include "virtual-modem/virtual_modem.h"
 
@@ -91,11 +92,18 @@ TEST(PortHolders, NameTheProcessesThatHoldThePortButNotTheModemBehindIt) {
     ASSERT_NE(port, modem.devicePath());
     EXPECT_TRUE(Port_Holders(port).isEmpty());
 
+    // The child opens the port itself: a terminal opened here without O_NOCTTY (as QProcess
+    // opens a standard-input file) would become this process's controlling terminal when the
+    // suite runs as a session leader, and the modem's hang-up at the end would kill the suite.
     QProcess holder;
-    holder.setStandardInputFile(port);
-    holder.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+    holder.start(QStringLiteral("sh"),
+                 {QStringLiteral("-c"), QStringLiteral("exec sleep 60 <\"$0\""), port});
     ASSERT_TRUE(holder.waitForStarted());
-    const QList<PortHolder> holders = Port_Holders(port);
+    QList<PortHolder> holders;
+    ASSERT_TRUE(tesk::test::spinUntil([&] {
+        holders = Port_Holders(port);
+        return !holders.isEmpty() && holders[0].name == QStringLiteral("sleep");
+    }));
     ASSERT_EQ(holders.size(), 1);
     EXPECT_EQ(holders[0].pid, holder.processId());
     EXPECT_EQ(holders[0].name, QStringLiteral("sleep"));
