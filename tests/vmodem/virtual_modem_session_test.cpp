@@ -117,6 +117,11 @@ TEST_F(ModemTest, answersEachQuestionInTheShapeItWasSetUpFor) {
           {"AT+CSCA?\r", "\r\n+CSCA: \"+4917012345\",145\r\n" + kOk},
           {"AT+CSCA=\"0170123\"\r", kOk},
           {"AT+CSCA?\r", "\r\n+CSCA: \"0170123\",129\r\n" + kOk}}},
+        {"text parameters kept once set, an empty one unchanged",
+         {},
+         {{"AT+CSMP=49,255,0,8\r", kOk},
+          {"AT+CSMP=17,,0,0\r", kOk},
+          {"AT+CSMP?\r", "\r\n+CSMP: 17,255,0,0\r\n" + kOk}}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
