@@ -8,13 +8,10 @@
 #include "stores/sent_items.h"
 #include "stores/templates.h"
 
-#include <QDir>
-#include <QJsonArray>
 #include <QJsonObject>
 
 #include <atomic>
 #include <chrono>
-#include <deque>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -24,62 +21,45 @@ namespace tesk::test {
 struct RecordingSendView final : sending::AndroidSendView {
     sending::ListMessageChoice runListMessageDialog() override {
         ++listDialogs;
-        const sending::ListMessageChoice choice = listAnswer;
-        if (choice == sending::ListMessageChoice::Applied && onApply) {
+        if (listAnswer == sending::ListMessageChoice::Applied && onApply) {
             onApply();
         }
-        return choice;
+        return listAnswer;
     }
     void focusNumberField() override { events << QStringLiteral("focus:number"); }
     void focusDelayedChoice(bool countChoice) override {
         events << (countChoice ? QStringLiteral("focus:count") : QStringLiteral("focus:pause"));
     }
-    void setNumberFieldEnabled(bool enabled) override { numberFieldEnabled.append(enabled); }
-    void redrawList() override { ++redraws; }
+    void setNumberFieldEnabled(bool) override {}
+    void redrawList() override {}
     void selectListRow(int row) override {
-        selectedRows.append(row);
         if (onSelectRow) {
             onSelectRow(row);
         }
     }
     void showOneByOneMode() override { events << QStringLiteral("radios:one-by-one"); }
-
-    void showSingleShotSheet(const QString& totalLabel) override {
-        events << QStringLiteral("single:show:") + totalLabel;
-        singleShotOpen = true;
-    }
-    void setSingleShotStatus(const QString& text) override { singleShotStatus.append(text); }
+    void showSingleShotSheet(const QString&) override {}
+    void setSingleShotStatus(const QString&) override {}
     void setSingleShotBar(int) override {}
-    void closeSingleShotSheet() override {
-        events << QStringLiteral("single:close");
-        singleShotOpen = false;
-    }
+    void closeSingleShotSheet() override {}
     int runFileCreationFailSS() override {
         events << QStringLiteral("dialog:File_Creation_Fail_SS");
         return storageFailSSAnswer;
     }
-
-    void showSendSheet(int totalMaximum, const QString& totalLabel) override {
-        events << QStringLiteral("send:show:%1:%2").arg(totalMaximum).arg(totalLabel);
-        sendSheetOpen = true;
-    }
-    void setStopEnabled(bool enabled) override { stopEnabled.append(enabled); }
+    void showSendSheet(int, const QString&) override {}
+    void setStopEnabled(bool) override {}
     void setProgressPartsVisible(bool) override {}
-    void setTotalBar(int value) override { totalBar.append(value); }
+    void setTotalBar(int) override {}
     void setCurrentBar(int) override {}
-    void setCurrentCountLabel(const QString& text) override { countLabels.append(text); }
+    void setCurrentCountLabel(const QString&) override {}
     void setCurrentNumber(const QString& text) override { numberTexts.append(text); }
     void setNumberPartsVisible(bool) override {}
     void setPauseLabel(const QString& text) override {
-        pauseLabels.append(text);
         if (onPauseLabel) {
             onPauseLabel(text);
         }
     }
-    void closeSendSheet() override {
-        events << QStringLiteral("send:close");
-        sendSheetOpen = false;
-    }
+    void closeSendSheet() override {}
     int runFileCreationFail(bool* skipForAll) override {
         events << QStringLiteral("dialog:File_Creation_Fail");
         *skipForAll = storageFailSkipAll;
@@ -93,20 +73,9 @@ struct RecordingSendView final : sending::AndroidSendView {
     int storageFailSSAnswer = 0;
     int storageFailAnswer = 1;
     bool storageFailSkipAll = false;
-
     int listDialogs = 0;
-    int redraws = 0;
     QStringList events;
-    QList<bool> numberFieldEnabled;
-    QList<int> selectedRows;
-    bool singleShotOpen = false;
-    QStringList singleShotStatus;
-    bool sendSheetOpen = false;
-    QList<bool> stopEnabled;
-    QList<int> totalBar;
-    QStringList countLabels;
     QStringList numberTexts;
-    QStringList pauseLabels;
 };
 
 // Polls the fake phone: whenever another activity start was logged, it copies the message files
@@ -163,9 +132,6 @@ class PhoneFileWatcher {
 inline QString Extra(const QJsonObject& start, const QString& key) {
     return start.value(QStringLiteral("extras")).toObject().value(key).toString();
 }
-inline bool Has_Extra(const QJsonObject& start, const QString& key) {
-    return start.value(QStringLiteral("extras")).toObject().contains(key);
-}
 
 inline const QString kPhoneLabel = QStringLiteral("Android Device 0123ABCD");
 
@@ -185,6 +151,7 @@ class AndroidSendingTest : public AndroidTest {
         composer = std::make_unique<composer::ComposerController>(composer::ComposerKind::Android);
         view = RecordingSendView();
         controller = std::make_unique<sending::Send_SMS_Func_Android>(*composer, &view);
+        composer->Save_Sent_Item_Chk(true);
     }
     void TearDown() override {
         controller.reset();
@@ -195,7 +162,6 @@ class AndroidSendingTest : public AndroidTest {
     void add(const QString& number, const QString& message) {
         composer->Create_Num_Msg_List(number, message);
     }
-    void oneByOne() { composer->Android_Sending_Mode(false); }
     void delayed(const QString& count, const QString& pause) {
         composer->Delayed_Delivry_Chk(true);
         composer->Delayed_Choices(
@@ -211,8 +177,14 @@ class AndroidSendingTest : public AndroidTest {
     QList<stores::SentItem> sentItems() const {
         return stores::LoadItems_Sent_Items(stores::Sent_Item_File(kAndroidMode));
     }
-    QStringList templates() const { return stores::LoadItems_templates(Templates_Path); }
-    QString today() const { return pacing::today().toString(QStringLiteral("dd/MM/yyyy")); }
+    // Sent items of these numbers with these messages, recorded today.
+    QList<stores::SentItem> records(const QList<std::pair<QString, QString>>& items) const {
+        QList<stores::SentItem> list;
+        for (const auto& [number, message] : items) {
+            list.append({number, message, pacing::today().toString("dd/MM/yyyy"), ""});
+        }
+        return list;
+    }
     int pushesOf(const QString& fileName) const {
         int pushes = 0;
         for (const QStringList& call : state->callsOf(QStringLiteral("push"))) {
