@@ -15,29 +15,18 @@ namespace tesk::test {
 // Sets (or, with nullopt, unsets) one environment variable for the scope.
 class ScopedEnv {
   public:
-    ScopedEnv(const char* name, std::optional<QString> value) : name_(name) {
-        if (qEnvironmentVariableIsSet(name)) {
-            previous_ = qgetenv(name);
-        }
-        if (value) {
-            qputenv(name, value->toLocal8Bit());
-        } else {
-            qunsetenv(name);
-        }
+    ScopedEnv(const char* name, std::optional<QString> value)
+        : name_(name), set_(qEnvironmentVariableIsSet(name)), previous_(qgetenv(name)) {
+        value ? void(qputenv(name, value->toLocal8Bit())) : void(qunsetenv(name));
     }
-    ~ScopedEnv() {
-        if (previous_) {
-            qputenv(name_, *previous_);
-        } else {
-            qunsetenv(name_);
-        }
-    }
+    ~ScopedEnv() { set_ ? void(qputenv(name_, previous_)) : void(qunsetenv(name_)); }
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
   private:
     const char* name_;
-    std::optional<QByteArray> previous_;
+    bool set_;
+    QByteArray previous_;
 };
 
 // Records the composer and application calls as readable lines.
@@ -45,10 +34,8 @@ class RecordingAppView : public AppView {
   public:
     void Show_Composer(int mode) override { log.append(QStringLiteral("composer %1").arg(mode)); }
     void Set_Device_Combo(int mode, const QStringList& entries, int selected) override {
-        log.append(QStringLiteral("combo %1 [%2] %3")
-                       .arg(mode)
-                       .arg(entries.join(QLatin1Char(',')))
-                       .arg(selected));
+        log.append(
+            QStringLiteral("combo %1 [%2] %3").arg(mode).arg(entries.join(',')).arg(selected));
     }
     void Set_Device_Label(int mode, const QString& text) override {
         log.append(QStringLiteral("label %1 %2").arg(mode).arg(text));

@@ -21,49 +21,42 @@ namespace {
 
 using tesk::test::RecordingAppView;
 using tesk::test::ScopedEnv;
-using tesk::test::ScriptedDialogs;
-
-unsigned modeOf(const QString& path) {
-    struct stat info {};
-    if (::lstat(QFile::encodeName(path).constData(), &info) != 0) {
-        return 0;
-    }
-    return info.st_mode & 07777;
-}
 
 QByteArray contentsOf(const QString& path) {
     QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<dir>");
 }
 
-// Everything under `root`: relative path -> (mode, contents or "<dir>", mtime in ns).
-struct Entry {
-    unsigned mode;
-    QByteArray contents;
-    long long mtime;
-    bool operator==(const Entry&) const = default;
-};
-std::map<QString, Entry> snapshot(const QString& root) {
-    std::map<QString, Entry> result;
-    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+// Everything under `root`, relative path -> "mode time contents"; `age` first puts every time far
+// in the past ("old"), so a rewrite shows as "new".
+std::map<QString, QString> snapshot(const QString& root, bool age = false) {
+    std::map<QString, QString> result;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
+        const struct timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
+        if (age) {
+            ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), old, AT_SYMLINK_NOFOLLOW);
+        }
         struct stat info {};
         ::lstat(QFile::encodeName(path).constData(), &info);
-        const long long mtime = info.st_mtim.tv_sec * 1000000000LL + info.st_mtim.tv_nsec;
-        result[QDir(root).relativeFilePath(path)] = {
-            modeOf(path), S_ISDIR(info.st_mode) ? QByteArray("<dir>") : contentsOf(path), mtime};
+        result[QDir(root).relativeFilePath(path)] =
+            QStringLiteral("%1 %2 ")
+                .arg(info.st_mode & 07777, 0, 8)
+                .arg(info.st_mtim.tv_sec == 1000000000 ? "old" : "new") +
+            QString::fromUtf8(contentsOf(path));
     }
     return result;
 }
 
-// Puts every entry's modification time far in the past, so a rewrite would show.
-void ageEverything(const QString& root) {
-    const struct timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
-    for (const auto& [relative, entry] : snapshot(root)) {
-        ::utimensat(AT_FDCWD, QFile::encodeName(QDir(root).filePath(relative)).constData(), old,
-                    AT_SYMLINK_NOFOLLOW);
+// Only new private items: folders 0700, files 0600 and empty.
+void expectFresh(const QString& root, size_t count) {
+    const std::map<QString, QString> tree = snapshot(root);
+    EXPECT_EQ(tree.size(), count);
+    for (const auto& [path, entry] : tree) {
+        EXPECT_EQ(entry, path.endsWith("VORN") ? "600 new " : "700 new <dir>")
+            << path.toStdString();
     }
 }
 
@@ -73,7 +66,6 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     file.write(bytes);
 }
 
-// One start of the program up to the mode window, against `resourceDir`.
 bool startWith(const QString& resourceDir, RecordingAppView* view) {
     ScopedEnv resource("TESK_SMS_RESOURCE_DIR", resourceDir);
     tesk::Tesk_SMSAppDelegate app(view);
@@ -81,96 +73,41 @@ bool startWith(const QString& resourceDir, RecordingAppView* view) {
     return tesk::Load_Main_Interface(app, gsm);
 }
 
-const QStringList kStoreFiles = {QStringLiteral("TESK_SMS_DATA/SentItem.VORN"),
-                                 QStringLiteral("TESK_SMS_DATA/SentItemAnd.VORN"),
-                                 QStringLiteral("TESK_SMS_DATA/Templates.VORN"),
-                                 QStringLiteral("TESK_SMS_DATA/AppExclusion.VORN"),
-                                 QStringLiteral("TESK_SMS_DATA/Exclusion/ExListIndex.VORN")};
+const QStringList kStoreFiles = {"TESK_SMS_DATA/SentItem.VORN", "TESK_SMS_DATA/SentItemAnd.VORN",
+                                 "TESK_SMS_DATA/Templates.VORN", "TESK_SMS_DATA/AppExclusion.VORN",
+                                 "TESK_SMS_DATA/Exclusion/ExListIndex.VORN"};
 
-// Each row removes items after a first start; the next start brings back exactly those and
-// leaves everything else as it was, times and the modes the user gave included.
+// The first start creates the private folders and empty files whatever the umask; each row then
+// removes items, and the next start brings back exactly those and leaves everything else as it
+// was, times, contents and the modes the user gave included.
 TEST(DataDirectory, NextStartRecreatesOnlyMissingItems) {
-    const struct {
-        QStringList removedFiles;
-        QStringList removedFolders;
-    } rows[] = {
-        {{}, {}},
-        {{QStringLiteral("TESK_SMS_DATA/Exclusion/ExListIndex.VORN")}, {}},
-        {{QStringLiteral("TESK_SMS_DATA/SentItemAnd.VORN")}, {}},
-        {{QStringLiteral("TESK_SMS_DATA/Templates.VORN"),
-          QStringLiteral("TESK_SMS_DATA/AppExclusion.VORN")},
-         {}},
-        {{}, {QStringLiteral("TESK_SMS_DATA/Exclusion")}},
-    };
-    const QString data = QStringLiteral("share/tesk-sms/TESK_SMS_DATA");
-    const QStringList firstStart = {"700 share",
-                                    "700 share/tesk-sms",
-                                    "700 " + data,
-                                    "600 " + data + "/AppExclusion.VORN",
-                                    "700 " + data + "/Exclusion",
-                                    "600 " + data + "/Exclusion/ExListIndex.VORN",
-                                    "600 " + data + "/SentItem.VORN",
-                                    "600 " + data + "/SentItemAnd.VORN",
-                                    "600 " + data + "/Templates.VORN"};
-    for (const auto& row : rows) {
-        SCOPED_TRACE((row.removedFiles + row.removedFolders).join(' ').toStdString());
+    const QStringList rows[] = {{}, {kStoreFiles[1]}, {"TESK_SMS_DATA/Exclusion", kStoreFiles[4]}};
+    for (const QStringList& removed : rows) {
+        SCOPED_TRACE(removed.join(' ').toStdString());
         QTemporaryDir top;
         RecordingAppView view;
-        // The modes do not depend on the umask: this one would leave the owner read-only.
-        const mode_t previous = ::umask(0277);
+        const mode_t previous = ::umask(0277);  // would leave the owner read-only
         const bool started = startWith(top.filePath(QStringLiteral("share/tesk-sms")), &view);
         ::umask(previous);
         ASSERT_TRUE(started);
-        QStringList created;  // "mode path", files empty
-        for (const auto& [path, entry] : snapshot(top.path())) {
-            created.append(QString::number(entry.mode, 8) + QLatin1Char(' ') + path);
-            EXPECT_TRUE(entry.contents == "<dir>" || entry.contents.isEmpty())
-                << path.toStdString();
-        }
-        EXPECT_EQ(created, firstStart);
-
+        expectFresh(top.path(), 9);  // share, tesk-sms, the data and exclusion folders, files
         const QDir temp(top.filePath(QStringLiteral("share/tesk-sms")));
         for (const QString& file : kStoreFiles) {
             writeFile(temp.filePath(file), "data\n");
         }
-        writeFile(temp.filePath(QStringLiteral("TESK_SMS_DATA/Exclusion/Friends")), "+4912345\n");
-        // Modes the user chose for existing items stay.
-        ::chmod(QFile::encodeName(temp.filePath(QStringLiteral("TESK_SMS_DATA"))).constData(),
-                0750);
-        ::chmod(QFile::encodeName(temp.filePath(QStringLiteral("TESK_SMS_DATA/SentItem.VORN")))
-                    .constData(),
-                0644);
-        for (const QString& file : row.removedFiles) {
-            ASSERT_TRUE(QFile::remove(temp.filePath(file)));
+        ::chmod(QFile::encodeName(temp.filePath("TESK_SMS_DATA")).constData(), 0750);
+        ::chmod(QFile::encodeName(temp.filePath(kStoreFiles[0])).constData(), 0644);
+        ASSERT_TRUE(removed.isEmpty() || QFile::remove(temp.filePath(removed[0])) ||
+                    QDir(temp.filePath(removed[0])).removeRecursively());
+        std::map<QString, QString> expected = snapshot(temp.path(), true);
+        EXPECT_EQ(expected.at("TESK_SMS_DATA"), "750 old <dir>");
+        EXPECT_EQ(expected.at(kStoreFiles[0]), "644 old data\n");
+        for (const QString& item : removed) {  // back new and empty, and its folder changed
+            expected[item] = item.endsWith("VORN") ? "600 new " : "700 new <dir>";
+            expected[item.section('/', 0, -2)].replace("old", "new");
         }
-        for (const QString& folder : row.removedFolders) {
-            ASSERT_TRUE(QDir(temp.filePath(folder)).removeRecursively());
-        }
-        ageEverything(temp.path());
-        const std::map<QString, Entry> before = snapshot(temp.path());
-
         ASSERT_TRUE(startWith(temp.path(), &view));
-        QStringList expected = row.removedFiles + row.removedFolders;
-        if (!row.removedFolders.isEmpty()) {  // the index inside the removed folder comes back too
-            expected.append(QStringLiteral("TESK_SMS_DATA/Exclusion/ExListIndex.VORN"));
-        }
-        QStringList added;  // a folder changes only when something in it came back
-        for (const auto& [path, entry] : snapshot(temp.path())) {
-            const auto old = before.find(path);
-            if (old == before.end()) {
-                added.append(path);
-                EXPECT_EQ(entry.mode, entry.contents == "<dir>" ? 0700u : 0600u)
-                    << path.toStdString();
-                EXPECT_TRUE(entry.contents == "<dir>" || entry.contents.isEmpty());
-            } else if (entry.contents != "<dir>" || expected.isEmpty()) {
-                EXPECT_EQ(entry, old->second) << path.toStdString();
-            }
-        }
-        EXPECT_EQ(before.at(QStringLiteral("TESK_SMS_DATA")).mode, 0750u);
-        EXPECT_EQ(before.at(QStringLiteral("TESK_SMS_DATA/SentItem.VORN")).mode, 0644u);
-        added.sort();
-        expected.sort();
-        EXPECT_EQ(added, expected);
+        EXPECT_EQ(snapshot(temp.path()), expected);
         EXPECT_TRUE(view.log.isEmpty()) << view.log.join('\n').toStdString();
     }
 }
@@ -178,18 +115,17 @@ TEST(DataDirectory, NextStartRecreatesOnlyMissingItems) {
 TEST(DataDirectory, OneStepThatFailsDoesNotStopTheOthers) {
     QTemporaryDir temp;
     tesk::Set_Data_Paths(temp.path());
-    ASSERT_TRUE(QDir(temp.path()).mkpath(QStringLiteral("TESK_SMS_DATA")));
     // A folder where the templates file belongs, and a plain file where the Exclusion folder
     // belongs: those two steps fail, all others succeed.
     ASSERT_TRUE(QDir(temp.path()).mkpath(QStringLiteral("TESK_SMS_DATA/Templates.VORN")));
     writeFile(Exclusion_Folder_Path, "in the way");
     Check_Path_And_Create_Files();
-    EXPECT_EQ(modeOf(Sent_Item_Path), 0600u);
-    EXPECT_EQ(modeOf(Sent_Item_Path_Android), 0600u);
-    EXPECT_EQ(modeOf(Applied_Exclusion_Path), 0600u);
-    EXPECT_TRUE(QFileInfo(Templates_Path).isDir());
-    EXPECT_EQ(contentsOf(Exclusion_Folder_Path), "in the way");
-    EXPECT_FALSE(QFileInfo::exists(Exclusion_Index_Path));
+    const std::map<QString, QString> tree = snapshot(temp.path());
+    EXPECT_EQ(tree.size(), 6u);  // no exclusion index
+    for (const int made : {0, 1, 3}) {
+        EXPECT_EQ(tree.at(kStoreFiles[made]), "600 new ");
+    }
+    EXPECT_EQ(tree.at("TESK_SMS_DATA/Exclusion").mid(4), "new in the way");
 }
 
 TEST(DataDirectory, ConcurrentCallsCreateEachFileOnce) {
@@ -202,74 +138,48 @@ TEST(DataDirectory, ConcurrentCallsCreateEachFileOnce) {
     for (std::thread& thread : threads) {
         thread.join();
     }
-    for (const QString& file : kStoreFiles) {
-        EXPECT_EQ(modeOf(temp.filePath(file)), 0600u) << file.toStdString();
-        EXPECT_EQ(contentsOf(temp.filePath(file)), QByteArray());
-    }
+    expectFresh(temp.path(), 7);
 }
 
 TEST(DataDirectory, UnreachableResourceDirectoryIsReportedAndEndsTheApplication) {
     QTemporaryDir temp;
     writeFile(temp.filePath(QStringLiteral("file")), "not a folder");
-    const auto before = snapshot(temp.path());
-    ScriptedDialogs script;
+    tesk::test::ScriptedDialogs script;
     script.expectNotice(QStringLiteral("Can not access Tesk sms Data file."));
     RecordingAppView view;
-    bool reachedFinish = false;
-    {
-        ScopedEnv resource("TESK_SMS_RESOURCE_DIR", temp.filePath(QStringLiteral("file/sub")));
-        tesk::Tesk_SMSAppDelegate app(&view);
-        tesk::Gsm_Tesk_Sms_Wnd gsm;
-        reachedFinish = tesk::Load_Main_Interface(app, gsm);
-        EXPECT_EQ(Main_App_wnd.load(), nullptr);
-    }
-    EXPECT_FALSE(reachedFinish);
+    EXPECT_FALSE(startWith(temp.filePath(QStringLiteral("file/sub")), &view));
+    EXPECT_EQ(Main_App_wnd.load(), nullptr);
     EXPECT_EQ(script.messages(),
               QStringList{QStringLiteral("\nCan not access Tesk sms Data file.")});
     EXPECT_EQ(view.log, QStringList{QStringLiteral("terminate")});
-    EXPECT_EQ(snapshot(temp.path()), before);
+    EXPECT_EQ(QDir(temp.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+              QStringList{"file"});
 }
 
-TEST(DataPaths, JoinPutsExactlyOneSeparator) {
-    const struct {
-        const char* first;
-        const char* second;
-        const char* joined;
-    } rows[] = {{"/a", "b", "/a/b"}, {"/a/", "b", "/a/b"}, {"/a//", "/b", "/a/b"},
-                {"/", "b", "/b"},    {"", "b", "b"},       {"/a", "b/c", "/a/b/c"}};
-    for (const auto& row : rows) {
-        EXPECT_EQ(tesk::Join_Path(QString::fromUtf8(row.first), QString::fromUtf8(row.second)),
-                  QString::fromUtf8(row.joined))
-            << row.first << " + " << row.second;
+TEST(DataPaths, JoinPutsExactlyOneSeparatorAndTheResourceComesFromTheEnvironment) {
+    const char* joins[][3] = {
+        {"/a/", "b", "/a/b"}, {"/a//", "/b", "/a/b"}, {"/", "b", "/b"}, {"", "b", "b"}};
+    for (const auto& row : joins) {
+        EXPECT_EQ(tesk::Join_Path(row[0], row[1]), QString::fromUtf8(row[2])) << row[0];
     }
-    // The data paths are derived the same way from a resource path written loosely.
     tesk::Set_Data_Paths(QStringLiteral("/srv/tesk//res/"));
     EXPECT_EQ(Resource_Path, QStringLiteral("/srv/tesk/res"));
     EXPECT_EQ(Exclusion_Index_Path,
               QStringLiteral("/srv/tesk/res/TESK_SMS_DATA/Exclusion/ExListIndex.VORN"));
-}
-
-TEST(DataPaths, ResourceDirectoryComesFromTheEnvironment) {
     const struct {
-        std::optional<QString> resource;
-        std::optional<QString> dataHome;
+        std::optional<QString> resource, dataHome;
         QString expected;
     } rows[] = {
-        {QStringLiteral("/opt/tesk/"), QStringLiteral("/x/data"), QStringLiteral("/opt/tesk")},
-        {std::nullopt, QStringLiteral("/x/data"), QStringLiteral("/x/data/tesk-sms")},
-        {QString(""), QStringLiteral("/x/data/"), QStringLiteral("/x/data/tesk-sms")},
-        {std::nullopt, std::nullopt, QStringLiteral("/home/ann/.local/share/tesk-sms")},
-        {std::nullopt, QString(""), QStringLiteral("/home/ann/.local/share/tesk-sms")},
-        {std::nullopt, QStringLiteral("relative/data"),
-         QStringLiteral("/home/ann/.local/share/tesk-sms")},
+        {"/opt/tesk/", "/x/data", "/opt/tesk"},
+        {QString(""), "/x/data/", "/x/data/tesk-sms"},
+        {std::nullopt, std::nullopt, "/home/ann/.local/share/tesk-sms"},
+        {std::nullopt, "relative/data", "/home/ann/.local/share/tesk-sms"},
     };
     ScopedEnv home("HOME", QStringLiteral("/home/ann"));
     for (const auto& row : rows) {
         ScopedEnv resource("TESK_SMS_RESOURCE_DIR", row.resource);
         ScopedEnv dataHome("XDG_DATA_HOME", row.dataHome);
-        EXPECT_EQ(tesk::Resource_Directory(), row.expected)
-            << row.resource.value_or("<unset>").toStdString() << " / "
-            << row.dataHome.value_or("<unset>").toStdString();
+        EXPECT_EQ(tesk::Resource_Directory(), row.expected) << row.expected.toStdString();
     }
 }
 
