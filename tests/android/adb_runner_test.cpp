@@ -1,15 +1,13 @@
 // The adb runner against the fake adb: argument vectors, the merged stream, failures and the
-// time-out; and the quoting of words for the phone's shell against a real /bin/sh.
+// time-out. (How the phone's shell reads quoted words is checked with the messages that reach
+// the phone, in intent_send_test.)
 #include "android/adb_runner.h"
 #include "android_test_support.h"
-
-#include <QProcess>
 
 namespace tesk::test {
 namespace {
 
-using android::AdbCall;
-using android::Run_Adb;
+using namespace android;
 
 class AdbRunnerTest : public AndroidTest {};
 
@@ -21,10 +19,7 @@ TEST_F(AdbRunnerTest, ArgumentsArriveAsTheyAreWithoutALocalShell) {
     const AdbCall call = Run_Adb(arguments);
     EXPECT_TRUE(call.completed());
     EXPECT_FALSE(call.succeeded());  // the local file does not exist
-    ASSERT_EQ(state->calls().size(), 1);
-    EXPECT_EQ(state->calls().first(), arguments);
-    EXPECT_TRUE(call.output.contains(QStringLiteral("cannot stat '/no/such dir/$HOME;`x`'")))
-        << call.output.toStdString();
+    EXPECT_EQ(state->calls(), QList<QStringList>{arguments});
 }
 
 // The exit code is reported; standard error and output arrive in one text, decoded as UTF-8.
@@ -51,49 +46,23 @@ TEST_F(AdbRunnerTest, MissingAdbIsAFailedCallWithNoOutput) {
     EXPECT_FALSE(call.started);
     EXPECT_FALSE(call.succeeded());
     EXPECT_TRUE(call.output.isEmpty());
-    EXPECT_EQ(android::ExecuteExternalFile(QStringLiteral("ignored"), {QStringLiteral("devices")}),
-              QString(""));
 }
 
+// The log names the command word only: the rest may be a number and a message.
 TEST_F(AdbRunnerTest, AHangingCallEndsByTimeOutAsAFailure) {
     onePhone();
     state->setHang({QStringLiteral("devices")});
     pacing::ScopedScale tiny{0.005};  // the 60 s of a listing become 0.3 s
     const AdbCall call = Run_Adb({QStringLiteral("devices")});
-    EXPECT_TRUE(call.started);
     EXPECT_TRUE(call.timedOut);
-    EXPECT_FALSE(call.completed());
     EXPECT_FALSE(call.succeeded());
     EXPECT_TRUE(logged.contains(QStringLiteral("adb devices: adb did not answer in time")));
 }
 
-TEST_F(AdbRunnerTest, InstallAndPushWaitThreeTimesLonger) {
-    pacing::ScopedScale unit{1.0};
-    EXPECT_EQ(android::Adb_Timeout_Ms(android::Adb_Wait_For({QStringLiteral("devices")})), 60000);
-    EXPECT_EQ(android::Adb_Timeout_Ms(android::Adb_Wait_For({QStringLiteral("shell")})), 60000);
-    EXPECT_EQ(android::Adb_Timeout_Ms(android::Adb_Wait_For({QStringLiteral("install")})), 180000);
-    EXPECT_EQ(android::Adb_Timeout_Ms(android::Adb_Wait_For({QStringLiteral("push")})), 180000);
-}
-
-// What a POSIX shell makes of the quoted word is the text itself.
-TEST(ShellQuote, PosixShellReadsTheTextBack) {
-    const QString texts[] = {QString(""),
-                             QStringLiteral("Hello"),
-                             QStringLiteral("it's 'quoted''"),
-                             QStringLiteral("say \"hi\""),
-                             QStringLiteral("$HOME ${PATH} $(id) `id` $1 *"),
-                             QStringLiteral("a;b&c|d<e>f && g || h"),
-                             QStringLiteral("\\ \\\\ \\n end\\"),
-                             QStringLiteral("one\ntwo\r\nthree\ttab"),
-                             QStringLiteral("😀 ünïcödé ✓"),
-                             QStringLiteral("-n --es MSG")};
-    for (const QString& text : texts) {
-        QProcess sh;
-        sh.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("printf '%s' ") +
-                                                                       android::Shell_Quote(text)});
-        ASSERT_TRUE(sh.waitForFinished(30000));
-        EXPECT_EQ(QString::fromUtf8(sh.readAllStandardOutput()), text);
-    }
+TEST(AdbWait, InstallAndPushWaitLonger) {
+    EXPECT_EQ(Adb_Wait_For({QStringLiteral("install"), QStringLiteral("-r")}), AdbWait::Transfer);
+    EXPECT_EQ(Adb_Wait_For({QStringLiteral("push")}), AdbWait::Transfer);
+    EXPECT_EQ(Adb_Wait_For({QStringLiteral("shell"), QStringLiteral("push")}), AdbWait::Normal);
 }
 
 }  // namespace
