@@ -18,40 +18,20 @@ TEST(Listing, CleanFirstMoreAndStatus) {
     } cases[] = {
         {"header_only", "List of devices attached\n\n", "", "", false,
          "Android device status:\n\nNo device found."},
-        {"nothing_at_all", "", "", "", false, "Android device status:\n\nNo device found."},
         {"daemon_lines_then_phone",
          "* daemon not running. starting it now on port 5037 *\n* daemon started "
          "successfully *\nList of devices attached\n0123abcd\tdevice\n\n",
-         "0123abcd\tdevice", "Android Device 0123ABCD", false,
-         "Android device status:\n\nConnected:\n0123ABCD"},
-        {"current_wording_and_a_serial_holding_device",
-         "adb server version (39) doesn't match this client (41); killing...\n* daemon "
-         "not running; starting now at tcp:5037\n* daemon started successfully\nList "
-         "of devices attached\nmydevice01\tdevice\n\n",
-         "mydevice01\tdevice", "Android Device MYDEVICE01", false,
-         "Android device status:\n\nConnected:\nMYDEVICE01"},
-        {"out_of_date_server_and_failed_daemon_start",
-         "adb server is out of date.  killing...\n* failed to start daemon\nList of "
-         "devices attached\n0123abcd\tdevice\n",
          "0123abcd\tdevice", "Android Device 0123ABCD", false,
          "Android device status:\n\nConnected:\n0123ABCD"},
         {"offline", "List of devices attached\n0123abcd\toffline\n", "0123abcd\toffline",
          "Android Device 0123ABCD\tOFFLINE", false,
          "Android device status:\n\n0123ABCD\tOFFLINE\nNot connected properly, "
          "Please reconnect your device."},
-        {"two_phones", "List of devices attached\nAAA1\tdevice\nbbb2\tdevice\n",
-         "AAA1\tdevice\nbbb2\tdevice", "Android Device AAA1", true,
-         "Android device status:\n\nConnected:\nAAA1\t\nBBB2\n\nMore than one "
-         "android device detected, please use only one android device at a time."},
         {"phone_and_bootloader", "List of devices attached\nAAA1\tdevice\nbbb2\tbootloader\n",
          "AAA1\tdevice\nbbb2\tbootloader", "Android Device AAA1", true,
          "Android device status:\n\nConnected:\nAAA1\t\nBBB2\tBOOTLOADER\n\nMore "
          "than one android device detected, please use only one android device at "
-         "a time."},
-        {"unauthorized", "List of devices attached\nzz9\tunauthorized\n", "zz9\tunauthorized",
-         "Android Device ZZ9\tUNAUTHORIZED", false,
-         "Android device status:\n\nZZ9\tUNAUTHORIZED\nNot connected properly, "
-         "Please reconnect your device."}};
+         "a time."}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const QString cleaned = Clean_Device_Listing(c.output);
@@ -77,27 +57,21 @@ TEST(AdbLines, OldAndCurrentWordingsAreKnown) {
          AdbLine::ServerNotice},
         {"adb server is out of date.  killing...", AdbLine::ServerNotice},
         {"* failed to start daemon", AdbLine::ServerFailed},
-        {"* failed to start daemon *", AdbLine::ServerFailed},
         {"adb: cannot connect to daemon at tcp:5037: Connection refused", AdbLine::ServerFailed},
         {"error: cannot connect to daemon", AdbLine::ServerFailed},
-        {"adb: no devices/emulators found", AdbLine::NoDevice},
         {"adb: error: failed to get feature set: no devices/emulators found", AdbLine::NoDevice},
         {"error: no devices/emulators found", AdbLine::NoDevice},
-        {"error: device not found", AdbLine::NoDevice},
         {"adb: device '0123abcd' not found", AdbLine::NoDevice},
         {"error: device offline", AdbLine::Offline},
-        {"adb: device offline", AdbLine::Offline},
         {"error: device unauthorized.", AdbLine::Unauthorized},
         {"adb: device unauthorized.", AdbLine::Unauthorized},
         {"error: more than one device/emulator", AdbLine::MoreThanOne},
-        {"error: more than one device and emulator", AdbLine::MoreThanOne},
-        {"adb: more than one device/emulator", AdbLine::MoreThanOne},
+        {"adb: more than one device and emulator", AdbLine::MoreThanOne},
         // Words of a phone or a program, not of adb.
         {"0123abcd\tdevice", AdbLine::Other},
         {"Starting: Intent { MSG=device offline }", AdbLine::Other},
         {"adb: error: failed to stat remote object '/system/build.prop': No such file",
-         AdbLine::Other},
-        {"", AdbLine::Other}};
+         AdbLine::Other}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line.toStdString());
         EXPECT_EQ(Classify_Adb_Line(c.line), c.kind);
@@ -107,20 +81,6 @@ TEST(AdbLines, OldAndCurrentWordingsAreKnown) {
         EXPECT_EQ(Phone_Lost_In(output), c.kind == AdbLine::NoDevice ||
                                              c.kind == AdbLine::Offline ||
                                              c.kind == AdbLine::Unauthorized);
-    }
-}
-
-TEST(PropertyLines, ValueAfterTheFirstEqualsSign) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"ro.product.model=GT-I9100", "GT-I9100"},
-        {"ro.product.model  =  GT-I9100  ", "GT-I9100"},
-        {"ro.build.host\t=\tSEP-132\r", "SEP-132"},
-        {"ro.x=a=b", "a=b"},
-        {"ro.product.model", ""},
-        {"ro.product.model=", ""}};
-    for (const auto& [line, value] : cases) {
-        EXPECT_EQ(Android_Device_Details(QString::fromLatin1(line)), QString::fromLatin1(value))
-            << line;
     }
 }
 
@@ -140,7 +100,6 @@ TEST_F(CheckConnectionTest, NoOrOfflinePhoneAnswersNoWithoutInstalling) {
         EXPECT_EQ(Android_Selected_Device.get(), QString::fromLatin1(selected));
         EXPECT_TRUE(state->callsOf(QStringLiteral("install")).isEmpty());
     }
-    EXPECT_TRUE(logged.contains(QStringLiteral("start check connection of android device")));
 }
 
 // In the words of old and of today's adb alike: a ready phone after a daemon start is detected
@@ -173,16 +132,13 @@ TEST_F(CheckConnectionTest, OldAndCurrentAdbWordsReadAlike) {
     }
 }
 
-// The status button and the two-phone rule ask adb afresh.
-TEST_F(CheckConnectionTest, StatusButtonShowsTheReportAndTheRuleCountsTheListedPhones) {
+// The status button asks adb afresh.
+TEST_F(CheckConnectionTest, StatusButtonShowsTheReport) {
     onePhone();
     ScriptedDialogs dialogs;
     dialogs.expectNotice(QStringLiteral("Android device status:\n\nConnected:\n0123ABCD"));
     Check_And_Dev_St_Pressed();
     EXPECT_EQ(dialogs.pending(), 0);
-    EXPECT_FALSE(Check_More_Than_One_Android_Device());
-    state->setListing(QStringLiteral("List of devices attached\nAAA1\tdevice\nBBB2\tdevice\n"));
-    EXPECT_TRUE(Check_More_Than_One_Android_Device());
 }
 
 }  // namespace
