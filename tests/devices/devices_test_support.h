@@ -2,7 +2,6 @@
 // Device windows under test: virtual modems in a private runtime folder, a fast clock, scripted
 // dialogs, and views that record what the controllers show.
 #include "appstate/selection_state.h"
-#include "core/log.h"
 #include "core/pacing.h"
 #include "devices/automated_test.h"
 #include "devices/gsm_device_list.h"
@@ -50,15 +49,12 @@ struct RecordingDeviceView final : devices::GsmDeviceListView {
     }
     void selectRow(int row) override { selected = row; }
     void scrollToTop() override {}
-    void showControls(const devices::DeviceWindowControls& c) override { controls = c; }
-    void showProgress(int, int maximum) override { progressMax = std::max(progressMax, maximum); }
-    void showDetails(const devices::DeviceDetailsFields& f) override { details = f; }
+    void showControls(const devices::DeviceWindowControls&) override {}
+    void showProgress(int, int) override {}
+    void showDetails(const devices::DeviceDetailsFields&) override {}
     void showSettings(const devices::SettingsFields& f) override { settings = f; }
-    void setTestNumberField(const QString& text) override { testNumber = text; }
-    void showPleaseWait(bool shown) override {
-        sheet = shown;
-        sheetShown = sheetShown || shown;
-    }
+    void setTestNumberField(const QString&) override {}
+    void showPleaseWait(bool) override {}
     void endModal(int code) override { endCodes.append(code); }
     void runAutomatedTest(const devices::AutomatedTestHandIn& handIn) override {
         handIns.append(handIn);
@@ -70,13 +66,7 @@ struct RecordingDeviceView final : devices::GsmDeviceListView {
     std::function<void()> onRedraw;
     std::function<void(const devices::AutomatedTestHandIn&)> onAutomatedTest;
     int selected = -2;
-    devices::DeviceWindowControls controls;
-    int progressMax = 0;
-    devices::DeviceDetailsFields details;
     devices::SettingsFields settings;
-    QString testNumber;
-    bool sheet = false;
-    bool sheetShown = false;
     QList<int> endCodes;
     QList<devices::AutomatedTestHandIn> handIns;
 };
@@ -100,7 +90,6 @@ class VirtualModemsTest : public ::testing::Test {
 
     VirtualModems modems;  // first: XDG_RUNTIME_DIR points at its folder before anything runs
     pacing::ScopedScale fast{kDeviceTimeScale};
-    log::Capture logged;
 };
 
 }  // namespace tesk::test
