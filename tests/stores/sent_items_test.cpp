@@ -26,25 +26,16 @@ TEST(SentItemParsing, GivesTheEntries) {
     const std::pair<QString, QList<SentItem>> cases[] = {
         {Sent_Item_Record({"0777", "line one\nline two", "01/02/2026", "Done"}),
          {{"0777", "line one\nline two", "01/02/2026", "Done"}}},
-        {"\a111\vfirst\a01/01/2026\vok\a222\vsecond\a02/01/2026\v+CMS ERROR: 500\n",
+        {"\a  111 \vfirst\a01/01/2026\v ok  \a222\vsecond\a02/01/2026\v+CMS ERROR: 500\n",
          {{"111", "first", "01/01/2026", "ok"},
           {"222", "second", "02/01/2026", "+CMS ERROR: 500"}}},
-        {"\a111\vfirst\a01/01/2026\v ok  \a222\vsecond\a02/01/2026\v done \n",
-         {{"111", "first", "01/01/2026", "ok"}, {"222", "second", "02/01/2026", "done"}}},
         {"just some text\n\n", {}},
-        {"\a  333 \vm\a03/01/2026\vok\n", {{"333", "m", "03/01/2026", "ok"}}},
         {"\a444\vonly a message\n", {{"444", "only a message", "", ""}}},
         {"\a\vno number\a01/01/2026\vok\n\a555\vx\a\v\n", {{"555", "x", "", ""}}},
-        {"\a666\vhi\a04/01/2026\v\n", {{"666", "hi", "04/01/2026", ""}}},  // as Android writes it
-        {"\a777\vend\a05/01/2026\vok", {{"777", "end", "05/01/2026", "ok"}}},
         {Sent_Item_Record({"07\a77", "ring\a\vbell", "01/02/2026", "Done"}) +
-             Sent_Item_Record({"0888", "\v\a\v\a\a", "02/02/2026", "ok"}) +
-             Sent_Item_Record({"0999", "tab\v\aonly", "03/02/2026", ""}),
+             Sent_Item_Record({"0888", "\v\a\v\a\a", "02/02/2026", ""}),
          {{"07\a77", "ring\a\vbell", "01/02/2026", "Done"},
-          {"0888", "\v\a\v\a\a", "02/02/2026", "ok"},
-          {"0999", "tab\v\aonly", "03/02/2026", ""}}},
-        {"\a111\va\ab\a01/01/2026\vok\a222\vc\vd\a02/01/2026\vdone\n",
-         {{"111", "a\ab", "01/01/2026", "ok"}, {"222", "c\vd", "02/01/2026", "done"}}},
+          {"0888", "\v\a\v\a\a", "02/02/2026", ""}}},
         // Without a written date the first BEL ends the message.
         {"\a111\va\ab\vc\n", {{"111", "a", "b", "c"}}}};
     for (const auto& [text, expected] : cases) {
@@ -66,9 +57,6 @@ TEST(SentItemDeletion, CutsOnlyTheDeletedRecords) {
          "# kept by hand\n\a1\vbad \xFF\xFE byte\a01/01/2026\vok\n"
          "\n\a3\vr\x07ng\v\a01/01/2026\vok\n"},
         {"\a1\va\a01/01/2026\vok\a2\vb\a02/01/2026\vok\n", {1}, "\a2\vb\a02/01/2026\vok\n"},
-        {"\a\vno number\a01/01/2026\vok\a1\va\a01/01/2026\vok\a2\vb\a02/01/2026\vok",
-         {1},
-         "\a\vno number\a01/01/2026\vok\a2\vb\a02/01/2026\vok"},
         {"\a1\va\a01/01/2026\vok\n\a2\vb\a02/01/2026\vok", {0}, "\a1\va\a01/01/2026\vok\n"},
         {"\xEF\xBB\xBF\a1\va\a01/01/2026\vok\n\a2\vb\a02/01/2026\vok\n",
          {1},

@@ -26,10 +26,9 @@ class RecordingTemplatesView final : public TemplatesView {
     void selectRows(const QList<int>&) override {}
     void setCountLabel(const QString& text) override { count = text; }
     void endModal(int code) override { ended = code; }
-    int runEditor(const QString& title, const QString& text, int row) override {
+    int runEditor(const QString& title, const QString& text, int) override {
         editorTitle = title;
         editorText = text;
-        editorRow = row;
         return 0;
     }
     void offerToOpenExportedFile(const QString& path) override { exported = path; }
@@ -38,7 +37,6 @@ class RecordingTemplatesView final : public TemplatesView {
     int ended = -2;
     QString editorTitle;
     QString editorText;
-    int editorRow = -2;
     QString exported;
 };
 
@@ -65,7 +63,7 @@ TEST_F(TemplatesWindow, EditorAddsAndUpdatesWithoutDuplicates) {
     window_.Set_Selected_Rows({0, 2});
     dialogs_.expectNotice("\nPlease select only one record to update.");
     window_.Update_Btn();
-    EXPECT_EQ(view_.editorRow, -2) << "no editor opened";
+    EXPECT_EQ(view_.editorTitle, QString()) << "no editor opened";
     window_.AddNew_Btn();
     EXPECT_EQ(view_.editorTitle, "Add Templates");
     dialogs_.expectNotice("\nPlease type template message.");
@@ -121,7 +119,6 @@ TEST_F(TemplatesWindow, UseGoesIntoTheComposerAtItsCursor) {
     window_.Use_template_Btn();
     EXPECT_EQ(composer_.composerText(), "Hello Welcome! bye");
     EXPECT_EQ(composerView_.composerText, "Hello Welcome! bye");
-    EXPECT_EQ(composer_.charCountLabel(), "18 Characters");
 
     // A selection is replaced.
     composer_.Set_Composer_Selection(0, 5);
@@ -150,8 +147,7 @@ TEST_F(TemplatesWindow, PastSixteenHundredTheUserDecides) {
     dialogs_.expectNotice("typical SMS Length");
     dialogs_.expectNotice(kMoved);
     window_.Use_template_Btn();
-    EXPECT_EQ(composer_.composerText().size(), 1600);
-    EXPECT_EQ(composer_.composerText().right(50), QString(50, QLatin1Char('t')));
+    EXPECT_EQ(composer_.composerText(), QString(1550, 'c') + QString(50, 't'));
     EXPECT_EQ(composer_.charCountLabel(), "1600 Characters (Each Message will now consume 11 SMS)");
 }
 
@@ -160,9 +156,8 @@ TEST_F(TemplatesWindow, ExportAsHtml) {
     dialogs_.expectFileToSave(dir_.filePath("templates"));
     window_.Export_Btn();
     ASSERT_EQ(view_.exported, dir_.filePath("templates.html"));
-    const QString page = readReport(view_.exported);
-    EXPECT_EQ(page, Templates_Report(window_.templates(), ReportFormat::Html));
-    EXPECT_TRUE(page.contains("See&nbsp;you<br>at&nbsp;9"));
+    EXPECT_EQ(readReport(view_.exported),
+              Templates_Report(window_.templates(), ReportFormat::Html));
 }
 
 }  // namespace
