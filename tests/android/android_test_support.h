@@ -1,6 +1,6 @@
 #pragma once
 // Android-link tests: a private resource directory whose "adb" is the fake adb, a phone state
-// directory the fake serves, a fast clock, and a view that records what the phone window shows.
+// directory the fake serves and a fast clock.
 #include "android/android_detection.h"
 #include "android/companion_delivery.h"
 #include "android/phone_list_wnd.h"
@@ -86,39 +86,6 @@ class AndroidTest : public ::testing::Test {
     std::unique_ptr<fakeadb::FakeAdbState> state;
     pacing::ScopedScale fast{kAndroidTimeScale};
     log::Capture logged;
-};
-
-struct RecordingPhoneView final : android::PhoneListView {
-    void redrawRows() override { ++redraws; }
-    void selectRow(int row) override { selected = row; }
-    void scrollToTop() override {}
-    void showControls(const android::PhoneWindowControls& c) override { controls = c; }
-    void showProgress(int value) override { progress.append(value); }
-    void showPleaseWait(bool shown) override {
-        sheet = shown;
-        sheetShown = sheetShown || shown;
-    }
-    void setTestNumberField(const QString& text) override { testNumber = text; }
-    void focusRows() override { ++rowFocus; }
-    void focusTestNumber() override { ++numberFocus; }
-    void endModal(int code) override { endCodes.append(code); }
-    bool askAboutPhone(const QString& question) override {
-        questions.append(question);
-        return phoneAnswer;
-    }
-
-    int redraws = 0;
-    int selected = -2;
-    android::PhoneWindowControls controls;
-    QList<int> progress;
-    bool sheet = false;
-    bool sheetShown = false;
-    QString testNumber = QStringLiteral("untouched");
-    int rowFocus = 0;
-    int numberFocus = 0;
-    QList<int> endCodes;
-    QStringList questions;
-    bool phoneAnswer = false;
 };
 
 }  // namespace tesk::test

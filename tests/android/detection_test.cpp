@@ -86,18 +86,24 @@ TEST(AdbLines, OldAndCurrentWordingsAreKnown) {
 
 class CheckConnectionTest : public AndroidTest {};
 
-// No phone, or an offline one: no, without an install and without an error text.
-TEST_F(CheckConnectionTest, NoOrOfflinePhoneAnswersNoWithoutInstalling) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"List of devices attached\n\n", ""},
-        {"List of devices attached\n0123abcd\toffline\n", "Android Device 0123ABCD\tOFFLINE"}};
-    for (const auto& [listing, selected] : cases) {
-        SCOPED_TRACE(listing);
-        state->setListing(QString::fromLatin1(listing));
+// No phone, an offline or an unauthorized one: no, without an install; only the authorization
+// is something to tell the user about.
+TEST_F(CheckConnectionTest, NoOfflineOrUnauthorizedPhoneAnswersNoWithoutInstalling) {
+    const struct {
+        const char* listing;
+        QString selected, error;
+    } cases[] = {
+        {"List of devices attached\n\n", "", ""},
+        {"List of devices attached\n0123abcd\toffline\n", "Android Device 0123ABCD\tOFFLINE", ""},
+        {"List of devices attached\nzz9\tunauthorized\n", "Android Device ZZ9\tUNAUTHORIZED",
+         kPhoneUnauthorized}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.listing);
+        state->setListing(QString::fromLatin1(c.listing));
         QString error = QStringLiteral("stale");
         EXPECT_FALSE(CheckConnection(&error));
-        EXPECT_EQ(error, QString(""));
-        EXPECT_EQ(Android_Selected_Device.get(), QString::fromLatin1(selected));
+        EXPECT_EQ(error, c.error);
+        EXPECT_EQ(Android_Selected_Device.get(), c.selected);
         EXPECT_TRUE(state->callsOf(QStringLiteral("install")).isEmpty());
     }
 }
