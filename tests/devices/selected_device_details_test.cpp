@@ -32,10 +32,8 @@ DeviceRecord chosen(const QString& port, const QString& path, bool state = true)
     r.ticked = state;
     r.portName = port;
     r.path = path;
-    r.model = QStringLiteral("VM-1");
     r.defaultSmsc = QStringLiteral("+447785016005");
     r.smsMode = SmsMode::Pdu;
-    r.supportedModes = QStringLiteral(";PDU Mode;Text Mode;");
     r.smsCapable = QStringLiteral("Yes");
     return r;
 }
@@ -156,7 +154,6 @@ TEST_F(DeviceSettingsTest, AutomaticTestGetsThisWindowsDevices) {
     window.Automate_Button_Presses();
     ASSERT_EQ(view.handIns.size(), 1);
     EXPECT_EQ(view.handIns[0].devices.size(), 2);
-    EXPECT_EQ(view.handIns[0].opener->Opener_Kind(), 1);
     // Applying from the test reaches the window's copy and the hand-over.
     view.handIns[0].opener->Apply_Test_Settings(QStringLiteral("/dev/d"), false, true,
                                                 QStringLiteral("+4412"));
