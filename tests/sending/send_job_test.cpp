@@ -16,15 +16,13 @@ struct RecordingJobView final : SendJobView {
         ++applyDialogs;
         return applyAnswer;
     }
-    void focusNumberField() override { focus = "number"; }
-    void focusDelayedChoice(bool count) override { focus = count ? "count" : "pause"; }
-    void showPleaseWait(bool shown) override { sheet = shown; }
+    void focusNumberField() override {}
+    void focusDelayedChoice(bool) override {}
+    void showPleaseWait(bool) override {}
     void openSendingWindow(const SendingRequest& r) override { requests.append(r); }
 
     ApplyChoice applyAnswer = ApplyChoice::Continue;
     int applyDialogs = 0;
-    QString focus;
-    bool sheet = false;
     QList<SendingRequest> requests;
 };
 
@@ -69,40 +67,18 @@ TEST_F(SendJobTest, ChecksBeforeAnyDeviceIsTouched) {
     composer.controlTextDidChange("+4477");
     dialogs.expectNotice("\nPlease insert entered number to the list.");
     job.Send_SMS_Btn(modems[0].portPath());
-    EXPECT_EQ(jobView.focus, "number");
     composer.controlTextDidChange(QString());
     composer.Delayed_Delivry_Chk(true);
     composer.Delayed_Choices(true, 6, -1);
     dialogs.expectNotice("\nNo values have been selected in 'Delayed Delivery Options'.");
     job.Send_SMS_Btn(modems[0].portPath());
-    EXPECT_EQ(jobView.focus, "pause");
     EXPECT_TRUE(jobView.requests.isEmpty());
     EXPECT_TRUE(modems[0].commands().isEmpty());
 }
 
-TEST_F(SendJobTest, ApplyMessageDialogOncePerDistinctText) {
-    choose({true});
-    composer.Create_Num_Msg_List("+447700900002", QString());
-    composer.textDidChange("Spring sale");
-    jobView.applyAnswer = ApplyChoice::FillBlank;
-    job.Send_SMS_Btn(modems[0].portPath());
-    ASSERT_EQ(jobView.requests.size(), 1);
-    EXPECT_EQ(jobView.requests[0].list.at(0).Message, "hi");
-    EXPECT_EQ(jobView.requests[0].list.at(1).Message, "Spring sale");
-    EXPECT_EQ(jobView.requests[0].selected, modems[0].portPath());
-    job.Send_SMS_Btn(modems[0].portPath());
-    EXPECT_EQ(jobView.applyDialogs, 1);
-    EXPECT_EQ(jobView.requests.size(), 2);
-    composer.textDidChange("Summer sale");
-    jobView.applyAnswer = ApplyChoice::Cancel;
-    job.Send_SMS_Btn(modems[0].portPath());
-    EXPECT_EQ(jobView.applyDialogs, 2);
-    EXPECT_EQ(jobView.requests.size(), 2);
-}
-
-// Rows without a message, the way a user meets them: Send, an answer, Send again. Each run
-// goes through the virtual modem, whose log says what the recipients got; an empty SMS arrives
-// only where the user said yes to exactly that.
+// Rows without a message, the way a user meets them: Send, an answer, Send again. The list each
+// Send hands to the run is what the recipients get; an empty SMS goes only where the user said
+// yes to exactly that, and the apply-message dialog comes once per composed text.
 TEST_F(SendJobTest, NothingGoesOutEmptyUnlessTheUserSaysSo) {
     struct Press {
         std::optional<ApplyChoice> apply;  // the apply-message dialog's answer; none: not shown
@@ -113,16 +89,20 @@ TEST_F(SendJobTest, NothingGoesOutEmptyUnlessTheUserSaysSo) {
         QStringList rows;  // the rows' messages
         QString composerText;
         QList<Press> presses;
-        QStringList received;  // what the modem got, in list order
+        QList<QStringList> sent;  // the messages of each run opened
     };
     const QString none = "You have composed no text message yet for any";
     const QString some = "1 of the 2 contacts in the list have no text message.";
     using enum ApplyChoice;
     const Case cases[] = {
-        {{"", ""}, "Hello", {{Cancel, "", ""}, {FillBlank, "", ""}}, {"Hello", "Hello"}},
-        {{"", ""}, "Hello", {{Continue, none, "No"}, {FillAll, "", ""}}, {"Hello", "Hello"}},
-        {{"hi", ""}, "Hello", {{Continue, some, "No"}, {Continue, some, "Yes"}}, {"hi", ""}},
+        {{"", ""}, "Hello", {{Cancel, "", ""}, {FillBlank, "", ""}}, {{"Hello", "Hello"}}},
+        {{"", ""}, "Hello", {{Continue, none, "No"}, {FillAll, "", ""}}, {{"Hello", "Hello"}}},
+        {{"hi", ""}, "Hello", {{Continue, some, "No"}, {Continue, some, "Yes"}}, {{"hi", ""}}},
         {{"", ""}, "", {{std::nullopt, none, "No"}}, {}},  // nothing composed
+        {{"hi", ""},
+         "Sale",
+         {{FillBlank, "", ""}, {std::nullopt, "", ""}},
+         {{"hi", "Sale"}, {"hi", "Sale"}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(&c - cases);
@@ -146,51 +126,60 @@ TEST_F(SendJobTest, NothingGoesOutEmptyUnlessTheUserSaysSo) {
             job.Send_SMS_Btn(modems[0].portPath());
             EXPECT_EQ(jobView.applyDialogs, expectedDialogs);
         }
-        ASSERT_LE(jobView.requests.size(), 1);
-        QStringList received;
-        if (!jobView.requests.isEmpty()) {
-            dialogs.expectNotice("SMS Sending process is finished.");
-            run.Open_SMS_Sending_Dialog(jobView.requests.first());
-            run.Wait_For_Run();
-            for (const auto& sms : modems[0].received()) {
-                received.append(sms.text);
+        QList<QStringList> sent;
+        for (const SendingRequest& opened : jobView.requests) {
+            EXPECT_EQ(opened.selected, modems[0].portPath());
+            sent.append(QStringList());
+            for (const auto& item : opened.list) {
+                sent.last().append(item.Message);
             }
         }
-        EXPECT_EQ(received, c.received);
+        EXPECT_EQ(sent, c.sent);
         ASSERT_EQ(dialogs.pending(), 0);
     }
 }
 
-TEST_F(SendJobTest, AllDeviceGoesOnWithTheDevicesThatAnswer) {
-    choose({true, false, true});
-    dialogs.expect("VM-1 Device connected on VM1 \n\nDevice not connected properly", "Yes");
-    job.Send_SMS_Btn("All Device");
-    ASSERT_EQ(jobView.requests.size(), 1);
-    EXPECT_EQ(jobView.requests[0].entries,
-              (QStringList{modems[0].portPath(), modems[2].portPath(), "All Device"}));
-    EXPECT_EQ(jobView.requests[0].selected, "All Device");
-    EXPECT_FALSE(jobView.sheet);
-}
-
-TEST_F(SendJobTest, NoDeviceAnsweringEndsTheJob) {
-    struct Case {
+// Each device is asked before the run: the run goes on with those that answer when the user
+// agrees, and not at all when none answers.
+TEST_F(SendJobTest, OnlyTheDevicesThatAnswerTakePart) {
+    const struct {
         QList<bool> answering;
         QString choice;  // "" = the first device
         QString message;
-    };
-    const Case cases[] = {
+        QString button;
+        QList<int> taking;  // the devices the run opens on; empty: no run
+    } cases[] = {
+        {{true, false, true},
+         "All Device",
+         "VM-1 Device connected on VM1 \n\nDevice not connected properly",
+         "Yes",
+         {0, 2}},
         {{false, false},
          "All Device",
          "VM-1 Device connected on VM0 \nVM-1 Device connected on VM1 \n\n All Device not "
-         "connected properly"},
-        {{false}, "", "VM-1 Device connected on VM0 \nDevice is not connected properly"},
+         "connected properly",
+         "OK",
+         {}},
+        {{false}, "", "VM-1 Device connected on VM0 \nDevice is not connected properly", "OK", {}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message.toStdString());
         choose(c.answering);
-        dialogs.expectNotice(c.message);
+        jobView.requests.clear();
+        dialogs.expect(c.message, c.button);
         job.Send_SMS_Btn(c.choice.isEmpty() ? port_val_str_array.get().first() : c.choice);
-        EXPECT_TRUE(jobView.requests.isEmpty());
         ASSERT_EQ(dialogs.pending(), 0);
+        if (c.taking.isEmpty()) {
+            EXPECT_TRUE(jobView.requests.isEmpty());
+            continue;
+        }
+        ASSERT_EQ(jobView.requests.size(), 1);
+        QStringList entries;
+        for (const int i : c.taking) {
+            entries.append(modems[i].portPath());
+        }
+        EXPECT_EQ(jobView.requests[0].entries, entries << "All Device");
+        EXPECT_EQ(jobView.requests[0].selected, "All Device");
     }
 }
 

@@ -41,7 +41,7 @@ struct RecordingView final : SendingView {
         }
     }
     void setStatusText(const QString&) override {}
-    void setProgressText(const QString& text) override { progress = text; }
+    void setProgressText(const QString&) override {}
     void setOverallBar(int, int) override {}
     void setMessageBar(int) override {}
     void setPauseLabel(const QString& text) override {
@@ -61,7 +61,6 @@ struct RecordingView final : SendingView {
 
     std::function<void()> onRedraw;
     std::function<void(const QString&)> onPauseLabel;
-    QString progress;  // the last progress text
     QStringList pauseLabels;
     bool exportVisible = false;
     int closed = 0;
@@ -77,14 +76,12 @@ class SendingRunTest : public ::testing::Test {
     }
     void TearDown() override { close_all_ports(); }
 
-    // Modem VM<n> (n: how many came before), logging what it accepts to a file of its own.
+    // Modem VM<n> (n: how many came before).
     vmodem::VirtualModem& addModem(vmodem::Config config = {}) {
         config.name = QString("VM%1").arg(modems.size());
-        config.logPath = modems.filePath(QString("received-%1.jsonl").arg(modems.size()));
         vmodem::VirtualModem& modem = modems.add(config);
         request.devices.append(Gsm_Record(config.name, modem.portPath()));
         request.entries.append(modem.portPath());
-        logPaths.append(config.logPath);
         names.insert(modem.portPath(), config.name);
         return modem;
     }
@@ -101,7 +98,6 @@ class SendingRunTest : public ::testing::Test {
     void reset() {
         close_all_ports();
         modems.clear();
-        logPaths.clear();
         names.clear();
         request = {};
         Fill_Channel_Table();
@@ -153,7 +149,6 @@ class SendingRunTest : public ::testing::Test {
     tesk::test::VirtualModems modems;
     pacing::ScopedScale fast{0.02};
     tesk::test::ScriptedDialogs dialogs;
-    QStringList logPaths;
     QHash<QString, QString> names;  // port path -> modem name
     SendingRequest request;
     RecordingView view;
