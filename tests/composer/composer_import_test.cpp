@@ -15,64 +15,30 @@ using ComposerImport = ComposerTest;
 
 const QString kReplace = "\nDo you want to replace the current list?";
 
-struct RealFile {
-    const char* name;
-    const char* file;
-    QByteArray bytes;
-    QStringList added;
-    QString summary;  // the notice after the import, without its leading line feed
-};
-
-// Files as spreadsheets and phones export them, imported into a list that holds 07700900001
-// with Skip Duplicate Numbers and Exclusion List (07700900999) on. Every number left out is
-// accounted for; names, notes, and ids or dates beside a number that was taken are not.
-TEST_F(ComposerImport, realWorldFilesAreReadAndWhatIsLeftOutIsCounted) {
-    const QString column = QStringLiteral(
-        "\n\nOnly the column \"%1\" was imported: the first line of the file names it as the "
-        "column of phone numbers.");
-    const QList<RealFile> cases = {
-        {"semicolons in Windows-1252",
-         "kontakte.csv",
-         "Name;Telefon;Notiz\r\nJos\xE9;0770 0900 002;sch\xF6n\r\nAnn;07700900001;x\r\n"
-         "Bob;07700900999;\r\nCy;4.47911E+11;\r\nDee;n/a;\r\n",
-         {"07700900002"},
-         QStringLiteral("Imported 1 number. Left out 3: 1 invalid, 1 duplicate, 1 excluded.\n\n"
-                        "Numbers such as 4.47911E+11 were saved by a spreadsheet in scientific "
-                        "notation, which has lost their last digits. Format the column as text in "
-                        "the spreadsheet and save the file again.") +
-             column.arg("Telefon")},
-        {"tabs",
-         "export.csv",
-         "Name\tNotes\tMobile\nAnn\ta, b\t07700 900003\nBob\t\t07700900003\n",
-         {"07700900003"},
-         "Imported 1 number. Left out 1: 1 duplicate." + column.arg("Mobile")},
-        {"written forms",
-         "numbers.txt",
-         "(07700) 900 004\n'07700900005\n=\"07700900006\"\n0770.0900.007\n"
-         "+44\xC2\xA0(0)7700\xE2\x80\xAF"
-         "900008\n+\n- + -\n01.02.2024\n",
-         {"07700900004", "07700900005", "07700900006", "07700900007", "+447700900008"},
-         "Imported 5 numbers. Left out 1: 1 invalid."},
-        {"commas, a date and a rounded number beside the numbers",
-         "people.csv",
-         "Ann,+447700900009,01.02.2024,4.47911E+11\r\nBob,447700900010,see you\r\n"
-         "Cy,07700900001,\r\n",
-         {"+447700900009", "447700900010"},
-         "Imported 2 numbers. Left out 1: 1 duplicate."},
-    };
-    for (const RealFile& c : cases) {
-        ScriptedDialogs dialogs;
-        ComposerController composer(ComposerKind::Gsm);
-        composer.Create_Num_Msg_List("07700900001", QString());
-        composer.Skip_Duplicate_Chk(true);
-        composer.Exclusion_Chk(true);
-        composer.Fill_Exclusion_Num_List({"07700900999"});
-        dialogs.expectNotice("Imported");
-        EXPECT_EQ(composer.Load_Num_Func(write(QString::fromUtf8(c.file), c.bytes)), c.added.size())
-            << c.name;
-        EXPECT_EQ(composer.list().numbers().mid(1), c.added) << c.name;
-        EXPECT_EQ(dialogs.messages(), QStringList{"\n" + c.summary}) << c.name;
-    }
+// A spreadsheet's export imported into a list that holds 07700900001 with Skip Duplicate Numbers
+// and Exclusion List (07700900999) on: every number left out is accounted for, by reason, with
+// the notes on scientific notation and the phone column (the reading itself is the import
+// reader's, checked in its own suite).
+TEST_F(ComposerImport, whatIsLeftOutIsCountedByReason) {
+    composer_.Create_Num_Msg_List("07700900001", QString());
+    composer_.Skip_Duplicate_Chk(true);
+    composer_.Exclusion_Chk(true);
+    composer_.Fill_Exclusion_Num_List({"07700900999"});
+    dialogs_.expectNotice("Imported");
+    EXPECT_EQ(
+        composer_.Load_Num_Func(write("kontakte.csv",
+                                      "Name;Telefon\r\nJos\xE9;0770 0900 002\r\nAnn;"
+                                      "07700900001\r\nBob;07700900999\r\nCy;4.47911E+11\r\n")),
+        1);
+    EXPECT_EQ(composer_.list().numbers(), (QStringList{"07700900001", "07700900002"}));
+    EXPECT_EQ(
+        dialogs_.messages(),
+        QStringList{QStringLiteral(
+            "\nImported 1 number. Left out 3: 1 invalid, 1 duplicate, 1 excluded.\n\n"
+            "Numbers such as 4.47911E+11 were saved by a spreadsheet in scientific "
+            "notation, which has lost their last digits. Format the column as text in "
+            "the spreadsheet and save the file again.\n\nOnly the column \"Telefon\" was "
+            "imported: the first line of the file names it as the column of phone numbers.")});
 }
 
 // Contact lists carry ids, dates and times beside the numbers, and each passes for a number:
@@ -111,7 +77,6 @@ TEST_F(ComposerImport, loadNumberAsksWhetherToReplaceTheList) {
     composer_.Load_Number();
     composer_.Wait_For_Import();
     EXPECT_EQ(composer_.list().numbers(), (QStringList{"1", "2000000", "2100000"}));
-    EXPECT_EQ(dialogs_.requests().at(0).buttons, (QStringList{"Yes", "No", "Cancel"}));
 
     view_.clearCalls();
     dialogs_.expect(kReplace, "Yes");
@@ -184,8 +149,6 @@ TEST(BadInputImport, EndsInTheMessageAndKeepsTheList) {
         QStringList added;  // what the file really holds; empty: the failure message
     } cases[] = {
         {"photo.txt", QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\x02\x80", 20), {}},
-        {"one-line.txt", QByteArray(qsizetype{100} << 20, '7'), {}},
-        {"blank.txt", QByteArray("\r\n\r\n\n"), {}},
         {"broken2.rtf",
          QByteArray("{\\rtf1\\ansi}}} 07700900004\\par {{07700900005\\par"),
          {"07700900004", "07700900005"}},

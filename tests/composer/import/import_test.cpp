@@ -32,11 +32,10 @@ QStringList Pasted(const QString& text) {
 const auto Write = tesk::test::Write_Test_File;
 
 TEST(KindOf, FollowsTheLastExtensionInAnyCase) {
-    const std::pair<const char*, FileKind> cases[] = {
-        {"/tmp/list.csv", FileKind::Csv},      {"/tmp/LIST.CSV", FileKind::Csv},
-        {"/tmp/list.Rtf", FileKind::Rtf},      {"/tmp/list.txt", FileKind::Text},
-        {"/tmp/list", FileKind::Text},         {"/tmp/a.csv/list", FileKind::Text},
-        {"/tmp/list.csv.txt", FileKind::Text}, {"/tmp/list.txt.rtf", FileKind::Rtf}};
+    const std::pair<const char*, FileKind> cases[] = {{"/tmp/LIST.CSV", FileKind::Csv},
+                                                      {"/tmp/list.Rtf", FileKind::Rtf},
+                                                      {"/tmp/a.csv/list", FileKind::Text},
+                                                      {"/tmp/list.csv.txt", FileKind::Text}};
     for (const auto& [path, kind] : cases) {
         EXPECT_EQ(Kind_Of(QString::fromUtf8(path)), kind) << path;
     }
@@ -57,19 +56,12 @@ TEST(Cleaning, LinesFieldsAndPastedPiecesMatchTheSharedHelper) {
     // The last three: 20 digits and a plus written at length, 21 digits, 20 digits between dots.
     const char* const cases[] = {"+44 7785-016 005",
                                  "  07785016005\r",
-                                 "\t 0778 \v",
                                  "{\\b 0778}",
                                  " - - ",
-                                 "",
                                  "a b-c",
                                  "\302\2400778\302\2405016",
-                                 "0778\xE2\x80\x83",
-                                 "--+44--",
                                  "x\\{y}z",
-                                 "\r",
                                  "+44 (0)20 7946 0018",
-                                 "06.12.34.56.78",
-                                 "01.02.2024",
                                  "=\"07785016005\"",
                                  "'07785016005",
                                  "4.47911E+11",
@@ -107,9 +99,7 @@ TEST(Csv, ANamedPhoneColumnIsReadAloneAndTheFirstRecordPicksTheSeparator) {
         {"\"N\u00BA\",\"Nombre\",\" Tel\u00E9fono \"\r\n1,Ana,0778 5016005\r\n2,Luis\r\n",
          {"07785016005"},
          "Teléfono"},
-        {"Name,Telefonnummer\nAnna,0151 2345678", {"01512345678"}, "Telefonnummer"},
         {"Order Number,Tel.\n1234,07785016005", {"07785016005"}, "Tel."},
-        {"Name,Number\nAnn,07785016005", {"07785016005"}, "Number"},
         {"07785016005\n+44 7785 016006\r\n07785016007",
          {"07785016005", "+447785016006", "07785016007"},
          ""},
@@ -126,13 +116,6 @@ TEST(Csv, ANamedPhoneColumnIsReadAloneAndTheFirstRecordPicksTheSeparator) {
          {"07785016005", "07785016006"},
          "Mobile",
          u'\t'},
-        {"\"Lee, Ann, Dr\";\"0778 5016005\"\nBob;07785016006",
-         {"Lee,Ann,Dr", "07785016005", "Bob", "07785016006"},
-         "",
-         u';'},
-        {"\"a;b;c\",07785016005\nd;e,07785016006",
-         {"a;b;c", "07785016005", "d;e", "07785016006"},
-         ""},
         {"a;b,0778\n", {"a;b", "0778"}, ""},  // a tie keeps the comma
         {"sep=;\r\nName;Phone,work\r\nAnn;0778 5016005\r\n", {"07785016005"}, "Phone,work", u';'},
     };
@@ -151,8 +134,6 @@ TEST(Csv, QuotedFieldsAreUnwrapped) {
         {"\"say \"\"hi\"\"\",0778\n", {"say\"hi\"", "0778"}},
         {"\"Hi\r\nthere\",0778\r\nBob,0779", {"Hi\r\nthere", "0778", "Bob", "0779"}},
         {" \"0778\" 5 ,x", {"07785", "x"}},
-        {"\"\",0778", {"0778"}},
-        {"07\"78,x", {"07\"78", "x"}},
         {"\"Ann,07785016005\n07785016006", {"\"Ann", "07785016005", "07785016006"}},  // unclosed
         {"\"a\"\",0778\n0779", {"\"a\"\"", "0778", "0779"}},
         {"a,,b,\n,\n", {"a", "b"}},
@@ -189,7 +170,6 @@ TEST(ReadImportText, InvalidUtf8IsReadAsWindows1252) {
     const std::pair<QByteArray, QString> cases[] = {
         {"0778\xC3\x28 5016\n", QStringLiteral("0778\u00C3( 5016\n")},
         {"a,\x80,b", QStringLiteral("a,\u20AC,b")},
-        {"0778\xED\xA0\x80\n", QStringLiteral("0778\u00ED\u00A0\u20AC\n")},
         {"\x81\x8D\x8F\x90\x9D\x96\x9F\xA0\xFF",
          QStringLiteral("\u0081\u008D\u008F\u0090\u009D\u2013\u0178\u00A0\u00FF")},
     };
@@ -212,7 +192,6 @@ TEST(ReadImportText, BadFilesAndPathsAreRefusedWithoutText) {
     const std::pair<const char*, QByteArray> files[] = {
         {"empty.txt", QByteArray()},
         {"pic.txt", QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x01", 20)},
-        {"nul.txt", QByteArray("0778\0\0\0", 7)},
         {"wide.txt", QByteArray("0\0"
                                 "7\0"
                                 "7\0",
@@ -223,22 +202,12 @@ TEST(ReadImportText, BadFilesAndPathsAreRefusedWithoutText) {
                                5)},  // UTF-16 odd length
         {"sur.txt", QByteArray("\xFF\xFE\x00\xD8"
                                "0\0",
-                               6)},                              // lone surrogate
-        {"low.txt", QByteArray("\xFE\xFF\xDC\x00\xD8\x00", 6)},  // low surrogate first
-        {"end.txt", QByteArray("\xFF\xFE"
-                               "0\0\x3D\xD8",
-                               6)},  // high surrogate at the end
-        {"cut32.txt", QByteArray("\xFF\xFE\0\0"
-                                 "0\0\0\0"
-                                 "7\0",
-                                 10)},
+                               6)},  // lone surrogate
         {"sur32.txt", QByteArray("\0\0\xFE\xFF\0\0\xD8\x00", 8)},
         {"bom.txt", QByteArray("\xEF\xBB\xBF")},
         {"marked.csv", QByteArray("\xEF\xBB\xBFZo\xEB,0778\n")},  // mark before invalid UTF-8
         {"list.rtf", QByteArray("07785016005\n")},
-        {"cut.rtf", QByteArray("{\\rt")},
-        {"upper.rtf", QByteArray("{\\RTF1 x}")},
-        {"late.rtf", QByteArray("x{\\rtf1 y}")}};
+        {"cut.rtf", QByteArray("{\\rt")}};
     QStringList paths;
     for (const auto& [name, bytes] : files) {
         paths.append(Write(dir, QString::fromUtf8(name), bytes));
