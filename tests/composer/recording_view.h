@@ -14,7 +14,6 @@
 
 #include <functional>
 #include <mutex>
-#include <optional>
 
 namespace tesk::composer::test {
 
@@ -37,8 +36,8 @@ class RecordingView final : public ComposerView {
     void setCharCountLabel(const QString& text) override { set(charCountLabel, text); }
     void setNumberField(const QString& text) override { set(numberField, text); }
     void setComposerText(const QString& text) override { set(composerText, text); }
-    void selectRows(const QList<int>& rows) override { set(selection, rows); }
-    void focus(Field field) override { set(focused, field); }
+    void selectRows(const QList<int>&) override {}
+    void focus(Field) override {}
     void showControls(const ComposerControls& shown) override { set(controls, shown); }
     void setPleaseWait(bool shown) override { record(shown ? "wait+" : "wait-"); }
     void setSendEnabled(bool enabled) override { record(enabled ? "send+" : "send-"); }
@@ -69,8 +68,6 @@ class RecordingView final : public ComposerView {
     }
 
     QString countLabel, charCountLabel, numberField, composerText, exported;
-    QList<int> selection;
-    std::optional<Field> focused;
     ComposerControls controls;
     QList<double> delays;
     QList<EditRequest> edits;

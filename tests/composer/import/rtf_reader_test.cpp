@@ -100,22 +100,6 @@ QStringList Candidates_Of_File(const char* name) {
     return got;
 }
 
-// Written by hand in the manner of an office suite, to hold what the saved documents below
-// lack: headers, footers, pictures, hidden text, field codes.
-TEST(RtfDocuments, WordProcessorDocumentGivesOnlyItsBodyText) {
-    // Tables, headers, footers, pictures, hidden text, field codes and document properties
-    // hold numbers too; only the body paragraphs and table cells may come out.
-    EXPECT_EQ(Plain(Fixture("office_suite_numbers.rtf")),
-              QStringLiteral("Customer numbers \u2013 \u00E9t\u00E9\n+44 7700 900123\n"
-                             "07700 900124\n+44 7700 900125\n+447700900128\n"
-                             "\u041D\u043E\u043C\u0435\u0440\n\nAna\n+44 7700 900126\n\n"
-                             "Bo\n07700-900127\n\n\n"));
-    EXPECT_EQ(Candidates_Of_File("office_suite_numbers.rtf"),
-              (QStringList{"Customernumbers\u00E9t\u00E9", "+447700900123", "07700900124",
-                           "+447700900125", "+447700900128", "\u041D\u043E\u043C\u0435\u0440",
-                           "Ana", "+447700900126", "Bo", "07700900127"}));
-}
-
 // Documents saved by two real word processors, each from the same plain list and the same page
 // with line breaks and a table (the sources lie beside them as numbers_*.source.*). What a user
 // imports from each: every number, with its "+" and without spaces and hyphens, and nothing from
