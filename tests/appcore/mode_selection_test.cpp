@@ -1,12 +1,8 @@
 #include "appcore/mode_selection.h"
-#include "appcore/connection_steps.h"
 #include "appcore_test_support.h"
 #include "appstate/selection_state.h"
-#include "support/scripted_dialogs.h"
 
 #include <gtest/gtest.h>
-
-#include <functional>
 
 namespace {
 
@@ -101,21 +97,6 @@ TEST(MobileSelWindow, FollowsTheChoiceThroughItsWindows) {
                                      .split('|'));
         EXPECT_EQ(gsm_and_none.load(), row.android ? tesk::kAndroidMode : tesk::kGsmMode);
         EXPECT_EQ(port_val_str_array.get(), row.ports);
-    }
-}
-
-TEST(ConnectionInfo, HelpButtonsShowTheUsbDebuggingInstructions) {
-    const std::pair<std::function<void(tesk::Connection_Info&)>, QString> rows[] = {
-        {&tesk::Connection_Info::Android_4_2_Help_Pressed, tesk::kUsbDebuggingAndroid42},
-        {&tesk::Connection_Info::Android_4_0_Help_Pressed, tesk::kUsbDebuggingAndroid40},
-        {&tesk::Connection_Info::Android_3_2_Help_Pressed, tesk::kUsbDebuggingAndroid32},
-    };
-    tesk::Connection_Info window;
-    for (const auto& [press, text] : rows) {
-        tesk::test::ScriptedDialogs script;
-        script.expectNotice(text.left(40));
-        press(window);
-        EXPECT_EQ(script.messages(), QStringList(QStringLiteral("\n") + text));
     }
 }
 
