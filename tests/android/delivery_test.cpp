@@ -83,7 +83,7 @@ TEST_F(DeliveryTest, PermissionsAreGrantedOnlyAfterAnInstallAndARefusalIsNotFata
 }
 
 // The push lands where the companion reads it, also on phones whose storage is elsewhere, and
-// the delete removes every copy.
+// the delete removes every copy. (A full storage: the sending suites.)
 TEST_F(DeliveryTest, PushLandsWhereTheCompanionReadsAndDeleteRemovesIt) {
     const struct {
         QString root;
@@ -95,11 +95,14 @@ TEST_F(DeliveryTest, PushLandsWhereTheCompanionReadsAndDeleteRemovesIt) {
         {"/mnt/sdcard", {"/mnt/sdcard/zazoziz.txt", "/sdcard/zazoziz.txt"}},
         {"/storage/My Card", {"/storage/My Card/zazoziz.txt"}},
     };
-    onePhone();
     QFile file(local(kMessageFileName));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("0123,~$^'hi\r\n");
     file.close();
+    // Without a phone the storage question fails, and no push to a made-up path is tried.
+    EXPECT_FALSE(Save_File_To_Phone_Storage(kMessageFileName));
+    EXPECT_TRUE(state->callsOf(QStringLiteral("push")).isEmpty());
+    onePhone();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.root.toStdString());
         QFile::remove(state->path(fakeadb::kCallsLog));
@@ -119,18 +122,6 @@ TEST_F(DeliveryTest, PushLandsWhereTheCompanionReadsAndDeleteRemovesIt) {
     }
 }
 
-// Without a phone the storage question fails, and no push to a made-up path is tried; a full
-// storage answers no.
-TEST_F(DeliveryTest, LostPhoneOrFullStorageAnswersNo) {
-    ASSERT_TRUE(Write_One_By_One_File(QStringLiteral("hello")));
-    EXPECT_FALSE(Save_File_To_Phone_Storage(kOneByOneFileName));
-    EXPECT_TRUE(state->callsOf(QStringLiteral("push")).isEmpty());
-    onePhone();
-    state->setStorageFull(true);
-    EXPECT_FALSE(Save_File_To_Phone_Storage(kOneByOneFileName));
-    EXPECT_FALSE(state->phoneHasFile(QStringLiteral("/sdcard/message.txt")));
-}
-
 TEST_F(DeliveryTest, PhoneFilesAreDeletedOnlyAfterAPush) {
     onePhone();
     state->putPhoneFile(QStringLiteral("/sdcard/zazoziz.txt"), "old");
@@ -146,24 +137,13 @@ TEST_F(DeliveryTest, PhoneFilesAreDeletedOnlyAfterAPush) {
     EXPECT_FALSE(state->phoneHasFile(QStringLiteral("/sdcard/message.txt")));
 }
 
-TEST_F(DeliveryTest, MessageFileReachesThePhoneWithMarkersInPlaceOfLineBreaks) {
-    onePhone();
+// The message file is the user's alone; a record is the number, a marker and the message with
+// markers in place of its line breaks. (Its way to the phone: the sending suites.)
+TEST_F(DeliveryTest, MessageFileIsPrivateAndItsRecordsMarkLineBreaks) {
     QFile file;
     ASSERT_TRUE(Open_New_Local_File(file, kMessageFileName));
-    file.write(
-        Message_File_Record(QStringLiteral("+4917012"), QStringLiteral("Hi\nthere")).toUtf8());
-    file.write(Message_File_Record(QStringLiteral("0170"), QStringLiteral("a \"b\" $c")).toUtf8());
-    file.close();
     EXPECT_EQ(QFileInfo(file).permissions() & (QFile::ReadGroup | QFile::ReadOther),
               QFile::Permissions());
-    ASSERT_TRUE(Save_File_To_Phone_Storage(kMessageFileName));
-    EXPECT_TRUE(Send_File_Form_Command().succeeded());
-    EXPECT_EQ(state->phoneFile(QStringLiteral("/sdcard/zazoziz.txt")),
-              QByteArray("+4917012,~$^'HiS5%J7.qB~X4,9z/pT_VORN_AP_DX/there\r\n"
-                         "0170,~$^'a \"b\" $c\r\n"));
-}
-
-TEST(MessageRecord, NumberMarkerMessageAndLineBreakMarkers) {
     const struct {
         QString number, message, record;
     } cases[] = {
