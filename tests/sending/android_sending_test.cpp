@@ -1,14 +1,222 @@
-// The Send button of the Android composer: its checks in order, one run at a time, the
-// single-shot message file and what the stores record.
-#include "android_sending_support.h"
+// The Android sending modes against the fake phone: the Send button's checks in order, one run
+// at a time, the single-shot message file, the one-by-one starts with their file fallback,
+// pauses, stop, a lost, silent or full phone, and what the stores record. How the phone reads an
+// activity start or a message file is the android suite's; here is what the run hands over.
+#include "sending/android_sending.h"
+#include "android/android_test_support.h"
 #include "appstate/selection_state.h"
+#include "composer/composer_controller.h"
 #include "sending/send_job.h"
 #include "sending/sms_sending.h"
+#include "stores/sent_items.h"
+#include "stores/templates.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonObject>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <mutex>
+#include <thread>
 
 namespace tesk::test {
 namespace {
 
 using sending::ListMessageChoice;
+
+struct RecordingSendView final : sending::AndroidSendView {
+    ListMessageChoice runListMessageDialog() override {
+        ++listDialogs;
+        if (listAnswer == ListMessageChoice::Applied && onApply) {
+            onApply();
+        }
+        return listAnswer;
+    }
+    void focusNumberField() override {}
+    void focusDelayedChoice(bool) override {}
+    void setNumberFieldEnabled(bool) override {}
+    void redrawList() override {}
+    void selectListRow(int row) override {
+        if (onSelectRow) {
+            onSelectRow(row);
+        }
+    }
+    void showOneByOneMode() override { events << QStringLiteral("radios:one-by-one"); }
+    void showSingleShotSheet(const QString&) override {}
+    void setSingleShotStatus(const QString&) override {}
+    void setSingleShotBar(int) override {}
+    void closeSingleShotSheet() override {}
+    int runFileCreationFailSS() override {
+        events << QStringLiteral("dialog:File_Creation_Fail_SS");
+        return storageFailSSAnswer;
+    }
+    void showSendSheet(int, const QString&) override {}
+    void setStopEnabled(bool) override {}
+    void setProgressPartsVisible(bool) override {}
+    void setTotalBar(int) override {}
+    void setCurrentBar(int) override {}
+    void setCurrentCountLabel(const QString&) override {}
+    void setCurrentNumber(const QString& text) override { numberTexts.append(text); }
+    void setNumberPartsVisible(bool) override {}
+    void setPauseLabel(const QString& text) override {
+        if (onPauseLabel) {
+            onPauseLabel(text);
+        }
+    }
+    void closeSendSheet() override {}
+    int runFileCreationFail(bool* skipForAll) override {
+        events << QStringLiteral("dialog:File_Creation_Fail");
+        *skipForAll = storageFailSkipAll;
+        return storageFailAnswer;
+    }
+
+    ListMessageChoice listAnswer = ListMessageChoice::Continue;
+    std::function<void()> onApply;
+    std::function<void(int)> onSelectRow;
+    std::function<void(const QString&)> onPauseLabel;
+    int storageFailSSAnswer = 0;
+    int storageFailAnswer = 1;
+    bool storageFailSkipAll = false;
+    int listDialogs = 0;
+    QStringList events;
+    QStringList numberTexts;
+};
+
+// Polls the fake phone: whenever another activity start was logged, it copies the message files
+// as the companion would read them at that start (the run deletes them before it ends).
+class PhoneFileWatcher {
+  public:
+    explicit PhoneFileWatcher(const fakeadb::FakeAdbState& state) : state_(state) {
+        thread_ = std::thread([this] { loop(); });
+    }
+    ~PhoneFileWatcher() {
+        done_ = true;
+        thread_.join();
+    }
+    // What `fileName` in /sdcard held at each start (null when it was not there).
+    QList<QByteArray> at(const QString& fileName) const {
+        std::lock_guard lock(mutex_);
+        return fileName == android::kMessageFileName ? messageFile_ : oneByOneFile_;
+    }
+
+  private:
+    QByteArray read(const QString& name) const {
+        QFile file(state_.phonePath(QStringLiteral("/sdcard/") + name));
+        if (!file.open(QIODevice::ReadOnly)) {
+            return QByteArray();
+        }
+        QByteArray bytes = file.readAll();
+        return bytes.isNull() ? QByteArray("") : bytes;
+    }
+    void loop() {
+        for (int seen = 0; !done_; std::this_thread::sleep_for(std::chrono::milliseconds(2))) {
+            const int starts = state_.text(fakeadb::kStartsCount).trimmed().toInt();
+            if (starts > seen) {
+                const QByteArray single = read(android::kMessageFileName);
+                const QByteArray oneByOne = read(android::kOneByOneFileName);
+                std::lock_guard lock(mutex_);
+                for (; seen < starts; ++seen) {
+                    messageFile_.append(single);
+                    oneByOneFile_.append(oneByOne);
+                }
+            }
+        }
+    }
+
+    const fakeadb::FakeAdbState& state_;
+    mutable std::mutex mutex_;
+    QList<QByteArray> messageFile_;
+    QList<QByteArray> oneByOneFile_;
+    std::atomic<bool> done_{false};
+    std::thread thread_;
+};
+
+QString Extra(const QJsonObject& start, const QString& key) {
+    return start.value(QStringLiteral("extras")).toObject().value(key).toString();
+}
+
+const QString kPhoneLabel = QStringLiteral("Android Device 0123ABCD");
+
+class AndroidSendingTest : public AndroidTest {
+  protected:
+    void SetUp() override {
+        AndroidTest::SetUp();
+        onePhone();
+        sel_port_bsd_str.set(QStringLiteral("0123ABCD"));
+        sel_port_name_str.set(kPhoneLabel);
+        andcntr = 1;  // the once-per-run warning; the test that looks at it resets it
+        newComposer(true);
+    }
+    void TearDown() override {
+        controller.reset();
+        composer.reset();
+        AndroidTest::TearDown();
+    }
+    // A new composer and Send controller, with a fresh view, for the next row of a table.
+    void newComposer(bool singleShot) {
+        controller.reset();
+        composer = std::make_unique<composer::ComposerController>(composer::ComposerKind::Android);
+        composer->Android_Sending_Mode(singleShot);
+        composer->Save_Sent_Item_Chk(true);
+        view = RecordingSendView();
+        controller = std::make_unique<sending::Send_SMS_Func_Android>(*composer, &view);
+    }
+    // A new composer, controller and phone, in one-by-one mode unless told otherwise.
+    void freshRun(bool singleShot = false) {
+        newComposer(singleShot);
+        for (const QString& name : QDir(state->directory()).entryList(QDir::Files)) {
+            QFile::remove(state->path(name));
+        }
+        QDir(state->path(fakeadb::kPhoneDir)).removeRecursively();
+        QFile::remove(stores::Sent_Item_File(kAndroidMode));
+        onePhone();
+    }
+    void add(const QString& number, const QString& message) {
+        composer->Create_Num_Msg_List(number, message);
+    }
+    void addNumbered(int count) {
+        for (int i = 0; i < count; ++i) {
+            add(QStringLiteral("01700%1").arg(i), QStringLiteral("message %1").arg(i));
+        }
+    }
+    void delayed(const QString& count, const QString& pause) {
+        composer->Delayed_Delivry_Chk(true);
+        composer->Delayed_Choices(
+            true,
+            static_cast<int>(composer::ComposerController::Delayed_Count_Entries().indexOf(count)),
+            static_cast<int>(composer::ComposerController::Delayed_Pause_Entries().indexOf(pause)));
+    }
+    // Presses Send and waits for the run to end.
+    void send() {
+        ASSERT_TRUE(controller->Send_SMS_Btn(kPhoneLabel));
+        controller->Wait_For_Run();
+    }
+    QList<stores::SentItem> sentItems() const {
+        return stores::LoadItems_Sent_Items(stores::Sent_Item_File(kAndroidMode));
+    }
+    // Sent items of these numbers with these messages, recorded today.
+    QList<stores::SentItem> records(const QList<std::pair<QString, QString>>& items) const {
+        QList<stores::SentItem> list;
+        for (const auto& [number, message] : items) {
+            list.append({number, message, pacing::today().toString("dd/MM/yyyy"), ""});
+        }
+        return list;
+    }
+    int pushesOf(const QString& fileName) const {
+        int pushes = 0;
+        for (const QStringList& call : state->callsOf(QStringLiteral("push"))) {
+            pushes += call.value(2).endsWith(QLatin1Char('/') + fileName) ? 1 : 0;
+        }
+        return pushes;
+    }
+
+    ScriptedDialogs dialogs;
+    RecordingSendView view;
+    std::unique_ptr<composer::ComposerController> composer;
+    std::unique_ptr<sending::Send_SMS_Func_Android> controller;
+};
 
 // Each check stops the send with its one message, in order: every later check would fail too,
 // so the first one decides. Nothing is started and adb is not called.
@@ -16,46 +224,35 @@ TEST_F(AndroidSendingTest, EachCheckStopsTheSendWithItsMessageInOrder) {
     const QString noDelayed =
         QStringLiteral("No values have been selected in 'Delayed Delivery Options'.");
     const struct {
-        const char* name;
         bool phoneChosen;
-        QString label;  // the composer's device label
-        QString field;  // left in the number field
-        QString blank;  // numbers listed without a message
-        bool delayed;
-        QString count, pause;
-        QString message;  // the box shown
-        QString focus;    // the focus event ("" = none)
+        QString label;         // the composer's device label
+        QString field;         // left in the number field
+        QString blank;         // numbers listed without a message
+        QString count, pause;  // the delayed-delivery choices, when both are set
+        QString message;       // the box shown
     } cases[] = {
-        {"no_phone_selected", false, kPhoneLabel, "0170", "", false, "", "",
-         sending::kNoDeviceForSending, ""},
-        {"label_says_none", true, kNoDeviceSelected, "0170", "", false, "", "",
-         sending::kNoDeviceForSending, ""},
-        {"number_left_in_field", true, kPhoneLabel, " 0170 ", "", false, "", "",
-         "Please insert entered number to the list.", "focus:number"},
-        {"empty_list", true, kPhoneLabel, "", "", true, "", " 2  Minutes",
-         "Phone numbers-Messages list is empty.", "focus:number"},
-        {"no_count_choice", true, kPhoneLabel, "", "0170", true, "", " 2  Minutes", noDelayed,
-         "focus:count"},
-        {"no_pause_choice", true, kPhoneLabel, "", "0170", true, "15", "", noDelayed,
-         "focus:pause"},
-        {"no_message_anywhere", true, kPhoneLabel, "", "0170 0171", false, "", "",
-         sending::kNoTextForAnyContact, ""},
+        {false, kPhoneLabel, "0170", "", "", "", sending::kNoDeviceForSending},
+        {true, kNoDeviceSelected, "0170", "", "", "", sending::kNoDeviceForSending},
+        {true, kPhoneLabel, " 0170 ", "", "", "", "Please insert entered number to the list."},
+        {true, kPhoneLabel, "", "", "", " 2  Minutes", "Phone numbers-Messages list is empty."},
+        {true, kPhoneLabel, "", "0170", "", " 2  Minutes", noDelayed},
+        {true, kPhoneLabel, "", "0170", "15", "", noDelayed},
+        {true, kPhoneLabel, "", "0170 0171", "", "", sending::kNoTextForAnyContact},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.message.toStdString());
         sel_port_bsd_str.set(c.phoneChosen ? QStringLiteral("0123ABCD") : QString(""));
-        newComposer();
+        newComposer(true);
         for (const QString& number : c.blank.split(' ', Qt::SkipEmptyParts)) {
             add(number, QString());
         }
-        if (c.delayed) {
+        if (!c.count.isEmpty() || !c.pause.isEmpty()) {
             delayed(c.count, c.pause);
         }
         composer->controlTextDidChange(c.field);
         dialogs.expectNotice(c.message);
         EXPECT_FALSE(controller->Send_SMS_Btn(c.label));
         EXPECT_EQ(dialogs.pending(), 0);
-        EXPECT_EQ(view.events, c.focus.isEmpty() ? QStringList() : QStringList{c.focus});
         EXPECT_TRUE(state->calls().isEmpty());
     }
 }
@@ -87,33 +284,11 @@ TEST(AndroidSkipRule, ExclusionFirstThenEarlierSameNumber) {
     }
 }
 
-TEST_F(AndroidSendingTest, SecondSendWithTheSameTextSkipsTheDialogWarnsOnceAndRunsAlone) {
-    andcntr = 0;
-    add(QStringLiteral("0170"), QString());
-    add(QStringLiteral("0171"), QStringLiteral("own text"));
-    composer->textDidChange(QStringLiteral("Hello all"));
-    view.listAnswer = ListMessageChoice::Applied;
-    view.onApply = [this] { composer->Apply_Message_For_Sending(true); };
-    PhoneFileWatcher watcher(*state);
-    dialogs.expectNotice(sending::kSendingSecurityWarning);
-    dialogs.expectNotice(android::kSendingCompleted);
-    send();
-    // Pressing Send during a run does nothing.
-    dialogs.expectNotice(android::kSendingCompleted);
-    ASSERT_TRUE(controller->Send_SMS_Btn(kPhoneLabel));
-    EXPECT_FALSE(controller->Send_SMS_Btn(kPhoneLabel));
-    controller->Wait_For_Run();
-    EXPECT_EQ(sms_thread_var_s.load(), 0);
-    EXPECT_EQ(view.listDialogs, 1);  // same composer text: not offered again
-    EXPECT_EQ(dialogs.pending(), 0);
-    const QByteArray expected = android::Message_File_Record("0170", "Hello all").toUtf8() +
-                                android::Message_File_Record("0171", "own text").toUtf8();
-    EXPECT_EQ(watcher.at(android::kMessageFileName), (QList<QByteArray>{expected, expected}));
-}
-
 // A cancelled or passed-over list-message dialog never lets a row go out empty by itself: the
 // dialog comes again while rows are blank, and only a yes to the blank-row question sends them.
-TEST_F(AndroidSendingTest, RowsWithoutMessageGoOnlyAfterAYes) {
+// The first run warns about the phone's security feature, once; a Send during a run does nothing.
+TEST_F(AndroidSendingTest, RowsWithoutMessageGoOnlyAfterAYesAndOneRunAtATime) {
+    andcntr = 0;
     add(QStringLiteral("0170"), QString());
     add(QStringLiteral("0171"), QStringLiteral("own text"));
     composer->textDidChange(QStringLiteral("Hello"));
@@ -126,13 +301,20 @@ TEST_F(AndroidSendingTest, RowsWithoutMessageGoOnlyAfterAYes) {
     EXPECT_FALSE(controller->Send_SMS_Btn(kPhoneLabel));
     EXPECT_TRUE(state->calls().isEmpty());
     PhoneFileWatcher watcher(*state);
-    dialogs.expect(blankRows, QStringLiteral("Yes"));
-    dialogs.expectNotice(android::kSendingCompleted);
-    send();
-    EXPECT_EQ(view.listDialogs, 3);
-    EXPECT_EQ(watcher.at(android::kMessageFileName),
-              QList<QByteArray>{android::Message_File_Record("0170", "").toUtf8() +
-                                android::Message_File_Record("0171", "own text").toUtf8()});
+    for (int run = 0; run < 2; ++run) {
+        dialogs.expect(blankRows, QStringLiteral("Yes"));
+        if (run == 0) {
+            dialogs.expectNotice(sending::kSendingSecurityWarning);
+        }
+        dialogs.expectNotice(android::kSendingCompleted);
+        ASSERT_TRUE(controller->Send_SMS_Btn(kPhoneLabel));
+        EXPECT_FALSE(controller->Send_SMS_Btn(kPhoneLabel));
+        controller->Wait_For_Run();
+    }
+    EXPECT_EQ(view.listDialogs, 4);
+    const QByteArray file = android::Message_File_Record("0170", "").toUtf8() +
+                            android::Message_File_Record("0171", "own text").toUtf8();
+    EXPECT_EQ(watcher.at(android::kMessageFileName), (QList<QByteArray>{file, file}));
 }
 
 // The companion reads whatever file it finds: with every item excluded the phone still gets an
@@ -159,6 +341,7 @@ TEST_F(AndroidSendingTest, SingleShotWritesEachKeptItemOnceCutTo1600AndRecordsIt
     composer->Skip_Duplicate_Chk(true);
     composer->Save_Templates_Chk(true);
     const QString longText = QString(1999, QLatin1Char('a')) + QLatin1Char('z');
+    const QString cut = longText.left(1600);
     const QString twoLines = QStringLiteral("line one\nline two");
     add(QStringLiteral("0170"), longText);
     add(QStringLiteral("0171"), twoLines);
@@ -166,7 +349,6 @@ TEST_F(AndroidSendingTest, SingleShotWritesEachKeptItemOnceCutTo1600AndRecordsIt
     PhoneFileWatcher watcher(*state);
     dialogs.expectNotice(android::kSendingCompleted);
     send();
-    const QString cut = longText.left(1600);
     EXPECT_EQ(watcher.at(android::kMessageFileName),
               QList<QByteArray>{(android::Message_File_Record("0170", cut) +
                                  android::Message_File_Record("0171", twoLines))
@@ -177,37 +359,36 @@ TEST_F(AndroidSendingTest, SingleShotWritesEachKeptItemOnceCutTo1600AndRecordsIt
     EXPECT_EQ(state->installedPackage().startsWith("PK\x03\x04"), builtCompanion);
 }
 
-TEST_F(AndroidSendingTest, StorageFailureSwitchesToOneByOneInTheSameRun) {
-    state->setStorageFull(true);
-    add(QStringLiteral("0170"), QStringLiteral("first"));
-    add(QStringLiteral("0171"), QStringLiteral("second"));
-    view.storageFailSSAnswer = 1;
-    dialogs.expectNotice(android::kSendingCompleted);
-    send();
-    EXPECT_EQ(view.events, (QStringList{"dialog:File_Creation_Fail_SS", "radios:one-by-one"}));
-    EXPECT_FALSE(composer->controls().androidSingleShot);
-    const QList<QJsonObject> starts = state->activityStarts();
-    ASSERT_EQ(starts.size(), 2);
-    EXPECT_EQ(Extra(starts.at(0), QStringLiteral("MSG")), QStringLiteral("first"));
-    EXPECT_EQ(Extra(starts.at(1), QStringLiteral("MSG")), QStringLiteral("second"));
-    EXPECT_EQ(sentItems().size(), 2);
-}
-
-// A full phone storage, or a push that hangs until its time-out, given up: nothing is sent.
-TEST_F(AndroidSendingTest, StorageFailureGivenUpSendsNothing) {
-    add(QStringLiteral("0170"), QStringLiteral("first"));
-    for (const bool hang : {false, true}) {
-        SCOPED_TRACE(hang ? "hanging push" : "full storage");
+// The message file could not be stored (a full storage, or a push that hangs until its
+// time-out): the user either goes on one by one in the same run, or nothing is sent.
+TEST_F(AndroidSendingTest, StorageFailureSwitchesToOneByOneOrSendsNothing) {
+    const struct {
+        bool hang;
+        int answer;  // 1: switch to one-by-one
+    } cases[] = {{false, 1}, {false, 0}, {true, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.hang ? "hanging push" : c.answer ? "switch" : "give up");
+        freshRun(true);
         // Short time-outs for the hanging push: it may take 5.4 s, any other call 1.8 s.
-        pacing::ScopedScale shortTimeOuts{hang ? 0.03 : kAndroidTimeScale};
-        state->setStorageFull(!hang);
-        state->setHang(hang ? QStringList{QStringLiteral("push")} : QStringList{});
-        view.events.clear();
-        send();  // no completion message: the script would fail on it
-        EXPECT_EQ(view.events, QStringList{"dialog:File_Creation_Fail_SS"});
-        EXPECT_TRUE(state->activityStarts().isEmpty());
-        EXPECT_TRUE(sentItems().isEmpty());
-        EXPECT_TRUE(controller->aborted());
+        pacing::ScopedScale shortTimeOuts{c.hang ? 0.03 : kAndroidTimeScale};
+        state->setStorageFull(!c.hang);
+        state->setHang(c.hang ? QStringList{QStringLiteral("push")} : QStringList{});
+        add(QStringLiteral("0170"), QStringLiteral("first"));
+        add(QStringLiteral("0171"), QStringLiteral("second"));
+        view.storageFailSSAnswer = c.answer;
+        if (c.answer) {
+            dialogs.expectNotice(android::kSendingCompleted);
+        }
+        send();  // the script fails on any other message
+        const QList<QJsonObject> starts = state->activityStarts();
+        QStringList messages;
+        for (const QJsonObject& start : starts) {
+            messages.append(Extra(start, QStringLiteral("MSG")));
+        }
+        EXPECT_EQ(messages, (c.answer ? QStringList{"first", "second"} : QStringList()));
+        EXPECT_EQ(sentItems().size(), messages.size());
+        EXPECT_EQ(composer->controls().androidSingleShot, !c.answer);
+        EXPECT_EQ(view.events.size(), c.answer ? 2 : 1);  // the question, and the mode shown
     }
 }
 
@@ -217,6 +398,208 @@ TEST_F(AndroidSendingTest, PhoneNotReadyEndsBeforeAnyFileIsWritten) {
     dialogs.expectNotice(sending::kNoDeviceForSending);
     send();
     EXPECT_TRUE(state->callsOf(QStringLiteral("push")).isEmpty());
+    EXPECT_TRUE(sentItems().isEmpty());
+}
+
+// The run's choice between the extra and the message file, and the records: non-English text
+// goes as the file and a number-only start; so does a blank row the user chose to send, whose
+// file holds its empty message, not what an earlier message left there.
+TEST_F(AndroidSendingTest, OneByOneMessagesArriveExactlyAsTyped) {
+    freshRun();
+    const struct {
+        QString message;
+        bool throughFile;
+    } cases[] = {
+        {QStringLiteral("one\ntwo; three & four | `five`"), false},
+        {QStringLiteral("Привет, \"мир\" $HOME 😀"), true},
+        {QString(""), true},
+    };
+    QList<std::pair<QString, QString>> sent;
+    for (const auto& c : cases) {
+        sent.append({QStringLiteral("+4917000%1").arg(sent.size()), c.message});
+        add(sent.last().first, c.message);
+    }
+    state->putPhoneFile(QStringLiteral("/sdcard/") + android::kOneByOneFileName, "earlier");
+    PhoneFileWatcher watcher(*state);
+    dialogs.expect(QStringLiteral("have no text message"), QStringLiteral("Yes"));
+    dialogs.expectNotice(android::kSendingCompleted);
+    send();
+    const QList<QJsonObject> starts = state->activityStarts();
+    const QList<QByteArray> files = watcher.at(android::kOneByOneFileName);
+    ASSERT_EQ(starts.size(), 3);
+    ASSERT_EQ(files.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        const QJsonObject extras = starts.at(i).value(QStringLiteral("extras")).toObject();
+        EXPECT_EQ(extras.value(QStringLiteral("NUM")).toString(), sent[i].first);
+        EXPECT_EQ(extras.contains(QStringLiteral("MSG")), !cases[i].throughFile);
+        EXPECT_EQ(cases[i].throughFile ? files.at(i)
+                                       : extras.value(QStringLiteral("MSG")).toString().toUtf8(),
+                  cases[i].message.toUtf8());
+    }
+    EXPECT_FALSE(files.at(2).isNull());
+    EXPECT_EQ(pushesOf(android::kOneByOneFileName), 2);
+    EXPECT_EQ(sentItems(), records(sent));
+    EXPECT_FALSE(QFile::exists(local(android::kOneByOneFileName)));
+}
+
+// The skip rules themselves are the Skip_Reasons table; here what the run makes of them, the
+// cut to 1600 characters, and a stop answered "No" before the last item: the run goes on.
+TEST_F(AndroidSendingTest, OneByOneSkipsWhatTheRulesSkipAndAStopAnsweredNoGoesOn) {
+    freshRun();
+    composer->Skip_Duplicate_Chk(true);
+    composer->Set_Exclusion_Loader([](composer::ComposerController& c) {
+        c.Fill_Exclusion_Num_List({QStringLiteral("0179")});
+    });
+    composer->Exclusion_Chk(true);
+    composer->Save_Templates_Chk(true);
+    add(QStringLiteral("0170"), QStringLiteral("hello"));
+    add(QStringLiteral("0179"), QStringLiteral("hello"));
+    add(QStringLiteral("0170"), QStringLiteral("again"));
+    add(QStringLiteral("0171"), QString(2000, QLatin1Char('x')));
+    bool pressed = false;
+    view.onSelectRow = [&](int row) {
+        if (row == 3 && controller->running() && !pressed) {
+            pressed = true;
+            controller->Stop_Sending_Pressed();
+        }
+    };
+    dialogs.expect(sending::kStopQuestion, QStringLiteral("No"));
+    dialogs.expectNotice(android::kSendingCompleted);
+    send();
+    EXPECT_TRUE(pressed);
+    const QString cut(1600, QLatin1Char('x'));
+    const QList<QJsonObject> starts = state->activityStarts();
+    ASSERT_EQ(starts.size(), 2);
+    EXPECT_EQ(Extra(starts.at(0), QStringLiteral("NUM")), QStringLiteral("0170"));
+    EXPECT_EQ(Extra(starts.at(1), QStringLiteral("MSG")), cut);
+    EXPECT_EQ(sentItems(), records({{"0170", "hello"}, {"0171", cut}}));
+    EXPECT_EQ(stores::LoadItems_templates(Templates_Path), (QStringList{"hello", cut}));
+    EXPECT_EQ(view.numberTexts, (QStringList{"0170", "0179", "0179" + sending::kIsExcluded, "0170",
+                                             "0170" + sending::kIsSkipped, "0171"}));
+}
+
+// A pause after every fifth message but not after the last; a stop during a pause ends the run
+// there, without the completion message.
+TEST_F(AndroidSendingTest, OneByOnePausesAfterEveryNthMessageAndStopEndsAPause) {
+    for (const bool stop : {false, true}) {
+        SCOPED_TRACE(stop ? "stopped" : "to the end");
+        freshRun();
+        delayed(QStringLiteral("5"), QStringLiteral("10 Seconds"));
+        addNumbered(stop ? 6 : 12);
+        QList<int> startsAtPause;
+        view.onPauseLabel = [&](const QString& text) {
+            if (text == sending::Pause_Label(10000)) {
+                startsAtPause.append(static_cast<int>(state->activityStarts().size()));
+                if (stop) {
+                    controller->Stop_Sending_Pressed();
+                }
+            }
+        };
+        dialogs.expect(stop ? sending::kStopQuestion : android::kSendingCompleted,
+                       stop ? QStringLiteral("Yes") : QStringLiteral("OK"));
+        send();
+        EXPECT_EQ(startsAtPause, (stop ? QList<int>{5} : QList<int>{5, 10}));
+        EXPECT_EQ(sentItems().size(), stop ? 5 : 12);
+        EXPECT_EQ(controller->stopped(), stop);
+    }
+}
+
+// A phone lost after two starts, lost while messages go through the file, or silent until the
+// time-out ends the run with a connection error at once: only what the phone took is recorded,
+// and nothing is asked about the message files.
+TEST_F(AndroidSendingTest, OneByOneLostOrSilentPhoneEndsTheRunWithDeviceConnectionError) {
+    const struct {
+        const char* name;
+        bool unicode;  // every message through the file
+        int taken;     // starts the phone takes before it is lost; -1: it never answers
+    } cases[] = {{"lost", false, 2}, {"file fallback", true, 1}, {"silent", false, -1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        freshRun();
+        // Short time-outs for the silent phone: a start gives up after 1.8 s.
+        pacing::ScopedScale scale{c.taken < 0 ? 0.03 : kAndroidTimeScale};
+        composer->Unicode_Chk(c.unicode);
+        if (c.taken < 0) {
+            state->setHang({QStringLiteral("shell")});
+        } else {
+            state->setLoseAfterStarts(c.taken);
+        }
+        addNumbered(5);
+        QList<std::pair<QString, QString>> taken;
+        for (int i = 0; i < c.taken; ++i) {
+            taken.append({QStringLiteral("01700%1").arg(i), QStringLiteral("message %1").arg(i)});
+        }
+        dialogs.expectNotice(sending::kDeviceConnectionError);
+        send();
+        // adb's own words told at once: no message file was tried for a phone that is gone.
+        EXPECT_EQ(pushesOf(android::kOneByOneFileName), c.unicode ? c.taken : 0);
+        EXPECT_EQ(sentItems(), records(taken));
+        EXPECT_TRUE(view.events.isEmpty());
+    }
+}
+
+// Nothing reached the phone: the run does not end as "completed", it says what happened.
+TEST_F(AndroidSendingTest, OneByOneFullStorageAsksPerMessageUnlessSkippedForAll) {
+    const struct {
+        int answer;
+        bool skipForAll;
+        int dialogs;  // File_Creation_Fail shown
+    } cases[] = {{1, false, 3}, {1, true, 1}, {0, false, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.dialogs + c.answer);
+        freshRun();
+        composer->Unicode_Chk(true);
+        state->setStorageFull(true);
+        addNumbered(3);
+        view.storageFailAnswer = c.answer;
+        view.storageFailSkipAll = c.skipForAll;
+        if (c.answer == 1) {
+            dialogs.expectNotice(sending::One_By_One_End_Message(3, 0));
+        }
+        send();  // the script fails on any other message
+        EXPECT_EQ(view.events.count(QStringLiteral("dialog:File_Creation_Fail")), c.dialogs);
+        EXPECT_EQ(controller->stopped(), c.answer == 0);
+        EXPECT_TRUE(state->activityStarts().isEmpty());
+        EXPECT_TRUE(sentItems().isEmpty());
+    }
+}
+
+TEST(OneByOneEndTest, CompletedOnlyWhenEveryTriedMessageReachedThePhone) {
+    const QString none =
+        "No message was handed to the phone: %1.\n\nCheck that the phone is "
+        "unlocked and its storage is not full, then send again.";
+    const struct {
+        int attempted;
+        int handedOver;
+        QString message;
+    } cases[] = {
+        {3, 3, android::kSendingCompleted},
+        {0, 0, android::kSendingCompleted},  // every item excluded
+        {5, 3,
+         android::kSendingCompleted + "\n\n2 of 5 messages could not be stored on the phone and "
+                                      "were skipped; they were not sent."},
+        {1, 0, none.arg("the message could not be stored on it and was skipped")},
+        {3, 0, none.arg("none of the 3 messages could be stored on it, and each was skipped")},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(sending::One_By_One_End_Message(c.attempted, c.handedOver), c.message)
+            << c.attempted << " " << c.handedOver;
+    }
+}
+
+// The message file reached the phone but the companion did not start: that is not a storage
+// problem, and the next start would fail the same way.
+TEST_F(AndroidSendingTest, OneByOneCompanionThatDoesNotStartEndsTheRunSayingSo) {
+    freshRun();
+    state->setActivityAnswer(
+        QStringLiteral("Error: Activity class {com.VUVEZAZUREVAVU/"
+                       "com.VUVEZAZUREVAVU.SMS} does not exist.\n"));
+    addNumbered(2);
+    dialogs.expectNotice(android::Companion_Not_Started_Message(
+        QStringLiteral("the message to 017000 and those after it were not sent")));
+    send();
+    EXPECT_TRUE(view.events.isEmpty());
     EXPECT_TRUE(sentItems().isEmpty());
 }
 
