@@ -100,22 +100,11 @@ TEST(Csv, ANamedPhoneColumnIsReadAloneAndTheFirstRecordPicksTheSeparator) {
          {"07785016005"},
          "Teléfono"},
         {"Order Number,Tel.\n1234,07785016005", {"07785016005"}, "Tel."},
-        {"07785016005\n+44 7785 016006\r\n07785016007",
-         {"07785016005", "+447785016006", "07785016007"},
-         ""},
+        {"0778\n+44 77\r\n0779", {"0778", "+4477", "0779"}, ""},
         {"hotel,cellar\nx,0778", {"hotel", "cellar", "x", "0778"}, ""},  // words inside words
-        {"Name;Telefon;Betrag\r\nAnna;0151 2345678;12,50\r\nBen;0151-2345679;3,00\r\n",
-         {"01512345678", "01512345679"},
-         "Telefon",
-         u';'},
-        {"Ann;+44 7785 016005;Hi, you\nBob;07785016006;x",
-         {"Ann", "+447785016005", "Hi,you", "Bob", "07785016006", "x"},
-         "",
-         u';'},
-        {"Name\tMobile\nAnn\t07785 016005\nBob\t\"07785016006\"\n",
-         {"07785016005", "07785016006"},
-         "Mobile",
-         u'\t'},
+        {"N;Telefon;B\r\nA;0151 2345678;12,50\r\n", {"01512345678"}, "Telefon", u';'},
+        {"A;+44 77;Hi, you\n", {"A", "+4477", "Hi,you"}, "", u';'},
+        {"N\tMobile\nA\t0778 5\nB\t\"0779\"\n", {"07785", "0779"}, "Mobile", u'\t'},
         {"a;b,0778\n", {"a;b", "0778"}, ""},  // a tie keeps the comma
         {"sep=;\r\nName;Phone,work\r\nAnn;0778 5016005\r\n", {"07785016005"}, "Phone,work", u';'},
     };
@@ -192,17 +181,9 @@ TEST(ReadImportText, BadFilesAndPathsAreRefusedWithoutText) {
     const std::pair<const char*, QByteArray> files[] = {
         {"empty.txt", QByteArray()},
         {"pic.txt", QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x01", 20)},
-        {"wide.txt", QByteArray("0\0"
-                                "7\0"
-                                "7\0",
-                                6)},  // UTF-16 without a mark
-        {"odd.txt", QByteArray("\xFF\xFE"
-                               "0\0"
-                               "7",
-                               5)},  // UTF-16 odd length
-        {"sur.txt", QByteArray("\xFF\xFE\x00\xD8"
-                               "0\0",
-                               6)},  // lone surrogate
+        {"wide.txt", QByteArray("0\0007\0007\000", 6)},       // UTF-16 without a mark
+        {"odd.txt", QByteArray("\377\3760\0007", 5)},         // UTF-16 odd length
+        {"sur.txt", QByteArray("\377\376\000\3300\000", 6)},  // lone surrogate
         {"sur32.txt", QByteArray("\0\0\xFE\xFF\0\0\xD8\x00", 8)},
         {"bom.txt", QByteArray("\xEF\xBB\xBF")},
         {"marked.csv", QByteArray("\xEF\xBB\xBFZo\xEB,0778\n")},  // mark before invalid UTF-8
