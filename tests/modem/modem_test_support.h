@@ -15,9 +15,6 @@ inline constexpr double kModemTimeScale = 0.1;
 class RecordingScan : public ModemScanListener {
   public:
     explicit RecordingScan(const DeviceList* list = nullptr) : list_(list) {}
-    void setProgressRange(int maximum) override { range = maximum; }
-    void advanceProgress() override { ++progress; }
-    void progressToEnd() override { ended = true; }
     void modemFound(const QString& path) override {
         found.append(path);
         if (list_) {
@@ -27,9 +24,6 @@ class RecordingScan : public ModemScanListener {
     void deviceQuestioned(const QString& path) override { questioned.append(path); }
     bool stopRequested() const override { return stopAfterFirst && !found.isEmpty(); }
 
-    int range = -1;
-    int progress = 0;
-    bool ended = false;
     bool stopAfterFirst = false;
     QStringList found;
     QStringList questioned;
@@ -38,6 +32,17 @@ class RecordingScan : public ModemScanListener {
   private:
     const DeviceList* list_;
 };
+
+// A record as one line, field by field under the keys the tables and the scan files use.
+inline QString recordLine(const DeviceRecord& record) {
+    QStringList fields;
+    for (const char* key : {"State", "COM_PORT", "PORT_DETAL", "PORT_STATUS", "IMEI", "Manufacture",
+                            "Model", "Battery", "Signal", "Operator", "Revision", "DefSMSC",
+                            "CusSMSC", "UseCusSMSC", "SMSMode", "SUPSMSMode", "SMS_CAPABLE"}) {
+        fields.append(Device_Field(record, QString::fromLatin1(key)).toString());
+    }
+    return fields.join(u'|');
+}
 
 class ModemChannelTest : public ::testing::Test {
   protected:
