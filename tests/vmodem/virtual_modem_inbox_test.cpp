@@ -113,6 +113,19 @@ class Line {
     QByteArray held_;  // indications taken out of answers, in order
 };
 
+// A modem set up by `config` and the line to it.
+class InboxTest : public ModemTest {
+  protected:
+    Line& open(const Config& config = {}) {
+        start(config);
+        client_ = connect();
+        line_ = std::make_unique<Line>(*client_);
+        return *line_;
+    }
+    std::unique_ptr<PtyClient> client_;
+    std::unique_ptr<Line> line_;
+};
+
 IncomingSms message(const QString& sender, const QString& text) {
     IncomingSms sms;
     sms.sender = sender;
@@ -147,15 +160,11 @@ QString reportOf(const QStringList& lines) {
              r->centreTime.isValid() && r->dischargeTime.isValid() ? "" : " no time");
 }
 
-TEST_F(ModemTest, eachRecipientGetsTheReportsOfItsPlan) {
-    Config config;
-    config.reports = {{"+12345", ReportPlan::Failed, 0, 0x21, 0x45},
-                      {"+1234", ReportPlan::TemporaryThenDelivered, 50, 0x22, 0x41},
-                      {"+123456", ReportPlan::None, 0, 0x21, 0x41}};
-    config.firstReference = 255;
-    start(config);
-    auto client = connect();
-    Line line(*client);
+TEST_F(InboxTest, eachRecipientGetsTheReportsOfItsPlan) {
+    Line& line = open({.firstReference = 255,
+                       .reports = {{"+12345", ReportPlan::Failed, 0, 0x21, 0x45},
+                                   {"+1234", ReportPlan::TemporaryThenDelivered, 50, 0x22, 0x41},
+                                   {"+123456", ReportPlan::None, 0, 0x21, 0x41}}});
     EXPECT_EQ(line.command("AT+CNMI=2,1,0,1,0"), kOk);
     EXPECT_EQ(line.submit(kHelloNoReportPdu, kHelloTpdu), 255);  // asks for none, gets none
     // The references wrap, and each report carries the reference of its own submission.
@@ -171,10 +180,8 @@ TEST_F(ModemTest, eachRecipientGetsTheReportsOfItsPlan) {
     EXPECT_EQ(modem_->reportsIssued(), 3);
 }
 
-TEST_F(ModemTest, storedReportIsReadCountedAndDeleted) {
-    start();
-    auto client = connect();
-    Line line(*client);
+TEST_F(InboxTest, storedReportIsReadCountedAndDeleted) {
+    Line& line = open();
     EXPECT_EQ(line.command("AT+CNMI=2,1,0,2,0"), kOk);
     EXPECT_EQ(line.command("AT+CNMI?"), "\r\n+CNMI: 2,1,0,2,0\r\n" + kOk);
     EXPECT_EQ(line.submit(kHelloReportPdu, kHelloTpdu), 0);
@@ -194,31 +201,8 @@ TEST_F(ModemTest, storedReportIsReadCountedAndDeleted) {
     EXPECT_EQ(line.command("AT+CPMS?"), "\r\n+CPMS: \"SM\",0,20,\"SM\",0,20,\"SM\",0,20\r\n" + kOk);
 }
 
-TEST_F(ModemTest, textModeReportsFollowTheFirstOctetOfCsmp) {
-    start();
-    auto client = connect();
-    Line line(*client);
-    EXPECT_EQ(line.command("AT+CMGF=1;+CNMI=2,1,0,1,0"), kOk);
-    for (const QByteArray firstOctet : {"17", "49"}) {  // 49: TP-SRR set
-        EXPECT_EQ(line.command("AT+CSMP=" + firstOctet + ",167,0,0"), kOk);
-        EXPECT_EQ(line.command("AT+CMGS=\"+12345\""), "\r\n> ");
-        client->write("hello" + kCtrlZ);
-        EXPECT_TRUE(line.answer().contains("+CMGS:"));
-    }
-    const QStringList cds = line.next("+CDS:");
-    ASSERT_EQ(cds.size(), 1);
-    const auto report = pdu::Parse_Text_Status_Report(cds[0]);
-    ASSERT_TRUE(report.has_value()) << cds[0].toStdString();
-    EXPECT_EQ(report->reference, 1);
-    EXPECT_EQ(report->recipient, "+12345");
-    EXPECT_EQ(report->state, pdu::DeliveryState::Delivered);
-    EXPECT_TRUE(report->centreTime.isValid());
-}
-
-TEST_F(ModemTest, incomingMessagesAreAnnouncedStoredAndListed) {
-    start();
-    auto client = connect();
-    Line line(*client);
+TEST_F(InboxTest, incomingMessagesAreAnnouncedStoredAndListed) {
+    Line& line = open();
     EXPECT_EQ(line.command("AT+CNMI=2,1,0,0,0"), kOk);
     const IncomingSms single = message("+447700900123", QString::fromUtf8("Yes [please] €5"));
     // two 7-bit parts
@@ -241,27 +225,21 @@ TEST_F(ModemTest, incomingMessagesAreAnnouncedStoredAndListed) {
     ASSERT_EQ(listed.size(), 5) << listed.join('|').toStdString();
     EXPECT_TRUE(listed[0].startsWith("+CMGL: 2,0,,"));
     EXPECT_TRUE(listed[2].startsWith("+CMGL: 3,0,,"));
-    pdu::PartAssembler assembler;
     const auto part1 = pdu::Decode_Deliver(listed[1]);
     const auto part2 = pdu::Decode_Deliver(listed[3]);
     ASSERT_TRUE(part1 && part2);
     EXPECT_EQ(part2->partNumber, 2);
     EXPECT_EQ(part1->concatReference, part2->concatReference);
-    EXPECT_FALSE(assembler.add(*part2));
-    const auto whole = assembler.add(*part1);
-    ASSERT_TRUE(whole.has_value());
-    EXPECT_EQ(whole->sender, "Shop");
-    EXPECT_EQ(whole->text, longOne.text);
+    EXPECT_EQ(part2->sender, "Shop");
+    EXPECT_EQ(part1->text + part2->text, longOne.text);
 
     EXPECT_EQ(line.command("AT+CMGL=0"), kOk);  // all read now
     EXPECT_EQ(line.command("AT+CMGD=1,1"), kOk);
     EXPECT_EQ(line.command("AT+CMGD=?"), "\r\n+CMGD: (),(0-4)\r\n" + kOk);
 }
 
-TEST_F(ModemTest, messagesShownDirectlyInBothModes) {
-    start();
-    auto client = connect();
-    Line line(*client);
+TEST_F(InboxTest, messagesShownDirectlyInEveryCoding) {
+    Line& line = open();
     const QString text = QString::fromUtf8("Привет 😀");
     EXPECT_EQ(line.command("AT+CNMI=2,2,0,0,0"), kOk);
     modem_->injectIncoming(message("+12345", text));
@@ -292,55 +270,13 @@ TEST_F(ModemTest, messagesShownDirectlyInBothModes) {
         EXPECT_EQ(whole ? whole->text : QString(), expected);
         EXPECT_EQ(part->concatReference, expected == eightBit.text ? -1 : 0x1234);
     }
-
-    EXPECT_EQ(line.command("AT+CMGF=1"), kOk);
-    modem_->injectIncoming(message("+12345", "Stop, please"));
-    const QStringList shown = line.next("+CMT:", 2);
-    ASSERT_EQ(shown.size(), 2);
-    const auto parsed = pdu::Parse_Text_Deliver(shown[0], shown[1]);
-    ASSERT_TRUE(parsed.has_value()) << shown.join('|').toStdString();
-    EXPECT_EQ(parsed->sender, "+12345");
-    EXPECT_EQ(parsed->text, "Stop, please");
-    EXPECT_TRUE(parsed->centreTime.isValid());
+    // Shown, not stored.
     EXPECT_EQ(line.command("AT+CPMS?"), "\r\n+CPMS: \"SM\",0,20,\"SM\",0,20,\"SM\",0,20\r\n" + kOk);
 }
 
-TEST_F(ModemTest, whatWasOnTheSimBeforeIsListedAndAFullSimMakesTheNetworkWait) {
-    Config config;
-    config.storageSlots = 2;
-    config.simMessages = {message("+447700900123", "while you were away"),
-                          message("Bank", "code 1234")};
-    start(config);
-    auto client = connect();
-    Line line(*client);
-    EXPECT_EQ(line.command("AT+CMGF=1"), kOk);
-    const QStringList lines = linesOf(line.command("AT+CMGL=\"ALL\""));
-    ASSERT_EQ(lines.size(), 5) << lines.join('|').toStdString();
-    const auto first = pdu::Parse_Text_Deliver(lines[0], lines[1]);
-    ASSERT_TRUE(first.has_value());
-    EXPECT_TRUE(lines[0].startsWith("+CMGL: 1,\"REC UNREAD\",\"+447700900123\",,\""));
-    EXPECT_EQ(first->text, "while you were away");
-    EXPECT_EQ(lines[2], "+CMGL: 2,\"REC UNREAD\",\"Bank\",,\"" + lines[2].mid(31));
-    EXPECT_EQ(lines[3], "code 1234");
-    EXPECT_TRUE(line.command("AT+CMGR=2").startsWith("\r\n+CMGR: \"REC READ\",\"Bank\",,"));
-
-    // Full: the new message waits in the network until a slot is free.
-    EXPECT_EQ(line.command("AT+CNMI=2,1,0,0,0"), kOk);
-    modem_->injectIncoming(message("+1", "third"));
-    EXPECT_EQ(line.command("AT+CMGD=1"), kOk);
-    EXPECT_EQ(line.next("+CMTI:"), QStringList{"+CMTI: \"SM\",1"});
-    EXPECT_TRUE(line.command("AT+CMGR=1").contains("\r\nthird\r\n"));
-}
-
-TEST_F(ModemTest, indicationSettingsAreCheckedAndReadBack) {
-    start();
-    auto client = connect();
-    Line line(*client);
-    struct Case {
-        QByteArray command;
-        QByteArray answer;
-    };
-    const std::vector<Case> cases = {
+TEST_F(InboxTest, indicationSettingsAreCheckedAndReadBack) {
+    Line& line = open();
+    const std::pair<QByteArray, QByteArray> cases[] = {
         {"AT+CNMI=?", "\r\n+CNMI: (0-3),(0-3),(0-3),(0-2),(0,1)\r\n" + kOk},
         {"AT+CNMI?", "\r\n+CNMI: 0,0,0,0,0\r\n" + kOk},
         {"AT+CNMI=2,1,0,3,0", "\r\n+CMS ERROR: 303\r\n"},
@@ -353,8 +289,8 @@ TEST_F(ModemTest, indicationSettingsAreCheckedAndReadBack) {
         {"AT+CMGL=?", "\r\n+CMGL: (0-4)\r\n" + kOk},
         {"AT+CMGD=21", "\r\n+CMS ERROR: 321\r\n"},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(line.command(c.command), c.answer) << c.command.toStdString();
+    for (const auto& [command, answer] : cases) {
+        EXPECT_EQ(line.command(command), answer) << command.toStdString();
     }
 }
 

