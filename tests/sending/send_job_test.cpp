@@ -95,13 +95,12 @@ TEST_F(SendJobTest, NothingGoesOutEmptyUnlessTheUserSaysSo) {
     const QString some = "1 of the 2 contacts in the list have no text message.";
     using enum ApplyChoice;
     const Case cases[] = {
-        {{"", ""}, "Hello", {{Cancel, "", ""}, {FillBlank, "", ""}}, {{"Hello", "Hello"}}},
         {{"", ""}, "Hello", {{Continue, none, "No"}, {FillAll, "", ""}}, {{"Hello", "Hello"}}},
         {{"hi", ""}, "Hello", {{Continue, some, "No"}, {Continue, some, "Yes"}}, {{"hi", ""}}},
         {{"", ""}, "", {{std::nullopt, none, "No"}}, {}},  // nothing composed
         {{"hi", ""},
          "Sale",
-         {{FillBlank, "", ""}, {std::nullopt, "", ""}},
+         {{Cancel, "", ""}, {FillBlank, "", ""}, {std::nullopt, "", ""}},
          {{"hi", "Sale"}, {"hi", "Sale"}}},
     };
     for (const Case& c : cases) {

@@ -162,13 +162,7 @@ TEST_F(SendingRunTest, DevicesPauseTogetherAfterEveryNMessages) {
     numbers.removeDuplicates();
     EXPECT_EQ(numbers.size(), 20);
     EXPECT_EQ(atStart, QList<int>({5, 10, 15}));
-    EXPECT_EQ(inLastSecond, atStart);
-    const QStringList countdown = {
-        "Pausing the process for 5 Seconds.", "Pausing the process for 4 Seconds.",
-        "Pausing the process for 3 Seconds.", "Pausing the process for 2 Seconds.",
-        "Pausing the process for 1 Second.",  ""};
-    EXPECT_EQ(view.pauseLabels.mid(1), countdown + countdown + countdown)
-        << view.pauseLabels.join('|').toStdString();
+    EXPECT_EQ(inLastSecond, atStart);  // each pause ran to its end before the next message
     // The pace the window shows counts the pauses in full, and nothing is left.
     const RateInput rate = run.Rate_Input();
     EXPECT_EQ(rate.handled, 20);
