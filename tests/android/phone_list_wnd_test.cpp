@@ -302,8 +302,22 @@ TEST_F(PhoneWindowTest, DetectedPhoneShowsItsRowsAndSelectingNamesItByMakerAndMo
     EXPECT_FALSE(view.sheet);
 }
 
-// Maker and model of every generation, as the selection names the phone.
+// Every row in its order, and maker and model of every generation as the selection names the
+// phone: both unless one says unknown, the device's own name when neither is there.
 TEST(PhoneDetails, MakerAndModelOfEveryGenerationAndTheSelectionName) {
+    // Blanks around the value and a CR cut off, the value runs from the first equals sign, the
+    // last line wins.
+    EXPECT_EQ(shown(Phone_Property_Rows(QStringLiteral("ro.product.manufacturer = samsung\n"
+                                                       "ro.product.model =GT-I9100 \r\n"
+                                                       "ro.build.version.release= 4.1.2\n"
+                                                       "ro.build.display.id  =  JZO54K=1\n"
+                                                       "ro.build.version.sdk\t=\t16\n"
+                                                       "ro.build.PDA=I9100XWLSW\n"
+                                                       "ro.build.host=SEP-132\n"
+                                                       "ro.build.host=SEP-133\n"))),
+              QStringList({"Manufacturer=SAMSUNG", "Model Number=GT-I9100",
+                           "Firmware Version=4.1.2", "Build Number=JZO54K=1", "SDK Version=16",
+                           "Build PDA=I9100XWLSW", "Build Host=SEP-133"}));
     const struct {
         const char* name;
         QString buildProp;
@@ -322,42 +336,17 @@ TEST(PhoneDetails, MakerAndModelOfEveryGenerationAndTheSelectionName) {
          "ro.product.model.internal=X\nro.product.manufacturer_ext=Y\n"
          "ro.product.system.model=SM-A546B\nro.product.vendor.manufacturer=samsung\n",
          "[no bracket line\n[a]: [b\n", "SAMSUNG SM-A546B"},
+        {"maker_only", "ro.product.manufacturer=htc\n", "", "HTC"},
+        {"model_only", "ro.product.model=Nexus 5\n", "", "Nexus 5"},
+        {"unknown_model", "ro.product.manufacturer=acme\nro.product.model=Unknown-1\n", "",
+         "Android Device X1"},
+        {"nothing", "", "", "Android Device X1"},
     };
-    // Every row in its order: blanks around the value and a CR cut off, the value runs from the
-    // first equals sign, the last line wins.
-    EXPECT_EQ(shown(Phone_Property_Rows(QStringLiteral("ro.product.manufacturer = samsung\n"
-                                                       "ro.product.model =GT-I9100 \r\n"
-                                                       "ro.build.version.release= 4.1.2\n"
-                                                       "ro.build.display.id  =  JZO54K=1\n"
-                                                       "ro.build.version.sdk\t=\t16\n"
-                                                       "ro.build.PDA=I9100XWLSW\n"
-                                                       "ro.build.host=SEP-132\n"
-                                                       "ro.build.host=SEP-133\n"))),
-              QStringList({"Manufacturer=SAMSUNG", "Model Number=GT-I9100",
-                           "Firmware Version=4.1.2", "Build Number=JZO54K=1", "SDK Version=16",
-                           "Build PDA=I9100XWLSW", "Build Host=SEP-133"}));
     for (const auto& c : generations) {
         QList<DeviceRecord> rows = {Phone_Detail_Row("Device", "Android Device X1")};
         rows.append(Phone_Property_Rows(c.buildProp + '\n' + Getprop_Properties(c.getprop)));
         EXPECT_EQ(Selected_Phone_Name(rows, QStringLiteral("Android Device X1")), c.selection)
             << c.name;
-    }
-    // Maker and model unless one says unknown or both are empty ("<none>": no such rows).
-    const struct {
-        QString manufacturer, model, expected;
-    } names[] = {{"HTC", "", "HTC"},
-                 {"", "Nexus 5", "Nexus 5"},
-                 {"UNKNOWN", "GT-I9100", "Android Device X1"},
-                 {"<none>", "", "Android Device X1"}};
-    for (const auto& c : names) {
-        QList<DeviceRecord> rows = {Phone_Detail_Row("Device", "Android Device X1")};
-        if (c.manufacturer != QLatin1String("<none>")) {
-            rows.append(Phone_Detail_Row("Manufacturer", c.manufacturer));
-            rows.append(Phone_Detail_Row("Model Number", c.model));
-        }
-        rows.append(Phone_Detail_Row("Serial Number", "X1"));
-        EXPECT_EQ(Selected_Phone_Name(rows, QStringLiteral("Android Device X1")), c.expected)
-            << c.manufacturer.toStdString() << " / " << c.model.toStdString();
     }
 }
 
