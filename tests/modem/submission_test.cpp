@@ -5,14 +5,16 @@
 #include <QRegularExpression>
 
 #include <atomic>
-#include <mutex>
 #include <thread>
+#include <tuple>
 
 namespace {
 
 using tesk::test::ModemChannelTest;
-using tesk::test::PtyPair;
 using tesk::vmodem::ReceivedSms;
+
+const QString kSent = QStringLiteral("Message sent successfully.");
+const QString kLost = QStringLiteral("Device Connection Error!");
 
 QString repeated(const char* unit, int count) {
     return QString::fromUtf8(unit).repeated(count);
@@ -24,13 +26,20 @@ class Submission : public ModemChannelTest {
         openOn(config);
         channel.Set_Read_Timeout(5.0);  // as the sending paths do
     }
-
-    QString joinedText() const {
-        QString text;
+    bool sendPdu(const QString& message, bool flash = false, const char* capable = "Yes") {
+        return channel.Send_PDU_SMS(fd, number, message, QString(), flash, false, &outcome,
+                                    QString::fromLatin1(capable));
+    }
+    bool sendText(const QString& message, bool unicode = false, const QString& smsc = QString()) {
+        return channel.Send_Text_SMS(fd, number, message, smsc, false, unicode,
+                                     QString::fromUtf8(path), &outcome, QStringLiteral("Yes"));
+    }
+    QStringList texts() const {
+        QStringList all;
         for (const ReceivedSms& sms : modem->received()) {
-            text += sms.text;
+            all.append(sms.text);
         }
-        return text;
+        return all;
     }
 
     const QString number = QStringLiteral("+447700900123");
@@ -72,20 +81,13 @@ TEST_F(Submission, SplitsAsTheRecipientReceivesIt) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.expected.toStdString());
         openFor();
-        if (row.text) {
-            ASSERT_TRUE(channel.Prepare_Modem_For_Text_SMS(fd));
-            EXPECT_TRUE(channel.Send_Text_SMS(fd, number, row.message, QString(), false,
-                                              row.unicodeOption, QString::fromUtf8(path), &outcome,
-                                              QStringLiteral("Yes")));
-        } else {
-            ASSERT_TRUE(channel.Prepare_Modem_For_PDU_SMS(fd));
-            EXPECT_TRUE(channel.Send_PDU_SMS(fd, number, row.message, QString(), false, false,
-                                             &outcome, QStringLiteral("Yes")));
-        }
-        EXPECT_EQ(outcome, QStringLiteral("Message sent successfully."));
+        ASSERT_TRUE(row.text ? channel.Prepare_Modem_For_Text_SMS(fd)
+                             : channel.Prepare_Modem_For_PDU_SMS(fd));
+        EXPECT_TRUE(row.text ? sendText(row.message, row.unicodeOption) : sendPdu(row.message));
+        EXPECT_EQ(outcome, kSent);
         const QList<ReceivedSms> got = modem->received();
         EXPECT_EQ(arrival(got), row.expected);
-        EXPECT_EQ(joinedText(), row.message);
+        EXPECT_EQ(texts().join(QString()), row.message);
         for (const ReceivedSms& sms : got) {
             EXPECT_EQ(sms.number, number);
             EXPECT_EQ(sms.concatRef, got[0].concatRef);
@@ -95,37 +97,30 @@ TEST_F(Submission, SplitsAsTheRecipientReceivesIt) {
 
 TEST_F(Submission, FlashArrivesAsClassZeroAndAnUndetectedDeviceReportsDelivery) {
     openFor();
-    EXPECT_TRUE(channel.Send_PDU_SMS(fd, number, QStringLiteral("look at me"), QString(), true,
-                                     false, &outcome, QStringLiteral("Yes")));
-    ASSERT_EQ(modem->received().size(), 1);
-    EXPECT_EQ(modem->received()[0].messageClass, 0);
-    EXPECT_TRUE(channel.Send_PDU_SMS(fd, number, QStringLiteral("hi"), QString(), false, false,
-                                     &outcome, QStringLiteral("Not Detected")));
+    EXPECT_TRUE(sendPdu(QStringLiteral("look at me"), true));
+    EXPECT_TRUE(sendPdu(QStringLiteral("hi"), false, "Not Detected"));
     EXPECT_EQ(outcome, QStringLiteral("Message sent to device."));
+    ASSERT_EQ(modem->received().size(), 2);
+    EXPECT_EQ(modem->received()[0].messageClass, 0);
     EXPECT_EQ(modem->received()[1].messageClass, -1);
 }
 
-// A device that only echoes: the echo of a command is never an acceptance, in either mode.
-TEST_F(Submission, EchoOfOurOwnCommandsIsNoAcceptance) {
+// Habits that leave no modem to prepare: a device that only echoes (an echo is never an
+// acceptance, in either mode), and every final answer later than the read time-out (500 ms).
+TEST_F(Submission, EchoIsNoAcceptanceAndLateAnswersStillCount) {
     openFor({.echoOnly = true});
-    EXPECT_FALSE(channel.Send_PDU_SMS(fd, number, QStringLiteral("hello"), QString(), false, false,
-                                      &outcome, QStringLiteral("Yes")));
-    EXPECT_EQ(outcome, QStringLiteral("Device Connection Error!"));
-    EXPECT_FALSE(channel.Send_Text_SMS(fd, number, QStringLiteral("hello"), QString(), false, false,
-                                       QString(), &outcome, QStringLiteral("Yes")));
-    EXPECT_EQ(outcome, QStringLiteral("Device Connection Error!"));
+    EXPECT_FALSE(sendPdu(QStringLiteral("hello")));
+    EXPECT_EQ(outcome, kLost);
+    EXPECT_FALSE(sendText(QStringLiteral("hello")));
+    EXPECT_EQ(outcome, kLost);
     EXPECT_TRUE(modem->received().isEmpty());
-}
 
-// Every final answer later than the read time-out (500 ms here): each message is sent once.
-TEST_F(Submission, LateFinalAnswersStillCount) {
     openFor({.lateAnswerMs = 700});
     for (const QString& message : {QStringLiteral("first"), QStringLiteral("second")}) {
-        EXPECT_TRUE(channel.Send_PDU_SMS(fd, number, message, QString(), false, false, &outcome,
-                                         QStringLiteral("Yes")));
-        EXPECT_EQ(outcome, QStringLiteral("Message sent successfully."));
+        EXPECT_TRUE(sendPdu(message));
+        EXPECT_EQ(outcome, kSent);
     }
-    EXPECT_EQ(joinedText(), QStringLiteral("firstsecond"));
+    EXPECT_EQ(texts(), QStringList({"first", "second"}));
 }
 
 TEST_F(Submission, StopDuringPartTwoOfThreeSendsNoMoreParts) {
@@ -137,8 +132,7 @@ TEST_F(Submission, StopDuringPartTwoOfThreeSendsNoMoreParts) {
         }
         Stop_SMS_Sending_Now = true;
     });
-    channel.Send_PDU_SMS(fd, number, repeated("s", 400), QString(), false, false, &outcome,
-                         QStringLiteral("Yes"));
+    sendPdu(repeated("s", 400));
     done = true;
     watcher.join();
     Stop_SMS_Sending_Now = false;
@@ -150,42 +144,27 @@ TEST_F(Submission, StopDuringPartTwoOfThreeSendsNoMoreParts) {
 // again after the refusal and whenever a value changes (Unicode and back); the standard pace
 // asks and sets them for every message. Both deliver the same messages.
 TEST_F(Submission, SettingsAreSentOnlyAsOftenAsThePaceNeeds) {
-    const struct {
-        MFCSMS::Pacing pacing;
-        int formatQuestions;  // AT+CMGF? before a submission
-        int textParameters;   // AT+CSMP=... sent
-    } rows[] = {
-        {MFCSMS::Pacing::Standard, 6, 6},
-        // first message, after the refusal; parameters also for the Unicode message and the one
-        // after it
-        {MFCSMS::Pacing::Fast, 1, 4},
-    };
-    const QStringList messages = {"one", "two", "three", "four", QStringLiteral(u"пять"), "six"};
-    QStringList want(6, QStringLiteral("Message sent successfully."));
-    want[2] = QStringLiteral("+CMS ERROR: 500");
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.formatQuestions);
+    // AT+CMGF? before a submission and AT+CSMP=... sent: the fast pace asks once and sets the
+    // parameters for the first message, after the refusal, for the Unicode message and the one
+    // after it.
+    for (const auto& [pacing, formatQuestions, textParameters] :
+         {std::tuple{MFCSMS::Pacing::Standard, 6, 6}, {MFCSMS::Pacing::Fast, 1, 4}}) {
+        SCOPED_TRACE(formatQuestions);
         openFor({.cmsErrorOnSubmission = 3, .strictCharset = true});
-        channel.Set_Pacing(row.pacing);
+        channel.Set_Pacing(pacing);
         ASSERT_TRUE(channel.Prepare_Modem_For_Text_SMS(fd));
         QStringList outcomes;
-        for (const QString& message : messages) {
-            channel.Send_Text_SMS(fd, number, message, QString(), false, true,
-                                  QString::fromUtf8(path), &outcome, QStringLiteral("Yes"));
+        for (const char* message : {"one", "two", "three", "four", "пять", "six"}) {
+            sendText(message, true);
             outcomes.append(outcome);
         }
         channel.Finish_Run(fd, QString::fromUtf8(path));
-        EXPECT_EQ(outcomes, want);
-        QStringList texts;
-        for (const ReceivedSms& sms : modem->received()) {
-            texts.append(sms.text);
-        }
-        EXPECT_EQ(texts, QStringList({"one", "two", "four", QStringLiteral(u"пять"), "six"}));
+        EXPECT_EQ(outcomes, QStringList({kSent, kSent, "+CMS ERROR: 500", kSent, kSent, kSent}));
+        EXPECT_EQ(texts(), QStringList({"one", "two", "four", "пять", "six"}));
         const QStringList commands = modem->commands();
-        EXPECT_EQ(commands.filter(QRegularExpression(QStringLiteral("^AT\\+CMGF\\?$"))).size(),
-                  row.formatQuestions);
+        EXPECT_EQ(commands.count(QStringLiteral("AT+CMGF?")), formatQuestions);
         EXPECT_EQ(commands.filter(QRegularExpression(QStringLiteral("^AT\\+CSMP="))).size(),
-                  row.textParameters);
+                  textParameters);
     }
 }
 
@@ -196,11 +175,9 @@ TEST_F(Submission, TextModeCustomServiceCentreIsRestoredAfterSuccessAndFailure) 
     record.defaultSmsc = QStringLiteral("+447785016005");
     devices.Insert_port_in_List(record);  // the fixture's list, which the channel reads
 
-    const QString custom = QStringLiteral("+447700900999");
-    for (const char* expected : {"Message sent successfully.", "+CMS ERROR: 500"}) {
-        channel.Send_Text_SMS(fd, number, QStringLiteral("hello"), custom, false, false,
-                              modem->portPath(), &outcome, QStringLiteral("Yes"));
-        EXPECT_EQ(outcome, QString::fromUtf8(expected));
+    for (const QString& expected : {kSent, QStringLiteral("+CMS ERROR: 500")}) {
+        sendText(QStringLiteral("hello"), false, QStringLiteral("+447700900999"));
+        EXPECT_EQ(outcome, expected);
         const QStringList commands = modem->commands();
         const qsizetype setCustom =
             commands.lastIndexOf(QStringLiteral("AT+CSCA=\"+447700900999\",145"));
@@ -209,8 +186,8 @@ TEST_F(Submission, TextModeCustomServiceCentreIsRestoredAfterSuccessAndFailure) 
         const qsizetype submitted = commands.lastIndexOf(
             QRegularExpression(QStringLiteral("AT\\+CMGS=\".*")));  // whole line
         ASSERT_GE(setCustom, 0);
-        EXPECT_LT(setCustom, submitted) << expected;
-        EXPECT_GT(restore, submitted) << expected;
+        EXPECT_LT(setCustom, submitted) << expected.toStdString();
+        EXPECT_GT(restore, submitted) << expected.toStdString();
     }
 }
 
@@ -219,8 +196,7 @@ TEST_F(Submission, TextModePayloadCannotEndTheMessageEarly) {
     const QString message = QStringLiteral(
         "pay now\x1a"
         "AT+CSCA=\"+19005550000\",145\r");
-    EXPECT_TRUE(channel.Send_Text_SMS(fd, number, message, QString(), false, false,
-                                      modem->portPath(), &outcome, QStringLiteral("Yes")));
+    EXPECT_TRUE(sendText(message));
     EXPECT_EQ(modem->received().size(), 1);
     for (const QString& command : modem->commands()) {
         EXPECT_FALSE(command.contains(QStringLiteral("19005550000"))) << command.toStdString();
@@ -247,8 +223,7 @@ TEST_F(Submission, TextParametersFollowFlashAndUnicode) {
             EXPECT_TRUE(channel.Set_Text_Mode_SMS_Param(fd, flash, unicode));
         }
     }
-    const QStringList commands = modem->commands();
-    EXPECT_EQ(commands.filter(QStringLiteral("AT+CSMP")),
+    EXPECT_EQ(modem->commands().filter(QStringLiteral("AT+CSMP")),
               QStringList(
                   {QStringLiteral("AT+CSMP=17,255,0,0"), QStringLiteral("AT+CSMP=17,255,0,8"),
                    QStringLiteral("AT+CSMP=17,255,0,16"), QStringLiteral("AT+CSMP=17,255,0,24")}));
@@ -270,66 +245,41 @@ TEST(SmsError, ReducesAnswersToTheirErrorText) {
     }
 }
 
-// A device played by hand, for answers the virtual modem never gives.
-class HandPlayedDevice : public ModemChannelTest {
-  protected:
-    void start() {
-        device = std::thread([this] {
-            QByteArray pending;
-            while (!stop) {
-                pending += line.receive(10);
-                auto nextEnd = [&pending] {
-                    const qsizetype cr = pending.indexOf('\r');
-                    const qsizetype ctrlZ = pending.indexOf('\x1a');
-                    return cr < 0 ? ctrlZ : ctrlZ < 0 ? cr : std::min(cr, ctrlZ);
-                };
-                qsizetype end;
-                while ((end = nextEnd()) >= 0) {
-                    const QByteArray command = pending.left(end).trimmed();
-                    const bool submitted = pending.at(end) == '\x1a';
-                    pending.remove(0, end + 1);
-                    if (submitted) {
-                        const std::lock_guard<std::mutex> hold(lock);
-                        line.send(finalAnswer);
-                    } else if (command.startsWith("AT+CMGS")) {
-                        line.send("\r\n> ");
-                    } else if (command.startsWith("AT")) {
-                        line.send("\r\nOK\r\n");
-                    }
-                }
-            }
-        });
-        path = line.slavePath().toUtf8();
-        channel.initPort_with_decp(path.constData(), &fd);
-        channel.Set_Read_Timeout(5.0);
-    }
-    void TearDown() override {
-        stop = true;
-        if (device.joinable()) {
-            device.join();
-        }
-    }
-    PtyPair line;
-    std::thread device;
+// A device played by hand, for answers the virtual modem never gives: OK to every command, the
+// prompt to AT+CMGS, and after the message's Ctrl-Z a bare ERROR, or ERROR among other text.
+// Either is a refusal.
+TEST_F(ModemChannelTest, ErrorAfterTheMessageIsARefusal) {
+    const QByteArray answers[] = {"\r\nERROR\r\n", "\r\nNETWORK ERROR (queue full)\r\n"};
+    std::atomic<int> answer{0};
     std::atomic<bool> stop{false};
-    std::mutex lock;
-    QByteArray finalAnswer;  // what the device says after Ctrl-Z
-};
-
-// A bare ERROR, or ERROR among other text, after the message is a refusal.
-TEST_F(HandPlayedDevice, ErrorAfterTheMessageIsARefusal) {
-    start();
-    for (const QByteArray& answer :
-         {QByteArray("\r\nERROR\r\n"), QByteArray("\r\nNETWORK ERROR (queue full)\r\n")}) {
-        {
-            const std::lock_guard<std::mutex> hold(lock);
-            finalAnswer = answer;
+    tesk::test::PtyPair line;
+    std::thread device([&] {
+        QByteArray command;
+        while (!stop) {
+            for (const char c : line.receive(10)) {
+                if (c == '\x1a') {
+                    line.send(answers[answer]);
+                } else if (c == '\r' && command.trimmed().startsWith("AT+CMGS")) {
+                    line.send("\r\n> ");
+                } else if (c == '\r' && command.trimmed().startsWith("AT")) {
+                    line.send("\r\nOK\r\n");
+                }
+                command = c == '\r' || c == '\x1a' ? QByteArray() : command + c;
+            }
         }
+    });
+    path = line.slavePath().toUtf8();
+    channel.initPort_with_decp(path.constData(), &fd);
+    channel.Set_Read_Timeout(5.0);
+    for (int i = 0; i < 2; ++i) {
+        answer = i;
         QString outcome;
         channel.Send_PDU_SMS(fd, QStringLiteral("+12345"), QStringLiteral("hello"), QString(),
                              false, false, &outcome, QStringLiteral("Yes"));
-        EXPECT_EQ(outcome, QStringLiteral("+CMS ERROR:500")) << answer.constData();
+        EXPECT_EQ(outcome, QStringLiteral("+CMS ERROR:500")) << answers[i].constData();
     }
+    stop = true;
+    device.join();
 }
 
 }  // namespace
