@@ -39,11 +39,7 @@ TEST(CustomSmsc, ValidationTable) {
 }
 
 TEST(TestNumber, ValidationTable) {
-    struct Case {
-        const char* field;
-        bool valid;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, bool> cases[] = {
         {"+447700900123", true},
         {" 07700900123 ", true},
         {"0044+7700", false},
@@ -52,28 +48,25 @@ TEST(TestNumber, ValidationTable) {
         {"44AB", false},
         {"123456789012345678901", false},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(tesk::devices::Valid_Test_Number(QString::fromUtf8(c.field)), c.valid) << c.field;
+    for (const auto& [field, valid] : cases) {
+        EXPECT_EQ(tesk::devices::Valid_Test_Number(QString::fromUtf8(field)), valid) << field;
     }
 }
 
 TEST(DeviceDetails, SupportedModeLineAndLayout) {
-    struct Case {
-        const char* supported;
-        const char* line;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         {";PDU Mode;Text Mode;", "PDU Mode & Text Mode"},
         {";PDU Mode;", "PDU Mode"},
         {";Text Mode;", "Text Mode"},
         {"NONE", "None"},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(tesk::devices::Supported_Mode_Text(QString::fromUtf8(c.supported)),
-                  QString::fromUtf8(c.line));
+    for (const auto& [supported, line] : cases) {
+        EXPECT_EQ(tesk::devices::Supported_Mode_Text(QString::fromUtf8(supported)),
+                  QString::fromUtf8(line));
     }
     DeviceRecord record;
     record.portName = QStringLiteral("USB0");
+    EXPECT_EQ(tesk::devices::Device_Details_Text(record), QString(""));  // no path: nothing
     record.path = QStringLiteral("/dev/ttyUSB0");
     record.manufacturer = QStringLiteral("Maker");
     record.model = QStringLiteral("M1");
@@ -88,26 +81,20 @@ TEST(DeviceDetails, SupportedModeLineAndLayout) {
                              "R2\r\nSupported SMS Mode : PDU Mode & Text Mode\r\nBattery : "
                              "80%\r\nDefault SMSC No. : +4477\r\nOperator Code : 23410\r\nSignal "
                              "Quality : 20\r\n"));
-    EXPECT_EQ(tesk::devices::Device_Details_Text(DeviceRecord{}), QString(""));
 }
 
 // A window with one highlighted record.
 class SettingsHostStub final : public tesk::devices::SettingsHost {
   public:
-    SettingsHostStub() {
-        record.path = QStringLiteral("/dev/ttyUSB0");
-        record.defaultSmsc = QStringLiteral("+447785016005");
-        record.smsMode = SmsMode::Pdu;
-    }
-    QString Highlighted_Path() const override { return record.path; }
+    SettingsHostStub() { record.smsMode = SmsMode::Pdu; }
+    QString Highlighted_Path() const override { return QStringLiteral("/dev/ttyUSB0"); }
     void Update_Column_Value(const QString& path,
                              const std::function<void(DeviceRecord&)>& change) override {
         ASSERT_EQ(path, Highlighted_Path());
         change(record);
     }
-    void settingsChanged() override { ++redraws; }
+    void settingsChanged() override {}
     DeviceRecord record;
-    int redraws = 0;
 };
 
 class ConnectionSettingsTest : public ::testing::Test {
@@ -144,7 +131,6 @@ TEST_F(ConnectionSettingsTest, ShowingARowFollowsItsRecord) {
         EXPECT_EQ(f.customSmsc, QString::fromUtf8(c.custom));
         EXPECT_EQ(f.pduOn, c.pdu) << c.mode;
         EXPECT_EQ(f.textOn, c.text) << c.mode;
-        EXPECT_EQ(settings.PDU_TEXT_MODE_SEL(), r.smsMode) << c.mode;
     }
 }
 
@@ -170,24 +156,22 @@ TEST_F(ConnectionSettingsTest, CheckBoxStoresACleanedNumberAndClearsItWhenTurned
     EXPECT_TRUE(dialogs.messages().isEmpty());
 }
 
-TEST_F(ConnectionSettingsTest, TextModeWithAnInvalidCustomNumberKeepsPdu) {
-    settings.Set_Custom_Field(QStringLiteral("0044+1"));
-    dialogs.expectNotice(QStringLiteral("\n") + tesk::devices::kInvalidSmsc);
-    settings.Custom_SMSC_Pressed(true);
-    dialogs.expectNotice(QStringLiteral("\n") + tesk::devices::kInvalidSmsc);
-    settings.Text_Mode_Radio();
-    EXPECT_FALSE(settings.fields().textOn);
-    EXPECT_EQ(host.record.smsMode, SmsMode::Pdu);
-    EXPECT_FALSE(host.record.useCustomSmsc);
-}
-
-TEST_F(ConnectionSettingsTest, SwitchingModesTellsAboutTextModeOnce) {
+// Text mode is explained once when chosen, and refused while the custom number is invalid.
+TEST_F(ConnectionSettingsTest, TextModeIsExplainedOnceAndRefusedWithAnInvalidCustomNumber) {
     dialogs.expectNotice(QStringLiteral("\n") + tesk::devices::kTextModeInformation);
     settings.Text_Mode_Radio();
     EXPECT_EQ(host.record.smsMode, SmsMode::Text);
     settings.Text_Mode_Radio();  // already chosen: nothing shown
     settings.PDU_Mode_Radio();
     EXPECT_EQ(host.record.smsMode, SmsMode::Pdu);
+
+    settings.Set_Custom_Field(QStringLiteral("0044+1"));
+    dialogs.expectNotice(QStringLiteral("\n") + tesk::devices::kInvalidSmsc);
+    settings.Custom_SMSC_Pressed(true);
+    dialogs.expectNotice(QStringLiteral("\n") + tesk::devices::kInvalidSmsc);
+    settings.Text_Mode_Radio();
+    EXPECT_EQ(host.record.smsMode, SmsMode::Pdu);
+    EXPECT_FALSE(host.record.useCustomSmsc);
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 
 #include <QFile>
 
-
 namespace {
 
 using tesk::devices::GSM_Device_List_Wnd;

@@ -94,27 +94,6 @@ TEST_F(DeviceSettingsTest, OkNamesTheFirstDeviceWithoutAServiceCentreAndStaysOpe
     }
 }
 
-TEST_F(DeviceSettingsTest, OkHandsTheConfirmedSettingsToTheSendingRun) {
-    choose({chosen(QStringLiteral("VM0"), QStringLiteral("/dev/a")),
-            chosen(QStringLiteral("VM1"), QStringLiteral("/dev/b"))});
-    window.Highlight_Row(1);
-    ScriptedDialogs dialogs;
-    dialogs.expectNotice(QStringLiteral("\n") + tesk::devices::kTextModeInformation);
-    window.settings().Text_Mode_Radio();
-    window.settings().Set_Custom_Field(QStringLiteral("+65 9854 0020"));
-    window.settings().Custom_SMSC_Pressed(true);
-    // Nothing reaches the hand-over before OK.
-    EXPECT_EQ(port_det_str_array.get().at(1).smsMode, SmsMode::Pdu);
-    window.OK_Button_Presses();
-    EXPECT_EQ(view.endCodes, QList<int>{1});
-    const DeviceRecord second = port_det_str_array.get().at(1);
-    EXPECT_EQ(second.smsMode, SmsMode::Text);
-    EXPECT_EQ(second.customSmsc, QStringLiteral("+6598540020"));
-    EXPECT_TRUE(second.useCustomSmsc);
-    EXPECT_EQ(second.smsCapable, QStringLiteral("Yes"));  // kept
-    EXPECT_EQ(port_det_str_array.get().at(0).smsMode, SmsMode::Pdu);
-}
-
 // Through a chosen device the message goes out; to one that is gone the window says to use the
 // wizard.
 TEST_F(DeviceSettingsTest, TestMessageThroughAChosenDeviceOrAdviceWhenItIsGone) {
@@ -140,27 +119,41 @@ TEST_F(DeviceSettingsTest, TestMessageThroughAChosenDeviceOrAdviceWhenItIsGone) 
 }
 
 // The window lists the ticked devices that have a port name and highlights the first; the
-// automatic test gets those.
-TEST_F(DeviceSettingsTest, AutomaticTestGetsThisWindowsDevices) {
+// automatic test gets those and applies to them; OK hands the confirmed settings over.
+TEST_F(DeviceSettingsTest, ListsTheTickedDevicesAndHandsTheirSettingsOverOnOk) {
     choose({chosen(QStringLiteral("VM0"), QStringLiteral("/dev/a"), false),
             chosen(QStringLiteral("VM1"), QStringLiteral("/dev/b")),
             chosen(QStringLiteral(" "), QStringLiteral("/dev/c")),
             chosen(QStringLiteral("VM3"), QStringLiteral("/dev/d"))});
     ASSERT_EQ(window.records().size(), 2);
-    EXPECT_EQ(window.records().value(0).portName, QStringLiteral("VM1"));
     EXPECT_EQ(window.records().value(1).portName, QStringLiteral("VM3"));
     EXPECT_EQ(view.selected, 0);
-    window.Set_Test_Number_Field(QStringLiteral("+4477"));
     window.Automate_Button_Presses();
     ASSERT_EQ(view.handIns.size(), 1);
     EXPECT_EQ(view.handIns[0].devices.size(), 2);
-    // Applying from the test reaches the window's copy and the hand-over.
     view.handIns[0].opener->Apply_Test_Settings(QStringLiteral("/dev/d"), false, true,
                                                 QStringLiteral("+4412"));
     EXPECT_EQ(window.Prev_Index(), 1);
     EXPECT_EQ(window.records().value(1).smsMode, SmsMode::Text);
     EXPECT_EQ(port_det_str_array.get().at(3).customSmsc, QStringLiteral("+4412"));
     EXPECT_TRUE(view.settings.customChecked);
+
+    window.Highlight_Row(0);
+    ScriptedDialogs dialogs;
+    dialogs.expectNotice(QStringLiteral("\n") + tesk::devices::kTextModeInformation);
+    window.settings().Text_Mode_Radio();
+    window.settings().Set_Custom_Field(QStringLiteral("+65 9854 0020"));
+    window.settings().Custom_SMSC_Pressed(true);
+    // Nothing reaches the hand-over before OK.
+    EXPECT_EQ(port_det_str_array.get().at(1).smsMode, SmsMode::Pdu);
+    window.OK_Button_Presses();
+    EXPECT_EQ(view.endCodes, QList<int>{1});
+    const DeviceRecord vm1 = port_det_str_array.get().at(1);
+    EXPECT_EQ(vm1.smsMode, SmsMode::Text);
+    EXPECT_EQ(vm1.customSmsc, QStringLiteral("+6598540020"));
+    EXPECT_TRUE(vm1.useCustomSmsc);
+    EXPECT_EQ(vm1.smsCapable, QStringLiteral("Yes"));                 // kept
+    EXPECT_EQ(port_det_str_array.get().at(0).smsMode, SmsMode::Pdu);  // not listed: untouched
 }
 
 }  // namespace
