@@ -25,7 +25,6 @@ namespace tesk::cli::test {
 
 // Only keeps a broken build from hanging the run; no timing is checked against it.
 inline constexpr int kFailSafeMs = 120000;
-inline const QString kSent = "Message sent successfully.";
 
 struct CliRun {
     int exitCode = -1;  // also when it did not end by itself
@@ -85,15 +84,11 @@ class CliTest : public ::testing::Test {
         return writeFile("numbers.txt", list.join('\n').toUtf8() + '\n');
     }
 
-    // Every SMS the modems received, in arrival order, as the modems logged it.
+    // Every SMS the modems received, in arrival order, as the modems logged it (refused
+    // submissions share the log).
     QList<QJsonObject> receivedSms() const {
-        QList<QJsonObject> received;
-        for (const QJsonObject& sms : modems.logLines()) {
-            // Refused submissions share the log; they were not received.
-            if (!sms.value("refused").toBool()) {
-                received.append(sms);
-            }
-        }
+        QList<QJsonObject> received = modems.logLines();
+        received.removeIf([](const QJsonObject& sms) { return sms.value("refused").toBool(); });
         return received;
     }
     // Their destination numbers, in arrival order or sorted.
