@@ -135,13 +135,30 @@ TEST_F(CheckConnectionTest, OldAndCurrentAdbWordsReadAlike) {
     }
 }
 
-// The status button asks adb afresh.
-TEST_F(CheckConnectionTest, StatusButtonShowsTheReport) {
-    onePhone();
-    ScriptedDialogs dialogs;
-    dialogs.expectNotice(QStringLiteral("Android device status:\n\nConnected:\n0123ABCD"));
-    Check_And_Dev_St_Pressed();
-    EXPECT_EQ(dialogs.pending(), 0);
+// Trouble with adb itself is named, in the error the window shows and in the status report.
+TEST_F(CheckConnectionTest, AdbTroubleIsNamedInTheErrorAndTheStatusReport) {
+    const QString adb = resource.filePath("adb");
+    const std::pair<QByteArray, QString> cases[] = {
+        {"", "was not found at:\n%1\n\nInstall adb (the package \"adb\""},  // no adb at all
+        {"kill -SEGV $$\n", "did not work (it crashed):\n%1"},
+        {"echo '* daemon not running; starting now at tcp:5037'\necho '* failed to start "
+         "daemon'\necho 'adb: cannot connect to daemon' >&2\nexit 1\n",
+         "did not work (its server could not be started):\n%1"}};
+    for (const auto& [script, words] : cases) {
+        SCOPED_TRACE(words.toStdString());
+        QFile::remove(adb);
+        QFile file(adb);
+        if (!script.isEmpty()) {
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write("#!/bin/sh\n" + script);
+            file.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+            file.close();
+        }
+        QString error;
+        EXPECT_FALSE(CheckConnection(&error));
+        EXPECT_TRUE(error.contains(words.arg(adb))) << error.toStdString();
+        EXPECT_EQ(Get_Android_Device_Status(), kStatusTitle + error);
+    }
 }
 
 }  // namespace

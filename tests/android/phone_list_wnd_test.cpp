@@ -132,8 +132,8 @@ TEST_F(PhoneWindowTest, WithoutBuildPropOnlyDeviceAndSerial) {
               QStringList({"Device=Android Device R58M", "Serial Number=UNKNOWN"}));
 }
 
-// Without a phone: the server is stopped, the user is told, and selecting, the test message and
-// leaving each do what they can without one.
+// Without a phone: the server is stopped, the user is told, and the status, selecting, the test
+// message and leaving each do what they can without one.
 TEST_F(PhoneWindowTest, NoPhoneStopsTheServerAndTheWindowWorksWithoutOne) {
     ScriptedDialogs dialogs;
     dialogs.expectNotice(kMobileNotReady);
@@ -144,6 +144,8 @@ TEST_F(PhoneWindowTest, NoPhoneStopsTheServerAndTheWindowWorksWithoutOne) {
     EXPECT_EQ(last_device_name.get(), QString(""));
     EXPECT_EQ(last_dev_chk, 1);
 
+    dialogs.expectNotice(QStringLiteral("Android device status:\n\nNo device found."));
+    window.Chk_And_Dev_Status_Pressed();
     dialogs.expectNotice(kMobileNotReady);
     window.Sel_Device_Pressed();
     dialogs.expectNotice(kPhoneListEmpty);
@@ -159,42 +161,22 @@ TEST_F(PhoneWindowTest, NoPhoneStopsTheServerAndTheWindowWorksWithoutOne) {
     EXPECT_EQ(sel_port_name_str.get(), QString(""));
 }
 
-// What the user can put right is named instead of "Mobile device is not ready.", in the window,
-// and for adb itself also in the status report. (An unauthorized phone: CheckConnectionTest.)
-TEST_F(PhoneWindowTest, NotReadySaysWhatToDoAboutAdbTheAuthorizationAndTheCompanion) {
+// What the user can put right is named instead of "Mobile device is not ready.", and two phones
+// are told once, not also as not ready. (Trouble with adb itself: CheckConnectionTest.)
+TEST_F(PhoneWindowTest, NotReadySaysWhatToDoAboutTwoPhonesAndTheCompanion) {
     const struct {
         const char* name;
-        QByteArray adb;   // "fake", "missing", or the script that stands in for adb
         QString listing;  // "" for one ready phone
         bool companion;
-        QString notice;   // its parts, split at '|'; %adb is adb's path, %res the resource folder
-        bool adbTrouble;  // the status report says it too
+        QString notice;  // its parts, split at '|'; %res is the resource folder
     } cases[] = {
-        {"adb_missing", "missing", "", true, "was not found at:\n%adb|package \"adb\"", true},
-        {"adb_crashes", "kill -SEGV $$\n", "", true, "did not work (it crashed):\n%adb", true},
-        {"adb_server_fails",
-         "echo '* daemon not running; starting now at tcp:5037'\necho '* failed to start "
-         "daemon'\necho 'adb: cannot connect to daemon' >&2\nexit 1\n",
-         "", true, "did not work (its server could not be started)", true},
-        // Told once, not also as not ready.
-        {"two_phones", "fake", "List of devices attached\nA1\tdevice\nB2\tdevice\n", true,
-         kMoreThanOnePhone, false},
-        {"companion_missing", "fake", "", false,
-         "The companion app RUZIVeruDIR.apk|It belongs in:\n%res\n|Android build tools|README",
-         false},
+        {"two_phones", "List of devices attached\nA1\tdevice\nB2\tdevice\n", true,
+         kMoreThanOnePhone},
+        {"companion_missing", "", false,
+         "The companion app RUZIVeruDIR.apk|It belongs in:\n%res\n|Android build tools|README"},
     };
-    const QString adb = resource.filePath("adb");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        QFile::remove(adb);
-        if (c.adb == "fake") {
-            ASSERT_TRUE(QFile::link(QStringLiteral(TESK_FAKE_ADB_BIN), adb));
-        } else if (c.adb != "missing") {
-            QFile script(adb);
-            ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-            script.write("#!/bin/sh\n" + c.adb);
-            script.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-        }
         writePackage();
         if (!c.companion) {
             QFile::remove(local(kCompanionPackage));
@@ -203,11 +185,8 @@ TEST_F(PhoneWindowTest, NotReadySaysWhatToDoAboutAdbTheAuthorizationAndTheCompan
         if (!c.listing.isEmpty()) {
             state->setListing(c.listing);
         }
-        QFile::remove(state->path(fakeadb::kCallsLog));
-        const QStringList parts = QString(c.notice)
-                                      .replace("%adb", adb)
-                                      .replace("%res", resource.path())
-                                      .split(QLatin1Char('|'));
+        const QStringList parts =
+            QString(c.notice).replace("%res", resource.path()).split(QLatin1Char('|'));
         ScriptedDialogs dialogs;
         dialogs.expectNotice(parts.first());
         detect();
@@ -217,11 +196,6 @@ TEST_F(PhoneWindowTest, NotReadySaysWhatToDoAboutAdbTheAuthorizationAndTheCompan
             EXPECT_TRUE(dialogs.messages().value(0).contains(part)) << part.toStdString();
         }
         EXPECT_TRUE(state->callsOf(QStringLiteral("install")).isEmpty());
-        if (c.adbTrouble) {
-            dialogs.expectNotice(kStatusTitle + dialogs.messages().value(0).trimmed());
-            window.Chk_And_Dev_Status_Pressed();
-            EXPECT_EQ(dialogs.pending(), 0);
-        }
     }
 }
 
