@@ -5,10 +5,9 @@
 
 #include "support/spin.h"
 #include "support/unprivileged_run.h"
-#include "virtual-modem/virtual_modem.h"
+#include "support/virtual_modems.h"
 
 #include <QProcess>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -74,13 +73,8 @@ TEST(PortAccessMessage, NamesEachPortOnceUnderWhatToDo) {
 // input. The test process holds the pseudo-terminal's master (it runs the modem): it is the
 // device, not a user of the port.
 TEST(PortHolders, NameTheProcessesThatHoldThePortButNotTheModemBehindIt) {
-    QTemporaryDir runtime;
-    ASSERT_TRUE(runtime.isValid());
-    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
-    tesk::vmodem::Config config;
-    config.name = QStringLiteral("PH0");
-    tesk::vmodem::VirtualModem modem(config);
-    ASSERT_TRUE(modem.start());
+    tesk::test::VirtualModems modems;
+    const tesk::vmodem::VirtualModem& modem = modems.add({.name = QStringLiteral("PH0")});
     const QString port = modem.portPath();
     ASSERT_NE(port, modem.devicePath());
     EXPECT_TRUE(Port_Holders(port).isEmpty());
@@ -117,21 +111,15 @@ TEST(PortHolders, NameTheProcessesThatHoldThePortButNotTheModemBehindIt) {
 // the suite runs as root. It scans a port it may not open, one another program holds
 // exclusively and a usable one.
 TEST(PortAccessScan, AsAnOrdinaryUserTheScanNamesTheRefusedPortsOnce) {
-    QTemporaryDir runtime;
-    ASSERT_TRUE(runtime.isValid());
-    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
-    std::vector<std::unique_ptr<tesk::vmodem::VirtualModem>> modems;
+    tesk::test::VirtualModems modems;
     for (int i = 0; i < 3; ++i) {
-        tesk::vmodem::Config config;
-        config.name = QStringLiteral("PA%1").arg(i);
-        config.imei = QStringLiteral("35693803564381%1").arg(i);
-        config.announce = false;
-        modems.push_back(std::make_unique<tesk::vmodem::VirtualModem>(config));
-        ASSERT_TRUE(modems.back()->start());
+        modems.add({.name = QStringLiteral("PA%1").arg(i),
+                    .announce = false,
+                    .imei = QStringLiteral("35693803564381%1").arg(i)});
     }
-    const QByteArray locked = modems[0]->devicePath().toUtf8();
-    const QByteArray held = modems[1]->devicePath().toUtf8();
-    const QByteArray usable = modems[2]->devicePath().toUtf8();
+    const QByteArray locked = modems[0].devicePath().toUtf8();
+    const QByteArray held = modems[1].devicePath().toUtf8();
+    const QByteArray usable = modems[2].devicePath().toUtf8();
     ASSERT_EQ(chmod(locked.constData(), 0600), 0);
     if (geteuid() != 0) {
         ASSERT_EQ(chmod(locked.constData(), 0000), 0);
@@ -159,8 +147,8 @@ TEST(PortAccessScan, AsAnOrdinaryUserTheScanNamesTheRefusedPortsOnce) {
     // Said once; the usable modem is listed: the probe's exclusive use ended with the probe,
     // although the virtual modem keeps its side of the line open the whole time.
     EXPECT_EQ(output, QStringLiteral("NOTICE:|") + expected + QStringLiteral("\nROWS:1\n"));
-    EXPECT_TRUE(modems[0]->commands().isEmpty());
-    EXPECT_TRUE(modems[1]->commands().isEmpty());
+    EXPECT_TRUE(modems[0].commands().isEmpty());
+    EXPECT_TRUE(modems[1].commands().isEmpty());
 }
 
 }  // namespace
