@@ -97,7 +97,6 @@ TEST_F(PhoneWindowTest, SmsLimitIsRaisedOnlyWithConsent) {
         bool asked;
         QString count, interval;  // afterwards
     } cases[] = {{"", false, true, "", ""},
-                 {"", true, true, "1000", "60000"},
                  {"100", true, true, "1000", "60000"},
                  {"5000", true, false, "5000", ""}};
     for (const auto& c : cases) {
