@@ -29,20 +29,13 @@ using sending::ListMessageChoice;
 struct RecordingSendView final : sending::AndroidSendView {
     ListMessageChoice runListMessageDialog() override {
         ++listDialogs;
-        if (listAnswer == ListMessageChoice::Applied && onApply) {
-            onApply();
-        }
         return listAnswer;
     }
     void focusNumberField() override {}
     void focusDelayedChoice(bool) override {}
     void setNumberFieldEnabled(bool) override {}
     void redrawList() override {}
-    void selectListRow(int row) override {
-        if (onSelectRow) {
-            onSelectRow(row);
-        }
-    }
+    void selectListRow(int row) override { onSelectRow(row); }
     void showOneByOneMode() override { events << QStringLiteral("radios:one-by-one"); }
     void showSingleShotSheet(const QString&) override {}
     void setSingleShotStatus(const QString&) override {}
@@ -60,11 +53,7 @@ struct RecordingSendView final : sending::AndroidSendView {
     void setCurrentCountLabel(const QString&) override {}
     void setCurrentNumber(const QString& text) override { numberTexts.append(text); }
     void setNumberPartsVisible(bool) override {}
-    void setPauseLabel(const QString& text) override {
-        if (onPauseLabel) {
-            onPauseLabel(text);
-        }
-    }
+    void setPauseLabel(const QString& text) override { onPauseLabel(text); }
     void closeSendSheet() override {}
     int runFileCreationFail(bool* skipForAll) override {
         events << QStringLiteral("dialog:File_Creation_Fail");
@@ -73,9 +62,8 @@ struct RecordingSendView final : sending::AndroidSendView {
     }
 
     ListMessageChoice listAnswer = ListMessageChoice::Continue;
-    std::function<void()> onApply;
-    std::function<void(int)> onSelectRow;
-    std::function<void(const QString&)> onPauseLabel;
+    std::function<void(int)> onSelectRow = [](int) {};
+    std::function<void(const QString&)> onPauseLabel = [](const QString&) {};
     int storageFailSSAnswer = 0;
     int storageFailAnswer = 1;
     bool storageFailSkipAll = false;
@@ -176,10 +164,14 @@ class AndroidSendingTest : public AndroidTest {
     void add(const QString& number, const QString& message) {
         composer->Create_Num_Msg_List(number, message);
     }
-    void addNumbered(int count) {
+    // Numbers 017000, 017001, ... with their messages; returns them in order.
+    QList<std::pair<QString, QString>> addNumbered(int count) {
+        QList<std::pair<QString, QString>> items;
         for (int i = 0; i < count; ++i) {
-            add(QStringLiteral("01700%1").arg(i), QStringLiteral("message %1").arg(i));
+            items.append({QStringLiteral("01700%1").arg(i), QStringLiteral("message %1").arg(i)});
+            add(items.last().first, items.last().second);
         }
+        return items;
     }
     void delayed(const QString& count, const QString& pause) {
         composer->Delayed_Delivry_Chk(true);
@@ -505,36 +497,43 @@ TEST_F(AndroidSendingTest, OneByOnePausesAfterEveryNthMessageAndStopEndsAPause) 
     }
 }
 
-// A phone lost after two starts, lost while messages go through the file, or silent until the
-// time-out ends the run with a connection error at once: only what the phone took is recorded,
-// and nothing is asked about the message files.
-TEST_F(AndroidSendingTest, OneByOneLostOrSilentPhoneEndsTheRunWithDeviceConnectionError) {
+// A phone lost after two starts, lost while messages go through the file, silent until the
+// time-out, or whose companion does not start (the message file reached it; the next start would
+// fail the same way): the run ends at once saying why, only what the phone took is recorded, and
+// nothing is asked about the message files.
+TEST_F(AndroidSendingTest, OneByOneLostSilentOrUnstartablePhoneEndsTheRun) {
+    const QString notStarted = android::Companion_Not_Started_Message(
+        QStringLiteral("the message to 017000 and those after it were not sent"));
     const struct {
         const char* name;
         bool unicode;  // every message through the file
-        int taken;     // starts the phone takes before it is lost; -1: it never answers
-    } cases[] = {{"lost", false, 2}, {"file fallback", true, 1}, {"silent", false, -1}};
+        int taken;     // starts the phone takes; -1: it never answers, -2: no companion
+        QString message;
+    } cases[] = {{"lost", false, 2, sending::kDeviceConnectionError},
+                 {"file fallback", true, 1, sending::kDeviceConnectionError},
+                 {"silent", false, -1, sending::kDeviceConnectionError},
+                 {"no companion", false, -2, notStarted}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         freshRun();
         // Short time-outs for the silent phone: a start gives up after 1.8 s.
-        pacing::ScopedScale scale{c.taken < 0 ? 0.03 : kAndroidTimeScale};
+        pacing::ScopedScale scale{c.taken == -1 ? 0.03 : kAndroidTimeScale};
         composer->Unicode_Chk(c.unicode);
-        if (c.taken < 0) {
+        if (c.taken == -1) {
             state->setHang({QStringLiteral("shell")});
+        } else if (c.taken == -2) {
+            state->setActivityAnswer(
+                QStringLiteral("Error: Activity class {com.VUVEZAZUREVAVU/"
+                               "com.VUVEZAZUREVAVU.SMS} does not exist.\n"));
         } else {
             state->setLoseAfterStarts(c.taken);
         }
-        addNumbered(5);
-        QList<std::pair<QString, QString>> taken;
-        for (int i = 0; i < c.taken; ++i) {
-            taken.append({QStringLiteral("01700%1").arg(i), QStringLiteral("message %1").arg(i)});
-        }
-        dialogs.expectNotice(sending::kDeviceConnectionError);
+        const auto items = addNumbered(5);
+        dialogs.expectNotice(c.message);
         send();
         // adb's own words told at once: no message file was tried for a phone that is gone.
-        EXPECT_EQ(pushesOf(android::kOneByOneFileName), c.unicode ? c.taken : 0);
-        EXPECT_EQ(sentItems(), records(taken));
+        EXPECT_EQ(pushesOf(android::kOneByOneFileName), c.unicode ? c.taken : c.taken == -2);
+        EXPECT_EQ(sentItems(), records(items.mid(0, std::max(c.taken, 0))));
         EXPECT_TRUE(view.events.isEmpty());
     }
 }
@@ -586,21 +585,6 @@ TEST(OneByOneEndTest, CompletedOnlyWhenEveryTriedMessageReachedThePhone) {
         EXPECT_EQ(sending::One_By_One_End_Message(c.attempted, c.handedOver), c.message)
             << c.attempted << " " << c.handedOver;
     }
-}
-
-// The message file reached the phone but the companion did not start: that is not a storage
-// problem, and the next start would fail the same way.
-TEST_F(AndroidSendingTest, OneByOneCompanionThatDoesNotStartEndsTheRunSayingSo) {
-    freshRun();
-    state->setActivityAnswer(
-        QStringLiteral("Error: Activity class {com.VUVEZAZUREVAVU/"
-                       "com.VUVEZAZUREVAVU.SMS} does not exist.\n"));
-    addNumbered(2);
-    dialogs.expectNotice(android::Companion_Not_Started_Message(
-        QStringLiteral("the message to 017000 and those after it were not sent")));
-    send();
-    EXPECT_TRUE(view.events.isEmpty());
-    EXPECT_TRUE(sentItems().isEmpty());
 }
 
 }  // namespace
