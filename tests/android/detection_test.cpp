@@ -8,7 +8,7 @@ namespace {
 using namespace android;
 
 // What "adb devices" printed -> the cleaned listing, the first phone, whether there are more,
-// and the status report.
+// and the status report after its title.
 TEST(Listing, CleanFirstMoreAndStatus) {
     const struct {
         const char* name;
@@ -16,29 +16,24 @@ TEST(Listing, CleanFirstMoreAndStatus) {
         bool more;
         QString status;
     } cases[] = {
-        {"header_only", "List of devices attached\n\n", "", "", false,
-         "Android device status:\n\nNo device found."},
+        {"header_only", "List of devices attached\n\n", "", "", false, "No device found."},
         {"daemon_lines_then_phone",
          "* daemon not running. starting it now on port 5037 *\n* daemon started "
          "successfully *\nList of devices attached\n0123abcd\tdevice\n\n",
-         "0123abcd\tdevice", "Android Device 0123ABCD", false,
-         "Android device status:\n\nConnected:\n0123ABCD"},
+         "0123abcd\tdevice", "Android Device 0123ABCD", false, "Connected:\n0123ABCD"},
         {"offline", "List of devices attached\n0123abcd\toffline\n", "0123abcd\toffline",
          "Android Device 0123ABCD\tOFFLINE", false,
-         "Android device status:\n\n0123ABCD\tOFFLINE\nNot connected properly, "
-         "Please reconnect your device."},
+         "0123ABCD\tOFFLINE\nNot connected properly, Please reconnect your device."},
         {"phone_and_bootloader", "List of devices attached\nAAA1\tdevice\nbbb2\tbootloader\n",
          "AAA1\tdevice\nbbb2\tbootloader", "Android Device AAA1", true,
-         "Android device status:\n\nConnected:\nAAA1\t\nBBB2\tBOOTLOADER\n\nMore "
-         "than one android device detected, please use only one android device at "
-         "a time."}};
+         "Connected:\nAAA1\t\nBBB2\tBOOTLOADER\n\n" + kMoreThanOnePhone}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const QString cleaned = Clean_Device_Listing(c.output);
         EXPECT_EQ(cleaned, c.cleaned);
         EXPECT_EQ(First_Android_Device(cleaned), c.first);
         EXPECT_EQ(More_Than_One_Device_In(cleaned), c.more);
-        EXPECT_EQ(Device_Status_Report(cleaned), c.status);
+        EXPECT_EQ(Device_Status_Report(cleaned), kStatusTitle + c.status);
     }
 }
 
