@@ -32,28 +32,25 @@ TEST_F(CliScan, ListsBothModemsWithTheirFacts) {
             "Mode  " +
             modems[1].portPath() + "\n");
 
-    const auto device = [this](int i, const char* imei, const char* operatorName, const char* mode,
-                               const char* supported) {
-        return QJsonObject{{"battery", "80%"},
-                           {"defaultSmsc", "+447785016005"},
-                           {"imei", imei},
-                           {"manufacturer", "Virtual Modems Ltd"},
-                           {"model", "VM-1"},
-                           {"operator", operatorName},
-                           {"path", modems[i].portPath()},
-                           {"port", QString("VM%1").arg(i)},
-                           {"revision", "VM-1.0.0"},
-                           {"signal", "High (20)"},
-                           {"smsMode", mode},
-                           {"supportedModes", supported}};
-    };
+    // The JSON carries the same facts and the rest of the record (the second device differs only
+    // where the table shows it).
     const auto json = run({"scan", "--json", "--devices=" + devicesArgument()});
     EXPECT_EQ(json.exitCode, 0) << Describe(json);
-    EXPECT_EQ(QJsonDocument::fromJson(json.out.toUtf8()).array(),
-              (QJsonArray{
-                  device(0, "356938035643800", "Test Network", "PDU Mode", "PDU Mode & Text Mode"),
-                  device(1, "353918057361927", "Other Network", "Text Mode", "Text Mode")}))
-        << Describe(json);
+    const QJsonArray devices = QJsonDocument::fromJson(json.out.toUtf8()).array();
+    ASSERT_EQ(devices.size(), 2) << Describe(json);
+    EXPECT_EQ(devices.at(0).toObject(), (QJsonObject{{"battery", "80%"},
+                                                     {"defaultSmsc", "+447785016005"},
+                                                     {"imei", "356938035643800"},
+                                                     {"manufacturer", "Virtual Modems Ltd"},
+                                                     {"model", "VM-1"},
+                                                     {"operator", "Test Network"},
+                                                     {"path", modems[0].portPath()},
+                                                     {"port", "VM0"},
+                                                     {"revision", "VM-1.0.0"},
+                                                     {"signal", "High (20)"},
+                                                     {"smsMode", "PDU Mode"},
+                                                     {"supportedModes", "PDU Mode & Text Mode"}}));
+    EXPECT_EQ(devices.at(1).toObject().value("supportedModes"), "Text Mode");
     // A scan only questions the devices; nothing is sent.
     EXPECT_TRUE(receivedNumbers().isEmpty());
 }
