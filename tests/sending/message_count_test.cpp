@@ -51,9 +51,7 @@ TEST_F(MessageCountTest, CountEqualsWhatTheModemReceives) {
         {"456 septets", QString(456, QLatin1Char('b')), {3, 3, 3, 3}, {4, 4, 4, 4}},
     };
     const int digits[] = {8, 12, 13, 15};
-    vmodem::Config config;
-    config.name = "VM0";
-    openOn(config);
+    openOn({});
     for (const Case& c : cases) {
         for (int i = 0; i < 4; ++i) {
             SCOPED_TRACE(std::string(c.name) + ", " + std::to_string(digits[i]) + " digits");

@@ -35,11 +35,7 @@ inline DeviceRecord Gsm_Record(const QString& name, const QString& path) {
 }
 
 struct RecordingView final : SendingView {
-    void redrawTable() override {
-        if (onRedraw) {
-            onRedraw();
-        }
-    }
+    void redrawTable() override { onRedraw(); }
     void setStatusText(const QString&) override {}
     void setProgressText(const QString&) override {}
     void setOverallBar(int, int) override {}
@@ -47,9 +43,7 @@ struct RecordingView final : SendingView {
     void setPauseLabel(const QString& text) override {
         if (pauseLabels.isEmpty() || pauseLabels.last() != text) {
             pauseLabels.append(text);
-            if (onPauseLabel) {
-                onPauseLabel(text);
-            }
+            onPauseLabel(text);
         }
     }
     void setStopVisible(bool) override {}
@@ -59,8 +53,8 @@ struct RecordingView final : SendingView {
     void closeWindow() override {}
     void offerToOpenExportedFile(const QString& path) override { exported = path; }
 
-    std::function<void()> onRedraw;
-    std::function<void(const QString&)> onPauseLabel;
+    std::function<void()> onRedraw = [] {};
+    std::function<void(const QString&)> onPauseLabel = [](const QString&) {};
     QStringList pauseLabels;
     QString exported;
 };

@@ -157,10 +157,7 @@ TEST_F(SendingRunTest, DevicesPauseTogetherAfterEveryNMessages) {
         }
     };
     send(kRunFinished);
-    QStringList numbers = received();
-    EXPECT_EQ(numbers.size(), 20);
-    numbers.removeDuplicates();
-    EXPECT_EQ(numbers.size(), 20);
+    EXPECT_EQ(received().size(), 20);
     EXPECT_EQ(atStart, QList<int>({5, 10, 15}));
     EXPECT_EQ(inLastSecond, atStart);  // each pause ran to its end before the next message
     // The pace the window shows counts the pauses in full, and nothing is left.
