@@ -5,7 +5,6 @@
 #include "stores/exclusion_store.h"
 #include "stores/sent_items.h"
 #include "stores/templates.h"
-#include "support/param_names.h"
 #include "support/scripted_dialogs.h"
 #include "support/spin.h"
 #include "ui/composer_window.h"
@@ -67,18 +66,19 @@ class StoreWindows : public ::testing::Test {
     tesk::ui::ComposerWindow composerWindow_{composer_};
 };
 
-TEST_F(StoreWindows, SentItemsShowTheStatusColumnOnlyInGsmMode) {
+TEST_F(StoreWindows, SentItemsShowTheStatusColumnOnlyInGsmModeAndGoBackIntoTheComposer) {
     tesk::ui::SentItemsWnd gsm(tesk::kGsmMode, composer_);
     ASSERT_TRUE(loaded(gsm));
     EXPECT_EQ(gsm.table()->model()->columnCount(), 4);
-    EXPECT_EQ(gsm.table()->model()->headerData(3, Qt::Horizontal).toString(),
-              QStringLiteral("Status"));
-    EXPECT_EQ(gsm.countText(), QStringLiteral("Total Items : 2"));
     selectRow(gsm.table(), 1);
     EXPECT_EQ(gsm.details(),
               QStringLiteral("Number\t: 07700900002\n\nMessage\t: Second\n\nDate\t\t: "
                              "06/12/2026\n\nStatus\t: +CMS ERROR: 500"))
         << "the pane shows the entry's details (its CR LF shown as line breaks)";
+    selectRow(gsm.table(), 0);
+    dialogs_.expectNotice(QStringLiteral("inserted in SMS Composer successfully."));
+    gsm.button(QStringLiteral("insertButton"))->click();
+    EXPECT_EQ(composerWindow_.countLabel(), QStringLiteral("Total Numbers : 1"));
 
     tesk::ui::SentItemsWnd android(tesk::kAndroidMode, composer_);
     ASSERT_TRUE(loaded(android));
@@ -109,86 +109,53 @@ TEST_F(StoreWindows, SentItemsDeleteThenCloseCutsOnlyThatRecord) {
     tesk::ui::SentItemsWnd window(tesk::kGsmMode, composer_);
     ASSERT_TRUE(loaded(window));
     window.show();
-    EXPECT_EQ(window.table()->model()->index(0, 1).data(Qt::ToolTipRole).toString(),
-              QStringLiteral("ring\a\vbell"));
     selectRow(window.table(), 0);
     window.button(QStringLiteral("removeSelectedButton"))->click();
-    EXPECT_EQ(window.table()->model()->rowCount(), 1);
     EXPECT_EQ(window.countText(), QStringLiteral("Total Items : 1"));
     window.button(QStringLiteral("closeButton"))->click();
-    EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(readFile(Sent_Item_Path), "# notes\n" + kForeignRest);
 }
 
-struct UntouchedCase {
-    const char* name;
-    int window;  // kGsmMode or kAndroidMode for sent items, 0 for templates
-    QByteArray file;
-    int entries;  // what the window lists, so that it did read the file
-};
-
-class StoreWindowsUntouched : public StoreWindows,
-                              public ::testing::WithParamInterface<UntouchedCase> {};
-
-TEST_P(StoreWindowsUntouched, OpenAndCloseLeaveTheFileByteForByte) {
-    const UntouchedCase& c = GetParam();
-    const QString path = c.window == 0 ? Templates_Path : tesk::stores::Sent_Item_File(c.window);
-    writeFile(path, c.file);
-    if (c.window == 0) {
-        tesk::ui::TemplatesWnd window(composer_);
-        ASSERT_TRUE(loaded(window));
-        EXPECT_EQ(window.countText(), QStringLiteral("Total Items : %1").arg(c.entries));
-        window.button(QStringLiteral("closeButton"))->click();
-    } else {
-        tesk::ui::SentItemsWnd window(c.window, composer_);
-        ASSERT_TRUE(loaded(window));
-        EXPECT_EQ(window.countText(), QStringLiteral("Total Items : %1").arg(c.entries));
-        window.button(QStringLiteral("closeButton"))->click();
+TEST_F(StoreWindows, OpenAndCloseLeaveTheFileByteForByte) {
+    struct Case {
+        const char* name;
+        int window;  // kGsmMode or kAndroidMode for sent items, 0 for templates
+        QByteArray file;
+        int entries;  // what the window lists, so that it did read the file
+    };
+    const QList<Case> cases = {
+        {"gsm_sent_items", tesk::kGsmMode, kForeignSentItems, 2},
+        {"android_sent_items_with_a_status", tesk::kAndroidMode,
+         "\xEF\xBB\xBF" + kForeignRecord + "\n\n\a\v\a\v\n", 1},
+        {"templates_in_utf16", 0, QByteArray("\xFF\xFEH\0i\0\n\0B\0\n\0", 12), 3},
+        {"templates_repeated_blank_long_and_undecodable", 0,
+         "\xEF\xBB\xBF"
+         "A\n\nA\n" +
+             QByteArray(1700, 'x') + "\n bad \xFF\n\a\v\a\n",
+         4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path =
+            c.window == 0 ? Templates_Path : tesk::stores::Sent_Item_File(c.window);
+        writeFile(path, c.file);
+        const auto openAndClose = [&](auto&& window) {
+            ASSERT_TRUE(loaded(window));
+            EXPECT_EQ(window.countText(), QStringLiteral("Total Items : %1").arg(c.entries));
+            window.button(QStringLiteral("closeButton"))->click();
+        };
+        if (c.window == 0) {
+            openAndClose(tesk::ui::TemplatesWnd(composer_));
+        } else {
+            openAndClose(tesk::ui::SentItemsWnd(c.window, composer_));
+        }
+        EXPECT_EQ(readFile(path), c.file);
     }
-    EXPECT_EQ(readFile(path), c.file);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, StoreWindowsUntouched,
-    ::testing::Values(UntouchedCase{"gsm_sent_items", tesk::kGsmMode, kForeignSentItems, 2},
-                      UntouchedCase{"android_sent_items_with_a_status", tesk::kAndroidMode,
-                                    "\xEF\xBB\xBF" + kForeignRecord + "\n\n\a\v\a\v\n", 1},
-                      UntouchedCase{"templates_in_utf16", 0,
-                                    QByteArray("\xFF\xFEH\0i\0\n\0B\0\n\0", 12), 3},
-                      UntouchedCase{"templates_repeated_blank_long_and_undecodable", 0,
-                                    "\xEF\xBB\xBF"
-                                    "A\n\nA\n" +
-                                        QByteArray(1700, 'x') + "\n bad \xFF\n\a\v\a\n",
-                                    4}),
-    tesk::test::ByCaseName());
-
-TEST_F(StoreWindows, SentItemsGoBackIntoTheComposer) {
-    tesk::ui::SentItemsWnd window(tesk::kGsmMode, composer_);
-    ASSERT_TRUE(loaded(window));
-    selectRow(window.table(), 0);
-    dialogs_.expectNotice(QStringLiteral("inserted in SMS Composer successfully."));
-    window.button(QStringLiteral("insertButton"))->click();
-    EXPECT_EQ(composerWindow_.tableModel()->rowCount(), 1);
-    EXPECT_EQ(composerWindow_.countLabel(), QStringLiteral("Total Numbers : 1"));
-}
-
-TEST_F(StoreWindows, TemplateEditorCutsAndCountsAndAddsToTheList) {
-    tesk::ui::TemplatesWnd window(composer_);
-    ASSERT_TRUE(loaded(window));
-    EXPECT_EQ(window.countText(), QStringLiteral("Total Items : 2"));
-    tesk::ui::TemplateEditorDlg editor(window.controller(), QStringLiteral("Add Templates"),
-                                       QString(), -1, &window);
-    editor.edit()->setPlainText(QString(1700, QLatin1Char('k')));
-    EXPECT_EQ(editor.edit()->toPlainText().size(), 1600);
-    EXPECT_EQ(editor.countText(), QStringLiteral("1600 Characters"));
-    editor.OKPressed();
-    EXPECT_EQ(editor.result(), 1);
-    EXPECT_EQ(editor.countText(), QStringLiteral("0 Characters"));
-    EXPECT_EQ(window.table()->model()->rowCount(), 3);
-    EXPECT_EQ(window.countText(), QStringLiteral("Total Items : 3"));
-}
-
-TEST_F(StoreWindows, UseTemplatePutsItIntoTheComposerWindowAtItsCursor) {
+// Use puts the highlighted template into the composer at its cursor; the editor cuts and counts
+// what it is given and adds it to the list.
+TEST_F(StoreWindows, TemplatesGoIntoTheComposerAndTheEditorAddsToTheList) {
     composerWindow_.composerTextEdit()->setPlainText(QStringLiteral("Hi  bye"));
     QTextCursor cursor = composerWindow_.composerTextEdit()->textCursor();
     cursor.setPosition(3);
@@ -199,12 +166,14 @@ TEST_F(StoreWindows, UseTemplatePutsItIntoTheComposerWindowAtItsCursor) {
     dialogs_.expectNotice(QStringLiteral("has been moved to Message Composer window"));
     window.button(QStringLiteral("useButton"))->click();
     EXPECT_EQ(composerWindow_.composerTextEdit()->toPlainText(), QStringLiteral("Hi Welcome! bye"));
-    EXPECT_EQ(composerWindow_.charCountLabel(), QStringLiteral("15 Characters"));
+
+    tesk::ui::TemplateEditorDlg editor(window.controller(), QStringLiteral("Add Templates"),
+                                       QString(), -1, &window);
+    editor.edit()->setPlainText(QString(1700, QLatin1Char('k')));
+    EXPECT_EQ(editor.countText(), QStringLiteral("1600 Characters"));
+    editor.OKPressed();
+    EXPECT_EQ(window.countText(), QStringLiteral("Total Items : 3"));
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(StoreWindows, ExclusionWizardCreatesAppliesAndRefreshesTheComposer) {
     composerWindow_.option(1)->click();  // Exclusion List on: nothing applied yet
@@ -215,39 +184,23 @@ TEST_F(StoreWindows, ExclusionWizardCreatesAppliesAndRefreshesTheComposer) {
     });
     wizard.show();
     wizard.button(QStringLiteral("newListButton"))->click();
-    EXPECT_EQ(wizard.currentScreen(), 1);
-    QTest::keyClicks(wizard.nameField(), QString(60, QLatin1Char('x')));
-    EXPECT_EQ(wizard.nameField()->text().size(), 50);  // the field holds fifty characters
-    wizard.nameField()->clear();
     QTest::keyClicks(wizard.nameField(), QStringLiteral("Staff"));
     wizard.button(QStringLiteral("nextButton"))->click();
     ASSERT_EQ(wizard.currentScreen(), 2);
     QTest::keyClicks(wizard.numberField(), QStringLiteral("+44 7700 900123"));
     QTest::keyClick(wizard.numberField(), Qt::Key_Return);
-    EXPECT_EQ(wizard.numberList()->model()->index(0, 0).data().toString(),
-              QStringLiteral("00447700900123"));
-    EXPECT_EQ(wizard.countText(), QStringLiteral("Total Numbers : 1"));
-    EXPECT_EQ(wizard.numberField()->text(), QString());
     dialogs_.expect(QStringLiteral("\nAre you sure you want to continue"), QStringLiteral("Yes"));
     wizard.button(QStringLiteral("finishButton"))->click();
-    EXPECT_EQ(wizard.currentScreen(), 0);
     ASSERT_EQ(wizard.availableList()->model()->rowCount(), 1);
 
     wizard.availableList()->selectionModel()->select(wizard.availableList()->model()->index(0, 0),
                                                      QItemSelectionModel::ClearAndSelect);
     wizard.button(QStringLiteral("applyButton"))->click();
-    EXPECT_EQ(wizard.appliedList()->model()->rowCount(), 1);
     dialogs_.expect(QStringLiteral("\nAre you sure you want to continue"), QStringLiteral("Yes"));
     wizard.button(QStringLiteral("saveAppliedButton"))->click();
     EXPECT_EQ(refreshed, 2);
     EXPECT_EQ(composer_.exclusions().numbers(), QStringList{"00447700900123"});
-    wizard.button(QStringLiteral("closeButton"))->click();
-    EXPECT_FALSE(wizard.isVisible());
 }
-
-}  // namespace
-
-namespace {
 
 // The lists arrive from a worker through the event loop, so a window closed before any event
 // ran is closed while its list is still being read.
