@@ -1,12 +1,8 @@
 #include "ui/qt_dialogs.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QStatusBar>
-#include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 
@@ -39,12 +35,13 @@ void pressWhenShown(const QString& title, QString* seenText) {
     timer->start();
 }
 
+// A question from a worker thread waits for the answer given on the GUI thread; a notice shows
+// its text with the leading line feed the program's messages start with.
 TEST(QtDialogs, WorkerThreadBlocksUntilTheUserAnswersOnTheGuiThread) {
     tesk::ui::QtDialogs dialogs;
     tesk::Dialogs* previous = tesk::setDialogs(&dialogs);
     QString seen;
     pressWhenShown(QStringLiteral("No"), &seen);
-
     std::atomic<int> answer{-2};
     std::atomic<bool> askedOnGuiThread{false};
     std::thread worker([&] {
@@ -56,16 +53,10 @@ TEST(QtDialogs, WorkerThreadBlocksUntilTheUserAnswersOnTheGuiThread) {
         QApplication::processEvents(QEventLoop::AllEvents, 20);
     }
     worker.join();
-    tesk::setDialogs(previous);
     EXPECT_EQ(answer.load(), 0);
     EXPECT_FALSE(askedOnGuiThread.load());
     EXPECT_EQ(seen, QStringLiteral("Stop sending?"));
-}
 
-TEST(QtDialogs, NoticeOnTheGuiThreadShowsTheLeadingLineFeed) {
-    tesk::ui::QtDialogs dialogs;
-    tesk::Dialogs* previous = tesk::setDialogs(&dialogs);
-    QString seen;
     pressWhenShown(QStringLiteral("OK"), &seen);
     Show_MessageBox(QStringLiteral("port not initialized."));
     tesk::setDialogs(previous);
