@@ -37,8 +37,6 @@ TEST(DecodeSmsSubmit, yieldsTheAddressedMessageOrRefusesWithAReason) {
          "+12345|hello|gsm7|-1|-1/0/0|+447785016005|16"},
         // 00 | 11 00 | 0C 91 442143658709 | 00 00 | FF | 02 | E834
         {"0011000C914421436587090000FF02E834", "+441234567890|hi|gsm7|-1|-1/0/0||16"},
-        // DA 07 D0 49B7F90D: alphanumeric, 7 semi-octets = 4 packed septets "Info"
-        {"00110007D049B7F90D0000FF02E834", "Info|hi|gsm7|-1|-1/0/0||14"},
         // UDL 12 (18 septets): ESC 65, 3C, 3E, 3D, 14, 28, 29, 2F, 40
         {"00110005912143F50000FF129BF286B7F16D7A1BCA06B5496D5E1B20",
          "+12345|€[]~^{}\\||gsm7|-1|-1/0/0||27"},
@@ -58,15 +56,9 @@ TEST(DecodeSmsSubmit, yieldsTheAddressedMessageOrRefusesWithAReason) {
         // UDH 0A | 0A 03 000500 (text formatting, skipped) | 00 03 07 03 01; three fill bits
         {"00510005912143F50000FF0E0A0A030005000003070301C003", "+12345|x|gsm7|-1|7/1/3||24"},
         {"00110005912143F50010FF02E834", "+12345|hi|gsm7|0|-1/0/0||13"},  // flash
-        // coding group F: F0 = 7-bit class 0, F6 = 8-bit class 2
-        {"00110005912143F500F0FF02E834", "+12345|hi|gsm7|0|-1/0/0||13"},
-        {"00110005912143F500F6FF020102", "+12345|\\x01\\x02|8bit|2|-1/0/0||13"},
-        // message waiting group E: UCS2, no class
-        {"00110005912143F500E0FF04006F006B", "+12345|ok|ucs2|-1|-1/0/0||15"},
-        // VPF absent (FO 01), absolute (FO 19, 7 octets), enhanced (FO 09, 7 octets)
+        // VPF absent (FO 01), absolute (FO 19, 7 octets)
         {"00010005912143F5000002E834", "+12345|hi|gsm7|-1|-1/0/0||12"},
         {"00190005912143F500002110715152240002E834", "+12345|hi|gsm7|-1|-1/0/0||19"},
-        {"00090005912143F500004200000000000002E834", "+12345|hi|gsm7|-1|-1/0/0||19"},
         {"", "refused"},
         {"0011000", "refused"},                                           // odd digits
         {"0011000581ZZ43F50000FF05E8329BFD06", "refused"},                // not hex
