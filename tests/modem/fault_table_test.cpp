@@ -5,6 +5,8 @@
 // "sent" exactly once, and the message after the fault is judged on its own answer.
 #include "modem_test_support.h"
 
+#include <QRegularExpression>
+
 namespace {
 
 using tesk::test::ModemChannelTest;
@@ -75,60 +77,55 @@ const Fault kFaults[] = {
 // arrived exactly once, with its text; no other did.
 TEST_F(ModemChannelTest, FaultTableOutcomeAgreesWithTheModem) {
     const tesk::pacing::ScopedScale faster{0.05};
-    const QStringList numbers = {QStringLiteral("+447700900001"), QStringLiteral("+447700900002"),
-                                 QStringLiteral("+447700900003")};
     for (const Fault& fault : kFaults) {
-        for (const bool text : {false, true}) {
-            for (const bool echo : {false, true}) {
-                SCOPED_TRACE(QStringLiteral("%1 in %2 mode, echo %3")
-                                 .arg(QLatin1String(fault.name), text ? "text" : "PDU")
-                                 .arg(echo)
-                                 .toStdString());
-                Config config = fault.config;
-                config.echo = echo && !config.echoAfterReset;
-                openOn(config);
-                channel.ATZ_reset_Modem(fd);  // as the device scan does before it questions
-                if (!(text ? channel.Prepare_Modem_For_Text_SMS(fd)
-                           : channel.Prepare_Modem_For_PDU_SMS(fd))) {
-                    ADD_FAILURE() << "not prepared";
-                    continue;
-                }
-                channel.Set_Read_Timeout(5.0);
-                // The first message needs Unicode, so text mode leaves the UCS2 character set
-                // behind it.
-                const QStringList messages = {QStringLiteral(u"Привет"), fault.secondMessage,
-                                              QStringLiteral("third message")};
-                QStringList outcomes;
-                QStringList arrivals;
-                QStringList expected;
-                for (int i = 0; i < 3; ++i) {
-                    QString outcome;
-                    if (text) {
-                        channel.Send_Text_SMS(fd, numbers[i], messages[i], QString(), false, true,
-                                              QString::fromUtf8(path), &outcome,
-                                              QStringLiteral("Yes"));
-                    } else {
-                        channel.Send_PDU_SMS(fd, numbers[i], messages[i], QString(), false, false,
-                                             &outcome, QStringLiteral("Yes"));
-                    }
-                    outcomes.append(outcome);
-                    QString arrived;
-                    for (const auto& sms : modem->received()) {
-                        arrived += sms.number == numbers[i] ? sms.text + u'|' : QString();
-                    }
-                    arrivals.append(arrived);
-                    // A line break typed in text mode reaches the recipient as LF.
-                    expected.append(outcome != kSent ? QString()
-                                    : text ? QString(messages[i]).replace(u'\r', u'\n') + u'|'
-                                           : messages[i] + u'|');
-                }
-                EXPECT_EQ(outcomes, QStringList({kSent, fault.secondOutcome,
-                                                 fault.deviceGone ? kLost : kSent}));
-                EXPECT_EQ(arrivals, expected);
-                for (const QString& command : modem->commands()) {
-                    EXPECT_FALSE(command.startsWith(QLatin1String("ATD"))) << "ran as a command";
-                }
+        for (const int mode : {0, 1, 2, 3}) {
+            const bool text = mode & 1;
+            const bool echo = mode & 2;
+            SCOPED_TRACE(QStringLiteral("%1 in %2 mode, echo %3")
+                             .arg(QLatin1String(fault.name), text ? "text" : "PDU")
+                             .arg(echo)
+                             .toStdString());
+            Config config = fault.config;
+            config.echo = echo && !config.echoAfterReset;
+            openOn(config);
+            channel.ATZ_reset_Modem(fd);  // as the device scan does before it questions
+            if (!(text ? channel.Prepare_Modem_For_Text_SMS(fd)
+                       : channel.Prepare_Modem_For_PDU_SMS(fd))) {
+                ADD_FAILURE() << "not prepared";
+                continue;
             }
+            channel.Set_Read_Timeout(5.0);
+            // The first message needs Unicode, so text mode leaves the UCS2 character set
+            // behind it.
+            const QStringList messages = {QStringLiteral(u"Привет"), fault.secondMessage,
+                                          QStringLiteral("third message")};
+            QStringList outcomes;
+            QStringList arrivals;
+            QStringList expected;
+            for (int i = 0; i < 3; ++i) {
+                const QString number = QStringLiteral("+44770090000%1").arg(i + 1);
+                QString outcome;
+                text ? channel.Send_Text_SMS(fd, number, messages[i], QString(), false, true,
+                                             QString::fromUtf8(path), &outcome,
+                                             QStringLiteral("Yes"))
+                     : channel.Send_PDU_SMS(fd, number, messages[i], QString(), false, false,
+                                            &outcome, QStringLiteral("Yes"));
+                outcomes.append(outcome);
+                QString arrived;
+                for (const auto& sms : modem->received()) {
+                    arrived += sms.number == number ? sms.text + u'|' : QString();
+                }
+                arrivals.append(arrived);
+                // A line break typed in text mode reaches the recipient as LF.
+                expected.append(outcome != kSent ? QString()
+                                : text           ? QString(messages[i]).replace(u'\r', u'\n') + u'|'
+                                                 : messages[i] + u'|');
+            }
+            EXPECT_EQ(outcomes,
+                      QStringList({kSent, fault.secondOutcome, fault.deviceGone ? kLost : kSent}));
+            EXPECT_EQ(arrivals, expected);
+            EXPECT_TRUE(modem->commands().filter(QRegularExpression("^ATD")).isEmpty())
+                << "a message line ran as a command";
         }
     }
 }

@@ -1,14 +1,10 @@
 #include "modem_test_support.h"
 #include "support/pty_pair.h"
-#include "support/unprivileged_run.h"
 
-#include <QProcess>
 #include <QSet>
 #include <QTemporaryFile>
 
 #include <fcntl.h>
-#include <sys/ioctl.h>
-#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -108,30 +104,6 @@ TEST_F(ModemChannelTest, PathLongerThanTheBufferIsSkipped) {
     EXPECT_EQ(channel.GetModemPath(scanned, path, sizeof path, &scan), 0);
     EXPECT_TRUE(scan.found.isEmpty());
     EXPECT_TRUE(logged.contains(QStringLiteral("error CFStringGetCString: /dev/xxx")));
-}
-
-// Root ignores exclusive use, so the scan runs as the unprivileged "nobody" here while this
-// test holds the virtual modem's line exclusively.
-TEST_F(ModemChannelTest, PortHeldExclusivelyElsewhereFailsTheProbeAndIsNeverOpened) {
-    const auto& vm = modems.add({.announce = false});
-    const QByteArray device = vm.devicePath().toUtf8();
-    ASSERT_EQ(chmod(device.constData(), 0666), 0);
-    const int holder = ::open(device.constData(), O_RDWR | O_NOCTTY);
-    ASSERT_GE(holder, 0);
-    ASSERT_EQ(ioctl(holder, TIOCEXCL), 0);
-
-    tesk::test::UnprivilegedRun run;
-    QProcess& scan = run.process;
-    ASSERT_TRUE(run.start(QStringLiteral(MODEM_PROBE_HELPER), {vm.devicePath()}));
-    ASSERT_TRUE(scan.waitForFinished(60000));
-    const QString output = QString::fromUtf8(scan.readAllStandardOutput());
-    ::close(holder);
-
-    EXPECT_TRUE(output.contains(
-        QStringLiteral("Error opening serial port %1 - Device or resource busy(16).")
-            .arg(vm.devicePath())))
-        << output.toStdString() << scan.readAllStandardError().toStdString();
-    EXPECT_TRUE(vm.commands().isEmpty());
 }
 
 TEST(ChannelTable, ThirtyTwoDistinctChannelsAndCloseAllPorts) {
