@@ -96,6 +96,7 @@ TEST_F(CheckConnectionTest, NoOfflineOrUnauthorizedPhoneAnswersNoWithoutInstalli
         EXPECT_EQ(error, c.error);
         EXPECT_EQ(Android_Selected_Device.get(), c.selected);
         EXPECT_TRUE(state->callsOf(QStringLiteral("install")).isEmpty());
+        EXPECT_FALSE(Check_More_Than_One_Android_Device());
     }
 }
 
@@ -126,6 +127,10 @@ TEST_F(CheckConnectionTest, OldAndCurrentAdbWordsReadAlike) {
         EXPECT_EQ(error, kMoreErrorText);
         EXPECT_EQ(state->callsOf(QStringLiteral("install")).size(), 2);
         EXPECT_EQ(dialogs.pending(), 0);
+        EXPECT_FALSE(Check_More_Than_One_Android_Device());
+        state->setListing(
+            QStringLiteral("List of devices attached\nAAA1\tdevice\nBBB2\toffline\n"));
+        EXPECT_TRUE(Check_More_Than_One_Android_Device());
     }
 }
 
