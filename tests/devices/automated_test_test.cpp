@@ -10,8 +10,8 @@ namespace {
 using tesk::devices::Automated_GSM_Sending;
 using tesk::devices::AutomatedTestHandIn;
 using tesk::devices::GSM_Device_List_Wnd;
-using tesk::test::runUntil;
 using tesk::test::ScriptedDialogs;
+using tesk::test::spinUntil;
 using tesk::vmodem::Config;
 using tesk::vmodem::ServiceCentreAnswer;
 using tesk::vmodem::SmsModes;
@@ -52,17 +52,17 @@ class AutomatedTestTest : public tesk::test::VirtualModemsTest {
     }
     // Scans the modems and opens the test from the device window.
     void openFromDeviceWindow() {
-        window.Set_Modem_Paths(modemPaths());
+        window.Set_Modem_Paths(modems.paths());
         window.Open_Ph_List_Wnd();
-        ASSERT_TRUE(runUntil([&] { return !window.scanRunning(); }));
-        window.Set_Test_Number_Field(QStringLiteral("+447700900123"));
+        ASSERT_TRUE(spinUntil([&] { return !window.scanRunning(); }));
+        window.Set_Test_Number_Field(QStringLiteral(" +447700900123 "));  // spaces as typed
         window.Automate_Button_Presses();
         ASSERT_EQ(deviceView.handIns.size(), 1);
     }
     void start(const QString& custom = QStringLiteral("+447785016009")) {
         test.Set_Custom_Field(custom);
         test.Start_Case_Button_Presses();
-        ASSERT_TRUE(runUntil([&] { return !test.testRunning(); }));
+        ASSERT_TRUE(spinUntil([&] { return !test.testRunning(); }));
     }
     QStringList statuses() const {
         QStringList s;
@@ -102,7 +102,7 @@ TEST(AutomatedTestCases, ListedWhenTheirConditionHolds) {
 }
 
 TEST_F(AutomatedTestTest, EveryCaseSendsItsMessageInItsModeThroughItsServiceCentre) {
-    addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643910")));
+    addVm(0);
     openFromDeviceWindow();
     EXPECT_EQ(tesk::devices::Automate_SMS_Case_Keys(),
               (QStringList{"PDU_DEF_SMSC", "PDU_CUS_SMSC", "TXT_DEF_SMSC", "TXT_CUS_SMSC"}));
@@ -155,8 +155,8 @@ TEST_F(AutomatedTestTest, EveryCaseSendsItsMessageInItsModeThroughItsServiceCent
 // While a test runs, closing and applying are refused and the highlight stays; Stop pressed
 // during case 1 takes effect once that case ends.
 TEST_F(AutomatedTestTest, ActionsWaitForARunningTestAndStopKeepsTheFirstCaseOutcome) {
-    addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643920")));
-    addModem(modem(QStringLiteral("VM1"), QStringLiteral("356938035643921")));
+    addVm(0);
+    addVm(1);
     openFromDeviceWindow();
     ScriptedDialogs dialogs;
     dialogs.expectNotice(QStringLiteral("\n") + tesk::devices::kTestInProgress);
@@ -192,14 +192,14 @@ TEST_F(AutomatedTestTest, DevicesThatStopAnsweringAfterTheScan) {
         // It echoes, so the check passes, but no submission is ever answered.
         {{.name = "VM1", .echoOnly = true}, "Device Connection Error!"},
     };
-    addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643930")));
-    addModem(modem(QStringLiteral("VM1"), QStringLiteral("356938035643931")));
+    addVm(0);
+    addVm(1);
     openFromDeviceWindow();
     for (const auto& [config, status] : cases) {
         SCOPED_TRACE(status);
         // VM1 is replaced by a device that misbehaves.
         modems.back().stop();
-        addModem(config);
+        modems.add(config);
         test.Highlight_Device(1);
         start();
         EXPECT_EQ(statuses(), QStringList(4, QString::fromUtf8(status)));
@@ -210,8 +210,8 @@ TEST_F(AutomatedTestTest, DevicesThatStopAnsweringAfterTheScan) {
 // Results stay with their device until cleared; applying a case changes the device window and
 // the hand-over; closing names the devices whose settings were not applied.
 TEST_F(AutomatedTestTest, ResultsStayWithTheirDeviceAndApplyingACaseReachesTheDeviceWindow) {
-    addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643940")));
-    addModem(modem(QStringLiteral("VM1"), QStringLiteral("356938035643941")));
+    addVm(0);
+    addVm(1);
     openFromDeviceWindow();
     start();
     test.Highlight_Device(1);

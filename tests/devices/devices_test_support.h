@@ -36,11 +36,6 @@ inline const QString kNoCustomSmscText = QStringLiteral(
 // One "second" of the device code lasts 50 ms in these suites.
 inline constexpr double kDeviceTimeScale = 0.05;
 
-// Runs the window thread's queue until `done` holds.
-inline bool runUntil(const std::function<bool()>& done, int failSafeMs = 60000) {
-    return spinUntil(done, failSafeMs);
-}
-
 struct RecordingDeviceView final : devices::GsmDeviceListView {
     void redrawTable() override {
         if (onRedraw) {
@@ -82,11 +77,15 @@ class VirtualModemsTest : public ::testing::Test {
         Cus_SMS_Num_STR.set(QString(""));
     }
 
-    vmodem::VirtualModem& addModem(const vmodem::Config& config) { return modems.add(config); }
-    static vmodem::Config modem(const QString& name, const QString& imei) {
-        return VirtualModems::named(name, imei);
+    // Modem VMi, with an IMEI of its own, changed by `change` before it starts.
+    vmodem::VirtualModem& addVm(int i, const std::function<void(vmodem::Config&)>& change = {}) {
+        vmodem::Config c = VirtualModems::named(QStringLiteral("VM%1").arg(i),
+                                                QStringLiteral("35693803564380%1").arg(i));
+        if (change) {
+            change(c);
+        }
+        return modems.add(c);
     }
-    QStringList modemPaths() const { return modems.paths(); }
 
     VirtualModems modems;  // first: XDG_RUNTIME_DIR points at its folder before anything runs
     pacing::ScopedScale fast{kDeviceTimeScale};

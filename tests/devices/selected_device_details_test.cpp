@@ -7,8 +7,8 @@
 namespace {
 
 using tesk::devices::Selected_Device_Details_GSM;
-using tesk::test::runUntil;
 using tesk::test::ScriptedDialogs;
+using tesk::test::spinUntil;
 
 struct RecordingSettingsView final : tesk::devices::DeviceSettingsView {
     void redrawTable() override {}
@@ -97,7 +97,7 @@ TEST_F(DeviceSettingsTest, OkNamesTheFirstDeviceWithoutAServiceCentreAndStaysOpe
 // Through a chosen device the message goes out; to one that is gone the window says to use the
 // wizard.
 TEST_F(DeviceSettingsTest, TestMessageThroughAChosenDeviceOrAdviceWhenItIsGone) {
-    auto& vm = addModem(modem(QStringLiteral("VM0"), QStringLiteral("356938035643990")));
+    auto& vm = addVm(0);
     const std::pair<QString, QString> cases[] = {
         {vm.portPath(), QStringLiteral("\nMessage sent successfully.")},
         {modems.filePath(QStringLiteral("ttyGONE")),
@@ -111,7 +111,7 @@ TEST_F(DeviceSettingsTest, TestMessageThroughAChosenDeviceOrAdviceWhenItIsGone) 
         ScriptedDialogs dialogs;
         dialogs.expectNotice(notice);
         window.Send_Test_SMS_Pressed();
-        ASSERT_TRUE(runUntil([&] { return !window.testMessageRunning(); }));
+        ASSERT_TRUE(spinUntil([&] { return !window.testMessageRunning(); }));
         ASSERT_EQ(dialogs.pending(), 0);
     }
     ASSERT_EQ(vm.received().size(), 1);
