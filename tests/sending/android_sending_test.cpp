@@ -351,39 +351,6 @@ TEST_F(AndroidSendingTest, SingleShotWritesEachKeptItemOnceCutTo1600AndRecordsIt
     EXPECT_EQ(state->installedPackage().startsWith("PK\x03\x04"), builtCompanion);
 }
 
-// The message file could not be stored (a full storage, or a push that hangs until its
-// time-out): the user either goes on one by one in the same run, or nothing is sent.
-TEST_F(AndroidSendingTest, StorageFailureSwitchesToOneByOneOrSendsNothing) {
-    const struct {
-        bool hang;
-        int answer;  // 1: switch to one-by-one
-    } cases[] = {{false, 1}, {false, 0}, {true, 0}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.hang ? "hanging push" : c.answer ? "switch" : "give up");
-        freshRun(true);
-        // Short time-outs for the hanging push: it may take 5.4 s, any other call 1.8 s.
-        pacing::ScopedScale shortTimeOuts{c.hang ? 0.03 : kAndroidTimeScale};
-        state->setStorageFull(!c.hang);
-        state->setHang(c.hang ? QStringList{QStringLiteral("push")} : QStringList{});
-        add(QStringLiteral("0170"), QStringLiteral("first"));
-        add(QStringLiteral("0171"), QStringLiteral("second"));
-        view.storageFailSSAnswer = c.answer;
-        if (c.answer) {
-            dialogs.expectNotice(android::kSendingCompleted);
-        }
-        send();  // the script fails on any other message
-        const QList<QJsonObject> starts = state->activityStarts();
-        QStringList messages;
-        for (const QJsonObject& start : starts) {
-            messages.append(Extra(start, QStringLiteral("MSG")));
-        }
-        EXPECT_EQ(messages, (c.answer ? QStringList{"first", "second"} : QStringList()));
-        EXPECT_EQ(sentItems().size(), messages.size());
-        EXPECT_EQ(composer->controls().androidSingleShot, !c.answer);
-        EXPECT_EQ(view.events.size(), c.answer ? 2 : 1);  // the question, and the mode shown
-    }
-}
-
 TEST_F(AndroidSendingTest, PhoneNotReadyEndsBeforeAnyFileIsWritten) {
     state->setListing(fakeadb::kDefaultListing);
     add(QStringLiteral("0170"), QStringLiteral("first"));
@@ -538,29 +505,57 @@ TEST_F(AndroidSendingTest, OneByOneLostSilentOrUnstartablePhoneEndsTheRun) {
     }
 }
 
-// Nothing reached the phone: the run does not end as "completed", it says what happened.
-TEST_F(AndroidSendingTest, OneByOneFullStorageAsksPerMessageUnlessSkippedForAll) {
+// A message file the phone could not store (its storage is full, or the push hangs until its
+// time-out). Single-shot: the user goes on one by one in the same run, or nothing is sent.
+// One-by-one (every message through the file): each message is asked about unless skipped for
+// all, or the run stops; as nothing reached the phone, the run does not end as "completed".
+TEST_F(AndroidSendingTest, StorageFailureAsksAndSendsOnlyWhatThePhoneTook) {
+    const QString nothing = sending::One_By_One_End_Message(3, 0);
     const struct {
-        int answer;
+        bool singleShot;
+        bool hang;
+        int answer;  // single-shot: 1 goes one by one; one-by-one: 1 skips, 0 stops
         bool skipForAll;
-        int dialogs;  // File_Creation_Fail shown
-    } cases[] = {{1, false, 3}, {1, true, 1}, {0, false, 1}};
+        QStringList events;  // the questions asked and the mode shown
+        QString end;         // the message the run ends with
+    } cases[] = {
+        {true, false, 1, false, {"ss", "radios:one-by-one"}, android::kSendingCompleted},
+        {true, false, 0, false, {"ss"}, ""},
+        {true, true, 0, false, {"ss"}, ""},
+        {false, false, 1, false, {"one", "one", "one"}, nothing},
+        {false, false, 1, true, {"one"}, nothing},
+        {false, false, 0, false, {"one"}, ""},
+    };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.dialogs + c.answer);
-        freshRun();
-        composer->Unicode_Chk(true);
-        state->setStorageFull(true);
-        addNumbered(3);
+        SCOPED_TRACE(c.events.join(' ').toStdString() + (c.hang ? " hang" : ""));
+        freshRun(c.singleShot);
+        composer->Unicode_Chk(!c.singleShot);
+        // Short time-outs for the hanging push: it may take 5.4 s, any other call 1.8 s.
+        pacing::ScopedScale shortTimeOuts{c.hang ? 0.03 : kAndroidTimeScale};
+        state->setStorageFull(!c.hang);
+        state->setHang(c.hang ? QStringList{QStringLiteral("push")} : QStringList{});
+        add(QStringLiteral("0170"), QStringLiteral("first"));
+        add(QStringLiteral("0171"), QStringLiteral("second"));
+        add(QStringLiteral("0172"), QStringLiteral("third"));
+        view.storageFailSSAnswer = c.answer;
         view.storageFailAnswer = c.answer;
         view.storageFailSkipAll = c.skipForAll;
-        if (c.answer == 1) {
-            dialogs.expectNotice(sending::One_By_One_End_Message(3, 0));
+        if (!c.end.isEmpty()) {
+            dialogs.expectNotice(c.end);
         }
         send();  // the script fails on any other message
-        EXPECT_EQ(view.events.count(QStringLiteral("dialog:File_Creation_Fail")), c.dialogs);
-        EXPECT_EQ(controller->stopped(), c.answer == 0);
-        EXPECT_TRUE(state->activityStarts().isEmpty());
-        EXPECT_TRUE(sentItems().isEmpty());
+        QStringList events = view.events;
+        events.replaceInStrings("dialog:File_Creation_Fail_SS", "ss");
+        events.replaceInStrings("dialog:File_Creation_Fail", "one");
+        EXPECT_EQ(events, c.events);
+        QStringList messages;
+        for (const QJsonObject& start : state->activityStarts()) {
+            messages.append(Extra(start, QStringLiteral("MSG")));
+        }
+        const bool sent = c.events.size() == 2 && c.singleShot;
+        EXPECT_EQ(messages, (sent ? QStringList{"first", "second", "third"} : QStringList()));
+        EXPECT_EQ(sentItems().size(), messages.size());
+        EXPECT_EQ(controller->stopped(), !c.singleShot && c.answer == 0);
     }
 }
 
