@@ -31,11 +31,13 @@ TEST(DelayedDelivery, CountdownText) {
         const char* label;
     };
     const Case cases[] = {
+        // Each unit on both sides of its plural (1 and 2), and 0 under an hour or a minute.
         {3600000, "Pausing the process for 1 Hour 0 Minute 0 Second."},
-        {7265000, "Pausing the process for 2 Hours 1 Minute 5 Seconds."},
-        {600000, "Pausing the process for 10 Minutes 0 Second."},
+        {7322000, "Pausing the process for 2 Hours 2 Minutes 2 Seconds."},
+        {120000, "Pausing the process for 2 Minutes 0 Second."},
+        {61000, "Pausing the process for 1 Minute 1 Second."},
         {1000, "Pausing the process for 1 Second."},
-        {119000, "Pausing the process for 1 Minute 59 Seconds."},
+        {2000, "Pausing the process for 2 Seconds."},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Pause_Label(c.ms), QString(c.label)) << c.ms;
