@@ -103,7 +103,6 @@ TEST_F(ModemTest, numberCharsetDecidesWhichNumbersAreTaken) {
         {false, "UCS2", "AT+CMGS=\"+123\"", "\r\n> "},
         {true, "UCS2", "AT+CMGS=\"+123\"", "\r\n+CMS ERROR: 305\r\n"},
         {true, "UCS2", "AT+CMGS=\"002B003100320033\"", "\r\n> "},
-        {true, "GSM", "AT+CMGS=\"+123\"", "\r\n> "},
         {true, "UCS2", "AT+CSCA=\"+4479\"", "\r\n+CMS ERROR: 304\r\n"},
         {true, "UCS2", "AT+CSCA=\"002B0034003400370039\"", kOk},
     };

@@ -73,9 +73,7 @@ TEST_F(ModemTest, answersEachQuestionInTheShapeItWasSetUpFor) {
           {"AT+CMEE=1\r", kOk},
           {kKlingon, "\r\n+CME ERROR: 4\r\n"},
           {"AT+CMEE=2\r", kOk},
-          {kKlingon, "\r\n+CME ERROR: operation not supported\r\n"},
-          {"AT+CMEE=0\r", kOk},
-          {kKlingon, "\r\nERROR\r\n"}}},
+          {kKlingon, "\r\n+CME ERROR: operation not supported\r\n"}}},
         // The other centre shapes are read back by the device-query suites.
         {"centre ucs2",
          {.serviceCentreAnswer = ServiceCentreAnswer::Ucs2Hex, .serviceCentre = "+4479"},
@@ -182,7 +180,6 @@ TEST_F(ModemTest, textLineBreaksPromptAgainAndFlashComesFromTheCodingScheme) {
         EXPECT_EQ(received[0].number, QStringLiteral("+12345"));
         EXPECT_EQ(received[0].text, QStringLiteral("line1\nline2\nline3"));
         EXPECT_EQ(received[0].raw, QStringLiteral("line1\rline2\rline3"));  // as typed
-        EXPECT_EQ(received[0].coding, QStringLiteral("gsm7"));
         EXPECT_EQ(received[0].messageClass, 0);
     }
 }
