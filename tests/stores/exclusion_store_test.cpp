@@ -11,7 +11,6 @@ using namespace tesk::stores::test;
 TEST(ExclusionListNames, AreCheckedInOrder) {
     const QString valid = "Please enter a valid name.";
     const std::pair<QString, QString> cases[] = {
-        {"Suppliers", ""},
         {"顧客", ""},  // above 255
         {"   ", "Please enter exclusion list name."},
         {"a:b", valid},
