@@ -35,7 +35,7 @@ TEST(PortAccessMessage, NamesEachPortOnceUnderWhatToDo) {
         "Permission denied on %1.\n\nYour user may not use serial devices. Add it "
         "to the \"dialout\" group (sudo usermod -aG dialout $USER), then log out "
         "and log in again.");
-    const QList<PortHolder> manager = {{812, QStringLiteral("ModemManager")}};
+    const QList<PortHolder> manager = {{812, QStringLiteral("ModemManager")}, {900, "picocom"}};
     struct Case {
         const char* name;
         QList<RefusedPort> refused;
@@ -56,9 +56,9 @@ TEST(PortAccessMessage, NamesEachPortOnceUnderWhatToDo) {
          kHead + denied.arg("/dev/ttyUSB0") + "\n\n/dev/ttyUSB2 is in use by another program." +
              kCloseIt},
         {"holders known twice and unknown",
-         {{"/dev/ttyUSB2", EBUSY, manager + QList<PortHolder>{{900, "picocom"}}},
+         {{"/dev/ttyUSB2", EBUSY, manager},
           {"/dev/ttyUSB3", EBUSY},
-          {"/dev/ttyUSB2", EBUSY, manager + QList<PortHolder>{{900, "picocom"}}}},
+          {"/dev/ttyUSB2", EBUSY, manager}},
          kHead +
              "/dev/ttyUSB3 is in use by another program.\n/dev/ttyUSB2 is in use by ModemManager "
              "(process 812), picocom (process 900)." +
