@@ -54,15 +54,11 @@ const Fault kFaults[] = {
      false,
      "first line\rERROR\rthird line"},
     {"COMMAND NOT SUPPORT as the verdict", {.notSupportedOnSubmission = 2}, "+CMS ERROR:500"},
-    {"invalid UTF-8 inside the refusal",
-     {.cmsErrorOnSubmission = 2, .cmsErrorCode = 38, .invalidUtf8InsideFinal = true},
-     kCms38},
     {"prompt, then silence", {.silentAfterPromptOnSubmission = 2}, kLost, true},
     // starts without echo whatever the row says
     {"echo switched on by the reset",
      {.cmsErrorOnSubmission = 2, .echoAfterReset = true},
      "+CMS ERROR: 500"},
-    {"noise before every answer", {.cmsErrorOnSubmission = 2, .garbage = true}, "+CMS ERROR: 500"},
     {"strict character set after a Unicode message", {.strictCharset = true}, kSent},
     // The second part alone would reach the recipient as a fragment nobody can read.
     {"refused first part of a long message",

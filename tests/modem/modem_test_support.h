@@ -10,27 +10,13 @@ namespace tesk::test {
 // One "second" of the modem code lasts this long in the suites.
 inline constexpr double kModemTimeScale = 0.1;
 
-// What a device scan tells its listener, as the device window sees it: with a list, also the
-// row standing in it at the moment each device is announced.
+// What a device scan tells its listener: the usable devices found, and those questioned.
 class RecordingScan : public ModemScanListener {
   public:
-    explicit RecordingScan(const DeviceList* list = nullptr) : list_(list) {}
-    void modemFound(const QString& path) override {
-        found.append(path);
-        if (list_) {
-            placeholders.append(list_->Find_By_Port_Detail(path));
-        }
-    }
+    void modemFound(const QString& path) override { found.append(path); }
     void deviceQuestioned(const QString& path) override { questioned.append(path); }
-    bool stopRequested() const override { return stopAfterFirst && !found.isEmpty(); }
-
-    bool stopAfterFirst = false;
     QStringList found;
     QStringList questioned;
-    QList<DeviceRecord> placeholders;
-
-  private:
-    const DeviceList* list_;
 };
 
 // A record as one line, field by field under the keys the tables and the scan files use.
@@ -48,6 +34,10 @@ class ModemChannelTest : public ::testing::Test {
   protected:
     void SetUp() override {
         channel.Set_Device_List(&devices);  // no rows left over from other tests
+    }
+
+    bool ask(const char* command, const char* expected) {
+        return channel.Write_Command(fd, command) && channel.Read_Command(fd, expected);
     }
 
     // Starts a virtual modem (in place of any earlier one, which may share its name) and opens
