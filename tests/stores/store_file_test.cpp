@@ -23,7 +23,6 @@ TEST(RewriteStoreFile, ReplacesTheContentsAndKeepsTheFilePrivate) {
               QStringList{"Templates.VORN"});
     // An append to what cannot be opened is reported.
     EXPECT_FALSE(Append_Store_Record(dir.filePath("no/such/dir/f"), "x\n"));
-    EXPECT_FALSE(Append_Store_Record(dir.path(), "x\n"));  // a folder
 }
 
 TEST(RewriteStoreFile, AReadOnlyFolderKeepsTheOldFile) {
