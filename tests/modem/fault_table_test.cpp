@@ -1,8 +1,9 @@
 // Real modems refuse before the prompt, answer many seconds late, mix unsolicited lines into
-// their answers, echo when reset and send noise. For each such habit, in PDU and text mode with
-// echo on and off, three messages go out through the virtual modem and the outcome recorded for
-// each must agree with what the modem did: refused or unanswered is never "sent", delivered is
-// "sent" exactly once, and the message after the fault is judged on its own answer.
+// their answers, echo when reset and fall silent (how noise and broken UTF-8 in an answer are
+// read is the transcript table's). For each such habit, in PDU and text mode with echo on and
+// off, three messages go out through the virtual modem and the outcome recorded for each must
+// agree with what the modem did: refused or unanswered is never "sent", delivered is "sent"
+// exactly once, and the message after the fault is judged on its own answer.
 #include "modem_test_support.h"
 
 #include <QRegularExpression>
