@@ -105,33 +105,22 @@ class ConnectionSettingsTest : public ::testing::Test {
     ScriptedDialogs dialogs;
 };
 
+// A row marked for its custom centre but without one shows the box off; a row without a mode
+// shows neither mode, whatever the row before had.
 TEST_F(ConnectionSettingsTest, ShowingARowFollowsItsRecord) {
-    struct Case {
-        const char* use;
-        const char* custom;
-        const char* mode;
-        bool checked;
-        bool pdu;
-        bool text;
-    };
-    const Case cases[] = {
-        {"N", "", "PDU Mode", false, true, false},
-        {"Y", "+4412", "Text Mode", true, false, true},
-        {"Y", "", "PDU Mode", false, true, false},    // "Y" without a number shows it off
-        {"N", "+4412", "NONE", false, false, false},  // no mode chosen, whatever came before
-    };
-    for (const Case& c : cases) {
-        DeviceRecord r = host.record;
-        r.useCustomSmsc = *c.use == 'Y';
-        r.customSmsc = QString::fromUtf8(c.custom);
-        r.smsMode = Sms_Mode_From_Text(QString::fromUtf8(c.mode));
-        settings.Show_Row_Settings(r);
-        const auto& f = settings.fields();
-        EXPECT_EQ(f.customChecked, c.checked) << c.mode;
-        EXPECT_EQ(f.customSmsc, QString::fromUtf8(c.custom));
-        EXPECT_EQ(f.pduOn, c.pdu) << c.mode;
-        EXPECT_EQ(f.textOn, c.text) << c.mode;
-    }
+    DeviceRecord row = host.record;
+    row.useCustomSmsc = true;
+    row.customSmsc = QStringLiteral("+4412");
+    row.smsMode = SmsMode::Text;
+    settings.Show_Row_Settings(row);
+    EXPECT_TRUE(settings.fields().customChecked);
+    EXPECT_EQ(settings.fields().customSmsc, QStringLiteral("+4412"));
+    EXPECT_TRUE(settings.fields().textOn);
+    row.customSmsc = QString("");
+    row.smsMode = SmsMode::Neither;
+    settings.Show_Row_Settings(row);
+    EXPECT_FALSE(settings.fields().customChecked);
+    EXPECT_FALSE(settings.fields().pduOn || settings.fields().textOn);
 }
 
 TEST_F(ConnectionSettingsTest, CheckBoxStoresACleanedNumberAndClearsItWhenTurnedOff) {
