@@ -27,7 +27,7 @@ TEST_F(ScanTest, ListsEachUsableDeviceOnceWithItsModes) {
         const char* modeColumns;  // SMSMode|SUPSMSMode of its row; nullptr: not listed
     } table[] = {
         {"VM0", "356938035643809", SmsModes::Both, true, "PDU Mode|;PDU Mode;Text Mode;"},
-        {"VM1", "356938035643809", SmsModes::Both, true, nullptr},   // second port
+        {"VM1", "356938035643809", SmsModes::Both, true, nullptr},   // IMEI listed already
         {"VM2", "490154203237518", SmsModes::Both, false, nullptr},  // no SMS
         {"VM3", "353918057361927", SmsModes::Text, true, "Text Mode|;Text Mode;"},
         {"VM4", "352099001761481", SmsModes::Pdu, true, "PDU Mode|;PDU Mode;"},
@@ -72,16 +72,16 @@ TEST_F(ScanTest, ListsEachUsableDeviceOnceWithItsModes) {
     EXPECT_EQ(channel.port, nullptr);
 }
 
-TEST_F(ScanTest, DeviceAlreadyListedByAnEarlierScanIsSkipped) {
-    DeviceRecord earlier;
-    earlier.path = QStringLiteral("/dev/ttyUSB3");
-    earlier.imei = QStringLiteral("356938035643809");
-    devices.Insert_port_in_List(earlier);
+// Asked to stop once a device is found, the scan finishes that device and speaks to no other.
+TEST_F(ScanTest, StopsAfterTheCurrentDeviceWhenAsked) {
+    struct StopAfterFirst : RecordingScan {
+        bool stopRequested() const override { return !found.isEmpty(); }
+    } listener;
     modems.add();
-    RecordingScan listener;
+    modems.add({.name = "VM1", .imei = "490154203237518"});
     scan(&listener);
-    EXPECT_TRUE(listener.found.isEmpty());
-    EXPECT_EQ(devices.count(), 1);
+    EXPECT_EQ(listener.found, QStringList{modems[0].portPath()});
+    EXPECT_TRUE(modems[1].commands().isEmpty());
 }
 
 }  // namespace
