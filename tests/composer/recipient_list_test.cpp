@@ -10,15 +10,6 @@ namespace {
 
 using namespace tesk::composer;
 
-bool linearContains(const QList<ListItem>& rows, const QString& number) {
-    for (const ListItem& item : rows) {
-        if (item.Number == number) {
-            return true;
-        }
-    }
-    return false;
-}
-
 // The hash index must give the answers of a walk over the rows after any mix of edits.
 TEST(RecipientList, indexAgreesWithALinearWalk) {
     QRandomGenerator random(20240611);
@@ -44,19 +35,16 @@ TEST(RecipientList, indexAgreesWithALinearWalk) {
         }
         const QList<ListItem> rows = list.items();
         for (int n = 0; n < 40; ++n) {
-            const QString candidate = QString::number(n);
-            ASSERT_EQ(list.containsNumber(candidate), linearContains(rows, candidate)) << step;
-            ASSERT_EQ(list.occurrences(candidate),
-                      std::count_if(rows.cbegin(), rows.cend(),
-                                    [&](const ListItem& i) { return i.Number == candidate; }));
+            const auto walked = std::count_if(rows.cbegin(), rows.cend(), [&](const ListItem& i) {
+                return i.Number == QString::number(n);
+            });
+            ASSERT_EQ(list.occurrences(QString::number(n)), walked) << step;
+            ASSERT_EQ(list.containsNumber(QString::number(n)), walked > 0) << step;
         }
-        const bool allEmpty = std::all_of(rows.cbegin(), rows.cend(),
-                                          [](const ListItem& i) { return i.Message.isEmpty(); });
-        ASSERT_EQ(list.allMessagesEmpty(), allEmpty) << step;
-        ASSERT_EQ(list.anyMessageEmpty(),
-                  std::any_of(rows.cbegin(), rows.cend(),
-                              [](const ListItem& i) { return i.Message.isEmpty(); }))
-            << step;
+        const auto blank = std::count_if(rows.cbegin(), rows.cend(),
+                                         [](const ListItem& i) { return i.Message.isEmpty(); });
+        ASSERT_EQ(list.allMessagesEmpty(), blank == rows.size()) << step;
+        ASSERT_EQ(list.anyMessageEmpty(), blank > 0) << step;
     }
 }
 

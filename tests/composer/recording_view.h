@@ -31,7 +31,7 @@ class RecordingView final : public ComposerView {
     }
 
     void redrawTable() override { record("redraw"); }
-    void redrawExclusionTable() override { record("redrawExclusions"); }
+    void redrawExclusionTable() override {}
     void setCountLabel(const QString& text) override { set(countLabel, text); }
     void setCharCountLabel(const QString& text) override { set(charCountLabel, text); }
     void setNumberField(const QString& text) override { set(numberField, text); }
