@@ -26,9 +26,13 @@ class SerialPortOnPty : public ::testing::Test {
     SerialPort port{pty.slavePath(), pty.slavePath(), QStringLiteral("IOModemSerialStream")};
 };
 
-// A zero time-out reads nothing even when bytes wait; they stay for the next read, which a
-// complete test ends as soon as the answer is whole.
-TEST_F(SerialPortOnPty, ZeroTimeOutLeavesWaitingBytesAndACompleteTestEndsTheRead) {
+// Bytes left on the line before open belong to the earlier session: opening drops them. A zero
+// time-out reads nothing even when bytes wait; they stay for the next read, which a complete
+// test ends as soon as the answer is whole. A hang-up is a system error and returns nothing.
+TEST_F(SerialPortOnPty, ReadsEndByTimeOutCompleteAnswerOrHangUp) {
+    port.close();
+    pty.send("\r\n+CMGS: 4\r\n\r\nOK\r\n");  // a late answer nobody read
+    ASSERT_TRUE(port.open());
     pty.send("\r\nOK\r\n");
     port.setReadTimeout(0);
     SerialError error;
@@ -40,6 +44,10 @@ TEST_F(SerialPortOnPty, ZeroTimeOutLeavesWaitingBytesAndACompleteTestEndsTheRead
               QByteArray("\r\nOK\r\n"));
     EXPECT_EQ(error.code, SerialErrorNone);
     EXPECT_EQ(error.details.value(QStringLiteral("endCode")).toInt(), SerialEndAnswerComplete);
+    pty.send("partial");
+    pty.hangUp();
+    EXPECT_TRUE(port.readAndReturnError(&error).isEmpty());
+    EXPECT_EQ(error.code, SerialErrorSystem);
 }
 
 TEST_F(SerialPortOnPty, FloodFillsTheBufferAndStopsWithCode101) {
@@ -110,7 +118,6 @@ TEST(SerialPort, OpenClaimsTheLineInRawModeAndCloseGivesBackWhatItFound) {
     termios cooked{};
     tcgetattr(observer, &cooked);
     cooked.c_lflag |= ECHO | ICANON;
-    cooked.c_oflag |= OPOST | ONLCR;
     ASSERT_EQ(tcsetattr(observer, TCSANOW, &cooked), 0);
 
     SerialPort port(pty.slavePath(), pty.slavePath(), QStringLiteral("IOModemSerialStream"));
@@ -121,17 +128,14 @@ TEST(SerialPort, OpenClaimsTheLineInRawModeAndCloseGivesBackWhatItFound) {
     termios now{};
     tcgetattr(observer, &now);
     EXPECT_EQ(now.c_lflag & (ECHO | ICANON), 0u);
-    EXPECT_EQ(now.c_oflag & OPOST, 0u);
     EXPECT_EQ(cfgetospeed(&now), static_cast<speed_t>(B115200));
 
     port.close();
-    EXPECT_FALSE(port.isOpen());
     // The observer keeps the line open, so a claim left behind would still be in force.
     ASSERT_EQ(ioctl(observer, TIOCGEXCL, &exclusive), 0);
     EXPECT_EQ(exclusive, 0);
     tcgetattr(observer, &now);
     EXPECT_EQ(now.c_lflag & (ECHO | ICANON), cooked.c_lflag & (ECHO | ICANON));
-    EXPECT_EQ(now.c_oflag, cooked.c_oflag);
     ::close(observer);
 }
 
@@ -148,28 +152,11 @@ TEST(SerialPort, FailedOpenLeavesThePortClosed) {
     }
 }
 
-TEST(SerialPort, EqualityAndHashFollowThePath) {
-    SerialPort a(QStringLiteral("/dev/ttyUSB0"), QStringLiteral("n1"), QStringLiteral("t"));
-    SerialPort b(QStringLiteral("/dev/ttyUSB0"), QStringLiteral("n2"), QStringLiteral("u"));
-    EXPECT_TRUE(a == b);
-    EXPECT_FALSE(a == SerialPort(QStringLiteral("/dev/ttyUSB1"), QString(), QString()));
-    EXPECT_EQ(std::hash<SerialPort>{}(a), qHash(QStringLiteral("/dev/ttyUSB0")));
-}
-
-// A late answer nobody read belongs to the earlier session: opening drops it. A hang-up is a
-// system error and returns nothing, even after part of an answer.
-TEST_F(SerialPortOnPty, BytesLeftBeforeOpenAreDroppedAndAHangUpReturnsNothing) {
-    port.close();
-    pty.send("\r\n+CMGS: 4\r\n\r\nOK\r\n");
-    ASSERT_TRUE(port.open());
-    port.setReadTimeout(0.2);
-    SerialError error;
-    EXPECT_TRUE(port.readAndReturnError(&error).isEmpty());
-    EXPECT_EQ(error.code, SerialErrorTimeout);
-    pty.send("partial");
-    pty.hangUp();
-    EXPECT_TRUE(port.readAndReturnError(&error).isEmpty());
-    EXPECT_EQ(error.code, SerialErrorSystem);
+// Ports hash by their path, whatever their names.
+TEST(SerialPort, HashFollowsThePath) {
+    const SerialPort port(QStringLiteral("/dev/ttyUSB0"), QStringLiteral("n1"),
+                          QStringLiteral("t"));
+    EXPECT_EQ(std::hash<SerialPort>{}(port), qHash(QStringLiteral("/dev/ttyUSB0")));
 }
 
 }  // namespace
