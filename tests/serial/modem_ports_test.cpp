@@ -10,52 +10,36 @@
 
 namespace {
 
-// A miniature /sys/class/tty + /dev + runtime folder, laid out as the kernel does it.
-class FakeMachine : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_TRUE(root.isValid());
-        for (const char* folder :
-             {"sys/bus/usb-serial/drivers/option1", "sys/bus/usb/drivers/cdc_acm",
-              "sys/bus/platform/drivers/serial8250", "sys/class/tty", "dev", "modems"}) {
-            ASSERT_TRUE(QDir(root.path()).mkpath(QString::fromLatin1(folder)));
-        }
-        roots.sysClassTty = root.filePath(QStringLiteral("sys/class/tty"));
-        roots.deviceDir = root.filePath(QStringLiteral("dev"));
-        roots.virtualModemDir = root.filePath(QStringLiteral("modems"));
+// On a miniature /sys/class/tty + /dev + runtime folder, laid out as the kernel does it.
+TEST(ModemPorts, ListsUsbModemsThenWwanAtPortsThenLiveVirtualModems) {
+    QTemporaryDir root;
+    const auto at = [&](const char* path) { return root.filePath(QString::fromLatin1(path)); };
+    for (const char* folder :
+         {"sys/bus/usb-serial/drivers/option1", "sys/bus/usb/drivers/cdc_acm",
+          "sys/bus/platform/drivers/serial8250", "sys/class/tty", "dev", "modems"}) {
+        ASSERT_TRUE(QDir().mkpath(at(folder)));
     }
-
-    void addTty(const QString& name, const QString& driver, bool withNode = true) {
-        const QString device = root.filePath(QStringLiteral("sys/devices/") + name);
+    const tesk::ModemPortRoots roots{at("sys/class/tty"), at("dev"), at("modems")};
+    const auto touch = [](const QString& path) { QFile(path).open(QIODevice::WriteOnly); };
+    const auto addTty = [&](const QString& name, const char* driver, bool withNode = true) {
+        const QString device = at("sys/devices/") + name;
         QDir().mkpath(device);
-        if (!driver.isEmpty()) {
-            QFile::link(root.filePath(QStringLiteral("sys/bus/") + driver), device + "/driver");
+        if (*driver) {
+            QFile::link(at("sys/bus/") + QString::fromLatin1(driver), device + "/driver");
         }
-        const QString classEntry = roots.sysClassTty + "/" + name;
-        QDir().mkpath(classEntry);
-        QFile::link(device, classEntry + "/device");
+        QDir().mkpath(roots.sysClassTty + "/" + name);
+        QFile::link(device, roots.sysClassTty + "/" + name + "/device");
         if (withNode) {
             touch(roots.deviceDir + "/" + name);
         }
-    }
-
-    static void touch(const QString& path) {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    }
-
-    QTemporaryDir root;
-    tesk::ModemPortRoots roots;
-};
-
-TEST_F(FakeMachine, ListsUsbModemsThenWwanAtPortsThenLiveVirtualModems) {
-    addTty(QStringLiteral("ttyUSB10"), QStringLiteral("usb-serial/drivers/option1"));
-    addTty(QStringLiteral("ttyUSB2"), QStringLiteral("usb-serial/drivers/option1"));
-    addTty(QStringLiteral("ttyACM0"), QStringLiteral("usb/drivers/cdc_acm"));
-    addTty(QStringLiteral("ttyACM1"), QStringLiteral("usb/drivers/cdc_acm"), false);  // unplugged
-    addTty(QStringLiteral("ttyS0"), QStringLiteral("platform/drivers/serial8250"));
-    addTty(QStringLiteral("tty1"), QString());  // a console has no driver link
-    touch(roots.deviceDir + "/wwan0at1");       // the kernel's WWAN AT ports
+    };
+    addTty(QStringLiteral("ttyUSB10"), "usb-serial/drivers/option1");
+    addTty(QStringLiteral("ttyUSB2"), "usb-serial/drivers/option1");
+    addTty(QStringLiteral("ttyACM0"), "usb/drivers/cdc_acm");
+    addTty(QStringLiteral("ttyACM1"), "usb/drivers/cdc_acm", false);  // unplugged
+    addTty(QStringLiteral("ttyS0"), "platform/drivers/serial8250");
+    addTty(QStringLiteral("tty1"), "");    // a console has no driver link
+    touch(roots.deviceDir + "/wwan0at1");  // the kernel's WWAN AT ports
     touch(roots.deviceDir + "/wwan0at0");
     touch(roots.deviceDir + "/wwan0mbim0");  // not an AT port
 
