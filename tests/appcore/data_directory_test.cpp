@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -148,8 +147,6 @@ TEST(DataDirectory, UnreachableResourceDirectoryIsReportedAndEndsTheApplication)
     EXPECT_FALSE(startWith(temp.filePath(QStringLiteral("file/sub")), &view));
     EXPECT_EQ(Main_App_wnd.load(), nullptr);
     EXPECT_EQ(view.log, QStringList{QStringLiteral("terminate")});
-    EXPECT_EQ(QDir(temp.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
-              QStringList{"file"});
 }
 
 TEST(DataPaths, JoinPutsExactlyOneSeparatorAndTheResourceComesFromTheEnvironment) {
