@@ -6,7 +6,6 @@
 #include "support/scripted_dialogs.h"
 #include "support/test_files.h"
 
-#include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
 
