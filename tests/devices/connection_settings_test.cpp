@@ -27,14 +27,10 @@ TEST(CustomSmsc, ValidationTable) {
         {"+44,7785", false, ""},  // the list separator is no number character here
     };
     for (const Case& c : cases) {
-        QString stored = QStringLiteral("untouched");
+        QString stored = QStringLiteral("untouched");  // an invalid number stores nothing
         EXPECT_EQ(tesk::devices::Valid_Custom_Smsc(QString::fromUtf8(c.field), &stored), c.valid)
             << c.field;
-        if (c.valid) {
-            EXPECT_EQ(stored, QString::fromUtf8(c.stored)) << c.field;
-        } else {
-            EXPECT_EQ(stored, QStringLiteral("untouched")) << c.field;
-        }
+        EXPECT_EQ(stored, c.valid ? QString::fromUtf8(c.stored) : QStringLiteral("untouched"));
     }
 }
 

@@ -23,7 +23,6 @@ using tesk::devices::Port_Access_Message;
 using tesk::devices::Port_Holders;
 using tesk::devices::PortHolder;
 using tesk::devices::Refused_Port;
-using tesk::devices::RefusedPort;
 
 const QString kHead = QStringLiteral("Some modem ports could not be opened.\n\n");
 const QString kCloseIt = QStringLiteral(
@@ -36,37 +35,24 @@ TEST(PortAccessMessage, NamesEachPortOnceUnderWhatToDo) {
         "to the \"dialout\" group (sudo usermod -aG dialout $USER), then log out "
         "and log in again.");
     const QList<PortHolder> manager = {{812, QStringLiteral("ModemManager")}, {900, "picocom"}};
-    struct Case {
-        const char* name;
-        QList<RefusedPort> refused;
-        QString expected;
-    };
-    const Case cases[] = {
-        {"failures the user cannot act on",
-         {{"/dev/ttyUSB0", ENOENT}, {"/dev/ttyUSB1", EIO}},
-         QString()},
-        {"denied twice and EPERM, each port once",
-         {{"/dev/ttyUSB0", EACCES}, {"/dev/ttyUSB0", EACCES}, {"/dev/ttyACM1", EPERM}},
-         kHead + denied.arg("/dev/ttyUSB0, /dev/ttyACM1")},
-        {"two busy",
-         {{"/dev/ttyUSB2", EBUSY}, {"/dev/ttyUSB3", EBUSY}},
-         kHead + "/dev/ttyUSB2, /dev/ttyUSB3 are in use by another program." + kCloseIt},
-        {"both kinds",
-         {{"/dev/ttyUSB2", EBUSY}, {"/dev/ttyUSB0", EACCES}},
-         kHead + denied.arg("/dev/ttyUSB0") + "\n\n/dev/ttyUSB2 is in use by another program." +
-             kCloseIt},
-        {"holders known twice and unknown",
-         {{"/dev/ttyUSB2", EBUSY, manager},
-          {"/dev/ttyUSB3", EBUSY},
-          {"/dev/ttyUSB2", EBUSY, manager}},
-         kHead +
-             "/dev/ttyUSB3 is in use by another program.\n/dev/ttyUSB2 is in use by ModemManager "
-             "(process 812), picocom (process 900)." +
-             kCloseIt},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(Port_Access_Message(c.refused), c.expected) << c.name;
-    }
+    // Failures the user cannot act on say nothing.
+    EXPECT_EQ(Port_Access_Message({{"/dev/ttyUSB0", ENOENT}, {"/dev/ttyUSB1", EIO}}), QString());
+    // Each port once: denied (EACCES and EPERM) first, then busy ones nobody could be named for,
+    // then busy ones with their holders.
+    EXPECT_EQ(Port_Access_Message({{"/dev/ttyUSB2", EBUSY, manager},
+                                   {"/dev/ttyUSB0", EACCES},
+                                   {"/dev/ttyUSB3", EBUSY},
+                                   {"/dev/ttyUSB0", EACCES},
+                                   {"/dev/ttyACM1", EPERM},
+                                   {"/dev/ttyUSB4", EBUSY},
+                                   {"/dev/ttyUSB2", EBUSY, manager}}),
+              kHead + denied.arg("/dev/ttyUSB0, /dev/ttyACM1") +
+                  "\n\n/dev/ttyUSB3, /dev/ttyUSB4 are in use by another program.\n/dev/ttyUSB2 "
+                  "is in use by ModemManager (process 812), picocom (process 900)." +
+                  kCloseIt);
+    // One busy port nobody could be named for.
+    EXPECT_EQ(Port_Access_Message({{"/dev/ttyUSB3", EBUSY}}),
+              kHead + "/dev/ttyUSB3 is in use by another program." + kCloseIt);
 }
 
 // A virtual modem announced as a symlink, held by a child process that has it as standard
