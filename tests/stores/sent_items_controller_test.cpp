@@ -66,6 +66,14 @@ TEST_F(SentItemsWindow, LoadsTheModeFileAndShowsDetailsOfTheHighlightedEntry) {
     android.Set_Selected_Rows({2});
     EXPECT_EQ(androidView.details, QStringLiteral("Number\t: 07700900003\r\n\r\nMessage\t: Third"
                                                   "\r\n\r\nDate\t\t: 07/12/2026"));
+
+    // The chosen entries go into the composer (its list rules are its own suite's).
+    window_.Set_Selected_Rows({0, 1});
+    dialogs_.expectNotice("\nSelected sent items inserted in SMS Composer successfully.");
+    window_.Send_To_Main_Wnd_Btn();
+    EXPECT_EQ(composer_.list().items(),
+              (QList<tesk::composer::ListItem>{{"+447700900001", "Hello\nthere"},
+                                               {"07700900002", "Second"}}));
 }
 
 TEST_F(SentItemsWindow, DeletingAsksForASelectionAndDeleteAllEmptiesTheFile) {
@@ -100,40 +108,28 @@ ino_t inodeOf(const QString& path) {
 }
 
 // Closing leaves an unchanged file alone (not even replaced by a copy); after a deletion only
-// the deleted record goes, in either mode: a kept entry keeps its status in the Android file
-// too, and records appended by a sending run while the window was open stay.
+// the deleted record goes: a kept entry keeps its status in the Android file, which the window
+// does not show, and records appended by a sending run while the window was open stay.
 TEST_F(SentItemsWindow, ClosingRewritesOnlyAfterADeletionAndKeepsWhatItDidNotDelete) {
-    for (const int mode : {tesk::kGsmMode, tesk::kAndroidMode}) {
-        const QString path = Sent_Item_File(mode);
-        const QByteArray before = Read_Store_File(path);
-        const auto inode = inodeOf(path);
-        RecordingSentItemsView view;
-        Sent_Items window(mode, composer_, &view);
-        window.Load();
-        window.Cancel_Btn();
-        EXPECT_EQ(Read_Store_File(path), before);
-        EXPECT_EQ(inodeOf(path), inode) << "an unchanged file is not rewritten";
+    const int mode = tesk::kAndroidMode;
+    const QString path = Sent_Item_Path_Android;
+    const QByteArray before = Read_Store_File(path);
+    const auto inode = inodeOf(path);
+    RecordingSentItemsView view;
+    Sent_Items window(mode, composer_, &view);
+    window.Load();
+    window.Cancel_Btn();
+    EXPECT_EQ(Read_Store_File(path), before);
+    EXPECT_EQ(inodeOf(path), inode) << "an unchanged file is not rewritten";
 
-        window.Load();
-        window.Set_Selected_Rows({1});
-        window.Clear_Sel_Btn();
-        EXPECT_EQ(Read_Store_File(path), before);  // until the window closes
-        const SentItem late{"07700900004", "Late", "08/12/2026", "Message sent successfully."};
-        ASSERT_TRUE(Append_Sent_Item(mode, late));
-        window.Cancel_Btn();
-        EXPECT_EQ(LoadItems_Sent_Items(path),
-                  (QList<SentItem>{kStored.at(0), kStored.at(2), late}));
-    }
-}
-
-TEST_F(SentItemsWindow, InsertingIntoTheComposerFollowsItsRules) {
-    window_.Load();
-    window_.Set_Selected_Rows({0, 1});
-    dialogs_.expectNotice("\nSelected sent items inserted in SMS Composer successfully.");
-    window_.Send_To_Main_Wnd_Btn();
-    EXPECT_EQ(composer_.list().items(),
-              (QList<tesk::composer::ListItem>{{"+447700900001", "Hello\nthere"},
-                                               {"07700900002", "Second"}}));
+    window.Load();
+    window.Set_Selected_Rows({1});
+    window.Clear_Sel_Btn();
+    EXPECT_EQ(Read_Store_File(path), before);  // until the window closes
+    const SentItem late{"07700900004", "Late", "08/12/2026", "Message sent successfully."};
+    ASSERT_TRUE(Append_Sent_Item(mode, late));
+    window.Cancel_Btn();
+    EXPECT_EQ(LoadItems_Sent_Items(path), (QList<SentItem>{kStored.at(0), kStored.at(2), late}));
 }
 
 // Each export asks which entries and which format, and writes just those entries; a choice that

@@ -55,10 +55,7 @@ TEST(TemplateFileChanges, TouchOnlyTheChangedLines) {
     }
 }
 
-class TemplateFiles : public DataFolderTest {
-  protected:
-    QByteArray fileBytes() const { return readBytes(Templates_Path); }
-};
+using TemplateFiles = DataFolderTest;
 
 // A template may start with U+FEFF, which readers take for a byte-order mark at the start of a
 // file: the file then gets a mark of its own in front. A composed message is stored once, cut
@@ -67,7 +64,7 @@ TEST_F(TemplateFiles, RewriteLoadAndSaveTheComposedMessageOnce) {
     const QStringList templates{QStringLiteral("\uFEFFFirst"), "Two\nlines", "Ünïcödé ✓"};
     ASSERT_TRUE(Write_Template_file(Templates_Path, templates));
     EXPECT_EQ(
-        fileBytes(),
+        readBytes(Templates_Path),
         "\xEF\xBB\xBF" + QStringLiteral("\uFEFFFirst\nTwo|AP*|DX/lines\nÜnïcödé ✓\n").toUtf8());
     EXPECT_EQ(LoadItems_templates(Templates_Path), templates);
 
@@ -79,9 +76,9 @@ TEST_F(TemplateFiles, RewriteLoadAndSaveTheComposedMessageOnce) {
     EXPECT_FALSE(Save_Composed_Template("   "));
     ASSERT_TRUE(Append_Store_Record(Templates_Path, "By hand\n"));
     ASSERT_TRUE(Save_Composed_Template("By hand"));
-    EXPECT_EQ(fileBytes(), "\xEF\xBB\xBF" +
-                               QStringLiteral("\uFEFF\nSee you|AP*|DX/at 9\n").toUtf8() +
-                               QString(1600, u'a').toUtf8() + "\nBy hand\n");
+    EXPECT_EQ(readBytes(Templates_Path),
+              "\xEF\xBB\xBF" + QStringLiteral("\uFEFF\nSee you|AP*|DX/at 9\n").toUtf8() +
+                  QString(1600, u'a').toUtf8() + "\nBy hand\n");
 }
 
 TEST_F(TemplateFiles, SendingThreadsSavingTheSameMessageStoreItOnce) {
@@ -95,9 +92,9 @@ TEST_F(TemplateFiles, SendingThreadsSavingTheSameMessageStoreItOnce) {
     for (std::thread& thread : threads) {
         thread.join();
     }
-    const QStringList stored = Parse_Templates(QString::fromUtf8(fileBytes()));
+    const QStringList stored = Parse_Templates(QString::fromUtf8(readBytes(Templates_Path)));
     EXPECT_EQ(stored.size(), 17);
-    EXPECT_EQ(QString::fromUtf8(fileBytes()).count("Shared message"), 1);
+    EXPECT_EQ(QString::fromUtf8(readBytes(Templates_Path)).count("Shared message"), 1);
 }
 
 }  // namespace
