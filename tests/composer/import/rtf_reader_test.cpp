@@ -98,45 +98,33 @@ QStringList Candidates_Of_File(const char* name) {
     return got;
 }
 
-// Documents saved by two real word processors, each from the same plain list and the same page
-// with line breaks and a table (the sources lie beside them as numbers_*.source.*). What a user
-// imports from each: every number, with its "+" and without spaces and hyphens, and nothing from
-// the styles, fonts or the producer's own destinations. The second producer writes every
-// non-Latin letter as \uN with a "?" fallback, accented Latin letters as \uN followed by their
-// code-page byte, which must not come out twice.
+// Documents saved by two real word processors from the same page with line breaks and a table
+// (its source lies beside them as numbers_table.source.html). What a user imports from each:
+// every number, with its "+" and without spaces and hyphens, and nothing from the styles, fonts
+// or the producer's own destinations. The second producer writes every non-Latin letter as \uN
+// with a "?" fallback, accented Latin letters as \uN followed by their code-page byte, which
+// must not come out twice.
 TEST(RtfDocuments, SavedDocumentsGiveTheirNumbersInOrder) {
-    const QString list = QStringLiteral(
-        "Customers for the spring campaign\n\n+44 7700 900123\n07700-900456\n0049 151 1234 5678\n"
-        "\n\u0410\u043D\u043D\u0430 \u041F\u0435\u0442\u0440\u043E\u0432\u0430 +7 916 123-45-67\n"
-        "\u0393\u03B9\u03CE\u03C1\u03B3\u03BF\u03C2 00302101234567\n"
-        "Jos\u00E9 M\u00FCller\t+34 612 345 678\n");
     const QString table = QStringLiteral(
         "Team contacts\n+44 7700 900111\n07700-900222\nName\nNumber\nNote\n\nZo\u00EB\n"
         "+33 6 12 34 56 78\ncalls after 6\n\n\u0394\u03B7\u03BC\u03AE\u03C4\u03C1\u03B7\u03C2\n"
         "0030 210 765 4321\n\u2014\n\n");
     const QString last = "Last: 0044 7700 900333\n";
-    const QStringList listNumbers{"+447700900123", "07700900456", "004915112345678"};
     // "Last: ..." holds letters, so that line is no number.
-    const QStringList tableNumbers{"+447700900111", "07700900222", "+33612345678",
-                                   "00302107654321"};
-    const struct {
-        const char* file;
-        QString plain;
-        QStringList numbers;
-    } documents[] = {{"wordprocessor_a_list.rtf", list + "\n", listNumbers},
-                     {"wordprocessor_a_table.rtf", table + "\n" + last + "\n\n\n", tableNumbers},
-                     {"wordprocessor_b_list.rtf", list, listNumbers},
-                     {"wordprocessor_b_table.rtf", table + last, tableNumbers}};
-    for (const auto& d : documents) {
-        SCOPED_TRACE(d.file);
-        EXPECT_EQ(Plain(Fixture(d.file)), d.plain);
-        QStringList numbers;
-        for (const QString& candidate : Candidates_Of_File(d.file)) {
+    const QStringList numbers{"+447700900111", "07700900222", "+33612345678", "00302107654321"};
+    const std::pair<const char*, QString> documents[] = {
+        {"wordprocessor_a_table.rtf", table + "\n" + last + "\n\n\n"},
+        {"wordprocessor_b_table.rtf", table + last}};
+    for (const auto& [file, plain] : documents) {
+        SCOPED_TRACE(file);
+        EXPECT_EQ(Plain(Fixture(file)), plain);
+        QStringList got;
+        for (const QString& candidate : Candidates_Of_File(file)) {
             if (Check_Ph_Number(candidate, 0) == 0) {
-                numbers.append(candidate);
+                got.append(candidate);
             }
         }
-        EXPECT_EQ(numbers, d.numbers);
+        EXPECT_EQ(got, numbers);
     }
 }
 
