@@ -10,16 +10,9 @@
 #include "support/spin.h"
 #include "support/virtual_modems.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QTemporaryDir>
-#include <QThread>
-
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <memory>
-#include <vector>
 
 namespace tesk::test {
 

@@ -248,7 +248,6 @@ TEST_F(DeviceWindowTest, SelectionChecksFirstThenOneTickedDeviceFailingAStepGets
     addVm(0);
     addVm(1, [](Config& c) { c.modes = SmsModes::None; });
     scan();
-    ASSERT_EQ(column(QStringLiteral("SMSMode")), (QStringList{"PDU Mode", "NONE"}));
     window.Highlight_Row(1);  // after row 0, which had a mode
     EXPECT_EQ(window.settings().PDU_TEXT_MODE_SEL(), SmsMode::Neither);
     const qsizetype commandsAfterScan = modems[0].commands().size();
