@@ -1,10 +1,6 @@
 #include "composer/composer_controller.h"
 #include "recording_view.h"
 
-#include <QFile>
-
-#include <gtest/gtest.h>
-
 namespace {
 
 using namespace tesk::composer;

@@ -3,8 +3,6 @@
 #include "composer/composer_controller.h"
 #include "recording_view.h"
 
-#include <gtest/gtest.h>
-
 namespace {
 
 using namespace tesk::composer;

@@ -5,7 +5,6 @@
 #include <QDir>
 
 #include <numeric>
-#include <thread>
 #include <vector>
 
 namespace {

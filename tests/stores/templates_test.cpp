@@ -3,7 +3,6 @@
 #include "stores/store_file.h"
 
 #include <numeric>
-#include <thread>
 #include <vector>
 
 namespace {
