@@ -43,16 +43,15 @@ TEST(ModemPorts, ListsUsbModemsThenWwanAtPortsThenLiveVirtualModems) {
     touch(roots.deviceDir + "/wwan0at0");
     touch(roots.deviceDir + "/wwan0mbim0");  // not an AT port
 
-    const QString pts = root.filePath(QStringLiteral("pts7"));
-    touch(pts);
-    QFile::link(pts, roots.virtualModemDir + "/ttyVM1");
-    QFile::link(root.filePath(QStringLiteral("gone")), roots.virtualModemDir + "/ttyVM0");  // stale
+    touch(at("pts7"));
+    QFile::link(at("pts7"), roots.virtualModemDir + "/ttyVM1");
+    QFile::link(at("gone"), roots.virtualModemDir + "/ttyVM0");  // stale
     touch(roots.virtualModemDir + "/notes.txt");
 
+    const QString dev = roots.deviceDir + "/";
     EXPECT_EQ(tesk::Find_Modem_Port_Paths(roots),
-              QStringList({roots.deviceDir + "/ttyACM0", roots.deviceDir + "/ttyUSB2",
-                           roots.deviceDir + "/ttyUSB10", roots.deviceDir + "/wwan0at0",
-                           roots.deviceDir + "/wwan0at1", roots.virtualModemDir + "/ttyVM1"}));
+              QStringList({dev + "ttyACM0", dev + "ttyUSB2", dev + "ttyUSB10", dev + "wwan0at0",
+                           dev + "wwan0at1", roots.virtualModemDir + "/ttyVM1"}));
 
     // Another user could point a link in a folder others may write to at their own terminal:
     // such a folder is not read, and in a private one a link that is not ours is passed over.
@@ -61,21 +60,16 @@ TEST(ModemPorts, ListsUsbModemsThenWwanAtPortsThenLiveVirtualModems) {
     EXPECT_EQ(tesk::Find_Modem_Port_Paths(roots), hardware);
     ASSERT_TRUE(QFile::setPermissions(roots.virtualModemDir, QFileDevice::Permissions(0x7700)));
     if (geteuid() == 0) {
-        const QByteArray link = QFile::encodeName(roots.virtualModemDir + "/ttyVM1");
-        ASSERT_EQ(::lchown(link.constData(), 65534, 65534), 0);
+        const QString link = roots.virtualModemDir + "/ttyVM1";
+        ASSERT_EQ(::lchown(QFile::encodeName(link).constData(), 65534, 65534), 0);
         EXPECT_EQ(tesk::Find_Modem_Port_Paths(roots), hardware);
     }
 }
 
 TEST(ModemPortName, DropsFolderAndDevicePrefix) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"/dev/ttyUSB0", "USB0"},
-        {"/dev/cu.usbmodem12", "usbmodem12"},
-        {"/dev/rfcomm0", "rfcomm0"},
-    };
-    for (const auto& [path, name] : cases) {
-        EXPECT_EQ(tesk::Modem_Port_Name(QString::fromUtf8(path)), QString::fromUtf8(name)) << path;
-    }
+    EXPECT_EQ(tesk::Modem_Port_Name(QStringLiteral("/dev/ttyUSB0")), QStringLiteral("USB0"));
+    EXPECT_EQ(tesk::Modem_Port_Name(QStringLiteral("/dev/cu.usbmodem12")), "usbmodem12");
+    EXPECT_EQ(tesk::Modem_Port_Name(QStringLiteral("/dev/rfcomm0")), "rfcomm0");
 }
 
 }  // namespace
