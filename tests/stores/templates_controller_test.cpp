@@ -80,7 +80,7 @@ TEST_F(TemplatesWindow, EditorAddsAndUpdatesWithoutDuplicates) {
     EXPECT_EQ(Templates::Editor_Count_Text(QString(2000, QLatin1Char('q'))), "1600 Characters");
 }
 
-TEST_F(TemplatesWindow, DeletionsReachTheFileWhenTheWindowCloses) {
+TEST_F(TemplatesWindow, DeletionsReachTheFileWhenTheWindowClosesAndExportsWriteTheRest) {
     window_.Set_Selected_Rows({0, 2});
     window_.Clear_Sel_Btn();
     EXPECT_EQ(window_.templates(), QStringList{"See you\nat 9"});
@@ -88,6 +88,14 @@ TEST_F(TemplatesWindow, DeletionsReachTheFileWhenTheWindowCloses) {
     window_.Cancel_Btn();
     EXPECT_EQ(view_.ended, 0);
     EXPECT_EQ(LoadItems_templates(Templates_Path), QStringList{"See you\nat 9"});
+
+    // The HTML export writes what the list holds.
+    dialogs_.expect("\nIn which format do you want to export?", "HTML");
+    dialogs_.expectFileToSave(dir_.filePath("templates"));
+    window_.Export_Btn();
+    ASSERT_EQ(view_.exported, dir_.filePath("templates.html"));
+    EXPECT_EQ(readReport(view_.exported),
+              Templates_Report(window_.templates(), ReportFormat::Html));
 
     dialogs_.expect("clear the entire list contents", "Yes");
     window_.Clear_All_Btn();
@@ -135,15 +143,6 @@ TEST_F(TemplatesWindow, PastSixteenHundredTheUserDecides) {
     dialogs_.expectNotice(kMoved);
     window_.Use_template_Btn();
     EXPECT_EQ(composer_.composerText(), QString(1550, 'c') + QString(50, 't'));
-}
-
-TEST_F(TemplatesWindow, ExportAsHtml) {
-    dialogs_.expect("\nIn which format do you want to export?", "HTML");
-    dialogs_.expectFileToSave(dir_.filePath("templates"));
-    window_.Export_Btn();
-    ASSERT_EQ(view_.exported, dir_.filePath("templates.html"));
-    EXPECT_EQ(readReport(view_.exported),
-              Templates_Report(window_.templates(), ReportFormat::Html));
 }
 
 }  // namespace
