@@ -12,17 +12,14 @@ namespace {
 using namespace tesk::stores;
 using namespace tesk::stores::test;
 
-TEST(SentItemRecord, IsOneLineWithTheMarksAndTheLineBreakMarker) {
-    const SentItem item{"+447700900123", "Hello\nsee you", "07/12/2026",
-                        "Message sent successfully."};
-    EXPECT_EQ(Sent_Item_Record(item),
+// A record is one line with the marks and the line break marker. A message runs to the mark of
+// its date, whatever BELs and VTs it (or its number) carries; numbers and statuses are trimmed, a
+// record without a number is skipped.
+TEST(SentItemRecords, AreOneLineAndGiveTheEntries) {
+    EXPECT_EQ(Sent_Item_Record(
+                  {"+447700900123", "Hello\nsee you", "07/12/2026", "Message sent successfully."}),
               QStringLiteral("\a+447700900123\vHello|AP*|DX/see you\a07/12/2026\v"
                              "Message sent successfully.\n"));
-}
-
-// A message runs to the mark of its date, whatever BELs and VTs it (or its number) carries;
-// numbers and statuses are trimmed, a record without a number is skipped.
-TEST(SentItemParsing, GivesTheEntries) {
     const std::pair<QString, QList<SentItem>> cases[] = {
         {Sent_Item_Record({"0777", "line one\nline two", "01/02/2026", "Done"}),
          {{"0777", "line one\nline two", "01/02/2026", "Done"}}},
