@@ -64,7 +64,7 @@ TEST_F(DeviceWindowTest, NoModemLeavesAnEmptyListAndEveryActionSaysWhy) {
     EXPECT_EQ(window.records().size(), 0);
     dialogs.expectNotice(QStringLiteral("\nDevice list is empty."));
     window.Sel_Device_Pressed();
-    dialogs.expectNotice(QStringLiteral("\nDevice list is empty."));
+    dialogs.expectNotice(QStringLiteral("\nDevice list is empty."));  // the same constant
     window.Send_Test_SMS_Pressed();
     dialogs.expectNotice(QStringLiteral(
         "The scanning to find connected Mobile devices has not been performed yet."));

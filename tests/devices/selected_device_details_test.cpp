@@ -54,18 +54,6 @@ class DeviceSettingsTest : public tesk::test::VirtualModemsTest {
     Selected_Device_Details_GSM window;
 };
 
-TEST_F(DeviceSettingsTest, OpensOnlyWhenDevicesAreChosen) {
-    ScriptedDialogs dialogs;
-    dialogs.expectNotice(
-        QStringLiteral("\nNo Mobile Phone Device is selected.\n\nPlease use "
-                       "Mobile Phone Connection Wizard for finding device or "
-                       "establishing connection."));
-    EXPECT_FALSE(Selected_Device_Details_GSM::Devices_Chosen());
-    port_det_str_array.set({chosen(QStringLiteral("VM0"), QStringLiteral("/dev/x"))});
-    sel_port_name_str.set(QStringLiteral("VM0"));
-    EXPECT_TRUE(Selected_Device_Details_GSM::Devices_Chosen());
-}
-
 TEST_F(DeviceSettingsTest, OkNamesTheFirstDeviceWithoutAServiceCentreAndStaysOpen) {
     const struct {
         bool useCustom;  // none typed in any row
@@ -107,10 +95,18 @@ TEST_F(DeviceSettingsTest, TestMessageToADeviceThatIsGoneAdvisesTheWizard) {
 // The window lists the ticked devices that have a port name and highlights the first; the
 // automatic test gets those and applies to them; OK hands the confirmed settings over.
 TEST_F(DeviceSettingsTest, ListsTheTickedDevicesAndHandsTheirSettingsOverOnOk) {
+    {
+        ScriptedDialogs dialogs;  // nothing chosen yet
+        dialogs.expectNotice(
+            QStringLiteral("\nNo Mobile Phone Device is selected.\n\nPlease use Mobile Phone "
+                           "Connection Wizard for finding device or establishing connection."));
+        EXPECT_FALSE(Selected_Device_Details_GSM::Devices_Chosen());
+    }
     choose({chosen(QStringLiteral("VM0"), QStringLiteral("/dev/a"), false),
             chosen(QStringLiteral("VM1"), QStringLiteral("/dev/b")),
             chosen(QStringLiteral(" "), QStringLiteral("/dev/c")),
             chosen(QStringLiteral("VM3"), QStringLiteral("/dev/d"))});
+    EXPECT_TRUE(Selected_Device_Details_GSM::Devices_Chosen());
     ASSERT_EQ(window.records().size(), 2);
     EXPECT_EQ(window.records().value(1).portName, QStringLiteral("VM3"));
     EXPECT_EQ(view.selected, 0);
