@@ -51,7 +51,9 @@ QStringList Within_Length(const QString& cleaned) {
 
 // The reader cleans each piece in its own buffers and drops what is too long before cleaning;
 // what comes out of a text line, a CSV field or a pasted piece must be what the acceptance
-// rules make of it (lines and fields lose RTF's braces and backslashes first).
+// rules make of it (lines and fields lose RTF's braces and backslashes first). The helper's own
+// forms (spreadsheet marks, trunk zeros, scientific notation) are its suite's; one row shows
+// that it is applied.
 TEST(Cleaning, LinesFieldsAndPastedPiecesMatchTheSharedHelper) {
     // The last three: 20 digits and a plus written at length, 21 digits, 20 digits between dots.
     const char* const cases[] = {"+44 7785-016 005",
@@ -61,10 +63,6 @@ TEST(Cleaning, LinesFieldsAndPastedPiecesMatchTheSharedHelper) {
                                  "a b-c",
                                  "\302\2400778\302\2405016",
                                  "x\\{y}z",
-                                 "+44 (0)20 7946 0018",
-                                 "=\"07785016005\"",
-                                 "'07785016005",
-                                 "4.47911E+11",
                                  "=\"+44 (0) 77.00.90.01.23.45.67.89.0\"",
                                  "=\"+44 (0) 77.00.90.01.23.45.67.89.01\"",
                                  "1.2.3.4.5.6.7.8.9.0.1.2.3.4.5.6.7.8.9.0"};
