@@ -96,15 +96,12 @@ TEST_F(StartUp, HelpReportsAMissingDocumentAndOpensAPresentOne) {
 }
 
 TEST(SelectedDevices, DetailsComeFromTheFirstRecordWithThatPath) {
-    auto record = [](const char* path, const char* imei) {
-        DeviceRecord r;
-        r.path = QString::fromUtf8(path);
-        r.imei = QString::fromUtf8(imei);
-        return r;
-    };
-    port_det_str_array.set({record("/dev/ttyUSB0", "111"), record("/dev/ttyACM1", "222"),
-                            record("/dev/ttyUSB0", "333")});
-    EXPECT_EQ(Get_Sel_Port_Details("/dev/ttyUSB0"), record("/dev/ttyUSB0", "111"));
+    DeviceRecord first, second;
+    first.path = second.path = QStringLiteral("/dev/ttyUSB0");
+    first.imei = QStringLiteral("111");
+    second.imei = QStringLiteral("333");
+    port_det_str_array.set({first, second});
+    EXPECT_EQ(Get_Sel_Port_Details("/dev/ttyUSB0"), first);
     EXPECT_EQ(Get_Sel_Port_Details("/dev/ttyusb0"), DeviceRecord{});
 }
 
