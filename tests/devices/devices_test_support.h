@@ -35,7 +35,7 @@ struct RecordingDeviceView final : devices::GsmDeviceListView {
             onRedraw();
         }
     }
-    void selectRow(int row) override { selected = row; }
+    void selectRow(int) override {}
     void scrollToTop() override {}
     void showControls(const devices::DeviceWindowControls&) override {}
     void showProgress(int, int) override {}
@@ -53,7 +53,6 @@ struct RecordingDeviceView final : devices::GsmDeviceListView {
 
     std::function<void()> onRedraw;
     std::function<void(const devices::AutomatedTestHandIn&)> onAutomatedTest;
-    int selected = -2;
     devices::SettingsFields settings;
     QList<int> endCodes;
     QList<devices::AutomatedTestHandIn> handIns;
