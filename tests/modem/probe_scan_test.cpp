@@ -62,6 +62,15 @@ TEST_F(ModemChannelTest, ProbeOfWhatIsNoTerminalFails) {
 TEST_F(ModemChannelTest, ScanProbesResetsAndListsEveryModemThatOpens) {
     const auto& vm0 = modems.add();
     const auto& vm1 = modems.add({.name = "VM1", .imei = "490154203237518"});
+    // What a scan of the system's own ports walks (real serial ports may be listed too).
+    ModemIterator found;
+    ASSERT_EQ(MFCSMS::FindModems(&found), 0);
+    QStringList listed;
+    for (QString p; found.next(&p);) {
+        listed.append(p);
+    }
+    EXPECT_TRUE(listed.contains(vm0.portPath()) && listed.contains(vm1.portPath()))
+        << listed.join(' ').toStdString();
     ModemIterator scanned({vm0.portPath(), QStringLiteral("/dev/no-such-modem"), vm1.portPath()});
     RecordingScan scan;
     char path[512];
