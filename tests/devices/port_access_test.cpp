@@ -118,7 +118,6 @@ TEST(PortAccessScan, AsAnOrdinaryUserTheScanNamesTheRefusedPortsOnce) {
                                QString::fromUtf8(usable)};
     tesk::test::UnprivilegedRun run;
     QProcess& helper = run.process;
-    helper.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     ASSERT_TRUE(run.start(QStringLiteral(SCAN_AS_USER_HELPER), ports));
     ASSERT_TRUE(helper.waitForFinished(120000));
     ::close(holder);

@@ -17,7 +17,6 @@ class PrintingDialogs final : public tesk::Dialogs {
         QString text = request.message;
         text.replace(QLatin1Char('\n'), QLatin1Char('|'));
         std::printf("NOTICE:%s\n", qPrintable(text));
-        std::fflush(stdout);
         return 0;
     }
     QStringList chooseFilesToOpen(const tesk::FileRequest&) override { return {}; }
