@@ -1,5 +1,6 @@
-// The answers a scripted run gives on the user's behalf, asked the way the engine asks them,
-// and the progress line drawn from the engine's progress text.
+// The answers a scripted run gives on the user's behalf, asked the way the engine asks them
+// (the report's status and format come from the command line: the send tests' reports show
+// them), and the progress line drawn from the engine's progress text.
 #include "devices/device_details.h"
 #include "devices/gsm_device_list.h"
 #include "sending/sms_sending.h"
@@ -47,30 +48,6 @@ TEST(CliAnswers, QuestionsAreAnsweredAsAScriptedRunShouldGoOn) {
     }
 }
 
-TEST(CliAnswers, ExportAndImportQuestionsTakeTheCommandLine) {
-    const auto ask = [](const QString& question, const QStringList& buttons) {
-        return tesk::dialogs().ask({question, QString(), buttons});
-    };
-    CliDialogs dialogs;
-    // The status as its button (All Items, Sent Successfully, Not Sent); HTML with Sent only.
-    const std::pair<ReportStatus, int> statuses[] = {
-        {ReportStatus::All, 0}, {ReportStatus::Sent, 1}, {ReportStatus::NotSent, 2}};
-    for (const auto& [status, button] : statuses) {
-        const bool html = button == 1;
-        dialogs.setReport("/tmp/report.txt", html, status);
-        EXPECT_EQ(ask("\nWhich sent items do you want to export?",
-                      {"All Items", "Sent Successfully", "Not Sent", "Cancel"}),
-                  button);
-        EXPECT_EQ(ask("\nIn which format do you want to export?", {"Text", "HTML", "Cancel"}),
-                  int(html));
-        EXPECT_EQ(tesk::dialogs().chooseFileToSave({}), "/tmp/report.txt");
-    }
-    // The numbers file is the file to open; a list already filled is appended to.
-    dialogs.setFilesToOpen({"/tmp/numbers.csv"});
-    EXPECT_EQ(tesk::dialogs().chooseFilesToOpen({}), QStringList{"/tmp/numbers.csv"});
-    EXPECT_EQ(ask("\nDo you want to replace the current list?", {"Yes", "No", "Cancel"}), 1);
-}
-
 TEST(CliAnswers, NoticesAreCountedWithoutTheirLeadingLineFeed) {
     CliDialogs dialogs;
     Show_MessageBox(stores::kNoItemForExportOption);
@@ -81,22 +58,12 @@ TEST(CliAnswers, NoticesAreCountedWithoutTheirLeadingLineFeed) {
     EXPECT_EQ(dialogs.noticeCount("Sent items list is empty."), 1);
 }
 
+// The bar is filled in proportion; the engine's text and the pause follow it.
 TEST(CliAnswers, ProgressLineCarriesTheEngineText) {
-    struct Case {
-        int value;
-        int maximum;
-        const char* bar;
-        QString pause;
-    };
-    const Case cases[] = {
-        {3, 20, "[####..........................]", ""},
-        {10, 20, "[###############...............]", "Pausing the process for 5 Seconds."},
-    };
-    const QString text = "3 / 20 Message or 15.00%";
-    for (const Case& c : cases) {
-        EXPECT_EQ(ProgressView::Bar_Line(c.value, c.maximum, text, c.pause),
-                  c.bar + (" " + text) + (c.pause.isEmpty() ? "" : "  " + c.pause));
-    }
+    EXPECT_EQ(ProgressView::Bar_Line(10, 20, "3 / 20 Message or 15.00%",
+                                     "Pausing the process for 5 Seconds."),
+              "[###############...............] 3 / 20 Message or 15.00%  Pausing the process "
+              "for 5 Seconds.");
 }
 
 }  // namespace

@@ -48,27 +48,19 @@ TEST_F(CliUsage, BadArgumentsEndWithStatusTwoAndTouchNoDevice) {
     }
     // Nothing reached the modem: the arguments are checked before any device is questioned.
     EXPECT_TRUE(vm.commands().isEmpty());
-    EXPECT_EQ(vm.submissions(), 0);
 }
 
-TEST_F(CliUsage, HelpDescribesEachCommandAndPduIsThePduTool) {
-    struct Case {
-        QStringList arguments;
-        QString start;  // of standard output
-    };
-    const Case cases[] = {
-        {{"--help"}, "Usage: tesk-sms-cli COMMAND"},
-        {{"send", "-h"}, "Usage: tesk-sms-cli send"},
-        {{"pdu", "--number", "+447700900123", "--message", "hello"},
-         "# +447700900123: 5 characters, GSM 7-bit, single message\npart 1/1  gsm7  5 septets  "
-         "AT+CMGS=19  0011000C914477000910320000FF05E8329BFD06\n"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.start.toStdString());
-        const auto result = run(c.arguments);
-        EXPECT_EQ(result.exitCode, 0) << Describe(result);
-        EXPECT_TRUE(result.out.startsWith(c.start)) << Describe(result);  // the whole of it for pdu
+TEST_F(CliUsage, HelpEndsWithStatusZeroAndPduIsThePduTool) {
+    for (const QStringList& arguments : {QStringList{"--help"}, QStringList{"send", "-h"}}) {
+        const auto help = run(arguments);
+        EXPECT_EQ(help.exitCode, 0) << Describe(help);
+        EXPECT_TRUE(help.out.startsWith("Usage: tesk-sms-cli")) << Describe(help);
     }
+    const auto pdu = run({"pdu", "--number", "+447700900123", "--message", "hello"});
+    EXPECT_EQ(pdu.exitCode, 0) << Describe(pdu);
+    EXPECT_EQ(pdu.out,
+              "# +447700900123: 5 characters, GSM 7-bit, single message\npart 1/1  gsm7  5 "
+              "septets  AT+CMGS=19  0011000C914477000910320000FF05E8329BFD06\n");
 }
 
 }  // namespace
