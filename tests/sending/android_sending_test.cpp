@@ -36,13 +36,13 @@ struct RecordingSendView final : sending::AndroidSendView {
     void setNumberFieldEnabled(bool) override {}
     void redrawList() override {}
     void selectListRow(int row) override { onSelectRow(row); }
-    void showOneByOneMode() override { events << QStringLiteral("radios:one-by-one"); }
+    void showOneByOneMode() override { events << QStringLiteral("radios"); }
     void showSingleShotSheet(const QString&) override {}
     void setSingleShotStatus(const QString&) override {}
     void setSingleShotBar(int) override {}
     void closeSingleShotSheet() override {}
     int runFileCreationFailSS() override {
-        events << QStringLiteral("dialog:File_Creation_Fail_SS");
+        events << QStringLiteral("ss");
         return storageFailSSAnswer;
     }
     void showSendSheet(int, const QString&) override {}
@@ -56,7 +56,7 @@ struct RecordingSendView final : sending::AndroidSendView {
     void setPauseLabel(const QString& text) override { onPauseLabel(text); }
     void closeSendSheet() override {}
     int runFileCreationFail(bool* skipForAll) override {
-        events << QStringLiteral("dialog:File_Creation_Fail");
+        events << QStringLiteral("one");
         *skipForAll = storageFailSkipAll;
         return storageFailAnswer;
     }
@@ -351,60 +351,12 @@ TEST_F(AndroidSendingTest, SingleShotWritesEachKeptItemOnceCutTo1600AndRecordsIt
     EXPECT_EQ(state->installedPackage().startsWith("PK\x03\x04"), builtCompanion);
 }
 
-TEST_F(AndroidSendingTest, PhoneNotReadyEndsBeforeAnyFileIsWritten) {
-    state->setListing(fakeadb::kDefaultListing);
-    add(QStringLiteral("0170"), QStringLiteral("first"));
-    dialogs.expectNotice(sending::kNoDeviceForSending);
-    send();
-    EXPECT_TRUE(state->callsOf(QStringLiteral("push")).isEmpty());
-    EXPECT_TRUE(sentItems().isEmpty());
-}
-
-// The run's choice between the extra and the message file, and the records: non-English text
-// goes as the file and a number-only start; so does a blank row the user chose to send, whose
-// file holds its empty message, not what an earlier message left there.
-TEST_F(AndroidSendingTest, OneByOneMessagesArriveExactlyAsTyped) {
-    freshRun();
-    const struct {
-        QString message;
-        bool throughFile;
-    } cases[] = {
-        {QStringLiteral("one\ntwo; three & four | `five`"), false},
-        {QStringLiteral("Привет, \"мир\" $HOME 😀"), true},
-        {QString(""), true},
-    };
-    QList<std::pair<QString, QString>> sent;
-    for (const auto& c : cases) {
-        sent.append({QStringLiteral("+4917000%1").arg(sent.size()), c.message});
-        add(sent.last().first, c.message);
-    }
-    state->putPhoneFile(QStringLiteral("/sdcard/") + android::kOneByOneFileName, "earlier");
-    PhoneFileWatcher watcher(*state);
-    dialogs.expect(QStringLiteral("have no text message"), QStringLiteral("Yes"));
-    dialogs.expectNotice(android::kSendingCompleted);
-    send();
-    const QList<QJsonObject> starts = state->activityStarts();
-    const QList<QByteArray> files = watcher.at(android::kOneByOneFileName);
-    ASSERT_EQ(starts.size(), 3);
-    ASSERT_EQ(files.size(), 3);
-    for (int i = 0; i < 3; ++i) {
-        SCOPED_TRACE(i);
-        const QJsonObject extras = starts.at(i).value(QStringLiteral("extras")).toObject();
-        EXPECT_EQ(extras.value(QStringLiteral("NUM")).toString(), sent[i].first);
-        EXPECT_EQ(extras.contains(QStringLiteral("MSG")), !cases[i].throughFile);
-        EXPECT_EQ(cases[i].throughFile ? files.at(i)
-                                       : extras.value(QStringLiteral("MSG")).toString().toUtf8(),
-                  cases[i].message.toUtf8());
-    }
-    EXPECT_FALSE(files.at(2).isNull());
-    EXPECT_EQ(pushesOf(android::kOneByOneFileName), 2);
-    EXPECT_EQ(sentItems(), records(sent));
-    EXPECT_FALSE(QFile::exists(local(android::kOneByOneFileName)));
-}
-
-// The skip rules themselves are the Skip_Reasons table; here what the run makes of them, the
-// cut to 1600 characters, and a stop answered "No" before the last item: the run goes on.
-TEST_F(AndroidSendingTest, OneByOneSkipsWhatTheRulesSkipAndAStopAnsweredNoGoesOn) {
+// What a one-by-one run hands over: plain text as the start's extra, non-English text as the
+// message file and a number-only start; so does a blank row the user chose to send, whose file
+// holds its empty message, not what an earlier message left there. The skip rules themselves are
+// the Skip_Reasons table; here what the run makes of them, the cut to 1600 characters, and a
+// stop answered "No": the run goes on.
+TEST_F(AndroidSendingTest, OneByOneHandsOverEachKeptMessageExactlyAsTyped) {
     freshRun();
     composer->Skip_Duplicate_Chk(true);
     composer->Set_Exclusion_Loader([](composer::ComposerController& c) {
@@ -412,10 +364,15 @@ TEST_F(AndroidSendingTest, OneByOneSkipsWhatTheRulesSkipAndAStopAnsweredNoGoesOn
     });
     composer->Exclusion_Chk(true);
     composer->Save_Templates_Chk(true);
-    add(QStringLiteral("0170"), QStringLiteral("hello"));
+    const QString typed = QStringLiteral("one\ntwo; three & four | `five`");
+    const QString foreign = QStringLiteral("Привет, \"мир\" $HOME 😀");
+    const QString cut(1600, QLatin1Char('x'));
+    add(QStringLiteral("0170"), typed);
     add(QStringLiteral("0179"), QStringLiteral("hello"));
     add(QStringLiteral("0170"), QStringLiteral("again"));
     add(QStringLiteral("0171"), QString(2000, QLatin1Char('x')));
+    add(QStringLiteral("0172"), foreign);
+    add(QStringLiteral("0173"), QString());
     bool pressed = false;
     view.onSelectRow = [&](int row) {
         if (row == 3 && controller->running() && !pressed) {
@@ -423,19 +380,37 @@ TEST_F(AndroidSendingTest, OneByOneSkipsWhatTheRulesSkipAndAStopAnsweredNoGoesOn
             controller->Stop_Sending_Pressed();
         }
     };
+    state->putPhoneFile(QStringLiteral("/sdcard/") + android::kOneByOneFileName, "earlier");
+    PhoneFileWatcher watcher(*state);
+    dialogs.expect(QStringLiteral("have no text message"), QStringLiteral("Yes"));
     dialogs.expect(sending::kStopQuestion, QStringLiteral("No"));
     dialogs.expectNotice(android::kSendingCompleted);
     send();
     EXPECT_TRUE(pressed);
-    const QString cut(1600, QLatin1Char('x'));
+    const QList<std::pair<QString, QString>> sent = {
+        {"0170", typed}, {"0171", cut}, {"0172", foreign}, {"0173", ""}};
     const QList<QJsonObject> starts = state->activityStarts();
-    ASSERT_EQ(starts.size(), 2);
-    EXPECT_EQ(Extra(starts.at(0), QStringLiteral("NUM")), QStringLiteral("0170"));
-    EXPECT_EQ(Extra(starts.at(1), QStringLiteral("MSG")), cut);
-    EXPECT_EQ(sentItems(), records({{"0170", "hello"}, {"0171", cut}}));
-    EXPECT_EQ(stores::LoadItems_templates(Templates_Path), (QStringList{"hello", cut}));
-    EXPECT_EQ(view.numberTexts, (QStringList{"0170", "0179", "0179" + sending::kIsExcluded, "0170",
-                                             "0170" + sending::kIsSkipped, "0171"}));
+    const QList<QByteArray> files = watcher.at(android::kOneByOneFileName);
+    ASSERT_EQ(starts.size(), 4);
+    ASSERT_EQ(files.size(), 4);
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        const bool throughFile = i >= 2;
+        const QJsonObject extras = starts.at(i).value(QStringLiteral("extras")).toObject();
+        EXPECT_EQ(extras.value(QStringLiteral("NUM")).toString(), sent[i].first);
+        EXPECT_EQ(extras.contains(QStringLiteral("MSG")), !throughFile);
+        EXPECT_EQ(
+            throughFile ? files.at(i) : extras.value(QStringLiteral("MSG")).toString().toUtf8(),
+            sent[i].second.toUtf8());
+    }
+    EXPECT_FALSE(files.at(3).isNull());
+    EXPECT_EQ(pushesOf(android::kOneByOneFileName), 2);
+    EXPECT_EQ(sentItems(), records(sent));
+    EXPECT_EQ(stores::LoadItems_templates(Templates_Path), (QStringList{typed, cut, foreign}));
+    EXPECT_EQ(view.numberTexts,
+              (QStringList{"0170", "0179", "0179" + sending::kIsExcluded, "0170",
+                           "0170" + sending::kIsSkipped, "0171", "0172", "0173"}));
+    EXPECT_FALSE(QFile::exists(local(android::kOneByOneFileName)));
 }
 
 // A pause after every fifth message but not after the last; a stop during a pause ends the run
@@ -464,19 +439,20 @@ TEST_F(AndroidSendingTest, OneByOnePausesAfterEveryNthMessageAndStopEndsAPause) 
     }
 }
 
-// A phone lost after two starts, lost while messages go through the file, silent until the
-// time-out, or whose companion does not start (the message file reached it; the next start would
-// fail the same way): the run ends at once saying why, only what the phone took is recorded, and
-// nothing is asked about the message files.
+// A phone not ready when Send is pressed, lost after two starts, lost while messages go through
+// the file, silent until the time-out, or whose companion does not start (the message file reached
+// it; the next start would fail the same way): the run ends at once saying why, only what the
+// phone took is recorded, and nothing is asked about the message files.
 TEST_F(AndroidSendingTest, OneByOneLostSilentOrUnstartablePhoneEndsTheRun) {
     const QString notStarted = android::Companion_Not_Started_Message(
         QStringLiteral("the message to 017000 and those after it were not sent"));
     const struct {
         const char* name;
         bool unicode;  // every message through the file
-        int taken;     // starts the phone takes; -1: it never answers, -2: no companion
+        int taken;  // starts the phone takes; -1: it never answers, -2: no companion, -3: not ready
         QString message;
-    } cases[] = {{"lost", false, 2, sending::kDeviceConnectionError},
+    } cases[] = {{"not ready", false, -3, sending::kNoDeviceForSending},
+                 {"lost", false, 2, sending::kDeviceConnectionError},
                  {"file fallback", true, 1, sending::kDeviceConnectionError},
                  {"silent", false, -1, sending::kDeviceConnectionError},
                  {"no companion", false, -2, notStarted}};
@@ -488,6 +464,8 @@ TEST_F(AndroidSendingTest, OneByOneLostSilentOrUnstartablePhoneEndsTheRun) {
         composer->Unicode_Chk(c.unicode);
         if (c.taken == -1) {
             state->setHang({QStringLiteral("shell")});
+        } else if (c.taken == -3) {
+            state->setListing(fakeadb::kDefaultListing);
         } else if (c.taken == -2) {
             state->setActivityAnswer(
                 QStringLiteral("Error: Activity class {com.VUVEZAZUREVAVU/"
@@ -519,7 +497,7 @@ TEST_F(AndroidSendingTest, StorageFailureAsksAndSendsOnlyWhatThePhoneTook) {
         QStringList events;  // the questions asked and the mode shown
         QString end;         // the message the run ends with
     } cases[] = {
-        {true, false, 1, false, {"ss", "radios:one-by-one"}, android::kSendingCompleted},
+        {true, false, 1, false, {"ss", "radios"}, android::kSendingCompleted},
         {true, false, 0, false, {"ss"}, ""},
         {true, true, 0, false, {"ss"}, ""},
         {false, false, 1, false, {"one", "one", "one"}, nothing},
@@ -544,10 +522,7 @@ TEST_F(AndroidSendingTest, StorageFailureAsksAndSendsOnlyWhatThePhoneTook) {
             dialogs.expectNotice(c.end);
         }
         send();  // the script fails on any other message
-        QStringList events = view.events;
-        events.replaceInStrings("dialog:File_Creation_Fail_SS", "ss");
-        events.replaceInStrings("dialog:File_Creation_Fail", "one");
-        EXPECT_EQ(events, c.events);
+        EXPECT_EQ(view.events, c.events);
         QStringList messages;
         for (const QJsonObject& start : state->activityStarts()) {
             messages.append(Extra(start, QStringLiteral("MSG")));
