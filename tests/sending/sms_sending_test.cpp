@@ -139,11 +139,12 @@ TEST_F(SendingRunTest, ApplicationEndMidMessageStopsTheRunBeforeItsPortCloses) {
 }
 
 // All devices count towards the same N: nothing goes out during a pause, every batch holds
-// exactly N messages across the devices, and there is no pause after the last message even
-// when the list ends on a full batch.
+// exactly N messages across the devices, and there is no pause after the last message. The list
+// ends inside a batch: the devices that find nothing left give their places in it back, or the
+// others would wait for a batch that can never fill.
 TEST_F(SendingRunTest, DevicesPauseTogetherAfterEveryNMessages) {
     addModems(4);
-    recipients(20);
+    recipients(22);
     request.delayed = true;
     request.countText = "5";
     request.pauseText = "5  Seconds";
@@ -157,26 +158,14 @@ TEST_F(SendingRunTest, DevicesPauseTogetherAfterEveryNMessages) {
         }
     };
     send(kRunFinished);
-    EXPECT_EQ(received().size(), 20);
-    EXPECT_EQ(atStart, QList<int>({5, 10, 15}));
+    EXPECT_EQ(statuses(), QStringList(22, kSent));
+    EXPECT_EQ(atStart, QList<int>({5, 10, 15, 20}));
     EXPECT_EQ(inLastSecond, atStart);  // each pause ran to its end before the next message
     // The pace the window shows counts the pauses in full, and nothing is left.
     const RateInput rate = run.Rate_Input();
-    EXPECT_EQ(rate.handled, 20);
+    EXPECT_EQ(rate.handled, 22);
     EXPECT_EQ(rate.remaining, 0);
-    EXPECT_GE(rate.pausedSeconds, 3 * 5.0);
-}
-
-// A list that ends inside a batch: the device that finds nothing left gives its place in the
-// batch back, or the others would wait for a batch that can never fill.
-TEST_F(SendingRunTest, AListEndingInsideABatchFinishes) {
-    addModems(2);
-    recipients(3);
-    request.delayed = true;
-    request.countText = "2";
-    request.pauseText = "5  Seconds";
-    send(kRunFinished);
-    EXPECT_EQ(statuses(), (QStringList{kSent, kSent, kSent}));
+    EXPECT_GE(rate.pausedSeconds, 4 * 5.0);
 }
 
 TEST_F(SendingRunTest, StoppingDuringAPauseEndsItAndStopsTheRest) {
