@@ -279,16 +279,27 @@ TEST(AndroidSkipRule, ExclusionFirstThenEarlierSameNumber) {
 // A cancelled or passed-over list-message dialog never lets a row go out empty by itself: the
 // dialog comes again while rows are blank, and only a yes to the blank-row question sends them.
 // The first run warns about the phone's security feature, once; a Send during a run does nothing.
-TEST_F(AndroidSendingTest, RowsWithoutMessageGoOnlyAfterAYesAndOneRunAtATime) {
+// Each run's message file holds every kept item once, cut to 1600 characters, and each is
+// recorded. With the companion package the build made, when there is one: the phone gets exactly
+// that package.
+TEST_F(AndroidSendingTest, SingleShotSendsBlankRowsOnlyAfterAYesAndEachKeptItemOnce) {
+    const bool builtCompanion = useBuiltCompanion();
     andcntr = 0;
+    composer->Skip_Duplicate_Chk(true);
+    composer->Save_Templates_Chk(true);
+    const QString longText = QString(1999, QLatin1Char('a')) + QLatin1Char('z');
+    const QString cut = longText.left(1600);
+    const QString twoLines = QStringLiteral("line one\nline two");
     add(QStringLiteral("0170"), QString());
-    add(QStringLiteral("0171"), QStringLiteral("own text"));
+    add(QStringLiteral("0171"), twoLines);
+    add(QStringLiteral("0172"), longText);
+    add(QStringLiteral("0171"), QStringLiteral("duplicate"));
     composer->textDidChange(QStringLiteral("Hello"));
     view.listAnswer = ListMessageChoice::Cancel;
     EXPECT_FALSE(controller->Send_SMS_Btn(kPhoneLabel));
     view.listAnswer = ListMessageChoice::Continue;
     const QString blankRows =
-        QStringLiteral("1 of the 2 contacts in the list have no text message");
+        QStringLiteral("1 of the 4 contacts in the list have no text message");
     dialogs.expect(blankRows, QStringLiteral("No"));
     EXPECT_FALSE(controller->Send_SMS_Btn(kPhoneLabel));
     EXPECT_TRUE(state->calls().isEmpty());
@@ -304,9 +315,17 @@ TEST_F(AndroidSendingTest, RowsWithoutMessageGoOnlyAfterAYesAndOneRunAtATime) {
         controller->Wait_For_Run();
     }
     EXPECT_EQ(view.listDialogs, 4);
-    const QByteArray file = android::Message_File_Record("0170", "").toUtf8() +
-                            android::Message_File_Record("0171", "own text").toUtf8();
+    const QList<std::pair<QString, QString>> kept = {
+        {"0170", ""}, {"0171", twoLines}, {"0172", cut}};
+    QByteArray file;
+    for (const auto& [number, message] : kept) {
+        file += android::Message_File_Record(number, message).toUtf8();
+    }
     EXPECT_EQ(watcher.at(android::kMessageFileName), (QList<QByteArray>{file, file}));
+    EXPECT_EQ(sentItems(), records(kept) + records(kept));
+    EXPECT_EQ(stores::LoadItems_templates(Templates_Path), (QStringList{twoLines, cut}));
+    EXPECT_EQ(state->installedPackage(), packageBytes());
+    EXPECT_EQ(state->installedPackage().startsWith("PK\x03\x04"), builtCompanion);
 }
 
 // The companion reads whatever file it finds: with every item excluded the phone still gets an
@@ -324,31 +343,6 @@ TEST_F(AndroidSendingTest, SingleShotWithEveryItemExcludedStillPushesAnEmptyFile
     EXPECT_EQ(watcher.at(android::kMessageFileName), QList<QByteArray>{QByteArray("")});
     EXPECT_TRUE(sentItems().isEmpty());
     EXPECT_FALSE(QFile::exists(local(android::kMessageFileName)));
-}
-
-// With the companion package the build made, when there is one: the phone gets exactly that
-// package.
-TEST_F(AndroidSendingTest, SingleShotWritesEachKeptItemOnceCutTo1600AndRecordsIt) {
-    const bool builtCompanion = useBuiltCompanion();
-    composer->Skip_Duplicate_Chk(true);
-    composer->Save_Templates_Chk(true);
-    const QString longText = QString(1999, QLatin1Char('a')) + QLatin1Char('z');
-    const QString cut = longText.left(1600);
-    const QString twoLines = QStringLiteral("line one\nline two");
-    add(QStringLiteral("0170"), longText);
-    add(QStringLiteral("0171"), twoLines);
-    add(QStringLiteral("0170"), QStringLiteral("duplicate"));
-    PhoneFileWatcher watcher(*state);
-    dialogs.expectNotice(android::kSendingCompleted);
-    send();
-    EXPECT_EQ(watcher.at(android::kMessageFileName),
-              QList<QByteArray>{(android::Message_File_Record("0170", cut) +
-                                 android::Message_File_Record("0171", twoLines))
-                                    .toUtf8()});
-    EXPECT_EQ(sentItems(), records({{"0170", cut}, {"0171", twoLines}}));
-    EXPECT_EQ(stores::LoadItems_templates(Templates_Path), (QStringList{cut, twoLines}));
-    EXPECT_EQ(state->installedPackage(), packageBytes());
-    EXPECT_EQ(state->installedPackage().startsWith("PK\x03\x04"), builtCompanion);
 }
 
 // What a one-by-one run hands over: plain text as the start's extra, non-English text as the
@@ -512,9 +506,7 @@ TEST_F(AndroidSendingTest, StorageFailureAsksAndSendsOnlyWhatThePhoneTook) {
         pacing::ScopedScale shortTimeOuts{c.hang ? 0.03 : kAndroidTimeScale};
         state->setStorageFull(!c.hang);
         state->setHang(c.hang ? QStringList{QStringLiteral("push")} : QStringList{});
-        add(QStringLiteral("0170"), QStringLiteral("first"));
-        add(QStringLiteral("0171"), QStringLiteral("second"));
-        add(QStringLiteral("0172"), QStringLiteral("third"));
+        addNumbered(3);
         view.storageFailSSAnswer = c.answer;
         view.storageFailAnswer = c.answer;
         view.storageFailSkipAll = c.skipForAll;
@@ -528,7 +520,8 @@ TEST_F(AndroidSendingTest, StorageFailureAsksAndSendsOnlyWhatThePhoneTook) {
             messages.append(Extra(start, QStringLiteral("MSG")));
         }
         const bool sent = c.events.size() == 2 && c.singleShot;
-        EXPECT_EQ(messages, (sent ? QStringList{"first", "second", "third"} : QStringList()));
+        EXPECT_EQ(messages,
+                  (sent ? QStringList{"message 0", "message 1", "message 2"} : QStringList()));
         EXPECT_EQ(sentItems().size(), messages.size());
         EXPECT_EQ(controller->stopped(), !c.singleShot && c.answer == 0);
     }
