@@ -38,6 +38,16 @@ TEST_F(SerialPortOnPty, WritesGoOutWholeAndReadsEndByTimeOutAnswerFullBufferOrHa
     EXPECT_FALSE(port.writeData(QByteArray(), &error));
     EXPECT_EQ(error.code, SerialErrorNothingToWrite);
     EXPECT_FALSE(error.details.contains(QStringLiteral("bytesWritten")));
+    // The text forms: UTF-8 both ways; a read that is not valid UTF-8 gives a null string.
+    EXPECT_TRUE(
+        port.writeString(QString::fromUtf8("caf\xC3\xA9\xE2\x82\xAC"), SerialPort::Encoding::Utf8));
+    EXPECT_EQ(pty.receive(), QByteArray("caf\xC3\xA9\xE2\x82\xAC"));
+    port.setReadTimeout(0.2);
+    pty.send("caf\xC3\xA9");
+    EXPECT_EQ(port.readStringUsingEncoding(SerialPort::Encoding::Utf8),
+              QString::fromUtf8("caf\xC3\xA9"));
+    pty.send("OK\xC3\x28");
+    EXPECT_TRUE(port.readStringUsingEncoding(SerialPort::Encoding::Utf8).isNull());
 
     pty.send("\r\nOK\r\n");
     port.setReadTimeout(0);
@@ -89,6 +99,8 @@ TEST_F(SerialPortOnPty, StopConditionsEndWithTheirEndCode) {
         EXPECT_EQ(error.code, c.endCode ? SerialErrorNone : SerialErrorTimeout);
         EXPECT_EQ(error.details.value(QStringLiteral("endCode")).toInt(), c.endCode);
     }
+    pty.send("OK\n");
+    EXPECT_EQ(port.readUpToChar('\n'), QByteArray("OK\n"));  // the first row's short form
 }
 
 // The exclusive claim is read back with TIOCGEXCL, since root (which runs the suites) is let
