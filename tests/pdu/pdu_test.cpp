@@ -28,6 +28,11 @@ TEST(PduFields, matchTheirVectors) {
     for (std::size_t i = 0; i < cases.size(); ++i) {
         EXPECT_EQ(cases[i].first, cases[i].second) << "row " << i;
     }
+    // The character-code helpers: the low byte, the whole UTF-16 unit, 0 for nothing.
+    EXPECT_EQ(Asc(QString::fromUtf8("€")), 0xAC);
+    EXPECT_EQ(AscW(QString::fromUtf8("€")), 0x20AC);
+    EXPECT_EQ(Asc(""), 0);
+    EXPECT_EQ(AscW(""), 0);
 }
 
 // The round trip checks the rest of the GSM table.
