@@ -65,17 +65,6 @@ class AndroidTest : public ::testing::Test {
         ASSERT_TRUE(package.open(QIODevice::WriteOnly));
         package.write("not really a package");
     }
-    // Puts the built companion package into the resource directory in place of the stand-in
-    // bytes; false when there is none.
-    bool useBuiltCompanion() {
-        const QString built = Built_Companion();
-        const QString target = resource.filePath(android::kCompanionPackage);
-        return !built.isEmpty() && QFile::remove(target) && QFile::copy(built, target);
-    }
-    QByteArray packageBytes() const {
-        QFile file(resource.filePath(android::kCompanionPackage));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
     void onePhone(const QString& serial = QStringLiteral("0123abcd")) {
         state->setOnePhone(serial);
     }

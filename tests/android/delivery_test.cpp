@@ -21,13 +21,7 @@ TEST_F(DeliveryTest, InstallAnswerDecidesReadiness) {
         QString notice;  // "" for none
         QString error;
     } cases[] = {{"success", "Performing Streamed Install\nSuccess\n", 0, true, "", ""},
-                 {"old_success_with_package", "pkg: /data/local/tmp/RUZIVeruDIR.apk\nSuccess\n", 0,
-                  true, "", ""},
                  {"empty_answer", "", 0, true, "", ""},
-                 {"failure_naming_package",
-                  "adb: failed to install /r/RUZIVeruDIR.apk: Failure "
-                  "[INSTALL_FAILED_INSUFFICIENT_STORAGE]\n",
-                  1, false, kCompanionCopyFailed, ""},
                  // Without the package name in it this is still a failed install, not a success.
                  {"failure_without_package_name", "Failure [INSTALL_FAILED_INSUFFICIENT_STORAGE]\n",
                   1, false, kCompanionCopyFailed, ""},
@@ -82,7 +76,6 @@ TEST_F(DeliveryTest, PushLandsWhereTheCompanionReadsAndDeleteRemovesIt) {
         QString root;
         QStringList phonePaths;  // where the pushed file must be
     } cases[] = {
-        {"/sdcard", {"/sdcard/zazoziz.txt"}},
         {"/storage/emulated/legacy",
          {"/storage/emulated/legacy/zazoziz.txt", "/storage/emulated/0/zazoziz.txt"}},
         {"/mnt/sdcard", {"/mnt/sdcard/zazoziz.txt", "/sdcard/zazoziz.txt"}},

@@ -56,7 +56,6 @@ TEST(AdbLines, OldAndCurrentWordingsAreKnown) {
         {"adb: device '0123abcd' not found", AdbLine::NoDevice},
         {"error: device offline", AdbLine::Offline},
         {"error: device unauthorized.", AdbLine::Unauthorized},
-        {"error: more than one device/emulator", AdbLine::MoreThanOne},
         {"adb: more than one device and emulator", AdbLine::MoreThanOne},
         // Words of a phone or a program, not of adb.
         {"0123abcd\tdevice", AdbLine::Other},
