@@ -196,6 +196,17 @@ class AndroidSendingTest : public AndroidTest {
         }
         return list;
     }
+    // Puts the built companion package into the resource directory in place of the stand-in
+    // bytes; false when there is none.
+    bool useBuiltCompanion() {
+        const QString built = Built_Companion();
+        const QString target = resource.filePath(android::kCompanionPackage);
+        return !built.isEmpty() && QFile::remove(target) && QFile::copy(built, target);
+    }
+    QByteArray packageBytes() const {
+        QFile file(resource.filePath(android::kCompanionPackage));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
     int pushesOf(const QString& fileName) const {
         int pushes = 0;
         for (const QStringList& call : state->callsOf(QStringLiteral("push"))) {
@@ -210,43 +221,34 @@ class AndroidSendingTest : public AndroidTest {
     std::unique_ptr<sending::Send_SMS_Func_Android> controller;
 };
 
-// Each check stops the send with its one message, in order: every later check would fail too,
-// so the first one decides. Nothing is started and adb is not called.
+// Each check stops the send with its one message, in order: every later check fails too until
+// the last, so the first one decides. Nothing is started and adb is not called.
 TEST_F(AndroidSendingTest, EachCheckStopsTheSendWithItsMessageInOrder) {
+    const auto refused = [&](const QString& label, const QString& message) {
+        SCOPED_TRACE(message.toStdString());
+        dialogs.expectNotice(message);
+        EXPECT_FALSE(controller->Send_SMS_Btn(label));
+        EXPECT_EQ(dialogs.pending(), 0);
+    };
     const QString noDelayed =
         QStringLiteral("No values have been selected in 'Delayed Delivery Options'.");
-    const struct {
-        bool phoneChosen;
-        QString label;         // the composer's device label
-        QString field;         // left in the number field
-        QString blank;         // numbers listed without a message
-        QString count, pause;  // the delayed-delivery choices, when both are set
-        QString message;       // the box shown
-    } cases[] = {
-        {false, kPhoneLabel, "0170", "", "", "", sending::kNoDeviceForSending},
-        {true, kNoDeviceSelected, "0170", "", "", "", sending::kNoDeviceForSending},
-        {true, kPhoneLabel, " 0170 ", "", "", "", "Please insert entered number to the list."},
-        {true, kPhoneLabel, "", "", "", " 2  Minutes", "Phone numbers-Messages list is empty."},
-        {true, kPhoneLabel, "", "0170", "", " 2  Minutes", noDelayed},
-        {true, kPhoneLabel, "", "0170", "15", "", noDelayed},
-        {true, kPhoneLabel, "", "0170 0171", "", "", sending::kNoTextForAnyContact},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.message.toStdString());
-        sel_port_bsd_str.set(c.phoneChosen ? QStringLiteral("0123ABCD") : QString(""));
-        newComposer(true);
-        for (const QString& number : c.blank.split(' ', Qt::SkipEmptyParts)) {
-            add(number, QString());
-        }
-        if (!c.count.isEmpty() || !c.pause.isEmpty()) {
-            delayed(c.count, c.pause);
-        }
-        composer->controlTextDidChange(c.field);
-        dialogs.expectNotice(c.message);
-        EXPECT_FALSE(controller->Send_SMS_Btn(c.label));
-        EXPECT_EQ(dialogs.pending(), 0);
-        EXPECT_TRUE(state->calls().isEmpty());
-    }
+    sel_port_bsd_str.set(QString(""));
+    composer->controlTextDidChange(QStringLiteral(" 0170 "));
+    delayed(QString(), QStringLiteral(" 2  Minutes"));
+    refused(kPhoneLabel, sending::kNoDeviceForSending);
+    sel_port_bsd_str.set(QStringLiteral("0123ABCD"));
+    refused(kNoDeviceSelected, sending::kNoDeviceForSending);
+    refused(kPhoneLabel, QStringLiteral("Please insert entered number to the list."));
+    composer->controlTextDidChange(QString());
+    refused(kPhoneLabel, QStringLiteral("Phone numbers-Messages list is empty."));
+    add(QStringLiteral("0170"), QString());
+    add(QStringLiteral("0171"), QString());
+    refused(kPhoneLabel, noDelayed);
+    delayed(QStringLiteral("15"), QString());
+    refused(kPhoneLabel, noDelayed);
+    composer->Delayed_Delivry_Chk(false);
+    refused(kPhoneLabel, sending::kNoTextForAnyContact);
+    EXPECT_TRUE(state->calls().isEmpty());
 }
 
 // Per row of the list 0170, 0179 (excluded), 0170, 0179, +170, 0170, with the two options:
