@@ -1,5 +1,6 @@
 // Activity starts: what the companion application's extras hold when the phone's shell has
-// parsed the command line, the fallback attempt and the failure words.
+// parsed the command line, the fallback attempt and the failure words. (The number-only and
+// test forms, neither tried twice: the phone window's test message and the sending suites.)
 #include "android/adb_lines.h"
 #include "android_test_support.h"
 
@@ -15,9 +16,6 @@ QString extra(const QJsonObject& start, const QString& key) {
 }
 QString flag(const QJsonObject& start, const QString& key) {
     return start.value(QStringLiteral("extraFlags")).toObject().value(key).toString();
-}
-QStringList extraKeys(const QJsonObject& start) {
-    return start.value(QStringLiteral("extras")).toObject().keys();
 }
 
 // Messages arrive at the phone exactly as typed, once the phone's shell has parsed the command
@@ -54,29 +52,12 @@ TEST_F(AndroidTest, FailedFirstStartIsRetriedWithUnderscoresAndASecondFailureIsF
     EXPECT_FALSE(Activity_Start_Failed(call));
     const QList<QJsonObject> starts = state->activityStarts();
     ASSERT_EQ(starts.size(), 2);
-    EXPECT_EQ(extra(starts.at(0), QStringLiteral("MSG")), message);
     EXPECT_EQ(extra(starts.at(1), QStringLiteral("MSG")),
               QStringLiteral("Tom _ _Jerry_ _1_2_ it_s _x_ a_b_c_d _ $HOME"));
     // A second failure is final.
     state->setActivityAnswer(QStringLiteral("Error: Activity class does not exist.\n"));
     EXPECT_TRUE(Activity_Start_Failed(Send_AN_MSG_Command("0123", QStringLiteral("hi"), 0)));
     EXPECT_EQ(state->activityStarts().size(), 4);
-}
-
-// An empty message uses the number-only form, and the test form carries TESTMSG: neither is
-// tried a second time.
-TEST_F(AndroidTest, NumberOnlyAndTestFormsAreNotRetried) {
-    onePhone();
-    state->setActivityAnswer(QStringLiteral("Error: Activity not started\n"));
-    EXPECT_TRUE(Activity_Start_Failed(Send_AN_MSG_Command("0123", QStringLiteral(" \n "), 0)));
-    EXPECT_TRUE(Activity_Start_Failed(Send_AN_MSG_Command("0123", QStringLiteral("a & b"), 1)));
-    const QList<QJsonObject> starts = state->activityStarts();
-    ASSERT_EQ(starts.size(), 2);
-    EXPECT_EQ(extraKeys(starts.at(0)), QStringList{QStringLiteral("NUM")});
-    EXPECT_EQ(extra(starts.at(0), QStringLiteral("NUM")), QStringLiteral("0123"));
-    EXPECT_EQ(extra(starts.at(1), QStringLiteral("MSG")), QStringLiteral("a & b"));
-    EXPECT_EQ(flag(starts.at(1), QStringLiteral("MSG")), QStringLiteral("-e"));
-    EXPECT_EQ(extra(starts.at(1), QStringLiteral("TESTMSG")), QStringLiteral("0123"));
 }
 
 TEST(ActivityStart, FailureWords) {

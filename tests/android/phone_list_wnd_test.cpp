@@ -315,6 +315,7 @@ TEST_F(PhoneWindowTest, TestMessageGoesOutAsATestStartOrThroughTheMessageFile) {
     const QJsonObject extras = starts.first().value("extras").toObject();
     EXPECT_EQ(extras.value("MSG").toString(), kAndroidTestMessageText);
     EXPECT_EQ(extras.value("TESTMSG").toString(), QStringLiteral("+491701234567"));
+    EXPECT_EQ(starts.first().value("extraFlags").toObject().value("MSG"), "-e");
 
     state->setActivityAnswer(2, QStringLiteral("Error: Activity not started\n"));
     starts = sendTest(QStringLiteral("0170123"), kSendingCompleted);
