@@ -58,6 +58,10 @@ TEST_F(AndroidTest, FailedFirstStartIsRetriedWithUnderscoresAndASecondFailureIsF
     state->setActivityAnswer(QStringLiteral("Error: Activity class does not exist.\n"));
     EXPECT_TRUE(Activity_Start_Failed(Send_AN_MSG_Command("0123", QStringLiteral("hi"), 0)));
     EXPECT_EQ(state->activityStarts().size(), 4);
+    // A message of blanks has nothing to send: the number-only form, not tried twice.
+    EXPECT_TRUE(Activity_Start_Failed(Send_AN_MSG_Command("0123", QStringLiteral(" \n "), 0)));
+    EXPECT_EQ(state->activityStarts().size(), 5);
+    EXPECT_EQ(state->activityStarts().last().value("extras").toObject().keys(), QStringList{"NUM"});
 }
 
 TEST(ActivityStart, FailureWords) {
