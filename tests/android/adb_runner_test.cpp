@@ -22,6 +22,9 @@ TEST_F(AdbRunnerTest, ExitCodeAndOutputOfBothStreams) {
     EXPECT_TRUE(call.succeeded());
     EXPECT_EQ(call.output, fakeadb::kCurrentDaemonLines +
                                QStringLiteral("List of devices attached\nphöne😀\tdevice\n"));
+    // The runner by its older name: the program it is given is ignored, adb is always ours.
+    EXPECT_EQ(ExecuteExternalFile(QStringLiteral("/bin/false"), {QStringLiteral("devices")}),
+              QStringLiteral("List of devices attached\nphöne😀\tdevice\n"));
 }
 
 // The log names the command word only: the rest may be a number and a message.
