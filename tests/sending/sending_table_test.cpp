@@ -135,9 +135,8 @@ TEST(SendingTable, ProgressText) {
     };
     const Case cases[] = {
         {0, 3, "1 / 3 Message or 33.00%"},
-        {2, 3, "2 / 3 Message or 66.00%"},
+        {2, 3, "2 / 3 Message or 66.00%"},  // cut, not rounded
         {0, 0, ""},
-        {999999, 1000000, "999999 / 1000000 Message or 99.00%"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Progress_Text(c.current, c.total), QString(c.text))
