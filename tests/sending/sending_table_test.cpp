@@ -87,43 +87,35 @@ TEST(SendingTable, EveryItemIsClaimedByExactlyOneDevice) {
     EXPECT_FALSE(table.Work_Remains());
 }
 
-TEST(SendingTable, SendTimeRulesFinishWhatMustNotGo) {
+// Claims in list order, the exclusion rule applied again at claim time (its numbers were
+// reloaded meanwhile), a verdict recorded once, and a stop that leaves an item in flight to its
+// device.
+TEST(SendingTable, ClaimFinishAndStop) {
     bool excludeNow = false;
     SendingTable table;
-    table.Load(listOf({"111", "222", "333"}),
-               {true, true, [&](const QString& n) { return excludeNow && n == "222"; }, QString()});
-    SendingItem item;
-    EXPECT_EQ(table.Claim_Next("A", &item), 0);
-    excludeNow = true;  // the exclusion numbers were reloaded meanwhile
-    QList<int> skipped;
-    EXPECT_EQ(table.Claim_Next("A", &item, &skipped), 2);
-    EXPECT_EQ(skipped, QList<int>{1});
-    EXPECT_EQ(table.at(1).Status, "Excluded.");
-    EXPECT_EQ(table.Claim_Next("A", &item), -1);
-}
-
-TEST(SendingTable, ClaimFinishAndStop) {
-    SendingTable table;
-    table.Load(listOf({"1", "2", "3", "4"}), {});
+    table.Load(listOf({"1", "2", "3", "4", "5"}),
+               {true, true, [&](const QString& n) { return excludeNow && n == "2"; }, QString()});
     SendingItem item;
     const int first = table.Claim_Next("A", &item);
     EXPECT_EQ(item.CurrentStatus, "Sending (A)");
-    const int second = table.Claim_Next("B", &item);
-    EXPECT_EQ(std::pair(first, second), std::pair(0, 1));
+    excludeNow = true;
+    QList<int> skipped;
+    const int second = table.Claim_Next("B", &item, &skipped);
+    EXPECT_EQ(std::pair(first, second), std::pair(0, 2));
+    EXPECT_EQ(skipped, QList<int>{1});
     EXPECT_TRUE(table.Finish_Sent(first, "A", "+CMS ERROR: 500"));
-    EXPECT_TRUE(table.Waiting_Remains());
     EXPECT_EQ(table.Mark_Stopped(), 2);
     EXPECT_EQ(statuses(table),
-              (QStringList{"+CMS ERROR: 500", "Sending...", "Stopped.", "Stopped."}));
-    EXPECT_EQ(table.at(2).CurrentStatus, "Stopped");
+              (QStringList{"+CMS ERROR: 500", "Excluded.", "Sending...", "Stopped.", "Stopped."}));
+    EXPECT_EQ(table.at(3).CurrentStatus, "Stopped");
     EXPECT_FALSE(table.Waiting_Remains());
     EXPECT_TRUE(table.Work_Remains());  // item 2 is still with its device
     EXPECT_TRUE(table.Finish_Sent(second, "B", "Message sent successfully."));
     EXPECT_FALSE(table.Finish_Sent(second, "B", "again"));
-    EXPECT_FALSE(table.Finish_Sent(3, "A", "late"));  // stopped stays
-    EXPECT_EQ(table.at(3).Status, "Stopped.");
+    EXPECT_FALSE(table.Finish_Sent(4, "A", "late"));  // stopped stays
+    EXPECT_EQ(table.at(4).Status, "Stopped.");
     EXPECT_FALSE(table.Work_Remains());
-    EXPECT_EQ(table.finishedCount(), 4);
+    EXPECT_EQ(table.finishedCount(), 5);
     EXPECT_EQ(table.Claim_Next("A", &item), -1);
 }
 
