@@ -131,29 +131,25 @@ class AndroidSendingTest : public AndroidTest {
   protected:
     void SetUp() override {
         AndroidTest::SetUp();
-        onePhone();
         sel_port_bsd_str.set(QStringLiteral("0123ABCD"));
         sel_port_name_str.set(kPhoneLabel);
         andcntr = 1;  // the once-per-run warning; the test that looks at it resets it
-        newComposer(true);
+        freshRun(true);
     }
     void TearDown() override {
         controller.reset();
         composer.reset();
         AndroidTest::TearDown();
     }
-    // A new composer and Send controller, with a fresh view, for the next row of a table.
-    void newComposer(bool singleShot) {
+    // A new composer, controller (with a fresh view) and phone, in one-by-one mode unless told
+    // otherwise.
+    void freshRun(bool singleShot = false) {
         controller.reset();
         composer = std::make_unique<composer::ComposerController>(composer::ComposerKind::Android);
         composer->Android_Sending_Mode(singleShot);
         composer->Save_Sent_Item_Chk(true);
         view = RecordingSendView();
         controller = std::make_unique<sending::Send_SMS_Func_Android>(*composer, &view);
-    }
-    // A new composer, controller and phone, in one-by-one mode unless told otherwise.
-    void freshRun(bool singleShot = false) {
-        newComposer(singleShot);
         for (const QString& name : QDir(state->directory()).entryList(QDir::Files)) {
             QFile::remove(state->path(name));
         }
@@ -320,28 +316,23 @@ TEST_F(AndroidSendingTest, SingleShotSendsBlankRowsOnlyAfterAYesAndEachKeptItemO
     for (const auto& [number, message] : kept) {
         file += android::Message_File_Record(number, message).toUtf8();
     }
-    EXPECT_EQ(watcher.at(android::kMessageFileName), (QList<QByteArray>{file, file}));
+    // The companion reads whatever file it finds: with every item excluded the phone still gets
+    // an empty file, not what an earlier run left there, and no copy stays behind.
+    composer->Set_Exclusion_Loader([](composer::ComposerController& c) {
+        c.Fill_Exclusion_Num_List(
+            {QStringLiteral("0170"), QStringLiteral("0171"), QStringLiteral("0172")});
+    });
+    composer->Exclusion_Chk(true);
+    state->putPhoneFile(QStringLiteral("/sdcard/") + android::kMessageFileName, "stale");
+    dialogs.expect(blankRows, QStringLiteral("Yes"));
+    dialogs.expectNotice(android::kSendingCompleted);
+    send();
+    EXPECT_EQ(watcher.at(android::kMessageFileName), (QList<QByteArray>{file, file, ""}));
+    EXPECT_FALSE(QFile::exists(local(android::kMessageFileName)));
     EXPECT_EQ(sentItems(), records(kept) + records(kept));
     EXPECT_EQ(stores::LoadItems_templates(Templates_Path), (QStringList{twoLines, cut}));
     EXPECT_EQ(state->installedPackage(), packageBytes());
     EXPECT_EQ(state->installedPackage().startsWith("PK\x03\x04"), builtCompanion);
-}
-
-// The companion reads whatever file it finds: with every item excluded the phone still gets an
-// empty file, not what an earlier run left there, and no copy stays behind.
-TEST_F(AndroidSendingTest, SingleShotWithEveryItemExcludedStillPushesAnEmptyFile) {
-    composer->Set_Exclusion_Loader([](composer::ComposerController& c) {
-        c.Fill_Exclusion_Num_List({QStringLiteral("0170")});
-    });
-    composer->Exclusion_Chk(true);
-    add(QStringLiteral("0170"), QStringLiteral("one"));
-    state->putPhoneFile(QStringLiteral("/sdcard/") + android::kMessageFileName, "stale");
-    PhoneFileWatcher watcher(*state);
-    dialogs.expectNotice(android::kSendingCompleted);
-    send();
-    EXPECT_EQ(watcher.at(android::kMessageFileName), QList<QByteArray>{QByteArray("")});
-    EXPECT_TRUE(sentItems().isEmpty());
-    EXPECT_FALSE(QFile::exists(local(android::kMessageFileName)));
 }
 
 // What a one-by-one run hands over: plain text as the start's extra, non-English text as the
