@@ -54,6 +54,30 @@ TEST(MessageCountText, countsThePartsTheSendingPathSubmits) {
     }
 }
 
+// A GSM count is for the list's longest number and the chosen devices' modes; with none chosen,
+// for whichever mode sends more. (What each mode submits is the codec's rule.)
+TEST(GsmCount, isForTheLongestNumberAndTheChosenModes) {
+    ComposerController composer(ComposerKind::Gsm);
+    composer.Create_Num_Msg_List("+4477", QString());
+    composer.Create_Num_Msg_List("+447700900123", QString());
+    const struct {
+        SendingModes modes;
+        int septets, parts;
+    } cases[] = {
+        {{true, false, true}, 301, 2},  // PDU mode: two 152-septet parts
+        {{false, true, true}, 301, 3},  // text mode sends it in three
+        {{true, true, false}, 301, 3},  // no device chosen: the larger
+        {{true, false, true}, 160, 1},
+    };
+    for (const auto& c : cases) {
+        composer.Set_Sending_Modes(c.modes);
+        EXPECT_EQ(Measure_Message(repeat("a", c.septets), false, composer.Count_Basis()).parts,
+                  c.parts);
+    }
+    composer.Create_Num_Msg_List("+4477009001234", QString());  // 13 digits: 160 no longer fit
+    EXPECT_EQ(Measure_Message(repeat("a", 160), false, composer.Count_Basis()).parts, 2);
+}
+
 TEST(CutMessage, keepsSurrogatePairsWhole) {
     const QString emoji = QString::fromUtf8("😀");
     EXPECT_EQ(Cut_Message(repeat("a", 1599) + emoji).size(), 1599);
