@@ -88,7 +88,12 @@ TEST_F(ModemTest, answersEachQuestionInTheShapeItWasSetUpFor) {
          {},
          {{"AT+CSMP=49,255,0,8\r", kOk},
           {"AT+CSMP=17,,0,0\r", kOk},
-          {"AT+CSMP?\r", "\r\n+CSMP: 17,255,0,0\r\n" + kOk}}},
+          {"AT+CSMP?\r", "\r\n+CSMP: 17,255,0,0\r\n" + kOk},
+          {"AT+CSMP=,167\r", kOk},
+          {"AT+CSMP?\r", "\r\n+CSMP: 17,167,0,0\r\n" + kOk}}},
+        {"a bare mode command selects PDU mode",
+         {},
+         {{"AT+CMGF=1\r", kOk}, {"AT+CMGF\r", kOk}, {"AT+CMGF?\r", "\r\n+CMGF: 0\r\n" + kOk}}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
