@@ -59,10 +59,13 @@ TEST_F(ProgramTest, printsItsPortAnswersAndCleansUpOnSigterm) {
 }
 
 TEST_F(ProgramTest, withoutAnnouncementPrintsTheSlave) {
-    const QString path = launch({"--no-announce", "--no-echo", "--modes", "pdu"});
+    const QString path = launch(
+        {"--no-announce", "--no-echo", "--modes", "pdu", "--sca", "ucs2", "--sca-number", "+4479"});
     EXPECT_TRUE(path.startsWith(QStringLiteral("/dev/pts/"))) << path.toStdString();
     test::PtyClient client(path);
     EXPECT_EQ(client.exchange("AT+CMGF=?\r"), "\r\n+CMGF: (0)\r\n\r\nOK\r\n");
+    EXPECT_EQ(client.exchange("AT+CSCA?\r"),
+              "\r\n+CSCA: \"002B0034003400370039\",145\r\n\r\nOK\r\n");
 }
 
 TEST_F(ProgramTest, habitsAreChosenOnTheCommandLine) {
