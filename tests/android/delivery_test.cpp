@@ -61,12 +61,14 @@ TEST_F(DeliveryTest, PermissionsAreGrantedAndARefusalIsNotFatal) {
         granted.append(kCompanionPackageName + QLatin1Char(' ') + permission);
     }
     EXPECT_EQ(state->grants(), granted);
+    EXPECT_EQ(Grant_Companion_Permissions(), kCompanionPermissions);  // what it reports granted
     QFile::remove(state->path(fakeadb::kGrantsLog));
     state->setGrantAnswer(QStringLiteral(
         "Exception occurred while executing 'grant':\njava.lang.IllegalArgumentException: "
         "Unknown permission: android.permission.POST_NOTIFICATIONS\n"));
     EXPECT_TRUE(CheckConnection(nullptr));
     EXPECT_TRUE(state->grants().isEmpty());
+    EXPECT_TRUE(Grant_Companion_Permissions().isEmpty());
 }
 
 // The push lands where the companion reads it, also on phones whose storage is elsewhere, and
